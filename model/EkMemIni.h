@@ -1,0 +1,181 @@
+// The INI document in memory: an ordered list of sections, each an ordered list of items,
+// one item for every physical line of the file, so that a file read and written again keeps
+// its layout, its comments, its blank lines and its malformed lines.
+//
+// Ownership: a TEkMemIni owns its sections, a TEkIniSection owns its items. `listItem`
+// pointers belong to the main window's lists; the model stores them and never reads them.
+// The model has no user interface: it shows text only through platform::ShowMessage (a
+// refused 32-bit file and an internal size mismatch of the writer).
+#pragma once
+
+#include "model/EkPtrVector.h"
+
+#include <QString>
+
+class QIODevice;
+class TEkSearch;
+
+// Code pages that pass between the main window and the document.
+enum : int {
+    codePageAnsi = 0,        // the system's ANSI code page
+    codePageUtf16LE = 1200,
+    codePageUtf16BE = 1201,
+    codePageUtf32LE = 12000, // recognised, refused
+    codePageUtf32BE = 12001, // recognised, refused
+    codePageUtf8 = 65001,
+    codePageUnknown = 100000, // no encoding detected: read as ANSI
+};
+
+// Load results besides the code page read.
+enum : int {
+    loadFileMissing = -1,
+    loadUnreadable = -2,
+    loadCannotOpen = -3, // the file exists but cannot be opened for reading
+};
+
+// Item kinds; the main window also uses the number as the item's icon index.
+enum : int {
+    itemBlank = 0,   // empty line
+    itemValue = 1,   // name=value
+    itemComment = 2, // whole-line comment
+    itemError = 3,   // line without "="; every kind of 3 and above counts as this
+};
+
+// One physical line.
+class TEkIniVal {
+public:
+    int type = itemBlank;
+    QString name;    // text before "=", trimmed
+    QString value;   // text after "=" up to ";", trimmed; a kind-3 line's whole text
+    QString comment; // text after ";"; never holds a line break
+    void* listItem = nullptr;
+
+    // An item of that kind with empty texts (the parser's constructor).
+    explicit TEkIniVal(int type);
+    // Each non-empty text goes through its setter, then the kind is derived.
+    TEkIniVal(const QString& name, const QString& value, const QString& comment);
+
+    // The setters store the cleaned text (leading and trailing blanks dropped, LF becomes a
+    // space, other control characters but TAB dropped) and derive the kind again.
+    void setName(const QString& text);
+    void setValue(const QString& text);
+    void setComment(const QString& text);
+
+    // 1 with a name, else 3 with a value, else 2 with a comment, else 0.
+    void updateType();
+
+    // The item as one line for the clipboard (a name without value has no "=").
+    QString lineText(bool withComment) const;
+    QString lineTextWithComment() const { return lineText(true); }
+
+    // Comments the item out, or turns a comment line back into an item.
+    void toggleComment();
+
+    // True when `search` finds its pattern in the name (when `names`), else in the value
+    // (when `values`), else in the comment (when `comments`); empty fields are skipped.
+    bool matches(TEkSearch& search, bool names, bool values, bool comments) const;
+};
+
+class TEkIniSection {
+public:
+    QString name;    // between "[" and "]", trimmed; empty for a nameless section 0
+    QString comment; // after ";" on the header line, as it stands
+    TIniValVec values;
+    void* listItem = nullptr;
+
+    TEkIniSection() = default;
+    explicit TEkIniSection(const QString& name);
+    ~TEkIniSection();
+    TEkIniSection(const TEkIniSection&) = delete;
+    TEkIniSection& operator=(const TEkIniSection&) = delete;
+
+    // Appends a new item made by the three-string constructor; the section owns it.
+    TEkIniVal* addValue(const QString& name, const QString& value, const QString& comment);
+    // Inserts at `index` (negative counts as 0; at or past the end appends).
+    TEkIniVal* insertValue(int index, const QString& name, const QString& value, const QString& comment);
+    // Removes and deletes `item` when it belongs to this section; otherwise nothing.
+    void deleteValue(TEkIniVal* item);
+
+    // Adds this section's items to the counters by kind; does not zero them.
+    void countItemTypes(int& values, int& comments, int& errors, int& blanks) const;
+
+    // The section as clipboard text, CR LF after every line.
+    QString sectionText(bool withComments) const;
+
+    // The next hit within this section; see EkSearch.h for the walk and `itemIndex`.
+    bool find(TEkSearch& search, int& itemIndex, bool sectionNames, bool sectionComments, bool itemNames,
+              bool itemValues, bool itemComments, bool backward) const;
+
+    // Stable sort of the items: column 1 value, 3 comment, any other name first.
+    void sortValues(int column, bool ascending);
+};
+
+class TEkMemIni {
+public:
+    TIniSectionVec sections;   // file order; section 0 holds the lines before the first header
+    bool writeBom = true;      // writers put a byte-order mark first
+    QString fileName;          // the file last loaded or saved
+    int codePage = codePageUtf8; // codePageUnknown while a load runs
+
+    TEkMemIni() = default;
+    ~TEkMemIni();
+    TEkMemIni(const TEkMemIni&) = delete;
+    TEkMemIni& operator=(const TEkMemIni&) = delete;
+
+    TEkIniSection* addSection(const QString& name);
+    TEkIniSection* insertSection(int index, const QString& name);
+    // A new section `name` holding copies of `source`'s items (passed through the setters);
+    // the source's comment is not copied; a null source gives an empty section.
+    TEkIniSection* addSectionCopy(const TEkIniSection* source, const QString& name);
+    // Deletes `section` with its items when it belongs to the document; otherwise nothing.
+    void deleteSection(TEkIniSection* section);
+
+    // Zeroes all five, then counts every section and its items by kind.
+    void countItemTypes(int& sectionCount, int& values, int& comments, int& errors, int& blanks) const;
+
+    // --- Loading -----------------------------------------------------------------------------
+    // Each returns the code page read (65001, 0, 1200, 1201), loadFileMissing (-1, file loads
+    // only) or loadUnreadable (-2: a broken header or a NUL before the end of the text; the
+    // sections parsed so far stay for the caller to clear). A refused UTF-32 file gives 0 with
+    // `codePage` left at codePageUnknown. The loaders append to `sections`: the caller clears
+    // it first. A file that exists but cannot be opened gives loadCannotOpen.
+
+    // Detects the encoding, then reads the file. Sets `fileName`.
+    int LoadFromFile(const QString& fileName);
+    // Reads the file with `codePage`, without detection. Sets `fileName`.
+    int LoadFromFileAs(const QString& fileName, int codePage);
+    // Reads from the device's current position with `codePage`. A byte-order mark that does
+    // not match sends the reader back to position 0 of the device.
+    int LoadFromStream(QIODevice& stream, int codePage);
+    // Reads the first 200 bytes, guesses the code page and seeks back to position 0.
+    static int detectEncoding(QIODevice& stream);
+    // Parses `bytes` as a whole file in `codePage`: the core shared by every loader.
+    int LoadFromBytes(const QByteArray& bytes, int codePage);
+
+    // --- Saving ------------------------------------------------------------------------------
+    // Writes the whole document through a QSaveFile, so a failed save leaves the old file as it
+    // was. Sets `fileName`; `codePage` does not change. Returns false with `errorString` set
+    // when the file cannot be written.
+    bool SaveToFile(const QString& fileName, int codePage, QString* errorString = nullptr);
+    // Writes at the device's current position. Returns false when the device refuses a write.
+    bool SaveToStream(QIODevice& stream, int codePage) const;
+    // The bytes SaveToStream would write.
+    QByteArray saveToBytes(int codePage) const;
+
+    // --- Text --------------------------------------------------------------------------------
+    // The whole document as text with CR LF line ends.
+    QString buildText() const;
+    int documentTextSize() const;
+    static int sectionTextSize(const TEkIniSection& section);
+    static int itemTextSize(const TEkIniVal& item);
+
+    // --- Search and sort ---------------------------------------------------------------------
+    // The next hit in the document; on success `sectionIndex` and `itemIndex` name it. There is
+    // no wrap-around. See EkSearch.h.
+    bool find(TEkSearch& search, int& sectionIndex, int& itemIndex, bool sectionNames, bool sectionComments,
+              bool itemNames, bool itemValues, bool itemComments, bool backward) const;
+    // Stable sort of the sections: column 0 name, 2 item count, 3 comment, any other none.
+    void sortSections(int column, bool ascending);
+    // sortSections, then sortValues of every section with the same column.
+    void sortAll(int column, bool ascending);
+};

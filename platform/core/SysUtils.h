@@ -1,0 +1,49 @@
+// The few operating-system services the document model relies on, in one place so that the
+// model stays on QtCore and tests can observe what it would have shown.
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <functional>
+
+namespace platform {
+
+// --- Messages -------------------------------------------------------------------------------
+
+// Receives the text of a one-button information message. The running editor routes it to a
+// message box; tests capture it. With no sink installed the text goes to qWarning().
+using MessageSink = std::function<void(const QString& text)>;
+
+// Installs `sink` (an empty function restores the default) and returns the previous one.
+MessageSink setMessageSink(MessageSink sink);
+
+// Shows `text` through the installed sink. Never throws; returns when the sink returns.
+void ShowMessage(const QString& text);
+
+// --- The system's ANSI code page ------------------------------------------------------------
+
+// Name of the single-byte code page that stands in for the system's ANSI code page.
+const char* ansiCodePageName();
+
+// Decodes ANSI bytes. Every byte maps to exactly one UTF-16 unit, so bytes.size() units
+// result, and ansiEncode(ansiDecode(b)) == b for every byte string b.
+QString ansiDecode(QByteArrayView bytes);
+
+// Encodes to ANSI. Characters without an ANSI form become what the converter gives them ('?').
+QByteArray ansiEncode(QStringView text);
+
+// --- Locale-aware text ----------------------------------------------------------------------
+
+// Compares two whole strings in the user's locale, ignoring case: <0, 0 or >0.
+int compareTextIgnoreCase(QStringView a, QStringView b);
+
+// Lower-cases `length` UTF-16 units in place, one unit at a time, so the length never changes.
+void charLower(QChar* text, qsizetype length);
+
+// --- Files ----------------------------------------------------------------------------------
+
+// True when `fileName` names an existing file (not a folder).
+bool FileExists(const QString& fileName);
+
+} // namespace platform

@@ -1,0 +1,58 @@
+#include "platform/core/SysUtils.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(AnsiCodePage, EveryByteSurvivesDecodeAndEncode) {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    const QString text = platform::ansiDecode(all);
+    ASSERT_EQ(text.size(), all.size());
+    EXPECT_EQ(text[0x80], QChar(0x20AC)) << "0x80 is the euro sign in Windows-1252";
+    EXPECT_EQ(text[0x9F], QChar(0x0178));
+    for (int undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        EXPECT_EQ(text[undefined], QChar(undefined)) << undefined;
+    EXPECT_EQ(platform::ansiEncode(text), all);
+}
+
+TEST(AnsiCodePage, CharactersWithoutAnAnsiFormBecomeSubstitutes) {
+    const QByteArray bytes = platform::ansiEncode(u"a\u4E2Db");
+    ASSERT_EQ(bytes.size(), 3);
+    EXPECT_EQ(bytes[0], 'a');
+    EXPECT_EQ(bytes[2], 'b');
+    EXPECT_NE(bytes[1], 'b');
+}
+
+TEST(LocaleText, CompareIgnoresCaseAndOrdersText) {
+    EXPECT_EQ(platform::compareTextIgnoreCase(u"Port", u"port"), 0);
+    EXPECT_LT(platform::compareTextIgnoreCase(u"A", u"b"), 0);
+    EXPECT_GT(platform::compareTextIgnoreCase(u"c", u"B"), 0);
+    EXPECT_LT(platform::compareTextIgnoreCase(u"", u"a"), 0);
+}
+
+TEST(LocaleText, CharLowerKeepsTheLength) {
+    QString text = QStringLiteral("AbC\u00C4\u0130Z");
+    const qsizetype before = text.size();
+    platform::charLower(text.data(), text.size());
+    EXPECT_EQ(text.size(), before);
+    EXPECT_EQ(text.left(4), QStringLiteral("abc\u00E4"));
+    EXPECT_EQ(text.back(), QChar('z'));
+}
+
+TEST(Messages, SinkReceivesTextAndIsRestored) {
+    {
+        testsupport::MessageCapture capture;
+        platform::ShowMessage(QStringLiteral("hello"));
+        ASSERT_EQ(capture.messages.size(), 1);
+        EXPECT_EQ(capture.messages[0], QStringLiteral("hello"));
+    }
+    testsupport::MessageCapture outer;
+    {
+        testsupport::MessageCapture inner;
+        platform::ShowMessage(QStringLiteral("inner"));
+        EXPECT_EQ(inner.messages.size(), 1);
+    }
+    platform::ShowMessage(QStringLiteral("outer"));
+    EXPECT_EQ(outer.messages, QStringList{QStringLiteral("outer")});
+}
