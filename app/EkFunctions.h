@@ -1,0 +1,48 @@
+// Small functions the editor's windows share. The message boxes and the version-resource
+// reader come from the platform layer and are brought in here for convenience.
+#pragma once
+
+#include "platform/gui/MessageBoxes.h"
+#include "platform/gui/VersionInfo.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+using platform::askYesNo;
+using platform::askYesNoCancel;
+using platform::getVersionInfoString;
+using platform::IdCancel;
+using platform::IdNo;
+using platform::IdOk;
+using platform::IdYes;
+using platform::showError;
+using platform::showErrorBox;
+using platform::showInfo;
+
+// Inserts the user's thousands separator (QLocale's group separator) between groups of three
+// characters counted from the right; texts of fewer than 4 characters come back unchanged.
+QString groupThousands(const QString& digits);
+
+// The one-character form of flags in the settings: '1' for true, '0' for false.
+char boolToChar(bool value);
+// False for '0', true for any other character.
+bool charToBool(QChar c);
+
+// Appends "/" to a non-empty folder path that does not end in a separator ("/", or also "\"
+// on Windows). Changes `path` itself and returns the result.
+QString includeTrailingBackslash(QString& path);
+
+// A copy of `text` with every TAB replaced by `tabWidth` spaces (removed when `tabWidth` is
+// not positive).
+QString expandTabs(QStringView text, int tabWidth);
+
+// `text` with its first occurrence of `find` replaced by `insert`; unchanged when `find` is
+// empty or does not occur.
+QString replaceFirst(const QString& text, const QString& find, const QString& insert);
+
+// A copy of `text` without any occurrence of `c`.
+QString removeChar(const QString& text, QChar c);
+
+// A copy of `text` without characters at or below U+0020.
+QString removeBlanks(const QString& text);

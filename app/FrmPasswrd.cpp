@@ -1,0 +1,155 @@
+#include "app/FrmPasswrd.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+// Design sizes at 144 pixels per inch.
+constexpr int designDpi = 144;
+constexpr int clientWidth = 408;
+constexpr int label1Height = 30;
+constexpr int warningHeight = 35;
+constexpr int panelHeight = 97;
+constexpr int margin = 24;
+constexpr int editTop = 8;
+constexpr int editHeight = 33;
+constexpr int buttonTop = 52;
+constexpr int buttonWidth = 112;
+constexpr int buttonHeight = 38;
+constexpr int buttonGap = 12;
+constexpr int fontHeight = 18;
+constexpr int warningFontHeight = 22;
+
+// The dialogs' gradient, top and bottom (TColor 0xFFEBDE and 0xD8B4A3, stored blue-green-red).
+const QColor gradientTop(0xDE, 0xEB, 0xFF);
+const QColor gradientBottom(0xA3, 0xB4, 0xD8);
+
+TFormPassword::Responder& responderSlot() {
+    static TFormPassword::Responder responder;
+    return responder;
+}
+
+} // namespace
+
+TFormPassword::TFormPassword(Mode mode, QWidget* parent) : QDialog(parent), mode_(mode) {
+    buildControls();
+    layoutControls();
+    connect(EdPassword, &QLineEdit::textChanged, this, &TFormPassword::EdPasswordChange);
+    connect(ButOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFormPassword::buildControls() {
+    setWindowTitle(QStringLiteral("File Password"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    Label1 = new QLabel(QStringLiteral("Type a Password (minimum 5 characters)"), this);
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+
+    LbWarning = new QLabel(QStringLiteral("Do not loose this password !!"), this);
+    LbWarning->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    QPalette warningPalette = LbWarning->palette();
+    warningPalette.setColor(QPalette::WindowText, Qt::red);
+    LbWarning->setPalette(warningPalette);
+    LbWarning->setVisible(mode_ == Mode::Save);
+
+    PnlBottom = new QWidget(this);
+    EdPassword = new QLineEdit(PnlBottom);
+    EdPassword->setEchoMode(QLineEdit::Password);
+    ButCancel = new QPushButton(QStringLiteral("Cancel"), PnlBottom);
+    ButCancel->setAutoDefault(false);
+    ButOk = new QPushButton(QStringLiteral("OK"), PnlBottom);
+    ButOk->setDefault(true);
+    ButOk->setEnabled(false);
+    setTabOrder(EdPassword, ButCancel);
+    setTabOrder(ButCancel, ButOk);
+}
+
+void TFormPassword::layoutControls() {
+    const QScreen* screen = this->screen();
+    const qreal dpi = screen ? screen->logicalDotsPerInch() : designDpi;
+    // Device-independent pixels of a design length: length * dpi / 144.
+    const auto px = [dpi](int design) { return qRound(design * dpi / designDpi); };
+
+    QFont dialogFont(QStringLiteral("Tahoma"));
+    dialogFont.setPixelSize(px(fontHeight));
+    setFont(dialogFont);
+    QFont warningFont(QStringLiteral("Tahoma"));
+    warningFont.setPixelSize(px(warningFontHeight));
+    warningFont.setBold(true);
+    LbWarning->setFont(warningFont);
+
+    const int width = px(clientWidth);
+    Label1->setGeometry(0, 0, width, px(label1Height));
+    LbWarning->setGeometry(0, px(label1Height), width, px(warningHeight));
+    // The panel follows the labels that are shown; a hidden warning takes no room.
+    const int panelTop = px(label1Height) + (mode_ == Mode::Save ? px(warningHeight) : 0);
+    PnlBottom->setGeometry(0, panelTop, width, px(panelHeight));
+
+    EdPassword->setGeometry(px(margin), px(editTop), width - 2 * px(margin), px(editHeight));
+    // OK sits at the right margin, Cancel one gap to its left.
+    const int okLeft = width - px(margin) - px(buttonWidth);
+    const int cancelLeft = okLeft - px(buttonGap) - px(buttonWidth);
+    ButOk->setGeometry(okLeft, px(buttonTop), px(buttonWidth), px(buttonHeight));
+    ButCancel->setGeometry(cancelLeft, px(buttonTop), px(buttonWidth), px(buttonHeight));
+
+    // The dialog ends right below the buttons: client height = panel top + panel height.
+    setFixedSize(width, panelTop + px(panelHeight));
+}
+
+QString TFormPassword::password() const {
+    return EdPassword->text();
+}
+
+bool TFormPassword::acceptable() const {
+    return EdPassword->text().size() >= minimumLength;
+}
+
+void TFormPassword::EdPasswordChange() {
+    ButOk->setEnabled(acceptable());
+}
+
+void TFormPassword::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    EdPassword->setFocus();
+}
+
+void TFormPassword::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QLinearGradient gradient(0, 0, 0, height());
+    gradient.setColorAt(0, gradientTop);
+    gradient.setColorAt(1, gradientBottom);
+    painter.fillRect(rect(), gradient);
+}
+
+std::optional<QString> TFormPassword::askPassword(Mode mode, QWidget* centreOn) {
+    if (const Responder& responder = responderSlot())
+        return responder(mode);
+    TFormPassword dialog(mode, centreOn);
+    if (dialog.exec() != QDialog::Accepted || !dialog.acceptable())
+        return std::nullopt;
+    return dialog.password();
+}
+
+TFormPassword::Responder TFormPassword::setResponder(Responder responder) {
+    Responder previous = std::move(responderSlot());
+    responderSlot() = std::move(responder);
+    return previous;
+}
+
+ScopedPasswordResponder::ScopedPasswordResponder(std::optional<QString> answer) : answer(std::move(answer)) {
+    previous_ = TFormPassword::setResponder([this](TFormPassword::Mode mode) {
+        asked.append(mode);
+        return this->answer;
+    });
+}
+
+ScopedPasswordResponder::~ScopedPasswordResponder() {
+    TFormPassword::setResponder(std::move(previous_));
+}

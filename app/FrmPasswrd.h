@@ -1,0 +1,78 @@
+// The file password dialog: asks for the password of an encrypted file when it is opened or
+// saved. OK stays disabled until the password holds at least 5 characters.
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPaintEvent;
+class QPushButton;
+class QShowEvent;
+class QWidget;
+
+class TFormPassword : public QDialog {
+    Q_OBJECT
+
+public:
+    // Opening only asks; saving also warns in red not to lose the password, which makes the
+    // dialog taller by the warning's height.
+    enum class Mode { Open, Save };
+
+    static constexpr int minimumLength = 5;
+
+    explicit TFormPassword(Mode mode, QWidget* parent = nullptr);
+
+    Mode mode() const { return mode_; }
+    // The password as typed (blanks included).
+    QString password() const;
+    // True exactly when the password holds minimumLength characters or more.
+    bool acceptable() const;
+
+    // The whole use of the dialog by a command: shows it modally, centred on `centreOn` (may be
+    // null), and gives the password when it ends with OK, nothing when it is cancelled.
+    // A responder installed for tests answers instead and nothing is shown.
+    static std::optional<QString> askPassword(Mode mode, QWidget* centreOn);
+
+    // Test seam for askPassword: answers with a password or with nothing (Cancel). An empty
+    // function restores the real dialog. Returns the previous responder.
+    using Responder = std::function<std::optional<QString>(Mode mode)>;
+    static Responder setResponder(Responder responder);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void buildControls();
+    void layoutControls();
+    void EdPasswordChange();
+
+    Mode mode_;
+    QLabel* Label1 = nullptr;
+    QLabel* LbWarning = nullptr;
+    QWidget* PnlBottom = nullptr;
+    QLineEdit* EdPassword = nullptr;
+    QPushButton* ButCancel = nullptr;
+    QPushButton* ButOk = nullptr;
+};
+
+// For tests: while it lives, askPassword is answered by `answer` and each mode asked for is
+// recorded in `asked`. Restores the previous responder when it goes.
+class ScopedPasswordResponder {
+public:
+    explicit ScopedPasswordResponder(std::optional<QString> answer);
+    ~ScopedPasswordResponder();
+    ScopedPasswordResponder(const ScopedPasswordResponder&) = delete;
+    ScopedPasswordResponder& operator=(const ScopedPasswordResponder&) = delete;
+
+    std::optional<QString> answer;
+    QList<TFormPassword::Mode> asked;
+
+private:
+    TFormPassword::Responder previous_;
+};

@@ -1,0 +1,107 @@
+// Product-wide strings, the find settings record, the MD5 digest and the file-password key.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+class QComboBox;
+class QSettings;
+
+// --- Global strings -------------------------------------------------------------------------
+
+inline const QString gProductName = QStringLiteral("Velquin");
+// The last part of the settings key "Software\Tolvard\Velquin".
+inline const QString gProductFolder = QStringLiteral("\\Velquin");
+inline const QString gLineBreak = QStringLiteral("\r\n");
+inline const QString gEmptyStr;
+inline const QString gSpace = QStringLiteral(" ");
+
+// --- Find settings --------------------------------------------------------------------------
+
+// The find settings the main window owns for its whole life and lends to the find dialog:
+// the last ten search texts, most recent first, and what to search and how.
+struct TSearchStruct {
+    static constexpr int historySize = 10;
+
+    // Index 0 is the most recent; used entries stand at the front, the first empty one ends them.
+    std::array<QString, historySize> findHistory;
+    // Where to look, in the order the document's find takes them.
+    bool sectionNames = true;
+    bool sectionComments = true;
+    bool itemNames = true;
+    bool itemValues = true;
+    bool itemComments = true;
+    // How to match, for the search pattern.
+    bool wholeWords = false;
+    bool caseSensitive = false;
+    // Direction of the last search.
+    bool backward = false;
+
+    // Puts `text` first. An equal entry (case-sensitive) moves to the front instead of being
+    // repeated; a new text in a full history drops the oldest entry.
+    void pushFindString(const QString& text);
+
+    // The used history entries in order.
+    QStringList findList() const;
+    // Replaces the contents of `list` with the used history entries.
+    void fillFindList(QStringList& list) const;
+    // Replaces the items of `combo` with the used history entries, repainting once; the
+    // edit text is left as the combo box keeps it.
+    void fillFindList(QComboBox* combo) const;
+
+    // The eight flags as "1"/"0" characters in field order ("11111000" for the defaults).
+    QString flagsString() const;
+
+    // Reads the record from `settings` (in its current group): prefix + "Bools" sets the flags
+    // when it holds exactly 8 characters ('0' false, anything else true) and leaves them
+    // otherwise; prefix + "0" .. prefix + "9" fill the history up to the first missing value.
+    void readFindSettings(const QString& prefix, QSettings& settings);
+    // Writes prefix + "Bools" and prefix + i for every used entry. Values beyond the used
+    // entries are left as they are.
+    void writeFindSettings(const QString& prefix, QSettings& settings) const;
+};
+
+// --- MD5 digest (RFC 1321) ------------------------------------------------------------------
+
+// Computes the digest of a byte buffer entirely in the constructor and then only answers for it.
+class TMd5Hash {
+public:
+    TMd5Hash(const void* data, std::size_t length);
+    explicit TMd5Hash(QByteArrayView data);
+
+    // The 16 digest bytes in order.
+    const std::array<std::uint8_t, 16>& digest() const { return digestCopy_; }
+    // The digest as 32 upper-case hexadecimal digits, two per byte, high nibble first.
+    QByteArray hexDigest() const;
+    QString hexDigestW() const;
+
+private:
+    void init();
+    // These refuse to run once the digest is final: they show a message and change nothing.
+    void update(const std::uint8_t* input, std::size_t length);
+    void finalize();
+    void transform(const std::uint8_t block[64]);
+
+    std::uint32_t state_[4];
+    std::uint32_t count_[2]; // bits processed, low word first
+    std::uint8_t buffer_[64];
+    std::uint8_t digest_[16];
+    bool finalized_ = false;
+    std::array<std::uint8_t, 16> digestCopy_{};
+};
+
+// --- File-password key ----------------------------------------------------------------------
+
+// The 64-byte key of `password`: the upper-case hex digest of its UTF-8 bytes with every digit
+// written twice. Encrypted files depend on this exact form.
+QByteArray buildPasswordKey(const QString& password);
+
+// XORs `length` bytes of `buffer` in place with the key of `password`, the key index starting
+// at 0 and restarting after 63. Applying it twice restores the bytes.
+void xorWithPasswordKey(char* buffer, qsizetype length, const QString& password);
+void xorWithPasswordKey(QByteArray& buffer, const QString& password);
