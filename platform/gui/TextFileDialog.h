@@ -1,0 +1,79 @@
+// The open and save dialogs for text files: a file dialog with an added list of encodings.
+// The caller gets the chosen file name and the index of the chosen encoding in its list.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace platform {
+
+// What a confirmed dialog answers.
+struct TextFileChoice {
+    QString fileName;
+    int encodingIndex = 0;
+};
+
+// One dialog's settings, kept between runs like a component on a form: a run starts from
+// `fileName` and `encodingIndex` and, when confirmed, leaves the user's choice in them.
+class TextFileDialog {
+public:
+    enum class Kind { Open, Save };
+
+    explicit TextFileDialog(Kind kind);
+
+    Kind kind() const { return kind_; }
+
+    QString defaultExt;  // appended to a typed name without extension, without the dot
+    QString filter;      // "Caption|*.a;*.b|Caption2|*.*": pairs of caption and patterns
+    int filterIndex = 0; // the filter selected at start, from 0
+    QStringList encodings;
+    int encodingIndex = 0;
+    QString fileName; // preset name at start; the chosen one after a confirmed run
+
+    // Shows the dialog modally over `parent`. True when the user confirmed; `fileName` and
+    // `encodingIndex` then hold the choice. A cancelled run changes nothing. When a test
+    // responder is installed it answers instead and nothing is shown.
+    bool execute(QWidget* parent);
+
+    // The filter turned into the file dialog's own name filters ("Caption (*.a *.b)").
+    QStringList nameFilters() const;
+
+    // Test seam: answers for every dialog with a choice, or with nothing for Cancel. An empty
+    // function restores the real dialog. Returns the previous responder.
+    using Responder = std::function<std::optional<TextFileChoice>(const TextFileDialog& dialog)>;
+    static Responder setResponder(Responder responder);
+
+private:
+    Kind kind_;
+};
+
+// For tests: while it lives, every dialog is answered from `answers` (front first; Cancel
+// once they run out) and each dialog's kind and preset name are recorded.
+class ScopedTextFileResponder {
+public:
+    struct Record {
+        TextFileDialog::Kind kind;
+        QString presetName;
+        int presetEncoding;
+    };
+
+    ScopedTextFileResponder();
+    ~ScopedTextFileResponder();
+    ScopedTextFileResponder(const ScopedTextFileResponder&) = delete;
+    ScopedTextFileResponder& operator=(const ScopedTextFileResponder&) = delete;
+
+    // Queues a confirmed answer, or a Cancel when `fileName` is empty.
+    void answer(const QString& fileName, int encodingIndex = 0);
+
+    QList<Record> records;
+    QList<std::optional<TextFileChoice>> answers;
+
+private:
+    TextFileDialog::Responder previous_;
+};
+
+} // namespace platform
