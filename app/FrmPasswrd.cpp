@@ -62,6 +62,8 @@ void TFormPassword::buildControls() {
     PnlBottom = new QWidget(this);
     EdPassword = new QLineEdit(PnlBottom);
     EdPassword->setEchoMode(QLineEdit::Password);
+    // Every character shows as '*' (code 42), whatever the style's own mask character.
+    EdPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     ButCancel = new QPushButton(QStringLiteral("Cancel"), PnlBottom);
     ButCancel->setAutoDefault(false);
     ButOk = new QPushButton(QStringLiteral("OK"), PnlBottom);

@@ -51,6 +51,7 @@ TEST(FormPassword, OkNeedsFiveCharacters) {
     QTest::keyClicks(edit, "     ");
     EXPECT_TRUE(ok->isEnabled());
     EXPECT_EQ(dialog.password(), "     ");
+    EXPECT_EQ(edit->displayText(), "*****");
 }
 
 TEST(FormPassword, OpenModeHidesTheWarningAndIsShorterByItsHeight) {
