@@ -1,0 +1,1444 @@
+#include "controls/EkBmp.h"
+
+#include "controls/ImgList.h"
+
+#include <QDebug>
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Opaque alpha byte of a pixel word.
+constexpr TPixel alphaMask = 0xFF000000u;
+constexpr TPixel colourMask = 0x00FFFFFFu;
+
+[[noreturn]] void fail(const char* text) {
+    throw EInvalidGraphicOperation(QString::fromLatin1(text));
+}
+
+constexpr uint32_t byteAt(TPixel p, int i) {
+    return (p >> (8 * i)) & 0xFFu;
+}
+
+// Per colour byte (d * (255 - a) + s * a) >> 8, alpha of d kept.
+inline TPixel blendBytes(TPixel d, TPixel s, uint32_t a) {
+    const uint32_t na = 255u - a;
+    return (d & alphaMask) | ((byteAt(d, 0) * na + byteAt(s, 0) * a) >> 8) |
+           (((byteAt(d, 1) * na + byteAt(s, 1) * a) >> 8) << 8) |
+           (((byteAt(d, 2) * na + byteAt(s, 2) * a) >> 8) << 16);
+}
+
+// The same grey level in all three colour bytes.
+constexpr TPixel greyWord(uint32_t g) {
+    return g | (g << 8) | (g << 16);
+}
+
+// Weight tables of the faces.
+constexpr uint8_t glassHighlight[11] = {130, 120, 105, 85, 65, 45, 25, 10, 10, 10, 10};
+constexpr uint8_t shadedFace[11] = {76, 56, 39, 29, 22, 17, 13, 10, 10, 14, 18};
+constexpr int faceBandRows = 11;
+
+// Coverage of the soft inner corners: triangle rows of 4, 3, 2 and 1 entries.
+constexpr uint8_t softInnerCorner[10] = {255, 255, 168, 64, 255, 120, 15, 168, 15, 64};
+// Alpha of a softened corner: the corner pixel, then its neighbours along the edges.
+constexpr uint8_t softCornerAlpha[3] = {50, 180, 180};
+
+// ---- grip shade tables: a positive entry lightens by v, a negative one darkens by -v ----------
+
+constexpr int16_t gripTall9[7 * 4] = {80,   80, 80, 80,  65,   -125, -145, 65,  55,  -95, -125, 55, 45, -85,
+                                      -120, 45, 25, -70, -120, 25,   15,   -50, -90, 15,  0,    15, 15, 0};
+constexpr int16_t gripTall12[7 * 5] = {80,  80,   80,  80,  80,  65,  -105, -125, -145, 65,  55,  -65,
+                                       -95, -125, 55,  45,  -45, -85, -120, 45,   25,   -40, -70, -120,
+                                       25,  15,   -35, -50, -90, 15,  0,    15,   15,   15,  0};
+constexpr int16_t gripTall14[7 * 6] = {
+    80,  80,   80, 80, 80,  80,  65,  -80,  -105, -125, -145, 65,  55,  -45, -65, -95, -125, 55, 45, -30, -45,
+    -85, -120, 45, 25, -25, -40, -70, -120, 25,   15,   -30,  -35, -50, -90, 15,  0,   15,   15, 15, 15,  0};
+constexpr int16_t gripWide9[4 * 7] = {80, 65,   55,  45,  25,  15,  0,  80, -145, -125, -120, -120, -90, 15,
+                                      80, -120, -95, -85, -70, -50, 15, 80, 65,   55,   45,   25,   15,  0};
+constexpr int16_t gripWide12[5 * 7] = {80,  65,  55,  45,   25,  15,  0,   80,  -145, -125, -120, -120,
+                                       -90, 15,  80,  -120, -95, -85, -70, -50, 15,   80,   -105, -65,
+                                       -45, -40, -35, 15,   80,  65,  55,  45,  25,   15,   0};
+constexpr int16_t gripWide14[6 * 7] = {80, 65,   55,  45,  25,  15,  0,  80, -145, -125, -120, -120, -90, 15,
+                                       80, -120, -95, -85, -70, -50, 15, 80, -105, -65,  -45,  -40,  -35, 15,
+                                       80, -80,  -45, -30, -25, -30, 15, 80, 65,   55,   45,   25,   15,  0};
+
+inline TPixel shadePixel(TPixel p, int v) {
+    return v < 0 ? darken(p, uint8_t(-v)) : lighten(p, uint8_t(v));
+}
+
+// ---- mark masks: coverage bytes row by row, symmetric about both axes except where the given
+// rows themselves are not (the circle's first row, the 11-pixel star's middle row) -----------
+// clang-format off
+constexpr uint8_t diamondMask9[9 * 9] = {
+      0,   0,   0,   0, 243,   0,   0,   0,   0,
+      0,   0,  46, 235, 255, 235,  46,   0,   0,
+      0,  46, 235, 255, 255, 255, 235,  46,   0,
+     46, 235, 255, 255, 255, 255, 255, 235,  46,
+    243, 255, 255, 255, 255, 255, 255, 255, 243,
+     46, 235, 255, 255, 255, 255, 255, 235,  46,
+      0,  46, 235, 255, 255, 255, 235,  46,   0,
+      0,   0,  46, 235, 255, 235,  46,   0,   0,
+      0,   0,   0,   0, 243,   0,   0,   0,   0,
+};
+constexpr uint8_t diamondMask11[11 * 11] = {
+      0,   0,   0,   0,   0, 226,   0,   0,   0,   0,   0,
+      0,   0,   0,  40, 231, 255, 231,  40,   0,   0,   0,
+      0,   0,  40, 231, 255, 255, 255, 231,  40,   0,   0,
+      0,  40, 231, 255, 255, 255, 255, 255, 231,  40,   0,
+     40, 231, 255, 255, 255, 255, 255, 255, 255, 231,  40,
+    226, 255, 255, 255, 255, 255, 255, 255, 255, 255, 226,
+     40, 231, 255, 255, 255, 255, 255, 255, 255, 231,  40,
+      0,  40, 231, 255, 255, 255, 255, 255, 231,  40,   0,
+      0,   0,  40, 231, 255, 255, 255, 231,  40,   0,   0,
+      0,   0,   0,  40, 231, 255, 231,  40,   0,   0,   0,
+      0,   0,   0,   0,   0, 226,   0,   0,   0,   0,   0,
+};
+constexpr uint8_t diamondMask13[13 * 13] = {
+      0,   0,   0,   0,   0,  39, 207,  39,   0,   0,   0,   0,   0,
+      0,   0,   0,   0,  40, 231, 255, 231,  40,   0,   0,   0,   0,
+      0,   0,   0,  40, 231, 255, 255, 255, 231,  40,   0,   0,   0,
+      0,   0,  40, 231, 255, 255, 255, 255, 255, 231,  40,   0,   0,
+      0,  40, 231, 255, 255, 255, 255, 255, 255, 255, 231,  40,   0,
+     40, 231, 255, 255, 255, 255, 255, 255, 255, 255, 255, 231,  40,
+    207, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 207,
+     40, 231, 255, 255, 255, 255, 255, 255, 255, 255, 255, 231,  40,
+      0,  40, 231, 255, 255, 255, 255, 255, 255, 255, 231,  40,   0,
+      0,   0,  40, 231, 255, 255, 255, 255, 255, 231,  40,   0,   0,
+      0,   0,   0,  40, 231, 255, 255, 255, 231,  40,   0,   0,   0,
+      0,   0,   0,   0,  40, 231, 255, 231,  40,   0,   0,   0,   0,
+      0,   0,   0,   0,   0,  39, 207,  39,   0,   0,   0,   0,   0,
+};
+constexpr uint8_t circleMask7[7 * 7] = {
+      0,  91, 219, 255, 215,  91,   0,
+     90, 255, 255, 255, 255, 255,  90,
+    214, 255, 255, 255, 255, 255, 214,
+    255, 255, 255, 255, 255, 255, 255,
+    214, 255, 255, 255, 255, 255, 214,
+     90, 255, 255, 255, 255, 255,  90,
+      0,  90, 214, 255, 214,  90,   0,
+};
+constexpr uint8_t circleMask9[9 * 9] = {
+      0,  11, 135, 227, 255, 227, 135,  11,   0,
+     12, 207, 255, 255, 255, 255, 255, 207,  12,
+    138, 255, 255, 255, 255, 255, 255, 255, 138,
+    229, 255, 255, 255, 255, 255, 255, 255, 229,
+    255, 255, 255, 255, 255, 255, 255, 255, 255,
+    229, 255, 255, 255, 255, 255, 255, 255, 229,
+    138, 255, 255, 255, 255, 255, 255, 255, 138,
+     12, 207, 255, 255, 255, 255, 255, 207,  12,
+      0,  11, 135, 227, 255, 227, 135,  11,   0,
+};
+constexpr uint8_t circleMask11[11 * 11] = {
+      0,   0,   7, 119, 207, 255, 207, 119,   7,   0,   0,
+      0,  53, 234, 255, 255, 255, 255, 255, 234,  53,   0,
+     22, 234, 255, 255, 255, 255, 255, 255, 255, 234,  22,
+    135, 255, 255, 255, 255, 255, 255, 255, 255, 255, 135,
+    208, 255, 255, 255, 255, 255, 255, 255, 255, 255, 208,
+    255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255,
+    208, 255, 255, 255, 255, 255, 255, 255, 255, 255, 208,
+    135, 255, 255, 255, 255, 255, 255, 255, 255, 255, 135,
+     22, 234, 255, 255, 255, 255, 255, 255, 255, 234,  22,
+      0,  53, 234, 255, 255, 255, 255, 255, 234,  53,   0,
+      0,   0,   7, 119, 207, 255, 207, 119,   7,   0,   0,
+};
+constexpr uint8_t starMask9[9 * 9] = {
+      0,   0,   0,   0, 121,   0,   0,   0,   0,
+      0,   1,   0,   0, 176,   0,   0,   1,   0,
+      0,   0,  78,  19, 255,  19,  78,   0,   0,
+      0,   0,  19, 207, 255, 207,  19,   0,   0,
+    121, 176, 255, 255, 255, 255, 255, 176, 121,
+      0,   0,  19, 207, 255, 207,  19,   0,   0,
+      0,   0,  78,  19, 255,  19,  78,   0,   0,
+      0,   1,   0,   0, 176,   0,   0,   1,   0,
+      0,   0,   0,   0, 121,   0,   0,   0,   0,
+};
+constexpr uint8_t starMask11[11 * 11] = {
+      0,   0,   0,   0,   0, 107,   0,   0,   0,   0,   0,
+      0,   0,   0,   0,   0, 144,   0,   0,   0,   0,   0,
+      0,   0,  19,   3,   0, 210,   0,   3,  19,   0,   0,
+      0,   0,   3, 120,  32, 255,  32, 120,   3,   0,   0,
+      0,   0,   0,  32, 222, 255, 222,  32,   0,   0,   0,
+    106, 167, 211, 247, 255, 255, 255, 246, 213, 168, 106,
+      0,   0,   0,  32, 222, 255, 222,  32,   0,   0,   0,
+      0,   0,   3, 120,  32, 255,  32, 120,   3,   0,   0,
+      0,   0,  19,   3,   0, 210,   0,   3,  19,   0,   0,
+      0,   0,   0,   0,   0, 144,   0,   0,   0,   0,   0,
+      0,   0,   0,   0,   0, 107,   0,   0,   0,   0,   0,
+};
+constexpr uint8_t starMask13[13 * 13] = {
+      0,   0,   0,   0,   0,   0,  59,   0,   0,   0,   0,   0,   0,
+      0,   0,   0,   0,   0,   0, 159,   0,   0,   0,   0,   0,   0,
+      0,   0,   0,   0,   0,   3, 255,   3,   0,   0,   0,   0,   0,
+      0,   0,   0,  28,   3,  40, 255,  40,   3,  28,   0,   0,   0,
+      0,   0,   0,   3, 115, 104, 255, 104, 115,   3,   0,   0,   0,
+      0,   0,   3,  40, 104, 251, 238, 251, 104,  40,   3,   0,   0,
+     59, 159, 255, 255, 255, 238, 255, 238, 255, 255, 255, 159,  59,
+      0,   0,   3,  40, 104, 251, 238, 251, 104,  40,   3,   0,   0,
+      0,   0,   0,   3, 115, 104, 255, 104, 115,   3,   0,   0,   0,
+      0,   0,   0,  28,   3,  40, 255,  40,   3,  28,   0,   0,   0,
+      0,   0,   0,   0,   0,   3, 255,   3,   0,   0,   0,   0,   0,
+      0,   0,   0,   0,   0,   0, 159,   0,   0,   0,   0,   0,   0,
+      0,   0,   0,   0,   0,   0,  59,   0,   0,   0,   0,   0,   0,
+};
+// clang-format on
+
+// Text without its mnemonic markers: '&x' shows x, "&&" shows '&'.
+QString stripMnemonics(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'&' && i + 1 < text.size())
+            ++i;
+        else if (text.at(i) == u'&')
+            continue;
+        out.append(text.at(i));
+    }
+    return out;
+}
+
+} // namespace
+
+// ---- lifecycle ---------------------------------------------------------------------------------
+
+TEkBmp::TEkBmp() {
+    resetFields();
+}
+
+TEkBmp::TEkBmp(int width, int height) {
+    resetFields();
+    // Negative sizes count as empty.
+    w = std::max(width, 0);
+    h = std::max(height, 0);
+    createDib();
+}
+
+TEkBmp::~TEkBmp() {
+    releaseDib(true);
+}
+
+void TEkBmp::resetFields() {
+    delete[] pix;
+    pix = nullptr;
+    memDc = false;
+    flg = false;
+    ownFont = false;
+    bounds = TRect();
+}
+
+bool TEkBmp::allocate() {
+    delete[] pix;
+    pix = nullptr;
+    if (w <= 0 || h <= 0 || w > maxSide || h > maxSide)
+        return false;
+    const size_t bytes = size_t(w) * size_t(h) * sizeof(TPixel);
+    if (bytes > maxBytes)
+        return false;
+    pix = new (std::nothrow) TPixel[size_t(w) * size_t(h)];
+    return pix != nullptr;
+}
+
+void TEkBmp::createDib() {
+    if (w > 0 && h > 0) {
+        memDc = true;
+        flg = false;
+        if (!allocate()) {
+            releaseDib(true);
+            return;
+        }
+        std::memset(pix, 0xFF, size_t(w) * size_t(h) * sizeof(TPixel));
+        bounds = TRect(0, 0, w, h);
+    } else if (pix || memDc) {
+        releaseDib(true);
+    }
+}
+
+void TEkBmp::releaseDib(bool deleteDc) {
+    delete[] pix;
+    pix = nullptr;
+    if (deleteDc)
+        memDc = false;
+    flg = false;
+    bounds = TRect();
+}
+
+void TEkBmp::assign(const TEkBmp& other) {
+    if (&other == this)
+        return;
+    w = other.w;
+    h = other.h;
+    createDib();
+    if (pix && other.pix)
+        std::memcpy(pix, other.pix, size_t(w) * size_t(h) * sizeof(TPixel));
+    flg = other.flg;
+}
+
+void TEkBmp::assignFrom(const TEkBmp* other) {
+    if (!other || other == this)
+        return;
+    if (memDc)
+        releaseDib(false);
+    assign(*other);
+}
+
+// ---- size --------------------------------------------------------------------------------------
+
+void TEkBmp::resize(int newWidth, int newHeight, bool stretch, bool halftone, bool keepPicture) {
+    const int oldWidth = w;
+    const int oldHeight = h;
+    w = std::max(newWidth, 0);
+    h = std::max(newHeight, 0);
+    if (!pix) {
+        releaseDib(true);
+        createDib();
+        return;
+    }
+    TPixel* old = pix;
+    pix = nullptr; // set aside; createDib makes new memory
+    createDib();
+    if (keepPicture && pix) {
+        if (stretch) {
+            const QImage from(reinterpret_cast<const uchar*>(old), oldWidth, oldHeight, oldWidth * 4,
+                              QImage::Format_ARGB32);
+            const QImage scaled = from.scaled(w, h, Qt::IgnoreAspectRatio,
+                                              halftone ? Qt::SmoothTransformation : Qt::FastTransformation)
+                                      .convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < h; ++y)
+                std::memcpy(rowAddress(y), scaled.constScanLine(y), size_t(w) * sizeof(TPixel));
+        } else {
+            const int cw = std::min(oldWidth, w);
+            const int ch = std::min(oldHeight, h);
+            for (int y = 0; y < ch; ++y)
+                std::memcpy(rowAddress(y), old + size_t(y) * size_t(oldWidth), size_t(cw) * sizeof(TPixel));
+        }
+    }
+    delete[] old;
+}
+
+void TEkBmp::setWidth(int newWidth) {
+    newWidth = std::abs(newWidth);
+    if (newWidth != w)
+        resize(newWidth, h, false, false, true);
+}
+
+void TEkBmp::setHeight(int newHeight) {
+    newHeight = std::abs(newHeight);
+    if (newHeight != h)
+        resize(w, newHeight, false, false, true);
+}
+
+void TEkBmp::setSize(int newWidth, int newHeight, bool keepPicture) {
+    newWidth = std::abs(newWidth);
+    newHeight = std::abs(newHeight);
+    if (newWidth != w || newHeight != h)
+        resize(newWidth, newHeight, false, false, keepPicture);
+}
+
+// ---- access ------------------------------------------------------------------------------------
+
+void TEkBmp::getPixel(int x, int y, TEkColor& out) const {
+    out = pixelToColor(pixelAt(x, y));
+}
+
+void TEkBmp::getPixelUnchecked(int x, int y, TEkColor& out) const {
+    out = TEkColor(pix[size_t(y) * size_t(w) + size_t(x)]);
+}
+
+TPixel TEkBmp::pixelAt(int x, int y) const {
+    if (!pix)
+        fail("No Bitmap Created");
+    if (y < 0 || y >= h)
+        fail("Pixel Y Value out of Range");
+    if (x < 0 || x >= w)
+        fail("Pixel X Value out of Range");
+    return pix[size_t(y) * size_t(w) + size_t(x)];
+}
+
+const TPixel* TEkBmp::scanLine(int rowIndex) const {
+    if (rowIndex > h - 1 || rowIndex < 0) {
+        qDebug().noquote() << QStringLiteral("(Row > FHeight-1 || Row < 0) %1  %2").arg(rowIndex).arg(h - 1);
+        fail("Scanlines Out of Range");
+    }
+    if (!pix)
+        fail("No DibSection");
+    return pix + size_t(rowIndex) * size_t(w);
+}
+
+TPixel* TEkBmp::scanLine(int rowIndex) {
+    return const_cast<TPixel*>(static_cast<const TEkBmp*>(this)->scanLine(rowIndex));
+}
+
+QImage TEkBmp::image() {
+    if (!pix)
+        return QImage();
+    return QImage(reinterpret_cast<uchar*>(pix), w, h, w * 4, QImage::Format_ARGB32);
+}
+
+// ---- checks ------------------------------------------------------------------------------------
+
+void TEkBmp::checkDc() const {
+    if (!memDc)
+        fail("No Bitmap Created");
+}
+
+bool TEkBmp::checkBitsClip(TRect& r) const {
+    if (!pix)
+        fail("No Bitmap Created");
+    return clipRect(r);
+}
+
+bool TEkBmp::checkDcClip(TRect& r) const {
+    checkDc();
+    return clipRect(r);
+}
+
+bool TEkBmp::clipRect(TRect& r) const {
+    r.right = std::min(r.right, w);
+    r.bottom = std::min(r.bottom, h);
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    return r.left < r.right && r.top < r.bottom;
+}
+
+// ---- copy out ----------------------------------------------------------------------------------
+
+QImage TEkBmp::toOpaqueImage() const {
+    if (!pix)
+        return QImage();
+    QImage out(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        const TPixel* src = pix + size_t(y) * size_t(w);
+        TPixel* dst = reinterpret_cast<TPixel*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            dst[x] = src[x] | alphaMask;
+    }
+    return out;
+}
+
+void TEkBmp::bitBlt(QPainter& dst, int x, int y) const {
+    if (pix)
+        dst.drawImage(x, y, toOpaqueImage());
+}
+
+void TEkBmp::bitBltRect(QPainter& dst, int x, int y, TRect src) const {
+    if (!pix || !clipRect(src))
+        return;
+    dst.drawImage(x, y, toOpaqueImage().copy(src.toQRect()));
+}
+
+// ---- compositing -------------------------------------------------------------------------------
+
+bool TEkBmp::clampOffset(const TEkBmp& dst, int& x, int& y) const {
+    x = std::max(x, 0);
+    y = std::max(y, 0);
+    if (x + w > dst.w)
+        x = dst.w - w;
+    if (y + h > dst.h)
+        y = dst.h - h;
+    return x >= 0 && y >= 0;
+}
+
+void TEkBmp::drawTo(TEkBmp* dst, int x, int y, uint8_t mode) const {
+    if (!memDc || !pix || !dst || !dst->pix)
+        return;
+    if (!clampOffset(*dst, x, y))
+        return;
+    blendRows(dst->pix + size_t(y) * size_t(dst->w) + size_t(x), dst->w, mode, h, w, pix);
+}
+
+void TEkBmp::blendRows(TPixel* dst, int dstWidth, uint8_t mode, int rows, int columns,
+                       const TPixel* src) const {
+    constexpr uint32_t blendSkip = 8;  // mode 0 leaves pixels below this alpha
+    constexpr uint32_t ghostSkip = 15; // the other modes leave pixels below this alpha
+    constexpr uint32_t fullFrom = 241; // from this alpha on the source counts as opaque
+    for (int r = 0; r < rows; ++r) {
+        TPixel* d = dst + size_t(r) * size_t(dstWidth);
+        const TPixel* s = src + size_t(r) * size_t(w);
+        for (int i = 0; i < columns; ++i) {
+            const TPixel sp = s[i];
+            const uint32_t a = sp >> 24;
+            switch (mode) {
+            case bmAlphaBlend:
+                if (a < blendSkip)
+                    break;
+                d[i] = a >= fullFrom ? (d[i] & alphaMask) | (sp & colourMask) : blendBytes(d[i], sp, a);
+                break;
+            case bmGhost75:
+            case bmGhost50: {
+                if (a < ghostSkip)
+                    break;
+                const TPixel b = a >= fullFrom ? sp : blendBytes(d[i], sp, a);
+                const TPixel half = halfMixOpaque(d[i], b);
+                // three quarters b: the half mix once more with b
+                d[i] = mode == bmGhost75 ? halfMixOpaque(half, b) : half;
+                break;
+            }
+            case bmGrey:
+            case bmGreyGhost75:
+            case bmGreyGhost50: {
+                if (a < ghostSkip)
+                    break;
+                const TPixel g = greyWord(greyLevel(sp));
+                const TPixel b = a >= fullFrom ? (d[i] & alphaMask) | g : blendBytes(d[i], g, a);
+                if (mode == bmGrey)
+                    d[i] = b;
+                else if (mode == bmGreyGhost75)
+                    d[i] = halfMixOpaque(halfMixOpaque(d[i], b), b);
+                else
+                    d[i] = halfMixOpaque(d[i], b);
+                break;
+            }
+            default: // copy, also every mode above the grey ghosts
+                d[i] = sp;
+                break;
+            }
+        }
+    }
+}
+
+void TEkBmp::makeGrey() {
+    if (!pix)
+        return;
+    const size_t n = size_t(w) * size_t(h);
+    for (size_t i = 0; i < n; ++i)
+        pix[i] = (pix[i] & alphaMask) | greyWord(greyLevel(pix[i]));
+}
+
+void TEkBmp::premultiplyAlpha() {
+    constexpr uint32_t keepFrom = 251; // nearly opaque pixels stay as they are
+    if (!pix)
+        return;
+    const size_t n = size_t(w) * size_t(h);
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t a = pix[i] >> 24;
+        if (a >= keepFrom)
+            continue;
+        // c := c * alpha >> 8
+        pix[i] = (pix[i] & alphaMask) | ((byteAt(pix[i], 0) * a) >> 8) |
+                 (((byteAt(pix[i], 1) * a) >> 8) << 8) | (((byteAt(pix[i], 2) * a) >> 8) << 16);
+    }
+}
+
+bool TEkBmp::hasNoPartialAlpha(const TPixel* pixels, int count) {
+    for (int i = 0; i < count; ++i) {
+        const uint32_t a = pixels[i] >> 24;
+        if (a > 10 && a < 245)
+            return false;
+    }
+    return true;
+}
+
+// ---- fills and gradients -----------------------------------------------------------------------
+
+void TEkBmp::fill(TEkColor c) {
+    if (pix)
+        fillPixels(pix, w * h, colorToPixel(c));
+}
+
+void TEkBmp::fillRect(TRect r, TEkColor c) {
+    if (!checkBitsClip(r))
+        return;
+    const TPixel p = colorToPixel(c);
+    TPixel* first = pixelPtr(r);
+    fillPixels(first, r.width(), p);
+    for (int y = r.top + 1; y < r.bottom; ++y)
+        std::memcpy(rowAddress(y) + r.left, first, size_t(r.width()) * sizeof(TPixel));
+}
+
+void TEkBmp::fillRectCutCorners(TRect r, TEkColor c) {
+    if (!checkBitsClip(r))
+        return;
+    const TPixel p = colorToPixel(c);
+    for (int y = r.top; y < r.bottom; ++y) {
+        const bool edgeRow = y == r.top || y == r.bottom - 1;
+        if (edgeRow)
+            fillPixels(rowAddress(y) + r.left + 1, r.width() - 2, p);
+        else
+            fillPixels(rowAddress(y) + r.left, r.width(), p);
+    }
+}
+
+void TEkBmp::clearRect(TRect r) {
+    if (!checkDcClip(r) || !pix)
+        return;
+    for (int y = r.top; y < r.bottom; ++y)
+        fillPixels(rowAddress(y) + r.left, r.width(), 0u);
+}
+
+void TEkBmp::gradientFill(bool vertical, TRect r, TEkColor c1, TEkColor c2) {
+    if (vertical)
+        gradientFillVert(r, colorToPixel(c1), colorToPixel(c2));
+    else
+        gradientFillHorz(r, colorToPixel(c1), colorToPixel(c2));
+}
+
+void TEkBmp::gradientFillVert(TRect r, TPixel c1, TPixel c2) {
+    if (!checkBitsClip(r))
+        return;
+    TEkColorBuf ramp(r.height());
+    fillColorRamp32(ramp.pixels(), r.height(), c1, c2);
+    for (int y = r.top; y < r.bottom; ++y)
+        fillPixels(rowAddress(y) + r.left, r.width(), ramp.pixels()[y - r.top]);
+}
+
+void TEkBmp::gradientFillHorz(TRect r, TPixel c1, TPixel c2) {
+    if (!checkBitsClip(r))
+        return;
+    TPixel* first = pixelPtr(r);
+    fillColorRamp32(first, r.width(), c1, c2);
+    for (int y = r.top + 1; y < r.bottom; ++y)
+        std::memcpy(rowAddress(y) + r.left, first, size_t(r.width()) * sizeof(TPixel));
+}
+
+void TEkBmp::pipeFill(bool vertical, uint8_t shade, TRect r, TEkColor c1, TEkColor c2, bool wide) {
+    if (!checkDcClip(r))
+        return;
+    if (vertical)
+        pipeFillVert(r, shade, colorToPixel(c1), colorToPixel(c2), wide);
+    else
+        pipeFillHorz(r, shade, colorToPixel(c1), colorToPixel(c2), wide);
+}
+
+void TEkBmp::pipeFillVert(TRect r, uint8_t shade, TPixel c1, TPixel c2, bool wide) {
+    if (!checkBitsClip(r))
+        return;
+    const int n = r.height();
+    const int split = wide ? 3 * n / 5 : 2 * n / 5;
+    const int rest = n - split;
+    const TPixel dark = darken(c2, shade);
+    const TPixel a = wide ? dark : c2;
+    const TPixel b = wide ? c2 : dark;
+    TEkColorBuf ramp(std::max(split, rest) + 2);
+    TPixel* colours = ramp.pixels();
+    fillColorRamp32(colours, split, a, c1);
+    for (int i = 0; i < split; ++i)
+        fillPixels(rowAddress(r.top + i) + r.left, r.width(), colours[i]);
+    fillColorRamp32(colours, rest, c1, b);
+    for (int i = 0; i < rest; ++i)
+        fillPixels(rowAddress(r.top + split + i) + r.left, r.width(), colours[i]);
+}
+
+void TEkBmp::pipeFillHorz(TRect r, uint8_t shade, TPixel c1, TPixel c2, bool wide) {
+    if (!checkBitsClip(r))
+        return;
+    const int n = r.width();
+    const int split = wide ? 3 * n / 5 : 2 * n / 5;
+    const int rest = n - split;
+    const TPixel dark = darken(c2, shade);
+    const TPixel a = wide ? dark : c2;
+    const TPixel b = wide ? c2 : dark;
+    // Built in a scratch row of n + 2 entries: the second ramp runs one entry past the rect's
+    // last column, and that entry is not copied.
+    TEkColorBuf row(n + 1);
+    TPixel* line = row.pixels();
+    fillColorRamp32(line, split + 1, a, c1);
+    // The second ramp starts at the colour before the split; with no such pixel, at c1.
+    const TPixel restStart = split > 0 ? line[split - 1] : c1;
+    fillColorRamp32(line + split + 1, rest, restStart, b);
+    for (int y = r.top; y < r.bottom; ++y)
+        std::memcpy(rowAddress(y) + r.left, line, size_t(n) * sizeof(TPixel));
+}
+
+// ---- edges and bevels --------------------------------------------------------------------------
+
+template <class F> void TEkBmp::forRun(int x, int y, int dx, int dy, int n, F f) {
+    for (int i = 0; i < n; ++i, x += dx, y += dy)
+        if (inside(x, y))
+            f(*at(x, y));
+}
+
+template <class F> void TEkBmp::forPixel(int x, int y, F f) {
+    if (inside(x, y))
+        f(*at(x, y));
+}
+
+void TEkBmp::darkenLeftEdge(TRect r, uint8_t wt) {
+    if (!r.isEmpty())
+        forRun(r.left, r.top, 0, 1, r.height() - 1, [wt](TPixel& p) { p = darken(p, wt); });
+}
+void TEkBmp::lightenLeftEdge(TRect r, uint8_t wt) {
+    if (!r.isEmpty())
+        forRun(r.left, r.top, 0, 1, r.height() - 1, [wt](TPixel& p) { p = lighten(p, wt); });
+}
+void TEkBmp::darkenTopEdge(TRect r, uint8_t wt) {
+    if (!r.isEmpty())
+        forRun(r.left, r.top, 1, 0, r.width() - 1, [wt](TPixel& p) { p = darken(p, wt); });
+}
+void TEkBmp::lightenTopEdge(TRect r, uint8_t wt) {
+    if (!r.isEmpty())
+        forRun(r.left, r.top, 1, 0, r.width() - 1, [wt](TPixel& p) { p = lighten(p, wt); });
+}
+void TEkBmp::darkenRightEdge(TRect r, uint8_t wt) {
+    if (!r.isEmpty())
+        forRun(r.right - 1, r.top, 0, 1, r.height(), [wt](TPixel& p) { p = darken(p, wt); });
+}
+void TEkBmp::lightenRightEdge(TRect r, uint8_t wt) {
+    if (!r.isEmpty())
+        forRun(r.right - 1, r.top, 0, 1, r.height(), [wt](TPixel& p) { p = lighten(p, wt); });
+}
+void TEkBmp::darkenBottomEdge(TRect r, uint8_t wt) {
+    if (!r.isEmpty())
+        forRun(r.left, r.bottom - 1, 1, 0, r.width(), [wt](TPixel& p) { p = darken(p, wt); });
+}
+void TEkBmp::lightenBottomEdge(TRect r, uint8_t wt) {
+    if (!r.isEmpty())
+        forRun(r.left, r.bottom - 1, 1, 0, r.width(), [wt](TPixel& p) { p = lighten(p, wt); });
+}
+
+void TEkBmp::drawSunkenEdge(TRect r) {
+    darkenLeftEdge(r, 60);
+    darkenTopEdge(r, 90);
+    lightenRightEdge(r, 120);
+    lightenBottomEdge(r, 150);
+}
+
+void TEkBmp::drawRaisedEdge(TRect r) {
+    lightenLeftEdge(r, 120);
+    lightenTopEdge(r, 150);
+    darkenRightEdge(r, 60);
+    darkenBottomEdge(r, 90);
+}
+
+void TEkBmp::drawSunkenFrame(TRect r, bool partialInner) {
+    darkenLeftEdge(r, 90);
+    darkenTopEdge(r, 120);
+    lightenRightEdge(r, 120);
+    lightenBottomEdge(r, 160);
+    inflateRect(r, -1, -1);
+    darkenLeftEdge(r, 60);
+    darkenTopEdge(r, 90);
+    if (!partialInner) {
+        lightenRightEdge(r, 90);
+        lightenBottomEdge(r, 120);
+    }
+}
+
+void TEkBmp::drawRaisedFrame(TRect r, bool partialInner) {
+    lightenLeftEdge(r, 120);
+    lightenTopEdge(r, 150);
+    darkenRightEdge(r, 90);
+    darkenBottomEdge(r, 120);
+    inflateRect(r, -1, -1);
+    darkenRightEdge(r, 60);
+    darkenBottomEdge(r, 90);
+    if (!partialInner) {
+        lightenLeftEdge(r, 90);
+        lightenTopEdge(r, 120);
+    }
+}
+
+void TEkBmp::drawSliderEdge(bool doubleRing, bool raised, TRect r) {
+    if (!checkBitsClip(r))
+        return;
+    if (doubleRing) {
+        if (raised)
+            drawRaisedFrame(r, true);
+        else
+            drawSunkenFrame(r, true);
+    } else if (raised) {
+        drawRaisedEdge(r);
+    } else {
+        drawSunkenEdge(r);
+    }
+}
+
+void TEkBmp::drawBevel(bool endsOnly, TRect r) {
+    if (!checkBitsClip(r))
+        return;
+    if (!endsOnly) {
+        lightenTopEdge(r, 150);
+        darkenBottomEdge(r, 90);
+        lightenLeftEdge(r, 120);
+        darkenRightEdge(r, 60);
+    } else if (r.height() <= r.width()) {
+        lightenLeftEdge(r, 120);
+        darkenRightEdge(r, 60);
+    } else {
+        lightenTopEdge(r, 150);
+        darkenBottomEdge(r, 90);
+    }
+    softenCorners(r);
+}
+
+void TEkBmp::softenCorners(TRect r) {
+    if (!checkBitsClip(r))
+        return;
+    setCornerAlpha(r, softCornerAlpha, 2);
+}
+
+void TEkBmp::setCornerAlpha(TRect r, const uint8_t* table, int n) {
+    int k = 0;
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n - i; ++j, ++k) {
+            const TPixel alpha = TPixel(table[k]) << 24;
+            const auto setAlpha = [alpha](TPixel& p) { p = (p & colourMask) | alpha; };
+            forPixel(r.left + j, r.top + i, setAlpha);
+            forPixel(r.right - 1 - j, r.top + i, setAlpha);
+            forPixel(r.left + j, r.bottom - 1 - i, setAlpha);
+            forPixel(r.right - 1 - j, r.bottom - 1 - i, setAlpha);
+        }
+    }
+}
+
+void TEkBmp::drawSoftInnerCorners(TRect r) {
+    TRect grown = r;
+    inflateRect(grown, 1, 1);
+    if (!checkBitsClip(grown))
+        return;
+    softCornerBlend(r, softInnerCorner, 4);
+}
+
+void TEkBmp::softCornerBlend(TRect r, const uint8_t* table, int n) {
+    struct Corner {
+        int x, y;   // the corner pixel
+        int dx, dy; // direction into the rect
+        int ax, ay; // first outside neighbour
+        int bx, by; // second outside neighbour
+    };
+    const Corner corners[4] = {
+        {r.left, r.top, 1, 1, r.left - 1, r.top, r.left, r.top - 1},
+        {r.right - 1, r.top, -1, 1, r.right, r.top, r.right - 1, r.top - 1},
+        {r.left, r.bottom - 1, 1, -1, r.left - 1, r.bottom - 1, r.left, r.bottom},
+        {r.right - 1, r.bottom - 1, -1, -1, r.right, r.bottom - 1, r.right - 1, r.bottom},
+    };
+    for (const Corner& c : corners) {
+        // The colour comes from outside the rect; without those pixels the corner stays.
+        if (!inside(c.ax, c.ay) || !inside(c.bx, c.by))
+            continue;
+        const TPixel colour = halfMixOpaque(*at(c.ax, c.ay), *at(c.bx, c.by));
+        int k = 0;
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n - i; ++j, ++k) {
+                const int x = c.x + c.dx * j;
+                const int y = c.y + c.dy * i;
+                if (inside(x, y))
+                    blendMask(at(x, y), 1, 1, table + k, 1, colour, w);
+            }
+    }
+}
+
+// ---- lines and frames --------------------------------------------------------------------------
+
+void TEkBmp::hLine(int y, int x1, TPixel p, int x2) {
+    if (x1 == x2)
+        return;
+    const int dx = x2 > x1 ? 1 : -1;
+    forRun(x1, y, dx, 0, std::abs(x2 - x1), [p](TPixel& d) { d = p; });
+}
+
+void TEkBmp::vLine(int x, int y1, TPixel p, int y2) {
+    if (y1 == y2)
+        return;
+    const int dy = y2 > y1 ? 1 : -1;
+    forRun(x, y1, 0, dy, std::abs(y2 - y1), [p](TPixel& d) { d = p; });
+}
+
+void TEkBmp::drawFrame(int thickness, TRect r, TEkColor c) {
+    if (!memDc)
+        return;
+    const TPixel p = colorToPixel(c);
+    const int rings = std::min(r.width(), r.height()) / 2;
+    for (int i = 0; i < thickness && i < rings; ++i) {
+        hLine(r.top + i, r.left + i, p, r.right - i);
+        vLine(r.left + i, r.top + i, p, r.bottom - i);
+        vLine(r.right - 1 - i, r.top + i, p, r.bottom - i);
+        hLine(r.bottom - 1 - i, r.left + i, p, r.right - i);
+    }
+}
+
+// ---- smoothing and rotation --------------------------------------------------------------------
+
+void TEkBmp::smoothHorz(TRect r) {
+    if (!checkBitsClip(r))
+        return;
+    for (int y = r.top; y < r.bottom; ++y) {
+        TPixel* line = rowAddress(y);
+        for (int x = r.left + 2; x <= r.right - 2; ++x)
+            line[x] = halfMixOpaque(line[x - 1], line[x + 1]);
+    }
+}
+
+void TEkBmp::smoothHorzKeepAlpha(TRect r) {
+    if (!checkBitsClip(r))
+        return;
+    for (int y = r.top; y < r.bottom; ++y) {
+        TPixel* line = rowAddress(y);
+        for (int x = r.left + 2; x <= r.right - 2; ++x)
+            line[x] = (line[x] & alphaMask) | halfMixWords(line[x - 1], line[x + 1]);
+    }
+}
+
+void TEkBmp::smoothVert(TRect r) {
+    if (!checkBitsClip(r))
+        return;
+    for (int y = r.top + 1; y <= r.bottom - 3; ++y) {
+        TPixel* above = rowAddress(y - 1);
+        TPixel* line = rowAddress(y);
+        TPixel* below = rowAddress(y + 1);
+        for (int x = r.left + 1; x <= r.right - 1; ++x)
+            line[x] = halfMixOpaque(above[x], below[x]);
+    }
+}
+
+void TEkBmp::rotate180(int left, int top, int right, int bottom) {
+    TRect r(left, top, right, bottom);
+    if (!pix || !clipRect(r))
+        return;
+    // Turning by 180 degrees reverses the rect's pixels in row order.
+    const long long cols = r.width();
+    const long long count = cols * r.height();
+    for (long long i = 0, j = count - 1; i < j; ++i, --j)
+        std::swap(*at(r.left + int(i % cols), r.top + int(i / cols)),
+                  *at(r.left + int(j % cols), r.top + int(j / cols)));
+}
+
+// ---- rounded outlines --------------------------------------------------------------------------
+
+void TEkBmp::darkenRoundedOutline(TRect r, uint8_t wt) {
+    if (r.isEmpty())
+        return;
+    const uint8_t a = uint8_t(4 * wt / 9);
+    const uint8_t b = uint8_t(6 * wt / 7);
+    const uint8_t e = uint8_t(wt >> 2);
+    const int W = r.width();
+    const int H = r.height();
+    // Top-left corner pattern (x, y, weight); the others are its mirror images.
+    const struct {
+        int x, y;
+        uint8_t weight;
+    } pattern[7] = {{1, 0, a}, {2, 0, b}, {0, 1, a}, {1, 1, b}, {2, 1, e}, {0, 2, b}, {1, 2, e}};
+    for (const auto& c : pattern) {
+        const auto shade = [&c](TPixel& p) { p = darken(p, c.weight); };
+        forPixel(r.left + c.x, r.top + c.y, shade);
+        forPixel(r.right - 1 - c.x, r.top + c.y, shade);
+        forPixel(r.left + c.x, r.bottom - 1 - c.y, shade);
+        forPixel(r.right - 1 - c.x, r.bottom - 1 - c.y, shade);
+    }
+    const auto shade = [wt](TPixel& p) { p = darken(p, wt); };
+    forRun(r.left + 3, r.top, 1, 0, W - 6, shade);
+    forRun(r.left + 3, r.bottom - 1, 1, 0, W - 6, shade);
+    forRun(r.left, r.top + 3, 0, 1, H - 6, shade);
+    forRun(r.right - 1, r.top + 3, 0, 1, H - 6, shade);
+}
+
+void TEkBmp::lightenInnerOutline(TRect r, uint8_t wt) {
+    if (r.isEmpty())
+        return;
+    const int W = r.width();
+    const int H = r.height();
+    const auto light = [wt](TPixel& p) { p = lighten(p, wt); };
+    forRun(r.left + 1, r.top, 1, 0, W - 2, light);
+    forRun(r.left + 1, r.bottom - 1, 1, 0, W - 2, light);
+    forRun(r.left, r.top + 1, 0, 1, H - 2, light);
+    forRun(r.right - 1, r.top + 1, 0, 1, H - 2, light);
+    const uint8_t diagonal = uint8_t(5 * wt / 7);
+    const auto soft = [diagonal](TPixel& p) { p = lighten(p, diagonal); };
+    forPixel(r.left + 1, r.top + 1, soft);
+    forPixel(r.right - 2, r.top + 1, soft);
+    forPixel(r.left + 1, r.bottom - 2, soft);
+    forPixel(r.right - 2, r.bottom - 2, soft);
+}
+
+void TEkBmp::drawRoundedFrameSmall(TRect r, TPixel p) {
+    if (r.isEmpty())
+        return;
+    const int W = r.width();
+    const int H = r.height();
+    const auto set = [p](TPixel& d) { d = p; };
+    forRun(r.left + 1, r.top, 1, 0, W - 2, set);
+    forRun(r.left + 1, r.bottom - 1, 1, 0, W - 2, set);
+    forRun(r.left, r.top + 1, 0, 1, H - 2, set);
+    forRun(r.right - 1, r.top + 1, 0, 1, H - 2, set);
+    const auto half = [p](TPixel& d) { d = halfMixOpaque(d, p); };
+    forPixel(r.left + 1, r.top + 1, half);
+    forPixel(r.right - 2, r.top + 1, half);
+    forPixel(r.left + 1, r.bottom - 2, half);
+    forPixel(r.right - 2, r.bottom - 2, half);
+}
+
+void TEkBmp::drawRoundedFrame(TRect r, TPixel p) {
+    if (r.isEmpty())
+        return;
+    enum Mix { half, threeQuarters, quarter };
+    // H: half mix with the colour; Q3: H mixed with the colour again; Q1: H mixed with the pixel.
+    const auto mixed = [p](TPixel d, Mix m) {
+        const TPixel h = halfMixOpaque(d, p);
+        return m == half ? h : m == threeQuarters ? halfMixOpaque(h, p) : halfMixOpaque(h, d);
+    };
+    const struct {
+        int x, y;
+        Mix mix;
+    } pattern[7] = {{1, 0, half},    {2, 0, threeQuarters}, {0, 1, half},   {1, 1, threeQuarters},
+                    {2, 1, quarter}, {0, 2, threeQuarters}, {1, 2, quarter}};
+    for (const auto& c : pattern) {
+        const auto paint = [&](TPixel& d) { d = mixed(d, c.mix); };
+        forPixel(r.left + c.x, r.top + c.y, paint);
+        forPixel(r.right - 1 - c.x, r.top + c.y, paint);
+        forPixel(r.left + c.x, r.bottom - 1 - c.y, paint);
+        forPixel(r.right - 1 - c.x, r.bottom - 1 - c.y, paint);
+    }
+    const int W = r.width();
+    const int H = r.height();
+    const auto set = [p](TPixel& d) { d = p; };
+    forRun(r.left + 3, r.top, 1, 0, W - 6, set);
+    forRun(r.left + 3, r.bottom - 1, 1, 0, W - 6, set);
+    forRun(r.left, r.top + 3, 0, 1, H - 6, set);
+    forRun(r.right - 1, r.top + 3, 0, 1, H - 6, set);
+}
+
+void TEkBmp::drawFocusFrame(TRect r, TPixel p) {
+    if (checkDcClip(r))
+        drawRoundedFrameSmall(r, p);
+}
+
+// ---- faces -------------------------------------------------------------------------------------
+
+void TEkBmp::drawGlassFace(TRect r) {
+    if (checkDcClip(r))
+        paintGlassFace(r);
+}
+
+void TEkBmp::drawShadedFace(TRect r) {
+    if (checkDcClip(r))
+        paintShadedFace(r);
+}
+
+// The face's rows work inside the clipped rect, so an offset rect never reaches past the bitmap.
+void TEkBmp::paintFaceRows(TRect r, bool glass) {
+    const int W = r.width();
+    const int H = r.height();
+    const auto shadeRow = [&](int rowInRect, uint8_t weight, bool lightenIt) {
+        if (rowInRect < 0 || rowInRect >= H)
+            return;
+        TPixel* line = rowAddress(r.top + rowInRect) + r.left;
+        for (int x = 1; x <= W - 2; ++x)
+            line[x] = lightenIt ? lighten(line[x], weight) : darken(line[x], weight);
+    };
+    for (int k = 1; k <= faceBandRows; ++k)
+        shadeRow(k, glass ? glassHighlight[k - 1] : shadedFace[k - 1], glass);
+    if (glass) {
+        // rows 12 .. H-3 darkened by a ramp from 20 down to 1
+        const int n = H - 14;
+        if (n > 0) {
+            TEkByteBuf ramp(n);
+            const uint8_t* weights = ramp.fillRamp(20, 1);
+            for (int i = 0; i < n; ++i)
+                shadeRow(12 + i, weights[i], false);
+        }
+        return;
+    }
+    // rows 12 .. H-2 darkened by a ramp from 18 down to 10 ending in 10, 25, 56
+    const int n = H - 13;
+    if (n > 0) {
+        constexpr uint8_t tail[3] = {10, 25, 56};
+        TEkByteBuf ramp(n);
+        uint8_t* weights = ramp.fillRamp(18, 10);
+        const int tailCount = std::min(n, 3);
+        for (int i = 0; i < tailCount; ++i)
+            weights[n - tailCount + i] = tail[3 - tailCount + i];
+        for (int i = 0; i < n; ++i)
+            shadeRow(12 + i, weights[i], false);
+    }
+    // side columns: table entries 2 and 5
+    for (int y = 1; y <= H - 2; ++y) {
+        TPixel* line = rowAddress(r.top + y) + r.left;
+        if (W > 2) {
+            line[1] = darken(line[1], shadedFace[2]);
+            line[W - 2] = darken(line[W - 2], shadedFace[2]);
+        }
+        if (W > 4) {
+            line[2] = darken(line[2], shadedFace[5]);
+            line[W - 3] = darken(line[W - 3], shadedFace[5]);
+        }
+    }
+}
+
+void TEkBmp::paintGlassFace(TRect r) {
+    if (!pix || !clipRect(r))
+        return;
+    paintFaceRows(r, true);
+    darkenRoundedOutline(r, 80);
+    TRect inner = r;
+    inflateRect(inner, -1, -1);
+    lightenInnerOutline(inner, 130);
+}
+
+void TEkBmp::paintShadedFace(TRect r) {
+    if (!pix || !clipRect(r))
+        return;
+    paintFaceRows(r, false);
+    darkenRoundedOutline(r, 170);
+}
+
+void TEkBmp::paintButtonFace(uint8_t shade, bool pipe, TRect r, TEkColor c1, TEkColor c2) {
+    if (!checkDcClip(r) || !pix)
+        return;
+    TRect inner = r;
+    inflateRect(inner, -1, -1);
+    if (pipe)
+        pipeFillVert(inner, shade, colorToPixel(c1), colorToPixel(c2), false);
+    else
+        gradientFillVert(inner, colorToPixel(c1), colorToPixel(c2));
+    paintShadedFace(r);
+}
+
+void TEkBmp::paintButtonFaceFramed(uint8_t shade, bool pipe, TRect r, TEkColor c1, TEkColor c2) {
+    constexpr uint8_t frameDarkening = 80; // c * 175 / 255 = c * (255 - 80) / 255
+    if (!checkDcClip(r) || !pix)
+        return;
+    TRect inner = r;
+    inflateRect(inner, -1, -1);
+    if (pipe)
+        pipeFillVert(inner, shade, colorToPixel(c1), colorToPixel(c2), false);
+    else
+        gradientFillVert(inner, colorToPixel(c1), colorToPixel(c2));
+    drawRoundedFrame(r, darken(colorToPixel(c2), frameDarkening));
+    lightenInnerOutline(inner, 130);
+}
+
+// ---- grips -------------------------------------------------------------------------------------
+
+void TEkBmp::drawGrip(bool tall, TRect r) {
+    if (!checkDcClip(r))
+        return;
+    inflateRectSides(r, r.width() < 16 ? -2 : -3, r.height() < 16 ? -2 : -3, r.width() < 16 ? -2 : -3,
+                     r.height() < 16 ? -2 : -3);
+    const int along = tall ? r.height() : r.width();
+    const int across = tall ? r.width() : r.height();
+    if (along >= 15 && across >= 11) {
+        tall ? drawGripTall14(r) : drawGripWide14(r);
+    } else if ((along == 13 || along == 14) && across >= 9) {
+        tall ? drawGripTall12(r) : drawGripWide12(r);
+    } else if (along >= 9 && along <= 12 && across >= 7) {
+        tall ? drawGripTall9(r) : drawGripWide9(r);
+    }
+}
+
+void TEkBmp::placeGripTall(TRect& r, int glyphHeight, int narrowWidth, int wideWidth) {
+    const int width = r.width();
+    r.top += (r.height() - glyphHeight) / 2;
+    r.left += width <= wideWidth ? (width - narrowWidth) / 2 : (width - wideWidth) / 2;
+}
+
+void TEkBmp::placeGripWide(TRect& r, int glyphWidth, int narrowHeight, int wideHeight) {
+    const int height = r.height();
+    r.left += (r.width() - glyphWidth) / 2;
+    r.top += height <= wideHeight ? (height - narrowHeight) / 2 : (height - wideHeight) / 2;
+}
+
+void TEkBmp::applyShadeRows(TPixel* dst, const int16_t* table, int columns, int middleRepeat) {
+    constexpr int tableRows = 7;
+    constexpr int repeatedRow = 3;
+    for (int t = 0; t < tableRows; ++t) {
+        const int times = t == repeatedRow ? middleRepeat : 1;
+        for (int k = 0; k < times; ++k, dst += w)
+            for (int c = 0; c < columns; ++c)
+                dst[c] = shadePixel(dst[c], table[t * columns + c]);
+    }
+}
+
+void TEkBmp::applyShadeColumns(TPixel* dst, const int16_t* table, int rows, int middleRepeat) {
+    constexpr int tableColumns = 7;
+    for (int r = 0; r < rows; ++r, dst += w) {
+        const int16_t* entries = table + r * tableColumns;
+        int x = 0;
+        for (int c = 0; c < 3; ++c, ++x)
+            dst[x] = shadePixel(dst[x], entries[c]);
+        for (int k = 0; k < middleRepeat; ++k, ++x)
+            dst[x] = shadePixel(dst[x], entries[3]);
+        for (int c = 4; c < tableColumns; ++c, ++x)
+            dst[x] = shadePixel(dst[x], entries[c]);
+    }
+}
+
+void TEkBmp::repeatGripRight(TPixel* dst, int rows, int cellWidth, int availableWidth) {
+    const int copies = availableWidth > 3 * cellWidth ? 2 : availableWidth > 2 * cellWidth ? 1 : 0;
+    for (int c = 0; c < copies; ++c, dst += cellWidth)
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(dst + size_t(y) * size_t(w) + cellWidth, dst + size_t(y) * size_t(w),
+                        size_t(cellWidth) * sizeof(TPixel));
+}
+
+void TEkBmp::repeatGripDown(TPixel* dst, int columns, int cellHeight, int availableHeight) {
+    const int copies = availableHeight > 3 * cellHeight ? 2 : availableHeight > 2 * cellHeight ? 1 : 0;
+    for (int c = 0; c < copies; ++c, dst += size_t(cellHeight) * size_t(w))
+        for (int y = 0; y < cellHeight; ++y)
+            std::memcpy(dst + size_t(y + cellHeight) * size_t(w), dst + size_t(y) * size_t(w),
+                        size_t(columns) * sizeof(TPixel));
+}
+
+// The whole grip, ridges included, must lie on the bitmap; otherwise it is not drawn.
+void TEkBmp::gripTall(TRect r, const int16_t* table, int columns, int glyphHeight, int narrow, int wide,
+                      int cell) {
+    if (!pix)
+        return;
+    placeGripTall(r, glyphHeight, narrow, wide);
+    const int available = r.width();
+    const int ridges = 1 + (available > 3 * cell ? 2 : available > 2 * cell ? 1 : 0);
+    const TRect box(r.left, r.top, r.left + 1 + cell * ridges, r.top + glyphHeight);
+    if (box.left < 0 || box.top < 0 || box.right > w || box.bottom > h)
+        return;
+    TPixel* origin = pixelPtr(r);
+    applyShadeRows(origin, table, columns, glyphHeight - 6);
+    repeatGripRight(origin + 1, glyphHeight, cell, available);
+}
+
+void TEkBmp::gripWide(TRect r, const int16_t* table, int rows, int glyphWidth, int narrow, int wide,
+                      int cell) {
+    if (!pix)
+        return;
+    placeGripWide(r, glyphWidth, narrow, wide);
+    const int available = r.height();
+    const int ridges = 1 + (available > 3 * cell ? 2 : available > 2 * cell ? 1 : 0);
+    const TRect box(r.left, r.top, r.left + glyphWidth, r.top + 1 + cell * ridges);
+    if (box.left < 0 || box.top < 0 || box.right > w || box.bottom > h)
+        return;
+    TPixel* origin = pixelPtr(r);
+    applyShadeColumns(origin, table, rows, glyphWidth - 6);
+    repeatGripDown(origin + w, glyphWidth, cell, available);
+}
+
+void TEkBmp::drawGripTall9(TRect r) {
+    gripTall(r, gripTall9, 4, 9, 7, 10, 3);
+}
+void TEkBmp::drawGripTall12(TRect r) {
+    gripTall(r, gripTall12, 5, 12, 9, 13, 4);
+}
+void TEkBmp::drawGripTall14(TRect r) {
+    gripTall(r, gripTall14, 6, 14, 11, 16, 5);
+}
+void TEkBmp::drawGripWide9(TRect r) {
+    gripWide(r, gripWide9, 4, 9, 7, 10, 3);
+}
+void TEkBmp::drawGripWide12(TRect r) {
+    gripWide(r, gripWide12, 5, 12, 9, 13, 4);
+}
+void TEkBmp::drawGripWide14(TRect r) {
+    gripWide(r, gripWide14, 6, 14, 11, 16, 5);
+}
+
+// ---- marks -------------------------------------------------------------------------------------
+
+void TEkBmp::blendMask(TPixel* dst, int width, int height, const uint8_t* mask, int maskStride, TPixel colour,
+                       int stride) {
+    constexpr uint8_t leaveBelow = 8;
+    constexpr uint8_t fullAbove = 240;
+    for (int y = 0; y < height; ++y) {
+        TPixel* d = dst + size_t(y) * size_t(stride);
+        const uint8_t* m = mask + size_t(y) * size_t(maskStride);
+        for (int x = 0; x < width; ++x) {
+            if (m[x] < leaveBelow)
+                continue;
+            d[x] = m[x] > fullAbove ? (d[x] & alphaMask) | (colour & colourMask)
+                                    : blendBytes(d[x], colour, m[x]);
+        }
+    }
+}
+
+void TEkBmp::drawMark(int x, int y, TEkColor c, const uint8_t* mask, int n) {
+    TRect box(x, y, x + n, y + n);
+    if (!checkDcClip(box) || !pix)
+        return;
+    // The mask's bytes that land on the clipped box.
+    const uint8_t* first = mask + size_t(box.top - y) * size_t(n) + size_t(box.left - x);
+    blendMask(pixelPtr(box), box.width(), box.height(), first, n, colorToPixel(c), w);
+}
+
+void TEkBmp::drawDiamondMark9(int x, int y, TEkColor c) {
+    drawMark(x, y, c, diamondMask9, 9);
+}
+void TEkBmp::drawDiamondMark11(int x, int y, TEkColor c) {
+    drawMark(x, y, c, diamondMask11, 11);
+}
+void TEkBmp::drawDiamondMark13(int x, int y, TEkColor c) {
+    drawMark(x, y, c, diamondMask13, 13);
+}
+void TEkBmp::drawCircleMark7(int x, int y, TEkColor c) {
+    drawMark(x, y, c, circleMask7, 7);
+}
+void TEkBmp::drawCircleMark9(int x, int y, TEkColor c) {
+    drawMark(x, y, c, circleMask9, 9);
+}
+void TEkBmp::drawCircleMark11(int x, int y, TEkColor c) {
+    drawMark(x, y, c, circleMask11, 11);
+}
+void TEkBmp::drawStarMark9(int x, int y, TEkColor c) {
+    drawMark(x, y, c, starMask9, 9);
+}
+void TEkBmp::drawStarMark11(int x, int y, TEkColor c) {
+    drawMark(x, y, c, starMask11, 11);
+}
+void TEkBmp::drawStarMark13(int x, int y, TEkColor c) {
+    drawMark(x, y, c, starMask13, 13);
+}
+
+// ---- text --------------------------------------------------------------------------------------
+
+bool TEkBmp::setFont(const QString& faceName, int size, int style, int pixelsPerInch) {
+    constexpr int pointsPerInch = 72;
+    constexpr int maxFaceName = 31;
+    if (!memDc)
+        return false;
+    const long long pixelSize = (long long)size * pixelsPerInch / pointsPerInch;
+    if (pixelSize <= 0 || pixelSize > maxSide)
+        return false;
+    QFont f;
+    f.setFamily(faceName.left(maxFaceName));
+    f.setPixelSize(int(pixelSize));
+    f.setWeight((style & 1) ? QFont::Bold : QFont::Normal);
+    f.setItalic(style & 2);
+    f.setUnderline(style & 4);
+    f.setStrikeOut(style & 8);
+    fnt = f;
+    ownFont = true;
+    return true;
+}
+
+TEkColor TEkBmp::setTextColor(TEkColor c) {
+    const TEkColor previous = txtColor;
+    txtColor = TEkColor(c.value() & 0xFFFFFFu);
+    return previous;
+}
+
+void TEkBmp::setBkTransparent(bool transparent) {
+    bkTrans = transparent;
+}
+
+bool TEkBmp::drawText(const QString& text, unsigned format, TRect r) {
+    if (!checkDcClip(r) || !pix)
+        return false;
+    QImage view = image();
+    QPainter painter(&view);
+    painter.setFont(fnt);
+    painter.setPen(toQColor(txtColor.toTColor()));
+    if (!bkTrans) {
+        painter.setBackgroundMode(Qt::OpaqueMode);
+        painter.setBackground(Qt::white);
+    }
+    if (!(format & DT_NOCLIP))
+        painter.setClipRect(r.toQRect());
+    painter.drawText(r.toQRect(), qtTextFlags(format), text);
+    return true;
+}
+
+bool TEkBmp::drawCaption(const QString& text, unsigned format, TRect r, TEkColor c) {
+    const TEkColor previous = setTextColor(c);
+    bool drawn = false;
+    try {
+        drawn = drawText(text, format, r);
+    } catch (...) {
+        setTextColor(previous);
+        throw;
+    }
+    setTextColor(previous);
+    return drawn;
+}
+
+bool TEkBmp::calcTextRect(TRect& r, const QString& text, bool singleLine) {
+    checkDc();
+    if (text.isEmpty()) {
+        r.right = r.left;
+        r.bottom = r.top;
+        return false;
+    }
+    const QFontMetrics metrics(fnt);
+    const QString shown = stripMnemonics(text);
+    QStringList lines;
+    if (singleLine) {
+        QString one = shown;
+        one.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        one.replace(u'\r', u' ');
+        one.replace(u'\n', u' ');
+        lines << one;
+    } else {
+        QString all = shown;
+        all.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        all.replace(u'\r', u'\n');
+        lines = all.split(u'\n');
+    }
+    int width = 0;
+    for (const QString& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(line));
+    r.right = r.left + width;
+    r.bottom = r.top + int(lines.size()) * metrics.height();
+    return true;
+}
+
+void TEkBmp::drawFocusRect(TRect r) {
+    if (!checkDcClip(r) || !pix)
+        return;
+    // Every other pixel of the border, inverted: drawing twice restores the picture.
+    const auto invert = [this](int x, int y) {
+        if (((x + y) & 1) == 0)
+            *at(x, y) ^= colourMask;
+    };
+    for (int x = r.left; x < r.right; ++x) {
+        invert(x, r.top);
+        if (r.height() > 1)
+            invert(x, r.bottom - 1);
+    }
+    for (int y = r.top + 1; y < r.bottom - 1; ++y) {
+        invert(r.left, y);
+        if (r.width() > 1)
+            invert(r.right - 1, y);
+    }
+}
+
+// ---- image lists -------------------------------------------------------------------------------
+
+bool TEkBmp::copyFromImageList(const TImageList* list, int index) {
+    if (!list || !pix || index < 0 || index >= list->count())
+        return false;
+    if (list->width() != w || list->height() != h)
+        return false;
+    const QImage source = list->image(index);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(rowAddress(y), source.constScanLine(y), size_t(w) * sizeof(TPixel));
+    return true;
+}
+
+// ---- free functions ----------------------------------------------------------------------------
+
+void inflateRect(TRect& r, int dx, int dy) {
+    r.left -= dx;
+    r.top -= dy;
+    r.right += dx;
+    r.bottom += dy;
+}
+
+void inflateRectSides(TRect& r, int dLeft, int dTop, int dRight, int dBottom) {
+    r.left -= dLeft;
+    r.top -= dTop;
+    r.right += dRight;
+    r.bottom += dBottom;
+}
+
+std::vector<TResampleWeight> resampleWeights(int count, int span, bool scale) {
+    constexpr int unitShift = 12; // weights in 1/4096
+    std::vector<TResampleWeight> weights;
+    if (span <= 0 || span > count)
+        return weights;
+    weights.resize(size_t(count));
+    const int64_t unit = scale ? (int64_t(span) << unitShift) / count : int64_t(1) << unitShift;
+    const int64_t divisor = scale ? count : span;
+    int64_t a = 0;
+    for (TResampleWeight& entry : weights) {
+        if (span + a > count) {
+            entry.weight = int32_t(((count - a) << unitShift) / divisor);
+            entry.next = int32_t(((span + a - count) << unitShift) / divisor);
+            a = span + a - count;
+        } else {
+            entry.weight = int32_t(unit);
+            if (span + a == count) {
+                entry.next = -1; // the entry ends a cell
+                a = 0;
+            } else {
+                a += span;
+            }
+        }
+    }
+    return weights;
+}
