@@ -1,0 +1,1028 @@
+#include "model/EkMemIni.h"
+
+#include "platform/core/SysUtils.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr char16_t kNul = 0;
+constexpr char16_t kTab = u'\t';
+constexpr char16_t kLf = u'\n';
+constexpr char16_t kCr = u'\r';
+constexpr char16_t kSpace = u' ';
+
+const char16_t* units(const QString& s) {
+    return reinterpret_cast<const char16_t*>(s.constData());
+}
+QString fromRange(const char16_t* first, const char16_t* end) {
+    // A default-constructed QString costs no allocation; most items leave a field empty.
+    return first == end ? QString() : QString(reinterpret_cast<const QChar*>(first), end - first);
+}
+
+// --- Text cleaning of the setters ------------------------------------------------------------
+
+bool isSetterBlank(char16_t c) {
+    return c == kSpace || c == kTab;
+}
+bool isDroppedControl(char16_t c) {
+    return c < 0x20 && c != kTab && c != kLf;
+}
+
+// Leading blanks skipped, LF becomes a space, other controls but TAB dropped, trailing blanks
+// of the result removed. A text that needs none of this is shared, not copied.
+QString cleanText(const QString& text) {
+    const char16_t* p = units(text);
+    const char16_t* end = p + text.size();
+    while (p < end && isSetterBlank(*p))
+        ++p;
+    bool hasControl = false;
+    for (const char16_t* q = p; q < end; ++q) {
+        if (*q < 0x20 && *q != kTab) {
+            hasControl = true;
+            break;
+        }
+    }
+    if (!hasControl) {
+        while (end > p && isSetterBlank(end[-1]))
+            --end;
+        if (p == units(text) && end == units(text) + text.size())
+            return text;
+        return fromRange(p, end);
+    }
+    QString out(end - p, Qt::Uninitialized);
+    char16_t* w = reinterpret_cast<char16_t*>(out.data());
+    char16_t* const start = w;
+    for (; p < end; ++p) {
+        if (*p == kLf)
+            *w++ = kSpace;
+        else if (!isDroppedControl(*p))
+            *w++ = *p;
+    }
+    while (w > start && isSetterBlank(w[-1]))
+        --w;
+    if (w == start)
+        return QString();
+    out.truncate(w - start);
+    return out;
+}
+
+// --- The parser ------------------------------------------------------------------------------
+
+// The parser's trimming: the range [first, end) loses characters at or below U+0020 at both
+// ends, but a range made only of them keeps its last one ("key=   " gives the value " ").
+QString trimmedRange(const char16_t* first, const char16_t* end) {
+    if (first == end)
+        return QString();
+    const char16_t* last = end - 1;
+    while (first < last && *first <= kSpace)
+        ++first;
+    while (last > first && *last <= kSpace)
+        --last;
+    return fromRange(first, last + 1);
+}
+
+bool endsLine(char16_t c) {
+    return c == kCr || c == kLf || c == kNul;
+}
+
+// First position in [p, end) holding CR, LF or NUL, or end.
+const char16_t* scanLineEnd(const char16_t* p, const char16_t* end) {
+    while (p < end && (*p > kCr || !endsLine(*p)))
+        ++p;
+    return p;
+}
+
+// First position in [p, end) holding `stop`, CR, LF or NUL, or end.
+const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
+    while (p < end) {
+        const char16_t c = *p;
+        if (c == stop || (c <= kCr && endsLine(c)))
+            break;
+        ++p;
+    }
+    return p;
+}
+
+// A CR is a line break of its own, and a CR LF pair one break; a NUL is not consumed.
+const char16_t* consumeBreak(const char16_t* p, const char16_t* end) {
+    if (p < end && *p == kCr) {
+        ++p;
+        if (p < end && *p == kLf)
+            ++p;
+    } else if (p < end && *p == kLf) {
+        ++p;
+    }
+    return p;
+}
+
+// Blanks before a line's content: every character at or below U+0020 but the line ends. The
+// trimming of names and values drops the same characters, so what the writer puts first on a
+// line is what the reader will classify the line by.
+bool isLeadingBlank(char16_t c) {
+    return c <= kSpace && !endsLine(c);
+}
+
+// Turns whole lines of text into sections and items. Fed piece by piece, each piece ending
+// after a line break, except the last one, which ends the text.
+class LineParser {
+public:
+    enum Stop { Running, StoppedAtNul, BrokenHeader };
+
+    explicit LineParser(TEkMemIni& doc) : doc_(doc), section_(doc.addSection(QString())) {}
+
+    // False when the parse stopped: at a NUL, or at a broken header line.
+    bool parse(const char16_t* p, const char16_t* end) {
+        while (p < end) {
+            while (p < end && isLeadingBlank(*p))
+                ++p;
+            if (p == end)
+                break;
+            const char16_t c = *p;
+            const bool first = atTextStart_;
+            atTextStart_ = false;
+            if (c == kCr || c == kLf) {
+                section_->values.push(new TEkIniVal(itemBlank));
+                p = consumeBreak(p, end);
+            } else if (c == kNul) {
+                stop_ = StoppedAtNul;
+                return false;
+            } else if (c == u';') {
+                const char16_t* e = scanLineEnd(p + 1, end);
+                auto* item = new TEkIniVal(itemComment);
+                section_->values.push(item);
+                item->setComment(fromRange(p + 1, e));
+                p = consumeBreak(e, end);
+            } else if (c == u'[') {
+                // A header on the first line names the top section itself.
+                if (!first)
+                    section_ = doc_.addSection(QString());
+                p = parseHeader(p + 1, end);
+                if (!p) {
+                    stop_ = BrokenHeader;
+                    return false;
+                }
+            } else {
+                p = parseValueLine(p, end);
+            }
+        }
+        return true;
+    }
+
+    Stop stop() const { return stop_; }
+
+private:
+    // Returns the position after the line, or null for a broken header.
+    const char16_t* parseHeader(const char16_t* p, const char16_t* end) {
+        const char16_t* close = p;
+        while (close < end && *close != u']') {
+            if (*close <= kCr)
+                return nullptr;
+            ++close;
+        }
+        if (close == end)
+            return nullptr;
+        section_->name = trimmedRange(p, close);
+        const char16_t* q = scanTo(close + 1, end, u';');
+        if (q < end && *q == u';') {
+            const char16_t* e = scanLineEnd(q + 1, end);
+            section_->comment = fromRange(q + 1, e);
+            q = e;
+        }
+        return consumeBreak(q, end);
+    }
+
+    const char16_t* parseValueLine(const char16_t* p, const char16_t* end) {
+        auto* item = new TEkIniVal(itemValue);
+        section_->values.push(item);
+        const char16_t* eq = scanTo(p, end, u'=');
+        if (eq < end && *eq == u'=') {
+            item->name = trimmedRange(p, eq);
+            const char16_t* semi = scanTo(eq + 1, end, u';');
+            item->value = trimmedRange(eq + 1, semi);
+            if (semi < end && *semi == u';') {
+                const char16_t* e = scanLineEnd(semi + 1, end);
+                item->comment = trimmedRange(semi + 1, e);
+                semi = e;
+            }
+            return consumeBreak(semi, end);
+        }
+        item->value = trimmedRange(p, eq);
+        item->type = itemError;
+        return consumeBreak(eq, end);
+    }
+
+    TEkMemIni& doc_;
+    TEkIniSection* section_;
+    bool atTextStart_ = true;
+    Stop stop_ = Running;
+};
+
+// --- The writer ------------------------------------------------------------------------------
+
+// Writes into a buffer of known size; counts what does not fit instead of writing it, so a
+// size mismatch is reported rather than overrunning the buffer.
+class TextWriter {
+public:
+    TextWriter(QChar* buffer, qsizetype size) : out_(reinterpret_cast<char16_t*>(buffer)), room_(size) {}
+
+    void put(const QString& s) { put(units(s), s.size()); }
+    void put(char16_t c) { put(&c, 1); }
+    void putLineEnd() {
+        static constexpr char16_t crlf[2] = {kCr, kLf};
+        put(crlf, 2);
+    }
+    qsizetype written() const { return written_; }
+
+private:
+    void put(const char16_t* s, qsizetype n) {
+        if (n > room_ - written_) {
+            room_ = written_; // nothing more is copied; the count goes on
+        } else if (n > 0) {
+            std::memcpy(out_ + written_, s, size_t(n) * sizeof(char16_t));
+        }
+        written_ += n;
+    }
+
+    char16_t* out_;
+    qsizetype room_;
+    qsizetype written_ = 0;
+};
+
+// Kinds that write " ;" or ";" before their comment. A blank item that carries a comment (set
+// directly, not through the setters) keeps it, and the size rule counts it.
+bool writesCommentLine(int type) {
+    return type != itemValue && type < itemError;
+}
+
+void writeItem(const TEkIniVal& item, TextWriter& w) {
+    if (item.type >= itemError) {
+        w.put(item.value);
+    } else if (item.type == itemValue) {
+        w.put(item.name);
+        w.put(u'=');
+        w.put(item.value);
+        if (!item.comment.isEmpty()) {
+            // An empty value is followed directly by ";": a blank before it would be read
+            // back as a value of one space.
+            if (!item.value.isEmpty())
+                w.put(kSpace);
+            w.put(u';');
+            w.put(item.comment);
+        }
+    } else if (writesCommentLine(item.type) && !item.comment.isEmpty()) {
+        w.put(u';');
+        w.put(item.comment);
+    }
+    w.putLineEnd();
+}
+
+void writeSection(const TEkIniSection& section, TextWriter& w) {
+    if (!section.name.isEmpty()) {
+        w.put(u'[');
+        w.put(section.name);
+        w.put(u']');
+        if (!section.comment.isEmpty()) {
+            w.put(kSpace);
+            w.put(u';');
+            w.put(section.comment);
+        }
+        w.putLineEnd();
+    }
+    for (const TEkIniVal* item : section.values)
+        writeItem(*item, w);
+    if (section.values.count > 0 && section.values[section.values.count - 1]->type != itemBlank)
+        w.putLineEnd();
+}
+
+qsizetype itemSize(const TEkIniVal& item) {
+    if (item.type >= itemError)
+        return item.value.size() + 2;
+    if (item.type == itemValue) {
+        qsizetype n = item.name.size() + item.value.size() + 3;
+        if (!item.comment.isEmpty())
+            n += item.comment.size() + (item.value.isEmpty() ? 1 : 2);
+        return n;
+    }
+    if (writesCommentLine(item.type) && !item.comment.isEmpty())
+        return item.comment.size() + 3;
+    return 2;
+}
+
+qsizetype sectionSize(const TEkIniSection& section) {
+    qsizetype n = 0;
+    if (!section.name.isEmpty()) {
+        n += section.name.size() + 4;
+        if (!section.comment.isEmpty())
+            n += section.comment.size() + 2;
+    }
+    for (const TEkIniVal* item : section.values)
+        n += itemSize(*item);
+    if (section.values.count > 0 && section.values[section.values.count - 1]->type != itemBlank)
+        n += 2;
+    return n;
+}
+
+qsizetype documentSize(const TIniSectionVec& sections) {
+    qsizetype n = 0;
+    for (const TEkIniSection* section : sections)
+        n += sectionSize(*section);
+    return n;
+}
+
+// --- Encodings -------------------------------------------------------------------------------
+
+struct ReaderKind {
+    int codePage;
+    int unitSize;    // bytes per code unit of the file
+    int minimumSize; // a smaller stream is not parsed at all
+    QByteArrayView mark;
+};
+
+const QByteArrayView kMarkUtf8("\xEF\xBB\xBF", 3);
+const QByteArrayView kMarkUtf16LE("\xFF\xFE", 2);
+const QByteArrayView kMarkUtf16BE("\xFE\xFF", 2);
+
+ReaderKind readerFor(int codePage) {
+    switch (codePage) {
+    case codePageUtf8:
+        return {codePageUtf8, 1, 1, kMarkUtf8};
+    case codePageUtf16LE:
+        return {codePageUtf16LE, 2, 2, kMarkUtf16LE};
+    case codePageUtf16BE:
+        return {codePageUtf16BE, 2, 2, kMarkUtf16BE};
+    default:
+        return {codePageAnsi, 1, 1, QByteArrayView()};
+    }
+}
+
+QByteArrayView markFor(int codePage) {
+    switch (codePage) {
+    case codePageUtf8:
+        return kMarkUtf8;
+    case codePageUtf16LE:
+        return kMarkUtf16LE;
+    case codePageUtf16BE:
+        return kMarkUtf16BE;
+    default:
+        return QByteArrayView();
+    }
+}
+
+// Bytes read per step. The file is decoded and parsed in pieces of whole lines, so the decoded
+// text of a large file never stands in memory beside its items.
+constexpr qint64 kReadChunk = qint64(1) << 20;
+
+// Decodes whole lines of file bytes into UTF-16 units.
+class PieceDecoder {
+public:
+    explicit PieceDecoder(int codePage)
+        : codePage_(codePage),
+          // The reader skips the first mark itself; a second one is text and must stay.
+          utf8_(QStringConverter::Utf8,
+                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom) {}
+
+    // Decodes [bytes, bytes + n); n is a multiple of the unit size. The result lives until the
+    // next call.
+    std::pair<const char16_t*, const char16_t*> decode(const char* bytes, qsizetype n) {
+        if (n == 0)
+            return {nullptr, nullptr};
+        switch (codePage_) {
+        case codePageUtf8: {
+            ensure(utf8_.requiredSpace(n));
+            QChar* end =
+                utf8_.appendToBuffer(reinterpret_cast<QChar*>(buffer_.data()), QByteArrayView(bytes, n));
+            return {buffer_.data(), reinterpret_cast<const char16_t*>(end)};
+        }
+        case codePageUtf16LE:
+        case codePageUtf16BE: {
+            const qsizetype count = n / 2;
+            ensure(count);
+            if (codePage_ == codePageUtf16LE)
+                qFromLittleEndian<char16_t>(bytes, count, buffer_.data());
+            else
+                qFromBigEndian<char16_t>(bytes, count, buffer_.data());
+            return {buffer_.data(), buffer_.data() + count};
+        }
+        default:
+            ansi_ = platform::ansiDecode(QByteArrayView(bytes, n));
+            return {units(ansi_), units(ansi_) + ansi_.size()};
+        }
+    }
+
+private:
+    void ensure(qsizetype n) {
+        if (qsizetype(buffer_.size()) < n)
+            buffer_.resize(size_t(n));
+    }
+
+    int codePage_;
+    QStringDecoder utf8_;
+    std::vector<char16_t> buffer_;
+    QString ansi_;
+};
+
+char16_t unitAt(const char* p, int unitSize, int codePage) {
+    if (unitSize == 1)
+        return char16_t(uchar(*p));
+    return codePage == codePageUtf16LE ? qFromLittleEndian<char16_t>(p) : qFromBigEndian<char16_t>(p);
+}
+
+// The end of the last complete line within bytes [0, n), searching no further back than
+// `from`; 0 when there is none. A CR at the very end does not count: an LF may follow it. In
+// UTF-8 and ANSI the two line-break bytes never occur inside a longer character.
+qsizetype lastLineEnd(const char* bytes, qsizetype n, qsizetype from, int unitSize, int codePage) {
+    const qsizetype count = n / unitSize;
+    for (qsizetype i = count - 1; i >= 0 && i >= from / unitSize; --i) {
+        const char16_t u = unitAt(bytes + i * unitSize, unitSize, codePage);
+        if (u == kLf || (u == kCr && i < count - 1))
+            return (i + 1) * unitSize;
+    }
+    return 0;
+}
+
+// Reads the stream from its current position with one of the four readers.
+int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
+    const ReaderKind kind = readerFor(codePage);
+    if (kind.codePage != codePageUtf8)
+        doc.codePage = kind.codePage;
+    const qint64 size = stream.size(); // the whole stream, wherever its position stands
+    if (size < kind.minimumSize)
+        return kind.codePage;
+    if (!kind.mark.isEmpty()) {
+        const QByteArray head = stream.read(kind.mark.size());
+        if (QByteArrayView(head) != kind.mark)
+            stream.seek(0);
+    }
+
+    LineParser parser(doc);
+    PieceDecoder decoder(kind.codePage);
+    std::vector<char> pending; // bytes read but not parsed yet: the start of an unfinished line
+    qsizetype have = 0;
+    qint64 left = size;
+    while (true) {
+        const qint64 want = std::min(left, kReadChunk);
+        qint64 got = 0;
+        if (want > 0) {
+            if (have + want > qsizetype(pending.size()))
+                pending.resize(std::max<size_t>(pending.size() * 2, size_t(have + want)));
+            got = std::max<qint64>(stream.read(pending.data() + have, want), 0);
+            left -= got;
+        }
+        const qsizetype before = have;
+        have += got;
+        if (got == 0 || left == 0)
+            break;
+        const qsizetype cut =
+            lastLineEnd(pending.data(), have, std::max<qsizetype>(before - kind.unitSize, 0), kind.unitSize,
+                        kind.codePage);
+        if (cut == 0)
+            continue;
+        const auto [first, end] = decoder.decode(pending.data(), cut);
+        if (!parser.parse(first, end))
+            return loadUnreadable; // a NUL followed by more lines, or a broken header
+        std::memmove(pending.data(), pending.data() + cut, size_t(have - cut));
+        have -= cut;
+    }
+    // The last piece ends the text: an odd byte of UTF-16 is dropped, and the trailing NULs,
+    // TABs and spaces are not part of the text. Any NUL that remains stops the parse before the
+    // end of the text, and what would follow it must not be dropped silently.
+    auto [first, end] = decoder.decode(pending.data(), have - have % kind.unitSize);
+    while (end > first && (end[-1] == kNul || end[-1] == kTab || end[-1] == kSpace))
+        --end;
+    if (!parser.parse(first, end))
+        return loadUnreadable;
+    doc.codePage = kind.codePage;
+    return kind.codePage;
+}
+
+bool writeBytes(QIODevice& stream, const char* data, qint64 n) {
+    return n == 0 || stream.write(data, n) == n;
+}
+
+// --- Sorting ---------------------------------------------------------------------------------
+
+// Stable merge sort over pointers with a fixed shape: insertion up to 32 elements, halving
+// above, runs of 32 merged pairwise through a buffer of (n + 1) / 2 pointers. The item
+// comparison is not a strict weak ordering, so the order it leaves depends on this shape;
+// std::stable_sort would be undefined behaviour with it.
+constexpr int kInsertionMax = 32;
+
+template <typename T, typename Before> void insertionSort(T** first, T** last, Before& before) {
+    if (first == last)
+        return;
+    for (T** next = first + 1; next != last; ++next) {
+        T* value = *next;
+        if (before(value, *first)) {
+            std::move_backward(first, next, next + 1);
+            *first = value;
+        } else {
+            T** hole = next;
+            while (before(value, hole[-1])) {
+                *hole = hole[-1];
+                --hole;
+            }
+            *hole = value;
+        }
+    }
+}
+
+// Merges [a, aEnd) and [b, bEnd) into out; an element of the later run goes first only when
+// it is before the element of the earlier run.
+template <typename T, typename Before>
+T** mergeRuns(T** a, T** aEnd, T** b, T** bEnd, T** out, Before& before) {
+    while (a != aEnd && b != bEnd)
+        *out++ = before(*b, *a) ? *b++ : *a++;
+    out = std::copy(a, aEnd, out);
+    return std::copy(b, bEnd, out);
+}
+
+// Sorts n elements as runs of 32 by insertion, then merges run pairs, doubling the run
+// length, between the range and `buffer` (room for n).
+template <typename T, typename Before> void sortRuns(T** first, int n, T** buffer, Before& before) {
+    for (int i = 0; i < n; i += kInsertionMax)
+        insertionSort(first + i, first + std::min(n, i + kInsertionMax), before);
+    T** from = first;
+    T** to = buffer;
+    for (int run = kInsertionMax; run < n; run *= 2) {
+        for (int i = 0; i < n; i += 2 * run) {
+            const int mid = std::min(n, i + run);
+            const int end = std::min(n, i + 2 * run);
+            mergeRuns(from + i, from + mid, from + mid, from + end, to + i, before);
+        }
+        std::swap(from, to);
+    }
+    if (from != first)
+        std::copy(from, from + n, first);
+}
+
+template <typename T, typename Before> void stableSort(TEkPtrVector<T>& vec, Before before) {
+    const int n = vec.count;
+    if (n <= kInsertionMax) {
+        insertionSort(vec.data, vec.data + n, before);
+        return;
+    }
+    const int firstHalf = (n + 1) / 2;
+    std::vector<T*> buffer(static_cast<size_t>(firstHalf));
+    T** mid = vec.data + firstHalf;
+    sortRuns(vec.data, firstHalf, buffer.data(), before);
+    sortRuns(mid, n - firstHalf, buffer.data(), before);
+    std::copy(vec.data, mid, buffer.begin());
+    mergeRuns(buffer.data(), buffer.data() + firstHalf, mid, vec.data + n, vec.data, before);
+}
+
+int compareText(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty())
+        return a.isEmpty() == b.isEmpty() ? 0 : (a.isEmpty() ? -1 : 1);
+    return platform::compareTextIgnoreCase(a, b);
+}
+
+enum class Key { Name, Value, Comment, Count };
+
+// Whether a comes before b with these keys, ascending; an empty text is the smallest text.
+bool sectionBefore(const TEkIniSection* a, const TEkIniSection* b, const Key (&keys)[3]) {
+    for (Key key : keys) {
+        int c = 0;
+        switch (key) {
+        case Key::Name:
+            c = compareText(a->name, b->name);
+            break;
+        case Key::Comment:
+            c = compareText(a->comment, b->comment);
+            break;
+        default:
+            c = a->values.count < b->values.count ? -1 : (a->values.count > b->values.count ? 1 : 0);
+            break;
+        }
+        if (c != 0)
+            return c < 0;
+    }
+    return false;
+}
+
+const QString& itemKey(const TEkIniVal* item, Key key) {
+    return key == Key::Name ? item->name : (key == Key::Value ? item->value : item->comment);
+}
+
+// Whether a comes before b, ascending. An item whose key is empty is neither before nor after
+// one whose key is not, and no further key is consulted.
+bool itemBefore(const TEkIniVal* a, const TEkIniVal* b, const Key (&keys)[3]) {
+    for (Key key : keys) {
+        const QString& x = itemKey(a, key);
+        const QString& y = itemKey(b, key);
+        if (x.isEmpty() != y.isEmpty())
+            return false;
+        if (x.isEmpty())
+            continue;
+        const int c = platform::compareTextIgnoreCase(x, y);
+        if (c != 0)
+            return c < 0;
+    }
+    return false;
+}
+
+} // namespace
+
+// --- TEkIniVal -------------------------------------------------------------------------------
+
+TEkIniVal::TEkIniVal(int type) : type(type) {}
+
+TEkIniVal::TEkIniVal(const QString& name, const QString& value, const QString& comment) {
+    if (!name.isEmpty())
+        setName(name);
+    if (!value.isEmpty())
+        setValue(value);
+    if (!comment.isEmpty())
+        setComment(comment);
+    updateType();
+}
+
+void TEkIniVal::setName(const QString& text) {
+    name = cleanText(text);
+    updateType();
+}
+
+void TEkIniVal::setValue(const QString& text) {
+    value = cleanText(text);
+    updateType();
+}
+
+void TEkIniVal::setComment(const QString& text) {
+    comment = cleanText(text);
+    updateType();
+}
+
+void TEkIniVal::updateType() {
+    if (!name.isEmpty())
+        type = itemValue;
+    else if (!value.isEmpty())
+        type = itemError;
+    else if (!comment.isEmpty())
+        type = itemComment;
+    else
+        type = itemBlank;
+}
+
+QString TEkIniVal::lineText(bool withComment) const {
+    QString text;
+    if (name.isEmpty())
+        text = value;
+    else if (!value.isEmpty())
+        text = name + u'=' + value;
+    else
+        text = name;
+    if (withComment && !comment.isEmpty())
+        text = text.isEmpty() ? u';' + comment : text + QStringLiteral(" ;") + comment;
+    return text;
+}
+
+void TEkIniVal::toggleComment() {
+    if (type != itemComment) {
+        QString text;
+        if (!value.isEmpty())
+            text = name.isEmpty() ? value : name + u'=' + value;
+        else
+            text = type == itemValue ? name + u'=' : name;
+        if (!comment.isEmpty())
+            text = text.isEmpty() ? comment : text + QStringLiteral(" ;") + comment;
+        comment = text;
+        name.clear();
+        value.clear();
+        type = itemComment;
+        return;
+    }
+    if (comment.isEmpty()) {
+        type = itemBlank;
+        return;
+    }
+    const QString line = comment;
+    const char16_t* p = units(line);
+    const char16_t* end = p + line.size();
+    const char16_t* eq = std::find(p, end, u'=');
+    if (eq != end) {
+        // Read back exactly as the parser reads a value line.
+        const char16_t* semi = std::find(eq + 1, end, u';');
+        name = trimmedRange(p, eq);
+        value = trimmedRange(eq + 1, semi);
+        comment = semi == end ? QString() : trimmedRange(semi + 1, end);
+        updateType();
+        return;
+    }
+    value = line;
+    name.clear();
+    comment.clear();
+    type = itemError;
+}
+
+// --- TEkIniSection ---------------------------------------------------------------------------
+
+TEkIniSection::TEkIniSection(const QString& name) : name(name) {}
+
+TEkIniSection::~TEkIniSection() {
+    values.clear();
+}
+
+TEkIniVal* TEkIniSection::addValue(const QString& name, const QString& value, const QString& comment) {
+    auto* item = new TEkIniVal(name, value, comment);
+    values.push(item);
+    return item;
+}
+
+TEkIniVal* TEkIniSection::insertValue(int index, const QString& name, const QString& value,
+                                      const QString& comment) {
+    auto* item = new TEkIniVal(name, value, comment);
+    values.insert(index, item);
+    return item;
+}
+
+void TEkIniSection::deleteValue(TEkIniVal* item) {
+    const int index = values.indexOf(item);
+    if (index < 0)
+        return;
+    values.erase(index);
+    delete item;
+}
+
+void TEkIniSection::countItemTypes(int& valueCount, int& comments, int& errors, int& blanks) const {
+    for (const TEkIniVal* item : values) {
+        switch (item->type) {
+        case itemValue:
+            ++valueCount;
+            break;
+        case itemComment:
+            ++comments;
+            break;
+        case itemBlank:
+            ++blanks;
+            break;
+        default:
+            ++errors;
+            break;
+        }
+    }
+}
+
+QString TEkIniSection::sectionText(bool withComments) const {
+    QString text;
+    QString header = name.isEmpty() ? QString() : u'[' + name + u']';
+    if (withComments && !comment.isEmpty())
+        header = header.isEmpty() ? u';' + comment : header + QStringLiteral(" ;") + comment;
+    if (!header.isEmpty())
+        text += header + QStringLiteral("\r\n");
+    for (const TEkIniVal* item : values) {
+        const QString line = item->lineText(withComments);
+        if (withComments || !line.isEmpty())
+            text += line + QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+void TEkIniSection::sortValues(int column, bool ascending) {
+    if (values.count < 2)
+        return;
+    static constexpr Key byValue[3] = {Key::Value, Key::Name, Key::Comment};
+    static constexpr Key byComment[3] = {Key::Comment, Key::Name, Key::Value};
+    static constexpr Key byName[3] = {Key::Name, Key::Value, Key::Comment};
+    const Key(&keys)[3] = column == 1 ? byValue : (column == 3 ? byComment : byName);
+    if (ascending)
+        stableSort(values, [&](const TEkIniVal* a, const TEkIniVal* b) { return itemBefore(a, b, keys); });
+    else
+        stableSort(values, [&](const TEkIniVal* a, const TEkIniVal* b) { return itemBefore(b, a, keys); });
+}
+
+// --- TEkMemIni -------------------------------------------------------------------------------
+
+TEkMemIni::~TEkMemIni() {
+    sections.clear();
+}
+
+TEkIniSection* TEkMemIni::addSection(const QString& name) {
+    auto* section = new TEkIniSection(name);
+    sections.push(section);
+    return section;
+}
+
+TEkIniSection* TEkMemIni::insertSection(int index, const QString& name) {
+    auto* section = new TEkIniSection(name);
+    sections.insert(index, section);
+    return section;
+}
+
+TEkIniSection* TEkMemIni::addSectionCopy(const TEkIniSection* source, const QString& name) {
+    TEkIniSection* section = addSection(name);
+    if (source) {
+        section->values.reserve(source->values.count);
+        for (const TEkIniVal* item : source->values)
+            section->addValue(item->name, item->value, item->comment);
+    }
+    return section;
+}
+
+void TEkMemIni::deleteSection(TEkIniSection* section) {
+    const int index = sections.indexOf(section);
+    if (index < 0)
+        return;
+    sections.erase(index);
+    delete section;
+}
+
+void TEkMemIni::countItemTypes(int& sectionCount, int& valueCount, int& comments, int& errors,
+                               int& blanks) const {
+    sectionCount = valueCount = comments = errors = blanks = 0;
+    for (const TEkIniSection* section : sections) {
+        ++sectionCount;
+        section->countItemTypes(valueCount, comments, errors, blanks);
+    }
+}
+
+int TEkMemIni::detectEncoding(QIODevice& stream) {
+    constexpr int kProbe = 200;
+    unsigned char b[kProbe] = {};
+    const qint64 n = std::max<qint64>(stream.read(reinterpret_cast<char*>(b), kProbe), 0);
+    stream.seek(0);
+    if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
+        return codePageUtf8;
+    if (b[0] == 0 && b[1] == 0 && b[2] == 0xFE && b[3] == 0xFF)
+        return codePageUtf32BE;
+    if (b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0)
+        return codePageUtf32LE;
+    if (b[0] == 0xFE && b[1] == 0xFF)
+        return codePageUtf16BE;
+    if (b[0] == 0xFF && b[1] == 0xFE)
+        return codePageUtf16LE;
+    int evenZeros = 0;
+    int oddZeros = 0;
+    for (qint64 i = 0; i < std::min<qint64>(n, 20); ++i) {
+        if (b[i] == 0)
+            ++(i % 2 == 0 ? evenZeros : oddZeros);
+    }
+    if (evenZeros > 1)
+        return codePageUtf16BE;
+    if (oddZeros > 1)
+        return codePageUtf16LE;
+    for (qint64 i = 0; i + 5 <= n; ++i) {
+        if ((b[i] | 0x20) == 'u' && (b[i + 1] | 0x20) == 't' && (b[i + 2] | 0x20) == 'f' && b[i + 3] == '-' &&
+            b[i + 4] == '8')
+            return codePageUtf8;
+    }
+    return codePageUnknown;
+}
+
+int TEkMemIni::LoadFromStream(QIODevice& stream, int codePage) {
+    if (codePage == codePageUtf32LE || codePage == codePageUtf32BE) {
+        platform::ShowMessage(QStringLiteral("32bit File Types are not supported."));
+        return codePageAnsi;
+    }
+    return readStream(*this, stream, codePage);
+}
+
+int TEkMemIni::LoadFromBytes(const QByteArray& bytes, int codePage) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return LoadFromStream(buffer, codePage);
+}
+
+namespace {
+// Shared by the two file loaders; `codePage` < 0 asks for detection.
+int loadFile(TEkMemIni& doc, const QString& fileName, int codePage) {
+    doc.codePage = codePageUnknown;
+    doc.fileName = fileName;
+    if (!platform::FileExists(fileName))
+        return loadFileMissing;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return loadCannotOpen;
+    if (codePage < 0)
+        codePage = TEkMemIni::detectEncoding(file);
+    return doc.LoadFromStream(file, codePage);
+}
+} // namespace
+
+int TEkMemIni::LoadFromFile(const QString& name) {
+    return loadFile(*this, name, -1);
+}
+
+int TEkMemIni::LoadFromFileAs(const QString& name, int cp) {
+    return loadFile(*this, name, cp < 0 ? codePageAnsi : cp);
+}
+
+// --- Text ------------------------------------------------------------------------------------
+
+int TEkMemIni::itemTextSize(const TEkIniVal& item) {
+    return int(itemSize(item));
+}
+
+int TEkMemIni::sectionTextSize(const TEkIniSection& section) {
+    return int(sectionSize(section));
+}
+
+int TEkMemIni::documentTextSize() const {
+    return int(documentSize(sections));
+}
+
+QString TEkMemIni::buildText() const {
+    const qsizetype n = documentSize(sections);
+    if (n == 0)
+        return QString();
+    QString text(n, Qt::Uninitialized);
+    TextWriter w(text.data(), n);
+    for (const TEkIniSection* section : sections)
+        writeSection(*section, w);
+    if (w.written() != n) {
+        platform::ShowMessage(QStringLiteral("Memory Error!\r\nNumber of :") +
+                              QString::number(w.written() - n) + QStringLiteral(" Bytes"));
+        text.truncate(std::min(n, w.written()));
+    }
+    return text;
+}
+
+// --- Saving ----------------------------------------------------------------------------------
+
+bool TEkMemIni::SaveToStream(QIODevice& stream, int cp) const {
+    if (sections.count == 0) {
+        // Nothing to write but the mark of the document's own encoding.
+        const QByteArrayView mark = writeBom ? markFor(codePage) : QByteArrayView();
+        return writeBytes(stream, mark.data(), mark.size());
+    }
+    QString text = buildText();
+    if (cp == codePageUtf16LE || cp == codePageUtf16BE) {
+        const QByteArrayView mark = writeBom ? markFor(cp) : QByteArrayView();
+        char16_t* u = reinterpret_cast<char16_t*>(text.data());
+        if (cp == codePageUtf16LE)
+            qToLittleEndian<char16_t>(u, text.size(), u);
+        else
+            qToBigEndian<char16_t>(u, text.size(), u);
+        return writeBytes(stream, mark.data(), mark.size()) &&
+               writeBytes(stream, reinterpret_cast<const char*>(u), text.size() * 2);
+    }
+    QByteArray bytes;
+    if (cp == codePageUtf8) {
+        // Mark and text in one buffer, one write.
+        QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QByteArrayView mark = writeBom ? kMarkUtf8 : QByteArrayView();
+        bytes.resize(mark.size() + encoder.requiredSpace(text.size()));
+        std::memcpy(bytes.data(), mark.data(), size_t(mark.size()));
+        char* end = encoder.appendToBuffer(bytes.data() + mark.size(), text);
+        bytes.truncate(end - bytes.constData());
+    } else {
+        bytes = platform::ansiEncode(text);
+    }
+    text = QString();
+    return writeBytes(stream, bytes.constData(), bytes.size());
+}
+
+QByteArray TEkMemIni::saveToBytes(int cp) const {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    SaveToStream(buffer, cp);
+    return bytes;
+}
+
+bool TEkMemIni::SaveToFile(const QString& name, int cp, QString* errorString) {
+    QSaveFile file(name);
+    const bool ok = file.open(QIODevice::WriteOnly) && SaveToStream(file, cp) && file.commit();
+    if (!ok) {
+        if (errorString)
+            *errorString = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    fileName = name;
+    return true;
+}
+
+// --- Sorting ---------------------------------------------------------------------------------
+
+void TEkMemIni::sortSections(int column, bool ascending) {
+    if (sections.count < 2)
+        return;
+    static constexpr Key byName[3] = {Key::Name, Key::Count, Key::Comment};
+    static constexpr Key byCount[3] = {Key::Count, Key::Name, Key::Comment};
+    static constexpr Key byComment[3] = {Key::Comment, Key::Name, Key::Count};
+    if (column != 0 && column != 2 && column != 3)
+        return;
+    const Key(&keys)[3] = column == 0 ? byName : (column == 2 ? byCount : byComment);
+    if (ascending)
+        stableSort(sections,
+                   [&](const TEkIniSection* a, const TEkIniSection* b) { return sectionBefore(a, b, keys); });
+    else
+        stableSort(sections,
+                   [&](const TEkIniSection* a, const TEkIniSection* b) { return sectionBefore(b, a, keys); });
+}
+
+void TEkMemIni::sortAll(int column, bool ascending) {
+    sortSections(column, ascending);
+    for (TEkIniSection* section : sections)
+        section->sortValues(column, ascending);
+}

@@ -1,0 +1,285 @@
+// Encoding detection, the readers' marks and sizes, files, and the round trip per encoding.
+#include "model/EkMemIni.h"
+#include "tests/model/ModelTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using modeltest::dump;
+using modeltest::encode;
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> list) {
+    QByteArray out;
+    for (int b : list)
+        out.append(char(b));
+    return out;
+}
+
+struct DetectCase {
+    const char* name;
+    QByteArray bytes;
+    int codePage;
+};
+
+TEST(Detection, FollowsMarksZerosAndTheUtf8Hint) {
+    const DetectCase cases[] = {
+        {"UTF-8 mark", bytes({0xEF, 0xBB, 0xBF, 'a'}), codePageUtf8},
+        {"UTF-32BE mark", bytes({0, 0, 0xFE, 0xFF, 0, 0, 0, 'a'}), codePageUtf32BE},
+        {"UTF-32LE mark", bytes({0xFF, 0xFE, 0, 0, 'a', 0, 0, 0}), codePageUtf32LE},
+        {"UTF-16BE mark", bytes({0xFE, 0xFF, 0, 'a'}), codePageUtf16BE},
+        {"UTF-16LE mark", bytes({0xFF, 0xFE, 'a', 0}), codePageUtf16LE},
+        {"FF FE alone is UTF-32LE: the missing bytes count as zeros", bytes({0xFF, 0xFE}), codePageUtf32LE},
+        {"UTF-16LE without mark", bytes({'[', 0, 'a', 0, ']', 0}), codePageUtf16LE},
+        {"UTF-16BE without mark", bytes({0, '[', 0, 'a', 0, ']'}), codePageUtf16BE},
+        {"the hint in a comment", "; Saved as UTF-8\r\na=1", codePageUtf8},
+        {"the hint past the first 200 bytes", QByteArray(200, 'x') + "utf-8", codePageUnknown},
+        {"plain text", "a=1\r\n", codePageUnknown},
+        {"empty", "", codePageUnknown},
+    };
+    for (const DetectCase& c : cases) {
+        QBuffer buffer;
+        buffer.setData(c.bytes);
+        buffer.open(QIODevice::ReadOnly);
+        EXPECT_EQ(TEkMemIni::detectEncoding(buffer), c.codePage) << c.name;
+        EXPECT_EQ(buffer.pos(), 0) << c.name;
+    }
+}
+
+class Files : public ::testing::Test {
+protected:
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QTemporaryDir dir;
+};
+
+TEST_F(Files, EmptyFilesAndShortUtf16Files) {
+    testsupport::MessageCapture capture;
+    ASSERT_TRUE(writeFile(path("empty.ini"), ""));
+    TEkMemIni doc;
+    EXPECT_EQ(doc.LoadFromFile(path("empty.ini")), codePageAnsi);
+    EXPECT_EQ(doc.sections.count, 0);
+    EXPECT_EQ(doc.codePage, codePageAnsi);
+    EXPECT_EQ(doc.fileName, path("empty.ini"));
+
+    ASSERT_TRUE(writeFile(path("fffe.ini"), bytes({0xFF, 0xFE})));
+    EXPECT_EQ(doc.LoadFromFile(path("fffe.ini")), codePageAnsi) << "refused as UTF-32";
+    EXPECT_EQ(doc.codePage, codePageUnknown);
+    EXPECT_EQ(doc.sections.count, 0);
+    EXPECT_EQ(capture.messages, QStringList{"32bit File Types are not supported."});
+
+    EXPECT_EQ(doc.LoadFromFileAs(path("fffe.ini"), codePageUtf16LE), codePageUtf16LE);
+    EXPECT_EQ(dump(doc), "[;]\n");
+
+    TEkMemIni utf8;
+    EXPECT_EQ(utf8.LoadFromFileAs(path("empty.ini"), codePageUtf8), codePageUtf8);
+    EXPECT_EQ(utf8.codePage, codePageUnknown) << "the UTF-8 reader sets the code page only after parsing";
+}
+
+TEST_F(Files, MissingAndUnopenableFiles) {
+    TEkMemIni doc;
+    EXPECT_EQ(doc.LoadFromFile(path("none.ini")), loadFileMissing);
+    EXPECT_EQ(doc.fileName, path("none.ini"));
+    EXPECT_EQ(doc.codePage, codePageUnknown);
+    EXPECT_EQ(doc.LoadFromFileAs(dir.path(), codePageUtf8), loadFileMissing) << "a folder is no file";
+    if (geteuid() == 0)
+        GTEST_SKIP() << "file permissions do not bind root";
+    ASSERT_TRUE(writeFile(path("locked.ini"), "a=1"));
+    QFile::setPermissions(path("locked.ini"), QFileDevice::Permissions());
+    EXPECT_EQ(doc.LoadFromFile(path("locked.ini")), loadCannotOpen);
+}
+
+TEST_F(Files, MarksAreSkippedOnceAndKeptWhenDoubled) {
+    TEkMemIni doc;
+    // A UTF-8 file beginning with EF that is no mark: nothing is skipped.
+    EXPECT_EQ(doc.LoadFromBytes(bytes({0xEF, 'a', '=', '1'}), codePageUtf8), codePageUtf8);
+    EXPECT_EQ(doc.sections[0]->values[0]->name, QString(QChar::ReplacementCharacter) + "a");
+    doc.sections.clear();
+    EXPECT_EQ(doc.LoadFromBytes(bytes({0xEF, 0xBB, 0xBF, 0xEF, 0xBB, 0xBF, 'a', '=', '1'}), codePageUtf8),
+              codePageUtf8);
+    EXPECT_EQ(doc.sections[0]->values[0]->name, QString(QChar(0xFEFF)) + "a");
+    doc.writeBom = true;
+    EXPECT_EQ(doc.saveToBytes(codePageUtf8), bytes({0xEF, 0xBB, 0xBF, 0xEF, 0xBB, 0xBF}) + "a=1\r\n\r\n");
+    doc.sections.clear();
+    EXPECT_EQ(doc.LoadFromBytes(bytes({0xFE, 0xFF, 0xFE, 0xFF, 0, 'a'}), codePageUtf16BE), codePageUtf16BE);
+    EXPECT_EQ(doc.sections[0]->values[0]->value, QString(QChar(0xFEFF)) + "a");
+    doc.sections.clear();
+    // An odd last byte of UTF-16 is dropped.
+    EXPECT_EQ(doc.LoadFromBytes(bytes({'a', 0, '=', 0, '1', 0, '2'}), codePageUtf16LE), codePageUtf16LE);
+    EXPECT_EQ(dump(doc), "[;] 1:a|1|\n");
+}
+
+TEST_F(Files, StreamsReadFromTheirPositionAndFallBackToTheStart) {
+    QBuffer buffer;
+    buffer.setData(QByteArray("HEADER\xEF\xBB\xBF"
+                              "a=1"));
+    buffer.open(QIODevice::ReadOnly);
+    buffer.seek(6);
+    TEkMemIni doc;
+    EXPECT_EQ(doc.LoadFromStream(buffer, codePageUtf8), codePageUtf8);
+    EXPECT_EQ(dump(doc), "[;] 1:a|1|\n");
+
+    // Without a matching mark the reader starts over at position 0, not where it stood.
+    buffer.seek(3);
+    TEkMemIni other;
+    EXPECT_EQ(other.LoadFromStream(buffer, codePageUtf16LE), codePageUtf16LE);
+    buffer.seek(3);
+    TEkMemIni ansi;
+    EXPECT_EQ(ansi.LoadFromStream(buffer, codePageAnsi), codePageAnsi);
+    EXPECT_EQ(dump(ansi), "[;] 1:DER\u00EF\u00BB\u00BFa|1|\n")
+        << "ANSI has no mark and reads from the position";
+}
+
+TEST_F(Files, SavingWithoutSectionsWritesOnlyTheDocumentsOwnMark) {
+    TEkMemIni fresh; // code page 65001, no sections
+    EXPECT_EQ(fresh.saveToBytes(codePageUtf16LE), bytes({0xEF, 0xBB, 0xBF}));
+    fresh.writeBom = false;
+    EXPECT_EQ(fresh.saveToBytes(codePageUtf16LE), QByteArray());
+    ASSERT_TRUE(writeFile(path("empty.ini"), ""));
+    TEkMemIni loaded;
+    loaded.LoadFromFile(path("empty.ini"));
+    EXPECT_EQ(loaded.saveToBytes(codePageUtf8), QByteArray());
+}
+
+TEST_F(Files, SaveReplacesTheFileAndConvertsTheEncoding) {
+    TEkMemIni doc;
+    ASSERT_TRUE(writeFile(path("a.ini"), "\xEF\xBB\xBF[s]\r\nk=v\r\n"));
+    ASSERT_EQ(doc.LoadFromFile(path("a.ini")), codePageUtf8);
+    QString error;
+    ASSERT_TRUE(doc.SaveToFile(path("b.ini"), codePageUtf16LE, &error)) << error;
+    EXPECT_EQ(doc.fileName, path("b.ini"));
+    EXPECT_EQ(doc.codePage, codePageUtf8) << "saving does not change the document's encoding";
+    EXPECT_EQ(readFile(path("b.ini")), encode("[s]\r\nk=v\r\n\r\n", codePageUtf16LE, true));
+    TEkMemIni back;
+    EXPECT_EQ(back.LoadFromFile(path("b.ini")), codePageUtf16LE);
+    EXPECT_EQ(dump(back), "[s;] 1:k|v| 0:||\n") << "the separating blank line is read back as an item";
+}
+
+TEST_F(Files, FailedSaveLeavesTheOldFileAndReportsTheError) {
+    ASSERT_TRUE(writeFile(path("keep.ini"), "old=1\r\n"));
+    TEkMemIni doc;
+    TEkIniSection* s = doc.addSection("big");
+    for (int i = 0; i < 2000; ++i)
+        s->addValue(QStringLiteral("key%1").arg(i), QString(40, u'v'), "");
+    // A file-size limit makes the write fail half-way, also for root.
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool saved = doc.SaveToFile(path("keep.ini"), codePageUtf8, &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(doc.fileName, QString()) << "a failed save does not rename the document";
+    EXPECT_EQ(readFile(path("keep.ini")), "old=1\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.ini"})
+        << "no temporary file is left";
+
+    EXPECT_FALSE(doc.SaveToFile(path("no/such/folder/x.ini"), codePageUtf8, &error));
+}
+
+// --- Round trip ------------------------------------------------------------------------------
+
+struct RoundTrip {
+    int codePage;
+    bool mark;
+};
+
+class RoundTrips : public ::testing::TestWithParam<RoundTrip> {};
+
+const char16_t kSample[] = u"; Einstellungen f\u00FCr den Server\r\n"
+                           u"top=1\r\n"
+                           u"\r\n"
+                           u"[Server] ; Hauptteil\r\n"
+                           u"Port = 8080 ; Standard\r\n"
+                           u"Pfad=C:\\Programme\\Gr\u00F6\u00DFe;x\r\n"
+                           u"leer=\r\n"
+                           u"nur Text ohne Gleichheitszeichen\n"
+                           u"  ;  eingerückter Kommentar  \r"
+                           u"\r\n"
+                           u"[Clients]\r\n"
+                           u"Name=\u20AC und \u00E9\r\n"
+                           u"=ohne Namen\r\n"
+                           u"k=;c\r\n"
+                           u"[Leer]\r\n";
+
+TEST_P(RoundTrips, ReadWriteReadWriteGivesTheSameBytes) {
+    const auto [cp, mark] = GetParam();
+    TEkMemIni first;
+    first.writeBom = mark;
+    ASSERT_EQ(first.LoadFromBytes(encode(QString::fromUtf16(kSample), cp, mark), cp), cp);
+    const QByteArray once = first.saveToBytes(cp);
+    EXPECT_EQ(once, encode(QString::fromUtf16(u";Einstellungen f\u00FCr den Server\r\n"
+                                              u"top=1\r\n"
+                                              u"\r\n"
+                                              u"[Server] ; Hauptteil\r\n"
+                                              u"Port=8080 ;Standard\r\n"
+                                              u"Pfad=C:\\Programme\\Gr\u00F6\u00DFe ;x\r\n"
+                                              u"leer=\r\n"
+                                              u"nur Text ohne Gleichheitszeichen\r\n"
+                                              u";eingerückter Kommentar\r\n"
+                                              u"\r\n"
+                                              u"[Clients]\r\n"
+                                              u"Name=\u20AC und \u00E9\r\n"
+                                              u"=ohne Namen\r\n"
+                                              u"k=;c\r\n"
+                                              u"\r\n"
+                                              u"[Leer]\r\n"),
+                           cp, mark && cp != codePageAnsi));
+    TEkMemIni second;
+    second.writeBom = mark;
+    ASSERT_EQ(second.LoadFromBytes(once, cp), cp);
+    EXPECT_EQ(second.saveToBytes(cp), once);
+}
+
+TEST_P(RoundTrips, FilesSavedWithAMarkAreDetected) {
+    const auto [cp, mark] = GetParam();
+    if (!mark || cp == codePageAnsi)
+        GTEST_SKIP() << "only a mark identifies the encoding";
+    QTemporaryDir dir;
+    TEkMemIni doc;
+    ASSERT_EQ(doc.LoadFromBytes(encode(QString::fromUtf16(kSample), cp, true), cp), cp);
+    ASSERT_TRUE(doc.SaveToFile(dir.filePath("x.ini"), cp));
+    TEkMemIni back;
+    EXPECT_EQ(back.LoadFromFile(dir.filePath("x.ini")), cp);
+    EXPECT_EQ(back.saveToBytes(cp), doc.saveToBytes(cp));
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, RoundTrips,
+                         ::testing::Values(RoundTrip{codePageUtf8, true}, RoundTrip{codePageUtf8, false},
+                                           RoundTrip{codePageAnsi, true}, RoundTrip{codePageAnsi, false},
+                                           RoundTrip{codePageUtf16LE, true},
+                                           RoundTrip{codePageUtf16LE, false},
+                                           RoundTrip{codePageUtf16BE, true},
+                                           RoundTrip{codePageUtf16BE, false}),
+                         [](const auto& info) {
+                             return std::string(modeltest::codePageName(info.param.codePage)) +
+                                    (info.param.mark ? "WithMark" : "NoMark");
+                         });
+
+TEST(AnsiFiles, EveryByteSurvivesALoadAndSave) {
+    QByteArray all;
+    for (int b = 1; b < 256; ++b) {
+        if (b != '\r' && b != '\n' && b != ';' && b != '=' && b != '[' && b != ']' && b > ' ')
+            all.append(char(b));
+    }
+    TEkMemIni doc;
+    ASSERT_EQ(doc.LoadFromBytes("k=" + all + "\r\n\r\n", codePageAnsi), codePageAnsi);
+    EXPECT_EQ(doc.saveToBytes(codePageAnsi), "k=" + all + "\r\n\r\n");
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+// The grammar, the parser and the writer, run through each of the four readers and writers.
+#include "model/EkMemIni.h"
+#include "tests/model/ModelTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using modeltest::dump;
+using modeltest::encode;
+
+namespace {
+
+using namespace std::literals;
+
+struct GrammarCase {
+    std::u16string_view text;
+    const char16_t* structure; // dump() of the document read
+    const char16_t* written;   // the text the writer gives back
+};
+
+const GrammarCase kGrammar[] = {
+    {u"a=1\r\n[s]\r\nb = 2 ; note\r\n", u"[;] 1:a|1|\n[s;] 1:b|2|note\n",
+     u"a=1\r\n\r\n[s]\r\nb=2 ;note\r\n\r\n"},
+    {u"  [s]\r\nx=1", u"[s;] 1:x|1|\n", u"[s]\r\nx=1\r\n\r\n"},
+    {u"[s] junk ; remark", u"[s; remark]\n", u"[s] ; remark\r\n"},
+    {u"key=\r\n=x\r\n", u"[;] 1:key|| 1:|x|\n", u"key=\r\n=x\r\n\r\n"},
+    {u"just text ; x\r\n\r\n", u"[;] 3:|just text ; x| 0:||\n", u"just text ; x\r\n\r\n"},
+    {u";\r\n;  note  \r\n", u"[;] 0:|| 2:||note\n", u"\r\n;note\r\n\r\n"},
+    {u"key=   \r\n[ ]", u"[;] 1:key| |\n[ ;]\n", u"key= \r\n\r\n[ ]\r\n"},
+    {u"path=C:\\a;b", u"[;] 1:path|C:\\a|b\n", u"path=C:\\a ;b\r\n\r\n"},
+    {u"k=v\nk2=v2\n", u"[;] 1:k|v| 1:k2|v2|\n", u"k=v\r\nk2=v2\r\n\r\n"},
+    {u"[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n", u"[a;] 1:x|1| 0:||\n[b;] 1:y|2|\n",
+     u"[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n\r\n"},
+    {u"[a]\r\n[b]\r\n", u"[a;]\n[b;]\n", u"[a]\r\n[b]\r\n"},
+    {u"   \t  ", u"[;]\n", u""},
+    {u"Gr\u00F6\u00DFe = 5 \u20AC ; \u00FCber", u"[;] 1:Gr\u00F6\u00DFe|5 \u20AC|\u00FCber\n",
+     u"Gr\u00F6\u00DFe=5 \u20AC ;\u00FCber\r\n\r\n"},
+    {u"a=1\t \0\0 "sv, u"[;] 1:a|1|\n", u"a=1\r\n\r\n"},
+    // A lone CR is a line break of its own; nothing after it is lost.
+    {u"a=1\rb=2\r\r\nc", u"[;] 1:a|1| 1:b|2| 0:|| 3:|c|\n", u"a=1\r\nb=2\r\n\r\nc\r\n\r\n"},
+    {u"x=1\r", u"[;] 1:x|1|\n", u"x=1\r\n\r\n"},
+    // An empty value before a comment is written without a blank, which would read back as " ".
+    {u"k=;c\r\n=;d", u"[;] 1:k||c 1:||d\n", u"k=;c\r\n=;d\r\n\r\n"},
+    // Control characters before a line's content are blanks, as they are to the trimming.
+    {u"\x01[x] ;c\r\n\x02;note\r\n\x03 \r\n\x04 =v\r\n", u"[x;c] 2:||note 0:|| 1:|v|\n",
+     u"[x] ;c\r\n;note\r\n\r\n=v\r\n\r\n"},
+};
+
+class Grammar : public ::testing::TestWithParam<int> {};
+
+TEST_P(Grammar, ReadsAndWritesBackEachCase) {
+    const int cp = GetParam();
+    for (const GrammarCase& c : kGrammar) {
+        const QString text = QString::fromUtf16(c.text.data(), qsizetype(c.text.size()));
+        TEkMemIni doc;
+        doc.writeBom = false;
+        ASSERT_EQ(doc.LoadFromBytes(encode(text, cp, false), cp), cp) << text;
+        EXPECT_EQ(dump(doc), QString::fromUtf16(c.structure)) << text;
+        EXPECT_EQ(doc.buildText(), QString::fromUtf16(c.written)) << text;
+        EXPECT_EQ(doc.saveToBytes(cp), encode(QString::fromUtf16(c.written), cp, false)) << text;
+    }
+}
+
+struct BrokenCase {
+    const char* name;
+    QString text;
+};
+
+TEST_P(Grammar, BrokenHeadersAndEmbeddedNulsAreUnreadable) {
+    const int cp = GetParam();
+    const BrokenCase cases[] = {
+        {"header without bracket at the end", "a=1\r\n[s"},
+        {"control character in a header", "[a\tb]"},
+        {"header broken by a line end", "[s\r\n]=1"},
+        {"NUL in the middle", QString("a=1\r\nb") + QChar(0) + "=2\r\nc=3"},
+        // Only the last two characters remain after the NUL, but they are text all the same.
+        {"NUL just before the end", QString("a=1\r\nb=2") + QChar(0) + "x"},
+        {"NUL at the start", QString(QChar(0)) + "a=1"},
+    };
+    for (const BrokenCase& c : cases) {
+        TEkMemIni doc;
+        EXPECT_EQ(doc.LoadFromBytes(encode(c.text, cp, true), cp), loadUnreadable) << c.name;
+    }
+}
+
+TEST_P(Grammar, LinesStraddlingTheReadStepsAreReadWhole) {
+    // The reader works in steps of 1 MiB; put a CR LF pair, a lone CR and a multi-byte
+    // character across such a step and check that nothing is split or lost.
+    const int cp = GetParam();
+    const int unit = (cp == codePageUtf16LE || cp == codePageUtf16BE) ? 2 : 1;
+    const int step = 1 << 20;
+    QString text;
+    int lines = 0;
+    auto line = [&](const QString& body, const char* lineEnd) {
+        text += body + QLatin1String(lineEnd);
+        ++lines;
+    };
+    // The CR of the first CR LF is the last unit of the first step (read after the mark).
+    line(QString(step / unit - 2, u'a') + "=", "\r\n");
+    while (text.size() * unit < 3 * step)
+        line(QStringLiteral("key%1=v\u00E9l\u00FC%2 ;c").arg(lines).arg(QString(lines % 97, u'x')),
+             lines % 5 == 0 ? "\r" : "\r\n");
+    TEkMemIni doc;
+    doc.writeBom = true;
+    ASSERT_EQ(doc.LoadFromBytes(encode(text, cp, true), cp), cp);
+    ASSERT_EQ(doc.sections.count, 1);
+    EXPECT_EQ(doc.sections[0]->values.count, lines);
+    QString expected = text;
+    expected.replace("\r\n", "\n").replace("\r", "\n").replace("\n", "\r\n");
+    EXPECT_TRUE(doc.buildText() == expected + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, Grammar,
+                         ::testing::Values(int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE),
+                                           int(codePageUtf16BE)),
+                         [](const auto& info) { return modeltest::codePageName(info.param); });
+
+TEST(Writer, SizeRulesMatchTheWriterForEveryKind) {
+    testsupport::MessageCapture capture;
+    TEkMemIni doc;
+    TEkIniSection* s = doc.addSection("s");
+    s->comment = "c";
+    for (int type : {-1, 0, 1, 2, 3, 9}) {
+        for (const char* comment : {"", "note"}) {
+            auto* item = new TEkIniVal(type);
+            item->name = "n";
+            item->value = type == 1 ? "" : "v";
+            item->comment = comment;
+            s->values.push(item);
+        }
+    }
+    const QString text = doc.buildText();
+    EXPECT_EQ(text.size(), doc.documentTextSize());
+    EXPECT_TRUE(capture.messages.isEmpty()) << capture.messages.join("/");
+    EXPECT_EQ(text,
+              "[s] ;c\r\n\r\n;note\r\n\r\n;note\r\nn=\r\nn=;note\r\n\r\n;note\r\nv\r\nv\r\nv\r\nv\r\n\r\n");
+}
+
+TEST(Writer, EmptyDocumentTextIsEmpty) {
+    TEkMemIni doc;
+    EXPECT_EQ(doc.buildText(), QString());
+    doc.addSection("");
+    EXPECT_EQ(doc.buildText(), QString());
+    EXPECT_EQ(doc.documentTextSize(), 0);
+}
+
+} // namespace
