@@ -1,0 +1,356 @@
+#include "controls/EkArt.h"
+
+#include <QPainter>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int defaultSide = 23;
+
+bool isCorner(TEkArtType type) {
+    return type >= aatCornerNW && type <= aatCornerSW;
+}
+
+bool isEnd(TEkArtType type) {
+    return type >= aatEndDown && type <= aatEndRight;
+}
+
+} // namespace
+
+TEkArt::TEkArt(QWidget* parent) : QWidget(parent), bitmap(std::make_unique<TEkBmp>()) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(defaultSide, defaultSide);
+}
+
+TEkArt::~TEkArt() = default;
+
+// --- properties -------------------------------------------------------------------------------
+
+void TEkArt::changed() {
+    dirty = true;
+    update();
+}
+
+void TEkArt::setGradiDark(TColor c) {
+    if (c == clGradiDark)
+        return;
+    clGradiDark = c;
+    changed();
+}
+
+void TEkArt::setGradiLight(TColor c) {
+    if (c == clGradiLight)
+        return;
+    clGradiLight = c;
+    changed();
+}
+
+void TEkArt::setArtStyle(TEkGradyStyle style) {
+    if (style == artStyle)
+        return;
+    artStyle = style;
+    changed();
+}
+
+void TEkArt::setArtType(TEkArtType type) {
+    if (type == artType)
+        return;
+    artType = type;
+    changed();
+}
+
+void TEkArt::setPipeShadow(int value) {
+    value = std::clamp(value, 0, 255);
+    if (value == pipeShadow)
+        return;
+    pipeShadow = value;
+    changed();
+}
+
+void TEkArt::setAlign(TAlign value) {
+    if (value == align)
+        return;
+    align = value;
+    if (parentWidget() && parentWidget()->layout())
+        parentWidget()->layout()->invalidate();
+}
+
+void TEkArt::watchNeighbour(TEkGradiLabel* label, QMetaObject::Connection& painted,
+                            QMetaObject::Connection& destroyed) {
+    disconnect(painted);
+    disconnect(destroyed);
+    if (!label)
+        return;
+    painted = connect(label, &TEkGradiLabel::bitmapPainted, this, &TEkArt::neighbourPainted);
+    destroyed = connect(label, &QObject::destroyed, this, [this, label] {
+        // A widget announces its end before its guards are cleared: forget it by hand.
+        if (labelBefore == label)
+            labelBefore = nullptr;
+        if (labelAfter == label)
+            labelAfter = nullptr;
+        changed();
+    });
+}
+
+void TEkArt::setLabelBefore(TEkGradiLabel* label) {
+    if (label == labelBefore)
+        return;
+    labelBefore = label;
+    watchNeighbour(label, beforePainted, beforeDestroyed);
+    changed();
+}
+
+void TEkArt::setLabelAfter(TEkGradiLabel* label) {
+    if (label == labelAfter)
+        return;
+    labelAfter = label;
+    watchNeighbour(label, afterPainted, afterDestroyed);
+    changed();
+}
+
+// --- neighbours -------------------------------------------------------------------------------
+
+namespace {
+
+struct Neighbours {
+    TEkGradiLabel* horizontal = nullptr; // beside the piece: its rows continue
+    TEkGradiLabel* vertical = nullptr;   // above or below: its columns continue
+};
+
+Neighbours neighboursOf(TEkArtType type, TEkGradiLabel* before, TEkGradiLabel* after) {
+    switch (type) {
+    case aatCornerNW:
+    case aatCornerSE:
+        return {after, before};
+    case aatCornerNE:
+    case aatCornerSW:
+        return {before, after};
+    case aatEndDown:
+        return {nullptr, before};
+    case aatEndUp:
+        return {nullptr, after};
+    case aatEndLeft:
+        return {after, nullptr};
+    case aatEndRight:
+        return {before, nullptr};
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+void TEkArt::neighbourPainted() {
+    if (!dirty) {
+        // A neighbour that changed its size needs the piece to follow it.
+        const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
+        if (!(n.horizontal && n.horizontal->height() != height()) &&
+            !(n.vertical && n.vertical->width() != width()))
+            return;
+        dirty = true;
+    }
+    update();
+}
+
+bool TEkArt::followSize(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
+    const bool heightDiffers = horizontal && horizontal->height() != height();
+    const bool widthDiffers = vertical && vertical->width() != width();
+    if (!heightDiffers && !widthDiffers)
+        return false;
+    if (!resizeQueued) {
+        resizeQueued = true;
+        // Resizing from inside a paint would re-enter the layout; do it once the paint is over.
+        QTimer::singleShot(0, this, [this] {
+            resizeQueued = false;
+            const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
+            const int w = n.vertical ? n.vertical->width() : width();
+            const int h = n.horizontal ? n.horizontal->height() : height();
+            if (w != width() || h != height()) {
+                resize(w, h);
+                updateGeometry();
+            }
+        });
+    }
+    return true;
+}
+
+// --- painting ---------------------------------------------------------------------------------
+
+const TPixel* TEkArt::getScanLine(int row) const {
+    return static_cast<const TEkBmp&>(*bitmap).scanLine(row);
+}
+
+void TEkArt::paintOwnBackground() {
+    const TRect bounds = bitmap->boundsRect();
+    const TEkColor light(clGradiLight);
+    const TEkColor dark(clGradiDark);
+    switch (artStyle) {
+    case agsVertGradi:
+        bitmap->gradientFill(true, bounds, light, dark);
+        break;
+    case agsVertPipe:
+        bitmap->pipeFill(true, uint8_t(pipeShadow), bounds, light, dark, false);
+        break;
+    case agsHorzGradi:
+        bitmap->gradientFill(false, bounds, light, dark);
+        break;
+    case agsHorzPipe:
+        bitmap->pipeFill(false, uint8_t(pipeShadow), bounds, light, dark, false);
+        break;
+    default:
+        bitmap->fill(dark);
+        break;
+    }
+}
+
+void TEkArt::fillOwnRamp(TPixel* ramp, int n, bool pipe) const {
+    const TPixel light = tColorToPixel(clGradiLight);
+    const TPixel dark = tColorToPixel(clGradiDark);
+    if (!pipe) {
+        fillColorRamp32(ramp, n, light, dark);
+        return;
+    }
+    // split = 2n / 5: dark rising to light, then light falling to dark darkened by the shadow
+    const int split = (2 * n) / 5;
+    fillColorRamp32(ramp, split, dark, light);
+    fillColorRamp32(ramp + split, n - split, light, darken(dark, uint8_t(pipeShadow)));
+}
+
+TPixel TEkArt::edgeColour(TEkGradiLabel* neighbour) const {
+    return tColorToPixel(neighbour ? neighbour->ClGradiDark() : clGradiDark);
+}
+
+void TEkArt::paintBitmap() {
+    if (bitmap->width() != width() || bitmap->height() != height())
+        bitmap->setSize(width(), height(), false);
+
+    const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
+    if (artType == aatSpace || (isCorner(artType) && !n.horizontal))
+        paintOwnBackground();
+
+    if (artType != aatSpace && !paintBitmapSpecial()) {
+        // Stays dirty; a neighbour's bitmapPainted() or the queued resize brings the next try.
+        dirty = true;
+        return;
+    }
+    dirty = false;
+}
+
+bool TEkArt::paintBitmapSpecial() {
+    if ((labelAfter && !labelAfter->GetFullyLoaded()) || (labelBefore && !labelBefore->GetFullyLoaded()))
+        return false;
+    const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
+    if (isCorner(artType))
+        return paintCorner(n.horizontal, n.vertical);
+    if (isEnd(artType))
+        return paintEnd(n.horizontal, n.vertical);
+    return false;
+}
+
+bool TEkArt::paintCorner(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
+    if (followSize(horizontal, vertical))
+        return false;
+    const int w = width();
+    const int h = height();
+    std::vector<TPixel> ramp(size_t(w) + 1);
+    fillOwnRamp(ramp.data(), w, artStyle == agsHorzPipe);
+    const TPixel* columns = vertical ? vertical->getScanLine(0) : ramp.data();
+    // b(y) = y * w / h rounded half up: (10 * y * w + 5) / (10 * h)
+    const auto diagonal = [w, h](int y) { return int((10LL * y * w + 5) / (10LL * h)); };
+    const auto rowColour = [horizontal](int y) { return horizontal->getScanLine(y)[0]; };
+    const auto copyColumns = [&](int y, int from, int to) { // columns from..to-1
+        TPixel* row = bitmap->rowAddress(y);
+        std::copy(columns + from, columns + to, row + from);
+    };
+
+    for (int y = 0; y < h; ++y) {
+        const int b = diagonal(y);
+        TPixel* row = bitmap->rowAddress(y);
+        switch (artType) {
+        case aatCornerNW:
+            if (horizontal)
+                fillPixels(row + b, w - b, rowColour(y));
+            if (y >= 1)
+                copyColumns(y, 0, b);
+            break;
+        case aatCornerNE:
+            if (horizontal)
+                fillPixels(row, w - b, rowColour(y));
+            if (y >= 1)
+                copyColumns(y, w - b - 1, w);
+            break;
+        case aatCornerSE:
+            if (horizontal && y >= 1)
+                fillPixels(row, b, rowColour(y));
+            copyColumns(y, b, w);
+            break;
+        default: // aatCornerSW
+            if (horizontal && y >= 1)
+                fillPixels(row + w - b - 1, b + 1, rowColour(y));
+            copyColumns(y, 0, w - b);
+            break;
+        }
+    }
+    return true;
+}
+
+bool TEkArt::paintEnd(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
+    if (followSize(horizontal, vertical))
+        return false;
+    const int w = width();
+    const int h = height();
+    const TPixel edge = edgeColour(horizontal ? horizontal : vertical);
+
+    if (artType == aatEndLeft || artType == aatEndRight) {
+        std::vector<TPixel> ramp(size_t(h) + 1);
+        fillOwnRamp(ramp.data(), h, artStyle == agsVertPipe);
+        for (int y = 0; y < h; ++y) {
+            const TPixel c = horizontal ? horizontal->getScanLine(y)[0] : ramp[size_t(y)];
+            if (artType == aatEndLeft)
+                fillColorRampEased(bitmap->rowAddress(y), w, true, edge, c); // c at the right
+            else
+                fillColorRampEased(bitmap->rowAddress(y), w, false, c, edge); // c at the left
+        }
+        return true;
+    }
+
+    std::vector<TPixel> ramp(size_t(w) + 1);
+    fillOwnRamp(ramp.data(), w, artStyle == agsVertPipe);
+    const TPixel* columns = vertical ? vertical->getScanLine(0) : ramp.data();
+    std::vector<TPixel> column(size_t(h) + 1);
+    for (int x = 0; x < w; ++x) {
+        if (artType == aatEndDown)
+            fillColorRamp32(column.data(), h, columns[x], edge); // neighbour colour in row 0
+        else
+            fillColorRamp32(column.data(), h, edge, columns[x]); // neighbour colour in row h-1
+        for (int y = 0; y < h; ++y)
+            bitmap->rowAddress(y)[x] = column[size_t(y)];
+    }
+    return true;
+}
+
+void TEkArt::paintEvent(QPaintEvent*) {
+    if (width() < 1 || height() < 1)
+        return;
+    try {
+        if (dirty || bitmap->width() != width() || bitmap->height() != height())
+            paintBitmap();
+        QPainter painter(this);
+        bitmap->bitBlt(painter, 0, 0);
+        emit paintOver(this, &painter);
+    } catch (const EInvalidGraphicOperation& e) {
+        qWarning("TEkArt: %s", qPrintable(e.message()));
+    }
+}
+
+void TEkArt::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    dirty = true;
+}
+
+void TEkArt::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    dirty = true;
+}

@@ -1,0 +1,287 @@
+// TEkGradiLabel: a caption and an optional image-list image on a gradient background. It is
+// a plain label (the main window's status fields) or, with LabelType altButton, a flat
+// tool-bar button bound to an action. It paints into its own TEkBmp and copies that to the
+// window; the bitmap is repainted only when a property changed or the visual state (normal,
+// hot, pressed, disabled) differs from the one it was painted for.
+//
+// Also here: the alignment values shared with the end pieces and TEkDockLayout, the small
+// docking layout that places labels and pieces along the edges of a bar.
+#pragma once
+
+#include "controls/EkBmp.h"
+#include "controls/Graphics.h"
+#include "controls/ImgList.h"
+
+#include <QLayout>
+#include <QPointer>
+#include <QVector>
+#include <QWidget>
+#include <memory>
+
+class QAction;
+
+// Background style of the label (GradiStyle) and of the end piece (ArtStyle).
+enum TEkGradyStyle { agsVertGradi = 0, agsVertPipe = 1, agsHorzGradi = 2, agsHorzPipe = 3, agsSolid = 4 };
+enum TEkLabelType { altLabel = 0, altButton = 1, altSpace = 2 };
+enum TEkImagePos { aipLeft = 0, aipRight = 1 };
+enum TAlignment { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
+// Where TEkDockLayout puts a control: alNone leaves it where it is.
+enum TAlign { alNone = 0, alTop = 1, alBottom = 2, alLeft = 3, alRight = 4, alClient = 5 };
+
+// Name of the QAction dynamic property that carries the action's image index (an int; absent
+// or negative: the bound label keeps its own ImageIndex).
+inline constexpr const char* actionImageIndexProperty = "imageIndex";
+// Sets the image index of an action; labels bound to it follow at once.
+void setActionImageIndex(QAction* action, int index);
+
+class TEkGradiLabel : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int Align READ alignValue WRITE setAlignValue)
+public:
+    // Defaults: 81 x 23, vertical pipe, left-justified, auto-size on, not loaded. Mouse
+    // tracking is on and the widget paints every pixel itself (WA_OpaquePaintEvent).
+    explicit TEkGradiLabel(QWidget* parent = nullptr);
+    ~TEkGradiLabel() override;
+
+    // Ends the setting-up: from now on caption, font, margins and images re-run the auto-size.
+    // Called by the first show (or the first paint) when nobody called it before.
+    void Loaded();
+    bool isLoaded() const { return loaded; }
+
+    // ---- colours (TColor: 0x00BBGGRR or a system colour) ------------------------------------
+    // The normal gradient; changing either repaints.
+    TColor ClGradiDark() const { return clGradiDark; }
+    void setGradiantDark(TColor c);
+    TColor ClGradiLight() const { return clGradiLight; }
+    void setGradiantLight(TColor c);
+    // The remaining colours are only stored: they show when the visual state next changes
+    // (or the bitmap is next repainted).
+    TColor ClButtonLight() const { return clButtonLight; }
+    void setClButtonLight(TColor c) { clButtonLight = c; }
+    TColor ClButtonShadow() const { return clButtonShadow; }
+    void setClButtonShadow(TColor c) { clButtonShadow = c; }
+    TColor ClDisableDark() const { return clDisableDark; }
+    void setClDisableDark(TColor c) { clDisableDark = c; }
+    TColor ClDisableLight() const { return clDisableLight; }
+    void setClDisableLight(TColor c) { clDisableLight = c; }
+    TColor ClHotDark() const { return clHotDark; }
+    void setClHotDark(TColor c) { clHotDark = c; }
+    TColor ClHotLight() const { return clHotLight; }
+    void setClHotLight(TColor c) { clHotLight = c; }
+    TColor ClPressDark() const { return clPressDark; }
+    void setClPressDark(TColor c) { clPressDark = c; }
+    TColor ClPressLight() const { return clPressLight; }
+    void setClPressLight(TColor c) { clPressLight = c; }
+    TColor ClFontDisable() const { return clFontDisable; }
+    void setClFontDisable(TColor c) { clFontDisable = c; }
+    TColor ClFontHot() const { return clFontHot; }
+    void setClFontHot(TColor c) { clFontHot = c; }
+    TColor ClFontPressed() const { return clFontPressed; }
+    void setClFontPressed(TColor c) { clFontPressed = c; }
+    // Text colour of the normal state (the font's colour); changing it repaints.
+    TColor FontColor() const { return fontColor; }
+    void setFontColor(TColor c);
+
+    // ---- appearance and layout ---------------------------------------------------------------
+    TEkGradyStyle GradiStyle() const { return gradiStyle; }
+    void setGradiStyle(TEkGradyStyle style);
+    TAlignment Alignment() const { return alignment; }
+    void setAlignment(TAlignment value);
+    // Auto-size: width = image width + MarginImage (when an image list is set) + caption width
+    // + 2 * MarginTextHorz; height = max(caption, image) + 2 * MarginTextVert. Off for Align
+    // alTop, alBottom and alClient. Right-justified labels keep their right edge.
+    bool AutoSize() const { return autoSize; }
+    void setAutoSize(bool value);
+    int MarginTextHorz() const { return marginTextHorz; }
+    void setTextMarginHorz(int value);
+    int MarginTextVert() const { return marginTextVert; }
+    void setTextMarginVert(int value);
+    int MarginImage() const { return marginImage; }
+    void setMarginImage(int value);
+    TEkLabelType LabelType() const { return labelType; }
+    void setLabelType(TEkLabelType type) { labelType = type; }
+    // Clamped to 0..255.
+    int PipeShadow() const { return pipeShadow; }
+    void setPipeShadow(int value);
+    // A label that is not alive never changes its look on mouse events or when disabled.
+    bool Alive() const { return alive; }
+    void setAlive(bool value);
+    TAlign Align() const { return align; }
+    // Tells the parent's TEkDockLayout (if any) to place the label again.
+    void setAlign(TAlign value);
+
+    // The caption; '&' marks a mnemonic ("&&" shows one '&'). Changing it re-runs the auto-size.
+    QString Caption() const { return caption; }
+    void setCaption(const QString& text);
+
+    // ---- images ------------------------------------------------------------------------------
+    // Not owned; the label forgets a list that is destroyed. Index -1: no image.
+    TImageList* Images() const { return images; }
+    void setImages(TImageList* list);
+    int ImageIndex() const { return imageIndex; }
+    void setImageIndex(int index);
+    int ImageDisabledIndex() const { return imageDisabledIndex; }
+    void setImageDisabledIndex(int index);
+    int ImageHotIndex() const { return imageHotIndex; }
+    void setImageHotIndex(int index) { imageHotIndex = index; }
+    int ImagePressedIndex() const { return imagePressedIndex; }
+    void setImagePressedIndex(int index) { imagePressedIndex = index; }
+    TEkImagePos ImagePos() const { return imagePos; }
+    void setImagePos(TEkImagePos pos);
+
+    // ---- neighbours (read by the end pieces; not owned, forgotten when destroyed) -----------
+    TEkGradiLabel* LabelBefore() const { return labelBefore; }
+    void setLabelBefore(TEkGradiLabel* label);
+    TEkGradiLabel* LabelAfter() const { return labelAfter; }
+    void setLabelAfter(TEkGradiLabel* label);
+
+    // ---- action --------------------------------------------------------------------------------
+    // Binds the label to an action (not owned; null unbinds): the label takes the action's
+    // enabled state, visibility, text as caption, tool tip as hint and image index (see
+    // setActionImageIndex), now and whenever they change; a click triggers the action.
+    QAction* Action() const { return action; }
+    void setAction(QAction* value);
+
+    // ---- what the end pieces read ----------------------------------------------------------
+    // Row `row` of the painted picture (width() pixels). EInvalidGraphicOperation "Scanlines
+    // Out of Range" outside 0..height-1, "No DibSection" before the first paint.
+    const TPixel* getScanLine(int row) const;
+    // True when the painted picture is current (bitmapPainted() has been emitted since the
+    // last change).
+    bool GetFullyLoaded() const { return bitmap && !dirty; }
+    // The off-screen picture; null until the label is loaded. For tests and the end pieces.
+    const TEkBmp* bitmapForTest() const { return bitmap.get(); }
+    // 0 normal, 1 hot, 2 pressed, 3 disabled.
+    int visualState() const { return state; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return QSize(0, 0); }
+
+signals:
+    // The off-screen picture was repainted and is current (GetFullyLoaded is true).
+    void bitmapPainted();
+    // Draw over the copied picture (OnPaint).
+    void paintOver(TEkGradiLabel* sender, QPainter* painter);
+    // Released over the label after a left press on it (also for plain labels).
+    void clicked();
+    void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void mouseEntered();
+    void mouseLeft();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int alignValue() const { return int(align); }
+    void setAlignValue(int value) { setAlign(TAlign(value)); }
+    void ImagesChanged();
+    void adjustBounds();
+    void transferFont();
+    void resizeBitmap();
+    void paintBitmap();
+    void paintButtonDownEdge(QPainter& painter);
+    void updateFromAction();
+    // Caption extent with the bitmap's font (a 1 x 1 stand-in while the bitmap is empty).
+    TRect measureCaption();
+    void click();
+    // State the mouse and enabled events change only for labels and buttons.
+    bool tracksMouse() const { return labelType == altLabel || labelType == altButton; }
+
+    std::unique_ptr<TEkBmp> bitmap;
+    bool dirty = true;
+    bool loaded = false;
+    bool buttonDown = false;
+    bool clickPending = false;
+    bool mouseInside = false;
+    int textWidth = 0;
+    int textHeight = 0;
+    int state = 0;
+    int paintedState = 0;
+    QSize autoSizeHint;
+
+    TColor clButtonLight = clBtnHighlight;
+    TColor clButtonShadow = clBlack;
+    TColor clGradiDark = 0xE97A01;
+    TColor clGradiLight = 0xFFFF00;
+    TColor clDisableDark = 0x858585;
+    TColor clDisableLight = 0xC1C1C1;
+    TColor clHotDark = 0xEB8E28;
+    TColor clHotLight = 0xFEFE3B;
+    TColor clPressDark = 0xD67000;
+    TColor clPressLight = 0xF5F500;
+    TColor clFontDisable = clGrayText;
+    TColor clFontHot = 0x800000;
+    TColor clFontPressed = clWindowText;
+    TColor fontColor = clWindowText;
+    TEkGradyStyle gradiStyle = agsVertPipe;
+    TAlignment alignment = taLeftJustify;
+    bool autoSize = true;
+    int marginTextHorz = 6;
+    int marginTextVert = 3;
+    int marginImage = 3;
+    TEkLabelType labelType = altLabel;
+    int pipeShadow = 60;
+    bool alive = true;
+    TAlign align = alNone;
+    QString caption;
+
+    QPointer<TImageList> images;
+    QMetaObject::Connection imagesChangedLink;
+    QMetaObject::Connection imagesDestroyedLink;
+    int imageIndex = -1;
+    int imageDisabledIndex = -1;
+    int imageHotIndex = -1;
+    int imagePressedIndex = -1;
+    TEkImagePos imagePos = aipLeft;
+
+    QPointer<TEkGradiLabel> labelBefore;
+    QPointer<TEkGradiLabel> labelAfter;
+    QMetaObject::Connection labelBeforeLink;
+    QMetaObject::Connection labelAfterLink;
+
+    QPointer<QAction> action;
+    QMetaObject::Connection actionChangedLink;
+    QMetaObject::Connection actionDestroyedLink;
+};
+
+// Places the widgets of one bar along its edges, in the order they were added: alTop from the
+// top down, alBottom from the bottom up, then alLeft from the left and alRight from the right
+// (the first alRight widget is the rightmost), and alClient in what remains. A docked widget
+// keeps its size hint along the docking direction and is stretched across it; alNone widgets
+// are left where they are. The alignment is read from the widget's "Align" property (labels
+// and end pieces have one); other widgets take the value given to addWidget.
+class TEkDockLayout : public QLayout {
+    Q_OBJECT
+public:
+    explicit TEkDockLayout(QWidget* parent = nullptr);
+    ~TEkDockLayout() override;
+
+    // Adds w (sets its "Align" property when it has one).
+    void addWidget(QWidget* w, TAlign align);
+
+    void addItem(QLayoutItem* item) override;
+    QLayoutItem* itemAt(int index) const override;
+    QLayoutItem* takeAt(int index) override;
+    int count() const override { return int(entries.size()); }
+    QSize sizeHint() const override;
+    QSize minimumSize() const override;
+    void setGeometry(const QRect& rect) override;
+
+private:
+    struct Entry {
+        QLayoutItem* item;
+        TAlign align;
+    };
+    TAlign alignOf(const Entry& entry) const;
+    QVector<Entry> entries;
+};
