@@ -38,8 +38,8 @@ bool isDroppedControl(char16_t c) {
     return c < 0x20 && c != kTab && c != kLf;
 }
 
-// Leading blanks skipped, LF becomes a space, other controls but TAB dropped, trailing blanks
-// of the result removed. A text that needs none of this is shared, not copied.
+// Leading blanks skipped, LF becomes a space, other controls but TAB dropped, leading and
+// trailing blanks of the result removed. A text that needs none of this is shared, not copied.
 QString cleanText(const QString& text) {
     const char16_t* p = units(text);
     const char16_t* end = p + text.size();
@@ -70,8 +70,15 @@ QString cleanText(const QString& text) {
     }
     while (w > start && isSetterBlank(w[-1]))
         --w;
-    if (w == start)
+    // Blanks that stood behind a dropped control character are leading blanks of the result
+    // all the same; kept, they would be lost at the next load and the text would change.
+    const char16_t* from = start;
+    while (from < w && isSetterBlank(*from))
+        ++from;
+    if (from == w)
         return QString();
+    if (from > start)
+        return fromRange(from, w);
     out.truncate(w - start);
     return out;
 }
@@ -264,6 +271,14 @@ bool writesCommentLine(int type) {
     return type != itemValue && type < itemError;
 }
 
+// Whether " ;" rather than ";" goes between a value and its comment. The blank would join a
+// value that is empty or ends in a character at or below U+0020 (the trimming leaves a blank
+// value its last character) and come back as a value of one space: the text would change at
+// every load and save.
+bool blankBeforeComment(const QString& value) {
+    return !value.isEmpty() && value.back().unicode() > kSpace;
+}
+
 void writeItem(const TEkIniVal& item, TextWriter& w) {
     if (item.type >= itemError) {
         w.put(item.value);
@@ -272,9 +287,7 @@ void writeItem(const TEkIniVal& item, TextWriter& w) {
         w.put(u'=');
         w.put(item.value);
         if (!item.comment.isEmpty()) {
-            // An empty value is followed directly by ";": a blank before it would be read
-            // back as a value of one space.
-            if (!item.value.isEmpty())
+            if (blankBeforeComment(item.value))
                 w.put(kSpace);
             w.put(u';');
             w.put(item.comment);
@@ -310,7 +323,7 @@ qsizetype itemSize(const TEkIniVal& item) {
     if (item.type == itemValue) {
         qsizetype n = item.name.size() + item.value.size() + 3;
         if (!item.comment.isEmpty())
-            n += item.comment.size() + (item.value.isEmpty() ? 1 : 2);
+            n += item.comment.size() + (blankBeforeComment(item.value) ? 2 : 1);
         return n;
     }
     if (writesCommentLine(item.type) && !item.comment.isEmpty())

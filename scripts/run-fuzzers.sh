@@ -8,7 +8,7 @@ seconds=${2:-60}
 status=0
 shopt -s nullglob
 for target in "$build"/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     corpus="fuzz/corpus/${name#fuzz_}"
     work=$(mktemp -d)

@@ -53,6 +53,7 @@ TEST(ItemSetters, CleanTheText) {
          u"b\n",
          u"ab"},
         {u"a\r", u"a"},
+        {u"\x1c i ", u"i"},
         {u"\x7F"
          u"x",
          u"\x7F"

@@ -39,9 +39,13 @@ const GrammarCase kGrammar[] = {
     // A lone CR is a line break of its own; nothing after it is lost.
     {u"a=1\rb=2\r\r\nc", u"[;] 1:a|1| 1:b|2| 0:|| 3:|c|\n", u"a=1\r\nb=2\r\n\r\nc\r\n\r\n"},
     {u"x=1\r", u"[;] 1:x|1|\n", u"x=1\r\n\r\n"},
-    // An empty value before a comment is written without a blank, which would read back as " ".
-    {u"k=;c\r\n=;d", u"[;] 1:k||c 1:||d\n", u"k=;c\r\n=;d\r\n\r\n"},
+    // An empty or blank value before a comment is written without the separating blank, which
+    // would read back as a value " ".
+    {u"k=;c\r\n=;d\r\nt=\t;e\r\nb=  ;f", u"[;] 1:k||c 1:||d 1:t|\t|e 1:b| |f\n",
+     u"k=;c\r\n=;d\r\nt=\t;e\r\nb= ;f\r\n\r\n"},
     // Control characters before a line's content are blanks, as they are to the trimming.
+    // A comment line's blanks behind a dropped control character are leading blanks too.
+    {u";\x1c  i", u"[;] 2:||i\n", u";i\r\n\r\n"},
     {u"\x01[x] ;c\r\n\x02;note\r\n\x03 \r\n\x04 =v\r\n", u"[x;c] 2:||note 0:|| 1:|v|\n",
      u"[x] ;c\r\n;note\r\n\r\n=v\r\n\r\n"},
 };

@@ -1,0 +1,68 @@
+// Loads arbitrary bytes with each code page and with detection. Nothing may crash, the
+// writer's size check must never fire, and for every input that loads, a second read and write
+// with the same code page must give back exactly the bytes of the first write.
+#include "model/EkMemIni.h"
+#include "platform/core/SysUtils.h"
+
+#include <QBuffer>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void failWith(const char* what, int codePage) {
+    std::fprintf(stderr, "fuzz_load: %s (code page %d)\n", what, codePage);
+    std::abort();
+}
+
+void installSink() {
+    static const bool installed = [] {
+        platform::setMessageSink([](const QString& text) {
+            if (text.startsWith(QLatin1String("Memory Error")))
+                failWith(qPrintable(text), -1);
+        });
+        return true;
+    }();
+    (void)installed;
+}
+
+// Loads `bytes` into a fresh document with `requested` (-1: detection as a file load does it);
+// returns the load result.
+int load(TEkMemIni& doc, const QByteArray& bytes, int requested, int& codePage) {
+    doc.codePage = codePageUnknown;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    codePage = requested < 0 ? TEkMemIni::detectEncoding(buffer) : requested;
+    return doc.LoadFromStream(buffer, codePage);
+}
+
+void check(const QByteArray& input, int requested) {
+    TEkMemIni first;
+    int codePage = 0;
+    const int result = load(first, input, requested, codePage);
+    (void)first.buildText(); // partial documents of failed loads are written as well
+    if (result < 0 || codePage == codePageUtf32LE || codePage == codePageUtf32BE)
+        return;
+    // `result` is the code page the reader used; both reads and both writes use it.
+    const QByteArray once = first.saveToBytes(result);
+    TEkMemIni second;
+    int again = 0;
+    if (load(second, once, result, again) != result)
+        failWith("the written file does not load again", result);
+    if (second.saveToBytes(result) != once)
+        failWith("the second write differs from the first", result);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    installSink();
+    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    for (int codePage :
+         {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE), -1})
+        check(input, codePage);
+    return 0;
+}
