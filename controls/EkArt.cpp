@@ -77,19 +77,18 @@ void TEkArt::setAlign(TAlign value) {
         parentWidget()->layout()->invalidate();
 }
 
-void TEkArt::watchNeighbour(TEkGradiLabel* label, QMetaObject::Connection& painted,
-                            QMetaObject::Connection& destroyed) {
+void TEkArt::watchNeighbour(TEkGradiLabel* label, QPointer<TEkGradiLabel>& slot,
+                            QMetaObject::Connection& painted, QMetaObject::Connection& destroyed) {
     disconnect(painted);
     disconnect(destroyed);
+    slot = label;
     if (!label)
         return;
     painted = connect(label, &TEkGradiLabel::bitmapPainted, this, &TEkArt::neighbourPainted);
-    destroyed = connect(label, &QObject::destroyed, this, [this, label] {
-        // A widget announces its end before its guards are cleared: forget it by hand.
-        if (labelBefore == label)
-            labelBefore = nullptr;
-        if (labelAfter == label)
-            labelAfter = nullptr;
+    destroyed = connect(label, &QObject::destroyed, this, [this, &slot] {
+        // A widget announces its end before its guards are cleared (and is no longer a label
+        // by then): forget it without looking at it.
+        slot = nullptr;
         changed();
     });
 }
@@ -97,16 +96,14 @@ void TEkArt::watchNeighbour(TEkGradiLabel* label, QMetaObject::Connection& paint
 void TEkArt::setLabelBefore(TEkGradiLabel* label) {
     if (label == labelBefore)
         return;
-    labelBefore = label;
-    watchNeighbour(label, beforePainted, beforeDestroyed);
+    watchNeighbour(label, labelBefore, beforePainted, beforeDestroyed);
     changed();
 }
 
 void TEkArt::setLabelAfter(TEkGradiLabel* label) {
     if (label == labelAfter)
         return;
-    labelAfter = label;
-    watchNeighbour(label, afterPainted, afterDestroyed);
+    watchNeighbour(label, labelAfter, afterPainted, afterDestroyed);
     changed();
 }
 

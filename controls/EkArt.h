@@ -78,7 +78,8 @@ private:
     int alignValue() const { return int(align); }
     void setAlignValue(int value) { setAlign(TAlign(value)); }
     void changed();
-    void watchNeighbour(TEkGradiLabel* label, QMetaObject::Connection& painted,
+    // Stores label in slot and follows its painting and its end.
+    void watchNeighbour(TEkGradiLabel* label, QPointer<TEkGradiLabel>& slot, QMetaObject::Connection& painted,
                         QMetaObject::Connection& destroyed);
     void neighbourPainted();
     void paintBitmap();
