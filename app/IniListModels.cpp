@@ -1,0 +1,238 @@
+#include "app/IniListModels.h"
+
+#include "app/ImageLists.h"
+#include "controls/ImgList.h"
+
+#include <QFontMetricsF>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+#include <algorithm>
+#include <cmath>
+
+TIniListModel::TIniListModel(const QStringList& headers, const TImageList& images, QObject* parent)
+    : QAbstractTableModel(parent), headers_(headers), imageList_(&images) {
+    reloadImages();
+    connect(&images, &TImageList::changed, this, &TIniListModel::reloadImages);
+    for (Qt::Alignment& alignment : alignments_)
+        alignment = Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+TIniListModel::~TIniListModel() = default;
+
+void TIniListModel::reloadImages() {
+    images_.clear();
+    for (int i = 0; i < imageList_->count(); ++i)
+        images_.append(imageList_->pixmap(i));
+    if (!rows_.empty())
+        emit dataChanged(index(0, 0), index(count() - 1, 0), {Qt::DecorationRole});
+}
+
+int TIniListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+int TIniListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns;
+}
+
+QVariant TIniListModel::data(const QModelIndex& index, int role) const {
+    const TListRow* r = row(index.row());
+    if (!r)
+        return {};
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        if (column >= 1 && column < columns && !r->texts[column - 1].isEmpty())
+            return r->texts[column - 1];
+        return {};
+    case Qt::DecorationRole:
+        if (column == 0 && r->image >= 0 && r->image < images_.size())
+            return images_[r->image];
+        return {};
+    case Qt::TextAlignmentRole:
+        return column < columns ? QVariant(int(alignments_[column])) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant TIniListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole)
+        return headerText(section);
+    if (role == Qt::TextAlignmentRole && section >= 0 && section < columns)
+        return int(alignments_[section]);
+    return {};
+}
+
+Qt::ItemFlags TIniListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void TIniListModel::setColumnAlignment(int column, Qt::Alignment alignment) {
+    if (column >= 0 && column < columns)
+        alignments_[column] = alignment;
+}
+
+QString TIniListModel::headerText(int column) const {
+    if (column >= 1 && column <= headers_.size())
+        return headers_[column - 1];
+    return {};
+}
+
+TListRow* TIniListModel::row(int index) const {
+    if (index < 0 || index >= count())
+        return nullptr;
+    return rows_[size_t(index)];
+}
+
+TListRow* TIniListModel::findRow(const void* data) const {
+    for (TListRow* r : rows_) {
+        if (r->data == data)
+            return r;
+    }
+    return nullptr;
+}
+
+void TIniListModel::setRows(std::vector<TListRow>&& rows) {
+    beginResetModel();
+    rows_.clear();
+    singles_.clear();
+    blocks_.clear();
+    blocks_.push_back(std::move(rows));
+    std::vector<TListRow>& block = blocks_.back();
+    rows_.reserve(block.size());
+    for (size_t i = 0; i < block.size(); ++i) {
+        block[i].index = int(i);
+        rows_.push_back(&block[i]);
+    }
+    endResetModel();
+}
+
+void TIniListModel::clear() {
+    beginResetModel();
+    rows_.clear();
+    singles_.clear();
+    blocks_.clear();
+    endResetModel();
+}
+
+TListRow* TIniListModel::insertRow(int index, TListRow row) {
+    index = std::clamp(index, 0, count());
+    beginInsertRows({}, index, index);
+    singles_.push_back(std::make_unique<TListRow>(std::move(row)));
+    TListRow* inserted = singles_.back().get();
+    rows_.insert(rows_.begin() + index, inserted);
+    renumberFrom(index);
+    endInsertRows();
+    return inserted;
+}
+
+void TIniListModel::removeRowAt(int index) {
+    if (index < 0 || index >= count())
+        return;
+    beginRemoveRows({}, index, index);
+    TListRow* removed = rows_[size_t(index)];
+    rows_.erase(rows_.begin() + index);
+    *removed = TListRow();
+    renumberFrom(index);
+    endRemoveRows();
+}
+
+void TIniListModel::rowChanged(const TListRow* changed) {
+    if (!changed || changed->index < 0 || changed->index >= count() ||
+        rows_[size_t(changed->index)] != changed)
+        return;
+    emit dataChanged(index(changed->index, 0), index(changed->index, columns - 1));
+}
+
+void TIniListModel::renumberFrom(int index) {
+    for (size_t i = size_t(index); i < rows_.size(); ++i)
+        rows_[i]->index = int(i);
+}
+
+// --- View ---------------------------------------------------------------------------------
+
+namespace {
+
+// Draws the thin grid lines of a report list after each cell.
+class TGridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(QColor(0xE3, 0xE3, 0xE3));
+        const QRect r = option.rect;
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+        painter->drawLine(r.topRight(), r.bottomRight());
+        painter->restore();
+    }
+};
+
+} // namespace
+
+void setupReportView(QTreeView* view, TIniListModel* model) {
+    view->setModel(model);
+    view->setItemDelegate(new TGridDelegate(view));
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setTextElideMode(Qt::ElideRight);
+    view->setIconSize(QSize(12, 12));
+    view->setIndentation(0);
+    view->header()->setSectionsMovable(false);
+    view->header()->setMinimumSectionSize(0);
+    view->header()->setStretchLastSection(false);
+}
+
+// --- Widest text ----------------------------------------------------------------------------
+
+TWidestText::TWidestText(const QFont& font, int start) : metrics_(font), width_(start) {
+    const QFontMetricsF fine(font);
+    for (int c = 0; c < 256; ++c) {
+        const QChar ch(c);
+        // Control characters have no glyph of their own: leave those texts to measuring.
+        advances_[c] = ch.isPrint() ? int(std::ceil(fine.horizontalAdvance(ch))) : -1;
+    }
+    // Rounding of the whole text against the sum of ceiled advances, plus a pixel for fonts
+    // with positive kerning pairs.
+    kerningSlack_ = 1;
+}
+
+int TWidestText::bound(const QString& text) const {
+    int sum = kerningSlack_;
+    for (const QChar ch : text) {
+        const ushort u = ch.unicode();
+        if (u >= 256 || advances_[u] < 0)
+            return -1;
+        sum += advances_[u];
+    }
+    return sum;
+}
+
+void TWidestText::add(const QString& text) {
+    if (text.isEmpty())
+        return;
+    const int b = bound(text);
+    if (b >= 0 && b <= width_)
+        return;
+    measure(text);
+}
+
+void TWidestText::measure(const QString& text) {
+    ++measured_;
+    width_ = std::max(width_, metrics_.horizontalAdvance(text));
+}

@@ -1,0 +1,141 @@
+// The rows behind the main window's two list views. A row shows an image in column 0 and
+// up to three texts in columns 1 to 3, and carries the document object it shows (`data`).
+// The window keeps the link both ways: the section or item points back to its row through
+// its `listItem`.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+#include <vector>
+
+class QTreeView;
+class TImageList;
+
+// One row of a list view. A row's address stays the same for as long as the row is in its
+// list, so the document may point at it.
+struct TListRow {
+    void* data = nullptr; // the TEkIniSection or TEkIniVal shown; not owned
+    int image = -1;       // index into the list's image list; -1 none
+    QString texts[3];     // columns 1 to 3
+    int index = -1;       // the row's position in its list, kept up to date by the model
+};
+
+class TIniListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    // `headers` names columns 1 to 3 (column 0 has none); `centred` columns are drawn centred.
+    // `images` is the image list of the rows; it must outlive the model, whose rows follow
+    // its changes.
+    TIniListModel(const QStringList& headers, const TImageList& images, QObject* parent = nullptr);
+    ~TIniListModel() override;
+
+    static constexpr int columns = 4;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void setColumnAlignment(int column, Qt::Alignment alignment);
+    QString headerText(int column) const;
+
+    // --- Rows ------------------------------------------------------------------------------
+    int count() const { return int(rows_.size()); }
+    // The row at `index`; null outside the list.
+    TListRow* row(int index) const;
+    // The first row whose data is `data`; null when none.
+    TListRow* findRow(const void* data) const;
+
+    // Replaces every row with `rows` in one model reset: views see one change whatever the
+    // number of rows. The rows keep their order and get their `index`.
+    void setRows(std::vector<TListRow>&& rows);
+    // Removes every row (one reset).
+    void clear();
+    // Inserts a row at `index` (clamped to 0..count) and returns it.
+    TListRow* insertRow(int index, TListRow row);
+    TListRow* appendRow(TListRow row) { return insertRow(count(), std::move(row)); }
+    // Removes the row at `index`; nothing outside the list.
+    void removeRowAt(int index);
+    // Tells the views that the texts or the image of `row` changed.
+    void rowChanged(const TListRow* row);
+
+private:
+    void renumberFrom(int index);
+    // Pixmaps of the image list, made once rather than on every paint of a row.
+    void reloadImages();
+
+    QStringList headers_;
+    const TImageList* imageList_;
+    Qt::Alignment alignments_[columns] = {};
+    QVector<QPixmap> images_;
+    std::vector<TListRow*> rows_;
+    // Storage: one block per reset, plus rows inserted one at a time. Removed rows stay in
+    // their block, emptied, until the next reset.
+    std::vector<std::vector<TListRow>> blocks_;
+    std::vector<std::unique_ptr<TListRow>> singles_;
+};
+
+// Sets up a tree view as a flat report list over `model`: one selected row, whole-row
+// selection, uniform row heights, no editing, grid lines, no root decoration.
+void setupReportView(QTreeView* view, TIniListModel* model);
+
+// The widest of many texts in one font, measuring only texts that could be wider than the
+// widest found so far. The bound is the sum of the characters' own advances, which a text of
+// Latin characters (the common case) never exceeds by more than kerning; other texts are
+// always measured.
+class TWidestText {
+public:
+    explicit TWidestText(const QFont& font, int start = 0);
+
+    // Takes `text` into account.
+    void add(const QString& text);
+    // Takes the texts textAt(0) .. textAt(n - 1) into account, measuring the text with the
+    // largest bound first so that its width settles most others without measuring them.
+    template <typename TextAt> void addAll(int n, TextAt textAt) {
+        int widest = -1;
+        int widestBound = -1;
+        for (int i = 0; i < n; ++i) {
+            const QString& text = textAt(i);
+            if (text.isEmpty())
+                continue;
+            const int b = bound(text);
+            if (b < 0)
+                measure(text);
+            else if (b > widestBound) {
+                widestBound = b;
+                widest = i;
+            }
+        }
+        if (widest < 0 || widestBound <= width_)
+            return;
+        measure(textAt(widest));
+        for (int i = 0; i < n; ++i) {
+            const QString& text = textAt(i);
+            const int b = text.isEmpty() ? 0 : bound(text);
+            if (b > width_)
+                measure(text);
+        }
+    }
+
+    int width() const { return width_; }
+    int measured() const { return measured_; }
+
+private:
+    // The bound of `text`, or -1 when the bound cannot be told cheaply.
+    int bound(const QString& text) const;
+    void measure(const QString& text);
+
+    QFontMetrics metrics_;
+    int advances_[256];
+    int kerningSlack_;
+    int width_;
+    int measured_ = 0;
+};

@@ -1,0 +1,1087 @@
+#include "app/Unit1.h"
+
+#include "app/EkFunctions.h"
+#include "app/EkGlobals.h"
+#include "app/FrmPasswrd.h"
+#include "app/ImageLists.h"
+#include "app/IniListModels.h"
+#include "controls/ImgList.h"
+#include "model/EkSearch.h"
+#include "platform/core/SysUtils.h"
+#include "platform/gui/SystemServices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QSaveFile>
+#include <QScreen>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <exception>
+
+namespace {
+
+// Design sizes at 144 pixels per inch.
+constexpr int kDesignDpi = 144;
+constexpr int kWindowWidth = 1560;
+constexpr int kWindowHeight = 980;
+constexpr int kSectionListWidth = 377;
+constexpr int kSplitterWidth = 6;
+constexpr int kIconColumnWidth = 22; // column 0 of both lists, in screen pixels
+
+const QString kQuestion = QStringLiteral("Question");
+const QString kFileError = QStringLiteral("File Error");
+const QString kNoName = QStringLiteral("NoName.Ini");
+
+// The default colour theme, 0x00BBGGRR.
+constexpr std::array<std::uint32_t, 8> kDefaultTheme = {0xFFEBDE, 0xD8B4A3, 0xFBF2EA, 0xD8B4A3,
+                                                        0xCFEFFF, 0x3B88D1, 0xD50000, 0x8D0C12};
+
+QColor fromTColor(std::uint32_t c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+int elapsedSince(std::uint32_t start) {
+    return int(platform::timeGetTime() - start);
+}
+
+bool isEncryptedName(const QString& name) {
+    return QFileInfo(name).suffix().toLower() == QLatin1String("inicry");
+}
+
+} // namespace
+
+const QByteArray TForm1::encryptedMarker = QByteArrayLiteral("Encrypted Velquin File");
+
+TForm1::TForm1(const QStringList& arguments, QWidget* parent)
+    : QWidget(parent), themeColours(kDefaultTheme), arguments_(arguments) {
+    findSettings = std::make_unique<TSearchStruct>();
+    createImageLists();
+    createActions();
+    createTopBar();
+    createLists();
+    createStatusBar();
+    createTimers();
+    createDialogs();
+    layoutWindow();
+    setAcceptDrops(true);
+    setCaption(true);
+    platform::setMessageBoxOwner(this);
+}
+
+TForm1::~TForm1() {
+    if (platform::messageBoxOwner() == this)
+        platform::setMessageBoxOwner(nullptr);
+    // The rows point into the document: let them go first.
+    SectionRows->clear();
+    ValueRows->clear();
+}
+
+// --- Construction -----------------------------------------------------------------------------
+
+void TForm1::createImageLists() {
+    IlItems = new TImageList(12, 12, this);
+    addItemImages(*IlItems);
+    IlButtons = new TImageList(16, 16, this);
+    addButtonImages(*IlButtons);
+}
+
+QAction* TForm1::addAction(const QString& caption, const QList<QKeySequence>& shortcuts, bool enabled,
+                           const QString& hint) {
+    auto* action = new QAction(caption, this);
+    action->setShortcuts(shortcuts);
+    action->setShortcutContext(Qt::WindowShortcut);
+    action->setEnabled(enabled);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    QWidget::addAction(action);
+    return action;
+}
+
+void TForm1::createActions() {
+    using K = QKeySequence;
+    ActNewFile = addAction("New", {K(Qt::CTRL | Qt::Key_N)}, true, " Create a New Ini File ");
+    ActOpenFile = addAction("Open", {K(Qt::CTRL | Qt::Key_O)}, true, " Open an Existing Ini File ");
+    ActReload = addAction("Reload", {K(Qt::Key_F5)}, false, " Reload The Open Ini File From Disk ");
+    ActSave = addAction("Save", {K(Qt::CTRL | Qt::Key_S)}, false, " Save Ini File to Disk ");
+    ActSaveAs = addAction("Save As", {K(Qt::Key_F12)}, false, " Save the Ini File to a New File Name ");
+    ActSearch = addAction("Find", {K(Qt::CTRL | Qt::Key_F)}, false,
+                          " Search the Ini File (F3=Find Next) (Shift+F3=Find Previous)");
+    ActFindNext = addAction("Find Next", {K(Qt::Key_F3)}, false, {});
+    ActFindPrevious = addAction("Find Previous", {K(Qt::SHIFT | Qt::Key_F3)}, false, {});
+    ActValuesOnly =
+        addAction("Values Only", {K(Qt::Key_F4)}, true, "Hide Comment, Empty Items and Error Items. ");
+    ActAddSection = addAction("Add", {K(Qt::CTRL | Qt::Key_F8)}, false, " Add a New Section ");
+    ActCopySection = addAction("Copy", {K(Qt::CTRL | Qt::Key_F10)}, true, " Copy Selected Section ");
+    ActInsertSection = addAction("Insert", {K(Qt::CTRL | Qt::Key_F9)}, false,
+                                 " Insert a New Section Before the Selected Section ");
+    ActEditSection = addAction("Edit", {K(Qt::CTRL | Qt::Key_Return), K(Qt::CTRL | Qt::Key_Enter)}, false,
+                               " Edit the Selected Section ");
+    ActDeleteSection =
+        addAction("Del", {K(Qt::CTRL | Qt::Key_Delete)}, false, " Delete the Selected Section ");
+    ActSilentDeleteSection =
+        addAction("Silent Delete Section", {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)}, false, {});
+    ActAddItem = addAction("Add", {K(Qt::Key_F8)}, false, " Add a New Value Item ");
+    ActInsertItem = addAction("Insert", {K(Qt::Key_F9)}, false, " Insert a New Value Item ");
+    ActEditItem =
+        addAction("Edit", {K(Qt::Key_Return), K(Qt::Key_Enter)}, false, " Edit Selected Value Item ");
+    ActDeleteItem = addAction("Del", {K(Qt::Key_Delete)}, false, " Delete Selected Value Item ");
+    ActSilentDeleteItem = addAction("Silent Delete Item", {K(Qt::SHIFT | Qt::Key_Delete)}, false, {});
+    ActCopyItemValue = addAction("CopyItemValue", {K(Qt::CTRL | Qt::Key_Insert)}, true, {});
+    ActPasteItemValue = addAction("PasteItemValue", {K(Qt::SHIFT | Qt::Key_Insert)}, true, {});
+    ActGeneratePassword =
+        addAction("GeneratePassword", {K(Qt::CTRL | Qt::Key_G)}, true, " Opens the Password Generator ");
+    ActCreateShortcut = addAction({}, {K(Qt::CTRL | Qt::Key_K)}, true, {});
+    ActAbout = addAction({}, {K(Qt::Key_F2)}, true, "Opens the about dialog");
+    ActHelp = addAction({}, {K(Qt::Key_F1)}, true, "Opens the help on the internet in Your browser ");
+
+    // The commands of the other units connect themselves to their actions.
+    connectCommand(ActNewFile, &TForm1::ActNewFileExecute);
+    connectCommand(ActOpenFile, &TForm1::ActOpenFileExecute);
+    connectCommand(ActReload, &TForm1::ActReloadExecute);
+    connectCommand(ActSave, &TForm1::ActSaveExecute);
+    connectCommand(ActSaveAs, &TForm1::ActSaveAsExecute);
+    connectCommand(ActValuesOnly, &TForm1::ActValuesOnlyExecute);
+    connect(ActHelp, &QAction::triggered, this, &TForm1::ActHelpExecute);
+}
+
+int TForm1::scaled(int designPixels) const {
+    return designPixels * logicalDpiX() / kDesignDpi;
+}
+
+QToolButton* TForm1::addBarButton(QWidget* bar, QAction* action, int image) {
+    auto* button = new QToolButton(bar);
+    button->setDefaultAction(action);
+    button->setIcon(IlButtons->icon(image));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    bar->layout()->addWidget(button);
+    return button;
+}
+
+QToolButton* TForm1::addLinkedButton(QWidget* bar, QAction* action, const QString& caption, int image,
+                                     bool enabled) {
+    // Bound to the action but with a start state of its own: it follows the action's later
+    // changes only, as a linked control does.
+    auto* button = new QToolButton(bar);
+    button->setText(caption);
+    if (image >= 0)
+        button->setIcon(IlButtons->icon(image));
+    button->setToolButtonStyle(image >= 0 && caption.isEmpty() ? Qt::ToolButtonIconOnly
+                                                               : Qt::ToolButtonTextBesideIcon);
+    button->setToolTip(action->toolTip());
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setEnabled(enabled);
+    connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
+    bar->layout()->addWidget(button);
+    return button;
+}
+
+void TForm1::createTopBar() {
+    PnlTop = new QWidget(this);
+    PnlTop->setObjectName("PnlTop");
+    auto* row = new QHBoxLayout(PnlTop);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    GlNew = addBarButton(PnlTop, ActNewFile, btnNew);
+    GlOpen = addBarButton(PnlTop, ActOpenFile, btnOpen);
+    GlReload = addBarButton(PnlTop, ActReload, btnReload);
+    GlSave = addBarButton(PnlTop, ActSave, btnSave);
+    GlSaveAs = addBarButton(PnlTop, ActSaveAs, btnSaveAs);
+    GlSearch = addBarButton(PnlTop, ActSearch, btnSearch);
+    row->addSpacing(scaled(24));
+    GlSectionAdd = addBarButton(PnlTop, ActAddSection, btnSectionAdd);
+    GlSectionCopy = addLinkedButton(PnlTop, ActCopySection, ActCopySection->text(), btnSectionCopy, false);
+    GlSectionInsert = addBarButton(PnlTop, ActInsertSection, btnSectionInsert);
+    GlSectionEdit = addBarButton(PnlTop, ActEditSection, btnSectionEdit);
+    GlSectionDdelete = addBarButton(PnlTop, ActDeleteSection, btnSectionDelete);
+    row->addSpacing(scaled(24));
+    GlItemAdd = addBarButton(PnlTop, ActAddItem, btnItemAdd);
+    GlItemInsert = addBarButton(PnlTop, ActInsertItem, btnItemInsert);
+    GlItemEdit = addBarButton(PnlTop, ActEditItem, btnItemEdit);
+    GlItemDelete = addBarButton(PnlTop, ActDeleteItem, btnItemDelete);
+    row->addStretch(1);
+}
+
+void TForm1::createLists() {
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setHandleWidth(kSplitterWidth);
+    Splitter1->setChildrenCollapsible(false);
+
+    LvSections = new QTreeView(Splitter1);
+    LvSections->setObjectName("LvSections");
+    SectionRows = new TIniListModel({"Section Name", "C", "Comment"}, *IlItems, this);
+    SectionRows->setColumnAlignment(2, Qt::AlignCenter);
+    setupReportView(LvSections, SectionRows);
+    LvSections->header()->resizeSection(0, kIconColumnWidth);
+    LvSections->header()->resizeSection(1, scaled(180));
+    LvSections->header()->resizeSection(2, scaled(60));
+    LvSections->header()->setStretchLastSection(true);
+
+    LvValues = new QTreeView(Splitter1);
+    LvValues->setObjectName("LvValues");
+    ValueRows = new TIniListModel({"Name", "Value", "Comment"}, *IlItems, this);
+    setupReportView(LvValues, ValueRows);
+    LvValues->header()->resizeSection(0, kIconColumnWidth);
+    LvValues->header()->resizeSection(1, scaled(282));
+    LvValues->header()->resizeSection(2, scaled(280));
+    LvValues->header()->resizeSection(3, scaled(100));
+
+    Splitter1->addWidget(LvSections);
+    Splitter1->addWidget(LvValues);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+
+    connect(LvSections->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TForm1::sectionSelectionChanged);
+    connect(LvValues->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TForm1::valueSelectionChanged);
+    connect(LvSections, &QTreeView::doubleClicked, this, &TForm1::LvSectionsDblClick);
+    connect(LvValues, &QTreeView::doubleClicked, this, &TForm1::LvValuesDblClick);
+}
+
+QLabel* TForm1::addStatusLabel(QWidget* bar, const QString& caption) {
+    auto* label = new QLabel(caption, bar);
+    label->setContentsMargins(scaled(8), 0, scaled(4), 0);
+    bar->layout()->addWidget(label);
+    return label;
+}
+
+QToolButton* TForm1::addCounter(QWidget* bar, int image, const QString& hint) {
+    auto* counter = new QToolButton(bar);
+    counter->setIcon(IlItems->icon(image));
+    counter->setIconSize(QSize(12, 12));
+    counter->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    counter->setAutoRaise(true);
+    counter->setFocusPolicy(Qt::NoFocus);
+    counter->setToolTip(hint);
+    counter->setText("0");
+    counter->setMinimumWidth(scaled(110));
+    // A status field, not a button: it shows a hint but takes no click.
+    counter->setCheckable(false);
+    counter->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    connect(counter, &QToolButton::pressed, counter, [counter] { counter->setDown(false); });
+    bar->layout()->addWidget(counter);
+    return counter;
+}
+
+void TForm1::createStatusBar() {
+    PnlBottom = new QWidget(this);
+    PnlBottom->setObjectName("PnlBottom");
+    auto* row = new QHBoxLayout(PnlBottom);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    EkGradiLabel10 = addStatusLabel(PnlBottom, "LoadTime:");
+    LbLoadTime = addStatusLabel(PnlBottom, "0");
+    LbLoadTime->setMinimumWidth(scaled(90));
+    EkGradiLabel20 = addStatusLabel(PnlBottom, "ShowTime:");
+    LbShowTime = addStatusLabel(PnlBottom, "0");
+    LbShowTime->setMinimumWidth(scaled(90));
+    LbSectionCount = addCounter(PnlBottom, imgSection, " Section Count ");
+    LbValueCount = addCounter(PnlBottom, imgValue, " Item Value Count ");
+    LbCommentCount = addCounter(PnlBottom, imgComment, " Comment Count ");
+    LbErrorCount = addCounter(PnlBottom, imgError, " Item Error Count ");
+    LbEmptyCount = addCounter(PnlBottom, imgBlank, " Blank Line Count ");
+    GlValuesOnly = new QToolButton(PnlBottom);
+    GlValuesOnly->setDefaultAction(ActValuesOnly);
+    GlValuesOnly->setIconSize(QSize(12, 12));
+    GlValuesOnly->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    GlValuesOnly->setAutoRaise(true);
+    GlValuesOnly->setFocusPolicy(Qt::NoFocus);
+    GlValuesOnly->setIcon(IlItems->icon(imgValuesOnlyOff, imgValuesOnlyOffHot));
+    row->addWidget(GlValuesOnly);
+    row->addStretch(1);
+    ButCreateShortcut = addLinkedButton(PnlBottom, ActCreateShortcut, {}, btnShortcut, false);
+    EkGradiLabel1 = addLinkedButton(PnlBottom, ActGeneratePassword, "P", -1, true);
+    EkGradiLabel1->setToolTip(ActGeneratePassword->toolTip());
+    GlHelp = addLinkedButton(PnlBottom, ActHelp, "?", -1, true);
+    GlInfo = addLinkedButton(PnlBottom, ActAbout, "i", -1, true);
+    for (QToolButton* letter : {EkGradiLabel1, GlHelp, GlInfo}) {
+        QFont bold = letter->font();
+        bold.setBold(true);
+        letter->setFont(bold);
+        letter->setMinimumWidth(scaled(40));
+    }
+}
+
+void TForm1::createTimers() {
+    LoadFileTimer = new QTimer(this);
+    LoadFileTimer->setInterval(50);
+    LoadFileTimer->setSingleShot(true);
+    connect(LoadFileTimer, &QTimer::timeout, this, &TForm1::LoadFileTimerTimer);
+    MruTimer = new QTimer(this);
+    MruTimer->setInterval(600);
+    MruCheck = new QTimer(this);
+    MruCheck->setInterval(1000);
+    MruCheck->setSingleShot(true);
+    ScrollTimer = new QTimer(this);
+    ScrollTimer->setInterval(100);
+}
+
+void TForm1::createDialogs() {
+    OpenTextFileDialog.defaultExt = "Ini";
+    OpenTextFileDialog.filter =
+        "All Velquin Files|*.Ini;*.IniCry|Ini Files|*.Ini|Ini Files Encrypted|*.IniCry|All Files|*.*";
+    OpenTextFileDialog.encodings = {"Utf-8", "ANSI (System locale)", "Unicode (Utf-16 LE)",
+                                    "Big Endian Unicode (Utf-16 BE)", "Auto"};
+    OpenTextFileDialog.encodingIndex = 4;
+    SaveTextFileDialog.defaultExt = "ini";
+    SaveTextFileDialog.filter = "Ini File|*.Ini|Ini File Encrypted|*.IniCry|Other File|*.*";
+    SaveTextFileDialog.encodings = OpenTextFileDialog.encodings.mid(0, 4);
+    SaveTextFileDialog.encodingIndex = 0;
+}
+
+void TForm1::layoutWindow() {
+    for (QWidget* bar : {PnlTop, PnlBottom}) {
+        bar->setAutoFillBackground(true);
+        QPalette palette = bar->palette();
+        palette.setColor(QPalette::Window, fromTColor(themeColours[3]));
+        bar->setPalette(palette);
+        bar->setFixedHeight(26);
+    }
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(PnlTop);
+    column->addWidget(Splitter1, 1);
+    column->addWidget(PnlBottom);
+    resize(scaled(kWindowWidth), scaled(kWindowHeight));
+    Splitter1->setSizes({scaled(kSectionListWidth), scaled(kWindowWidth - kSectionListWidth)});
+}
+
+void TForm1::connectCommand(QAction* action, void (TForm1::*command)()) {
+    connect(action, &QAction::triggered, this,
+            [this, command] { runGuarded([this, command] { (this->*command)(); }); });
+}
+
+void TForm1::runGuarded(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        showError(gProductName, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+// --- Window lifecycle ---------------------------------------------------------------------------
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shown)
+        FormShow();
+}
+
+void TForm1::FormShow() {
+    // The whole top bar stays visible.
+    setMinimumWidth(PnlTop->sizeHint().width());
+    // Until the settings are kept, every start looks like the first one.
+    const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->geometry();
+    move(screen.left() + (screen.width() - width()) / 2, screen.top() + (screen.height() - height()) / 2);
+    setValuesOnlyView(false);
+    LvSections->header()->resizeSection(0, kIconColumnWidth);
+    LvValues->header()->resizeSection(0, kIconColumnWidth);
+    LoadFileTimer->start();
+    shown = true;
+    const int dpi = logicalDpiY();
+    const int barHeight = dpi < 100 ? 22 : dpi < 125 ? 24 : 26;
+    PnlTop->setFixedHeight(barHeight);
+    PnlBottom->setFixedHeight(barHeight);
+}
+
+void TForm1::LoadFileTimerTimer() {
+    LoadFileTimer->stop();
+    if (arguments_.isEmpty() || !platform::FileExists(arguments_.constFirst()))
+        return;
+    const QString name = QFileInfo(arguments_.constFirst()).absoluteFilePath();
+    runGuarded([&] { openFile(name, -1); });
+}
+
+bool TForm1::FormCloseQuery() {
+    bool canClose = true;
+    if (modified) {
+        const int answer =
+            askYesNoCancel("Exit Velquin", "There is unsaved changes!\r\nDo You want to Save ?");
+        if (answer == IdCancel)
+            return false;
+        if (answer == IdYes) {
+            runGuarded([this] { ActSaveExecute(); });
+            canClose = !modified;
+        }
+    }
+    // The settings are written here once they are kept.
+    return canClose;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (data && data->hasUrls() && !data->urls().isEmpty() && data->urls().constFirst().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    if (const QMimeData* data = event->mimeData()) {
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile())
+                paths << url.toLocalFile();
+        }
+    }
+    event->acceptProposedAction();
+    openDroppedFiles(paths);
+}
+
+void TForm1::openDroppedFiles(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    const QString name = paths.constFirst();
+    runGuarded([&] { openFile(QFileInfo(name).absoluteFilePath(), -1); });
+}
+
+QString TForm1::helpAddress() {
+    return gMakerWebPage + "/velquin.htm";
+}
+
+void TForm1::ActHelpExecute() {
+    platform::openUrlInBrowser(helpAddress());
+}
+
+void TForm1::LvSectionsDblClick() {
+    ActEditSection->trigger();
+}
+
+void TForm1::LvValuesDblClick() {
+    ActEditItem->trigger();
+}
+
+// --- Lists ---------------------------------------------------------------------------------------
+
+namespace {
+
+TEkIniSection* sectionOf(const TListRow* row) {
+    return row ? static_cast<TEkIniSection*>(row->data) : nullptr;
+}
+
+} // namespace
+
+int TForm1::selectedRow(QTreeView* list) const {
+    const QModelIndex current = list->selectionModel()->currentIndex();
+    if (!current.isValid() || !list->selectionModel()->isRowSelected(current.row(), {}))
+        return -1;
+    return current.row();
+}
+
+void TForm1::clearSectionRows() {
+    // Deleting a selected row deselects it first, which empties the value list.
+    if (selectedRow(LvSections) >= 0)
+        LvSections->selectionModel()->clear();
+    for (TEkIniSection* section : model.sections)
+        section->listItem = nullptr;
+    SectionRows->clear();
+}
+
+void TForm1::clearValueRows() {
+    if (selectedRow(LvValues) >= 0)
+        LvValues->selectionModel()->clear();
+    ValueRows->clear();
+}
+
+void TForm1::setValueRows(std::vector<TListRow>&& rows) {
+    if (selectedRow(LvValues) >= 0)
+        LvValues->selectionModel()->clear();
+    ValueRows->setRows(std::move(rows));
+}
+
+void TForm1::sectionSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    for (const QModelIndex& index : deselected.indexes()) {
+        if (index.column() == 0)
+            LvSectionsSelectItem(SectionRows->row(index.row()), false);
+    }
+    for (const QModelIndex& index : selected.indexes()) {
+        if (index.column() == 0)
+            LvSectionsSelectItem(SectionRows->row(index.row()), true);
+    }
+}
+
+void TForm1::valueSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    for (const QModelIndex& index : deselected.indexes()) {
+        if (index.column() == 0)
+            LvValuesSelectItem(ValueRows->row(index.row()), false);
+    }
+    for (const QModelIndex& index : selected.indexes()) {
+        if (index.column() == 0)
+            LvValuesSelectItem(ValueRows->row(index.row()), true);
+    }
+}
+
+void TForm1::fillSectionList() {
+    clearSectionRows();
+    const std::uint32_t start = platform::timeGetTime();
+    std::vector<TListRow> rows(size_t(model.sections.count));
+    for (int i = 0; i < model.sections.count; ++i) {
+        rows[size_t(i)].data = model.sections[i];
+        rows[size_t(i)].image = imgSection;
+    }
+    SectionRows->setRows(std::move(rows));
+    for (int i = 0; i < model.sections.count; ++i) {
+        TListRow* row = SectionRows->row(i);
+        model.sections[i]->listItem = row;
+        updateSectionRow(model.sections[i], row);
+    }
+    LbShowTimeTag = elapsedSince(start);
+    LbShowTime->setText(QString::number(LbShowTimeTag));
+}
+
+void TForm1::updateSectionRow(TEkIniSection* section, TListRow* row) {
+    if (!section || !row)
+        return;
+    int values = 0;
+    int comments = 0;
+    int errors = 0;
+    int blanks = 0;
+    section->countItemTypes(values, comments, errors, blanks);
+    row->texts[0] = section->name;
+    row->texts[1] = QString::number(valuesOnly ? values : section->values.count);
+    row->texts[2] = valuesOnly ? QString() : section->comment;
+    SectionRows->rowChanged(row);
+}
+
+void TForm1::fillValueList(TEkIniSection* section) {
+    std::vector<TListRow> rows;
+    if (!section) {
+        setValueRows(std::move(rows));
+        return;
+    }
+    const TIniValVec& items = section->values;
+    rows.reserve(size_t(items.count));
+    for (TEkIniVal* item : items) {
+        if (valuesOnly && item->type != itemValue) {
+            item->listItem = nullptr;
+            continue;
+        }
+        TListRow row;
+        row.data = item;
+        row.image = std::clamp(item->type, int(itemBlank), int(itemError));
+        row.texts[0] = item->name;
+        row.texts[1] = item->value;
+        if (!valuesOnly)
+            row.texts[2] = item->comment;
+        rows.push_back(std::move(row));
+    }
+    setValueRows(std::move(rows));
+    for (int i = 0; i < ValueRows->count(); ++i) {
+        TListRow* row = ValueRows->row(i);
+        static_cast<TEkIniVal*>(row->data)->listItem = row;
+    }
+}
+
+void TForm1::sizeSectionColumns() {
+    QHeaderView* header = LvSections->header();
+    // Column 1 fills the list in the values-only view, column 3 in the normal view.
+    header->setStretchLastSection(!valuesOnly);
+    header->setSectionResizeMode(1, valuesOnly ? QHeaderView::Stretch : QHeaderView::Interactive);
+    header->setSectionHidden(3, valuesOnly);
+
+    const QFontMetrics metrics(LvSections->font());
+    TWidestText names(LvSections->font(), metrics.horizontalAdvance(SectionRows->headerText(1)));
+    TWidestText counts(LvSections->font(), metrics.horizontalAdvance(SectionRows->headerText(2)));
+    const int n = SectionRows->count();
+    names.addAll(n, [this](int i) -> const QString& { return SectionRows->row(i)->texts[0]; });
+    counts.addAll(n, [this](int i) -> const QString& { return SectionRows->row(i)->texts[1]; });
+    // pad = dpi * 24 / 144: 24 at 144 dpi, 16 at 96 dpi
+    const int pad = logicalDpiX() * 24 / kDesignDpi;
+    if (!valuesOnly)
+        header->resizeSection(1, names.width() + pad);
+    header->resizeSection(2, counts.width() + pad);
+}
+
+void TForm1::sizeValueColumns() {
+    // pad = dpi * 20 / 144
+    const int pad = logicalDpiX() * 20 / kDesignDpi;
+    constexpr int kCaptionMargin = 10;
+    const QFontMetrics metrics(LvValues->font());
+    const int n = valuesOnly ? 2 : 3;
+    int w[3] = {0, 0, 0};
+    for (int k = 0; k < n; ++k) {
+        // Texts count with the pad, captions with their margin: widest text = w - pad.
+        TWidestText widest(LvValues->font(),
+                           metrics.horizontalAdvance(ValueRows->headerText(k + 1)) + kCaptionMargin - pad);
+        widest.addAll(ValueRows->count(),
+                      [this, k](int i) -> const QString& { return ValueRows->row(i)->texts[k]; });
+        w[k] = widest.width() + pad;
+    }
+    const int avail = LvValues->viewport()->width() - LvValues->header()->sectionSize(0);
+    if (avail > w[0] + w[1] + w[2]) {
+        const int extra = (avail - (w[0] + w[1] + w[2])) / n;
+        for (int k = 0; k < n; ++k)
+            w[k] += extra;
+    }
+    for (int k = 0; k < 3; ++k)
+        LvValues->header()->resizeSection(k + 1, w[k]);
+}
+
+void TForm1::refreshCounts() {
+    int sections = 0;
+    int values = 0;
+    int comments = 0;
+    int errors = 0;
+    int blanks = 0;
+    model.countItemTypes(sections, values, comments, errors, blanks);
+    LbSectionCount->setText(groupThousands(QString::number(sections)));
+    LbValueCount->setText(groupThousands(QString::number(values)));
+    LbCommentCount->setText(groupThousands(QString::number(comments)));
+    LbErrorCount->setText(groupThousands(QString::number(errors)));
+    LbEmptyCount->setText(groupThousands(QString::number(blanks)));
+}
+
+void TForm1::updateClipMenu() {
+    // The clipboard menu enables its entries here once it exists.
+}
+
+void TForm1::setValuesOnlyView(bool on) {
+    if (shown && on == valuesOnly)
+        return;
+    valuesOnly = on;
+    GlValuesOnly->setIcon(on ? IlItems->icon(imgValuesOnlyOn, imgValuesOnlyOnHot)
+                             : IlItems->icon(imgValuesOnlyOff, imgValuesOnlyOffHot));
+    if (shown && !fileName.isEmpty()) {
+        fillSectionList();
+        sizeSectionColumns();
+    }
+}
+
+void TForm1::ActValuesOnlyExecute() {
+    const int sectionIndex = selectedRow(LvSections);
+    const TListRow* valueRow = ValueRows->row(selectedRow(LvValues));
+    const void* item = valueRow ? valueRow->data : nullptr;
+    setValuesOnlyView(!valuesOnly);
+    if (sectionIndex >= 0)
+        scrollItemIntoView(LvSections, sectionIndex);
+    QCoreApplication::processEvents();
+    if (item) {
+        if (const TListRow* row = ValueRows->findRow(item)) {
+            const QModelIndex index = ValueRows->index(row->index, 0);
+            LvValues->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                                   QItemSelectionModel::Rows);
+            LvValues->scrollTo(index);
+        }
+    }
+}
+
+void TForm1::LvSectionsSelectItem(TListRow* row, bool selected) {
+    LvValues->header()->setSortIndicatorShown(false);
+    if (selected) {
+        selectedSection = sectionOf(row);
+        fillValueList(selectedSection);
+        sizeValueColumns();
+    } else {
+        selectedSection = nullptr;
+    }
+    const bool e = selected && !readOnly;
+    for (QAction* action : {ActAddItem, ActCopySection, ActInsertSection, ActEditSection, ActDeleteSection,
+                            ActSilentDeleteSection})
+        action->setEnabled(e);
+    ActAddSection->setEnabled(e || !fileName.isEmpty());
+    if (!selected)
+        clearValueRows();
+    updateClipMenu();
+}
+
+void TForm1::LvValuesSelectItem(TListRow* row, bool selected) {
+    (void)row;
+    const bool e = selected && !readOnly;
+    for (QAction* action : {ActInsertItem, ActEditItem, ActDeleteItem, ActSilentDeleteItem})
+        action->setEnabled(e);
+    ActAddItem->setEnabled(e || LvSections->selectionModel()->currentIndex().isValid());
+    updateClipMenu();
+}
+
+void TForm1::scrollItemIntoView(QTreeView* list, int index) {
+    if (index < 0)
+        return;
+    list->selectionModel()->clear();
+    const QModelIndex target = list->model()->index(index, 0);
+    list->selectionModel()->setCurrentIndex(target,
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->scrollTo(target, QAbstractItemView::EnsureVisible);
+}
+
+// --- File commands -------------------------------------------------------------------------------
+
+QString TForm1::encodingName(int selector) {
+    switch (selector) {
+    case 0:
+        return "UTF-8";
+    case 2:
+        return "UTF-16LE";
+    case 3:
+        return "UTF-16BE";
+    default:
+        return "ANSI";
+    }
+}
+
+int TForm1::codePageToSelector(int codePage) {
+    switch (codePage) {
+    case codePageAnsi:
+        return 1;
+    case codePageUtf16LE:
+        return 2;
+    case codePageUtf16BE:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+int TForm1::selectorToCodePage(int selector) {
+    switch (selector) {
+    case 1:
+        return codePageAnsi;
+    case 2:
+        return codePageUtf16LE;
+    case 3:
+        return codePageUtf16BE;
+    default:
+        return codePageUtf8;
+    }
+}
+
+QString TForm1::buildCaption(bool noFile) const {
+    QString caption = "Tolvard's Velquin";
+    if (noFile)
+        return caption;
+    caption += "   [" + (fileName.isEmpty() ? QStringLiteral("UnNamed.Ini") : fileName) + "] [" +
+               (encrypted ? QStringLiteral("Encrypted") : encodingName(encodingSelector)) + "]";
+    if (readOnly)
+        caption += " [Read Only]";
+    return caption;
+}
+
+void TForm1::setCaption(bool noFile) {
+    setWindowTitle(buildCaption(noFile));
+}
+
+void TForm1::updateActions(bool flag) {
+    modified = flag;
+    ActSave->setEnabled(flag);
+    refreshCounts();
+}
+
+void TForm1::enableFileActions(bool flag) {
+    for (QAction* action : {ActReload, ActSaveAs, ActSearch, ActFindNext, ActFindPrevious})
+        action->setEnabled(flag);
+}
+
+bool TForm1::askSaveChanges() {
+    if (!modified)
+        return false;
+    const int answer = askYesNoCancel(kQuestion, "There is Unsaved Changes\r\nDoYou want to save ??");
+    if (answer == IdYes) {
+        ActSaveExecute();
+        return modified;
+    }
+    return answer != IdNo;
+}
+
+void TForm1::clearDocument() {
+    clearSectionRows();
+    clearValueRows();
+    selectedSection = nullptr;
+    model.sections.clear();
+    setCaption(true);
+}
+
+void TForm1::setFileName(const QString& name) {
+    fileName = name;
+    addToMru();
+    setCaption(false);
+    ButCreateShortcut->setEnabled(!name.isEmpty());
+}
+
+void TForm1::addToMru() {}
+
+void TForm1::showDisplayTime() {
+    const std::uint32_t start = platform::timeGetTime();
+    if (SectionRows->count() > 0)
+        LvSections->selectionModel()->setCurrentIndex(
+            SectionRows->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (ValueRows->count() > 0)
+        LvValues->selectionModel()->setCurrentIndex(
+            ValueRows->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QCoreApplication::processEvents();
+    LbShowTimeTag += elapsedSince(start);
+    LbShowTime->setText(QString::number(LbShowTimeTag));
+}
+
+void TForm1::ActNewFileExecute() {
+    if (askSaveChanges())
+        return;
+    clearDocument();
+    readOnly = false;
+    encrypted = false;
+    filePassword.clear();
+    encodingSelector = 0;
+    setFileName({});
+    model.addSection({})->addValue({}, {}, {});
+    fillSectionList();
+    sizeSectionColumns();
+    updateActions(false);
+    showDisplayTime();
+    enableFileActions(true);
+}
+
+void TForm1::ActOpenFileExecute() {
+    if (askSaveChanges())
+        return;
+    if (OpenTextFileDialog.execute(this))
+        openFile(OpenTextFileDialog.fileName, OpenTextFileDialog.encodingIndex);
+}
+
+void TForm1::openFile(const QString& name, int selector) {
+    if (isEncryptedName(name)) {
+        const std::optional<QString> password = TFormPassword::askPassword(TFormPassword::Mode::Open, this);
+        if (!password)
+            return;
+        filePassword = *password;
+        loadEncryptedFile(name, filePassword);
+        return;
+    }
+    openPlain(name, selector);
+}
+
+void TForm1::openPlain(const QString& name, int selector) {
+    clearDocument();
+    filePassword.clear();
+    encrypted = false;
+    encodingSelector = selector;
+    const int status = loadPlainFile(name, selector);
+    if (checkFileError(status, name)) {
+        enableFileActions(false);
+        return;
+    }
+    enableFileActions(true);
+    setFileName(name);
+    showDisplayTime();
+}
+
+int TForm1::loadPlainFile(QString name, int selector) {
+    if (name.isEmpty())
+        name = fileName;
+    const std::uint32_t start = platform::timeGetTime();
+    int status;
+    switch (selector) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        status = model.LoadFromFileAs(name, selectorToCodePage(selector));
+        break;
+    default:
+        status = model.LoadFromFile(name);
+        break;
+    }
+    LbLoadTime->setText(QString::number(std::uint32_t(platform::timeGetTime() - start)));
+    readOnly = platform::isFileReadOnly(name);
+    encodingSelector = codePageToSelector(model.codePage);
+    fillSectionList();
+    sizeSectionColumns();
+    updateActions(false);
+    return status;
+}
+
+bool TForm1::checkFileError(int status, const QString& name) {
+    const bool refused = status == 0 && model.codePage == codePageUnknown;
+    if (status >= 0 && !refused)
+        return false;
+    if (status == loadFileMissing)
+        showError(kFileError, "File Does not exist\r\n" + name);
+    else if (status == loadUnreadable)
+        showError(kFileError, "Error Reading File\r\n" + name);
+    else if (status == loadCannotOpen)
+        showError(kFileError, "Cannot open File\r\n" + name);
+    clearDocument();
+    fileName.clear();
+    readOnly = false;
+    setCaption(true);
+    // The counters would otherwise still count the document that was just dropped.
+    refreshCounts();
+    return true;
+}
+
+void TForm1::ActReloadExecute() {
+    if (askSaveChanges())
+        return;
+    clearDocument();
+    if (encrypted) {
+        loadEncryptedFile(fileName, filePassword);
+        return;
+    }
+    const QString name = fileName;
+    const int status = loadPlainFile(name, encodingSelector);
+    if (checkFileError(status, name))
+        enableFileActions(false);
+    else
+        setFileName(name);
+    showDisplayTime();
+}
+
+void TForm1::ActSaveExecute() {
+    if (!fileName.isEmpty() && fileName != kNoName) {
+        if (encrypted)
+            saveEncryptedFile(fileName, filePassword);
+        else
+            savePlain();
+        return;
+    }
+    ActSaveAsExecute();
+}
+
+bool TForm1::savePlain() {
+    QString error;
+    if (!model.SaveToFile(fileName, selectorToCodePage(encodingSelector), &error)) {
+        showError(gProductName, error);
+        return false;
+    }
+    updateActions(false);
+    return true;
+}
+
+void TForm1::ActSaveAsExecute() {
+    SaveTextFileDialog.fileName = fileName;
+    if (!SaveTextFileDialog.execute(this))
+        return;
+    const QString name = SaveTextFileDialog.fileName;
+    const int selector = SaveTextFileDialog.encodingIndex;
+    QString password;
+    bool enc = false;
+    if (isEncryptedName(name)) {
+        const std::optional<QString> asked = TFormPassword::askPassword(TFormPassword::Mode::Save, this);
+        if (!asked)
+            return;
+        password = *asked;
+        if (!writeEncryptedFile(name, password))
+            return;
+        enc = true;
+    } else {
+        QString error;
+        if (!model.SaveToFile(name, selectorToCodePage(selector), &error)) {
+            showError(gProductName, error);
+            return;
+        }
+    }
+    // Declining the new name leaves the document as it was: the file was written as a copy.
+    if (!fileName.isEmpty() && !askYesNo("FileName Question:", "Use new FileName ?\r\n" + name))
+        return;
+    encrypted = enc;
+    filePassword = password;
+    readOnly = false;
+    encodingSelector = selector;
+    setFileName(name);
+    updateActions(false);
+}
+
+// --- Encrypted files -----------------------------------------------------------------------------
+
+QByteArray TForm1::encryptedImage(const QString& password) const {
+    QByteArray image = encryptedMarker;
+    image += model.saveToBytes(codePageUtf8);
+    xorWithPasswordKey(image, password);
+    return image;
+}
+
+void TForm1::encryptedLoadFailed() {
+    fileName.clear();
+    readOnly = false;
+    encrypted = false;
+    setCaption(true);
+    enableFileActions(false);
+    refreshCounts();
+}
+
+void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
+    clearDocument();
+    LbLoadTime->setText("0");
+    LbShowTime->setText("0");
+    const std::uint32_t start = platform::timeGetTime();
+
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showError(gProductName, QStringLiteral("Cannot open file \"%1\". %2").arg(name, file.errorString()));
+        encryptedLoadFailed();
+        return;
+    }
+    QByteArray buffer = file.readAll();
+    file.close();
+    xorWithPasswordKey(buffer, password);
+
+    if (buffer.size() < encryptedMarker.size()) {
+        showError(kFileError, name + "\r\nIs not an Encrypted Velquin File");
+        encryptedLoadFailed();
+        return;
+    }
+    if (!buffer.startsWith(encryptedMarker)) {
+        showError(kFileError, "Wrong password for:\r\n" + name);
+        encryptedLoadFailed();
+        return;
+    }
+    QByteArray text = buffer.mid(encryptedMarker.size());
+    QBuffer stream(&text);
+    stream.open(QIODevice::ReadOnly);
+    const int status = model.LoadFromStream(stream, codePageUtf8);
+    if (checkFileError(status, name)) {
+        encryptedLoadFailed();
+        return;
+    }
+    filePassword = password;
+    LbLoadTime->setText(QString::number(std::uint32_t(platform::timeGetTime() - start)));
+    readOnly = platform::isFileReadOnly(name);
+    encodingSelector = codePageToSelector(model.codePage);
+    fillSectionList();
+    sizeSectionColumns();
+    enableFileActions(true);
+    updateActions(false);
+    encrypted = true;
+    setFileName(name);
+    showDisplayTime();
+}
+
+bool TForm1::writeEncryptedFile(const QString& name, const QString& password) {
+    // Through a save file: a failed write leaves the file that was there untouched.
+    QSaveFile file(name);
+    const QByteArray image = encryptedImage(password);
+    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit()) {
+        showError(gProductName,
+                  QStringLiteral("Cannot create file \"%1\". %2").arg(name, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool TForm1::saveEncryptedFile(const QString& name, const QString& password) {
+    if (!writeEncryptedFile(name, password))
+        return false;
+    updateActions(false);
+    return true;
+}

@@ -1,0 +1,258 @@
+// The editor's main window: the document, its two lists, the tool bar and the status bar,
+// and the commands that open, show and save the document.
+//
+// The window owns the document (`model`) for its whole life. The list rows point at the
+// document's sections and items, and each section and item points back at its row through
+// `listItem`; every command that changes the document updates both directions.
+#pragma once
+
+#include "app/Globl.h"
+#include "model/EkMemIni.h"
+#include "platform/gui/TextFileDialog.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QItemSelection;
+class QLabel;
+class QShowEvent;
+class QSplitter;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class TEkSearch;
+class TIniListModel;
+class TImageList;
+struct TListRow;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // `arguments` are the program's arguments after its own name; the first one, when it names
+    // an existing file, is opened 50 ms after the window is first shown.
+    explicit TForm1(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // --- State the commands share -----------------------------------------------------------
+    QString fileName;     // full path of the open file; empty for a new document
+    QString filePassword; // password of the open encrypted file
+    TEkMemIni model;
+    bool modified = false; // unsaved changes exist
+    bool shown = false;    // the window has been shown once
+    bool readOnly = false; // the open file is read-only: section and item edits are off
+    bool encrypted = false;
+    int encodingSelector = 0;          // 0 UTF-8, 1 ANSI, 2 UTF-16LE, 3 UTF-16BE; 4 or -1 detect (open only)
+    bool valuesOnly = false;           // comment, blank and error lines are hidden
+    std::unique_ptr<TEkSearch> search; // matcher of the last Find First
+    std::unique_ptr<TSearchStruct> findSettings;
+    TEkIniSection* selectedSection = nullptr;  // the section the value list shows; not owned
+    std::array<std::uint32_t, 8> themeColours; // 0x00BBGGRR, in the order of the colour theme
+    int findSection = 0;
+    int findItem = 0;
+
+    // --- Components -------------------------------------------------------------------------
+    // Image lists: IlItems 12 x 12 (rows, counters, values-only toggle), IlButtons 16 x 16.
+    TImageList* IlItems = nullptr;
+    TImageList* IlButtons = nullptr;
+
+    QAction* ActNewFile = nullptr;
+    QAction* ActOpenFile = nullptr;
+    QAction* ActReload = nullptr;
+    QAction* ActSave = nullptr;
+    QAction* ActSaveAs = nullptr;
+    QAction* ActSearch = nullptr;
+    QAction* ActFindNext = nullptr;
+    QAction* ActFindPrevious = nullptr;
+    QAction* ActValuesOnly = nullptr;
+    QAction* ActAddSection = nullptr;
+    QAction* ActCopySection = nullptr;
+    QAction* ActInsertSection = nullptr;
+    QAction* ActEditSection = nullptr;
+    QAction* ActDeleteSection = nullptr;
+    QAction* ActSilentDeleteSection = nullptr;
+    QAction* ActAddItem = nullptr;
+    QAction* ActInsertItem = nullptr;
+    QAction* ActEditItem = nullptr;
+    QAction* ActDeleteItem = nullptr;
+    QAction* ActSilentDeleteItem = nullptr;
+    QAction* ActCopyItemValue = nullptr;
+    QAction* ActPasteItemValue = nullptr;
+    QAction* ActGeneratePassword = nullptr;
+    QAction* ActCreateShortcut = nullptr;
+    QAction* ActAbout = nullptr;
+    QAction* ActHelp = nullptr;
+
+    // Top bar, left to right, in three groups.
+    QWidget* PnlTop = nullptr;
+    QToolButton* GlNew = nullptr;
+    QToolButton* GlOpen = nullptr;
+    QToolButton* GlReload = nullptr;
+    QToolButton* GlSave = nullptr;
+    QToolButton* GlSaveAs = nullptr;
+    QToolButton* GlSearch = nullptr;
+    QToolButton* GlSectionAdd = nullptr;
+    QToolButton* GlSectionCopy = nullptr;
+    QToolButton* GlSectionInsert = nullptr;
+    QToolButton* GlSectionEdit = nullptr;
+    QToolButton* GlSectionDdelete = nullptr;
+    QToolButton* GlItemAdd = nullptr;
+    QToolButton* GlItemInsert = nullptr;
+    QToolButton* GlItemEdit = nullptr;
+    QToolButton* GlItemDelete = nullptr;
+
+    QSplitter* Splitter1 = nullptr;
+    QTreeView* LvSections = nullptr;
+    QTreeView* LvValues = nullptr;
+    TIniListModel* SectionRows = nullptr; // rows of LvSections
+    TIniListModel* ValueRows = nullptr;   // rows of LvValues
+
+    // Status bar, left to right.
+    QWidget* PnlBottom = nullptr;
+    QLabel* EkGradiLabel10 = nullptr; // "LoadTime:"
+    QLabel* LbLoadTime = nullptr;
+    QLabel* EkGradiLabel20 = nullptr; // "ShowTime:"
+    QLabel* LbShowTime = nullptr;
+    int LbShowTimeTag = 0; // running sum of the display time shown in LbShowTime
+    QToolButton* LbSectionCount = nullptr;
+    QToolButton* LbValueCount = nullptr;
+    QToolButton* LbCommentCount = nullptr;
+    QToolButton* LbErrorCount = nullptr;
+    QToolButton* LbEmptyCount = nullptr;
+    QToolButton* GlValuesOnly = nullptr;
+    QToolButton* ButCreateShortcut = nullptr;
+    QToolButton* EkGradiLabel1 = nullptr; // "P", the password generator
+    QToolButton* GlHelp = nullptr;        // "?"
+    QToolButton* GlInfo = nullptr;        // "i", the about box
+
+    platform::TextFileDialog OpenTextFileDialog{platform::TextFileDialog::Kind::Open};
+    platform::TextFileDialog SaveTextFileDialog{platform::TextFileDialog::Kind::Save};
+
+    QTimer* LoadFileTimer = nullptr; // 50 ms, one shot: the command-line file
+    QTimer* MruTimer = nullptr;      // 600 ms: press and hold on GlOpen
+    QTimer* MruCheck = nullptr;      // 1000 ms, one shot: prune the recent files
+    QTimer* ScrollTimer = nullptr;   // 100 ms: scrolling while a section is dragged
+
+    // --- Window lifecycle -------------------------------------------------------------------
+    void FormShow();
+    // Asks about unsaved changes; true when the window may close.
+    bool FormCloseQuery();
+    void LoadFileTimerTimer();
+    void ActHelpExecute();
+    void LvSectionsDblClick();
+    void LvValuesDblClick();
+    // Opens the first of the dropped files (local paths) with detection, without asking about
+    // unsaved changes; the others are ignored. Nothing for an empty list.
+    void openDroppedFiles(const QStringList& paths);
+
+    // --- Lists ------------------------------------------------------------------------------
+    void fillSectionList();
+    void fillValueList(TEkIniSection* section);
+    void updateSectionRow(TEkIniSection* section, TListRow* row);
+    void sizeSectionColumns();
+    void sizeValueColumns();
+    void refreshCounts();
+    void updateClipMenu();
+    void setValuesOnlyView(bool on);
+    void ActValuesOnlyExecute();
+    void LvSectionsSelectItem(TListRow* row, bool selected);
+    void LvValuesSelectItem(TListRow* row, bool selected);
+    // Selects row `index` of `list` alone and scrolls it fully into view; nothing for index < 0.
+    void scrollItemIntoView(QTreeView* list, int index);
+    // The row of `list` that is current and selected, -1 when none.
+    int selectedRow(QTreeView* list) const;
+
+    // --- File commands ----------------------------------------------------------------------
+    void ActNewFileExecute();
+    void ActOpenFileExecute();
+    void ActReloadExecute();
+    void ActSaveExecute();
+    void ActSaveAsExecute();
+
+    // True when the user cancelled (or a Yes whose save did not happen).
+    bool askSaveChanges();
+    void openFile(const QString& name, int selector);
+    void openPlain(const QString& name, int selector);
+    // The model's load status: the code page read, or loadFileMissing, loadUnreadable,
+    // loadCannotOpen.
+    int loadPlainFile(QString name, int selector);
+    // True when the load failed; then the failure is reported and the document cleared.
+    bool checkFileError(int status, const QString& name);
+    // False when the file could not be written (reported; `modified` stays).
+    bool savePlain();
+    void setFileName(const QString& name);
+    void clearDocument();
+    QString buildCaption(bool noFile) const;
+    static QString encodingName(int selector);
+    static int codePageToSelector(int codePage);
+    static int selectorToCodePage(int selector);
+    void updateActions(bool flag);
+    void enableFileActions(bool flag);
+    void showDisplayTime();
+    // Recent files are kept by their own unit; the window only tells it of the open file.
+    void addToMru();
+
+    // --- Encrypted files --------------------------------------------------------------------
+    void loadEncryptedFile(const QString& name, const QString& password);
+    // Writes the document encrypted and marks it saved; false when the file could not be
+    // written (reported; an existing file keeps its old content).
+    bool saveEncryptedFile(const QString& name, const QString& password);
+    // The encrypted image of the document under `password`.
+    QByteArray encryptedImage(const QString& password) const;
+    static const QByteArray encryptedMarker; // "Encrypted Velquin File"
+
+    // Runs `command` when `action` triggers (only while it is enabled); an exception the
+    // command raises is shown as an error message and the window goes on.
+    void connectCommand(QAction* action, void (TForm1::*command)());
+    void runGuarded(const std::function<void()>& command);
+
+    // The maker's help page.
+    static QString helpAddress();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createImageLists();
+    void createActions();
+    void createTopBar();
+    void createLists();
+    void createStatusBar();
+    void createTimers();
+    void createDialogs();
+    void layoutWindow();
+
+    QAction* addAction(const QString& caption, const QList<QKeySequence>& shortcuts, bool enabled,
+                       const QString& hint);
+    QToolButton* addBarButton(QWidget* bar, QAction* action, int image);
+    QToolButton* addLinkedButton(QWidget* bar, QAction* action, const QString& caption, int image,
+                                 bool enabled);
+    QToolButton* addCounter(QWidget* bar, int image, const QString& hint);
+    QLabel* addStatusLabel(QWidget* bar, const QString& caption);
+    // Design sizes are given at 144 pixels per inch.
+    int scaled(int designPixels) const;
+    void sectionSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void valueSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    // Refills the value list, raising the deselection of a selected row first.
+    void setValueRows(std::vector<TListRow>&& rows);
+    void clearSectionRows();
+    void clearValueRows();
+    bool writeEncryptedFile(const QString& name, const QString& password);
+    void encryptedLoadFailed();
+    void setCaption(bool noFile);
+
+    QStringList arguments_;
+};

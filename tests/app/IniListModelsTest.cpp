@@ -1,0 +1,143 @@
+#include "app/IniListModels.h"
+#include "app/ImageLists.h"
+#include "controls/ImgList.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+class ListModelTest : public ::testing::Test {
+protected:
+    ListModelTest() : images(12, 12), model({"Name", "Value", "Comment"}, images) { addItemImages(images); }
+
+    static std::vector<TListRow> rows(int n) {
+        std::vector<TListRow> result(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            result[size_t(i)].image = i % 4;
+            result[size_t(i)].texts[0] = QString("name%1").arg(i);
+        }
+        return result;
+    }
+
+    QString names() const {
+        QStringList list;
+        for (int i = 0; i < model.count(); ++i)
+            list << model.row(i)->texts[0] + "@" + QString::number(model.row(i)->index);
+        return list.join(' ');
+    }
+
+    TImageList images;
+    TIniListModel model;
+};
+
+TEST_F(ListModelTest, ResetKeepsRowAddressesAndNumbersThem) {
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
+    model.setRows(rows(3));
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(inserts.count(), 0);
+    EXPECT_EQ(names(), "name0@0 name1@1 name2@2");
+    TListRow* second = model.row(1);
+    TListRow* inserted = model.insertRow(1, TListRow{nullptr, 2, {"new"}, -1});
+    EXPECT_EQ(names(), "name0@0 new@1 name1@2 name2@3");
+    EXPECT_EQ(model.row(2), second); // the address of a row survives insertions
+    model.removeRowAt(0);
+    EXPECT_EQ(names(), "new@0 name1@1 name2@2");
+    EXPECT_EQ(model.row(0), inserted);
+    model.removeRowAt(7); // outside: nothing
+    EXPECT_EQ(model.count(), 3);
+    EXPECT_EQ(model.row(3), nullptr);
+    EXPECT_EQ(model.row(-1), nullptr);
+}
+
+TEST_F(ListModelTest, ShowsImagesTextsAndHeaders) {
+    std::vector<TListRow> r = rows(2);
+    int marker = 0;
+    r[1].data = &marker;
+    r[1].texts[1] = "value";
+    model.setRows(std::move(r));
+    EXPECT_EQ(model.columnCount(), 4);
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "");
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Value");
+    EXPECT_EQ(model.data(model.index(1, 2), Qt::DisplayRole).toString(), "value");
+    EXPECT_FALSE(model.data(model.index(1, 0), Qt::DisplayRole).isValid());
+    EXPECT_TRUE(model.data(model.index(1, 0), Qt::DecorationRole).isValid());
+    EXPECT_EQ(model.findRow(&marker), model.row(1));
+    EXPECT_EQ(model.findRow(nullptr), model.row(0));
+    EXPECT_FALSE(model.flags(model.index(0, 1)).testFlag(Qt::ItemIsEditable));
+}
+
+TEST_F(ListModelTest, RowChangedSignalsOnlyForRowsOfTheList) {
+    model.setRows(rows(2));
+    QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+    model.rowChanged(model.row(1));
+    TListRow stranger;
+    stranger.index = 1;
+    model.rowChanged(&stranger);
+    model.rowChanged(nullptr);
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes[0][0].toModelIndex().row(), 1);
+}
+
+// --- Widest text ----------------------------------------------------------------------------
+
+TEST(WidestTextTest, FindsTheWidthOfTheWidestTextWhateverTheOrder) {
+    const QFont font = QApplication::font();
+    const QFontMetrics metrics(font);
+    const QStringList texts = {"iiiiiiiiii",
+                               "WWW",
+                               "mmmmm",
+                               QString::fromUtf8("Grüße"),
+                               "",
+                               "a\tb",
+                               QString::fromUtf8("数据库连接"),
+                               "llllllllllllllll",
+                               "MMMM MMMM"};
+    int expected = 0;
+    for (const QString& text : texts)
+        expected = std::max(expected, metrics.horizontalAdvance(text));
+    for (bool reversed : {false, true}) {
+        TWidestText widest(font);
+        const int n = int(texts.size());
+        widest.addAll(n, [&](int i) -> const QString& { return texts[reversed ? n - 1 - i : i]; });
+        EXPECT_EQ(widest.width(), expected);
+        TWidestText oneByOne(font);
+        for (const QString& text : texts)
+            oneByOne.add(text);
+        EXPECT_EQ(oneByOne.width(), expected);
+    }
+}
+
+TEST(WidestTextTest, StartWidthCountsAndSettlesNarrowTexts) {
+    const QFont font = QApplication::font();
+    TWidestText widest(font, 10000);
+    const QStringList texts(1000, QString("key=value"));
+    widest.addAll(int(texts.size()), [&](int i) -> const QString& { return texts[i]; });
+    EXPECT_EQ(widest.width(), 10000);
+    EXPECT_EQ(widest.measured(), 0);
+}
+
+TEST(WidestTextTest, MeasuresFewOfManySimilarTexts) {
+    const QFont font = QApplication::font();
+    QStringList texts;
+    for (int i = 0; i < 5000; ++i)
+        texts << QString("Key%1").arg(i % 100 == 0 ? 100000 + i : i);
+    TWidestText widest(font);
+    widest.addAll(int(texts.size()), [&](int i) -> const QString& { return texts[i]; });
+    const QFontMetrics metrics(font);
+    int expected = 0;
+    for (const QString& text : texts)
+        expected = std::max(expected, metrics.horizontalAdvance(text));
+    EXPECT_EQ(widest.width(), expected);
+    EXPECT_LT(widest.measured(), 200);
+}
+
+} // namespace

@@ -1,0 +1,669 @@
+// The main window driven through its actions, with the message boxes, the file dialogs and
+// the password dialog answered by their test seams.
+#include "app/Unit1.h"
+#include "app/FrmPasswrd.h"
+#include "app/Globl.h"
+#include "app/IniListModels.h"
+#include "platform/core/SysUtils.h"
+#include "platform/gui/MessageBoxes.h"
+#include "platform/gui/TextFileDialog.h"
+#include "tests/support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMimeData>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <memory>
+
+using platform::IdCancel;
+using platform::IdNo;
+using platform::IdYes;
+using platform::MessageBoxKind;
+using testsupport::readFile;
+using testsupport::writeFile;
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+const QByteArray kSample = "; top comment\r\n"
+                           "\r\n"
+                           "[General]\r\n"
+                           "Name=Grüße ; greeting\r\n"
+                           "Count=3\r\n"
+                           "broken line\r\n"
+                           "\r\n"
+                           "[Paths] ; where\r\n"
+                           "Home=/home/user\r\n";
+
+QByteArray encode(const QString& text, QStringConverter::Encoding encoding, bool bom) {
+    QStringEncoder encoder(encoding,
+                           bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return encoder.encode(text);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        form = std::make_unique<TForm1>();
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QString writeSample(const QString& name, const QByteArray& bytes = kSample) {
+        const QString p = path(name);
+        EXPECT_TRUE(writeFile(p, bytes));
+        return p;
+    }
+
+    void open(const QString& name, int encodingIndex = 4) {
+        dialogs.answer(name, encodingIndex);
+        form->ActOpenFile->trigger();
+    }
+
+    // Changes the document the way an edit command does.
+    void editFirstValue(const QString& value) {
+        TEkIniVal* item = form->model.sections[1]->values[0];
+        item->setValue(value);
+        form->updateActions(true);
+    }
+
+    QStringList counters() const {
+        return {form->LbSectionCount->text(), form->LbValueCount->text(), form->LbCommentCount->text(),
+                form->LbErrorCount->text(), form->LbEmptyCount->text()};
+    }
+
+    QStringList boxTexts() const {
+        QStringList texts;
+        for (const auto& record : boxes.records)
+            texts << record.caption + "|" + record.text;
+        return texts;
+    }
+
+    QTemporaryDir dir;
+    platform::ScopedMessageBoxResponder boxes{IdCancel};
+    platform::ScopedTextFileResponder dialogs;
+    std::unique_ptr<TForm1> form;
+};
+
+// --- Start-up --------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
+    struct Row {
+        QAction* action;
+        const char* caption;
+        QKeySequence shortcut;
+        bool enabled;
+    };
+    const Row rows[] = {
+        {form->ActNewFile, "New", QKeySequence("Ctrl+N"), true},
+        {form->ActOpenFile, "Open", QKeySequence("Ctrl+O"), true},
+        {form->ActReload, "Reload", QKeySequence("F5"), false},
+        {form->ActSave, "Save", QKeySequence("Ctrl+S"), false},
+        {form->ActSaveAs, "Save As", QKeySequence("F12"), false},
+        {form->ActSearch, "Find", QKeySequence("Ctrl+F"), false},
+        {form->ActFindNext, "Find Next", QKeySequence("F3"), false},
+        {form->ActFindPrevious, "Find Previous", QKeySequence("Shift+F3"), false},
+        {form->ActValuesOnly, "Values Only", QKeySequence("F4"), true},
+        {form->ActAddSection, "Add", QKeySequence("Ctrl+F8"), false},
+        {form->ActCopySection, "Copy", QKeySequence("Ctrl+F10"), true},
+        {form->ActInsertSection, "Insert", QKeySequence("Ctrl+F9"), false},
+        {form->ActEditSection, "Edit", QKeySequence("Ctrl+Return"), false},
+        {form->ActDeleteSection, "Del", QKeySequence("Ctrl+Del"), false},
+        {form->ActSilentDeleteSection, "Silent Delete Section", QKeySequence("Ctrl+Shift+Del"), false},
+        {form->ActAddItem, "Add", QKeySequence("F8"), false},
+        {form->ActInsertItem, "Insert", QKeySequence("F9"), false},
+        {form->ActEditItem, "Edit", QKeySequence("Return"), false},
+        {form->ActDeleteItem, "Del", QKeySequence("Del"), false},
+        {form->ActSilentDeleteItem, "Silent Delete Item", QKeySequence("Shift+Del"), false},
+        {form->ActCopyItemValue, "CopyItemValue", QKeySequence("Ctrl+Ins"), true},
+        {form->ActPasteItemValue, "PasteItemValue", QKeySequence("Shift+Ins"), true},
+        {form->ActGeneratePassword, "GeneratePassword", QKeySequence("Ctrl+G"), true},
+        {form->ActCreateShortcut, "", QKeySequence("Ctrl+K"), true},
+        {form->ActAbout, "", QKeySequence("F2"), true},
+        {form->ActHelp, "", QKeySequence("F1"), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.caption);
+        EXPECT_EQ(row.action->text(), QString(row.caption));
+        EXPECT_EQ(row.action->shortcut(), row.shortcut);
+        EXPECT_EQ(row.action->isEnabled(), row.enabled);
+    }
+    EXPECT_EQ(form->ActNewFile->toolTip(), " Create a New Ini File ");
+    EXPECT_EQ(form->ActValuesOnly->toolTip(), "Hide Comment, Empty Items and Error Items. ");
+    // Two buttons start disabled although their actions are enabled.
+    EXPECT_FALSE(form->GlSectionCopy->isEnabled());
+    EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin");
+}
+
+TEST_F(MainWindowTest, CommandLineFileOpensFiftyMillisecondsAfterShow) {
+    const QString name = writeSample("start.ini");
+    form = std::make_unique<TForm1>(QStringList{name});
+    form->show();
+    // Not yet: the timer has only just started.
+    EXPECT_TRUE(form->fileName.isEmpty());
+    EXPECT_TRUE(form->LoadFileTimer->isActive());
+    EXPECT_EQ(form->LoadFileTimer->interval(), 50);
+    QTRY_VERIFY_WITH_TIMEOUT(!form->fileName.isEmpty(), 2000);
+    EXPECT_EQ(form->fileName, name);
+    // Without a byte-order mark or a mention of its encoding, the file is read as ANSI.
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin   [" + name + "] [ANSI]");
+    EXPECT_EQ(counters(), QStringList({"3", "3", "1", "1", "2"}));
+    EXPECT_EQ(form->SectionRows->count(), 3);
+    EXPECT_EQ(form->selectedRow(form->LvSections), 0);
+    EXPECT_TRUE(boxes.records.isEmpty());
+}
+
+TEST_F(MainWindowTest, CommandLineNamingNoFileIsIgnoredSilently) {
+    form = std::make_unique<TForm1>(QStringList{path("missing.ini")});
+    form->show();
+    QTest::qWait(120);
+    EXPECT_TRUE(form->fileName.isEmpty());
+    EXPECT_TRUE(boxes.records.isEmpty());
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin");
+}
+
+TEST_F(MainWindowTest, DroppedFilesOpenTheFirstWithoutAskingAboutChanges) {
+    const QString first = writeSample("first.ini");
+    const QString second = writeSample("second.ini", "[Other]\r\nx=1\r\n");
+    form->ActNewFileExecute();
+    form->updateActions(true);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    // The window must take the drag on entering before the drop reaches it.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    EXPECT_EQ(form->fileName, first);
+    EXPECT_FALSE(form->modified);
+    EXPECT_TRUE(boxes.records.isEmpty());
+}
+
+// --- Open ------------------------------------------------------------------------------------
+
+struct EncodingCase {
+    const char* name;
+    QByteArray bytes;
+    int selector;          // encoding index given to the open dialog
+    int selectorAfterLoad; // the document's encoding afterwards
+    const char* captionName;
+};
+
+class OpenEncodingTest : public MainWindowTest, public ::testing::WithParamInterface<EncodingCase> {};
+
+TEST_P(OpenEncodingTest, ReadsTheTextAndShowsTheEncoding) {
+    const EncodingCase& c = GetParam();
+    const QString name = writeSample(QString("enc-%1.ini").arg(c.name), c.bytes);
+    open(name, c.selector);
+    ASSERT_EQ(form->fileName, name) << boxTexts().join('\n').toStdString();
+    EXPECT_EQ(form->encodingSelector, c.selectorAfterLoad);
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin   [" + name + "] [" + c.captionName + "]");
+    ASSERT_GE(form->model.sections.count, 2);
+    EXPECT_EQ(form->model.sections[1]->values[0]->value, QString::fromUtf8("Grüße"));
+    EXPECT_TRUE(form->ActReload->isEnabled());
+    EXPECT_TRUE(form->ActSaveAs->isEnabled());
+    EXPECT_FALSE(form->ActSave->isEnabled());
+}
+
+const QString kSampleText = QString::fromUtf8(kSample);
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, OpenEncodingTest,
+    ::testing::Values(
+        EncodingCase{"utf8", kSample, 0, 0, "UTF-8"},
+        EncodingCase{"ansi", platform::ansiEncode(kSampleText), 1, 1, "ANSI"},
+        EncodingCase{"utf16le", encode(kSampleText, QStringConverter::Utf16LE, true), 2, 2, "UTF-16LE"},
+        EncodingCase{"utf16be", encode(kSampleText, QStringConverter::Utf16BE, true), 3, 3, "UTF-16BE"},
+        EncodingCase{"auto_utf8", encode(kSampleText, QStringConverter::Utf8, true), 4, 0, "UTF-8"},
+        EncodingCase{"auto_ansi", platform::ansiEncode(kSampleText), 4, 1, "ANSI"},
+        EncodingCase{"auto_utf16le", encode(kSampleText, QStringConverter::Utf16LE, true), 4, 2, "UTF-16LE"},
+        EncodingCase{"auto_utf16be", encode(kSampleText, QStringConverter::Utf16BE, true), 4, 3, "UTF-16BE"}),
+    [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
+
+struct FailedOpenCase {
+    const char* name;
+    QByteArray bytes; // empty: the file is missing
+    const char* message;
+};
+
+class FailedOpenTest : public MainWindowTest, public ::testing::WithParamInterface<FailedOpenCase> {};
+
+TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
+    const FailedOpenCase& c = GetParam();
+    // A document is open first, so the failure has something to clear.
+    open(writeSample("good.ini"));
+    ASSERT_FALSE(form->fileName.isEmpty());
+    boxes.records.clear();
+    const QString name = path(QString("%1.ini").arg(c.name));
+    if (!c.bytes.isEmpty())
+        writeFile(name, c.bytes);
+    open(name, 4);
+    EXPECT_EQ(boxTexts(), QStringList({QString("File Error|") + c.message + name}));
+    EXPECT_TRUE(form->fileName.isEmpty());
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin");
+    EXPECT_EQ(form->model.sections.count, 0);
+    EXPECT_EQ(form->SectionRows->count(), 0);
+    EXPECT_EQ(form->ValueRows->count(), 0);
+    EXPECT_EQ(counters(), QStringList({"0", "0", "0", "0", "0"}));
+    for (QAction* action : {form->ActReload, form->ActSaveAs, form->ActSearch, form->ActFindNext,
+                            form->ActFindPrevious, form->ActSave})
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, FailedOpenTest,
+                         ::testing::Values(FailedOpenCase{"missing", {}, "File Does not exist\r\n"},
+                                           FailedOpenCase{"brokenheader", "a=1\r\n[abc\r\nx=1\r\n",
+                                                          "Error Reading File\r\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, Utf32FileIsRefusedByTheModelAlone) {
+    testsupport::MessageCapture model;
+    const QString name = writeSample("wide.ini", encode(kSampleText, QStringConverter::Utf32LE, true));
+    open(name, 4);
+    EXPECT_EQ(model.messages.size(), 1);
+    EXPECT_TRUE(boxes.records.isEmpty()) << boxTexts().join('\n').toStdString();
+    EXPECT_TRUE(form->fileName.isEmpty());
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin");
+    EXPECT_FALSE(form->ActReload->isEnabled());
+}
+
+TEST_F(MainWindowTest, ReadOnlyFileOpensWithSectionEditsOff) {
+    const QString name = writeSample("locked.ini");
+    QFile::setPermissions(name, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther);
+    open(name, 4);
+    EXPECT_TRUE(form->readOnly);
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin   [" + name + "] [ANSI] [Read Only]");
+    // The open selects the first section and its first row.
+    EXPECT_EQ(form->selectedRow(form->LvSections), 0);
+    EXPECT_EQ(form->selectedRow(form->LvValues), 0);
+    EXPECT_FALSE(form->ActEditSection->isEnabled());
+    EXPECT_FALSE(form->ActEditItem->isEnabled());
+    EXPECT_FALSE(form->ActDeleteItem->isEnabled());
+    EXPECT_FALSE(form->ActDeleteSection->isEnabled());
+    EXPECT_TRUE(form->ActAddSection->isEnabled());
+    QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST_F(MainWindowTest, NewAfterReadOnlyFileGivesAnUnnamedBlankDocument) {
+    const QString name = writeSample("locked.ini");
+    QFile::setPermissions(name, QFile::ReadOwner | QFile::ReadUser);
+    open(name, 4);
+    ASSERT_TRUE(form->readOnly);
+    form->ActNewFile->trigger();
+    EXPECT_FALSE(form->readOnly);
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin   [UnNamed.Ini] [UTF-8]");
+    EXPECT_EQ(counters(), QStringList({"1", "0", "0", "0", "1"}));
+    EXPECT_FALSE(form->ActSave->isEnabled());
+    EXPECT_TRUE(form->ActSaveAs->isEnabled());
+    EXPECT_TRUE(form->ActEditSection->isEnabled());
+    EXPECT_EQ(form->SectionRows->count(), 1);
+    EXPECT_EQ(form->ValueRows->count(), 1);
+    QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// --- Rows ------------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, RowsLinkBothWaysAndFollowTheValuesOnlyView) {
+    const QString name =
+        writeSample("view.ini", "[S]\r\n;c1\r\na=1\r\n;c2\r\nb=2\r\n\r\nc=3 ; note\r\n[T]\r\nx=1\r\n");
+    form->show();
+    open(name, 0);
+    TEkIniSection* s = form->model.sections[0];
+    ASSERT_EQ(s->name, "S");
+    const TListRow* row = static_cast<TListRow*>(s->listItem);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->data, s);
+    EXPECT_EQ(row->texts[1], "6");
+    EXPECT_EQ(form->ValueRows->count(), 6);
+    EXPECT_EQ(form->ValueRows->row(1)->image, 1);
+    EXPECT_EQ(form->ValueRows->row(0)->image, 2);
+    EXPECT_EQ(form->ValueRows->row(5)->texts[2], "note");
+
+    // A value row selected before the switch stays selected.
+    form->scrollItemIntoView(form->LvValues, 3);
+    form->ActValuesOnly->trigger();
+    EXPECT_TRUE(form->valuesOnly);
+    row = static_cast<TListRow*>(form->model.sections[0]->listItem);
+    EXPECT_EQ(row->texts[1], "3");
+    EXPECT_EQ(form->ValueRows->count(), 3);
+    EXPECT_EQ(form->ValueRows->row(2)->texts[2], "");
+    EXPECT_EQ(s->values[0]->listItem, nullptr); // the comment is hidden
+    const int selected = form->selectedRow(form->LvValues);
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ(form->ValueRows->row(selected)->data, s->values[3]);
+    EXPECT_EQ(counters(), QStringList({"2", "4", "2", "0", "1"}));
+
+    // Back to the normal view with a comment selected: it has no row afterwards... and the
+    // way back shows it again, with nothing selected in the value list.
+    form->ActValuesOnly->trigger();
+    EXPECT_FALSE(form->valuesOnly);
+    form->scrollItemIntoView(form->LvValues, 0);
+    form->ActValuesOnly->trigger();
+    EXPECT_EQ(form->selectedRow(form->LvValues), -1);
+}
+
+// --- Save and Save As ------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, SaveWritesTheFileInItsEncoding) {
+    const QString name = writeSample("save.ini", encode(kSampleText, QStringConverter::Utf16LE, true));
+    open(name, 4);
+    editFirstValue("Tschüss");
+    EXPECT_TRUE(form->ActSave->isEnabled());
+    form->ActSave->trigger();
+    EXPECT_FALSE(form->modified);
+    EXPECT_FALSE(form->ActSave->isEnabled());
+    const QString text = QStringDecoder(QStringConverter::Utf16LE).decode(readFile(name).mid(2));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Name=Tschüss ;greeting"))) << text.toStdString();
+    EXPECT_EQ(dialogs.records.size(), 1); // the open dialog only
+}
+
+TEST_F(MainWindowTest, SaveOfANewDocumentRunsSaveAsWithoutTheNameQuestion) {
+    form->ActNewFile->trigger();
+    const QString name = path("fresh.ini");
+    dialogs.answer(name, 3);
+    form->updateActions(true);
+    form->ActSave->trigger();
+    ASSERT_EQ(dialogs.records.size(), 1);
+    EXPECT_EQ(dialogs.records[0].kind, platform::TextFileDialog::Kind::Save);
+    EXPECT_TRUE(boxes.records.isEmpty());
+    EXPECT_EQ(form->fileName, name);
+    EXPECT_EQ(form->encodingSelector, 3);
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin   [" + name + "] [UTF-16BE]");
+    EXPECT_TRUE(readFile(name).startsWith("\xFE\xFF"));
+    EXPECT_FALSE(form->modified);
+}
+
+TEST_F(MainWindowTest, SaveAsAsksToAdoptTheNewName) {
+    struct Row {
+        int answer;
+        bool adopted;
+    };
+    for (const Row row : {Row{IdYes, true}, Row{IdNo, false}}) {
+        SCOPED_TRACE(row.answer);
+        const QString oldName = writeSample(QString("old%1.ini").arg(row.answer));
+        open(oldName, 0);
+        editFirstValue("changed");
+        const QString newName = path(QString("new%1.ini").arg(row.answer));
+        dialogs.answer(newName, 1);
+        boxes.records.clear();
+        boxes.answer({row.answer});
+        form->ActSaveAs->trigger();
+        ASSERT_EQ(boxTexts(), QStringList({"FileName Question:|Use new FileName ?\r\n" + newName}));
+        EXPECT_EQ(dialogs.records.last().presetName, oldName);
+        EXPECT_TRUE(readFile(newName).contains("Name=changed")); // written either way, in ANSI
+        EXPECT_FALSE(readFile(newName).startsWith("\xEF\xBB\xBF"));
+        EXPECT_EQ(form->fileName, row.adopted ? newName : oldName);
+        EXPECT_EQ(form->modified, !row.adopted);
+        EXPECT_EQ(form->encodingSelector, row.adopted ? 1 : 0);
+        EXPECT_EQ(readFile(oldName), kSample); // the old file is untouched
+    }
+}
+
+TEST_F(MainWindowTest, SaveAsRemembersTheLastEncodingChoice) {
+    form->ActNewFile->trigger();
+    dialogs.answer(path("a.ini"), 2);
+    form->ActSaveAs->trigger();
+    dialogs.answer({});
+    form->ActSaveAs->trigger();
+    ASSERT_EQ(dialogs.records.size(), 2);
+    EXPECT_EQ(dialogs.records[0].presetEncoding, 0);
+    EXPECT_EQ(dialogs.records[1].presetEncoding, 2);
+}
+
+// --- Unsaved changes ------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, OpenAsksAboutUnsavedChanges) {
+    struct Row {
+        int answer;
+        bool saved;       // the old file holds the change afterwards
+        bool dialogShown; // the open dialog ran
+    };
+    for (const Row row : {Row{IdYes, true, true}, Row{IdNo, false, true}, Row{IdCancel, false, false}}) {
+        SCOPED_TRACE(row.answer);
+        const QString name = writeSample(QString("doc%1.ini").arg(row.answer));
+        open(name, 0);
+        editFirstValue("edited");
+        boxes.records.clear();
+        dialogs.records.clear();
+        boxes.answer({row.answer});
+        dialogs.answer({}); // the open dialog is cancelled
+        form->ActOpenFile->trigger();
+        EXPECT_EQ(boxTexts(), QStringList({"Question|There is Unsaved Changes\r\nDoYou want to save ??"}));
+        EXPECT_EQ(readFile(name).contains("Name=edited"), row.saved);
+        EXPECT_EQ(dialogs.records.size(), row.dialogShown ? 1 : 0);
+        dialogs.answers.clear();
+    }
+}
+
+TEST_F(MainWindowTest, YesForAnUnnamedDocumentThenCancelledSaveAsCancelsNewAndOpen) {
+    form->ActNewFile->trigger();
+    form->updateActions(true);
+    for (QAction* command : {form->ActOpenFile, form->ActNewFile}) {
+        boxes.records.clear();
+        dialogs.records.clear();
+        boxes.answer({IdYes});
+        dialogs.answer({}); // Save As cancelled
+        command->trigger();
+        ASSERT_EQ(dialogs.records.size(), 1);
+        EXPECT_EQ(dialogs.records[0].kind, platform::TextFileDialog::Kind::Save);
+        EXPECT_TRUE(form->modified);
+    }
+}
+
+TEST_F(MainWindowTest, NewWithNoDiscardsTheChanges) {
+    open(writeSample("n.ini"), 0);
+    editFirstValue("x");
+    boxes.answer({IdNo});
+    form->ActNewFile->trigger();
+    EXPECT_FALSE(form->modified);
+    EXPECT_TRUE(form->fileName.isEmpty());
+    EXPECT_EQ(form->model.sections.count, 1);
+}
+
+TEST_F(MainWindowTest, CloseAsksOnlyWithUnsavedChanges) {
+    struct Row {
+        bool modified;
+        int answer;
+        bool named; // the document has a file name (else Yes runs Save As, which is cancelled)
+        bool closes;
+        int boxes;
+    };
+    const Row rows[] = {
+        {false, IdCancel, true, true, 0}, {true, IdCancel, true, false, 1}, {true, IdNo, true, true, 1},
+        {true, IdYes, true, true, 1},     {true, IdYes, false, false, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.modified << row.answer << row.named);
+        form = std::make_unique<TForm1>();
+        if (row.named)
+            open(writeSample("close.ini"), 0);
+        else
+            form->ActNewFile->trigger();
+        form->show();
+        if (row.modified)
+            form->updateActions(true);
+        boxes.records.clear();
+        boxes.answers.clear();
+        boxes.answer({row.answer});
+        dialogs.answer({});
+        EXPECT_EQ(form->close(), row.closes);
+        EXPECT_EQ(form->isVisible(), !row.closes);
+        ASSERT_EQ(boxes.records.size(), row.boxes);
+        if (row.boxes) {
+            EXPECT_EQ(boxTexts()[0], "Exit Velquin|There is unsaved changes!\r\nDo You want to Save ?");
+        }
+        dialogs.answers.clear();
+    }
+}
+
+TEST_F(MainWindowTest, ReloadOfADeletedFileLeavesAnEmptyUnnamedWindow) {
+    const QString name = writeSample("gone.ini");
+    open(name, 0);
+    QFile::remove(name);
+    form->ActReload->trigger();
+    EXPECT_EQ(boxTexts(), QStringList({"File Error|File Does not exist\r\n" + name}));
+    EXPECT_TRUE(form->fileName.isEmpty());
+    EXPECT_FALSE(form->ActReload->isEnabled());
+}
+
+// --- Encrypted files ------------------------------------------------------------------------
+
+class EncryptedTest : public MainWindowTest {
+protected:
+    // Saves the sample document as `name` under `password` through Save As.
+    QString saveEncrypted(const QString& fileName, const QString& password) {
+        open(writeSample("plain.ini"), 0);
+        const QString name = path(fileName);
+        dialogs.answer(name, 0);
+        boxes.answer({IdYes});
+        ScopedPasswordResponder passwords(password);
+        form->ActSaveAs->trigger();
+        EXPECT_EQ(passwords.asked, QList<TFormPassword::Mode>({TFormPassword::Mode::Save}));
+        return name;
+    }
+};
+
+TEST_F(EncryptedTest, SavedFileOpensAgainWithItsPassword) {
+    const QString name = saveEncrypted("secret.IniCry", "hunter22");
+    EXPECT_TRUE(form->encrypted);
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin   [" + name + "] [Encrypted]");
+    QByteArray image = readFile(name);
+    xorWithPasswordKey(image, "hunter22");
+    EXPECT_TRUE(image.startsWith("Encrypted Velquin File\xEF\xBB\xBF;top comment\r\n"));
+    const QString text = form->model.buildText();
+
+    form->ActNewFile->trigger();
+    boxes.records.clear();
+    ScopedPasswordResponder passwords(QString("hunter22"));
+    open(name, 4);
+    EXPECT_EQ(passwords.asked, QList<TFormPassword::Mode>({TFormPassword::Mode::Open}));
+    EXPECT_TRUE(boxes.records.isEmpty()) << boxTexts().join('\n').toStdString();
+    EXPECT_EQ(form->fileName, name);
+    EXPECT_TRUE(form->encrypted);
+    EXPECT_EQ(form->filePassword, "hunter22");
+    EXPECT_EQ(form->model.buildText(), text);
+    // The written text ends its last section with a blank line, which reads back as a line.
+    EXPECT_EQ(counters(), QStringList({"3", "3", "1", "1", "3"}));
+
+    // Save writes encrypted again, identically for the same text and password.
+    const QByteArray before = readFile(name);
+    form->updateActions(true);
+    form->ActSave->trigger();
+    EXPECT_EQ(readFile(name), before);
+    // Reload uses the remembered password without asking.
+    form->ActReload->trigger();
+    EXPECT_EQ(passwords.asked.size(), 1);
+    EXPECT_EQ(form->model.sections.count, 3);
+}
+
+TEST_F(EncryptedTest, FailedOpensReportAndClear) {
+    const QString secret = saveEncrypted("wrong.IniCry", "right-one");
+    struct Row {
+        QString name;
+        QString message;
+    };
+    const QString shortFile = path("short.IniCry");
+    writeFile(shortFile, "0123456789");
+    const QString plainFile = path("plain-named.IniCry");
+    writeFile(plainFile, kSample);
+    const Row rows[] = {
+        {secret, "File Error|Wrong password for:\r\n" + secret},
+        {shortFile, "File Error|" + shortFile + "\r\nIs not an Encrypted Velquin File"},
+        {plainFile, "File Error|Wrong password for:\r\n" + plainFile},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name.toStdString());
+        form->ActNewFile->trigger();
+        boxes.records.clear();
+        ScopedPasswordResponder passwords(QString("not-the-one"));
+        open(row.name, 4);
+        EXPECT_EQ(boxTexts(), QStringList({row.message}));
+        EXPECT_TRUE(form->fileName.isEmpty());
+        EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin");
+        EXPECT_EQ(form->model.sections.count, 0);
+        EXPECT_FALSE(form->ActReload->isEnabled());
+    }
+}
+
+TEST_F(EncryptedTest, MarkerAloneOpensAsAnEmptyDocument) {
+    QByteArray image = "Encrypted Velquin File";
+    xorWithPasswordKey(image, "12345");
+    const QString name = path("empty.IniCry");
+    writeFile(name, image);
+    ScopedPasswordResponder passwords(QString("12345"));
+    open(name, 4);
+    EXPECT_TRUE(boxes.records.isEmpty()) << boxTexts().join('\n').toStdString();
+    EXPECT_EQ(form->fileName, name);
+    EXPECT_EQ(form->model.sections.count, 0);
+}
+
+TEST_F(EncryptedTest, CancelledPasswordChangesNothing) {
+    const QString name = saveEncrypted("keep.IniCry", "password");
+    const QByteArray stored = readFile(name);
+    open(writeSample("other.ini"), 0);
+    {
+        ScopedPasswordResponder passwords(std::nullopt);
+        open(name, 4);
+    }
+    EXPECT_EQ(form->fileName, path("other.ini"));
+    dialogs.answer(path("new.IniCry"), 0);
+    {
+        ScopedPasswordResponder passwords(std::nullopt);
+        form->ActSaveAs->trigger();
+    }
+    EXPECT_FALSE(QFile::exists(path("new.IniCry")));
+    EXPECT_EQ(readFile(name), stored);
+}
+
+TEST_F(EncryptedTest, FailedEncryptedSaveKeepsTheOldFile) {
+    // A name so long that no temporary file fits beside it: the save fails before anything
+    // reaches the file.
+    const QString name = path(QString(246, QLatin1Char('k')) + ".IniCry");
+    QByteArray stored = "Encrypted Velquin File" + kSample;
+    xorWithPasswordKey(stored, "password");
+    ASSERT_TRUE(writeFile(name, stored));
+    ScopedPasswordResponder passwords(QString("password"));
+    open(name, 4);
+    ASSERT_TRUE(form->encrypted);
+    editFirstValue("lost?");
+    boxes.records.clear();
+    form->ActSave->trigger();
+    ASSERT_EQ(boxes.records.size(), 1);
+    EXPECT_EQ(boxes.records[0].kind, MessageBoxKind::Error);
+    EXPECT_EQ(readFile(name), stored);
+    EXPECT_TRUE(form->modified);
+    EXPECT_TRUE(form->ActSave->isEnabled());
+}
+
+TEST_F(EncryptedTest, SaveAsPlainAfterEncryptedWritesPlainText) {
+    saveEncrypted("enc.IniCry", "password");
+    const QString plain = path("again.ini");
+    dialogs.answer(plain, 0);
+    boxes.answer({IdYes});
+    form->ActSaveAs->trigger();
+    EXPECT_FALSE(form->encrypted);
+    EXPECT_TRUE(form->filePassword.isEmpty());
+    form->updateActions(true);
+    form->ActSave->trigger();
+    EXPECT_TRUE(readFile(plain).startsWith("\xEF\xBB\xBF;top comment"));
+}
+
+} // namespace
