@@ -629,8 +629,18 @@ void TEkGradiLabel::mousePressEvent(QMouseEvent* event) {
 
 void TEkGradiLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    const QPoint pos = event->position().toPoint();
-    const bool left = event->button() == Qt::LeftButton;
+    handleRelease(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TEkGradiLabel::releaseWithoutClick() {
+    if (!buttonDown && !clickPending)
+        return;
+    // Released just below the label, where a release never clicks.
+    handleRelease(Qt::LeftButton, Qt::NoModifier, QPoint(0, height() + 3));
+}
+
+void TEkGradiLabel::handleRelease(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos) {
+    const bool left = button == Qt::LeftButton;
     const bool isClick = left && clickPending && rect().contains(pos);
     if (left) {
         clickPending = false;
@@ -640,7 +650,7 @@ void TEkGradiLabel::mouseReleaseEvent(QMouseEvent* event) {
         }
     }
     QPointer<TEkGradiLabel> self(this);
-    emit mouseUp(event->button(), event->modifiers(), pos);
+    emit mouseUp(button, modifiers, pos);
     if (self && isClick)
         click();
     if (self && left && labelType == altButton)

@@ -154,6 +154,11 @@ public:
     // 0 normal, 1 hot, 2 pressed, 3 disabled.
     int visualState() const { return state; }
 
+    // Ends a left press as a release outside the label would: mouseUp() is emitted, no click
+    // follows, and a pressed button looks hot again. Nothing while no press is pending. (The
+    // press-and-hold pop-up of the Open button takes the press away with it.)
+    void releaseWithoutClick();
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return QSize(0, 0); }
 
@@ -194,6 +199,7 @@ private:
     // Caption extent with the bitmap's font (a 1 x 1 stand-in while the bitmap is empty).
     TRect measureCaption();
     void click();
+    void handleRelease(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     // State the mouse and enabled events change only for labels and buttons.
     bool tracksMouse() const { return labelType == altLabel || labelType == altButton; }
 
@@ -273,6 +279,11 @@ public:
     QLayoutItem* itemAt(int index) const override;
     QLayoutItem* takeAt(int index) override;
     int count() const override { return int(entries.size()); }
+    // Ends a left press as a release outside the label would: mouseUp() is emitted, no click
+    // follows, and a pressed button looks hot again. Nothing while no press is pending. (The
+    // press-and-hold pop-up of the Open button takes the press away with it.)
+    void releaseWithoutClick();
+
     QSize sizeHint() const override;
     QSize minimumSize() const override;
     void setGeometry(const QRect& rect) override;

@@ -209,6 +209,53 @@ TEST_F(EkGradiLabelTest, TinyLabelsPaintInEveryStyle) {
     }
 }
 
+TEST_F(EkGradiLabelTest, TextColourFollowsTheState) {
+    auto label = toolBarButton(&host);
+    label->setCaption("Go");
+    label->setFontColor(0x8D0C12);
+    label->setClFontHot(0xD50000);
+    const auto textColour = [&] {
+        screen(*label);
+        return label->bitmapForTest()->textColor().toTColor().value;
+    };
+    EXPECT_EQ(textColour(), 0x8D0C12u);
+    sendEnter(label.get());
+    EXPECT_EQ(textColour(), 0xD50000u);
+    QTest::mousePress(label.get(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(textColour(), colorToRGB(clWindowText).value);
+    QTest::mouseRelease(label.get(), Qt::LeftButton, {}, QPoint(5, 5));
+    sendLeave(label.get());
+    label->setEnabled(false);
+    EXPECT_EQ(textColour(), colorToRGB(clGrayText).value);
+}
+
+// Pixels of the caption: inside the text margins some differ from the solid background, and
+// outside them none does. A space label draws no caption.
+TEST_F(EkGradiLabelTest, CaptionStaysInsideItsMarginsAndSpacesShowNone) {
+    for (TEkLabelType type : {altLabel, altButton, altSpace}) {
+        TEkGradiLabel label(&host);
+        label.setLabelType(type);
+        label.setGradiStyle(agsSolid);
+        label.setCaption("WWW");
+        label.Loaded();
+        screen(label);
+        const Rgb background = rgbOfColor(0xE97A01);
+        int changed = 0;
+        for (int y = 0; y < label.height(); ++y)
+            for (int x = 0; x < label.width(); ++x) {
+                const bool inside = x >= 6 && x < label.width() - 6 && y >= 3 && y < label.height() - 3;
+                if (bitmapPixel(label, x, y) != background) {
+                    ++changed;
+                    EXPECT_TRUE(inside) << x << "," << y;
+                }
+            }
+        if (type == altSpace)
+            EXPECT_EQ(changed, 0);
+        else
+            EXPECT_GT(changed, 10);
+    }
+}
+
 // ---- state machine ---------------------------------------------------------------------------
 
 TEST_F(EkGradiLabelTest, HoverPressDragOutAndBackRelease) {
@@ -290,6 +337,18 @@ TEST_F(EkGradiLabelTest, SettingAliveFalseReturnsToNormalLook) {
     sendEnter(label.get());
     label->setAlive(false);
     EXPECT_EQ(label->visualState(), 0);
+}
+
+TEST_F(EkGradiLabelTest, ReleaseWithoutClickEndsThePressQuietly) {
+    auto label = toolBarButton(&host);
+    QSignalSpy clicks(label.get(), &TEkGradiLabel::clicked);
+    QSignalSpy ups(label.get(), &TEkGradiLabel::mouseUp);
+    QTest::mousePress(label.get(), Qt::LeftButton, {}, QPoint(5, 5));
+    label->releaseWithoutClick();
+    EXPECT_EQ(label->visualState(), 1);
+    EXPECT_EQ(ups.count(), 1);
+    QTest::mouseRelease(label.get(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(clicks.count(), 0);
 }
 
 // ---- auto-size ---------------------------------------------------------------------------------
@@ -399,6 +458,10 @@ TEST_F(EkGradiLabelTest, ImagePlacedByMarginsAndChosenByState) {
     EXPECT_EQ(bitmapPixel(label, 6, 8), (Rgb{0, 0, 255}));
 
     label.setEnabled(true);
+    label.setImageIndex(-1); // the room stays reserved, nothing is drawn
+    screen(label);
+    EXPECT_EQ(bitmapPixel(label, 6, 8), rgbOfColor(0xE97A01));
+    label.setImageIndex(0);
     label.setImagePos(aipRight);
     label.setAlignment(taRightJustify);
     screen(label);
@@ -450,6 +513,12 @@ TEST_F(EkGradiLabelTest, FollowsItsActionAndTriggersIt) {
     EXPECT_EQ(label->toolTip(), "Save under another name");
     EXPECT_EQ(label->ImageIndex(), 4);
 
+    host.show();
+    action.setVisible(false);
+    EXPECT_TRUE(label->isHidden());
+    action.setVisible(true);
+    EXPECT_FALSE(label->isHidden());
+
     label->setAction(nullptr);
     action.setText("Unbound");
     EXPECT_EQ(label->Caption(), "Save &As");
@@ -497,6 +566,25 @@ TEST_F(EkGradiLabelTest, DockLayoutPlacesLeftAndRightRows) {
     EXPECT_EQ(b->geometry(), QRect(30, 0, 20, 26));
     EXPECT_EQ(c->geometry(), QRect(175, 0, 25, 26));
     EXPECT_EQ(layout->minimumSize().width(), 75);
+}
+
+TEST_F(EkGradiLabelTest, DockedAutoSizeLabelTakesItsMeasuredWidth) {
+    QWidget bar;
+    auto* layout = new TEkDockLayout(&bar);
+    auto* label = new TEkGradiLabel;
+    auto* after = new TEkGradiLabel;
+    after->setAutoSize(false);
+    after->resize(20, 10);
+    layout->addWidget(label, alLeft);
+    layout->addWidget(after, alLeft);
+    bar.resize(300, 26);
+    bar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    label->setCaption("Reload");
+    QCoreApplication::processEvents();
+    const int expected = measuredWidth(*label, "Reload") + 12;
+    EXPECT_EQ(label->geometry(), QRect(0, 0, expected, 26));
+    EXPECT_EQ(after->geometry(), QRect(expected, 0, 20, 26));
 }
 
 } // namespace
