@@ -1,11 +1,23 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#ifdef VELQUIN_TEST_MESSAGE_BOXES
+#include "platform/gui/MessageBoxes.h"
+#endif
+
 int main(int argc, char** argv) {
     // Tests never need a display; test discovery at build time runs this program too.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+#ifdef VELQUIN_TEST_MESSAGE_BOXES
+    // A box that a test did not expect must fail that test at once rather than wait, unseen,
+    // for an answer until the test times out.
+    platform::setMessageBoxResponder([](const QString& caption, const QString& text, platform::MessageBoxKind) {
+        ADD_FAILURE() << "unexpected message box: " << caption.toStdString() << ": " << text.toStdString();
+        return int(platform::IdCancel);
+    });
+#endif
     return RUN_ALL_TESTS();
 }

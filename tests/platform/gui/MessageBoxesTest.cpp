@@ -177,6 +177,8 @@ class RealMessageBox : public ::testing::TestWithParam<RealRow> {};
 
 TEST_P(RealMessageBox, ShowsIconButtonsAndOwnerAndAnswers) {
     const RealRow row = GetParam();
+    // The test program answers unexpected boxes; this test wants the real one.
+    const MessageBoxResponder previous = setMessageBoxResponder({});
     QWidget owner;
     setMessageBoxOwner(&owner);
     Seen seen;
@@ -190,6 +192,7 @@ TEST_P(RealMessageBox, ShowsIconButtonsAndOwnerAndAnswers) {
 
     const int result = callBox(row.kind, "Velquin", "<b>not bold</b>");
     setMessageBoxOwner(nullptr);
+    setMessageBoxResponder(previous);
 
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.title, "Velquin");
