@@ -31,6 +31,15 @@ template <typename Draw> QImage drawImage(int size, Draw draw) {
 
 // --- 12 x 12 row glyphs --------------------------------------------------------------------
 
+QImage blankLineGlyph() {
+    // An empty outline: a line with nothing on it.
+    return drawImage(12, [](QPainter& p) {
+        p.setPen(QPen(kGrey, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(1.5, 1.5, 9, 9), 2, 2);
+    });
+}
+
 QImage valueGlyph() {
     // A coloured dot with an equals sign: a name=value line.
     return drawImage(12, [](QPainter& p) {
@@ -289,7 +298,7 @@ QImage buttonGlyph(int index) {
 } // namespace
 
 void addItemImages(TImageList& list) {
-    list.add(blankImage(12));                       // imgBlank: a blank line has no mark
+    list.add(blankLineGlyph());                     // imgBlank
     list.add(valueGlyph());                         // imgValue
     list.add(commentGlyph());                       // imgComment
     list.add(errorGlyph());                         // imgError

@@ -205,22 +205,21 @@ TWidestText::TWidestText(const QFont& font, int start) : metrics_(font), width_(
     for (int c = 0; c < 256; ++c) {
         const QChar ch(c);
         // Control characters have no glyph of their own: leave those texts to measuring.
-        advances_[c] = ch.isPrint() ? int(std::ceil(fine.horizontalAdvance(ch))) : -1;
+        advances_[c] = ch.isPrint() ? fine.horizontalAdvance(ch) : -1.0;
     }
-    // Rounding of the whole text against the sum of ceiled advances, plus a pixel for fonts
-    // with positive kerning pairs.
-    kerningSlack_ = 1;
 }
 
 int TWidestText::bound(const QString& text) const {
-    int sum = kerningSlack_;
+    // The text's own width is this sum, rounded as the text's width is, less what kerning
+    // takes away.
+    qreal sum = 0;
     for (const QChar ch : text) {
         const ushort u = ch.unicode();
         if (u >= 256 || advances_[u] < 0)
             return -1;
         sum += advances_[u];
     }
-    return sum;
+    return qRound(sum);
 }
 
 void TWidestText::add(const QString& text) {

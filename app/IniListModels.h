@@ -88,9 +88,9 @@ private:
 void setupReportView(QTreeView* view, TIniListModel* model);
 
 // The widest of many texts in one font, measuring only texts that could be wider than the
-// widest found so far. The bound is the sum of the characters' own advances, which a text of
-// Latin characters (the common case) never exceeds by more than kerning; other texts are
-// always measured.
+// widest found so far. The bound of a text of Latin-1 characters (the common case) is the sum
+// of its characters' advances: kerning only narrows such a text, except for the rare positive
+// pair, which the pad of a column absorbs. Other texts are always measured.
 class TWidestText {
 public:
     explicit TWidestText(const QFont& font, int start = 0);
@@ -134,8 +134,7 @@ private:
     void measure(const QString& text);
 
     QFontMetrics metrics_;
-    int advances_[256];
-    int kerningSlack_;
+    qreal advances_[256]; // -1 for characters the bound leaves to measuring
     int width_;
     int measured_ = 0;
 };

@@ -164,8 +164,9 @@ int TForm1::scaled(int designPixels) const {
 
 QToolButton* TForm1::addBarButton(QWidget* bar, QAction* action, int image) {
     auto* button = new QToolButton(bar);
+    // The image goes on the action: a bound button takes everything from it.
+    action->setIcon(IlButtons->icon(image));
     button->setDefaultAction(action);
-    button->setIcon(IlButtons->icon(image));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
@@ -304,7 +305,7 @@ void TForm1::createStatusBar() {
     GlValuesOnly->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     GlValuesOnly->setAutoRaise(true);
     GlValuesOnly->setFocusPolicy(Qt::NoFocus);
-    GlValuesOnly->setIcon(IlItems->icon(imgValuesOnlyOff, imgValuesOnlyOffHot));
+    ActValuesOnly->setIcon(IlItems->icon(imgValuesOnlyOff, imgValuesOnlyOffHot));
     row->addWidget(GlValuesOnly);
     row->addStretch(1);
     ButCreateShortcut = addLinkedButton(PnlBottom, ActCreateShortcut, {}, btnShortcut, false);
@@ -663,8 +664,8 @@ void TForm1::setValuesOnlyView(bool on) {
     if (shown && on == valuesOnly)
         return;
     valuesOnly = on;
-    GlValuesOnly->setIcon(on ? IlItems->icon(imgValuesOnlyOn, imgValuesOnlyOnHot)
-                             : IlItems->icon(imgValuesOnlyOff, imgValuesOnlyOffHot));
+    ActValuesOnly->setIcon(on ? IlItems->icon(imgValuesOnlyOn, imgValuesOnlyOnHot)
+                              : IlItems->icon(imgValuesOnlyOff, imgValuesOnlyOffHot));
     if (shown && !fileName.isEmpty()) {
         fillSectionList();
         sizeSectionColumns();

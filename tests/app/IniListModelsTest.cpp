@@ -116,6 +116,30 @@ TEST(WidestTextTest, FindsTheWidthOfTheWidestTextWhateverTheOrder) {
     }
 }
 
+TEST(WidestTextTest, AgreesWithMeasuringEveryTextOnRandomLatinTexts) {
+    const QFont font = QApplication::font();
+    const QFontMetrics metrics(font);
+    const QString alphabet = QString::fromUtf8("AVTWYavtwyLfijl1.,-=:/\\ äöüßÉ0123456789kK'\"()[]");
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int round = 0; round < 50; ++round) {
+        QStringList texts;
+        for (int i = 0; i < 200; ++i) {
+            QString text;
+            const int length = int(next() % 24);
+            for (int k = 0; k < length; ++k)
+                text += alphabet[int(next() % alphabet.size())];
+            texts << text;
+        }
+        int expected = 0;
+        for (const QString& text : texts)
+            expected = std::max(expected, metrics.horizontalAdvance(text));
+        TWidestText widest(font);
+        widest.addAll(int(texts.size()), [&](int i) -> const QString& { return texts[i]; });
+        EXPECT_EQ(widest.width(), expected) << round;
+    }
+}
+
 TEST(WidestTextTest, StartWidthCountsAndSettlesNarrowTexts) {
     const QFont font = QApplication::font();
     TWidestText widest(font, 10000);
