@@ -17,7 +17,7 @@ class TEkSearch;
 
 // Code pages that pass between the main window and the document.
 enum : int {
-    codePageAnsi = 0,        // the system's ANSI code page
+    codePageAnsi = 0, // the system's ANSI code page
     codePageUtf16LE = 1200,
     codePageUtf16BE = 1201,
     codePageUtf32LE = 12000, // recognised, refused
@@ -112,9 +112,9 @@ public:
 
 class TEkMemIni {
 public:
-    TIniSectionVec sections;   // file order; section 0 holds the lines before the first header
-    bool writeBom = true;      // writers put a byte-order mark first
-    QString fileName;          // the file last loaded or saved
+    TIniSectionVec sections;     // file order; section 0 holds the lines before the first header
+    bool writeBom = true;        // writers put a byte-order mark first
+    QString fileName;            // the file last loaded or saved
     int codePage = codePageUtf8; // codePageUnknown while a load runs
 
     TEkMemIni() = default;
@@ -149,13 +149,16 @@ public:
     int LoadFromStream(QIODevice& stream, int codePage);
     // Reads the first 200 bytes, guesses the code page and seeks back to position 0.
     static int detectEncoding(QIODevice& stream);
-    // Parses `bytes` as a whole file in `codePage`: the core shared by every loader.
+    // Parses `bytes` as a whole file in `codePage`, as LoadFromStream over a buffer does.
     int LoadFromBytes(const QByteArray& bytes, int codePage);
+    // The readers take the file in steps of this many bytes and parse each step's whole lines,
+    // so the decoded text of a large file never stands in memory beside its items.
+    static constexpr int kReadStepBytes = 1 << 18;
 
     // --- Saving ------------------------------------------------------------------------------
     // Writes the whole document through a QSaveFile, so a failed save leaves the old file as it
-    // was. Sets `fileName`; `codePage` does not change. Returns false with `errorString` set
-    // when the file cannot be written.
+    // was. Sets `fileName` on success only; `codePage` does not change. Returns false with
+    // `errorString` set when the file cannot be written.
     bool SaveToFile(const QString& fileName, int codePage, QString* errorString = nullptr);
     // Writes at the device's current position. Returns false when the device refuses a write.
     bool SaveToStream(QIODevice& stream, int codePage) const;
