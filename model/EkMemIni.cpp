@@ -391,9 +391,7 @@ QByteArrayView markFor(int codePage) {
     }
 }
 
-// Bytes read per step. The file is decoded and parsed in pieces of whole lines, so the decoded
-// text of a large file never stands in memory beside its items.
-constexpr qint64 kReadChunk = qint64(1) << 20;
+constexpr qint64 kReadChunk = TEkMemIni::kReadStepBytes;
 
 // Decodes whole lines of file bytes into UTF-16 units.
 class PieceDecoder {
@@ -984,7 +982,8 @@ bool TEkMemIni::SaveToStream(QIODevice& stream, int cp) const {
         QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         const QByteArrayView mark = writeBom ? kMarkUtf8 : QByteArrayView();
         bytes.resize(mark.size() + encoder.requiredSpace(text.size()));
-        std::memcpy(bytes.data(), mark.data(), size_t(mark.size()));
+        if (!mark.isEmpty())
+            std::memcpy(bytes.data(), mark.data(), size_t(mark.size()));
         char* end = encoder.appendToBuffer(bytes.data() + mark.size(), text);
         bytes.truncate(end - bytes.constData());
     } else {

@@ -88,11 +88,11 @@ TEST_P(Grammar, BrokenHeadersAndEmbeddedNulsAreUnreadable) {
 }
 
 TEST_P(Grammar, LinesStraddlingTheReadStepsAreReadWhole) {
-    // The reader works in steps of 1 MiB; put a CR LF pair, a lone CR and a multi-byte
+    // The reader works in steps; put a CR LF pair, a lone CR and a multi-byte
     // character across such a step and check that nothing is split or lost.
     const int cp = GetParam();
     const int unit = (cp == codePageUtf16LE || cp == codePageUtf16BE) ? 2 : 1;
-    const int step = 1 << 20;
+    const int step = TEkMemIni::kReadStepBytes;
     QString text;
     int lines = 0;
     auto line = [&](const QString& body, const char* lineEnd) {
