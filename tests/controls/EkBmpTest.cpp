@@ -61,6 +61,33 @@ TEST(EkBmpCore, PixelAccessChecksMemoryThenYThenX) {
     EXPECT_EQ(out.value(), 0x80112233u);
 }
 
+TEST(EkBmpCore, ReleasedMemoryIsReportedAsNoDibSection) {
+    TEkBmp bmp(5, 3);
+    bmp.releaseDib(false);
+    EXPECT_TRUE(bmp.hasDc()); // the drawing context stays
+    EXPECT_EQ(errorOf([&] { bmp.scanLine(0); }), "No DibSection");
+    EXPECT_TRUE(bmp.boundsRect().isEmpty());
+    bmp.createDib();
+    EXPECT_EQ(bmp.pixelAt(4, 2), 0xFFFFFFFFu);
+}
+
+TEST(Graphics, SystemColoursRectanglesAndQtConversions) {
+    EXPECT_EQ(uint32_t(colorToRGB(clGrayText)), 0x6D6D6Du);
+    EXPECT_EQ(uint32_t(colorToRGB(TColor(0xFF0000FEu))), 0u); // unknown index: black
+    EXPECT_EQ(uint32_t(colorToRGB(TColor(0x123456u))), 0x123456u);
+    EXPECT_EQ(toQColor(TColor(0x0080FF)), QColor(255, 128, 0));
+    EXPECT_EQ(uint32_t(fromQColor(QColor(255, 128, 0))), 0x0080FFu);
+    const TRect r(2, 3, 7, 5);
+    EXPECT_EQ(r.toQRect(), QRect(2, 3, 5, 2));
+    EXPECT_EQ(TRect::fromQRect(QRect(2, 3, 5, 2)), r);
+    EXPECT_TRUE(TRect(4, 0, 2, 9).isEmpty());
+    TRect g = r;
+    inflateRect(g, 1, -1);
+    EXPECT_EQ(g, TRect(1, 4, 8, 4));
+    inflateRectSides(g, 1, 2, 3, 4);
+    EXPECT_EQ(g, TRect(0, 2, 11, 8));
+}
+
 TEST(EkBmpCore, SetWidthTakesTheMagnitudeAndKeepsThePicture) {
     TEkBmp eight(8, 2);
     fillAll(eight, 0xFF000000u);
