@@ -146,9 +146,11 @@ public:
     // Row `row` of the painted picture (width() pixels). EInvalidGraphicOperation "Scanlines
     // Out of Range" outside 0..height-1, "No DibSection" before the first paint.
     const TPixel* getScanLine(int row) const;
-    // True when the painted picture is current (bitmapPainted() has been emitted since the
-    // last change).
-    bool GetFullyLoaded() const { return bitmap && !dirty; }
+    // True when the painted picture is current: painted since the last change and of the
+    // label's present size.
+    bool GetFullyLoaded() const {
+        return bitmap && !dirty && bitmap->width() == width() && bitmap->height() == height();
+    }
     // The off-screen picture; null until the label is loaded. For tests and the end pieces.
     const TEkBmp* bitmapForTest() const { return bitmap.get(); }
     // 0 normal, 1 hot, 2 pressed, 3 disabled.

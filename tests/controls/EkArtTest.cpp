@@ -238,6 +238,28 @@ TEST_F(EkArtTest, FollowsItsNeighboursHeightBeforePainting) {
     EXPECT_EQ(art->height(), 24);
 }
 
+TEST_F(EkArtTest, CornerFollowsTheWidthOfItsVerticalNeighbourOnceItIsRepainted) {
+    auto rows = neighbour(&host, QSize(40, 26), agsVertPipe);
+    auto columns = neighbour(&host, QSize(23, 26), agsHorzGradi);
+    auto art = piece(&host, aatCornerSE);
+    art->setLabelAfter(rows.get());
+    art->setLabelBefore(columns.get());
+    paint(*rows);
+    paint(*columns);
+    paint(*art);
+    ASSERT_FALSE(art->isDirty());
+
+    columns->resize(30, 26); // not repainted yet: its picture is still 23 wide
+    EXPECT_FALSE(columns->GetFullyLoaded());
+    art->resize(30, 26);
+    paint(*art);
+    paint(*columns);
+    paint(*art);
+    ASSERT_FALSE(art->isDirty());
+    for (int x = 0; x < 30; ++x)
+        EXPECT_EQ(piecePixel(*art, x, 0), labelPixel(*columns, x, 0)) << x;
+}
+
 class PaintCounter : public QObject {
 public:
     int paints = 0;
