@@ -152,20 +152,26 @@ void TEkArt::neighbourPainted() {
 }
 
 bool TEkArt::followSize(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
-    const bool heightDiffers = horizontal && horizontal->height() != height();
-    const bool widthDiffers = vertical && vertical->width() != width();
-    if (!heightDiffers && !widthDiffers)
+    const QSize target(vertical ? vertical->width() : width(), horizontal ? horizontal->height() : height());
+    if (target == size()) {
+        triedSize = QSize();
         return false;
+    }
+    // A layout that keeps another size wins: the piece stops asking and waits (dirty) for
+    // the next change rather than resizing back and forth.
+    if (target == triedSize)
+        return true;
     if (!resizeQueued) {
         resizeQueued = true;
         // Resizing from inside a paint would re-enter the layout; do it once the paint is over.
         QTimer::singleShot(0, this, [this] {
             resizeQueued = false;
             const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
-            const int w = n.vertical ? n.vertical->width() : width();
-            const int h = n.horizontal ? n.horizontal->height() : height();
-            if (w != width() || h != height()) {
-                resize(w, h);
+            const QSize wanted(n.vertical ? n.vertical->width() : width(),
+                               n.horizontal ? n.horizontal->height() : height());
+            if (wanted != size()) {
+                triedSize = wanted;
+                resize(wanted);
                 updateGeometry();
             }
         });

@@ -96,6 +96,7 @@ private:
     std::unique_ptr<TEkBmp> bitmap;
     bool dirty = true;
     bool resizeQueued = false;
+    QSize triedSize; // the last size asked for by following a neighbour
     TColor clGradiDark = 0xE97A01;
     TColor clGradiLight = 0xFFFF00;
     TEkGradyStyle artStyle = agsVertPipe;

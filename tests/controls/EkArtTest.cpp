@@ -292,6 +292,26 @@ TEST_F(EkArtTest, NeighbourThatNeverPaintsDoesNotKeepThePieceRepainting) {
     EXPECT_EQ(piecePixel(*art, 0, 12), labelPixel(*label, 0, 12));
 }
 
+TEST_F(EkArtTest, LayoutThatKeepsAnotherWidthDoesNotStartAResizeLoop) {
+    QWidget bar;
+    bar.resize(200, 60);
+    auto* layout = new TEkDockLayout(&bar);
+    auto label = neighbour(&bar, QSize(23, 26), agsHorzGradi);
+    label->move(0, 30);
+    auto* art = new TEkArt;
+    art->setArtType(aatEndUp); // follows the width of the label below it
+    art->resize(23, 26);
+    art->setLabelAfter(label.get());
+    layout->addWidget(art, alTop); // the layout stretches it to the bar's width
+    PaintCounter counter;
+    art->installEventFilter(&counter);
+    bar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    QTest::qWait(200);
+    EXPECT_EQ(art->width(), 200);
+    EXPECT_LE(counter.paints, 6);
+}
+
 TEST_F(EkArtTest, DestroyedNeighbourLeavesTheOwnRamp) {
     auto label = neighbour(&host, QSize(40, 26), agsSolid);
     label->setGradiantDark(0x0000FF);
