@@ -102,7 +102,6 @@ void TEkGradiLabel::setFontColor(TColor c) {
         return;
     fontColor = c;
     dirty = true;
-    adjustBounds();
     update();
 }
 
@@ -371,7 +370,11 @@ void TEkGradiLabel::adjustBounds() {
         const int newWidth = imageWidth + textWidth + 2 * marginTextHorz;
         const int newHeight = textHeight + 2 * marginTextVert;
         autoSizeHint = QSize(newWidth, newHeight);
-        if (managedByLayout(this)) {
+        // A layout places the label from its size hint; the docking layout leaves alNone alone.
+        const bool placedByLayout =
+            managedByLayout(this) &&
+            !(align == alNone && qobject_cast<TEkDockLayout*>(parentWidget()->layout()));
+        if (placedByLayout) {
             updateGeometry();
         } else if (alignment == taRightJustify) {
             setGeometry(x() + width() - newWidth, y(), newWidth, newHeight);
