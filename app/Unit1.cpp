@@ -274,10 +274,6 @@ QToolButton* TForm1::addCounter(QWidget* bar, int image, const QString& hint) {
     counter->setToolTip(hint);
     counter->setText("0");
     counter->setMinimumWidth(scaled(110));
-    // A status field, not a button: it shows a hint but takes no click.
-    counter->setCheckable(false);
-    counter->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    connect(counter, &QToolButton::pressed, counter, [counter] { counter->setDown(false); });
     bar->layout()->addWidget(counter);
     return counter;
 }
@@ -331,6 +327,7 @@ void TForm1::createTimers() {
     MruCheck = new QTimer(this);
     MruCheck->setInterval(1000);
     MruCheck->setSingleShot(true);
+    MruCheck->start();
     ScrollTimer = new QTimer(this);
     ScrollTimer->setInterval(100);
 }

@@ -1,11 +1,13 @@
 // The main window driven through its actions, with the message boxes, the file dialogs and
 // the password dialog answered by their test seams.
 #include "app/Unit1.h"
+#include "app/EkGlobals.h"
 #include "app/FrmPasswrd.h"
 #include "app/Globl.h"
 #include "app/IniListModels.h"
 #include "platform/core/SysUtils.h"
 #include "platform/gui/MessageBoxes.h"
+#include "platform/gui/SystemServices.h"
 #include "platform/gui/TextFileDialog.h"
 #include "tests/support/TestSupport.h"
 
@@ -195,6 +197,17 @@ TEST_F(MainWindowTest, DroppedFilesOpenTheFirstWithoutAskingAboutChanges) {
     EXPECT_EQ(form->fileName, first);
     EXPECT_FALSE(form->modified);
     EXPECT_TRUE(boxes.records.isEmpty());
+}
+
+TEST_F(MainWindowTest, HelpOpensTheMakersPageInTheBrowser) {
+    QString opened;
+    auto previous = platform::setUrlOpener([&](const QString& url) {
+        opened = url;
+        return true;
+    });
+    form->ActHelp->trigger();
+    platform::setUrlOpener(previous);
+    EXPECT_EQ(opened, gMakerWebPage + "/velquin.htm");
 }
 
 // --- Open ------------------------------------------------------------------------------------
@@ -584,7 +597,9 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     writeFile(shortFile, "0123456789");
     const QString plainFile = path("plain-named.IniCry");
     writeFile(plainFile, kSample);
+    const QString missing = path("missing.IniCry");
     const Row rows[] = {
+        {missing, "Velquin|Cannot open file \"" + missing + "\". No such file or directory"},
         {secret, "File Error|Wrong password for:\r\n" + secret},
         {shortFile, "File Error|" + shortFile + "\r\nIs not an Encrypted Velquin File"},
         {plainFile, "File Error|Wrong password for:\r\n" + plainFile},
