@@ -127,6 +127,10 @@ struct CornerCase {
     std::function<bool(int x, int y, int b, int w)> fromRow;
 };
 
+void PrintTo(const CornerCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class CornerTest : public ::testing::TestWithParam<CornerCase> {};
 
 TEST_P(CornerTest, PixelsComeFromTheNeighboursAcrossTheDiagonal) {

@@ -94,6 +94,10 @@ struct StyleCase {
     std::vector<Probe> probes;
 };
 
+void PrintTo(const StyleCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class LabelStyleTest : public ::testing::TestWithParam<StyleCase> {};
 
 TEST_P(LabelStyleTest, BackgroundPixels) {
@@ -302,6 +306,10 @@ struct AliveCase {
     bool alive;
     int hot, pressed, disabled;
 };
+
+void PrintTo(const AliveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LabelStatesTest : public ::testing::TestWithParam<AliveCase> {};
 

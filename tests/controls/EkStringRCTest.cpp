@@ -28,6 +28,10 @@ struct MruCase {
     QStringList after;
 };
 
+void PrintTo(const MruCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class AddMruTest : public ::testing::TestWithParam<MruCase> {};
 
 TEST_P(AddMruTest, MovesToFrontAndTrims) {
