@@ -15,7 +15,9 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMimeData>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -373,6 +375,45 @@ TEST_F(MainWindowTest, RowsLinkBothWaysAndFollowTheValuesOnlyView) {
     EXPECT_EQ(form->selectedRow(form->LvValues), -1);
 }
 
+TEST_F(MainWindowTest, CountersGroupThousandsAndCoverTheWholeDocument) {
+    QByteArray text = "[Big]\r\n";
+    for (int i = 0; i < 12345; ++i)
+        text += "k=v\r\n";
+    text += "[Small]\r\n;c\r\n";
+    open(writeSample("big.ini", text), 0);
+    const QString sep = QLocale().groupSeparator();
+    EXPECT_EQ(counters(), QStringList({"2", "12" + sep + "345", "1", "0", "0"}));
+    form->scrollItemIntoView(form->LvSections, 1); // the counters do not follow the selection
+    EXPECT_EQ(counters()[1], "12" + sep + "345");
+}
+
+TEST_F(MainWindowTest, NewDocumentKeepsItsSectionListWhenTheViewChanges) {
+    form->show();
+    form->ActNewFile->trigger();
+    const TListRow* before = form->SectionRows->row(0);
+    form->ActValuesOnly->trigger();
+    EXPECT_TRUE(form->valuesOnly);
+    EXPECT_EQ(form->SectionRows->row(0), before);
+    EXPECT_EQ(form->SectionRows->row(0)->texts[1], "1"); // not refilled: still the normal count
+    EXPECT_EQ(form->ValueRows->count(), 0);              // the blank line is hidden
+}
+
+TEST_F(MainWindowTest, BarsAndDialogsStartAsDesigned) {
+    form->show();
+    const int dpi = form->logicalDpiY();
+    EXPECT_EQ(form->PnlTop->height(), dpi < 100 ? 22 : dpi < 125 ? 24 : 26);
+    EXPECT_EQ(form->PnlBottom->height(), form->PnlTop->height());
+    EXPECT_GE(form->minimumWidth(), form->GlItemDelete->geometry().right());
+    EXPECT_EQ(form->OpenTextFileDialog.encodings,
+              QStringList({"Utf-8", "ANSI (System locale)", "Unicode (Utf-16 LE)",
+                           "Big Endian Unicode (Utf-16 BE)", "Auto"}));
+    EXPECT_EQ(form->OpenTextFileDialog.encodingIndex, 4);
+    EXPECT_EQ(form->SaveTextFileDialog.encodings.size(), 4);
+    EXPECT_EQ(form->SaveTextFileDialog.encodingIndex, 0);
+    EXPECT_EQ(form->LvSections->header()->sectionSize(0), 22);
+    EXPECT_EQ(form->LvValues->header()->sectionSize(0), 22);
+}
+
 // --- Save and Save As ------------------------------------------------------------------------
 
 TEST_F(MainWindowTest, SaveWritesTheFileInItsEncoding) {
@@ -665,6 +706,27 @@ TEST_F(EncryptedTest, FailedEncryptedSaveKeepsTheOldFile) {
     EXPECT_EQ(boxes.records[0].kind, MessageBoxKind::Error);
     EXPECT_EQ(readFile(name), stored);
     EXPECT_TRUE(form->modified);
+    EXPECT_TRUE(form->ActSave->isEnabled());
+}
+
+TEST_F(EncryptedTest, DecliningTheEncryptedNameKeepsTheDocumentModified) {
+    const QString name = writeSample("mine.ini");
+    open(name, 0);
+    editFirstValue("changed");
+    const QString copy = path("copy.IniCry");
+    dialogs.answer(copy, 0);
+    boxes.answer({IdNo});
+    {
+        ScopedPasswordResponder passwords(QString("password"));
+        form->ActSaveAs->trigger();
+    }
+    QByteArray image = readFile(copy);
+    xorWithPasswordKey(image, "password");
+    EXPECT_TRUE(image.startsWith("Encrypted Velquin File"));
+    EXPECT_TRUE(image.contains("Name=changed"));
+    EXPECT_EQ(form->fileName, name);
+    EXPECT_FALSE(form->encrypted);
+    EXPECT_TRUE(form->modified); // the document's own file still lacks the change
     EXPECT_TRUE(form->ActSave->isEnabled());
 }
 
