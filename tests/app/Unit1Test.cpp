@@ -156,6 +156,21 @@ TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
     EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin");
 }
 
+TEST_F(MainWindowTest, ShortcutsRunTheirActionsOnlyWhileEnabled) {
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form->LvSections, Qt::Key_F4);
+    EXPECT_TRUE(form->valuesOnly);
+    QTest::keyClick(form->LvSections, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin   [UnNamed.Ini] [UTF-8]");
+    // Save is disabled for an unchanged document: Ctrl+S shows no dialog.
+    QTest::keyClick(form->LvSections, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.records.isEmpty());
+    QTest::keyClick(form->LvSections, Qt::Key_F12);
+    EXPECT_EQ(dialogs.records.size(), 1);
+}
+
 TEST_F(MainWindowTest, CommandLineFileOpensFiftyMillisecondsAfterShow) {
     const QString name = writeSample("start.ini");
     form = std::make_unique<TForm1>(QStringList{name});
