@@ -58,8 +58,11 @@ int elapsedSince(std::uint32_t start) {
     return int(platform::timeGetTime() - start);
 }
 
+// The extension alone tells an encrypted file: from the last dot of the file name on.
 bool isEncryptedName(const QString& name) {
-    return QFileInfo(name).suffix().toLower() == QLatin1String("inicry");
+    const QString base = QFileInfo(name).fileName();
+    const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && base.mid(dot).toLower() == QLatin1String(".inicry");
 }
 
 } // namespace
