@@ -39,8 +39,24 @@ int load(TEkMemIni& doc, const QByteArray& bytes, int requested, int& codePage) 
     return doc.LoadFromStream(buffer, codePage);
 }
 
+bool startsWithMark(const QByteArray& bytes, int codePage) {
+    switch (codePage) {
+    case codePageUtf8:
+        return bytes.startsWith("\xEF\xBB\xBF");
+    case codePageUtf16LE:
+        return bytes.startsWith("\xFF\xFE");
+    case codePageUtf16BE:
+        return bytes.startsWith("\xFE\xFF");
+    default:
+        return false;
+    }
+}
+
 void check(const QByteArray& input, int requested) {
+    // The input's length decides whether the writes put a mark first.
+    const bool mark = input.size() % 2 == 0;
     TEkMemIni first;
+    first.writeBom = mark;
     int codePage = 0;
     const int result = load(first, input, requested, codePage);
     (void)first.buildText(); // partial documents of failed loads are written as well
@@ -48,7 +64,12 @@ void check(const QByteArray& input, int requested) {
         return;
     // `result` is the code page the reader used; both reads and both writes use it.
     const QByteArray once = first.saveToBytes(result);
+    // A text that itself begins with U+FEFF, written without a mark, reads back as marked: the
+    // file format cannot tell the two apart.
+    if (!mark && startsWithMark(once, result))
+        return;
     TEkMemIni second;
+    second.writeBom = mark;
     int again = 0;
     if (load(second, once, result, again) != result)
         failWith("the written file does not load again", result);
