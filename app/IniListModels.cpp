@@ -176,6 +176,12 @@ public:
         painter->drawLine(r.topRight(), r.bottomRight());
         painter->restore();
     }
+
+    // Room for the grid line below the text, so it never covers an underscore.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        constexpr int kGridLineRoom = 2;
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(0, kGridLineRoom);
+    }
 };
 
 } // namespace
