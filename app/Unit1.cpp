@@ -46,11 +46,14 @@ const QString kQuestion = QStringLiteral("Question");
 const QString kFileError = QStringLiteral("File Error");
 const QString kNoName = QStringLiteral("NoName.Ini");
 
-// The default colour theme, 0x00BBGGRR.
-constexpr std::array<std::uint32_t, 8> kDefaultTheme = {0xFFEBDE, 0xD8B4A3, 0xFBF2EA, 0xD8B4A3,
-                                                        0xCFEFFF, 0x3B88D1, 0xD50000, 0x8D0C12};
+// The default colour theme: the about box's two colours, the labels' light and dark gradient
+// (the dark one also the bars' colour), their hot light and dark, hot text and text colours.
+constexpr std::array<TColor, 8> kDefaultTheme = {TColor(0xFFEBDE), TColor(0xD8B4A3), TColor(0xFBF2EA),
+                                                 TColor(0xD8B4A3), TColor(0xCFEFFF), TColor(0x3B88D1),
+                                                 TColor(0xD50000), TColor(0x8D0C12)};
 
-QColor fromTColor(std::uint32_t c) {
+// A plain colour (0x00BBGGRR) as Qt's colour.
+QColor fromTColor(TColor c) {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 

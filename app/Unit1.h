@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/Globl.h"
+#include "controls/Graphics.h"
 #include "model/EkMemIni.h"
 #include "platform/gui/TextFileDialog.h"
 
@@ -56,8 +57,8 @@ public:
     bool valuesOnly = false;           // comment, blank and error lines are hidden
     std::unique_ptr<TEkSearch> search; // matcher of the last Find First
     std::unique_ptr<TSearchStruct> findSettings;
-    TEkIniSection* selectedSection = nullptr;  // the section the value list shows; not owned
-    std::array<std::uint32_t, 8> themeColours; // 0x00BBGGRR, in the order of the colour theme
+    TEkIniSection* selectedSection = nullptr; // the section the value list shows; not owned
+    std::array<TColor, 8> themeColours;       // in the order of the colour theme; see kDefaultTheme
     int findSection = 0;
     int findItem = 0;
 
