@@ -962,12 +962,29 @@ void TForm1::ActSaveExecute() {
     ActSaveAsExecute();
 }
 
-bool TForm1::savePlain() {
+bool TForm1::refuseReadOnlyTarget(const QString& name) {
+    // A save replaces the file as a whole, which the file system would allow even for a
+    // read-only file; its attribute is honoured here, as a direct write would have to.
+    if (!QFileInfo::exists(name) || !platform::isFileReadOnly(name))
+        return false;
+    showError(gProductName, QStringLiteral("Cannot create file \"%1\". The file is read-only").arg(name));
+    return true;
+}
+
+bool TForm1::writePlainFile(const QString& name, int codePage) {
+    if (refuseReadOnlyTarget(name))
+        return false;
     QString error;
-    if (!model.SaveToFile(fileName, selectorToCodePage(encodingSelector), &error)) {
+    if (!model.SaveToFile(name, codePage, &error)) {
         showError(gProductName, error);
         return false;
     }
+    return true;
+}
+
+bool TForm1::savePlain() {
+    if (!writePlainFile(fileName, selectorToCodePage(encodingSelector)))
+        return false;
     updateActions(false);
     return true;
 }
@@ -988,12 +1005,8 @@ void TForm1::ActSaveAsExecute() {
         if (!writeEncryptedFile(name, password))
             return;
         enc = true;
-    } else {
-        QString error;
-        if (!model.SaveToFile(name, selectorToCodePage(selector), &error)) {
-            showError(gProductName, error);
-            return;
-        }
+    } else if (!writePlainFile(name, selectorToCodePage(selector))) {
+        return;
     }
     // Declining the new name leaves the document as it was: the file was written as a copy.
     if (!fileName.isEmpty() && !askYesNo("FileName Question:", "Use new FileName ?\r\n" + name))
@@ -1072,6 +1085,8 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
 }
 
 bool TForm1::writeEncryptedFile(const QString& name, const QString& password) {
+    if (refuseReadOnlyTarget(name))
+        return false;
     // Through a save file: a failed write leaves the file that was there untouched.
     QSaveFile file(name);
     const QByteArray image = encryptedImage(password);

@@ -252,6 +252,9 @@ private:
     void clearSectionRows();
     void clearValueRows();
     bool writeEncryptedFile(const QString& name, const QString& password);
+    bool writePlainFile(const QString& name, int codePage);
+    // True (after reporting it) when `name` is an existing read-only file.
+    bool refuseReadOnlyTarget(const QString& name);
     void encryptedLoadFailed();
     void setCaption(bool noFile);
 

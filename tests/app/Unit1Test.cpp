@@ -332,6 +332,37 @@ TEST_F(MainWindowTest, ReadOnlyFileOpensWithSectionEditsOff) {
     QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
 }
 
+TEST_F(MainWindowTest, ReadOnlyFileIsNeverOverwritten) {
+    const QString name = writeSample("locked.ini");
+    QFile::setPermissions(name, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther);
+    open(name, 0);
+    ASSERT_TRUE(form->readOnly);
+    editFirstValue("changed");
+    form->ActSave->trigger();
+    ASSERT_EQ(boxes.records.size(), 1);
+    EXPECT_EQ(boxes.records[0].kind, MessageBoxKind::Error);
+    EXPECT_TRUE(form->modified);
+    EXPECT_EQ(readFile(name), kSample);
+    // Nor through Save As, plain or encrypted.
+    for (const char* answer : {"locked.ini", "locked.IniCry"}) {
+        const QString target = path(answer);
+        if (!QFile::exists(target)) {
+            writeFile(target, "x");
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadUser);
+        }
+        boxes.records.clear();
+        dialogs.answer(target, 0);
+        ScopedPasswordResponder passwords(QString("password"));
+        form->ActSaveAs->trigger();
+        ASSERT_EQ(boxes.records.size(), 1) << answer;
+        EXPECT_EQ(boxes.records[0].kind, MessageBoxKind::Error);
+        EXPECT_EQ(form->fileName, name);
+    }
+    EXPECT_EQ(readFile(path("locked.IniCry")), "x");
+    QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(path("locked.IniCry"), QFile::ReadOwner | QFile::WriteOwner);
+}
+
 TEST_F(MainWindowTest, NewAfterReadOnlyFileGivesAnUnnamedBlankDocument) {
     const QString name = writeSample("locked.ini");
     QFile::setPermissions(name, QFile::ReadOwner | QFile::ReadUser);
