@@ -102,6 +102,8 @@ protected:
     QTemporaryDir dir;
     platform::ScopedMessageBoxResponder boxes{IdCancel};
     platform::ScopedTextFileResponder dialogs;
+    // No test may reach the real password dialog: unless a test answers, it is cancelled.
+    ScopedPasswordResponder noPassword{std::nullopt};
     std::unique_ptr<TForm1> form;
 };
 
