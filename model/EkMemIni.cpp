@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -236,11 +237,16 @@ private:
 
 // --- The writer ------------------------------------------------------------------------------
 
-// Writes into a buffer of known size; counts what does not fit instead of writing it, so a
-// size mismatch is reported rather than overrunning the buffer.
+// Writes the document's text into a buffer. Without a `flush` the buffer holds the whole text
+// and what does not fit is counted, not written, so a size mismatch is reported rather than
+// overrunning the buffer. With a `flush` the buffer is a piece that is handed on whenever it
+// fills, so the whole text never stands in memory at once.
 class TextWriter {
 public:
-    TextWriter(QChar* buffer, qsizetype size) : out_(reinterpret_cast<char16_t*>(buffer)), room_(size) {}
+    using Flush = std::function<void(const char16_t*, qsizetype)>;
+
+    TextWriter(char16_t* buffer, qsizetype size, Flush flush = {})
+        : out_(buffer), room_(size), flush_(std::move(flush)) {}
 
     void put(const QString& s) { put(units(s), s.size()); }
     void put(char16_t c) { put(&c, 1); }
@@ -248,20 +254,51 @@ public:
         static constexpr char16_t crlf[2] = {kCr, kLf};
         put(crlf, 2);
     }
+    // Hands the last piece on.
+    void finish() {
+        if (flush_ && used_ > 0)
+            flush_(out_, used_);
+        used_ = 0;
+    }
     qsizetype written() const { return written_; }
 
 private:
     void put(const char16_t* s, qsizetype n) {
-        if (n > room_ - written_) {
-            room_ = written_; // nothing more is copied; the count goes on
-        } else if (n > 0) {
-            std::memcpy(out_ + written_, s, size_t(n) * sizeof(char16_t));
-        }
         written_ += n;
+        if (!flush_) {
+            if (n > room_ - used_)
+                room_ = used_; // nothing more is copied; the count goes on
+            else if (n > 0)
+                std::memcpy(out_ + used_, s, size_t(n) * sizeof(char16_t));
+            used_ += n;
+            return;
+        }
+        while (n > 0) {
+            if (used_ == room_)
+                drain();
+            const qsizetype k = std::min(n, room_ - used_);
+            std::memcpy(out_ + used_, s, size_t(k) * sizeof(char16_t));
+            used_ += k;
+            s += k;
+            n -= k;
+        }
+    }
+
+    // A high surrogate at the end waits for the next piece, so pairs are encoded whole.
+    void drain() {
+        qsizetype k = used_;
+        if (k > 1 && QChar::isHighSurrogate(out_[k - 1]))
+            --k;
+        flush_(out_, k);
+        if (k < used_)
+            out_[0] = out_[k];
+        used_ -= k;
     }
 
     char16_t* out_;
     qsizetype room_;
+    Flush flush_;
+    qsizetype used_ = 0;
     qsizetype written_ = 0;
 };
 
@@ -941,19 +978,29 @@ int TEkMemIni::documentTextSize() const {
     return int(documentSize(sections));
 }
 
+namespace {
+// Writes every section; reports a text that does not have the size computed first.
+void writeDocument(const TIniSectionVec& sections, qsizetype expected, TextWriter& w) {
+    for (const TEkIniSection* section : sections)
+        writeSection(*section, w);
+    w.finish();
+    if (w.written() != expected)
+        platform::ShowMessage(QStringLiteral("Memory Error!\r\nNumber of :") +
+                              QString::number(w.written() - expected) + QStringLiteral(" Bytes"));
+}
+
+// Units of the text handed to an encoder at a time when saving in UTF-8 or ANSI.
+constexpr qsizetype kEncodePiece = qsizetype(1) << 16;
+} // namespace
+
 QString TEkMemIni::buildText() const {
     const qsizetype n = documentSize(sections);
     if (n == 0)
         return QString();
     QString text(n, Qt::Uninitialized);
-    TextWriter w(text.data(), n);
-    for (const TEkIniSection* section : sections)
-        writeSection(*section, w);
-    if (w.written() != n) {
-        platform::ShowMessage(QStringLiteral("Memory Error!\r\nNumber of :") +
-                              QString::number(w.written() - n) + QStringLiteral(" Bytes"));
-        text.truncate(std::min(n, w.written()));
-    }
+    TextWriter w(reinterpret_cast<char16_t*>(text.data()), n);
+    writeDocument(sections, n, w);
+    text.truncate(std::min(n, w.written()));
     return text;
 }
 
@@ -965,8 +1012,10 @@ bool TEkMemIni::SaveToStream(QIODevice& stream, int cp) const {
         const QByteArrayView mark = writeBom ? markFor(codePage) : QByteArrayView();
         return writeBytes(stream, mark.data(), mark.size());
     }
-    QString text = buildText();
     if (cp == codePageUtf16LE || cp == codePageUtf16BE) {
+        // The text is the file's body: turned to the file's byte order in place, written after
+        // the mark.
+        QString text = buildText();
         const QByteArrayView mark = writeBom ? markFor(cp) : QByteArrayView();
         char16_t* u = reinterpret_cast<char16_t*>(text.data());
         if (cp == codePageUtf16LE)
@@ -976,20 +1025,30 @@ bool TEkMemIni::SaveToStream(QIODevice& stream, int cp) const {
         return writeBytes(stream, mark.data(), mark.size()) &&
                writeBytes(stream, reinterpret_cast<const char*>(u), text.size() * 2);
     }
+    // UTF-8 and ANSI: the text is encoded piece by piece into one buffer that also holds the
+    // mark, and written at once.
+    const qsizetype n = documentSize(sections);
     QByteArray bytes;
+    std::vector<char16_t> piece(size_t(std::min(n, kEncodePiece)) + 1);
     if (cp == codePageUtf8) {
-        // Mark and text in one buffer, one write.
         QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         const QByteArrayView mark = writeBom ? kMarkUtf8 : QByteArrayView();
-        bytes.resize(mark.size() + encoder.requiredSpace(text.size()));
+        bytes.resize(mark.size() + encoder.requiredSpace(n));
         if (!mark.isEmpty())
             std::memcpy(bytes.data(), mark.data(), size_t(mark.size()));
-        char* end = encoder.appendToBuffer(bytes.data() + mark.size(), text);
-        bytes.truncate(end - bytes.constData());
+        char* out = bytes.data() + mark.size();
+        TextWriter w(piece.data(), qsizetype(piece.size()), [&](const char16_t* p, qsizetype k) {
+            out = encoder.appendToBuffer(out, QStringView(p, k));
+        });
+        writeDocument(sections, n, w);
+        bytes.truncate(out - bytes.constData());
     } else {
-        bytes = platform::ansiEncode(text);
+        bytes.reserve(n);
+        TextWriter w(piece.data(), qsizetype(piece.size()), [&](const char16_t* p, qsizetype k) {
+            bytes += platform::ansiEncode(QStringView(p, k));
+        });
+        writeDocument(sections, n, w);
     }
-    text = QString();
     return writeBytes(stream, bytes.constData(), bytes.size());
 }
 

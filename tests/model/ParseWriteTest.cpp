@@ -149,3 +149,23 @@ TEST(Writer, EmptyDocumentTextIsEmpty) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Writer, SavedBytesAreTheEncodedTextAcrossPieces) {
+    // UTF-8 and ANSI saves encode the text in pieces of 64 Ki units; a surrogate pair that
+    // falls on a piece boundary must still be encoded as one character.
+    testsupport::MessageCapture capture;
+    for (int fill = 65532; fill <= 65537; ++fill) {
+        TEkMemIni doc;
+        TEkIniSection* s = doc.addSection("");
+        s->addValue("k", QString(fill, u'x') + QStringLiteral("\U0001D11E\u00E9"), "c");
+        s->addValue("n", QString(70000, u'y'), "");
+        const QString text = doc.buildText();
+        EXPECT_EQ(doc.saveToBytes(codePageUtf8), "\xEF\xBB\xBF" + text.toUtf8()) << fill;
+        EXPECT_EQ(doc.saveToBytes(codePageAnsi), platform::ansiEncode(text)) << fill;
+    }
+    EXPECT_TRUE(capture.messages.isEmpty());
+}
+
+} // namespace
