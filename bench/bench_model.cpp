@@ -1,0 +1,390 @@
+// Document model benchmarks on generated files of 1, 16 and 128 MB (size of the UTF-8 file).
+//
+// Beside LoadFromFile and SaveToFile per encoding stands the raw limit: read the whole file,
+// decode it with Qt's converter and count its lines with memchr. Peak memory of a load and of
+// a save is measured in a child process per file (this program run with --measure), as bytes
+// of memory per byte of the file above the process's resident size before the load.
+//
+//   bench_model [--sizes=1,16,128] [benchmark flags]
+#include "model/EkMemIni.h"
+#include "model/EkSearch.h"
+#include "platform/core/SysUtils.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <malloc.h>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Encoding {
+    int codePage;
+    const char* name;
+};
+
+const Encoding kEncodings[] = {{codePageUtf8, "UTF-8"},
+                               {codePageAnsi, "ANSI"},
+                               {codePageUtf16LE, "UTF-16LE"},
+                               {codePageUtf16BE, "UTF-16BE"}};
+
+// --- Generated files -----------------------------------------------------------------------
+
+class Random {
+public:
+    explicit Random(quint32 seed) : state_(seed) {}
+    int below(int n) {
+        state_ = state_ * 1664525u + 1013904223u;
+        return int((state_ >> 8) % quint32(n));
+    }
+
+private:
+    quint32 state_;
+};
+
+// A realistic mix: many sections, 'key = value ; comment' lines, whole-line comments, blank
+// lines, long values and non-ASCII text. `ansiSafe` keeps to characters Windows-1252 has.
+QString generateText(qint64 utf8Target, bool ansiSafe) {
+    static const char16_t* const keys[] = {
+        u"ConnectionTimeout", u"MaxRetries",   u"LogPath", u"DisplayName",
+        u"Gr\u00F6\u00DFe",   u"Beschreibung", u"Enabled", u"Port",
+        u"BackupFolder",      u"LastUser",     u"Theme",   u"Schl\u00FCssel"};
+    static const char16_t* const words[] = {u"alpha",     u"Server",      u"\u00DCberpr\u00FCfung",
+                                            u"caf\u00E9", u"12.5 \u20AC", u"true",
+                                            u"Daten",     u"report"};
+    static const char16_t* const wide[] = {u"\u6771\u4EAC\u90FD", u"\u041C\u043E\u0441\u043A\u0432\u0430",
+                                           u"\u0391\u03B8\u03AE\u03BD\u03B1"};
+    Random rnd(12345);
+    QString text;
+    text.reserve(utf8Target + utf8Target / 8);
+    qint64 utf8Size = 0;
+    int section = 0;
+    auto word = [&]() -> QString {
+        if (!ansiSafe && rnd.below(10) == 0)
+            return QString::fromUtf16(wide[rnd.below(3)]);
+        return QString::fromUtf16(words[rnd.below(8)]);
+    };
+    while (utf8Size < utf8Target) {
+        const qsizetype start = text.size();
+        text += QStringLiteral("[Section_%1]").arg(section++);
+        if (rnd.below(3) == 0)
+            text += QStringLiteral(" ; ") + word() + u' ' + word();
+        text += QStringLiteral("\r\n");
+        const int lines = 8 + rnd.below(30);
+        for (int i = 0; i < lines; ++i) {
+            const int kind = rnd.below(100);
+            if (kind < 10) {
+                text += QStringLiteral("\r\n");
+            } else if (kind < 22) {
+                text += QStringLiteral("; ") + word() + u' ' + word() + QStringLiteral(" for this block ") +
+                        word() + QStringLiteral("\r\n");
+            } else if (kind < 24) {
+                text += word() + u' ' + word() + QStringLiteral("\r\n");
+            } else if (kind < 30) {
+                // A long value: a list of paths.
+                text += QStringLiteral("SearchPath%1 = ").arg(i);
+                const int parts = 4 + rnd.below(8);
+                for (int p = 0; p < parts; ++p)
+                    text += QStringLiteral("C:\\Program Files\\Velquin\\data\\") + word() +
+                            QString::number(p) + QStringLiteral(".dat,");
+                text += QStringLiteral("\r\n");
+            } else {
+                text += QString::fromUtf16(keys[rnd.below(12)]) + QString::number(i) + QStringLiteral(" = ");
+                text += rnd.below(2) ? word() + u' ' + word() : QString::number(rnd.below(100000));
+                if (rnd.below(2))
+                    text += QStringLiteral(" ; ") + word() + QStringLiteral(" default ") + QString::number(i);
+                text += QStringLiteral("\r\n");
+            }
+        }
+        text += QStringLiteral("\r\n");
+        utf8Size += QStringView(text).mid(start).toUtf8().size();
+    }
+    return text;
+}
+
+QByteArray encodeFile(const QString& text, int codePage) {
+    switch (codePage) {
+    case codePageUtf8:
+        return "\xEF\xBB\xBF" + text.toUtf8();
+    case codePageAnsi:
+        return platform::ansiEncode(text);
+    default: {
+        QStringEncoder enc(codePage == codePageUtf16LE ? QStringConverter::Utf16LE
+                                                       : QStringConverter::Utf16BE,
+                           QStringConverter::Flag::WriteBom);
+        return enc.encode(text);
+    }
+    }
+}
+
+struct Corpus {
+    QTemporaryDir dir;
+    std::map<std::pair<int, int>, QString> files;     // (MB, code page) -> path
+    std::map<int, std::unique_ptr<TEkMemIni>> loaded; // MB -> document read from the UTF-8 file
+};
+
+Corpus& corpus() {
+    static Corpus c;
+    return c;
+}
+
+qint64 fileSize(const QString& path) {
+    return QFile(path).size();
+}
+
+TEkMemIni& loadedDocument(int mb) {
+    auto& slot = corpus().loaded[mb];
+    if (!slot) {
+        slot = std::make_unique<TEkMemIni>();
+        slot->LoadFromFile(corpus().files[{mb, codePageUtf8}]);
+    }
+    return *slot;
+}
+
+// --- Benchmarks ----------------------------------------------------------------------------
+
+void rawLimit(benchmark::State& state, int mb, int codePage) {
+    const QString path = corpus().files[{mb, codePage}];
+    const auto conv = codePage == codePageUtf8      ? QStringConverter::Utf8
+                      : codePage == codePageUtf16LE ? QStringConverter::Utf16LE
+                      : codePage == codePageUtf16BE ? QStringConverter::Utf16BE
+                                                    : QStringConverter::Latin1;
+    qint64 lines = 0;
+    for (auto _ : state) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll();
+        QString text =
+            codePage == codePageAnsi ? platform::ansiDecode(bytes) : QStringDecoder(conv).decode(bytes);
+        lines = 0;
+        const char* p = bytes.constData();
+        const char* end = p + bytes.size();
+        while ((p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
+            ++lines;
+            ++p;
+        }
+        benchmark::DoNotOptimize(text.constData());
+    }
+    state.counters["lines"] = double(lines);
+    state.SetBytesProcessed(state.iterations() * fileSize(path));
+}
+
+void loadFile(benchmark::State& state, int mb, int codePage) {
+    const QString path = corpus().files[{mb, codePage}];
+    TEkMemIni doc;
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.sections.clear();
+        // Return the freed items to the heap's free lists now, as a fresh process would have
+        // them, instead of charging glibc's consolidation to the next load.
+        malloc_trim(0);
+        state.ResumeTiming();
+        if (doc.LoadFromFile(path) != codePage)
+            state.SkipWithError("load failed");
+    }
+    state.SetBytesProcessed(state.iterations() * fileSize(path));
+}
+
+void saveFile(benchmark::State& state, int mb, int codePage) {
+    TEkMemIni& doc = loadedDocument(mb);
+    const QString target = corpus().dir.filePath(QStringLiteral("saved.ini"));
+    for (auto _ : state) {
+        if (!doc.SaveToFile(target, codePage))
+            state.SkipWithError("save failed");
+    }
+    state.SetBytesProcessed(state.iterations() * fileSize(target));
+}
+
+void saveStream(benchmark::State& state, int mb, int codePage) {
+    // The same without the file system: build, encode and hand to a device that drops it.
+    TEkMemIni& doc = loadedDocument(mb);
+    QFile null(QStringLiteral("/dev/null"));
+    null.open(QIODevice::WriteOnly);
+    for (auto _ : state)
+        doc.SaveToStream(null, codePage);
+    state.SetBytesProcessed(state.iterations() * fileSize(corpus().files[{mb, codePage}]));
+}
+
+void findNoHit(benchmark::State& state, int mb) {
+    TEkMemIni& doc = loadedDocument(mb);
+    for (auto _ : state) {
+        TEkSearch search(QStringLiteral("NoSuchText"), QString(), false, false);
+        int s = -1, i = -1;
+        if (doc.find(search, s, i, true, true, true, true, true, false))
+            state.SkipWithError("unexpected hit");
+    }
+    state.SetBytesProcessed(state.iterations() * fileSize(corpus().files[{mb, codePageUtf8}]));
+}
+
+void sortAll(benchmark::State& state, int mb) {
+    TEkMemIni& doc = loadedDocument(mb);
+    bool ascending = true;
+    for (auto _ : state) {
+        doc.sortAll(0, ascending);
+        ascending = !ascending; // each run reverses the order the last one left
+    }
+    state.SetBytesProcessed(state.iterations() * fileSize(corpus().files[{mb, codePageUtf8}]));
+}
+
+void countItems(benchmark::State& state, int mb) {
+    TEkMemIni& doc = loadedDocument(mb);
+    int counts[5];
+    for (auto _ : state) {
+        doc.countItemTypes(counts[0], counts[1], counts[2], counts[3], counts[4]);
+        benchmark::DoNotOptimize(counts);
+    }
+    state.counters["sections"] = counts[0];
+    state.counters["items"] = double(counts[1] + counts[2] + counts[3] + counts[4]);
+}
+
+// --- Peak memory in a child process --------------------------------------------------------
+
+qint64 statusKb(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(std::strlen(field))).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// Child: loads and saves one file, prints "baseKb loadPeakKb savePeakKb loadMs saveMs".
+int measure(const QString& path, int codePage, const QString& target) {
+    { // warm the converters and the page cache outside the measurement
+        TEkMemIni warm;
+        warm.LoadFromBytes("a=1", codePage);
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        char buf[1 << 16];
+        while (f.read(buf, sizeof buf) > 0) {
+        }
+    }
+    resetPeak();
+    const qint64 base = statusKb("VmRSS:");
+    QElapsedTimer timer;
+    timer.start();
+    TEkMemIni doc;
+    if (doc.LoadFromFile(path) != codePage)
+        return 1;
+    const qint64 loadMs = timer.elapsed();
+    const qint64 loadPeak = statusKb("VmHWM:");
+    resetPeak();
+    timer.restart();
+    if (!doc.SaveToFile(target, codePage))
+        return 2;
+    const qint64 saveMs = timer.elapsed();
+    const qint64 savePeak = statusKb("VmHWM:");
+    std::printf("%lld %lld %lld %lld %lld\n", base, loadPeak, savePeak, loadMs, saveMs);
+    return 0;
+}
+
+void reportMemory(const char* self, const std::vector<int>& sizes) {
+    std::printf("\nPeak memory above the resident size before the load, per byte of the file read\n");
+    std::printf("%-9s %5s %12s %14s %14s %9s %9s\n", "encoding", "MB", "file bytes", "load B/byte",
+                "save B/byte", "load ms", "save ms");
+    for (int mb : sizes) {
+        for (const Encoding& e : kEncodings) {
+            const QString path = corpus().files[{mb, e.codePage}];
+            QProcess child;
+            child.start(QString::fromLocal8Bit(self),
+                        {QStringLiteral("--measure"), path, QString::number(e.codePage),
+                         corpus().dir.filePath(QStringLiteral("measured.ini"))});
+            child.waitForFinished(-1);
+            const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+            if (child.exitCode() != 0 || f.size() != 5) {
+                std::printf("%-9s %5d measurement failed\n", e.name, mb);
+                continue;
+            }
+            const double bytes = double(fileSize(path));
+            const double base = f[0].toDouble() * 1024;
+            std::printf("%-9s %5d %12.0f %14.2f %14.2f %9lld %9lld\n", e.name, mb, bytes,
+                        (f[1].toDouble() * 1024 - base) / bytes, (f[2].toDouble() * 1024 - base) / bytes,
+                        f[3].toLongLong(), f[4].toLongLong());
+        }
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc == 5 && std::strcmp(argv[1], "--measure") == 0)
+        return measure(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]));
+
+    std::vector<int> sizes = {1, 16, 128};
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--sizes=", 8) == 0) {
+            sizes.clear();
+            for (const QByteArray& s : QByteArray(argv[i] + 8).split(','))
+                sizes.push_back(s.toInt());
+        } else {
+            rest.push_back(argv[i]);
+        }
+    }
+    int restCount = int(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+
+    for (int mb : sizes) {
+        const qint64 target = qint64(mb) << 20;
+        const QString unicode = generateText(target, false);
+        const QString latin = generateText(target, true);
+        for (const Encoding& e : kEncodings) {
+            const QString path = corpus().dir.filePath(QStringLiteral("%1mb_%2.ini").arg(mb).arg(e.name));
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(encodeFile(e.codePage == codePageAnsi ? latin : unicode, e.codePage));
+            corpus().files[{mb, e.codePage}] = path;
+        }
+    }
+    reportMemory(argv[0], sizes);
+
+    auto name = [](const char* what, const char* encoding, int mb) {
+        std::string n(what);
+        if (encoding)
+            n.append("/").append(encoding);
+        n.append("/").append(std::to_string(mb)).append("MB");
+        return n;
+    };
+    for (int mb : sizes) {
+        for (const Encoding& e : kEncodings) {
+            const int cp = e.codePage;
+            benchmark::RegisterBenchmark(name("RawLimit", e.name, mb).c_str(), rawLimit, mb, cp)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(name("LoadFromFile", e.name, mb).c_str(), loadFile, mb, cp)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(name("SaveToFile", e.name, mb).c_str(), saveFile, mb, cp)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(name("SaveToStream", e.name, mb).c_str(), saveStream, mb, cp)
+                ->Unit(benchmark::kMillisecond);
+        }
+        benchmark::RegisterBenchmark(name("FindNoHitIgnoringCase", nullptr, mb).c_str(), findNoHit, mb)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(name("SortAll", nullptr, mb).c_str(), sortAll, mb)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(name("CountItemTypes", nullptr, mb).c_str(), countItems, mb)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    corpus().loaded.clear();
+    return 0;
+}
