@@ -88,16 +88,58 @@ QString cleanText(const QString& text) {
 
 // The parser's trimming: the range [first, end) loses characters at or below U+0020 at both
 // ends, but a range made only of them keeps its last one ("key=   " gives the value " ").
-QString trimmedRange(const char16_t* first, const char16_t* end) {
+std::pair<const char16_t*, const char16_t*> trimmedBounds(const char16_t* first, const char16_t* end) {
     if (first == end)
-        return QString();
+        return {first, end};
     const char16_t* last = end - 1;
     while (first < last && *first <= kSpace)
         ++first;
     while (last > first && *last <= kSpace)
         --last;
-    return fromRange(first, last + 1);
+    return {first, last + 1};
 }
+
+QString trimmedRange(const char16_t* first, const char16_t* end) {
+    const auto [b, e] = trimmedBounds(first, end);
+    return fromRange(b, e);
+}
+
+// Hands out one shared QString for short texts that recur within a file (names repeated from
+// section to section, values like "1" or "true", recurring comments): a shared string costs
+// neither an allocation nor memory of its own. The table keeps the last text per slot.
+class TextShare {
+public:
+    // A small file gets a small table: the table is made and destroyed with every load.
+    explicit TextShare(qint64 fileSize) {
+        while (slotCount_ < kMaxSlots && slotCount_ * kBytesPerSlot < fileSize)
+            slotCount_ *= 2;
+        slots_.resize(slotCount_);
+    }
+
+    QString make(const char16_t* first, const char16_t* end) {
+        const qsizetype n = end - first;
+        if (n == 0 || n > kLongest)
+            return fromRange(first, end);
+        quint32 h = 2166136261u;
+        for (const char16_t* p = first; p < end; ++p)
+            h = (h ^ *p) * 16777619u;
+        QString& slot = slots_[(h ^ (h >> 15)) & (slotCount_ - 1)];
+        if (slot.size() != n || std::memcmp(slot.constData(), first, size_t(n) * sizeof(char16_t)) != 0)
+            slot = fromRange(first, end);
+        return slot;
+    }
+    QString trimmed(const char16_t* first, const char16_t* end) {
+        const auto [b, e] = trimmedBounds(first, end);
+        return make(b, e);
+    }
+
+private:
+    static constexpr qsizetype kLongest = 24;
+    static constexpr quint32 kMaxSlots = 4096;
+    static constexpr qint64 kBytesPerSlot = 64;
+    quint32 slotCount_ = 16;
+    std::vector<QString> slots_;
+};
 
 bool endsLine(char16_t c) {
     return c == kCr || c == kLf || c == kNul;
@@ -146,7 +188,8 @@ class LineParser {
 public:
     enum Stop { Running, StoppedAtNul, BrokenHeader };
 
-    explicit LineParser(TEkMemIni& doc) : doc_(doc), section_(doc.addSection(QString())) {}
+    LineParser(TEkMemIni& doc, qint64 fileSize)
+        : doc_(doc), section_(doc.addSection(QString())), share_(fileSize) {}
 
     // False when the parse stopped: at a NUL, or at a broken header line.
     bool parse(const char16_t* p, const char16_t* end) {
@@ -168,7 +211,7 @@ public:
                 const char16_t* e = scanLineEnd(p + 1, end);
                 auto* item = new TEkIniVal(itemComment);
                 section_->values.push(item);
-                item->setComment(fromRange(p + 1, e));
+                item->setComment(share_.make(p + 1, e));
                 p = consumeBreak(e, end);
             } else if (c == u'[') {
                 // A header on the first line names the top section itself.
@@ -214,23 +257,24 @@ private:
         section_->values.push(item);
         const char16_t* eq = scanTo(p, end, u'=');
         if (eq < end && *eq == u'=') {
-            item->name = trimmedRange(p, eq);
+            item->name = share_.trimmed(p, eq);
             const char16_t* semi = scanTo(eq + 1, end, u';');
-            item->value = trimmedRange(eq + 1, semi);
+            item->value = share_.trimmed(eq + 1, semi);
             if (semi < end && *semi == u';') {
                 const char16_t* e = scanLineEnd(semi + 1, end);
-                item->comment = trimmedRange(semi + 1, e);
+                item->comment = share_.trimmed(semi + 1, e);
                 semi = e;
             }
             return consumeBreak(semi, end);
         }
-        item->value = trimmedRange(p, eq);
+        item->value = share_.trimmed(p, eq);
         item->type = itemError;
         return consumeBreak(eq, end);
     }
 
     TEkMemIni& doc_;
     TEkIniSection* section_;
+    TextShare share_;
     bool atTextStart_ = true;
     Stop stop_ = Running;
 };
@@ -512,7 +556,7 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
             stream.seek(0);
     }
 
-    LineParser parser(doc);
+    LineParser parser(doc, size);
     PieceDecoder decoder(kind.codePage);
     std::vector<char> pending; // bytes read but not parsed yet: the start of an unfinished line
     qsizetype have = 0;
