@@ -140,14 +140,9 @@ Neighbours neighboursOf(TEkArtType type, TEkGradiLabel* before, TEkGradiLabel* a
 } // namespace
 
 void TEkArt::neighbourPainted() {
-    if (!dirty) {
-        // A neighbour that changed its size needs the piece to follow it.
-        const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
-        if (!(n.horizontal && n.horizontal->height() != height()) &&
-            !(n.vertical && n.vertical->width() != width()))
-            return;
-        dirty = true;
-    }
+    // The neighbour's picture changed (its size, colours or state): the piece continues the
+    // present one, never a picture the neighbour no longer shows.
+    dirty = true;
     update();
 }
 

@@ -4,8 +4,10 @@
 // neighbour's dark colour; without a neighbour it builds the same ramp from its own colours.
 //
 // The piece paints after its neighbours: while a neighbour's picture is not current it shows
-// its present picture and waits for the neighbour's bitmapPainted() signal. A piece whose size
-// differs from the neighbour it follows resizes itself after the paint that noticed it.
+// its present picture and waits for the neighbour's bitmapPainted() signal. Every later repaint
+// of a neighbour's picture (a new state, colour or size) repaints the piece, so that it always
+// continues the picture the neighbour shows. A piece whose size differs from the neighbour it
+// follows resizes itself after the paint that noticed it.
 #pragma once
 
 #include "controls/EkGradiLabel.h"
