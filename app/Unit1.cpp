@@ -5,6 +5,7 @@
 #include "app/FrmPasswrd.h"
 #include "app/ImageLists.h"
 #include "app/IniListModels.h"
+#include "controls/EkColor.h"
 #include "controls/ImgList.h"
 #include "model/EkSearch.h"
 #include "platform/core/SysUtils.h"
@@ -20,13 +21,11 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QMimeData>
 #include <QSaveFile>
 #include <QScreen>
 #include <QSplitter>
 #include <QTimer>
-#include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -41,6 +40,27 @@ constexpr int kWindowHeight = 980;
 constexpr int kSectionListWidth = 377;
 constexpr int kSplitterWidth = 6;
 constexpr int kIconColumnWidth = 22; // column 0 of both lists, in screen pixels
+constexpr int kBarHeight = 26;
+constexpr int kBarFontHeight = 18;
+constexpr int kEndPieceWidth = 23;
+constexpr int kTimeWidth = 90;     // LbLoadTime, LbShowTime
+constexpr int kShortcutWidth = 54; // ButCreateShortcut
+
+// Label margins, in pixels of the screen.
+constexpr int kButtonMargin = 5;       // caption to edge of a tool-bar button
+constexpr int kLetterMargin = 10;      // the one-letter buttons "P", "?" and "i"
+constexpr int kCounterMargin = 14;     // the status counters
+constexpr int kCounterImageMargin = 9; // image to count
+constexpr int kToggleMargin = 10;      // the values-only toggle
+constexpr int kToggleImageMargin = 5;
+
+// The window design's colours of the labels and end pieces (TColor, 0x00BBGGRR).
+constexpr TColor kDesignDark = 0xD8B4A3;
+constexpr TColor kDesignLight = 0xFBF2EA;
+constexpr TColor kDesignHotDark = 0xD9A980;
+constexpr TColor kDesignHotLight = 0xFFEFD2;
+constexpr TColor kDesignFontHot = 0xD50000;
+constexpr TColor kDesignLetterColour = 12072974; // "?" and "i"
 
 const QString kQuestion = QStringLiteral("Question");
 const QString kFileError = QStringLiteral("File Error");
@@ -52,9 +72,30 @@ constexpr std::array<TColor, 8> kDefaultTheme = {TColor(0xFFEBDE), TColor(0xD8B4
                                                  TColor(0xD8B4A3), TColor(0xCFEFFF), TColor(0x3B88D1),
                                                  TColor(0xD50000), TColor(0x8D0C12)};
 
-// A plain colour (0x00BBGGRR) as Qt's colour.
-QColor fromTColor(TColor c) {
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+// IlButtons holds a greyed copy of every button image after the images themselves.
+int disabledButtonImage(int image) {
+    return btnCount + image;
+}
+
+// A disabled button's image: grey by luminance, shown halfway to white, alpha kept.
+QImage greyedImage(const QImage& image) {
+    constexpr int white = 255;
+    QImage grey = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < grey.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            // shade = (luminance + white) / 2
+            const int shade = (greyLevel(line[x]) + white) / 2;
+            line[x] = qRgba(shade, shade, shade, qAlpha(line[x]));
+        }
+    }
+    return grey;
+}
+
+// Ends the setting-up of the labels on `bar`: from now on they size themselves.
+void loadLabels(QWidget* bar) {
+    for (TEkGradiLabel* label : bar->findChildren<TEkGradiLabel*>(Qt::FindDirectChildrenOnly))
+        label->Loaded();
 }
 
 int elapsedSince(std::uint32_t start) {
@@ -103,6 +144,8 @@ void TForm1::createImageLists() {
     addItemImages(*IlItems);
     IlButtons = new TImageList(16, 16, this);
     addButtonImages(*IlButtons);
+    for (int image = 0; image < btnCount; ++image)
+        IlButtons->add(greyedImage(IlButtons->image(image)));
 }
 
 QAction* TForm1::addAction(const QString& caption, const QList<QKeySequence>& shortcuts, bool enabled,
@@ -168,64 +211,117 @@ int TForm1::scaled(int designPixels) const {
     return designPixels * logicalDpiX() / kDesignDpi;
 }
 
-QToolButton* TForm1::addBarButton(QWidget* bar, QAction* action, int image) {
-    auto* button = new QToolButton(bar);
+QWidget* TForm1::createBar(const char* name) {
+    auto* bar = new QWidget(this);
+    bar->setObjectName(name);
+    bar->setAutoFillBackground(true);
+    // The labels measure their captions with the bar's font (they inherit it).
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(scaled(kBarFontHeight));
+    bar->setFont(font);
+    new TEkDockLayout(bar);
+    return bar;
+}
+
+TEkGradiLabel* TForm1::addLabel(QWidget* bar, const char* name, TAlign align) {
+    auto* label = new TEkGradiLabel(bar);
+    label->setObjectName(name);
+    // The window design's colours; the theme replaces most of them when the window shows.
+    label->setGradiantDark(kDesignDark);
+    label->setGradiantLight(kDesignLight);
+    label->setClHotDark(kDesignHotDark);
+    label->setClPressDark(kDesignHotDark);
+    label->setClHotLight(kDesignHotLight);
+    label->setClPressLight(kDesignHotLight);
+    label->setClFontHot(kDesignFontHot);
+    label->setClFontPressed(kDesignFontHot);
+    static_cast<TEkDockLayout*>(bar->layout())->addWidget(label, align);
+    return label;
+}
+
+TEkGradiLabel* TForm1::addBarButton(QWidget* bar, const char* name, QAction* action, int image,
+                                    TAlign align) {
+    TEkGradiLabel* button = addLabel(bar, name, align);
+    button->setLabelType(altButton);
+    button->setTextMarginHorz(kButtonMargin);
+    button->setImages(IlButtons);
+    button->setImageDisabledIndex(disabledButtonImage(image));
     // The image goes on the action: a bound button takes everything from it.
-    action->setIcon(IlButtons->icon(image));
-    button->setDefaultAction(action);
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    bar->layout()->addWidget(button);
+    setActionImageIndex(action, image);
+    button->setAction(action);
     return button;
 }
 
-QToolButton* TForm1::addLinkedButton(QWidget* bar, QAction* action, const QString& caption, int image,
-                                     bool enabled) {
-    // Bound to the action but with a start state of its own: it follows the action's later
-    // changes only, as a linked control does.
-    auto* button = new QToolButton(bar);
-    button->setText(caption);
-    if (image >= 0)
-        button->setIcon(IlButtons->icon(image));
-    button->setToolButtonStyle(image >= 0 && caption.isEmpty() ? Qt::ToolButtonIconOnly
-                                                               : Qt::ToolButtonTextBesideIcon);
+TEkGradiLabel* TForm1::addLetterButton(QWidget* bar, const char* name, QAction* action,
+                                       const QString& letter) {
+    // Not bound as a whole: the action's caption would replace the letter.
+    TEkGradiLabel* button = addLabel(bar, name, alRight);
+    button->setLabelType(altButton);
+    button->setTextMarginHorz(kLetterMargin);
+    button->setCaption(letter);
+    QFont bold = button->font();
+    bold.setBold(true);
+    button->setFont(bold);
     button->setToolTip(action->toolTip());
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setEnabled(enabled);
-    connect(button, &QToolButton::clicked, action, &QAction::trigger);
-    connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
-    bar->layout()->addWidget(button);
+    button->setEnabled(action->isEnabled());
+    connect(button, &TEkGradiLabel::clicked, action, &QAction::trigger);
+    connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
     return button;
+}
+
+TEkArt* TForm1::addEndPiece(QWidget* bar, const char* name, TEkArtType type, TAlign align) {
+    auto* piece = new TEkArt(bar);
+    piece->setObjectName(name);
+    piece->setArtType(type);
+    piece->setGradiDark(kDesignDark);
+    piece->setGradiLight(kDesignLight);
+    piece->resize(scaled(kEndPieceWidth), scaled(kBarHeight));
+    static_cast<TEkDockLayout*>(bar->layout())->addWidget(piece, align);
+    return piece;
+}
+
+void TForm1::closeGroup(TEkArt* leftEnd, TEkGradiLabel* first, TEkGradiLabel* last, TEkArt* rightEnd) {
+    leftEnd->setLabelAfter(first);
+    rightEnd->setLabelBefore(last);
 }
 
 void TForm1::createTopBar() {
-    PnlTop = new QWidget(this);
-    PnlTop->setObjectName("PnlTop");
-    auto* row = new QHBoxLayout(PnlTop);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    GlNew = addBarButton(PnlTop, ActNewFile, btnNew);
-    GlOpen = addBarButton(PnlTop, ActOpenFile, btnOpen);
-    GlReload = addBarButton(PnlTop, ActReload, btnReload);
-    GlSave = addBarButton(PnlTop, ActSave, btnSave);
-    GlSaveAs = addBarButton(PnlTop, ActSaveAs, btnSaveAs);
-    GlSearch = addBarButton(PnlTop, ActSearch, btnSearch);
-    row->addSpacing(scaled(24));
-    GlSectionAdd = addBarButton(PnlTop, ActAddSection, btnSectionAdd);
-    GlSectionCopy = addLinkedButton(PnlTop, ActCopySection, ActCopySection->text(), btnSectionCopy, false);
-    GlSectionInsert = addBarButton(PnlTop, ActInsertSection, btnSectionInsert);
-    GlSectionEdit = addBarButton(PnlTop, ActEditSection, btnSectionEdit);
-    GlSectionDdelete = addBarButton(PnlTop, ActDeleteSection, btnSectionDelete);
-    row->addSpacing(scaled(24));
-    GlItemAdd = addBarButton(PnlTop, ActAddItem, btnItemAdd);
-    GlItemInsert = addBarButton(PnlTop, ActInsertItem, btnItemInsert);
-    GlItemEdit = addBarButton(PnlTop, ActEditItem, btnItemEdit);
-    GlItemDelete = addBarButton(PnlTop, ActDeleteItem, btnItemDelete);
-    row->addStretch(1);
-}
+    PnlTop = createBar("PnlTop");
+    EkArt1 = addEndPiece(PnlTop, "EkArt1", aatEndLeft);
+    GlNew = addBarButton(PnlTop, "GlNew", ActNewFile, btnNew);
+    GlOpen = addBarButton(PnlTop, "GlOpen", ActOpenFile, btnOpen);
+    GlReload = addBarButton(PnlTop, "GlReload", ActReload, btnReload);
+    GlSave = addBarButton(PnlTop, "GlSave", ActSave, btnSave);
+    GlSaveAs = addBarButton(PnlTop, "GlSaveAs", ActSaveAs, btnSaveAs);
+    GlSearch = addBarButton(PnlTop, "GlSearch", ActSearch, btnSearch);
+    EkArt2 = addEndPiece(PnlTop, "EkArt2", aatEndRight);
+    closeGroup(EkArt1, GlNew, GlSearch, EkArt2);
 
+    EkArt5 = addEndPiece(PnlTop, "EkArt5", aatEndLeft);
+    GlSectionAdd = addBarButton(PnlTop, "GlSectionAdd", ActAddSection, btnSectionAdd);
+    GlSectionCopy = addBarButton(PnlTop, "GlSectionCopy", ActCopySection, btnSectionCopy);
+    // Starts disabled although its action is enabled; it follows the action's later changes.
+    GlSectionCopy->setEnabled(false);
+    GlSectionInsert = addBarButton(PnlTop, "GlSectionInsert", ActInsertSection, btnSectionInsert);
+    GlSectionEdit = addBarButton(PnlTop, "GlSectionEdit", ActEditSection, btnSectionEdit);
+    GlSectionDdelete = addBarButton(PnlTop, "GlSectionDdelete", ActDeleteSection, btnSectionDelete);
+    EkArt6 = addEndPiece(PnlTop, "EkArt6", aatEndRight);
+    closeGroup(EkArt5, GlSectionAdd, GlSectionDdelete, EkArt6);
+
+    EkArt3 = addEndPiece(PnlTop, "EkArt3", aatEndLeft);
+    GlItemAdd = addBarButton(PnlTop, "GlItemAdd", ActAddItem, btnItemAdd);
+    GlItemInsert = addBarButton(PnlTop, "GlItemInsert", ActInsertItem, btnItemInsert);
+    GlItemEdit = addBarButton(PnlTop, "GlItemEdit", ActEditItem, btnItemEdit);
+    GlItemDelete = addBarButton(PnlTop, "GlItemDelete", ActDeleteItem, btnItemDelete);
+    EkArt4 = addEndPiece(PnlTop, "EkArt4", aatEndRight);
+    closeGroup(EkArt3, GlItemAdd, GlItemDelete, EkArt4);
+
+    connect(GlOpen, &TEkGradiLabel::mouseDown, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint) { GlOpenMouseDown(button); });
+    connect(GlOpen, &TEkGradiLabel::mouseUp, this, &TForm1::GlOpenMouseUp);
+    connect(GlOpen, &TEkGradiLabel::mouseLeft, this, &TForm1::GlOpenMouseLeave);
+    loadLabels(PnlTop);
+}
 void TForm1::createLists() {
     Splitter1 = new QSplitter(Qt::Horizontal, this);
     Splitter1->setHandleWidth(kSplitterWidth);
@@ -263,66 +359,77 @@ void TForm1::createLists() {
     connect(LvValues, &QTreeView::doubleClicked, this, &TForm1::LvValuesDblClick);
 }
 
-QLabel* TForm1::addStatusLabel(QWidget* bar, const QString& caption) {
-    auto* label = new QLabel(caption, bar);
-    label->setContentsMargins(scaled(8), 0, scaled(4), 0);
-    bar->layout()->addWidget(label);
+TEkGradiLabel* TForm1::addStatusLabel(QWidget* bar, const char* name, const QString& caption, TAlign align) {
+    TEkGradiLabel* label = addLabel(bar, name, align);
+    label->setAlive(false);
+    label->setCaption(caption);
     return label;
 }
 
-QToolButton* TForm1::addCounter(QWidget* bar, int image, const QString& hint) {
-    auto* counter = new QToolButton(bar);
-    counter->setIcon(IlItems->icon(image));
-    counter->setIconSize(QSize(12, 12));
-    counter->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    counter->setAutoRaise(true);
-    counter->setFocusPolicy(Qt::NoFocus);
+TEkGradiLabel* TForm1::addCounter(QWidget* bar, const char* name, int image, const QString& hint) {
+    TEkGradiLabel* counter = addStatusLabel(bar, name, QStringLiteral("0"));
+    counter->setTextMarginHorz(kCounterMargin);
+    counter->setMarginImage(kCounterImageMargin);
+    counter->setImages(IlItems);
+    counter->setImageIndex(image);
     counter->setToolTip(hint);
-    counter->setText("0");
-    counter->setMinimumWidth(scaled(110));
-    bar->layout()->addWidget(counter);
     return counter;
 }
 
 void TForm1::createStatusBar() {
-    PnlBottom = new QWidget(this);
-    PnlBottom->setObjectName("PnlBottom");
-    auto* row = new QHBoxLayout(PnlBottom);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    EkGradiLabel10 = addStatusLabel(PnlBottom, "LoadTime:");
-    LbLoadTime = addStatusLabel(PnlBottom, "0");
-    LbLoadTime->setMinimumWidth(scaled(90));
-    EkGradiLabel20 = addStatusLabel(PnlBottom, "ShowTime:");
-    LbShowTime = addStatusLabel(PnlBottom, "0");
-    LbShowTime->setMinimumWidth(scaled(90));
-    LbSectionCount = addCounter(PnlBottom, imgSection, " Section Count ");
-    LbValueCount = addCounter(PnlBottom, imgValue, " Item Value Count ");
-    LbCommentCount = addCounter(PnlBottom, imgComment, " Comment Count ");
-    LbErrorCount = addCounter(PnlBottom, imgError, " Item Error Count ");
-    LbEmptyCount = addCounter(PnlBottom, imgBlank, " Blank Line Count ");
-    GlValuesOnly = new QToolButton(PnlBottom);
-    GlValuesOnly->setDefaultAction(ActValuesOnly);
-    GlValuesOnly->setIconSize(QSize(12, 12));
-    GlValuesOnly->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    GlValuesOnly->setAutoRaise(true);
-    GlValuesOnly->setFocusPolicy(Qt::NoFocus);
-    ActValuesOnly->setIcon(IlItems->icon(imgValuesOnlyOff, imgValuesOnlyOffHot));
-    row->addWidget(GlValuesOnly);
-    row->addStretch(1);
-    ButCreateShortcut = addLinkedButton(PnlBottom, ActCreateShortcut, {}, btnShortcut, false);
-    EkGradiLabel1 = addLinkedButton(PnlBottom, ActGeneratePassword, "P", -1, true);
-    EkGradiLabel1->setToolTip(ActGeneratePassword->toolTip());
-    GlHelp = addLinkedButton(PnlBottom, ActHelp, "?", -1, true);
-    GlInfo = addLinkedButton(PnlBottom, ActAbout, "i", -1, true);
-    for (QToolButton* letter : {EkGradiLabel1, GlHelp, GlInfo}) {
-        QFont bold = letter->font();
-        bold.setBold(true);
-        letter->setFont(bold);
-        letter->setMinimumWidth(scaled(40));
-    }
-}
+    PnlBottom = createBar("PnlBottom");
+    EkArt7 = addEndPiece(PnlBottom, "EkArt7", aatEndLeft);
+    EkGradiLabel10 = addStatusLabel(PnlBottom, "EkGradiLabel10", "LoadTime:");
+    LbLoadTime = addStatusLabel(PnlBottom, "LbLoadTime", "0");
+    EkArt8 = addEndPiece(PnlBottom, "EkArt8", aatEndRight);
+    closeGroup(EkArt7, EkGradiLabel10, LbLoadTime, EkArt8);
 
+    EkArt9 = addEndPiece(PnlBottom, "EkArt9", aatEndLeft);
+    EkGradiLabel20 = addStatusLabel(PnlBottom, "EkGradiLabel20", "ShowTime:");
+    LbShowTime = addStatusLabel(PnlBottom, "LbShowTime", "0");
+    EkArt10 = addEndPiece(PnlBottom, "EkArt10", aatEndRight);
+    closeGroup(EkArt9, EkGradiLabel20, LbShowTime, EkArt10);
+    // The times keep their width, so that the fields after them stay in place.
+    for (TEkGradiLabel* time : {LbLoadTime, LbShowTime}) {
+        time->setAutoSize(false);
+        time->resize(scaled(kTimeWidth), time->height());
+    }
+
+    EkArt11 = addEndPiece(PnlBottom, "EkArt11", aatEndLeft);
+    LbSectionCount = addCounter(PnlBottom, "LbSectionCount", imgSection, " Section Count ");
+    LbValueCount = addCounter(PnlBottom, "LbValueCount", imgValue, " Item Value Count ");
+    LbCommentCount = addCounter(PnlBottom, "LbCommentCount", imgComment, " Comment Count ");
+    LbErrorCount = addCounter(PnlBottom, "LbErrorCount", imgError, " Item Error Count ");
+    LbEmptyCount = addCounter(PnlBottom, "LbEmptyCount", imgBlank, " Blank Line Count ");
+    GlValuesOnly = addLabel(PnlBottom, "GlValuesOnly", alLeft);
+    GlValuesOnly->setTextMarginHorz(kToggleMargin);
+    GlValuesOnly->setMarginImage(kToggleImageMargin);
+    GlValuesOnly->setImages(IlItems);
+    GlValuesOnly->setImageIndex(imgValuesOnlyOff);
+    GlValuesOnly->setImageHotIndex(imgValuesOnlyOffHot);
+    GlValuesOnly->setAction(ActValuesOnly);
+    EkArt12 = addEndPiece(PnlBottom, "EkArt12", aatEndRight);
+    closeGroup(EkArt11, LbSectionCount, GlValuesOnly, EkArt12);
+
+    // Docked at the right edge, from the right: the first one added is the rightmost.
+    EkArt14 = addEndPiece(PnlBottom, "EkArt14", aatEndRight, alRight);
+    GlInfo = addLetterButton(PnlBottom, "GlInfo", ActAbout, "i");
+    GlHelp = addLetterButton(PnlBottom, "GlHelp", ActHelp, "?");
+    EkGradiLabel1 = addLetterButton(PnlBottom, "EkGradiLabel1", ActGeneratePassword, "P");
+    for (TEkGradiLabel* letter : {GlHelp, GlInfo})
+        letter->setFontColor(kDesignLetterColour);
+    ButCreateShortcut = addBarButton(PnlBottom, "ButCreateShortcut", ActCreateShortcut, btnShortcut, alRight);
+    ButCreateShortcut->setAlignment(taCenter);
+    ButCreateShortcut->setAutoSize(false);
+    ButCreateShortcut->setMarginImage(0);
+    ButCreateShortcut->setImagePos(aipRight);
+    ButCreateShortcut->resize(scaled(kShortcutWidth), ButCreateShortcut->height());
+    // Enabled once a file is open (setFileName).
+    ButCreateShortcut->setEnabled(false);
+    EkArt13 = addEndPiece(PnlBottom, "EkArt13", aatEndLeft, alRight);
+    closeGroup(EkArt13, ButCreateShortcut, GlInfo, EkArt14);
+    loadLabels(PnlBottom);
+}
 void TForm1::createTimers() {
     LoadFileTimer = new QTimer(this);
     LoadFileTimer->setInterval(50);
@@ -330,6 +437,7 @@ void TForm1::createTimers() {
     connect(LoadFileTimer, &QTimer::timeout, this, &TForm1::LoadFileTimerTimer);
     MruTimer = new QTimer(this);
     MruTimer->setInterval(600);
+    connect(MruTimer, &QTimer::timeout, this, &TForm1::MruTimerTimer);
     MruCheck = new QTimer(this);
     MruCheck->setInterval(1000);
     MruCheck->setSingleShot(true);
@@ -352,13 +460,8 @@ void TForm1::createDialogs() {
 }
 
 void TForm1::layoutWindow() {
-    for (QWidget* bar : {PnlTop, PnlBottom}) {
-        bar->setAutoFillBackground(true);
-        QPalette palette = bar->palette();
-        palette.setColor(QPalette::Window, fromTColor(themeColours[3]));
-        bar->setPalette(palette);
-        bar->setFixedHeight(26);
-    }
+    for (QWidget* bar : {PnlTop, PnlBottom})
+        bar->setFixedHeight(kBarHeight);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -391,12 +494,16 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
-    // The whole top bar stays visible.
-    setMinimumWidth(PnlTop->sizeHint().width());
+    // The whole top bar stays visible: the window is never narrower than the right edge of
+    // its last end piece. (Qt's minimum is the client width: no frame to add.)
+    PnlTop->layout()->activate();
+    setMinimumWidth(EkArt4->mapTo(this, QPoint(EkArt4->width(), 0)).x());
     // Until the settings are kept, every start looks like the first one.
     const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->geometry();
     move(screen.left() + (screen.width() - width()) / 2, screen.top() + (screen.height() - height()) / 2);
     setValuesOnlyView(false);
+    // After the settings, which may hold a theme of their own.
+    applyTheme();
     LvSections->header()->resizeSection(0, kIconColumnWidth);
     LvValues->header()->resizeSection(0, kIconColumnWidth);
     LoadFileTimer->start();
@@ -406,6 +513,68 @@ void TForm1::FormShow() {
     PnlTop->setFixedHeight(barHeight);
     PnlBottom->setFixedHeight(barHeight);
 }
+
+// --- Colour theme -------------------------------------------------------------------------------
+
+void TForm1::applyTheme() {
+    applyThemeColours(PnlTop);
+    applyThemeColours(PnlBottom);
+}
+
+void TForm1::applyThemeColours(QWidget* panel) {
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, toQColor(themeColours[3]));
+    panel->setPalette(palette);
+    for (QObject* child : panel->children()) {
+        if (auto* label = qobject_cast<TEkGradiLabel*>(child))
+            applyThemeToLabel(label);
+        else if (auto* piece = qobject_cast<TEkArt*>(child))
+            applyThemeToArt(piece);
+    }
+}
+
+void TForm1::applyThemeToLabel(TEkGradiLabel* label) {
+    label->setGradiantLight(themeColours[2]);
+    label->setGradiantDark(themeColours[3]);
+    label->setClHotLight(themeColours[4]);
+    label->setClHotDark(themeColours[5]);
+    label->setClPressLight(themeColours[4]);
+    label->setClPressDark(themeColours[5]);
+    label->setClFontHot(themeColours[6]);
+    label->setFontColor(themeColours[7]);
+}
+
+void TForm1::applyThemeToArt(TEkArt* piece) {
+    piece->setGradiLight(themeColours[2]);
+    piece->setGradiDark(themeColours[3]);
+}
+
+// --- Press and hold on Open ------------------------------------------------------------------------
+
+void TForm1::GlOpenMouseDown(Qt::MouseButton button) {
+    // The click still runs Open when the button is released in time.
+    if (button == Qt::LeftButton)
+        MruTimer->start();
+}
+
+void TForm1::GlOpenMouseUp() {
+    MruTimer->stop();
+}
+
+void TForm1::GlOpenMouseLeave() {
+    MruTimer->stop();
+}
+
+void TForm1::MruTimerTimer() {
+    if (!MruTimer->isActive())
+        return;
+    MruTimer->stop();
+    // The held press belongs to the pop-up now: the button lets it go without a click.
+    GlOpen->releaseWithoutClick();
+    showMruPopup();
+}
+
+void TForm1::showMruPopup() {}
 
 void TForm1::LoadFileTimerTimer() {
     LoadFileTimer->stop();
@@ -554,7 +723,7 @@ void TForm1::fillSectionList() {
         updateSectionRow(model.sections[i], row);
     }
     LbShowTimeTag = elapsedSince(start);
-    LbShowTime->setText(QString::number(LbShowTimeTag));
+    LbShowTime->setCaption(QString::number(LbShowTimeTag));
 }
 
 void TForm1::updateSectionRow(TEkIniSection* section, TListRow* row) {
@@ -652,11 +821,11 @@ void TForm1::refreshCounts() {
     int errors = 0;
     int blanks = 0;
     model.countItemTypes(sections, values, comments, errors, blanks);
-    LbSectionCount->setText(groupThousands(QString::number(sections)));
-    LbValueCount->setText(groupThousands(QString::number(values)));
-    LbCommentCount->setText(groupThousands(QString::number(comments)));
-    LbErrorCount->setText(groupThousands(QString::number(errors)));
-    LbEmptyCount->setText(groupThousands(QString::number(blanks)));
+    LbSectionCount->setCaption(groupThousands(QString::number(sections)));
+    LbValueCount->setCaption(groupThousands(QString::number(values)));
+    LbCommentCount->setCaption(groupThousands(QString::number(comments)));
+    LbErrorCount->setCaption(groupThousands(QString::number(errors)));
+    LbEmptyCount->setCaption(groupThousands(QString::number(blanks)));
 }
 
 void TForm1::updateClipMenu() {
@@ -667,8 +836,8 @@ void TForm1::setValuesOnlyView(bool on) {
     if (shown && on == valuesOnly)
         return;
     valuesOnly = on;
-    ActValuesOnly->setIcon(on ? IlItems->icon(imgValuesOnlyOn, imgValuesOnlyOnHot)
-                              : IlItems->icon(imgValuesOnlyOff, imgValuesOnlyOffHot));
+    GlValuesOnly->setImageIndex(on ? imgValuesOnlyOn : imgValuesOnlyOff);
+    GlValuesOnly->setImageHotIndex(on ? imgValuesOnlyOnHot : imgValuesOnlyOffHot);
     if (shown && !fileName.isEmpty()) {
         fillSectionList();
         sizeSectionColumns();
@@ -836,7 +1005,7 @@ void TForm1::showDisplayTime() {
             ValueRows->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QCoreApplication::processEvents();
     LbShowTimeTag += elapsedSince(start);
-    LbShowTime->setText(QString::number(LbShowTimeTag));
+    LbShowTime->setCaption(QString::number(LbShowTimeTag));
 }
 
 void TForm1::ActNewFileExecute() {
@@ -906,7 +1075,7 @@ int TForm1::loadPlainFile(QString name, int selector) {
         status = model.LoadFromFile(name);
         break;
     }
-    LbLoadTime->setText(QString::number(std::uint32_t(platform::timeGetTime() - start)));
+    LbLoadTime->setCaption(QString::number(std::uint32_t(platform::timeGetTime() - start)));
     readOnly = platform::isFileReadOnly(name);
     encodingSelector = codePageToSelector(model.codePage);
     fillSectionList();
@@ -1039,8 +1208,8 @@ void TForm1::encryptedLoadFailed() {
 
 void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
     clearDocument();
-    LbLoadTime->setText("0");
-    LbShowTime->setText("0");
+    LbLoadTime->setCaption("0");
+    LbShowTime->setCaption("0");
     const std::uint32_t start = platform::timeGetTime();
 
     QFile file(name);
@@ -1072,7 +1241,7 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
         return;
     }
     filePassword = password;
-    LbLoadTime->setText(QString::number(std::uint32_t(platform::timeGetTime() - start)));
+    LbLoadTime->setCaption(QString::number(std::uint32_t(platform::timeGetTime() - start)));
     readOnly = platform::isFileReadOnly(name);
     encodingSelector = codePageToSelector(model.codePage);
     fillSectionList();

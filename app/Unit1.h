@@ -7,6 +7,8 @@
 #pragma once
 
 #include "app/Globl.h"
+#include "controls/EkArt.h"
+#include "controls/EkGradiLabel.h"
 #include "controls/Graphics.h"
 #include "model/EkMemIni.h"
 #include "platform/gui/TextFileDialog.h"
@@ -25,11 +27,9 @@ class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QItemSelection;
-class QLabel;
 class QShowEvent;
 class QSplitter;
 class QTimer;
-class QToolButton;
 class QTreeView;
 class TEkSearch;
 class TIniListModel;
@@ -94,23 +94,31 @@ public:
     QAction* ActAbout = nullptr;
     QAction* ActHelp = nullptr;
 
-    // Top bar, left to right, in three groups.
+    // Top bar, left to right, in three groups of label buttons bound to their actions. Each
+    // group sits between two end pieces: EkArt1 ... EkArt2, EkArt5 ... EkArt6, EkArt3 ... EkArt4
+    // (the names of the window design; EkArt4 is the rightmost).
     QWidget* PnlTop = nullptr;
-    QToolButton* GlNew = nullptr;
-    QToolButton* GlOpen = nullptr;
-    QToolButton* GlReload = nullptr;
-    QToolButton* GlSave = nullptr;
-    QToolButton* GlSaveAs = nullptr;
-    QToolButton* GlSearch = nullptr;
-    QToolButton* GlSectionAdd = nullptr;
-    QToolButton* GlSectionCopy = nullptr;
-    QToolButton* GlSectionInsert = nullptr;
-    QToolButton* GlSectionEdit = nullptr;
-    QToolButton* GlSectionDdelete = nullptr;
-    QToolButton* GlItemAdd = nullptr;
-    QToolButton* GlItemInsert = nullptr;
-    QToolButton* GlItemEdit = nullptr;
-    QToolButton* GlItemDelete = nullptr;
+    TEkArt* EkArt1 = nullptr;
+    TEkGradiLabel* GlNew = nullptr;
+    TEkGradiLabel* GlOpen = nullptr;
+    TEkGradiLabel* GlReload = nullptr;
+    TEkGradiLabel* GlSave = nullptr;
+    TEkGradiLabel* GlSaveAs = nullptr;
+    TEkGradiLabel* GlSearch = nullptr;
+    TEkArt* EkArt2 = nullptr;
+    TEkArt* EkArt5 = nullptr;
+    TEkGradiLabel* GlSectionAdd = nullptr;
+    TEkGradiLabel* GlSectionCopy = nullptr;
+    TEkGradiLabel* GlSectionInsert = nullptr;
+    TEkGradiLabel* GlSectionEdit = nullptr;
+    TEkGradiLabel* GlSectionDdelete = nullptr;
+    TEkArt* EkArt6 = nullptr;
+    TEkArt* EkArt3 = nullptr;
+    TEkGradiLabel* GlItemAdd = nullptr;
+    TEkGradiLabel* GlItemInsert = nullptr;
+    TEkGradiLabel* GlItemEdit = nullptr;
+    TEkGradiLabel* GlItemDelete = nullptr;
+    TEkArt* EkArt4 = nullptr;
 
     QSplitter* Splitter1 = nullptr;
     QTreeView* LvSections = nullptr;
@@ -118,23 +126,32 @@ public:
     TIniListModel* SectionRows = nullptr; // rows of LvSections
     TIniListModel* ValueRows = nullptr;   // rows of LvValues
 
-    // Status bar, left to right.
+    // Status bar, left to right: four groups, each between two end pieces (EkArt7 ... EkArt14);
+    // the last group is docked at the right edge.
     QWidget* PnlBottom = nullptr;
-    QLabel* EkGradiLabel10 = nullptr; // "LoadTime:"
-    QLabel* LbLoadTime = nullptr;
-    QLabel* EkGradiLabel20 = nullptr; // "ShowTime:"
-    QLabel* LbShowTime = nullptr;
+    TEkArt* EkArt7 = nullptr;
+    TEkGradiLabel* EkGradiLabel10 = nullptr; // "LoadTime:"
+    TEkGradiLabel* LbLoadTime = nullptr;
+    TEkArt* EkArt8 = nullptr;
+    TEkArt* EkArt9 = nullptr;
+    TEkGradiLabel* EkGradiLabel20 = nullptr; // "ShowTime:"
+    TEkGradiLabel* LbShowTime = nullptr;
     int LbShowTimeTag = 0; // running sum of the display time shown in LbShowTime
-    QToolButton* LbSectionCount = nullptr;
-    QToolButton* LbValueCount = nullptr;
-    QToolButton* LbCommentCount = nullptr;
-    QToolButton* LbErrorCount = nullptr;
-    QToolButton* LbEmptyCount = nullptr;
-    QToolButton* GlValuesOnly = nullptr;
-    QToolButton* ButCreateShortcut = nullptr;
-    QToolButton* EkGradiLabel1 = nullptr; // "P", the password generator
-    QToolButton* GlHelp = nullptr;        // "?"
-    QToolButton* GlInfo = nullptr;        // "i", the about box
+    TEkArt* EkArt10 = nullptr;
+    TEkArt* EkArt11 = nullptr;
+    TEkGradiLabel* LbSectionCount = nullptr;
+    TEkGradiLabel* LbValueCount = nullptr;
+    TEkGradiLabel* LbCommentCount = nullptr;
+    TEkGradiLabel* LbErrorCount = nullptr;
+    TEkGradiLabel* LbEmptyCount = nullptr;
+    TEkGradiLabel* GlValuesOnly = nullptr;
+    TEkArt* EkArt12 = nullptr;
+    TEkArt* EkArt13 = nullptr;
+    TEkGradiLabel* ButCreateShortcut = nullptr;
+    TEkGradiLabel* EkGradiLabel1 = nullptr; // "P", the password generator
+    TEkGradiLabel* GlHelp = nullptr;        // "?"
+    TEkGradiLabel* GlInfo = nullptr;        // "i", the about box
+    TEkArt* EkArt14 = nullptr;
 
     platform::TextFileDialog OpenTextFileDialog{platform::TextFileDialog::Kind::Open};
     platform::TextFileDialog SaveTextFileDialog{platform::TextFileDialog::Kind::Save};
@@ -155,6 +172,29 @@ public:
     // Opens the first of the dropped files (local paths) with detection, without asking about
     // unsaved changes; the others are ignored. Nothing for an empty list.
     void openDroppedFiles(const QStringList& paths);
+
+    // --- Colour theme -----------------------------------------------------------------------
+    // Paints both bars, their labels and end pieces in `themeColours` (run once at start, after
+    // the settings are read).
+    void applyTheme();
+    // The panel's colour := colour 3; then every label and end piece directly on it gets its
+    // colours; other children are left alone.
+    void applyThemeColours(QWidget* panel);
+    // Normal gradient 2 -> 3 (repaints), hot and pressed gradient 4 -> 5 and hot text 6
+    // (stored; they show with the next state change), text colour 7.
+    void applyThemeToLabel(TEkGradiLabel* label);
+    void applyThemeToArt(TEkArt* piece);
+
+    // --- Press and hold on the Open button ----------------------------------------------------
+    // A left press starts MruTimer; a release or leaving the button stops it. When the timer
+    // fires while the button is still held, the button lets the press go without a click and
+    // the recent-files pop-up opens instead.
+    void GlOpenMouseDown(Qt::MouseButton button);
+    void GlOpenMouseUp();
+    void GlOpenMouseLeave();
+    void MruTimerTimer();
+    // The recent-files pop-up under the Open button; nothing yet.
+    void showMruPopup();
 
     // --- Lists ------------------------------------------------------------------------------
     void fillSectionList();
@@ -238,11 +278,22 @@ private:
 
     QAction* addAction(const QString& caption, const QList<QKeySequence>& shortcuts, bool enabled,
                        const QString& hint);
-    QToolButton* addBarButton(QWidget* bar, QAction* action, int image);
-    QToolButton* addLinkedButton(QWidget* bar, QAction* action, const QString& caption, int image,
-                                 bool enabled);
-    QToolButton* addCounter(QWidget* bar, int image, const QString& hint);
-    QLabel* addStatusLabel(QWidget* bar, const QString& caption);
+    // A bar with its docking layout and the labels' font.
+    QWidget* createBar(const char* name);
+    // A label on `bar` docked at `align`, in the window design's colours.
+    TEkGradiLabel* addLabel(QWidget* bar, const char* name, TAlign align);
+    // A tool-bar button bound to `action`, showing IlButtons' image `image`.
+    TEkGradiLabel* addBarButton(QWidget* bar, const char* name, QAction* action, int image,
+                                TAlign align = alLeft);
+    // A button that runs `action` and follows its enabled state and hint, with a caption of
+    // its own (one bold letter).
+    TEkGradiLabel* addLetterButton(QWidget* bar, const char* name, QAction* action, const QString& letter);
+    TEkGradiLabel* addStatusLabel(QWidget* bar, const char* name, const QString& caption,
+                                  TAlign align = alLeft);
+    TEkGradiLabel* addCounter(QWidget* bar, const char* name, int image, const QString& hint);
+    TEkArt* addEndPiece(QWidget* bar, const char* name, TEkArtType type, TAlign align = alLeft);
+    // Lets the group's end pieces continue the gradients of its outer labels.
+    static void closeGroup(TEkArt* leftEnd, TEkGradiLabel* first, TEkGradiLabel* last, TEkArt* rightEnd);
     // Design sizes are given at 144 pixels per inch.
     int scaled(int designPixels) const;
     void sectionSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);

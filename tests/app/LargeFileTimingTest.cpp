@@ -48,8 +48,9 @@ TEST_P(LargeFileTiming, DISABLED_OpensAndShows) {
     EXPECT_EQ(form.SectionRows->count(), c.sections); // the first header names section 0
     EXPECT_EQ(form.selectedRow(form.LvSections), 0);
     std::cout << c.name << ": " << text.size() / (1024 * 1024) << " MB, load "
-              << form.LbLoadTime->text().toStdString() << " ms, show "
-              << form.LbShowTime->text().toStdString() << " ms, open command " << total << " ms" << std::endl;
+              << form.LbLoadTime->Caption().toStdString() << " ms, show "
+              << form.LbShowTime->Caption().toStdString() << " ms, open command " << total << " ms"
+              << std::endl;
 
     // Selecting the big section fills the value list in one go.
     clock.restart();

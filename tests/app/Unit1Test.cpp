@@ -16,7 +16,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLocale>
 #include <QMimeData>
 #include <QStringDecoder>
@@ -24,7 +23,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -88,8 +86,9 @@ protected:
     }
 
     QStringList counters() const {
-        return {form->LbSectionCount->text(), form->LbValueCount->text(), form->LbCommentCount->text(),
-                form->LbErrorCount->text(), form->LbEmptyCount->text()};
+        return {form->LbSectionCount->Caption(), form->LbValueCount->Caption(),
+                form->LbCommentCount->Caption(), form->LbErrorCount->Caption(),
+                form->LbEmptyCount->Caption()};
     }
 
     QStringList boxTexts() const {
