@@ -30,7 +30,7 @@ enum : int {
 enum : int {
     loadFileMissing = -1,
     loadUnreadable = -2,
-    loadCannotOpen = -3, // the file exists but cannot be opened for reading
+    loadCannotOpen = -3, // the file exists but cannot be opened, or the device fails a read
 };
 
 // Item kinds; the main window also uses the number as the item's icon index.
@@ -138,7 +138,8 @@ public:
     // only) or loadUnreadable (-2: a broken header or a NUL before the end of the text; the
     // sections parsed so far stay for the caller to clear). A refused UTF-32 file gives 0 with
     // `codePage` left at codePageUnknown. The loaders append to `sections`: the caller clears
-    // it first. A file that exists but cannot be opened gives loadCannotOpen.
+    // it first. A file that exists but cannot be opened, or a device that fails a read, gives
+    // loadCannotOpen (the sections read so far stay for the caller to clear).
 
     // Detects the encoding, then reads the file. Sets `fileName`.
     int LoadFromFile(const QString& fileName);
