@@ -567,7 +567,9 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
         if (want > 0) {
             if (have + want > qsizetype(pending.size()))
                 pending.resize(std::max<size_t>(pending.size() * 2, size_t(have + want)));
-            got = std::max<qint64>(stream.read(pending.data() + have, want), 0);
+            got = stream.read(pending.data() + have, want);
+            if (got < 0)
+                return loadCannotOpen; // a failing device must not pass for a shorter file
             left -= got;
         }
         const qsizetype before = have;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -105,6 +106,38 @@ TEST_F(Files, MissingAndUnopenableFiles) {
     }
     EXPECT_EQ(doc.LoadFromFile(locked), loadCannotOpen);
     EXPECT_EQ(doc.sections.count, 0);
+}
+
+// A device that fails after handing out its first `good` bytes.
+class FailingDevice : public QIODevice {
+public:
+    FailingDevice(QByteArray data, qint64 good) : data_(std::move(data)), good_(good) { open(ReadOnly); }
+    qint64 size() const override { return data_.size(); }
+    bool isSequential() const override { return false; }
+
+protected:
+    qint64 readData(char* out, qint64 max) override {
+        const qint64 at = pos();
+        if (at >= good_)
+            return -1;
+        const qint64 n = std::min(max, good_ - at);
+        std::memcpy(out, data_.constData() + at, size_t(n));
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray data_;
+    qint64 good_;
+};
+
+TEST_F(Files, AReadErrorIsNoShorterFile) {
+    QByteArray text;
+    for (int i = 0; i < 40000; ++i)
+        text += "key" + QByteArray::number(i) + "=value\r\n";
+    FailingDevice device(text, TEkMemIni::kReadStepBytes + 100);
+    TEkMemIni doc;
+    EXPECT_EQ(doc.LoadFromStream(device, codePageAnsi), loadCannotOpen);
 }
 
 TEST_F(Files, MarksAreSkippedOnceAndKeptWhenDoubled) {
