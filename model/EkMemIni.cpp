@@ -9,6 +9,10 @@
 #include <QStringEncoder>
 #include <QtEndian>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -146,14 +150,24 @@ bool endsLine(char16_t c) {
 }
 
 // First position in [p, end) holding CR, LF or NUL, or end.
-const char16_t* scanLineEnd(const char16_t* p, const char16_t* end) {
-    while (p < end && (*p > kCr || !endsLine(*p)))
-        ++p;
-    return p;
-}
-
-// First position in [p, end) holding `stop`, CR, LF or NUL, or end.
+// First position in [p, end) holding `stop`, CR, LF or NUL, or end. A `stop` of NUL looks for
+// the line end alone. Values and comments run to tens of characters, so eight at a time pays.
 const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
+#if defined(__SSE2__)
+    const __m128i wantStop = _mm_set1_epi16(short(stop));
+    const __m128i wantCr = _mm_set1_epi16(short(kCr));
+    const __m128i wantLf = _mm_set1_epi16(short(kLf));
+    const __m128i wantNul = _mm_setzero_si128();
+    while (end - p >= 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, wantStop), _mm_cmpeq_epi16(v, wantCr)),
+                         _mm_or_si128(_mm_cmpeq_epi16(v, wantLf), _mm_cmpeq_epi16(v, wantNul)));
+        if (const int mask = _mm_movemask_epi8(hit))
+            return p + qCountTrailingZeroBits(quint32(mask)) / 2;
+        p += 8;
+    }
+#endif
     while (p < end) {
         const char16_t c = *p;
         if (c == stop || (c <= kCr && endsLine(c)))
@@ -161,6 +175,11 @@ const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
         ++p;
     }
     return p;
+}
+
+// First position in [p, end) holding CR, LF or NUL, or end.
+const char16_t* scanLineEnd(const char16_t* p, const char16_t* end) {
+    return scanTo(p, end, kNul);
 }
 
 // A CR is a line break of its own, and a CR LF pair one break; a NUL is not consumed.
