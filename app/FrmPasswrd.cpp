@@ -1,5 +1,7 @@
 #include "app/FrmPasswrd.h"
 
+#include "platform/gui/DesignScale.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
@@ -10,7 +12,6 @@
 namespace {
 
 // Design sizes at 144 pixels per inch.
-constexpr int designDpi = 144;
 constexpr int clientWidth = 408;
 constexpr int label1Height = 30;
 constexpr int warningHeight = 35;
@@ -74,10 +75,7 @@ void TFormPassword::buildControls() {
 }
 
 void TFormPassword::layoutControls() {
-    const QScreen* screen = this->screen();
-    const qreal dpi = screen ? screen->logicalDotsPerInch() : designDpi;
-    // Device-independent pixels of a design length: length * dpi / 144.
-    const auto px = [dpi](int design) { return qRound(design * dpi / designDpi); };
+    const auto px = [this](int design) { return scaleFromDesign(design, this); };
 
     QFont dialogFont(QStringLiteral("Tahoma"));
     dialogFont.setPixelSize(px(fontHeight));

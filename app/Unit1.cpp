@@ -9,6 +9,7 @@
 #include "controls/ImgList.h"
 #include "model/EkSearch.h"
 #include "platform/core/SysUtils.h"
+#include "platform/gui/DesignScale.h"
 #include "platform/gui/SystemServices.h"
 
 #include <QAction>
@@ -34,7 +35,6 @@
 namespace {
 
 // Design sizes at 144 pixels per inch.
-constexpr int kDesignDpi = 144;
 constexpr int kWindowWidth = 1560;
 constexpr int kWindowHeight = 980;
 constexpr int kSectionListWidth = 377;
@@ -208,7 +208,7 @@ void TForm1::createActions() {
 }
 
 int TForm1::scaled(int designPixels) const {
-    return designPixels * logicalDpiX() / kDesignDpi;
+    return scaleFromDesign(designPixels, this);
 }
 
 QWidget* TForm1::createBar(const char* name) {
@@ -782,16 +782,14 @@ void TForm1::sizeSectionColumns() {
     const int n = SectionRows->count();
     names.addAll(n, [this](int i) -> const QString& { return SectionRows->row(i)->texts[0]; });
     counts.addAll(n, [this](int i) -> const QString& { return SectionRows->row(i)->texts[1]; });
-    // pad = dpi * 24 / 144: 24 at 144 dpi, 16 at 96 dpi
-    const int pad = logicalDpiX() * 24 / kDesignDpi;
+    const int pad = scaled(24);
     if (!valuesOnly)
         header->resizeSection(1, names.width() + pad);
     header->resizeSection(2, counts.width() + pad);
 }
 
 void TForm1::sizeValueColumns() {
-    // pad = dpi * 20 / 144
-    const int pad = logicalDpiX() * 20 / kDesignDpi;
+    const int pad = scaled(20);
     constexpr int kCaptionMargin = 10;
     const QFontMetrics metrics(LvValues->font());
     const int n = valuesOnly ? 2 : 3;

@@ -281,11 +281,6 @@ public:
     QLayoutItem* itemAt(int index) const override;
     QLayoutItem* takeAt(int index) override;
     int count() const override { return int(entries.size()); }
-    // Ends a left press as a release outside the label would: mouseUp() is emitted, no click
-    // follows, and a pressed button looks hot again. Nothing while no press is pending. (The
-    // press-and-hold pop-up of the Open button takes the press away with it.)
-    void releaseWithoutClick();
-
     QSize sizeHint() const override;
     QSize minimumSize() const override;
     void setGeometry(const QRect& rect) override;

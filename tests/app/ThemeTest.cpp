@@ -9,6 +9,7 @@
 #include "platform/gui/TextFileDialog.h"
 #include "tests/support/TestSupport.h"
 
+#include "tests/support/Rgb.h"
 #include <QAction>
 #include <QApplication>
 #include <QLayout>
@@ -22,18 +23,10 @@
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
+using testsupport::Rgb;
 
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-    return os << '(' << c.r << ',' << c.g << ',' << c.b << ')';
-}
-
-// A TColor (0x00BBGGRR) as red, green, blue.
 Rgb rgbOf(TColor c) {
-    return {int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)};
+    return testsupport::rgbOfColorValue(c);
 }
 
 // What the widget shows (its paint event copies the off-screen picture).

@@ -1,5 +1,6 @@
 #include "controls/EkArt.h"
 
+#include "tests/support/Rgb.h"
 #include <QApplication>
 #include <QTest>
 #include <functional>
@@ -12,18 +13,8 @@ namespace {
 constexpr TColor themeDark = 0xD8B4A3;
 constexpr TColor themeLight = 0xFBF2EA;
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-    return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
-Rgb rgbOf(TPixel p) {
-    return {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
-}
+using testsupport::Rgb;
+constexpr auto rgbOf = testsupport::rgbOfPixel;
 
 Rgb piecePixel(const TEkArt& piece, int x, int y) {
     return rgbOf(piece.bitmapForTest()->pixelAt(x, y));

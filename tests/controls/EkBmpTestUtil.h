@@ -2,22 +2,16 @@
 #pragma once
 
 #include "controls/EkBmp.h"
+#include "tests/support/Rgb.h"
 
 #include <ostream>
 
 namespace painttest {
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-    return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
+using testsupport::Rgb;
 
 inline Rgb rgbOf(TPixel p) {
-    return {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
+    return testsupport::rgbOfPixel(p);
 }
 
 inline Rgb rgbAt(const TEkBmp& bmp, int x, int y) {

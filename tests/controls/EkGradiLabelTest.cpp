@@ -1,5 +1,6 @@
 #include "controls/EkGradiLabel.h"
 
+#include "tests/support/Rgb.h"
 #include <QAction>
 #include <QApplication>
 #include <QEnterEvent>
@@ -10,22 +11,11 @@
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-    return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
-Rgb rgbOf(TPixel p) {
-    return {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
-}
+using testsupport::Rgb;
+constexpr auto rgbOf = testsupport::rgbOfPixel;
 
 Rgb rgbOfColor(TColor c) {
-    const uint32_t v = colorToRGB(c).value;
-    return {int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)};
+    return testsupport::rgbOfColorValue(colorToRGB(c).value);
 }
 
 Rgb bitmapPixel(const TEkGradiLabel& label, int x, int y) {
