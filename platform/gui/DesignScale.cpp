@@ -3,8 +3,8 @@
 #include <QScreen>
 #include <QWidget>
 
-int scaleFromDesign(int designPixels, qreal logicalDpi) {
-    return qRound(designPixels * logicalDpi / designPixelsPerInch);
+int scaleFromDesign(int designPixels, int logicalDpi) {
+    return designPixels * logicalDpi / designPixelsPerInch;
 }
 
 int scaleFromDesign(int designPixels, const QWidget* widget) {
@@ -12,5 +12,5 @@ int scaleFromDesign(int designPixels, const QWidget* widget) {
         return designPixels;
     const QScreen* screen = widget->screen();
     return scaleFromDesign(designPixels,
-                           screen ? screen->logicalDotsPerInch() : qreal(widget->logicalDpiX()));
+                           screen ? qRound(screen->logicalDotsPerInch()) : widget->logicalDpiX());
 }
