@@ -493,6 +493,95 @@ QByteArrayView markFor(int codePage) {
 
 constexpr qint64 kReadChunk = TEkMemIni::kReadStepBytes;
 
+// The ANSI code page maps every byte to one UTF-16 unit on its own, and the bytes below 0x80 to
+// the same units, so a table of the upper half, filled once through the platform's converter,
+// decodes exactly as the converter does and without its cost per call. Encoding goes the other
+// way; characters outside the table go to the converter one at a time.
+class AnsiTable {
+public:
+    static const AnsiTable& instance() {
+        static const AnsiTable table;
+        return table;
+    }
+
+    void decode(const char* bytes, qsizetype n, char16_t* out) const {
+        for (qsizetype i = 0; i < n; ++i) {
+            const uchar b = uchar(bytes[i]);
+            out[i] = b < 0x80 ? char16_t(b) : upper_[b - 0x80];
+        }
+    }
+
+    // Appends the encoding of [text, text + n) to `out`.
+    void encode(const char16_t* text, qsizetype n, QByteArray& out) const {
+        // One byte per character: the converter, too, gives one byte per character.
+        qsizetype at = out.size();
+        out.resize(at + n);
+        char* w = out.data() + at;
+        // Characters outside the table are gathered and converted at once, one byte each.
+        QString outside;
+        std::vector<qsizetype> places; // where each gathered character's byte goes
+        qsizetype i = 0;
+        while (i < n) {
+            const char16_t c = text[i];
+            if (c < 0x80) {
+                *w++ = char(c);
+                ++i;
+            } else if (const uchar b = byteOf_[c]) {
+                *w++ = char(b);
+                ++i;
+            } else if (!QChar::isSurrogate(c) ||
+                       (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1]))) {
+                const qsizetype len = QChar::isSurrogate(c) ? 2 : 1;
+                outside.append(reinterpret_cast<const QChar*>(text + i), len);
+                places.push_back(w - out.constData());
+                *w++ = '?';
+                i += len;
+            } else {
+                // An unpaired surrogate. The converter judges a high one by the unit after it,
+                // which may itself start a pair: a plain letter stands in for it and is dropped.
+                QByteArray converted;
+                if (QChar::isHighSurrogate(c) && i + 1 < n) {
+                    converted = platform::ansiEncode(QString(QChar(c)) + u'a');
+                    converted.chop(1);
+                } else {
+                    converted = platform::ansiEncode(QStringView(text + i, 1));
+                }
+                at = w - out.constData();
+                if (converted.size() > 1)
+                    out.resize(out.size() + converted.size() - 1);
+                w = out.data() + at;
+                if (!converted.isEmpty())
+                    std::memcpy(w, converted.constData(), size_t(converted.size()));
+                w += converted.size();
+                ++i;
+            }
+        }
+        out.truncate(w - out.constData());
+        if (places.empty())
+            return;
+        const QByteArray converted = platform::ansiEncode(outside);
+        Q_ASSERT(converted.size() == qsizetype(places.size()));
+        for (size_t k = 0; k < places.size() && qsizetype(k) < converted.size(); ++k)
+            out[places[k]] = converted[qsizetype(k)];
+    }
+
+private:
+    AnsiTable() : byteOf_(0x10000, 0) {
+        char high[0x80];
+        for (int b = 0; b < 0x80; ++b)
+            high[b] = char(0x80 + b);
+        const QString decoded = platform::ansiDecode(QByteArrayView(high, 0x80));
+        for (int b = 0; b < 0x80; ++b) {
+            upper_[b] = decoded.at(b).unicode();
+            if (upper_[b] >= 0x80)
+                byteOf_[upper_[b]] = uchar(0x80 + b);
+        }
+    }
+
+    char16_t upper_[0x80];
+    std::vector<uchar> byteOf_; // the byte of each character of the upper half; 0 for none
+};
+
 // Decodes whole lines of file bytes into UTF-16 units.
 class PieceDecoder {
 public:
@@ -525,8 +614,9 @@ public:
             return {buffer_.data(), buffer_.data() + count};
         }
         default:
-            ansi_ = platform::ansiDecode(QByteArrayView(bytes, n));
-            return {units(ansi_), units(ansi_) + ansi_.size()};
+            ensure(n);
+            AnsiTable::instance().decode(bytes, n, buffer_.data());
+            return {buffer_.data(), buffer_.data() + n};
         }
     }
 
@@ -539,7 +629,6 @@ private:
     int codePage_;
     QStringDecoder utf8_;
     std::vector<char16_t> buffer_;
-    QString ansi_;
 };
 
 char16_t unitAt(const char* p, int unitSize, int codePage) {
@@ -1109,9 +1198,9 @@ bool TEkMemIni::SaveToStream(QIODevice& stream, int cp) const {
         bytes.truncate(out - bytes.constData());
     } else {
         bytes.reserve(n);
-        TextWriter w(piece.data(), qsizetype(piece.size()), [&](const char16_t* p, qsizetype k) {
-            bytes += platform::ansiEncode(QStringView(p, k));
-        });
+        const AnsiTable& ansi = AnsiTable::instance();
+        TextWriter w(piece.data(), qsizetype(piece.size()),
+                     [&](const char16_t* p, qsizetype k) { ansi.encode(p, k, bytes); });
         writeDocument(sections, n, w);
     }
     return writeBytes(stream, bytes.constData(), bytes.size());

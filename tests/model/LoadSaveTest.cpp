@@ -320,6 +320,7 @@ TEST(AnsiFiles, EveryByteSurvivesALoadAndSave) {
     }
     TEkMemIni doc;
     ASSERT_EQ(doc.LoadFromBytes("k=" + all + "\r\n\r\n", codePageAnsi), codePageAnsi);
+    EXPECT_EQ(doc.sections[0]->values[0]->value, platform::ansiDecode(all));
     EXPECT_EQ(doc.saveToBytes(codePageAnsi), "k=" + all + "\r\n\r\n");
 }
 

@@ -3,6 +3,7 @@
 #include "tests/model/ModelTestSupport.h"
 #include "tests/support/TestSupport.h"
 
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 using modeltest::dump;
@@ -161,8 +162,15 @@ TEST(Writer, SavedBytesAreTheEncodedTextAcrossPieces) {
         TEkIniSection* s = doc.addSection("");
         s->addValue("k", QString(fill, u'x') + QStringLiteral("\U0001D11E\u00E9"), "c");
         s->addValue("n", QString(70000, u'y'), "");
+        // Characters with and without an ANSI form, a lone surrogate among them.
+        s->addValue("w",
+                    QStringLiteral("\u4E2D \u0100 \u2019 \u0081 \u20AC ") + QChar(0xD800) + "x" +
+                        QChar(0xD800) + "y" + QChar(0x81) + QChar(0xDC00) + "\u4E2D\u4E2D" + QChar(0xD800) +
+                        QStringLiteral("\U0001D11E") + QChar(0xDC00) + QChar(0xD800) + "\u4E2D",
+                    "");
         const QString text = doc.buildText();
-        EXPECT_EQ(doc.saveToBytes(codePageUtf8), "\xEF\xBB\xBF" + text.toUtf8()) << fill;
+        QStringEncoder utf8(QStringConverter::Utf8);
+        EXPECT_EQ(doc.saveToBytes(codePageUtf8), "\xEF\xBB\xBF" + QByteArray(utf8.encode(text))) << fill;
         EXPECT_EQ(doc.saveToBytes(codePageAnsi), platform::ansiEncode(text)) << fill;
     }
     EXPECT_TRUE(capture.messages.isEmpty());
