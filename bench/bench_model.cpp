@@ -128,8 +128,8 @@ QByteArray encodeFile(const QString& text, int codePage) {
 
 struct Corpus {
     QTemporaryDir dir;
-    std::map<std::pair<int, int>, QString> files;     // (MB, code page) -> path
-    std::map<int, std::unique_ptr<TEkMemIni>> loaded; // MB -> document read from the UTF-8 file
+    std::map<std::pair<int, int>, QString> files;                     // (MB, code page) -> path
+    std::map<std::pair<int, int>, std::unique_ptr<TEkMemIni>> loaded; // (MB, code page) -> document
 };
 
 Corpus& corpus() {
@@ -141,15 +141,18 @@ qint64 fileSize(const QString& path) {
     return QFile(path).size();
 }
 
-TEkMemIni& loadedDocument(int mb) {
-    auto& slot = corpus().loaded[mb];
+// The document read from the file of that size and encoding; the one document kept at a time.
+TEkMemIni& loadedDocument(int mb, int codePage = codePageUtf8) {
+    auto& slot = corpus().loaded[{mb, codePage}];
     if (!slot) {
-        slot = std::make_unique<TEkMemIni>();
-        slot->LoadFromFile(corpus().files[{mb, codePageUtf8}]);
+        corpus().loaded.clear();
+        auto& fresh = corpus().loaded[{mb, codePage}];
+        fresh = std::make_unique<TEkMemIni>();
+        fresh->LoadFromFile(corpus().files[{mb, codePage}]);
+        return *fresh;
     }
     return *slot;
 }
-
 // --- Benchmarks ----------------------------------------------------------------------------
 
 void rawLimit(benchmark::State& state, int mb, int codePage) {
@@ -195,7 +198,7 @@ void loadFile(benchmark::State& state, int mb, int codePage) {
 }
 
 void saveFile(benchmark::State& state, int mb, int codePage) {
-    TEkMemIni& doc = loadedDocument(mb);
+    TEkMemIni& doc = loadedDocument(mb, codePage);
     const QString target = corpus().dir.filePath(QStringLiteral("saved.ini"));
     for (auto _ : state) {
         if (!doc.SaveToFile(target, codePage))
@@ -206,7 +209,7 @@ void saveFile(benchmark::State& state, int mb, int codePage) {
 
 void saveStream(benchmark::State& state, int mb, int codePage) {
     // The same without the file system: build, encode and hand to a device that drops it.
-    TEkMemIni& doc = loadedDocument(mb);
+    TEkMemIni& doc = loadedDocument(mb, codePage);
     QFile null(QStringLiteral("/dev/null"));
     null.open(QIODevice::WriteOnly);
     for (auto _ : state)
