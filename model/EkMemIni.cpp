@@ -1022,7 +1022,6 @@ TEkIniSection* TEkMemIni::insertSection(int index, const QString& name) {
 TEkIniSection* TEkMemIni::addSectionCopy(const TEkIniSection* source, const QString& name) {
     TEkIniSection* section = addSection(name);
     if (source) {
-        section->values.reserve(source->values.count);
         for (const TEkIniVal* item : source->values)
             section->addValue(item->name, item->value, item->comment);
     }

@@ -102,7 +102,9 @@ TEST_P(Grammar, LinesStraddlingTheReadStepsAreReadWhole) {
     };
     // The CR of the first CR LF is the last unit of the first step (read after the mark).
     line(QString(step / unit - 2, u'a') + "=", "\r\n");
-    while (text.size() * unit < 3 * step)
+    // A line longer than two steps.
+    line(QStringLiteral("long=") + QString(2 * step / unit + 7, u'v'), "\r\n");
+    while (text.size() * unit < 5 * step)
         line(QStringLiteral("key%1=v\u00E9l\u00FC%2 ;c").arg(lines).arg(QString(lines % 97, u'x')),
              lines % 5 == 0 ? "\r" : "\r\n");
     TEkMemIni doc;
