@@ -30,7 +30,8 @@ const char* ansiCodePageName();
 // result, and ansiEncode(ansiDecode(b)) == b for every byte string b.
 QString ansiDecode(QByteArrayView bytes);
 
-// Encodes to ANSI. Characters without an ANSI form become what the converter gives them ('?').
+// Encodes to ANSI, one byte per UTF-16 unit. Characters without an ANSI form, lone surrogates
+// included, become the converter's substitute byte.
 QByteArray ansiEncode(QStringView text);
 
 // --- Locale-aware text ----------------------------------------------------------------------

@@ -56,3 +56,15 @@ TEST(Messages, SinkReceivesTextAndIsRestored) {
     platform::ShowMessage(QStringLiteral("outer"));
     EXPECT_EQ(outer.messages, QStringList{QStringLiteral("outer")});
 }
+
+TEST(AnsiCodePage, LoneSurrogatesBecomeSubstitutesWithoutSwallowingNeighbours) {
+    QString text;
+    text += QChar(0xD800);
+    text += QChar(0x81);
+    text += QChar('a');
+    text += QChar(0xDC00);
+    const QByteArray bytes = platform::ansiEncode(text);
+    ASSERT_EQ(bytes.size(), 4);
+    EXPECT_EQ(uchar(bytes[1]), 0x81);
+    EXPECT_EQ(bytes[2], 'a');
+}
