@@ -223,6 +223,8 @@ TPixel TEkArt::edgeColour(TEkGradiLabel* neighbour) const {
 void TEkArt::paintBitmap() {
     if (bitmap->width() != width() || bitmap->height() != height())
         bitmap->setSize(width(), height(), false);
+    // A size the painter refuses leaves no pixel memory; the painters below write rows directly.
+    bitmap->checkDc();
 
     const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
     if (artType == aatSpace || (isCorner(artType) && !n.horizontal))

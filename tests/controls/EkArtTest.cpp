@@ -343,4 +343,15 @@ TEST_F(EkArtTest, TinyPiecesPaintInEveryTypeAndStyle) {
     }
 }
 
+// A piece larger than the painter accepts has no pixel memory: it paints nothing and stays
+// dirty rather than writing rows that do not exist.
+TEST_F(EkArtTest, PieceTooLargeForThePainterPaintsNothing) {
+    for (int type = aatSpace; type <= aatEndRight; ++type) {
+        auto art = piece(&host, TEkArtType(type), QSize(TEkBmp::maxSide + 1, 3));
+        paint(*art);
+        EXPECT_TRUE(art->isDirty()) << type;
+        EXPECT_EQ(art->bitmapForTest()->bits(), nullptr) << type;
+    }
+}
+
 } // namespace
