@@ -884,7 +884,9 @@ void TForm1::LvValuesSelectItem(TListRow* row, bool selected) {
     const bool e = selected && !readOnly;
     for (QAction* action : {ActInsertItem, ActEditItem, ActDeleteItem, ActSilentDeleteItem})
         action->setEnabled(e);
-    ActAddItem->setEnabled(e || LvSections->selectionModel()->currentIndex().isValid());
+    // The section list's current index outlives its selection while the list is cleared:
+    // only a selected section counts.
+    ActAddItem->setEnabled(e || selectedRow(LvSections) >= 0);
     updateClipMenu();
 }
 

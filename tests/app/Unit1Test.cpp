@@ -294,8 +294,9 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     EXPECT_EQ(form->SectionRows->count(), 0);
     EXPECT_EQ(form->ValueRows->count(), 0);
     EXPECT_EQ(counters(), QStringList({"0", "0", "0", "0", "0"}));
+    // With no section left there is nothing to add an item to.
     for (QAction* action : {form->ActReload, form->ActSaveAs, form->ActSearch, form->ActFindNext,
-                            form->ActFindPrevious, form->ActSave})
+                            form->ActFindPrevious, form->ActSave, form->ActAddItem})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
 }
 
@@ -694,7 +695,8 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name.toStdString());
-        form->ActNewFile->trigger();
+        // A named document is open first, so the failure has something to clear.
+        open(writeSample("before.ini"), 0);
         boxes.records.clear();
         ScopedPasswordResponder passwords(QString("not-the-one"));
         open(row.name, 4);
@@ -703,6 +705,7 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
         EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin");
         EXPECT_EQ(form->model.sections.count, 0);
         EXPECT_FALSE(form->ActReload->isEnabled());
+        EXPECT_FALSE(form->ActAddItem->isEnabled());
     }
 }
 
