@@ -1096,6 +1096,8 @@ bool TForm1::checkFileError(int status, const QString& name) {
         showError(kFileError, "Cannot open File\r\n" + name);
     clearDocument();
     fileName.clear();
+    // The shortcut button is enabled only while the document has a file name.
+    ButCreateShortcut->setEnabled(false);
     readOnly = false;
     setCaption(true);
     // The counters would otherwise still count the document that was just dropped.
@@ -1199,6 +1201,7 @@ QByteArray TForm1::encryptedImage(const QString& password) const {
 
 void TForm1::encryptedLoadFailed() {
     fileName.clear();
+    ButCreateShortcut->setEnabled(false);
     readOnly = false;
     encrypted = false;
     setCaption(true);

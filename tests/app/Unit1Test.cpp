@@ -298,6 +298,8 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     for (QAction* action : {form->ActReload, form->ActSaveAs, form->ActSearch, form->ActFindNext,
                             form->ActFindPrevious, form->ActSave, form->ActAddItem})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    // The shortcut button needs a file name.
+    EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, FailedOpenTest,
@@ -697,6 +699,7 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
         SCOPED_TRACE(row.name.toStdString());
         // A named document is open first, so the failure has something to clear.
         open(writeSample("before.ini"), 0);
+        ASSERT_TRUE(form->ButCreateShortcut->isEnabled());
         boxes.records.clear();
         ScopedPasswordResponder passwords(QString("not-the-one"));
         open(row.name, 4);
@@ -706,6 +709,7 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
         EXPECT_EQ(form->model.sections.count, 0);
         EXPECT_FALSE(form->ActReload->isEnabled());
         EXPECT_FALSE(form->ActAddItem->isEnabled());
+        EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
     }
 }
 
