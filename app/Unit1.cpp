@@ -1147,7 +1147,7 @@ bool TForm1::writePlainFile(const QString& name, int codePage) {
         return false;
     QString error;
     if (!model.SaveToFile(name, codePage, &error)) {
-        showError(gProductName, error);
+        showError(gProductName, QStringLiteral("Cannot create file \"%1\". %2").arg(name, error));
         return false;
     }
     return true;

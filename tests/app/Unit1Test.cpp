@@ -479,6 +479,23 @@ TEST_F(MainWindowTest, SaveWritesTheFileInItsEncoding) {
     EXPECT_EQ(dialogs.records.size(), 1); // the open dialog only
 }
 
+TEST_F(MainWindowTest, FailedSaveKeepsTheOldFileAndTheChangesAndNamesTheFile) {
+    // A name so long that no temporary file fits beside it: the save fails before anything
+    // reaches the file.
+    const QString name = writeSample(QString(246, QLatin1Char('p')) + ".ini");
+    open(name, 0);
+    editFirstValue("lost?");
+    boxes.records.clear();
+    form->ActSave->trigger();
+    ASSERT_EQ(boxes.records.size(), 1);
+    EXPECT_EQ(boxes.records[0].kind, MessageBoxKind::Error);
+    EXPECT_TRUE(boxes.records[0].text.startsWith("Cannot create file \"" + name + "\". "))
+        << boxes.records[0].text.toStdString();
+    EXPECT_EQ(readFile(name), kSample);
+    EXPECT_TRUE(form->modified);
+    EXPECT_TRUE(form->ActSave->isEnabled());
+}
+
 TEST_F(MainWindowTest, SaveOfANewDocumentRunsSaveAsWithoutTheNameQuestion) {
     form->ActNewFile->trigger();
     const QString name = path("fresh.ini");
