@@ -424,9 +424,12 @@ void TEkBmp::bitBlt(QPainter& dst, int x, int y) const {
 }
 
 void TEkBmp::bitBltRect(QPainter& dst, int x, int y, TRect src) const {
+    const TRect asked = src;
     if (!pix || !clipRect(src))
         return;
-    dst.drawImage(x, y, toOpaqueImage().copy(src.toQRect()));
+    // Source pixel (sx, sy) lands on (x + sx - asked.left, y + sy - asked.top), also when the
+    // clip moved the rect's left or top edge.
+    dst.drawImage(x + src.left - asked.left, y + src.top - asked.top, toOpaqueImage().copy(src.toQRect()));
 }
 
 // ---- compositing -------------------------------------------------------------------------------

@@ -129,7 +129,9 @@ public:
     // Copies the whole bitmap to (x, y) of the painter's device. Alpha is ignored: the copy is
     // opaque, as many fills leave alpha 0. Nothing without pixel memory.
     void bitBlt(QPainter& dst, int x, int y) const;
-    // Copies the src part of the bitmap (clipped to it) to (x, y), opaque.
+    // Copies the src part of the bitmap to (x, y), opaque: source pixel (src.left, src.top)
+    // goes to (x, y). The part of src outside the bitmap is not copied (its place on dst is
+    // left as it was).
     void bitBltRect(QPainter& dst, int x, int y, TRect src) const;
     // An opaque copy of the whole picture (alpha forced to 255); null without pixel memory.
     QImage toOpaqueImage() const;

@@ -168,6 +168,28 @@ TEST(EkBmpCore, BitBltIgnoresAlpha) {
     EXPECT_EQ(part.pixel(0, 1), QColor(Qt::green).rgba());
 }
 
+// A source rect reaching left of or above the bitmap copies its inside part to where it
+// belongs: source pixel (sx, sy) lands at (x + sx - src.left, y + sy - src.top).
+TEST(EkBmpCore, BitBltRectClippedAtTheTopLeftKeepsThePlaceOfEachPixel) {
+    TEkBmp bmp(2, 2);
+    bmp.bits()[0] = 0xFF000001u;
+    bmp.bits()[1] = 0xFF000002u;
+    bmp.bits()[2] = 0xFF000003u;
+    bmp.bits()[3] = 0xFF000004u;
+    QImage screen(6, 5, QImage::Format_ARGB32);
+    screen.fill(Qt::green);
+    {
+        QPainter p(&screen);
+        bmp.bitBltRect(p, 1, 1, TRect(-2, -1, 2, 2));
+    }
+    EXPECT_EQ(screen.pixel(3, 2), 0xFF000001u);
+    EXPECT_EQ(screen.pixel(4, 2), 0xFF000002u);
+    EXPECT_EQ(screen.pixel(3, 3), 0xFF000003u);
+    EXPECT_EQ(screen.pixel(4, 3), 0xFF000004u);
+    EXPECT_EQ(screen.pixel(1, 1), QColor(Qt::green).rgba()); // off the bitmap: not copied
+    EXPECT_EQ(screen.pixel(2, 2), QColor(Qt::green).rgba());
+}
+
 // ---- compositing ---------------------------------------------------------------------------
 
 struct BlendCase {
