@@ -14,9 +14,30 @@ TextFileDialog::Responder& responderSlot() {
     return responder;
 }
 
+// The extension of a file type that stands for exactly one ("*.IniCry" gives "IniCry"); empty
+// for a type of several patterns or a wildcard one ("*.*").
+QString singleExtension(const QString& patterns) {
+    if (patterns.contains(QLatin1Char(';')) || !patterns.startsWith(QLatin1String("*.")))
+        return QString();
+    const QString extension = patterns.mid(2);
+    if (extension.isEmpty() || extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?')))
+        return QString();
+    return extension;
+}
+
 } // namespace
 
 TextFileDialog::TextFileDialog(Kind kind) : kind_(kind) {}
+
+QString TextFileDialog::suffixForFilter(int index) const {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    const QString extension =
+        index >= 0 && 2 * index + 1 < parts.size() ? singleExtension(parts[2 * index + 1]) : QString();
+    // The default extension keeps its own spelling for the type it names.
+    if (extension.isEmpty() || extension.compare(defaultExt, Qt::CaseInsensitive) == 0)
+        return defaultExt;
+    return extension;
+}
 
 QStringList TextFileDialog::nameFilters() const {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -50,11 +71,17 @@ bool TextFileDialog::execute(QWidget* parent) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
     }
-    dialog.setDefaultSuffix(defaultExt);
     const QStringList filters = nameFilters();
     dialog.setNameFilters(filters);
     if (filterIndex >= 0 && filterIndex < filters.size())
         dialog.selectNameFilter(filters[filterIndex]);
+    // A typed name without extension gets the one of the chosen file type, as in the system's
+    // dialog: choosing the encrypted type must not give a plain ".ini" file.
+    dialog.setDefaultSuffix(suffixForFilter(filterIndex));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [this, &dialog, filters](const QString& chosen) {
+                         dialog.setDefaultSuffix(suffixForFilter(int(filters.indexOf(chosen))));
+                     });
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);
 

@@ -41,6 +41,9 @@ public:
 
     // The filter turned into the file dialog's own name filters ("Caption (*.a *.b)").
     QStringList nameFilters() const;
+    // The extension a typed name without one gets while file type `index` is chosen: the
+    // type's own extension when it names exactly one ("*.IniCry"), else `defaultExt`.
+    QString suffixForFilter(int index) const;
 
     // Test seam: answers for every dialog with a choice, or with nothing for Cancel. An empty
     // function restores the real dialog. Returns the previous responder.
