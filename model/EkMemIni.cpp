@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -513,8 +514,9 @@ public:
 
     // Appends the encoding of [text, text + n) to `out`.
     void encode(const char16_t* text, qsizetype n, QByteArray& out) const {
-        // One byte per character: the converter, too, gives one byte per character.
-        qsizetype at = out.size();
+        // One byte per character: the converter, too, gives one byte per character, or none.
+        const qsizetype start = out.size();
+        qsizetype at = start;
         out.resize(at + n);
         char* w = out.data() + at;
         // Characters outside the table are gathered and converted at once, one byte each.
@@ -560,9 +562,34 @@ public:
         if (places.empty())
             return;
         const QByteArray converted = platform::ansiEncode(outside);
-        Q_ASSERT(converted.size() == qsizetype(places.size()));
-        for (size_t k = 0; k < places.size() && qsizetype(k) < converted.size(); ++k)
-            out[places[k]] = converted[qsizetype(k)];
+        if (converted.size() == qsizetype(places.size())) {
+            for (size_t k = 0; k < places.size(); ++k)
+                out[places[k]] = converted[qsizetype(k)];
+            return;
+        }
+        // The converter gave some character no byte at all (it drops the zero-width and other
+        // default-ignorable characters), so its bytes cannot be matched to the gathered ones:
+        // each distinct character is converted on its own and the bytes are laid out again.
+        std::unordered_map<char32_t, QByteArray> bytesOf;
+        QByteArray tail;
+        tail.reserve(out.size() - start);
+        qsizetype from = start;
+        qsizetype j = 0; // the gathered character in `outside`: one unit, or a whole pair
+        for (const qsizetype place : places) {
+            tail.append(out.constData() + from, place - from);
+            const qsizetype len = outside.at(j).isHighSurrogate() ? 2 : 1;
+            const char32_t code =
+                len == 2 ? QChar::surrogateToUcs4(outside.at(j), outside.at(j + 1)) : outside.at(j).unicode();
+            auto it = bytesOf.find(code);
+            if (it == bytesOf.end())
+                it = bytesOf.emplace(code, platform::ansiEncode(QStringView(outside).mid(j, len))).first;
+            tail.append(it->second);
+            j += len;
+            from = place + 1;
+        }
+        tail.append(out.constData() + from, out.size() - from);
+        out.truncate(start);
+        out.append(tail);
     }
 
 private:

@@ -178,4 +178,16 @@ TEST(Writer, SavedBytesAreTheEncodedTextAcrossPieces) {
     EXPECT_TRUE(capture.messages.isEmpty());
 }
 
+TEST(Writer, AnsiSaveMatchesTheConverterWhereItDropsCharacters) {
+    // The converter gives some characters no byte at all (a zero-width space, a variation
+    // selector, a tag character); those around them must still get their own bytes.
+    TEkMemIni doc;
+    doc.addSection("")->addValue("k",
+                                 QStringLiteral("a\u200B\u4E2D b\u2764\uFE0F c\U000E0041\u0100 d\u200B") +
+                                     QChar(0xD800) + QStringLiteral("\u4E2D\u20AC"),
+                                 "");
+    const QString text = doc.buildText();
+    EXPECT_EQ(doc.saveToBytes(codePageAnsi), platform::ansiEncode(text));
+}
+
 } // namespace
