@@ -111,23 +111,24 @@ QString items(const TEkIniSection& s) {
 
 TEST(Sort, SectionsByColumn) {
     TEkMemIni doc;
-    doc.addSection("b");
-    doc.addSection("A")->comment = "z";
+    // "B" before "a" in code-point order: the sort must ignore case.
+    doc.addSection("B");
+    doc.addSection("a")->comment = "z";
     doc.addSection("")->addValue("k", "", "");
     TEkIniSection* x3 = doc.addSection("x");
     for (int i = 0; i < 3; ++i)
         x3->addValue("k", "", "");
     doc.addSection("x")->addValue("k", "", "");
     doc.sortSections(0, true);
-    EXPECT_EQ(names(doc), "/1 A/0 b/0 x/1 x/3");
+    EXPECT_EQ(names(doc), "/1 a/0 B/0 x/1 x/3");
     doc.sortSections(0, false);
-    EXPECT_EQ(names(doc), "x/3 x/1 b/0 A/0 /1");
+    EXPECT_EQ(names(doc), "x/3 x/1 B/0 a/0 /1");
     doc.sortSections(1, true);
-    EXPECT_EQ(names(doc), "x/3 x/1 b/0 A/0 /1") << "column 1 does not sort sections";
+    EXPECT_EQ(names(doc), "x/3 x/1 B/0 a/0 /1") << "column 1 does not sort sections";
     doc.sortSections(2, true);
-    EXPECT_EQ(names(doc), "A/0 b/0 /1 x/1 x/3");
+    EXPECT_EQ(names(doc), "a/0 B/0 /1 x/1 x/3");
     doc.sortSections(3, false);
-    EXPECT_EQ(names(doc), "A/0 x/3 x/1 b/0 /1") << "A alone has a comment; then names, then counts";
+    EXPECT_EQ(names(doc), "a/0 x/3 x/1 B/0 /1") << "a alone has a comment; then names, then counts";
 }
 
 TEST(Sort, ItemsWithEmptyKeysStayWhereTheSortLeavesThem) {
