@@ -10,7 +10,8 @@
 // The caller continues by moving itemIndex one step past the last hit. There is no wrap-around.
 //
 // Forwards, a section tests its header (name, then comment) only when itemIndex < 0, then its
-// items from itemIndex up; without a hit it leaves itemIndex at -1. Backwards, it tests its
+// items from itemIndex up; without a hit it leaves itemIndex at -1, or unchanged when no item
+// field is searched (then it tests no items at all). Backwards, it tests its
 // items from itemIndex down, then its header; it always leaves itemIndex at kItemPastEnd
 // unless an item hit, so a header hit returns kItemPastEnd.
 #pragma once
