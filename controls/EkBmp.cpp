@@ -300,14 +300,16 @@ void TEkBmp::resize(int newWidth, int newHeight, bool stretch, bool halftone, bo
     pix = nullptr; // set aside; createDib makes new memory
     createDib();
     if (keepPicture && pix) {
-        if (stretch) {
-            const QImage from(reinterpret_cast<const uchar*>(old), oldWidth, oldHeight, oldWidth * 4,
-                              QImage::Format_ARGB32);
-            const QImage scaled = from.scaled(w, h, Qt::IgnoreAspectRatio,
-                                              halftone ? Qt::SmoothTransformation : Qt::FastTransformation)
-                                      .convertToFormat(QImage::Format_ARGB32);
-            for (int y = 0; y < h; ++y)
-                std::memcpy(rowAddress(y), scaled.constScanLine(y), size_t(w) * sizeof(TPixel));
+        if (stretch && halftone) {
+            stretchSmooth(old, oldWidth, oldHeight);
+        } else if (stretch) {
+            // Nearest pixel, whole words: source column x * oldWidth / w, row y * oldHeight / h.
+            for (int y = 0; y < h; ++y) {
+                const TPixel* from = old + size_t(y) * size_t(oldHeight) / size_t(h) * size_t(oldWidth);
+                TPixel* to = rowAddress(y);
+                for (int x = 0; x < w; ++x)
+                    to[x] = from[size_t(x) * size_t(oldWidth) / size_t(w)];
+            }
         } else {
             const int cw = std::min(oldWidth, w);
             const int ch = std::min(oldHeight, h);
@@ -316,6 +318,36 @@ void TEkBmp::resize(int newWidth, int newHeight, bool stretch, bool halftone, bo
         }
     }
     delete[] old;
+}
+
+// Colour bytes and alpha are scaled as two separate opaque pictures: scaling them together
+// would weigh each colour by its alpha and wipe the colour of every pixel whose alpha is 0,
+// which many fills leave.
+void TEkBmp::stretchSmooth(const TPixel* old, int oldWidth, int oldHeight) {
+    QImage colours(oldWidth, oldHeight, QImage::Format_RGB32);
+    QImage alphas(oldWidth, oldHeight, QImage::Format_RGB32);
+    for (int y = 0; y < oldHeight; ++y) {
+        const TPixel* from = old + size_t(y) * size_t(oldWidth);
+        TPixel* c = reinterpret_cast<TPixel*>(colours.scanLine(y));
+        TPixel* a = reinterpret_cast<TPixel*>(alphas.scanLine(y));
+        for (int x = 0; x < oldWidth; ++x) {
+            c[x] = from[x] | alphaMask;
+            a[x] = alphaMask | (from[x] >> 24); // alpha in the blue byte
+        }
+    }
+    const auto smooth = [this](const QImage& image) {
+        return image.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage newColours = smooth(colours);
+    const QImage newAlphas = smooth(alphas);
+    for (int y = 0; y < h; ++y) {
+        const TPixel* c = reinterpret_cast<const TPixel*>(newColours.constScanLine(y));
+        const TPixel* a = reinterpret_cast<const TPixel*>(newAlphas.constScanLine(y));
+        TPixel* to = rowAddress(y);
+        for (int x = 0; x < w; ++x)
+            to[x] = (c[x] & colourMask) | ((a[x] & 0xFFu) << 24);
+    }
 }
 
 void TEkBmp::setWidth(int newWidth) {

@@ -69,7 +69,8 @@ public:
 
     // ---- size ------------------------------------------------------------------------------
     // New size w x h (white). keepPicture keeps the old picture: stretched to the new size
-    // (smooth when halftone) with stretch, else its overlapping top-left part.
+    // with stretch (nearest pixel, or smooth when halftone; colour bytes are kept also where
+    // alpha is 0), else its overlapping top-left part.
     void resize(int w, int h, bool stretch, bool halftone, bool keepPicture);
     // |w|; resizes keeping the picture when it differs.
     void setWidth(int w);
@@ -321,6 +322,8 @@ private:
     void gripWide(TRect r, const int16_t* table, int rows, int glyphWidth, int narrow, int wide, int cell);
     void paintFaceRows(TRect r, bool glass);
     bool allocate();
+    // Fills this bitmap (already of its new size) with the old picture scaled smoothly.
+    void stretchSmooth(const TPixel* old, int oldWidth, int oldHeight);
 
     TPixel* pix = nullptr;
     bool memDc = false;

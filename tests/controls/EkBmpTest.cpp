@@ -122,6 +122,29 @@ TEST(EkBmpCore, ResizeKeepsTopLeftOrStretchesOrStartsWhite) {
     EXPECT_EQ(bmp.bits(), nullptr);
 }
 
+// Many fills leave alpha 0; stretching must not take that as "no colour".
+TEST(EkBmpCore, StretchKeepsColourBytesWhereAlphaIsZero) {
+    for (bool halftone : {false, true}) {
+        TEkBmp bmp(4, 4);
+        bmp.fill(TEkColor(uint8_t(200), uint8_t(100), uint8_t(50))); // alpha 0
+        bmp.resize(8, 6, true, halftone, true);
+        for (int y : {0, 3, 5})
+            for (int x : {0, 5, 7})
+                EXPECT_EQ(bmp.pixelAt(x, y), 0x00C86432u) << halftone << " " << x << "," << y;
+    }
+    // Nearest pixel copies whole words: a 2 x 1 picture doubled keeps both words, alpha included.
+    TEkBmp two(2, 1);
+    two.bits()[0] = 0x10203040u;
+    two.bits()[1] = 0xFFA0B0C0u;
+    two.resize(4, 2, true, false, true);
+    for (int y = 0; y < 2; ++y) {
+        EXPECT_EQ(two.pixelAt(0, y), 0x10203040u);
+        EXPECT_EQ(two.pixelAt(1, y), 0x10203040u);
+        EXPECT_EQ(two.pixelAt(2, y), 0xFFA0B0C0u);
+        EXPECT_EQ(two.pixelAt(3, y), 0xFFA0B0C0u);
+    }
+}
+
 TEST(EkBmpCore, ClipRect) {
     TEkBmp bmp(10, 10);
     TRect r(-5, -5, 3, 3);
