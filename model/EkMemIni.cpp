@@ -380,12 +380,15 @@ bool blankBeforeComment(const QString& value) {
     return !value.isEmpty() && value.back().unicode() > kSpace;
 }
 
+// A line without "=" has no place for a comment of its own, but one given to it through the
+// setters (no name, a value and a comment) follows the value as it does on a value line: the
+// file keeps its text, which reads back as part of the value, instead of losing it.
 void writeItem(const TEkIniVal& item, TextWriter& w) {
-    if (item.type >= itemError) {
-        w.put(item.value);
-    } else if (item.type == itemValue) {
-        w.put(item.name);
-        w.put(u'=');
+    if (item.type >= itemError || item.type == itemValue) {
+        if (item.type == itemValue) {
+            w.put(item.name);
+            w.put(u'=');
+        }
         w.put(item.value);
         if (!item.comment.isEmpty()) {
             if (blankBeforeComment(item.value))
@@ -419,10 +422,10 @@ void writeSection(const TEkIniSection& section, TextWriter& w) {
 }
 
 qsizetype itemSize(const TEkIniVal& item) {
-    if (item.type >= itemError)
-        return item.value.size() + 2;
-    if (item.type == itemValue) {
-        qsizetype n = item.name.size() + item.value.size() + 3;
+    if (item.type >= itemError || item.type == itemValue) {
+        qsizetype n = item.value.size() + 2;
+        if (item.type == itemValue)
+            n += item.name.size() + 1;
         if (!item.comment.isEmpty())
             n += item.comment.size() + (blankBeforeComment(item.value) ? 2 : 1);
         return n;

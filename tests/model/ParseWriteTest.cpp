@@ -140,7 +140,22 @@ TEST(Writer, SizeRulesMatchTheWriterForEveryKind) {
     EXPECT_EQ(text.size(), doc.documentTextSize());
     EXPECT_TRUE(capture.messages.isEmpty()) << capture.messages.join("/");
     EXPECT_EQ(text,
-              "[s] ;c\r\n\r\n;note\r\n\r\n;note\r\nn=\r\nn=;note\r\n\r\n;note\r\nv\r\nv\r\nv\r\nv\r\n\r\n");
+              "[s] ;c\r\n\r\n;note\r\n\r\n;note\r\nn=\r\nn=;note\r\n\r\n;note\r\nv\r\nv ;note\r\nv\r\nv "
+              ";note\r\n\r\n");
+}
+
+TEST(Writer, ALineWithoutNameKeepsTheCommentItWasGiven) {
+    // No name, a value and a comment (the item dialog allows it, and a copied "=x ;c" becomes
+    // one): the comment follows the value on the line rather than vanishing on save.
+    TEkMemIni doc;
+    TEkIniSection* s = doc.addSection("");
+    s->addValue("", "text", "note");
+    s->addValue("", "t", "");
+    EXPECT_EQ(doc.buildText(), "text ;note\r\nt\r\n\r\n");
+    EXPECT_EQ(doc.documentTextSize(), doc.buildText().size());
+    TEkMemIni back;
+    ASSERT_EQ(back.LoadFromBytes(doc.saveToBytes(codePageUtf8), codePageUtf8), codePageUtf8);
+    EXPECT_EQ(dump(back), "[;] 3:|text ;note| 3:|t| 0:||\n");
 }
 
 TEST(Writer, EmptyDocumentTextIsEmpty) {
