@@ -565,6 +565,11 @@ void TEkGradiLabel::changeEvent(QEvent* event) {
     switch (event->type()) {
     case QEvent::EnabledChange:
         state = (!isEnabled() && alive) ? 3 : 0;
+        // A disabled widget gets no mouse release: a pending press ends here, without a click.
+        if (!isEnabled()) {
+            buttonDown = false;
+            clickPending = false;
+        }
         update();
         break;
     case QEvent::FontChange:

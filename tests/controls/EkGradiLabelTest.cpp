@@ -337,6 +337,23 @@ TEST_F(EkGradiLabelTest, SettingAliveFalseReturnsToNormalLook) {
     EXPECT_EQ(label->visualState(), 0);
 }
 
+// A disabled widget gets no mouse release, so a press pending when the button is disabled
+// (its action disabled meanwhile) must end there, or the pressed look stays once it is enabled.
+TEST_F(EkGradiLabelTest, DisablingWhilePressedEndsThePress) {
+    auto label = toolBarButton(&host);
+    QSignalSpy clicks(label.get(), &TEkGradiLabel::clicked);
+    QTest::mousePress(label.get(), Qt::LeftButton, {}, QPoint(5, 5));
+    label->setEnabled(false);
+    QTest::mouseRelease(label.get(), Qt::LeftButton, {}, QPoint(5, 5)); // not delivered
+    label->setEnabled(true);
+    EXPECT_EQ(label->visualState(), 0);
+    const QImage image = screen(*label);
+    EXPECT_EQ(screenPixel(image, 5, 0), bitmapPixel(*label, 5, 0)); // not shifted, no edge
+    EXPECT_EQ(screenPixel(image, 0, 5), bitmapPixel(*label, 0, 5));
+    QTest::mouseRelease(label.get(), Qt::LeftButton, {}, QPoint(5, 5)); // a late release
+    EXPECT_EQ(clicks.count(), 0);
+}
+
 TEST_F(EkGradiLabelTest, ReleaseWithoutClickEndsThePressQuietly) {
     auto label = toolBarButton(&host);
     QSignalSpy clicks(label.get(), &TEkGradiLabel::clicked);
