@@ -4,6 +4,7 @@
 // a vector deletes the elements, usually through clear(). Slots at and above `count` are null.
 #pragma once
 
+#include <climits>
 #include <cstring>
 #include <type_traits>
 
@@ -23,6 +24,8 @@ public:
     T** end() const { return data + count; }
 
     // Capacity after growing a vector that holds `c` elements: 5, 10, 20, 30, 45, 67, 88 ...
+    // Worked out in 64 bits: from some 71 million elements on, (c + 1) * 30 leaves the int range,
+    // and a wrapped result would be smaller than the count. Beyond the int range it stays at its top.
     static int grownCapacity(int c) {
         if (c + 1 < 2)
             return 5;
@@ -30,7 +33,8 @@ public:
             return c * 2;
         if (c + 1 < 60)
             return c * 3 / 2;
-        return (c + 1) * 30 / 100 + (c + 1);
+        const long long next = (static_cast<long long>(c) + 1) * 30 / 100 + (static_cast<long long>(c) + 1);
+        return next > INT_MAX ? INT_MAX : static_cast<int>(next);
     }
 
     void push(T* p) {

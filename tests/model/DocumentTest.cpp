@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 TEST(PtrVector, GrowsByTheDocumentsRule) {
@@ -17,6 +19,9 @@ TEST(PtrVector, GrowsByTheDocumentsRule) {
     EXPECT_EQ(capacities, (std::vector<int>{5, 10, 20, 30, 45, 67, 88, 115}));
     for (int i = v.count; i < v.capacity; ++i)
         EXPECT_EQ(v.data[i], nullptr);
+    // A file of some hundred million short lines: the rule's products pass the int range.
+    EXPECT_EQ(TEkPtrVector<int>::grownCapacity(80'000'000), 104'000'001);
+    EXPECT_EQ(TEkPtrVector<int>::grownCapacity(1'700'000'000), INT_MAX);
 }
 
 TEST(PtrVector, InsertEraseAndIndexOfClampAndKeepOrder) {
