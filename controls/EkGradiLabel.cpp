@@ -560,16 +560,25 @@ void TEkGradiLabel::showEvent(QShowEvent* event) {
         Loaded();
 }
 
+void TEkGradiLabel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // The release of a press goes elsewhere once the label is hidden.
+    dropPress();
+}
+
+void TEkGradiLabel::dropPress() {
+    buttonDown = false;
+    clickPending = false;
+}
+
 void TEkGradiLabel::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     switch (event->type()) {
     case QEvent::EnabledChange:
         state = (!isEnabled() && alive) ? 3 : 0;
         // A disabled widget gets no mouse release: a pending press ends here, without a click.
-        if (!isEnabled()) {
-            buttonDown = false;
-            clickPending = false;
-        }
+        if (!isEnabled())
+            dropPress();
         update();
         break;
     case QEvent::FontChange:

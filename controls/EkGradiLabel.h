@@ -180,6 +180,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -204,6 +205,8 @@ private:
     void handleRelease(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     // State the mouse and enabled events change only for labels and buttons.
     bool tracksMouse() const { return labelType == altLabel || labelType == altButton; }
+    // Ends a press whose release will not reach the label (disabled or hidden meanwhile).
+    void dropPress();
 
     std::unique_ptr<TEkBmp> bitmap;
     bool dirty = true;

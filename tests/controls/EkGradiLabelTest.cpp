@@ -354,6 +354,24 @@ TEST_F(EkGradiLabelTest, DisablingWhilePressedEndsThePress) {
     EXPECT_EQ(clicks.count(), 0);
 }
 
+// Hidden while held, the release goes to whatever is under the mouse: shown again, the
+// button must not keep its pressed look.
+TEST_F(EkGradiLabelTest, HidingWhilePressedEndsThePress) {
+    host.resize(200, 50);
+    auto label = toolBarButton(&host);
+    label->move(10, 10);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    QTest::mousePress(host.windowHandle(), Qt::LeftButton, {}, QPoint(15, 15));
+    ASSERT_EQ(label->visualState(), 2);
+    label->hide();
+    QTest::mouseRelease(host.windowHandle(), Qt::LeftButton, {}, QPoint(15, 15));
+    label->show();
+    QTest::mouseMove(host.windowHandle(), QPoint(15, 16));
+    const QImage image = screen(*label);
+    EXPECT_EQ(screenPixel(image, 5, 0), bitmapPixel(*label, 5, 0)); // not shifted, no edge
+}
+
 TEST_F(EkGradiLabelTest, ReleaseWithoutClickEndsThePressQuietly) {
     auto label = toolBarButton(&host);
     QSignalSpy clicks(label.get(), &TEkGradiLabel::clicked);
