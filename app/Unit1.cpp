@@ -622,7 +622,9 @@ void TForm1::dropEvent(QDropEvent* event) {
         }
     }
     event->acceptProposedAction();
-    openDroppedFiles(paths);
+    // Opened once the drop has ended: the dragging program waits for the drop to finish, and a
+    // password or message box must not hold it meanwhile.
+    QTimer::singleShot(0, this, [this, paths] { openDroppedFiles(paths); });
 }
 
 void TForm1::openDroppedFiles(const QStringList& paths) {

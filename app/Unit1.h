@@ -170,7 +170,8 @@ public:
     void LvSectionsDblClick();
     void LvValuesDblClick();
     // Opens the first of the dropped files (local paths) with detection, without asking about
-    // unsaved changes; the others are ignored. Nothing for an empty list.
+    // unsaved changes; the others are ignored. Nothing for an empty list. A drop on the window
+    // runs it once the drop event has returned.
     void openDroppedFiles(const QStringList& paths);
 
     // --- Colour theme -----------------------------------------------------------------------
