@@ -326,6 +326,8 @@ void TEkBmp::resize(int newWidth, int newHeight, bool stretch, bool halftone, bo
 void TEkBmp::stretchSmooth(const TPixel* old, int oldWidth, int oldHeight) {
     QImage colours(oldWidth, oldHeight, QImage::Format_RGB32);
     QImage alphas(oldWidth, oldHeight, QImage::Format_RGB32);
+    if (colours.isNull() || alphas.isNull())
+        return; // no memory for the scaling: the new picture stays white
     for (int y = 0; y < oldHeight; ++y) {
         const TPixel* from = old + size_t(y) * size_t(oldWidth);
         TPixel* c = reinterpret_cast<TPixel*>(colours.scanLine(y));
@@ -341,6 +343,8 @@ void TEkBmp::stretchSmooth(const TPixel* old, int oldWidth, int oldHeight) {
     };
     const QImage newColours = smooth(colours);
     const QImage newAlphas = smooth(alphas);
+    if (newColours.isNull() || newAlphas.isNull())
+        return;
     for (int y = 0; y < h; ++y) {
         const TPixel* c = reinterpret_cast<const TPixel*>(newColours.constScanLine(y));
         const TPixel* a = reinterpret_cast<const TPixel*>(newAlphas.constScanLine(y));
