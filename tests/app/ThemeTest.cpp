@@ -12,6 +12,7 @@
 #include "tests/support/Rgb.h"
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QLayout>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -59,6 +60,9 @@ protected:
     }
 
     void showForm() {
+        // The pointer stays where an earlier test left it: put it off the window, or a label
+        // that comes to lie under it starts hot.
+        QCursor::setPos(QPoint(-1000, -1000));
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         form->layout()->activate();
