@@ -711,8 +711,11 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     const QString plainFile = path("plain-named.IniCry");
     writeFile(plainFile, kSample);
     const QString missing = path("missing.IniCry");
+    // The system's own reason, in the language of the user's locale.
+    QFile probe(missing);
+    EXPECT_FALSE(probe.open(QIODevice::ReadOnly));
     const Row rows[] = {
-        {missing, "Velquin|Cannot open file \"" + missing + "\". No such file or directory"},
+        {missing, "Velquin|Cannot open file \"" + missing + "\". " + probe.errorString()},
         {secret, "File Error|Wrong password for:\r\n" + secret},
         {shortFile, "File Error|" + shortFile + "\r\nIs not an Encrypted Velquin File"},
         {plainFile, "File Error|Wrong password for:\r\n" + plainFile},
