@@ -37,8 +37,8 @@ TEST(TickCountTest, NeverRunsBackwards) {
     const std::uint32_t start = platform::timeGetTime();
     QThread::msleep(20);
     const std::uint32_t later = platform::timeGetTime();
+    ASSERT_LE(start, later);
     EXPECT_GE(later - start, 15u);
-    EXPECT_LT(later - start, 5000u);
 }
 
 TEST(BrowserTest, OpenerGetsTheAddress) {
