@@ -111,7 +111,10 @@ QString trimmedRange(const char16_t* first, const char16_t* end) {
 
 // Hands out one shared QString for short texts that recur within a file (names repeated from
 // section to section, values like "1" or "true", recurring comments): a shared string costs
-// neither an allocation nor memory of its own. The table keeps the last text per slot.
+// neither an allocation nor memory of its own. A slot remembers where the last text of its hash
+// lives (a field of an item made by this load, which stays put until the load ends) rather than
+// holding the text: a miss then overwrites two words instead of releasing a string allocated
+// long ago, which on a file of unique values cost a cache miss per line.
 class TextShare {
 public:
     // A small file gets a small table: the table is made and destroyed with every load.
@@ -121,29 +124,41 @@ public:
         slots_.resize(slotCount_);
     }
 
-    QString make(const char16_t* first, const char16_t* end) {
+    // target := the text of [first, end), shared with an earlier field of equal text when the
+    // table still knows one. `target` must outlive this table and keep its text.
+    void assign(QString& target, const char16_t* first, const char16_t* end) {
         const qsizetype n = end - first;
-        if (n == 0 || n > kLongest)
-            return fromRange(first, end);
+        if (n == 0 || n > kLongest) {
+            target = fromRange(first, end);
+            return;
+        }
         quint32 h = 2166136261u;
         for (const char16_t* p = first; p < end; ++p)
             h = (h ^ *p) * 16777619u;
-        QString& slot = slots_[(h ^ (h >> 15)) & (slotCount_ - 1)];
-        if (slot.size() != n || std::memcmp(slot.constData(), first, size_t(n) * sizeof(char16_t)) != 0)
-            slot = fromRange(first, end);
-        return slot;
+        Slot& slot = slots_[(h ^ (h >> 15)) & (slotCount_ - 1)];
+        if (slot.text != nullptr && slot.hash == h && slot.text->size() == n &&
+            std::memcmp(slot.text->constData(), first, size_t(n) * sizeof(char16_t)) == 0) {
+            target = *slot.text;
+            return;
+        }
+        target = fromRange(first, end);
+        slot = {h, &target};
     }
-    QString trimmed(const char16_t* first, const char16_t* end) {
+    void assignTrimmed(QString& target, const char16_t* first, const char16_t* end) {
         const auto [b, e] = trimmedBounds(first, end);
-        return make(b, e);
+        assign(target, b, e);
     }
 
 private:
+    struct Slot {
+        quint32 hash = 0;
+        const QString* text = nullptr;
+    };
     static constexpr qsizetype kLongest = 24;
     static constexpr quint32 kMaxSlots = 4096;
     static constexpr qint64 kBytesPerSlot = 64;
     quint32 slotCount_ = 16;
-    std::vector<QString> slots_;
+    std::vector<Slot> slots_;
 };
 
 bool endsLine(char16_t c) {
@@ -231,7 +246,8 @@ public:
                 const char16_t* e = scanLineEnd(p + 1, end);
                 auto* item = new TEkIniVal(itemComment);
                 section_->values.push(item);
-                item->setComment(share_.make(p + 1, e));
+                share_.assign(item->comment, p + 1, e);
+                item->setComment(item->comment);
                 p = consumeBreak(e, end);
             } else if (c == u'[') {
                 // A header on the first line names the top section itself.
@@ -277,17 +293,17 @@ private:
         section_->values.push(item);
         const char16_t* eq = scanTo(p, end, u'=');
         if (eq < end && *eq == u'=') {
-            item->name = share_.trimmed(p, eq);
+            share_.assignTrimmed(item->name, p, eq);
             const char16_t* semi = scanTo(eq + 1, end, u';');
-            item->value = share_.trimmed(eq + 1, semi);
+            share_.assignTrimmed(item->value, eq + 1, semi);
             if (semi < end && *semi == u';') {
                 const char16_t* e = scanLineEnd(semi + 1, end);
-                item->comment = share_.trimmed(semi + 1, e);
+                share_.assignTrimmed(item->comment, semi + 1, e);
                 semi = e;
             }
             return consumeBreak(semi, end);
         }
-        item->value = share_.trimmed(p, eq);
+        share_.assignTrimmed(item->value, p, eq);
         item->type = itemError;
         return consumeBreak(eq, end);
     }
