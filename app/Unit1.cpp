@@ -447,6 +447,8 @@ void TForm1::createTimers() {
 }
 
 void TForm1::createDialogs() {
+    MRUList = new TEkStringRC(this);
+    MRUList->setMruMax(10);
     OpenTextFileDialog.defaultExt = "Ini";
     OpenTextFileDialog.filter =
         "All Velquin Files|*.Ini;*.IniCry|Ini Files|*.Ini|Ini Files Encrypted|*.IniCry|All Files|*.*";
@@ -569,6 +571,9 @@ void TForm1::MruTimerTimer() {
     if (!MruTimer->isActive())
         return;
     MruTimer->stop();
+    // With nothing to offer, the press stays the button's: a release over it still opens.
+    if (MRUList->getCount() == 0)
+        return;
     // The held press belongs to the pop-up now: the button lets it go without a click.
     GlOpen->releaseWithoutClick();
     showMruPopup();

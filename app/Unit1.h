@@ -9,6 +9,7 @@
 #include "app/Globl.h"
 #include "controls/EkArt.h"
 #include "controls/EkGradiLabel.h"
+#include "controls/EkStringRC.h"
 #include "controls/Graphics.h"
 #include "model/EkMemIni.h"
 #include "platform/gui/TextFileDialog.h"
@@ -155,6 +156,10 @@ public:
 
     platform::TextFileDialog OpenTextFileDialog{platform::TextFileDialog::Kind::Open};
     platform::TextFileDialog SaveTextFileDialog{platform::TextFileDialog::Kind::Save};
+
+    // Recent files: the full path of entry i, its encoding selector in the entry's object slot;
+    // entry 0 is the most recent. Owned by the window.
+    TEkStringRC* MRUList = nullptr;
 
     QTimer* LoadFileTimer = nullptr; // 50 ms, one shot: the command-line file
     QTimer* MruTimer = nullptr;      // 600 ms: press and hold on GlOpen

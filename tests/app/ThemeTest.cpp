@@ -387,8 +387,19 @@ TEST_F(BarsTest, PressOnOpenStartsTheHoldTimerAndAnEarlyReleaseOpens) {
     QTest::mouseRelease(form->GlOpen, Qt::RightButton, {}, QPoint(5, 5));
 }
 
+TEST_F(BarsTest, HeldPressWithNoRecentFilesStaysAndTheReleaseOpens) {
+    showForm();
+    ASSERT_EQ(form->MRUList->getCount(), 0);
+    QTest::mousePress(form->GlOpen, Qt::LeftButton, {}, QPoint(5, 5));
+    form->MruTimerTimer(); // the timer's tick, 600 ms later
+    EXPECT_FALSE(form->MruTimer->isActive());
+    QTest::mouseRelease(form->GlOpen, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(dialogs.records.size(), 1); // Open ran (and was cancelled)
+}
+
 TEST_F(BarsTest, HeldPressIsTakenWithoutAClick) {
     showForm();
+    form->MRUList->AddMru(QStringLiteral("/tmp/recent.ini"));
     QTest::mousePress(form->GlOpen, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_TRUE(form->MruTimer->isActive());
     form->MruTimerTimer(); // the timer's tick, 600 ms later
