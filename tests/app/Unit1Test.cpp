@@ -180,7 +180,7 @@ TEST_F(MainWindowTest, CommandLineFileOpensFiftyMillisecondsAfterShow) {
     EXPECT_TRUE(form->fileName.isEmpty());
     EXPECT_TRUE(form->LoadFileTimer->isActive());
     EXPECT_EQ(form->LoadFileTimer->interval(), 50);
-    QTRY_VERIFY_WITH_TIMEOUT(!form->fileName.isEmpty(), 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->fileName.isEmpty(); }, 2000));
     EXPECT_EQ(form->fileName, name);
     // Without a byte-order mark or a mention of its encoding, the file is read as ANSI.
     EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin   [" + name + "] [ANSI]");

@@ -282,8 +282,7 @@ TEST_F(EkArtTest, NeighbourThatNeverPaintsDoesNotKeepThePieceRepainting) {
     EXPECT_TRUE(art->isDirty());
 
     label->show(); // its first paint brings the piece's
-    QTest::qWait(100);
-    EXPECT_FALSE(art->isDirty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !art->isDirty(); }, 2000));
     EXPECT_EQ(piecePixel(*art, 0, 12), labelPixel(*label, 0, 12));
 }
 
