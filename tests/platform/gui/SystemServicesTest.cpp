@@ -1,6 +1,8 @@
 #include "platform/gui/SystemServices.h"
 #include "platform/gui/TextFileDialog.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -11,9 +13,7 @@ namespace {
 TEST(FileReadOnlyTest, FollowsTheOwnersWriteBitAndCountsMissingFilesAsReadOnly) {
     QTemporaryDir dir;
     const QString name = dir.filePath("a.ini");
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    ASSERT_TRUE(testsupport::writeFile(name, QByteArray()));
     EXPECT_FALSE(platform::isFileReadOnly(name));
     // Also true for root, who could write the file anyway.
     ASSERT_TRUE(QFile::setPermissions(name, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup));

@@ -1,5 +1,7 @@
 #include "platform/gui/VersionInfo.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
@@ -24,9 +26,7 @@ TEST(VersionInfo, ALinkToTheProgramIsTheProgram) {
 TEST(VersionInfo, EverythingElseHasNoVersion) {
     QTemporaryDir dir;
     const QString other = dir.filePath("other.exe");
-    QFile file(other);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    ASSERT_TRUE(testsupport::writeFile(other, QByteArray()));
     const QString self = QCoreApplication::applicationFilePath();
 
     const struct {
