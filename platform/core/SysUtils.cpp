@@ -28,7 +28,9 @@ void ShowMessage(const QString& text) {
         qWarning().noquote() << text;
 }
 
-const char* ansiCodePageName() { return "windows-1252"; }
+const char* ansiCodePageName() {
+    return "windows-1252";
+}
 
 // The ICU converter maps the five bytes that Windows-1252 leaves undefined to the C1 controls of
 // the same value and back, so an ANSI file survives a load and save unchanged; the tests hold

@@ -1,10 +1,12 @@
 #include "app/Globl.h"
+#include "tests/support/TestSupport.h"
 
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
 
 // --- MD5 ------------------------------------------------------------------------------------
@@ -38,7 +40,10 @@ INSTANTIATE_TEST_SUITE_P(
                                 "d174ab98d277d9f5a5611c2c9f419d9f"},
                       DigestRow{
                           "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-                          "57edf4a22be3c955ac49da2e2107b67a"}));
+                          "57edf4a22be3c955ac49da2e2107b67a"}),
+    [](const auto& info) {
+        return testsupport::caseName("length" + std::to_string(std::strlen(info.param.message)), info.index);
+    });
 
 TEST(Md5, AgreesWithQtAroundEveryBlockBoundary) {
     // Lengths 55, 56, 63, 64 and 119, 120 decide whether the bit count needs its own block.
@@ -145,7 +150,13 @@ INSTANTIATE_TEST_SUITE_P(Rules, PushFindString,
                                                    {"9", "0", "1", "2", "3", "4", "5", "6", "7", "8"}},
                                            PushRow{{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"},
                                                    "4",
-                                                   {"4", "0", "1", "2", "3", "5", "6", "7", "8", "9"}}));
+                                                   {"4", "0", "1", "2", "3", "5", "6", "7", "8", "9"}}),
+                         [](const auto& info) {
+                             return testsupport::caseName(std::string("push_") + info.param.pushed +
+                                                              "_onto_" +
+                                                              std::to_string(info.param.before.size()),
+                                                          info.index);
+                         });
 
 TEST(FindList, HoldsTheUsedEntriesOnly) {
     const TSearchStruct search = withHistory({"x", "y"});

@@ -1,5 +1,6 @@
 #include "controls/EkBmp.h"
 #include "tests/controls/EkBmpTestUtil.h"
+#include "tests/support/TestSupport.h"
 
 #include <QImage>
 #include <QPainter>
@@ -233,17 +234,20 @@ TEST_P(Compositing, ModeRule) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Modes, Compositing,
-    ::testing::Values(BlendCase{0, 0x07FFFFFFu, 0x11000000u, 0x11000000u},   // alpha 7 skipped
-                      BlendCase{0, 0xF1ABCDEFu, 0x11000000u, 0x11ABCDEFu},   // 241: colour, keeps alpha
-                      BlendCase{0, 0x80FFFFFFu, 0x11000000u, 0x117F7F7Fu},   // (255 * 128) >> 8
-                      BlendCase{2, 0xFFFFFFFFu, 0xFF000000u, 0xFF7F7F7Fu},   // half ghost
-                      BlendCase{1, 0xFFFFFFFFu, 0xFF000000u, 0xFFBEBEBEu},   // three-quarter ghost
-                      BlendCase{1, 0x0EFFFFFFu, 0x00000000u, 0x00000000u},   // below 15 skipped
-                      BlendCase{3, 0x12345678u, 0xFFFFFFFFu, 0x12345678u},   // copy with alpha
-                      BlendCase{9, 0x12345678u, 0xFFFFFFFFu, 0x12345678u},   // above 6: copy
-                      BlendCase{4, 0xFFFF0000u, 0x33000000u, 0x334F4F4Fu},   // grey of red = 79
-                      BlendCase{6, 0xFFFFFFFFu, 0x00000000u, 0xFF7F7F7Fu},   // grey half ghost
-                      BlendCase{5, 0xFFFFFFFFu, 0x00000000u, 0xFFBEBEBEu})); // grey 3/4 ghost
+    ::testing::Values(BlendCase{0, 0x07FFFFFFu, 0x11000000u, 0x11000000u},  // alpha 7 skipped
+                      BlendCase{0, 0xF1ABCDEFu, 0x11000000u, 0x11ABCDEFu},  // 241: colour, keeps alpha
+                      BlendCase{0, 0x80FFFFFFu, 0x11000000u, 0x117F7F7Fu},  // (255 * 128) >> 8
+                      BlendCase{2, 0xFFFFFFFFu, 0xFF000000u, 0xFF7F7F7Fu},  // half ghost
+                      BlendCase{1, 0xFFFFFFFFu, 0xFF000000u, 0xFFBEBEBEu},  // three-quarter ghost
+                      BlendCase{1, 0x0EFFFFFFu, 0x00000000u, 0x00000000u},  // below 15 skipped
+                      BlendCase{3, 0x12345678u, 0xFFFFFFFFu, 0x12345678u},  // copy with alpha
+                      BlendCase{9, 0x12345678u, 0xFFFFFFFFu, 0x12345678u},  // above 6: copy
+                      BlendCase{4, 0xFFFF0000u, 0x33000000u, 0x334F4F4Fu},  // grey of red = 79
+                      BlendCase{6, 0xFFFFFFFFu, 0x00000000u, 0xFF7F7F7Fu},  // grey half ghost
+                      BlendCase{5, 0xFFFFFFFFu, 0x00000000u, 0xFFBEBEBEu}), // grey 3/4 ghost
+    [](const auto& info) {
+        return testsupport::caseName("mode" + std::to_string(info.param.mode), info.index);
+    });
 
 TEST(EkBmpCompositing, SourceIsMovedInsideOrNotDrawn) {
     TEkBmp dst(100, 50), src(10, 10);

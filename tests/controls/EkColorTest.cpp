@@ -1,4 +1,5 @@
 #include "controls/EkColor.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -76,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, RgbText,
                                            TextCase{"1,2", false, 0}, TextCase{"1,,2,3", false, 0},
                                            TextCase{"1, 2, 3", false, 0}, TextCase{"1,2,3,", false, 0},
                                            TextCase{"1,2,x", false, 0}, TextCase{"", false, 0},
-                                           TextCase{"99999999999,0,0", false, 0}));
+                                           TextCase{"99999999999,0,0", false, 0}),
+                         [](const auto& info) { return testsupport::caseName(info.param.text, info.index); });
 
 class HexText : public ::testing::TestWithParam<TextCase> {};
 TEST_P(HexText, ParsesUpperCaseOnly) {
@@ -89,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, HexText,
                          ::testing::Values(TextCase{"FF8000", true, 0x0080FFu},
                                            TextCase{"80FF8000", true, 0x800080FFu},
                                            TextCase{"ff8000", false, 0}, TextCase{"", false, 0},
-                                           TextCase{"12G", false, 0}));
+                                           TextCase{"12G", false, 0}),
+                         [](const auto& info) { return testsupport::caseName(info.param.text, info.index); });
 
 std::vector<TPixel> ramp(int count, TPixel from, TPixel to) {
     std::vector<TPixel> v(size_t(count) + 2, 0x12345678u);

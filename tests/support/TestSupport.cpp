@@ -29,4 +29,11 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+std::string caseName(std::string_view text, std::size_t index) {
+    std::string name;
+    for (const char c : text)
+        name += (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ? c : '_';
+    return name + '_' + std::to_string(index);
+}
+
 } // namespace testsupport

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <string>
+#include <string_view>
 
 namespace testsupport {
 
@@ -29,5 +31,10 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 
 // The whole content of `path`, or an empty array when it cannot be read.
 QByteArray readFile(const QString& path);
+
+// A name for a parameterised case that ctest lists the same in every build: `text` with each
+// character other than an ASCII letter or digit turned into "_", then "_" and the row's index,
+// so that rows with equal texts stay apart.
+std::string caseName(std::string_view text, std::size_t index);
 
 } // namespace testsupport

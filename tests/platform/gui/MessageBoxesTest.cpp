@@ -1,6 +1,7 @@
 #include "platform/gui/MessageBoxes.h"
 
 #include "platform/core/SysUtils.h"
+#include "tests/support/TestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -34,6 +35,22 @@ int callBox(MessageBoxKind kind, const QString& caption, const QString& text) {
         return askYesNoCancel(caption, text);
     }
     return -1;
+}
+
+std::string kindName(MessageBoxKind kind) {
+    switch (kind) {
+    case MessageBoxKind::Info:
+        return "Info";
+    case MessageBoxKind::Error:
+        return "Error";
+    case MessageBoxKind::ErrorBox:
+        return "ErrorBox";
+    case MessageBoxKind::YesNo:
+        return "YesNo";
+    case MessageBoxKind::YesNoCancel:
+        return "YesNoCancel";
+    }
+    return "Unknown";
 }
 
 struct SeamRow {
@@ -72,7 +89,12 @@ INSTANTIATE_TEST_SUITE_P(Answers, MessageBoxSeam,
                                            SeamRow{MessageBoxKind::YesNoCancel, IdCancel, IdCancel},
                                            // An answer no box gives must not leak out as a button number.
                                            SeamRow{MessageBoxKind::YesNoCancel, 42, IdCancel},
-                                           SeamRow{MessageBoxKind::YesNoCancel, IdOk, IdCancel}));
+                                           SeamRow{MessageBoxKind::YesNoCancel, IdOk, IdCancel}),
+                         [](const auto& info) {
+                             return testsupport::caseName(kindName(info.param.kind) + "_answers_" +
+                                                              std::to_string(info.param.scripted),
+                                                          info.index);
+                         });
 
 TEST(MessageBoxResponder, AnswersInOrderThenTheDefault) {
     ScopedMessageBoxResponder responder(IdNo);
@@ -217,4 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
         RealRow{MessageBoxKind::YesNoCancel, QMessageBox::Question,
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No, IdNo},
         RealRow{MessageBoxKind::YesNoCancel, QMessageBox::Question,
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::NoButton, IdCancel}));
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::NoButton, IdCancel}),
+    [](const auto& info) {
+        return testsupport::caseName(kindName(info.param.kind) +
+                                         (info.param.click == QMessageBox::NoButton ? "_escape" : "_click"),
+                                     info.index);
+    });
