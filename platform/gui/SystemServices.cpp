@@ -51,6 +51,10 @@ std::uint32_t timeGetTime() {
     return static_cast<std::uint32_t>(clock.elapsed());
 }
 
+int elapsedMs(std::uint32_t start) {
+    return int(timeGetTime() - start);
+}
+
 bool isFileReadOnly(const QString& fileName) {
     const QFileInfo info(fileName);
     if (fileName.isEmpty() || !info.exists())

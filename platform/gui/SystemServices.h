@@ -26,6 +26,9 @@ KeyStateProbe setKeyStateProbe(KeyStateProbe probe);
 // the difference of two readings (unsigned) is the time between them.
 std::uint32_t timeGetTime();
 
+// Milliseconds from the reading `start` of timeGetTime until now.
+int elapsedMs(std::uint32_t start);
+
 // --- Files ----------------------------------------------------------------------------------
 
 // True when the file counts as read-only: its owner has no write permission, or the user

@@ -1,0 +1,409 @@
+// The main window's file commands: New, Open, Reload, Save, Save As and the encrypted files.
+#include "app/Unit1.h"
+
+#include "app/EkFunctions.h"
+#include "app/FrmPasswrd.h"
+#include "app/IniListModels.h"
+#include "platform/core/SysUtils.h"
+#include "platform/gui/SystemServices.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+#include <QSaveFile>
+#include <QTreeView>
+
+namespace {
+
+const QString kQuestion = QStringLiteral("Question");
+const QString kFileError = QStringLiteral("File Error");
+const QString kNoName = QStringLiteral("NoName.Ini");
+
+// The extension alone tells an encrypted file: from the last dot of the file name on.
+bool isEncryptedName(const QString& name) {
+    const QString base = QFileInfo(name).fileName();
+    const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && base.mid(dot).toLower() == QLatin1String(".inicry");
+}
+
+} // namespace
+
+const QByteArray TForm1::encryptedMarker = QByteArrayLiteral("Encrypted Velquin File");
+// --- File commands -------------------------------------------------------------------------------
+
+QString TForm1::encodingName(int selector) {
+    switch (selector) {
+    case 0:
+        return "UTF-8";
+    case 2:
+        return "UTF-16LE";
+    case 3:
+        return "UTF-16BE";
+    default:
+        return "ANSI";
+    }
+}
+
+int TForm1::codePageToSelector(int codePage) {
+    switch (codePage) {
+    case codePageAnsi:
+        return 1;
+    case codePageUtf16LE:
+        return 2;
+    case codePageUtf16BE:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+int TForm1::selectorToCodePage(int selector) {
+    switch (selector) {
+    case 1:
+        return codePageAnsi;
+    case 2:
+        return codePageUtf16LE;
+    case 3:
+        return codePageUtf16BE;
+    default:
+        return codePageUtf8;
+    }
+}
+
+QString TForm1::buildCaption(bool noFile) const {
+    QString caption = "Tolvard's Velquin";
+    if (noFile)
+        return caption;
+    caption += "   [" + (fileName.isEmpty() ? QStringLiteral("UnNamed.Ini") : fileName) + "] [" +
+               (encrypted ? QStringLiteral("Encrypted") : encodingName(encodingSelector)) + "]";
+    if (readOnly)
+        caption += " [Read Only]";
+    return caption;
+}
+
+void TForm1::setCaption(bool noFile) {
+    setWindowTitle(buildCaption(noFile));
+}
+
+void TForm1::updateActions(bool flag) {
+    modified = flag;
+    ActSave->setEnabled(flag);
+    refreshCounts();
+}
+
+void TForm1::enableFileActions(bool flag) {
+    for (QAction* action : {ActReload, ActSaveAs, ActSearch, ActFindNext, ActFindPrevious})
+        action->setEnabled(flag);
+}
+
+bool TForm1::askSaveChanges() {
+    if (!modified)
+        return false;
+    const int answer = askYesNoCancel(kQuestion, "There is Unsaved Changes\r\nDoYou want to save ??");
+    if (answer == IdYes) {
+        ActSaveExecute();
+        return modified;
+    }
+    return answer != IdNo;
+}
+
+void TForm1::clearDocument() {
+    clearSectionRows();
+    clearValueRows();
+    selectedSection = nullptr;
+    model.sections.clear();
+    setCaption(true);
+}
+
+void TForm1::setFileName(const QString& name) {
+    fileName = name;
+    addToMru();
+    setCaption(false);
+    ButCreateShortcut->setEnabled(!name.isEmpty());
+}
+
+void TForm1::addToMru() {}
+
+void TForm1::showDisplayTime() {
+    const std::uint32_t start = platform::timeGetTime();
+    if (SectionRows->count() > 0)
+        LvSections->selectionModel()->setCurrentIndex(
+            SectionRows->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (ValueRows->count() > 0)
+        LvValues->selectionModel()->setCurrentIndex(
+            ValueRows->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QCoreApplication::processEvents();
+    LbShowTimeTag += platform::elapsedMs(start);
+    LbShowTime->setCaption(QString::number(LbShowTimeTag));
+}
+
+void TForm1::ActNewFileExecute() {
+    if (askSaveChanges())
+        return;
+    clearDocument();
+    readOnly = false;
+    encrypted = false;
+    filePassword.clear();
+    encodingSelector = 0;
+    setFileName({});
+    model.addSection({})->addValue({}, {}, {});
+    fillSectionList();
+    sizeSectionColumns();
+    updateActions(false);
+    showDisplayTime();
+    enableFileActions(true);
+}
+
+void TForm1::ActOpenFileExecute() {
+    if (askSaveChanges())
+        return;
+    if (OpenTextFileDialog.execute(this))
+        openFile(OpenTextFileDialog.fileName, OpenTextFileDialog.encodingIndex);
+}
+
+void TForm1::openFile(const QString& name, int selector) {
+    if (isEncryptedName(name)) {
+        const std::optional<QString> password = TFormPassword::askPassword(TFormPassword::Mode::Open, this);
+        if (!password)
+            return;
+        filePassword = *password;
+        loadEncryptedFile(name, filePassword);
+        return;
+    }
+    openPlain(name, selector);
+}
+
+void TForm1::openPlain(const QString& name, int selector) {
+    clearDocument();
+    filePassword.clear();
+    encrypted = false;
+    encodingSelector = selector;
+    const int status = loadPlainFile(name, selector);
+    if (checkFileError(status, name)) {
+        enableFileActions(false);
+        return;
+    }
+    enableFileActions(true);
+    setFileName(name);
+    showDisplayTime();
+}
+
+int TForm1::loadPlainFile(QString name, int selector) {
+    if (name.isEmpty())
+        name = fileName;
+    const std::uint32_t start = platform::timeGetTime();
+    int status;
+    switch (selector) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        status = model.LoadFromFileAs(name, selectorToCodePage(selector));
+        break;
+    default:
+        status = model.LoadFromFile(name);
+        break;
+    }
+    LbLoadTime->setCaption(QString::number(std::uint32_t(platform::timeGetTime() - start)));
+    readOnly = platform::isFileReadOnly(name);
+    encodingSelector = codePageToSelector(model.codePage);
+    fillSectionList();
+    sizeSectionColumns();
+    updateActions(false);
+    return status;
+}
+
+bool TForm1::checkFileError(int status, const QString& name) {
+    const bool refused = status == 0 && model.codePage == codePageUnknown;
+    if (status >= 0 && !refused)
+        return false;
+    if (status == loadFileMissing)
+        showError(kFileError, "File Does not exist\r\n" + name);
+    else if (status == loadUnreadable)
+        showError(kFileError, "Error Reading File\r\n" + name);
+    else if (status == loadCannotOpen)
+        showError(kFileError, "Cannot open File\r\n" + name);
+    clearDocument();
+    fileName.clear();
+    // The shortcut button is enabled only while the document has a file name.
+    ButCreateShortcut->setEnabled(false);
+    readOnly = false;
+    setCaption(true);
+    // The counters would otherwise still count the document that was just dropped.
+    refreshCounts();
+    return true;
+}
+
+void TForm1::ActReloadExecute() {
+    if (askSaveChanges())
+        return;
+    clearDocument();
+    if (encrypted) {
+        loadEncryptedFile(fileName, filePassword);
+        return;
+    }
+    const QString name = fileName;
+    const int status = loadPlainFile(name, encodingSelector);
+    if (checkFileError(status, name))
+        enableFileActions(false);
+    else
+        setFileName(name);
+    showDisplayTime();
+}
+
+void TForm1::ActSaveExecute() {
+    if (!fileName.isEmpty() && fileName != kNoName) {
+        if (encrypted)
+            saveEncryptedFile(fileName, filePassword);
+        else
+            savePlain();
+        return;
+    }
+    ActSaveAsExecute();
+}
+
+bool TForm1::refuseReadOnlyTarget(const QString& name) {
+    // A save replaces the file as a whole, which the file system would allow even for a
+    // read-only file; its attribute is honoured here, as a direct write would have to.
+    if (!QFileInfo::exists(name) || !platform::isFileReadOnly(name))
+        return false;
+    showError(gProductName, QStringLiteral("Cannot create file \"%1\". The file is read-only").arg(name));
+    return true;
+}
+
+bool TForm1::writePlainFile(const QString& name, int codePage) {
+    if (refuseReadOnlyTarget(name))
+        return false;
+    QString error;
+    if (!model.SaveToFile(name, codePage, &error)) {
+        showError(gProductName, QStringLiteral("Cannot create file \"%1\". %2").arg(name, error));
+        return false;
+    }
+    return true;
+}
+
+bool TForm1::savePlain() {
+    if (!writePlainFile(fileName, selectorToCodePage(encodingSelector)))
+        return false;
+    updateActions(false);
+    return true;
+}
+
+void TForm1::ActSaveAsExecute() {
+    SaveTextFileDialog.fileName = fileName;
+    if (!SaveTextFileDialog.execute(this))
+        return;
+    const QString name = SaveTextFileDialog.fileName;
+    const int selector = SaveTextFileDialog.encodingIndex;
+    QString password;
+    bool enc = false;
+    if (isEncryptedName(name)) {
+        const std::optional<QString> asked = TFormPassword::askPassword(TFormPassword::Mode::Save, this);
+        if (!asked)
+            return;
+        password = *asked;
+        if (!writeEncryptedFile(name, password))
+            return;
+        enc = true;
+    } else if (!writePlainFile(name, selectorToCodePage(selector))) {
+        return;
+    }
+    // Declining the new name leaves the document as it was: the file was written as a copy.
+    if (!fileName.isEmpty() && !askYesNo("FileName Question:", "Use new FileName ?\r\n" + name))
+        return;
+    encrypted = enc;
+    filePassword = password;
+    readOnly = false;
+    encodingSelector = selector;
+    setFileName(name);
+    updateActions(false);
+}
+
+// --- Encrypted files -----------------------------------------------------------------------------
+
+QByteArray TForm1::encryptedImage(const QString& password) const {
+    QByteArray image = encryptedMarker;
+    image += model.saveToBytes(codePageUtf8);
+    xorWithPasswordKey(image, password);
+    return image;
+}
+
+void TForm1::encryptedLoadFailed() {
+    fileName.clear();
+    ButCreateShortcut->setEnabled(false);
+    readOnly = false;
+    encrypted = false;
+    setCaption(true);
+    enableFileActions(false);
+    refreshCounts();
+}
+
+void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
+    clearDocument();
+    LbLoadTime->setCaption("0");
+    LbShowTime->setCaption("0");
+    const std::uint32_t start = platform::timeGetTime();
+
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showError(gProductName, QStringLiteral("Cannot open file \"%1\". %2").arg(name, file.errorString()));
+        encryptedLoadFailed();
+        return;
+    }
+    QByteArray buffer = file.readAll();
+    file.close();
+    xorWithPasswordKey(buffer, password);
+
+    if (buffer.size() < encryptedMarker.size()) {
+        showError(kFileError, name + "\r\nIs not an Encrypted Velquin File");
+        encryptedLoadFailed();
+        return;
+    }
+    if (!buffer.startsWith(encryptedMarker)) {
+        showError(kFileError, "Wrong password for:\r\n" + name);
+        encryptedLoadFailed();
+        return;
+    }
+    QByteArray text = buffer.mid(encryptedMarker.size());
+    QBuffer stream(&text);
+    stream.open(QIODevice::ReadOnly);
+    const int status = model.LoadFromStream(stream, codePageUtf8);
+    if (checkFileError(status, name)) {
+        encryptedLoadFailed();
+        return;
+    }
+    filePassword = password;
+    LbLoadTime->setCaption(QString::number(std::uint32_t(platform::timeGetTime() - start)));
+    readOnly = platform::isFileReadOnly(name);
+    encodingSelector = codePageToSelector(model.codePage);
+    fillSectionList();
+    sizeSectionColumns();
+    enableFileActions(true);
+    updateActions(false);
+    encrypted = true;
+    setFileName(name);
+    showDisplayTime();
+}
+
+bool TForm1::writeEncryptedFile(const QString& name, const QString& password) {
+    if (refuseReadOnlyTarget(name))
+        return false;
+    // Through a save file: a failed write leaves the file that was there untouched.
+    QSaveFile file(name);
+    const QByteArray image = encryptedImage(password);
+    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit()) {
+        showError(gProductName,
+                  QStringLiteral("Cannot create file \"%1\". %2").arg(name, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool TForm1::saveEncryptedFile(const QString& name, const QString& password) {
+    if (!writeEncryptedFile(name, password))
+        return false;
+    updateActions(false);
+    return true;
+}
