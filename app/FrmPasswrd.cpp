@@ -1,11 +1,7 @@
 #include "app/FrmPasswrd.h"
 
-#include "platform/gui/DesignScale.h"
-
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 
@@ -26,10 +22,6 @@ constexpr int buttonGap = 12;
 constexpr int fontHeight = 18;
 constexpr int warningFontHeight = 22;
 
-// The dialogs' gradient, top and bottom (TColor 0xFFEBDE and 0xD8B4A3, stored blue-green-red).
-const QColor gradientTop(0xDE, 0xEB, 0xFF);
-const QColor gradientBottom(0xA3, 0xB4, 0xD8);
-
 TFormPassword::Responder& responderSlot() {
     static TFormPassword::Responder responder;
     return responder;
@@ -37,7 +29,7 @@ TFormPassword::Responder& responderSlot() {
 
 } // namespace
 
-TFormPassword::TFormPassword(Mode mode, QWidget* parent) : QDialog(parent), mode_(mode) {
+TFormPassword::TFormPassword(Mode mode, QWidget* parent) : TGradientDialog(parent), mode_(mode) {
     buildControls();
     layoutControls();
     connect(EdPassword, &QLineEdit::textChanged, this, &TFormPassword::EdPasswordChange);
@@ -47,8 +39,6 @@ TFormPassword::TFormPassword(Mode mode, QWidget* parent) : QDialog(parent), mode
 
 void TFormPassword::buildControls() {
     setWindowTitle(QStringLiteral("File Password"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     Label1 = new QLabel(QStringLiteral("Type a Password (minimum 5 characters)"), this);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
@@ -75,11 +65,7 @@ void TFormPassword::buildControls() {
 }
 
 void TFormPassword::layoutControls() {
-    const auto px = [this](int design) { return scaleFromDesign(design, this); };
-
-    QFont dialogFont(QStringLiteral("Tahoma"));
-    dialogFont.setPixelSize(px(fontHeight));
-    setFont(dialogFont);
+    setDesignFont(QStringLiteral("Tahoma"), fontHeight);
     QFont warningFont(QStringLiteral("Tahoma"));
     warningFont.setPixelSize(px(warningFontHeight));
     warningFont.setBold(true);
@@ -116,22 +102,15 @@ void TFormPassword::EdPasswordChange() {
 }
 
 void TFormPassword::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    TGradientDialog::showEvent(event);
     EdPassword->setFocus();
-}
-
-void TFormPassword::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, gradientTop);
-    gradient.setColorAt(1, gradientBottom);
-    painter.fillRect(rect(), gradient);
 }
 
 std::optional<QString> TFormPassword::askPassword(Mode mode, QWidget* centreOn) {
     if (const Responder& responder = responderSlot())
         return responder(mode);
     TFormPassword dialog(mode, centreOn);
+    dialog.setPlacement(Placement::Centred, centreOn);
     if (dialog.exec() != QDialog::Accepted || !dialog.acceptable())
         return std::nullopt;
     return dialog.password();

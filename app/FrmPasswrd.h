@@ -2,7 +2,8 @@
 // saved. OK stays disabled until the password holds at least 5 characters.
 #pragma once
 
-#include <QDialog>
+#include "app/GradientDialog.h"
+
 #include <QList>
 #include <QString>
 #include <functional>
@@ -10,12 +11,11 @@
 
 class QLabel;
 class QLineEdit;
-class QPaintEvent;
 class QPushButton;
 class QShowEvent;
 class QWidget;
 
-class TFormPassword : public QDialog {
+class TFormPassword : public TGradientDialog {
     Q_OBJECT
 
 public:
@@ -45,7 +45,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildControls();
