@@ -133,6 +133,12 @@ public:
     // Zeroes all five, then counts every section and its items by kind.
     void countItemTypes(int& sectionCount, int& values, int& comments, int& errors, int& blanks) const;
 
+    // The first line, in file order, that the writer would write so that it reads back as
+    // something else: the header of a section whose name holds "]" (`itemIndex` -1), or an
+    // item of kind 1 whose name, or of kind 3 and above whose value, begins with "[" after
+    // spaces and TABs (it would read back as a header). False when there is none.
+    bool findUnreadableLine(int& sectionIndex, int& itemIndex) const;
+
     // --- Loading -----------------------------------------------------------------------------
     // Each returns the code page read (65001, 0, 1200, 1201), loadFileMissing (-1, file loads
     // only) or loadUnreadable (-2: a broken header or a NUL before the end of the text; the
