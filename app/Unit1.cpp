@@ -187,6 +187,8 @@ void TForm1::createActions() {
     connectCommand(ActSaveAs, &TForm1::ActSaveAsExecute);
     connectCommand(ActValuesOnly, &TForm1::ActValuesOnlyExecute);
     connect(ActHelp, &QAction::triggered, this, &TForm1::ActHelpExecute);
+    // Section and item commands, the password generator (Unit1Edit.cpp).
+    connectEditCommands();
 }
 
 int TForm1::scaled(int designPixels) const {
@@ -722,7 +724,9 @@ void TForm1::updateSectionRow(TEkIniSection* section, TListRow* row) {
     int comments = 0;
     int errors = 0;
     int blanks = 0;
-    section->countItemTypes(values, comments, errors, blanks);
+    // Only the values-only view counts by kind: a section of a million lines takes a while.
+    if (valuesOnly)
+        section->countItemTypes(values, comments, errors, blanks);
     row->texts[0] = section->name;
     row->texts[1] = QString::number(valuesOnly ? values : section->values.count);
     row->texts[2] = valuesOnly ? QString() : section->comment;

@@ -36,6 +36,7 @@ class TEkSearch;
 class TIniListModel;
 class TImageList;
 struct TListRow;
+struct TItemText;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -257,6 +258,48 @@ public:
     // The encrypted image of the document under `password`.
     QByteArray encryptedImage(const QString& password) const;
     static const QByteArray encryptedMarker; // "Encrypted Velquin File"
+
+    // --- Section and item commands ---------------------------------------------------------
+    // Each changes the document at once (there is no undo), updates the rows it touches where
+    // they stand, leaves the changed row selected and in view, marks the document modified and
+    // refreshes the counters. Without the rows it needs, or with its dialog cancelled, a
+    // command changes nothing. Deleting asks first unless Shift is held; the silent deletes
+    // never ask.
+    void ActAddSectionExecute();
+    void ActCopySectionExecute();
+    void ActInsertSectionExecute();
+    void ActEditSectionExecute();
+    void ActDeleteSectionExecute();
+    void ActSilentDeleteSectionExecute();
+    void ActAddItemExecute();
+    void ActInsertItemExecute();
+    void ActEditItemExecute();
+    void ActDeleteItemExecute();
+    void ActSilentDeleteItemExecute();
+    // The password generator on its own: its result goes no further than the clipboard.
+    void ActGeneratePasswordExecute();
+    void connectEditCommands();
+    // The item dialog titled `caption`, prefilled with `text`, which takes the answer; false
+    // when it was cancelled.
+    bool runItemDialog(const QString& caption, TItemText& text);
+    // True when `answer` asks for its comment as comment lines and the comment has two or more.
+    static bool isMultiLineComment(const TItemText& answer);
+    // One comment item per line at `index` of the section of `sectionRow` (-1: at its end), each
+    // with its row.
+    void addCommentLines(int index, const QStringList& lines, TListRow* sectionRow);
+    // One item from `answer` at `index` of the section of `sectionRow`; -1 puts it where Add
+    // does (in the values-only view right after the section's last value line).
+    void addItemToModel(int index, const TItemText& answer, TListRow* sectionRow);
+    // A row for `section` at `index` of the section list, linked both ways.
+    TListRow* insertSectionRow(int index, TEkIniSection* section);
+    // Sizes the value columns again when a text of `row` would not fit its column; only then
+    // could their widths change, and measuring every row of a large section takes long.
+    void sizeValueColumnsFor(const TListRow* row);
+    // `row` shows `item`, its comment only `withComment`; the two are linked both ways.
+    void showItemInRow(TListRow* row, TEkIniVal* item, bool withComment);
+    // Run before every save: true, after reporting it and selecting it, when the document holds
+    // a line that would be read back as something else; then nothing may be written.
+    bool refuseUnreadableLines();
 
     // Runs `command` when `action` triggers (only while it is enabled); an exception the
     // command raises is shown as an error message and the window goes on.

@@ -8,9 +8,9 @@
 #include "platform/gui/SystemServices.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QSaveFile>
 #include <QTreeView>
@@ -255,6 +255,8 @@ void TForm1::ActReloadExecute() {
 
 void TForm1::ActSaveExecute() {
     if (!fileName.isEmpty() && fileName != kNoName) {
+        if (refuseUnreadableLines())
+            return;
         if (encrypted)
             saveEncryptedFile(fileName, filePassword);
         else
@@ -292,6 +294,8 @@ bool TForm1::savePlain() {
 }
 
 void TForm1::ActSaveAsExecute() {
+    if (refuseUnreadableLines())
+        return;
     SaveTextFileDialog.fileName = fileName;
     if (!SaveTextFileDialog.execute(this))
         return;
@@ -319,6 +323,34 @@ void TForm1::ActSaveAsExecute() {
     encodingSelector = selector;
     setFileName(name);
     updateActions(false);
+}
+
+bool TForm1::refuseUnreadableLines() {
+    int sectionIndex = -1;
+    int itemIndex = -1;
+    if (!model.findUnreadableLine(sectionIndex, itemIndex))
+        return false;
+    const TEkIniSection* section = model.sections[sectionIndex];
+    const TEkIniVal* item = itemIndex >= 0 ? section->values[itemIndex] : nullptr;
+    const QString where = section->name.isEmpty() ? QStringLiteral("before the first section")
+                                                  : "in section \"" + section->name + "\"";
+    if (item) {
+        showError(gProductName, "The line\r\n" + item->lineTextWithComment() + "\r\n" + where +
+                                    " begins with \"[\" and would be read back as a section header." +
+                                    "\r\nNothing was saved: change that line, then save again.");
+    } else {
+        showError(gProductName, "The section name\r\n" + section->name +
+                                    "\r\nholds \"]\" and would be read back cut short at it." +
+                                    "\r\nNothing was saved: change the name, then save again.");
+    }
+    // Showing the section gives its items their rows; the values-only view hides a line
+    // without "=", so then every line is shown, as F4 would.
+    scrollItemIntoView(LvSections, static_cast<const TListRow*>(section->listItem)->index);
+    if (item && !item->listItem && valuesOnly)
+        ActValuesOnlyExecute();
+    if (const auto* itemRow = item ? static_cast<const TListRow*>(item->listItem) : nullptr)
+        scrollItemIntoView(LvValues, itemRow->index);
+    return true;
 }
 
 // --- Encrypted files -----------------------------------------------------------------------------

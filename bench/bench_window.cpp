@@ -1,6 +1,8 @@
 // How long the real main window takes to open and show very large files, offscreen: one
-// section of a million lines, and a hundred thousand small sections.
+// section of a million lines, and a hundred thousand small sections; and how long one item
+// command takes on a section of a million lines, against one of a thousand.
 #include "app/IniListModels.h"
+#include "app/ItemFrm.h"
 #include "app/Unit1.h"
 #include "platform/gui/MessageBoxes.h"
 
@@ -79,12 +81,56 @@ void selectSection(benchmark::State& state, LargeFile shape) {
     }
 }
 
+enum class ItemCommand { Add, InsertAtMiddle, Edit, Delete };
+
+// One item command through its action, the item dialog answered through its seam, measured
+// until the window has been laid out and painted again.
+void itemCommand(benchmark::State& state, LargeFile shape, ItemCommand command) {
+    const QString name = largeFile(shape);
+    ShownForm shown;
+    TForm1& form = shown.form;
+    form.openFile(name, -1);
+    QApplication::processEvents();
+    ScopedDialogResponder<TFrmItem> answer([](const QString&, const TItemText& prefill, bool) {
+        TItemText text = prefill;
+        text.name = QStringLiteral("benchName");
+        text.value += QStringLiteral("x");
+        return std::optional<TItemText>(text);
+    });
+    form.scrollItemIntoView(form.LvValues, form.ValueRows->count() / 2);
+    QAction* action = command == ItemCommand::Add              ? form.ActAddItem
+                      : command == ItemCommand::InsertAtMiddle ? form.ActInsertItem
+                      : command == ItemCommand::Edit           ? form.ActEditItem
+                                                               : form.ActSilentDeleteItem;
+    const int before = form.ValueRows->count();
+    for (auto _ : state) {
+        action->trigger();
+        QApplication::processEvents();
+    }
+    const int expected = command == ItemCommand::Edit     ? before
+                         : command == ItemCommand::Delete ? before - int(state.iterations())
+                                                          : before + int(state.iterations());
+    if (form.ValueRows->count() != expected || !shown.boxes.records.isEmpty())
+        state.SkipWithError("the command did not run");
+}
+
 constexpr LargeFile kMillionLines{1, 1000000};
+constexpr LargeFile kThousandLines{1, 1000};
 constexpr LargeFile kManySections{100000, 2};
 
 BENCHMARK_CAPTURE(openAndShow, OneSectionOfAMillionLines, kMillionLines)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openAndShow, HundredThousandSections, kManySections)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(selectSection, OneSectionOfAMillionLines, kMillionLines)->Unit(benchmark::kMillisecond);
+
+#define ITEM_COMMAND(command)                                                                                \
+    BENCHMARK_CAPTURE(itemCommand, command##_MillionLines, kMillionLines, ItemCommand::command)              \
+        ->Unit(benchmark::kMicrosecond);                                                                     \
+    BENCHMARK_CAPTURE(itemCommand, command##_ThousandLines, kThousandLines, ItemCommand::command)            \
+        ->Unit(benchmark::kMicrosecond)
+ITEM_COMMAND(Add);
+ITEM_COMMAND(InsertAtMiddle);
+ITEM_COMMAND(Edit);
+ITEM_COMMAND(Delete);
 
 } // namespace
 

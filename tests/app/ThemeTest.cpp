@@ -1,6 +1,7 @@
 // The main window's two bars: their labels and end pieces, the colour theme, the labels'
 // binding to the actions, hot and pressed looks with the real mouse events, press and hold on
 // Open, and the window's minimum width.
+#include "app/PasswrdFrm.h"
 #include "app/Unit1.h"
 #include "controls/EkArt.h"
 #include "controls/EkGradiLabel.h"
@@ -310,6 +311,7 @@ TEST_F(BarsTest, LetterButtonsRunTheirActions) {
         QAction* action;
     };
     // Help and about are left out: they would open a browser and a dialog.
+    ScopedDialogResponder<TPasswordFrm> generator([](bool) { return std::nullopt; });
     for (const Row& row : {Row{form->EkGradiLabel1, form->ActGeneratePassword}}) {
         QSignalSpy triggered(row.action, &QAction::triggered);
         row.action->setEnabled(false);

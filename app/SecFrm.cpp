@@ -1,0 +1,101 @@
+#include "app/SecFrm.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Design sizes at 144 pixels per inch.
+constexpr int kClientWidth = 467;
+constexpr int kClientHeight = 291;
+constexpr int kFontHeight = 18;
+constexpr int kMargin = 24;
+constexpr int kLabelHeight = 24;
+constexpr int kEditHeight = 33;
+constexpr int kMemoHeight = 98;
+constexpr int kButtonWidth = 112;
+constexpr int kButtonHeight = 38;
+constexpr int kButtonGap = 12;
+
+using Seam = TDialogSeam<TFrmSection::Responder>;
+
+} // namespace
+
+TFrmSection::TFrmSection(QWidget* parent) : TGradientDialog(parent) {
+    setWindowTitle(QStringLiteral("Add Section"));
+    setDesignFont(QStringLiteral("Arial"), kFontHeight);
+    setDesignClientSize(kClientWidth, kClientHeight);
+
+    EdName = new QLineEdit(this);
+    EdName->setObjectName("EdName");
+    Label1 = new QLabel(QStringLiteral("Section Title:"), this);
+    MemoComment = new TDialogMemo(this);
+    MemoComment->setObjectName("MemoComment");
+    Label2 = new QLabel(QStringLiteral("Section Comment:"), this);
+    ButApply = new QPushButton(QStringLiteral("Apply"), this);
+    ButApply->setObjectName("ButApply");
+    ButApply->setDefault(true);
+    ButApply->setEnabled(false);
+    ButCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    ButCancel->setObjectName("ButCancel");
+    ButCancel->setAutoDefault(false);
+
+    // Title and comment boxes one above the other, Apply and Cancel at the bottom right.
+    const int width = px(kClientWidth) - 2 * px(kMargin);
+    int y = px(kMargin) / 2;
+    Label1->setGeometry(px(kMargin), y, width, px(kLabelHeight));
+    y += px(kLabelHeight);
+    EdName->setGeometry(px(kMargin), y, width, px(kEditHeight));
+    y += px(kEditHeight) + px(kMargin) / 2;
+    Label2->setGeometry(px(kMargin), y, width, px(kLabelHeight));
+    y += px(kLabelHeight);
+    MemoComment->setGeometry(px(kMargin), y, width, px(kMemoHeight));
+    const int buttonTop = px(kClientHeight) - px(kMargin) - px(kButtonHeight);
+    const int cancelLeft = px(kClientWidth) - px(kMargin) - px(kButtonWidth);
+    ButCancel->setGeometry(cancelLeft, buttonTop, px(kButtonWidth), px(kButtonHeight));
+    ButApply->setGeometry(cancelLeft - px(kButtonGap) - px(kButtonWidth), buttonTop, px(kButtonWidth),
+                          px(kButtonHeight));
+    setTabOrder(EdName, MemoComment);
+    setTabOrder(MemoComment, ButApply);
+    setTabOrder(ButApply, ButCancel);
+
+    connect(EdName, &QLineEdit::textChanged, this, &TFrmSection::EdNameChange);
+    connect(ButApply, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFrmSection::setText(const TSectionText& text) {
+    EdName->setText(text.name);
+    MemoComment->setPlainText(text.comment);
+}
+
+TSectionText TFrmSection::text() const {
+    return {EdName->text(), MemoComment->toPlainText()};
+}
+
+void TFrmSection::showEvent(QShowEvent* event) {
+    TGradientDialog::showEvent(event);
+    EdName->setFocus();
+}
+
+void TFrmSection::EdNameChange() {
+    ButApply->setEnabled(!EdName->text().isEmpty());
+}
+
+std::optional<TSectionText> TFrmSection::askSection(const QString& caption, const TSectionText& prefill,
+                                                    QWidget* mainWindow) {
+    if (const Responder& responder = Seam::responder())
+        return responder(caption, prefill);
+    TFrmSection dialog(mainWindow);
+    dialog.setWindowTitle(caption);
+    dialog.setText(prefill);
+    dialog.setPlacement(Placement::OverLeftSide, mainWindow);
+    if (dialog.exec() != QDialog::Accepted || dialog.EdName->text().isEmpty())
+        return std::nullopt;
+    return dialog.text();
+}
+
+TFrmSection::Responder TFrmSection::setResponder(Responder responder) {
+    return Seam::exchange(std::move(responder));
+}

@@ -1,0 +1,157 @@
+// The section dialog, the item dialog and the password generator, driven through their widgets.
+#include "app/ItemFrm.h"
+#include "app/PasswrdFrm.h"
+#include "app/SecFrm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+template <typename T = QWidget> T* child(QWidget* dialog, const char* name) {
+    return dialog->findChild<T*>(name);
+}
+
+// Runs `act` on the next modal dialog of type T once it shows.
+template <typename T> void whenModal(std::function<void(T*)> act) {
+    QTimer::singleShot(10, [act] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
+            act(dialog);
+        else
+            whenModal<T>(act);
+    });
+}
+
+} // namespace
+
+TEST(SectionDialog, OpensOverTheMainWindowAndApplyNeedsATitle) {
+    QWidget main;
+    main.setGeometry(100, 80, 900, 700);
+    main.show();
+    whenModal<TFrmSection>([&](TFrmSection* dialog) {
+        const QRect outer = main.frameGeometry(), own = dialog->frameGeometry();
+        EXPECT_EQ(own.topLeft(), QPoint(outer.left(), outer.top() + (outer.height() - own.height()) / 2));
+        EXPECT_EQ(dialog->size(), QSize(dialog->px(467), dialog->px(291)));
+        EXPECT_EQ(dialog->focusWidget(), child(dialog, "EdName"));
+        auto* apply = child<QPushButton>(dialog, "ButApply");
+        auto* memo = child<QPlainTextEdit>(dialog, "MemoComment");
+        // Enter does not press a disabled Apply; Ctrl+Enter breaks the line.
+        QTest::keyClicks(memo, "one");
+        QTest::keyClick(memo, Qt::Key_Return);
+        QTest::keyClick(memo, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(memo, "two");
+        EXPECT_TRUE(dialog->isVisible() && !apply->isEnabled());
+        QTest::keyClicks(child(dialog, "EdName"), " ");
+        memo->setFocus();
+        QTest::keyClick(memo, Qt::Key_Tab);
+        EXPECT_EQ(dialog->focusWidget(), apply);
+        QTest::keyClick(memo, Qt::Key_Return);
+    });
+    const std::optional<TSectionText> answer = TFrmSection::askSection("Add Section", {}, &main);
+    ASSERT_TRUE(answer) << "a title of one blank is accepted";
+    EXPECT_EQ(answer->name + "|" + answer->comment, " |one\ntwo");
+}
+
+TEST(ItemDialog, FocusOnShowFollowsWhatThePrefillHolds) {
+    struct Row {
+        TItemText prefill;
+        const char* focus;
+        bool allSelected;
+    };
+    for (const Row& row : {Row{{}, "EdName", false}, Row{{"", "", "note"}, "MemoComment", true},
+                           Row{{"k", "", "c"}, "MemoValue", false}, Row{{"k", "v", ""}, "MemoValue", true}}) {
+        TFrmItem dialog;
+        dialog.setText(row.prefill);
+        dialog.show();
+        EXPECT_EQ(dialog.focusWidget()->objectName(), row.focus);
+        auto* memo = qobject_cast<QPlainTextEdit*>(dialog.focusWidget());
+        EXPECT_EQ(memo && memo->textCursor().hasSelection(), row.allSelected) << row.focus;
+    }
+}
+
+TEST(ItemDialog, MultiLineCommentOnlyWithoutNameAndValue) {
+    TFrmItem dialog;
+    dialog.show();
+    auto* box = child<QCheckBox>(&dialog, "CbxMultiLineComment");
+    auto* comment = child<QPlainTextEdit>(&dialog, "MemoComment");
+    auto* value = child<QPlainTextEdit>(&dialog, "MemoValue");
+    // Until the box is ticked only Ctrl+Enter breaks the comment's line; then Enter does too.
+    QTest::keyClicks(comment, "a");
+    QTest::keyClick(comment, Qt::Key_Return, Qt::ControlModifier);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+    QTest::keyClicks(comment, "b");
+    QTest::keyClick(comment, Qt::Key_Return);
+    EXPECT_EQ(dialog.text().comment, "a\nb\n");
+    EXPECT_TRUE(dialog.text().multiLineComment && dialog.isVisible());
+    // A value takes the offer away; the tick stays but no longer counts. Enter presses Apply.
+    QTest::keyClicks(value, "v");
+    EXPECT_FALSE(box->isEnabled() || dialog.text().multiLineComment);
+    QTest::keyClick(value, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST(ItemDialog, GeneratedPasswordGoesIntoTheValueOnApply) {
+    TFrmItem dialog;
+    dialog.setText({"key", "old", ""});
+    dialog.show();
+    whenModal<TPasswordFrm>([](TPasswordFrm* generator) {
+        // Nothing generated yet: Apply, and so Enter, would blank the value.
+        QTest::keyClick(generator, Qt::Key_Return);
+        EXPECT_TRUE(generator->isVisible());
+        child<QPushButton>(generator, "ButGenerate")->click();
+        QTest::keyClick(generator, Qt::Key_Return);
+    });
+    child<QPushButton>(&dialog, "ButPassword")->click();
+    EXPECT_EQ(dialog.text().value.size(), 8);
+}
+
+TEST(PasswordGenerator, DrawsEvenlyFromTheChosenAlphabetsInTheirOrder) {
+    const QString lower = "abcdefghijklmnopqrstuvwxyz", upper = lower.toUpper(), digits = "0123456789";
+    EXPECT_EQ(TPasswordFrm::alphabet(true, true, true), lower + upper + digits);
+    EXPECT_EQ(TPasswordFrm::alphabet(false, true, true), upper + digits);
+    EXPECT_EQ(TPasswordFrm::alphabet(true, false, false), lower);
+    EXPECT_EQ(TPasswordFrm::generate({}, 8), std::nullopt);
+    const QString password = *TPasswordFrm::generate(digits, 1000);
+    EXPECT_EQ(password.size(), 1000);
+    for (QChar c : digits)
+        EXPECT_GT(password.count(c), 50) << "each digit is drawn about 100 times";
+    QSet<QString> seen;
+    for (int i = 0; i < 1000; ++i)
+        seen.insert(*TPasswordFrm::generate(TPasswordFrm::alphabet(true, true, true), 16));
+    EXPECT_EQ(seen.size(), 1000);
+}
+
+TEST(PasswordGenerator, ButtonsFollowTheResultAndTheLengthOnlySteps) {
+    TPasswordFrm dialog(true);
+    dialog.show();
+    auto* result = child<QLineEdit>(&dialog, "EdResult");
+    auto* copy = child<QPushButton>(&dialog, "ButCopyToClip");
+    auto* length = child<QSpinBox>(&dialog, "EdLength");
+    const auto buttons = [&] {
+        return QString("%1%2%3")
+            .arg(child(&dialog, "ButApply")->isEnabled())
+            .arg(copy->isEnabled())
+            .arg(dialog.copyButtonImage());
+    };
+    EXPECT_EQ(buttons(), "0025");
+    child<QPushButton>(&dialog, "ButGenerate")->click();
+    EXPECT_EQ(result->text().size(), 8);
+    EXPECT_EQ(buttons(), "1124");
+    copy->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), result->text());
+    // Typing in the length box does nothing; its arrows step it, which changes no button.
+    QTest::keyClicks(length, "5");
+    QTest::keyClick(length, Qt::Key_Up);
+    EXPECT_EQ(length->value(), 9);
+    EXPECT_EQ(buttons(), "1124");
+    QTest::keyClick(result, Qt::Key_Backspace);
+    EXPECT_EQ(buttons(), "0025");
+}
