@@ -102,6 +102,7 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     createStatusBar();
     createTimers();
     createDialogs();
+    createFindCommands();
     layoutWindow();
     setAcceptDrops(true);
     setCaption(true);
@@ -815,10 +816,6 @@ void TForm1::refreshCounts() {
     LbEmptyCount->setCaption(groupThousands(QString::number(blanks)));
 }
 
-void TForm1::updateClipMenu() {
-    // The clipboard menu enables its entries here once it exists.
-}
-
 void TForm1::setValuesOnlyView(bool on) {
     if (shown && on == valuesOnly)
         return;
@@ -850,7 +847,7 @@ void TForm1::ActValuesOnlyExecute() {
 }
 
 void TForm1::LvSectionsSelectItem(TListRow* row, bool selected) {
-    LvValues->header()->setSortIndicatorShown(false);
+    setSortArrow(LvValues, -1, 0);
     if (selected) {
         selectedSection = sectionOf(row);
         fillValueList(selectedSection);
