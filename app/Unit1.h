@@ -407,8 +407,6 @@ private:
     // --- Find, clipboard, sorting and dragging sections ----------------------------------------
     // Builds the clipboard menu and connects these commands to their actions, lists and timer.
     void createFindCommands();
-    // Runs `entry` while it is enabled (the list shortcuts of the clipboard menu).
-    void runMenuEntry(QAction* entry, void (TForm1::*click)());
     // The edge timer's tick while a section is dragged.
     void (TForm1::*scrollTick_)() = nullptr;
 

@@ -96,8 +96,7 @@ void TForm1::createFindCommands() {
     using K = QKeySequence;
     PopupClip = new QMenu(this);
     PopupClip->setObjectName("PopupClip");
-    // The entries show their shortcuts; the keys themselves are taken by the lists (below), so
-    // that they also work while the menu hides an entry.
+    // The entries show their shortcuts; the keys themselves are taken by the lists (below).
     const auto entry = [this](const char* caption, void (TForm1::*click)(), const K& key = {}) {
         QAction* action = PopupClip->addAction(QString::fromLatin1(caption));
         action->setShortcut(key);
@@ -114,18 +113,20 @@ void TForm1::createFindCommands() {
     MnuCopySectionItem = entry("Copy Section && Item", &TForm1::MnuCopySectionItemClick);
     MnuCopySectionAllItems = entry("Copy Section && All Items", &TForm1::MnuCopySectionAllItemsClick);
     MnuPasteItemValue = entry("Paste Item Value", &TForm1::MnuPasteItemValueClick, K(Qt::CTRL | Qt::Key_V));
-    MnuCommentUncommentItem = entry("Comment / Uncomment Item", &TForm1::MnuCommentUncommentItemClick,
-                                    K(Qt::CTRL | Qt::Key_Space));
+    MnuCommentUncommentItem =
+        entry("Comment / Uncomment Item", &TForm1::MnuCommentUncommentItemClick, K(Qt::CTRL | Qt::Key_Space));
     MnuSortAllAlphabetically = entry("Sort All Alphabetically", &TForm1::MnuSortAllAlphabeticallyClick);
     updateClipMenu();
 
+    // A hidden entry is also disabled: the lists' own actions take the keys, and the commands
+    // check what they need.
     const auto listShortcut = [this](QAction* menuEntry, void (TForm1::*click)()) {
         auto* action = new QAction(this);
         action->setShortcut(menuEntry->shortcut());
         action->setShortcutContext(Qt::WidgetShortcut);
         LvSections->addAction(action);
         LvValues->addAction(action);
-        connect(action, &QAction::triggered, this, [this, menuEntry, click] { runMenuEntry(menuEntry, click); });
+        connectCommand(action, click);
     };
     listShortcut(MnuCopyItemValue, &TForm1::MnuCopyItemValueClick);
     listShortcut(MnuPasteItemValue, &TForm1::MnuPasteItemValueClick);
@@ -167,11 +168,6 @@ void TForm1::createFindCommands() {
     });
 }
 
-void TForm1::runMenuEntry(QAction* entry, void (TForm1::*click)()) {
-    if (entry->isEnabled())
-        runGuarded([this, click] { (this->*click)(); });
-}
-
 // --- Find ----------------------------------------------------------------------------------------
 
 void TForm1::ActSearchExecute() {
@@ -182,8 +178,8 @@ void TForm1::ActSearchExecute() {
     // An empty entry ends the history: pushed, it would hide every earlier text.
     if (!text->isEmpty())
         findSettings->pushFindString(*text);
-    search = std::make_unique<TEkSearch>(*text, QString(), findSettings->caseSensitive,
-                                         findSettings->wholeWords);
+    search =
+        std::make_unique<TEkSearch>(*text, QString(), findSettings->caseSensitive, findSettings->wholeWords);
     findSection = -1;
     findItem = -1;
     searchAndSelect();
@@ -237,11 +233,15 @@ void TForm1::syncFindPosition() {
 }
 
 void TForm1::advanceFindForward() {
+    // A section is entered at its header (-1), so that its name and comment are searched too.
     if (findSection < 0 || findSection == findPastEnd) {
         findSection = 0;
-        findItem = 0;
+        findItem = -1;
         return;
     }
+    // A header hit found backwards stands past the items: forwards its items come next.
+    if (findItem == findPastEnd)
+        findItem = -1;
     const TSearchStruct& where = *findSettings;
     const int sectionRows = SectionRows->count();
     if (!where.itemNames && !where.itemValues && !where.itemComments) {
@@ -257,7 +257,7 @@ void TForm1::advanceFindForward() {
         ++findItem;
         return;
     }
-    findItem = 0;
+    findItem = -1;
     ++findSection;
     if (findSection >= sectionRows)
         findSection = findPastEnd;
@@ -290,8 +290,8 @@ void TForm1::searchAndSelect() {
         return;
     const TSearchStruct& where = *findSettings;
     const bool backward = where.backward;
-    if (!model.find(*search, findSection, findItem, where.sectionNames, where.sectionComments, where.itemNames,
-                    where.itemValues, where.itemComments, backward)) {
+    if (!model.find(*search, findSection, findItem, where.sectionNames, where.sectionComments,
+                    where.itemNames, where.itemValues, where.itemComments, backward)) {
         showInfo("Velquin Search", "No Mach Vere Found!");
         LvSections->selectionModel()->clear();
         LvValues->selectionModel()->clear();
@@ -333,9 +333,11 @@ void TForm1::updateClipMenu() {
     // While a selection changes, the current row may still be the old one: ask the selection.
     const bool v = LvValues->selectionModel()->hasSelection();
     const bool s = LvSections->selectionModel()->hasSelection();
-    for (QAction* entry : {MnuCopyItemValue, MnuCopyItemName, MnuCopyItemComment, MnuCopyItem, MnuPasteItemValue})
+    for (QAction* entry :
+         {MnuCopyItemValue, MnuCopyItemName, MnuCopyItemComment, MnuCopyItem, MnuPasteItemValue})
         entry->setEnabled(v);
-    for (QAction* entry : {MnuCopySectionName, MnuCopySectionComment, MnuCopySectionItem, MnuCopySectionAllItems})
+    for (QAction* entry :
+         {MnuCopySectionName, MnuCopySectionComment, MnuCopySectionItem, MnuCopySectionAllItems})
         entry->setEnabled(s);
     MnuCommentUncommentItem->setEnabled(v && LvValues->hasFocus());
 }
