@@ -299,9 +299,14 @@ void TForm1::searchAndSelect() {
         findItem = findSection;
         return;
     }
-    if (findSection >= 0 && findSection < SectionRows->count())
-        scrollItemIntoView(LvSections, findSection);
-    else
+    if (findSection >= 0 && findSection < SectionRows->count()) {
+        // A hit in the section already shown keeps its rows: a large section is not refilled
+        // for every step.
+        if (selectedRow(LvSections) == findSection)
+            LvSections->scrollTo(SectionRows->index(findSection, 0));
+        else
+            scrollItemIntoView(LvSections, findSection);
+    } else
         findSection = backward ? findPastEnd : -1;
 
     int row = findItem;
@@ -319,10 +324,12 @@ void TForm1::searchAndSelect() {
             row = link->index;
         }
     }
-    if (row >= 0 && row < ValueRows->count())
+    if (row >= 0 && row < ValueRows->count()) {
         scrollItemIntoView(LvValues, row);
-    else
+    } else {
+        LvValues->selectionModel()->clear();
         findItem = backward ? findPastEnd : -1;
+    }
 }
 
 // --- Clipboard -----------------------------------------------------------------------------------

@@ -34,7 +34,7 @@ struct MenuCase {
     const char* name;
     bool valuesOnly;
     int section, value;
-    bool onValues;   // the menu opens on the value list, which has the focus
+    bool onValues;       // the menu opens on the value list, which has the focus
     const char* shown;   // per entry in menu order, '1' visible
     const char* enabled; // per entry in menu order, '1' enabled
 };
@@ -52,7 +52,8 @@ TEST_P(ClipMenu, ShowsAndEnablesTheEntriesThatApply) {
     QString shown, enabled;
     for (const QAction* entry : entries())
         enabled += entry->isEnabled() ? '1' : '0';
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), list->viewport()->mapToGlobal(QPoint(5, 5)));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            list->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(list->viewport(), &event);
     ASSERT_TRUE(form->PopupClip->isVisible());
     for (const QAction* entry : entries())
@@ -75,16 +76,17 @@ TEST_F(ClipboardTest, EntriesStandInMenuOrderWithTheirShortcuts) {
     QStringList captions;
     for (const QAction* entry : entries())
         captions << entry->text() + (entry->shortcut().isEmpty() ? "" : " " + entry->shortcut().toString());
-    EXPECT_EQ(captions, QStringList({"Copy Item", "Copy Item Value Ctrl+C", "Copy Item Name", "Copy Item Comment",
-                                     "Copy Section Name", "Copy Section Comment", "Copy Section && Item",
-                                     "Copy Section && All Items", "Paste Item Value Ctrl+V",
-                                     "Comment / Uncomment Item Ctrl+Space", "Sort All Alphabetically"}));
+    EXPECT_EQ(captions,
+              QStringList({"Copy Item", "Copy Item Value Ctrl+C", "Copy Item Name", "Copy Item Comment",
+                           "Copy Section Name", "Copy Section Comment", "Copy Section && Item",
+                           "Copy Section && All Items", "Paste Item Value Ctrl+V",
+                           "Comment / Uncomment Item Ctrl+Space", "Sort All Alphabetically"}));
 }
 
 struct CopyCase {
     const char* name;
     bool valuesOnly;
-    int value;            // the selected value row of section "s"
+    int value;               // the selected value row of section "s"
     QAction* TForm1::*entry; // null: the key below, pressed on the value list
     QKeyCombination key;
     const char* text;
@@ -110,25 +112,25 @@ const Qt::Key kNoKey = Qt::Key_unknown;
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, CopyText,
-    ::testing::Values(CopyCase{"item", false, 0, &TForm1::MnuCopyItem, kNoKey, "a=1 ;c"},
-                      CopyCase{"item_values_only", true, 0, &TForm1::MnuCopyItem, kNoKey, "a=1"},
-                      CopyCase{"comment_line", false, 1, &TForm1::MnuCopyItem, kNoKey, ";note"},
-                      CopyCase{"value", false, 0, &TForm1::MnuCopyItemValue, kNoKey, "1"},
-                      CopyCase{"value_ctrl_c", false, 0, nullptr, Qt::CTRL | Qt::Key_C, "1"},
-                      CopyCase{"value_ctrl_ins", false, 2, nullptr, Qt::CTRL | Qt::Key_Insert, "2"},
-                      CopyCase{"name", false, 0, &TForm1::MnuCopyItemName, kNoKey, "a"},
-                      CopyCase{"comment", false, 0, &TForm1::MnuCopyItemComment, kNoKey, "c"},
-                      CopyCase{"section_name", false, 0, &TForm1::MnuCopySectionName, kNoKey, "s"},
-                      CopyCase{"section_comment", false, 0, &TForm1::MnuCopySectionComment, kNoKey, "x"},
-                      CopyCase{"section_comment_values_only", true, 0, &TForm1::MnuCopySectionComment, kNoKey,
-                               "unchanged"},
-                      CopyCase{"section_and_item", false, 0, &TForm1::MnuCopySectionItem, kNoKey, "[s] ;x\r\na=1 ;c"},
-                      CopyCase{"section_and_item_values_only", true, 0, &TForm1::MnuCopySectionItem, kNoKey,
-                               "[s]\r\na=1 ;c"},
-                      CopyCase{"section_and_all_items", false, 0, &TForm1::MnuCopySectionAllItems, kNoKey,
-                               "[s] ;x\r\na=1 ;c\r\n;note\r\nb=2\r\n"},
-                      CopyCase{"section_and_all_items_values_only", true, 0, &TForm1::MnuCopySectionAllItems,
-                               kNoKey, "[s]\r\na=1\r\nb=2\r\n"}),
+    ::testing::Values(
+        CopyCase{"item", false, 0, &TForm1::MnuCopyItem, kNoKey, "a=1 ;c"},
+        CopyCase{"item_values_only", true, 0, &TForm1::MnuCopyItem, kNoKey, "a=1"},
+        CopyCase{"comment_line", false, 1, &TForm1::MnuCopyItem, kNoKey, ";note"},
+        CopyCase{"value", false, 0, &TForm1::MnuCopyItemValue, kNoKey, "1"},
+        CopyCase{"value_ctrl_c", false, 0, nullptr, Qt::CTRL | Qt::Key_C, "1"},
+        CopyCase{"value_ctrl_ins", false, 2, nullptr, Qt::CTRL | Qt::Key_Insert, "2"},
+        CopyCase{"name", false, 0, &TForm1::MnuCopyItemName, kNoKey, "a"},
+        CopyCase{"comment", false, 0, &TForm1::MnuCopyItemComment, kNoKey, "c"},
+        CopyCase{"section_name", false, 0, &TForm1::MnuCopySectionName, kNoKey, "s"},
+        CopyCase{"section_comment", false, 0, &TForm1::MnuCopySectionComment, kNoKey, "x"},
+        CopyCase{"section_comment_values_only", true, 0, &TForm1::MnuCopySectionComment, kNoKey, "unchanged"},
+        CopyCase{"section_and_item", false, 0, &TForm1::MnuCopySectionItem, kNoKey, "[s] ;x\r\na=1 ;c"},
+        CopyCase{"section_and_item_values_only", true, 0, &TForm1::MnuCopySectionItem, kNoKey,
+                 "[s]\r\na=1 ;c"},
+        CopyCase{"section_and_all_items", false, 0, &TForm1::MnuCopySectionAllItems, kNoKey,
+                 "[s] ;x\r\na=1 ;c\r\n;note\r\nb=2\r\n"},
+        CopyCase{"section_and_all_items_values_only", true, 0, &TForm1::MnuCopySectionAllItems, kNoKey,
+                 "[s]\r\na=1\r\nb=2\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClipboardTest, PasteMakesLineBreaksBlanksAndIgnoresAClipboardWithoutText) {
@@ -143,8 +145,9 @@ TEST_F(ClipboardTest, PasteMakesLineBreaksBlanksAndIgnoresAClipboardWithoutText)
     image->setImageData(QImage(2, 2, QImage::Format_RGB32));
     auto* lines = new QMimeData;
     lines->setText("one\r\ntwo");
-    for (const Row& row : {Row{new QMimeData, Qt::CTRL | Qt::Key_V, "2"}, Row{image, Qt::CTRL | Qt::Key_V, "2"},
-                           Row{lines, Qt::SHIFT | Qt::Key_Insert, "one  two"}}) {
+    for (const Row& row :
+         {Row{new QMimeData, Qt::CTRL | Qt::Key_V, "2"}, Row{image, Qt::CTRL | Qt::Key_V, "2"},
+          Row{lines, Qt::SHIFT | Qt::Key_Insert, "one  two"}}) {
         QGuiApplication::clipboard()->setMimeData(row.clip);
         QTest::keyClick(form->LvValues, row.key.key(), row.key.keyboardModifiers());
         EXPECT_EQ(form->model.sections[0]->values[2]->value, QString(row.value));
@@ -224,9 +227,10 @@ TEST_P(SortClicks, SortTheDocumentAndShowTheDirection) {
         else {
             QHeaderView* header = (*k == 's' ? form->LvSections : form->LvValues)->header();
             const int column = k[1] - '0';
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                              QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-                                     header->height() / 2));
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                       header->height() / 2));
         }
     }
     EXPECT_EQ(names(form->SectionRows), c.sections);
@@ -240,21 +244,20 @@ TEST_P(SortClicks, SortTheDocumentAndShowTheDirection) {
 
 INSTANTIATE_TEST_SUITE_P(
     Columns, SortClicks,
-    ::testing::Values(
-        SortCase{"value_name_once", "v1", "b,A,c", "x,y", "0000|0100", true},
-        SortCase{"value_name_twice", "v1v1", "b,A,c", "y,x", "0000|0200", true},
-        SortCase{"value_name_three_times", "v1v1v1", "b,A,c", "x,y", "0000|0100", true},
-        SortCase{"value_by_value_then_comment", "#2v2v3", "b,A,c", "m,n,o", "0000|0001", true},
-        SortCase{"value_image_column", "v0", "b,A,c", "y,x", "0000|1000", true},
-        // Another section clears the value list's marks: the next click sorts ascending again.
-        SortCase{"value_marks_cleared", "v1#1#0v1", "b,A,c", "x,y", "0000|0100", true},
-        // The selected section stays selected with its items shown.
-        SortCase{"section_count", "#2s2", "A,b,c", "n,m,o", "0010|0000", true},
-        SortCase{"section_name_down", "s1s1", "c,b,A", "y,x", "0200|0000", true},
-        SortCase{"section_image_column", "s1s0", "A,b,c", "y,x", "0100|0000", true},
-        // With no section shown only the value list's arrow turns.
-        SortCase{"value_click_without_section", "!!v1", "b,A,c", "", "0000|0100", false},
-        SortCase{"sort_all", "s2*!", "A,b,c", "", "0010|0000", true}),
+    ::testing::Values(SortCase{"value_name_once", "v1", "b,A,c", "x,y", "0000|0100", true},
+                      SortCase{"value_name_twice", "v1v1", "b,A,c", "y,x", "0000|0200", true},
+                      SortCase{"value_name_three_times", "v1v1v1", "b,A,c", "x,y", "0000|0100", true},
+                      SortCase{"value_by_value_then_comment", "#2v2v3", "b,A,c", "m,n,o", "0000|0001", true},
+                      SortCase{"value_image_column", "v0", "b,A,c", "y,x", "0000|1000", true},
+                      // Another section clears the value list's marks: the next click sorts ascending again.
+                      SortCase{"value_marks_cleared", "v1#1#0v1", "b,A,c", "x,y", "0000|0100", true},
+                      // The selected section stays selected with its items shown.
+                      SortCase{"section_count", "#2s2", "A,b,c", "n,m,o", "0010|0000", true},
+                      SortCase{"section_name_down", "s1s1", "c,b,A", "y,x", "0200|0000", true},
+                      SortCase{"section_image_column", "s1s0", "A,b,c", "y,x", "0100|0000", true},
+                      // With no section shown only the value list's arrow turns.
+                      SortCase{"value_click_without_section", "!!v1", "b,A,c", "", "0000|0100", false},
+                      SortCase{"sort_all", "s2*!", "A,b,c", "", "0010|0000", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowFixture, SortAllOrdersEveryItemByNameAndLeavesNoSectionSelected) {
@@ -279,7 +282,8 @@ TEST_F(WindowFixture, DragImageShowsTheRowsFirstTextBesideItsImage) {
         // A nameless section shows its count.
         const QString text = row == 0 ? "1" : "named";
         const int h = form->LvSections->visualRect(form->SectionRows->index(row, 0)).height();
-        EXPECT_EQ(image.size(), QSize(QFontMetrics(form->LvSections->font()).horizontalAdvance(text) + h + 20, h));
+        EXPECT_EQ(image.size(),
+                  QSize(QFontMetrics(form->LvSections->font()).horizontalAdvance(text) + h + 20, h));
         // Transparent between the image and the text, which starts at x = h + 4.
         int firstText = -1;
         for (int x = 12 + (h - 12) / 2; x < image.width() && firstText < 0; ++x)
@@ -307,7 +311,7 @@ TEST_F(WindowFixture, DragOverAcceptsListRowsAndRunsTheEdgeTimer) {
     }
     const int h = form->LvSections->viewport()->height();
     // y -> interval, 0 for a stopped timer.
-    const std::pair<int, int> intervals[] = {{h - 4, 104}, {h, 100},   {h + 30, 70}, {h - 5, 0}, {1, 0},
+    const std::pair<int, int> intervals[] = {{h - 4, 104}, {h, 100},  {h + 30, 70}, {h - 5, 0},  {1, 0},
                                              {0, 100},     {-30, 70}, {-150, 1},    {h + 200, 1}};
     for (const auto& [y, interval] : intervals) {
         form->LvSectionsDragOver(plain, 0, y);

@@ -33,7 +33,8 @@ protected:
         previous = TFormSearch::setResponder([this](TFormSearch& dialog) {
             ++opened;
             offered = dialog.historyList();
-            commentsEnabled = dialog.isBoxEnabled(Box::ItemComments) || dialog.isBoxEnabled(Box::SectionComments);
+            commentsEnabled =
+                dialog.isBoxEnabled(Box::ItemComments) || dialog.isBoxEnabled(Box::SectionComments);
             if (!findFirst)
                 return false;
             dialog.setFindText(text);
@@ -86,7 +87,7 @@ TEST_P(FindSequence, SelectsEachHitInBothLists) {
     QStringList shown;
     for (const char* key = c.keys; *key; ++key)
         shown << press(*key);
-    EXPECT_EQ(shown.join(' '), QString(c.shown));
+    EXPECT_EQ(shown.join(QLatin1Char(32)).toStdString(), c.shown);
     // The values-only view searches no comments and keeps it so in the settings.
     EXPECT_EQ(commentsEnabled, !c.valuesOnly);
     if (c.valuesOnly) {
@@ -110,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A header found backwards has no item row to follow.
         FindCase{"values_only_header_backwards", "Gamma", "1111100", true, "Fpp", "3,- 3,- box"},
         // Without a search, or with a position the document no longer has, F3 opens the dialog.
-        FindCase{"stale_position_after_empty_file", "none", "1111100", false, "nFenp", "dlg 3,1 -,- dlg dlg"}),
+        FindCase{"stale_position_after_empty_file", "none", "1111100", false, "nFenp",
+                 "dlg 3,1 -,- dlg dlg"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FindSequence, HistoryKeepsTheLastTenTextsAndCancelKeepsTheSearch) {

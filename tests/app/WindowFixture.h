@@ -15,12 +15,6 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
-
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 class WindowFixture : public ::testing::Test {
 protected:
