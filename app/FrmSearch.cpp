@@ -27,10 +27,12 @@ constexpr int comboHeight = 33;
 constexpr int boxHeight = 30;
 constexpr int boxRow1 = 40; // first row of boxes, from the top of its panel
 constexpr int boxRow2 = 80; // second row
-constexpr int boxColumn1 = 40;
-constexpr int boxColumn2 = 218;
-constexpr int boxColumn3 = 392;
-constexpr int boxWidth = 170;
+// Left edges of the three columns of boxes; a box reaches to the next column, the last one to
+// the right margin.
+constexpr int boxColumn1 = 30;
+constexpr int boxColumn2 = 210;
+constexpr int boxColumn3 = 390;
+constexpr int boxRight = clientWidth - 4;
 constexpr int buttonWidth = 130;
 constexpr int buttonHeight = 38;
 constexpr int buttonTop = 13;
@@ -126,18 +128,18 @@ void TFormSearch::layoutControls() {
     Label1->setGeometry(px(labelLeft), px(labelTop), comboLeft - px(labelLeft), px(boxHeight));
     CmbFindStr->setGeometry(comboLeft, px(comboTop), px(comboWidth), px(comboHeight));
 
-    const auto place = [&](QWidget* control, int left, int top) {
-        control->setGeometry(px(left), px(top), px(boxWidth), px(boxHeight));
+    const auto place = [&](QWidget* control, int left, int top, int right) {
+        control->setGeometry(px(left), px(top), px(right) - px(left), px(boxHeight));
     };
     Label2->setGeometry(px(labelLeft), px(labelTop), width - 2 * px(labelLeft), px(boxHeight));
-    place(CbxSectionNames, boxColumn1, boxRow1);
-    place(CbxSectionComments, boxColumn2, boxRow1);
-    place(CbxItemNames, boxColumn1, boxRow2);
-    place(CbxItemValues, boxColumn2, boxRow2);
-    place(CbxItemComments, boxColumn3, boxRow2);
+    place(CbxSectionNames, boxColumn1, boxRow1, boxColumn2);
+    place(CbxSectionComments, boxColumn2, boxRow1, boxRight);
+    place(CbxItemNames, boxColumn1, boxRow2, boxColumn2);
+    place(CbxItemValues, boxColumn2, boxRow2, boxColumn3);
+    place(CbxItemComments, boxColumn3, boxRow2, boxRight);
     Label3->setGeometry(px(labelLeft), px(labelTop), width - 2 * px(labelLeft), px(boxHeight));
-    place(CbxWholeWords, boxColumn1, boxRow1);
-    place(CbxCaseSensitive, boxColumn2, boxRow1);
+    place(CbxWholeWords, boxColumn1, boxRow1, boxColumn2);
+    place(CbxCaseSensitive, boxColumn2, boxRow1, boxColumn3);
 
     // Find First at the right margin, Cancel one gap to its left.
     const int findLeft = width - px(buttonRight) - px(buttonWidth);

@@ -518,7 +518,8 @@ void TForm1::setHeaderArrow(QTreeView* list, int index, int direction) {
     // The header shows one arrow at most: clearing a column clears the arrow only when it is
     // that column's.
     if (direction == 1 || direction == 2) {
-        header->setSortIndicator(index, direction == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        // Qt draws the up arrow for its descending order: ascending shows the up arrow here.
+        header->setSortIndicator(index, direction == 1 ? Qt::DescendingOrder : Qt::AscendingOrder);
         header->setSortIndicatorShown(true);
     } else if (header->sortIndicatorSection() == index) {
         header->setSortIndicatorShown(false);

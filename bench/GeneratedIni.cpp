@@ -73,4 +73,3 @@ QString generateIniText(qint64 utf8Target, bool ansiSafe) {
     }
     return text;
 }
-

@@ -207,7 +207,8 @@ protected:
         for (int i = 0; i < TIniListModel::columns; ++i) {
             const bool marked = header->isSortIndicatorShown() && header->sortIndicatorSection() == i;
             const int tag = (list == form->LvSections ? form->SectionRows : form->ValueRows)->columnTag(i);
-            EXPECT_EQ(marked ? (header->sortIndicatorOrder() == Qt::AscendingOrder ? 1 : 2) : 0, tag) << i;
+            // Ascending shows the up arrow, which Qt draws for its descending order.
+            EXPECT_EQ(marked ? (header->sortIndicatorOrder() == Qt::DescendingOrder ? 1 : 2) : 0, tag) << i;
             text += QString::number(tag);
         }
         return text;
