@@ -407,8 +407,11 @@ private:
     // --- Find, clipboard, sorting and dragging sections ----------------------------------------
     // Builds the clipboard menu and connects these commands to their actions, lists and timer.
     void createFindCommands();
-    // The edge timer's tick while a section is dragged.
-    void (TForm1::*scrollTick_)() = nullptr;
+    // The edge timer's tick while a section is dragged: down at the bottom edge, else up.
+    bool scrollDown_ = false;
+    // Context of the connection that follows the focus of the value list: as a member it goes,
+    // and the connection with it, before the window's widgets are taken down.
+    QObject focusWatch_;
 
     QStringList arguments_;
 };

@@ -132,7 +132,7 @@ void TForm1::createFindCommands() {
     listShortcut(MnuPasteItemValue, &TForm1::MnuPasteItemValueClick);
     listShortcut(MnuCommentUncommentItem, &TForm1::MnuCommentUncommentItemClick);
     // The comment entry depends on where the focus is, not only on the selection.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    connect(qApp, &QApplication::focusChanged, &focusWatch_, [this](QWidget* old, QWidget* now) {
         if (old == LvValues || now == LvValues)
             updateClipMenu();
     });
@@ -163,8 +163,10 @@ void TForm1::createFindCommands() {
     LvSections->viewport()->setAcceptDrops(true);
     LvSections->viewport()->installEventFilter(new TSectionListEvents(this));
     connect(ScrollTimer, &QTimer::timeout, this, [this] {
-        if (scrollTick_)
-            (this->*scrollTick_)();
+        if (scrollDown_)
+            LvSectionsScrollDownTimer();
+        else
+            LvSectionsScrollUpTimer();
     });
 }
 
@@ -557,10 +559,10 @@ bool TForm1::LvSectionsDragOver(const QMimeData* source, int /*x*/, int y) {
     int interval = 0;
     if (y > h - kBottomEdgeRows) {
         interval = kEdgeInterval - (y - h);
-        scrollTick_ = &TForm1::LvSectionsScrollDownTimer;
+        scrollDown_ = true;
     } else if (y < 1) {
         interval = y + kEdgeInterval;
-        scrollTick_ = &TForm1::LvSectionsScrollUpTimer;
+        scrollDown_ = false;
     } else {
         ScrollTimer->stop();
         return accept;
