@@ -343,8 +343,8 @@ TEST_F(BarsTest, HoverAndPressLooksOnTheWindowsButton) {
     ASSERT_EQ(button->visualState(), 1);
     const QImage hot = shown(button);
     EXPECT_EQ(pixelAt(hot, 0, 0), rgbOf(0x3B88D1)); // hot dark, theme colour 5
-    // The end piece before it continues the hot look.
-    EXPECT_EQ(pixelAt(shown(form->EkArt1), form->EkArt1->width() - 1, 0), rgbOf(0x3B88D1));
+    // The end piece before it keeps continuing the normal look.
+    EXPECT_EQ(pixelAt(shown(form->EkArt1), form->EkArt1->width() - 1, 0), rgbOf(0xD8B4A3));
 
     QSignalSpy triggered(form->ActNewFile, &QAction::triggered);
     QTest::mousePress(button, Qt::LeftButton, {}, inside);

@@ -1,29 +1,41 @@
-// An end piece keeps continuing the picture its neighbour shows when the neighbour's look
-// changes (disabled at start, enabled later; hot while hovered), not the one it first saw.
+// An end piece continues its neighbour's resting look: it follows the neighbour when that is
+// enabled, recoloured or resized, not when it turns hot or pressed under the mouse.
 #include "controls/EkArt.h"
 
 #include <QApplication>
 #include <QEnterEvent>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
 constexpr TColor kDark = 0xD8B4A3;
 constexpr TColor kLight = 0xFBF2EA;
 
-TPixel firstPixel(const TEkGradiLabel& label, int row) {
-    return label.getScanLine(row)[0];
+void enter(TEkGradiLabel& label) {
+    QEnterEvent event(QPointF(1, 1), QPointF(1, 1), label.mapToGlobal(QPointF(1, 1)));
+    QApplication::sendEvent(&label, &event);
 }
 
-TPixel lastPixel(const TEkArt& piece, int row) {
-    return piece.getScanLine(row)[piece.width() - 1];
+void leave(TEkGradiLabel& label) {
+    QEvent event(QEvent::Leave);
+    QApplication::sendEvent(&label, &event);
 }
 
-class EkArtNeighbourStateTest : public ::testing::Test {
+struct LookCase {
+    const char* name;
+    bool startDisabled;
+    // Changes the neighbour; `settle` lets both paint as the window would.
+    std::function<void(TEkGradiLabel& label, const std::function<void()>& settle)> change;
+    bool follows; // the piece takes the neighbour's new picture; else it keeps its own
+};
+
+class EkArtNeighbourStateTest : public ::testing::TestWithParam<LookCase> {
 protected:
     void SetUp() override {
-        host.resize(200, 26);
+        host.resize(200, 40);
         label = new TEkGradiLabel(&host);
         label->setLabelType(altButton);
         label->setAutoSize(false);
@@ -39,11 +51,27 @@ protected:
         art->setLabelAfter(label);
     }
 
-    // Lets both paint as the window would: the label first, then the piece it signals.
+    // The label paints first, then the piece it signals (again once it has followed a size).
     void settle() {
         (void)label->grab();
         QApplication::processEvents();
         (void)art->grab();
+        QApplication::processEvents();
+        (void)art->grab();
+    }
+
+    // The piece's column beside the label, and the label's first column.
+    std::vector<TPixel> pieceEdge() const {
+        std::vector<TPixel> column;
+        for (int y = 0; y < art->height(); ++y)
+            column.push_back(art->getScanLine(y)[art->width() - 1]);
+        return column;
+    }
+    std::vector<TPixel> labelEdge() const {
+        std::vector<TPixel> column;
+        for (int y = 0; y < label->height(); ++y)
+            column.push_back(label->getScanLine(y)[0]);
+        return column;
     }
 
     QWidget host;
@@ -51,37 +79,49 @@ protected:
     TEkArt* art = nullptr;
 };
 
-TEST_F(EkArtNeighbourStateTest, FollowsTheNeighbourFromDisabledToEnabled) {
-    label->setEnabled(false);
+TEST_P(EkArtNeighbourStateTest, FollowsTheRestingLookOnly) {
+    const LookCase& c = GetParam();
+    label->setEnabled(!c.startDisabled);
     host.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
     settle();
-    const TPixel disabledRow = firstPixel(*label, 10);
-    EXPECT_EQ(lastPixel(*art, 10), disabledRow);
+    ASSERT_EQ(pieceEdge(), labelEdge());
+    const std::vector<TPixel> first = pieceEdge();
 
-    label->setEnabled(true);
+    c.change(*label, [this] { settle(); });
     settle();
-    EXPECT_NE(firstPixel(*label, 10), disabledRow);
-    EXPECT_EQ(lastPixel(*art, 10), firstPixel(*label, 10)); // not the grey of the start
     EXPECT_FALSE(art->isDirty());
+    if (c.follows) {
+        EXPECT_EQ(pieceEdge(), labelEdge());
+        EXPECT_NE(pieceEdge(), first);
+    } else {
+        EXPECT_EQ(pieceEdge(), first);
+        EXPECT_NE(labelEdge(), first);
+    }
 }
 
-TEST_F(EkArtNeighbourStateTest, FollowsTheNeighbourIntoAndOutOfTheHotLook) {
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-    settle();
-    const TPixel normalRow = lastPixel(*art, 0);
+const auto recolour = [](TEkGradiLabel& label) { label.setGradiantDark(0x4080C0); };
 
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), label->mapToGlobal(QPointF(1, 1)));
-    QApplication::sendEvent(label, &enter);
-    settle();
-    constexpr TPixel rgbMask = 0x00FFFFFF;
-    EXPECT_EQ(lastPixel(*art, 0) & rgbMask, tColorToPixel(label->ClHotDark()) & rgbMask);
-
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(label, &leave);
-    settle();
-    EXPECT_EQ(lastPixel(*art, 0), normalRow);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Changes, EkArtNeighbourStateTest,
+    ::testing::Values(LookCase{"EnabledAfterStartingDisabled", true,
+                               [](auto& label, auto&) { label.setEnabled(true); }, true},
+                      LookCase{"Recoloured", false, [](auto& label, auto&) { recolour(label); }, true},
+                      LookCase{"Resized", false, [](auto& label, auto&) { label.resize(60, 30); }, true},
+                      LookCase{"Hot", false, [](auto& label, auto&) { enter(label); }, false},
+                      LookCase{"Pressed", false,
+                               [](auto& label, auto&) {
+                                   QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(5, 5));
+                               },
+                               false},
+                      LookCase{"RecolouredWhileHotShowsOnLeaving", false,
+                               [](auto& label, auto& settle) {
+                                   enter(label);
+                                   recolour(label);
+                                   settle();
+                                   leave(label);
+                               },
+                               true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
