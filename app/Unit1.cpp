@@ -41,6 +41,7 @@ constexpr int kBarFontHeight = 18;
 constexpr int kEndPieceWidth = 23;
 constexpr int kTimeWidth = 90;     // LbLoadTime, LbShowTime
 constexpr int kShortcutWidth = 54; // ButCreateShortcut
+constexpr int kSpacerWidth = 12;   // between the top bar's groups
 
 // Label margins, in pixels of the screen.
 constexpr int kButtonMargin = 5;       // caption to edge of a tool-bar button
@@ -262,6 +263,20 @@ TEkArt* TForm1::addEndPiece(QWidget* bar, const char* name, TEkArtType type, TAl
     return piece;
 }
 
+TEkGradiLabel* TForm1::addSpacer(QWidget* bar, const char* name) {
+    TEkGradiLabel* spacer = addLabel(bar, name, alLeft);
+    spacer->setLabelType(altButton);
+    spacer->setAlive(false);
+    spacer->setAutoSize(false);
+    spacer->resize(scaled(kSpacerWidth), spacer->height());
+    // Hidden, it keeps its place in the bar and draws nothing: the bar shows between the groups.
+    QSizePolicy policy = spacer->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    spacer->setSizePolicy(policy);
+    spacer->hide();
+    return spacer;
+}
+
 void TForm1::closeGroup(TEkArt* leftEnd, TEkGradiLabel* first, TEkGradiLabel* last, TEkArt* rightEnd) {
     leftEnd->setLabelAfter(first);
     rightEnd->setLabelBefore(last);
@@ -279,6 +294,7 @@ void TForm1::createTopBar() {
     EkArt2 = addEndPiece(PnlTop, "EkArt2", aatEndRight);
     closeGroup(EkArt1, GlNew, GlSearch, EkArt2);
 
+    GlSpaceSections = addSpacer(PnlTop, "GlSpaceSections");
     EkArt5 = addEndPiece(PnlTop, "EkArt5", aatEndLeft);
     GlSectionAdd = addBarButton(PnlTop, "GlSectionAdd", ActAddSection, btnSectionAdd);
     GlSectionCopy = addBarButton(PnlTop, "GlSectionCopy", ActCopySection, btnSectionCopy);
@@ -290,6 +306,7 @@ void TForm1::createTopBar() {
     EkArt6 = addEndPiece(PnlTop, "EkArt6", aatEndRight);
     closeGroup(EkArt5, GlSectionAdd, GlSectionDdelete, EkArt6);
 
+    GlSpaceItems = addSpacer(PnlTop, "GlSpaceItems");
     EkArt3 = addEndPiece(PnlTop, "EkArt3", aatEndLeft);
     GlItemAdd = addBarButton(PnlTop, "GlItemAdd", ActAddItem, btnItemAdd);
     GlItemInsert = addBarButton(PnlTop, "GlItemInsert", ActInsertItem, btnItemInsert);

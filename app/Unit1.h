@@ -97,7 +97,8 @@ public:
 
     // Top bar, left to right, in three groups of label buttons bound to their actions. Each
     // group sits between two end pieces: EkArt1 ... EkArt2, EkArt5 ... EkArt6, EkArt3 ... EkArt4
-    // (the names of the window design; EkArt4 is the rightmost).
+    // (the names of the window design; EkArt4 is the rightmost). A narrow spacer, which draws
+    // nothing, starts the section group and the item group.
     QWidget* PnlTop = nullptr;
     TEkArt* EkArt1 = nullptr;
     TEkGradiLabel* GlNew = nullptr;
@@ -107,6 +108,7 @@ public:
     TEkGradiLabel* GlSaveAs = nullptr;
     TEkGradiLabel* GlSearch = nullptr;
     TEkArt* EkArt2 = nullptr;
+    TEkGradiLabel* GlSpaceSections = nullptr;
     TEkArt* EkArt5 = nullptr;
     TEkGradiLabel* GlSectionAdd = nullptr;
     TEkGradiLabel* GlSectionCopy = nullptr;
@@ -114,6 +116,7 @@ public:
     TEkGradiLabel* GlSectionEdit = nullptr;
     TEkGradiLabel* GlSectionDdelete = nullptr;
     TEkArt* EkArt6 = nullptr;
+    TEkGradiLabel* GlSpaceItems = nullptr;
     TEkArt* EkArt3 = nullptr;
     TEkGradiLabel* GlItemAdd = nullptr;
     TEkGradiLabel* GlItemInsert = nullptr;
@@ -298,6 +301,9 @@ private:
                                   TAlign align = alLeft);
     TEkGradiLabel* addCounter(QWidget* bar, const char* name, int image, const QString& hint);
     TEkArt* addEndPiece(QWidget* bar, const char* name, TEkArtType type, TAlign align = alLeft);
+    // A narrow button-type label that is not alive, keeps its size and has no caption; it only
+    // keeps two groups apart.
+    TEkGradiLabel* addSpacer(QWidget* bar, const char* name);
     // Lets the group's end pieces continue the gradients of its outer labels.
     static void closeGroup(TEkArt* leftEnd, TEkGradiLabel* first, TEkGradiLabel* last, TEkArt* rightEnd);
     // Design sizes are given at 144 pixels per inch.

@@ -91,13 +91,13 @@ protected:
 
 TEST_F(BarsTest, BarsHoldTheirGroupsBetweenEndPieces) {
     showForm();
-    EXPECT_EQ(
-        namesLeftToRight(form->PnlTop),
-        QStringList({"EkArt1",        "GlNew",           "GlOpen",        "GlReload",         "GlSave",
-                     "GlSaveAs",      "GlSearch",        "EkArt2",        "EkArt5",           "GlSectionAdd",
-                     "GlSectionCopy", "GlSectionInsert", "GlSectionEdit", "GlSectionDdelete", "EkArt6",
-                     "EkArt3",        "GlItemAdd",       "GlItemInsert",  "GlItemEdit",       "GlItemDelete",
-                     "EkArt4"}));
+    EXPECT_EQ(namesLeftToRight(form->PnlTop),
+              QStringList(
+                  {"EkArt1",       "GlNew",         "GlOpen",          "GlReload",        "GlSave",
+                   "GlSaveAs",     "GlSearch",      "EkArt2",          "GlSpaceSections", "EkArt5",
+                   "GlSectionAdd", "GlSectionCopy", "GlSectionInsert", "GlSectionEdit",   "GlSectionDdelete",
+                   "EkArt6",       "GlSpaceItems",  "EkArt3",          "GlItemAdd",       "GlItemInsert",
+                   "GlItemEdit",   "GlItemDelete",  "EkArt4"}));
     EXPECT_EQ(namesLeftToRight(form->PnlBottom),
               QStringList(
                   {"EkArt7",         "EkGradiLabel10", "LbLoadTime",        "EkArt8",        "EkArt9",
@@ -113,6 +113,25 @@ TEST_F(BarsTest, BarsHoldTheirGroupsBetweenEndPieces) {
             EXPECT_EQ(w->y(), 0);
             EXPECT_EQ(w->height(), bar->height());
         }
+    }
+}
+
+TEST_F(BarsTest, SpacersKeepTheToolBarsGroupsApartAndDrawNothing) {
+    showForm();
+    const auto all = labels();
+    EXPECT_EQ(all.size(), 31);
+    EXPECT_EQ(std::count_if(all.begin(), all.end(), [](auto* l) { return l->LabelType() == altButton; }), 21);
+    for (TEkGradiLabel* spacer : {form->GlSpaceSections, form->GlSpaceItems}) {
+        SCOPED_TRACE(spacer->objectName().toStdString());
+        EXPECT_FALSE(spacer->Alive());
+        EXPECT_FALSE(spacer->AutoSize());
+        EXPECT_TRUE(spacer->Caption().isEmpty());
+        ASSERT_GT(spacer->width(), 0);
+        QTest::mouseMove(form->PnlTop, spacer->geometry().center()); // no hot look either
+        const QImage now = shown(form->PnlTop);
+        for (int x = spacer->x(); x <= spacer->geometry().right(); ++x)
+            for (int y : {0, now.height() / 2, now.height() - 1})
+                ASSERT_EQ(pixelAt(now, x, y), rgbOf(0xD8B4A3)) << x << "," << y; // the bar's colour
     }
 }
 
@@ -170,7 +189,7 @@ TEST_F(BarsTest, DefaultThemeReachesEveryLabelAndPiece) {
     const QImage top = shown(form->PnlTop);
     EXPECT_EQ(pixelAt(top, top.width() - 1, top.height() / 2), rgbOf(0xD8B4A3));
 
-    ASSERT_EQ(labels().size(), 29);
+    ASSERT_EQ(labels().size(), 31);
     for (TEkGradiLabel* label : labels()) {
         SCOPED_TRACE(label->objectName().toStdString());
         EXPECT_EQ(label->ClGradiLight(), 0xFBF2EAu);
