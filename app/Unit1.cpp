@@ -334,6 +334,9 @@ void TForm1::createLists() {
     LvSections->header()->resizeSection(0, kIconColumnWidth);
     LvSections->header()->resizeSection(1, scaled(180));
     LvSections->header()->resizeSection(2, scaled(60));
+    // The comment column fills what the others leave and has no width of its own: a stretched
+    // last column never shrinks below the width it had, and would scroll an empty list sideways.
+    LvSections->header()->resizeSection(3, 0);
     LvSections->header()->setStretchLastSection(true);
 
     LvValues = new QTreeView(Splitter1);

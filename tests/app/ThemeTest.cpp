@@ -1,6 +1,7 @@
 // The main window's two bars: their labels and end pieces, the colour theme, the labels'
 // binding to the actions, hot and pressed looks with the real mouse events, press and hold on
 // Open, and the window's minimum width.
+#include "app/ImageLists.h"
 #include "app/Unit1.h"
 #include "controls/EkArt.h"
 #include "controls/EkGradiLabel.h"
@@ -19,8 +20,10 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -320,6 +323,37 @@ TEST_F(BarsTest, ButtonsShowTheirImagesAndGreyedOnesWhenDisabled) {
     form->ActValuesOnly->trigger();
     EXPECT_EQ(form->GlValuesOnly->ImageIndex(), 12);
     EXPECT_EQ(form->GlValuesOnly->ImageHotIndex(), 14);
+}
+
+// The two looks of the values-only toggle and the blank-line icon must read at a glance.
+TEST(ItemImages, ToggleLooksDifferAndTheBlankLineShows) {
+    TImageList list(12, 12);
+    addItemImages(list);
+    const auto count = [](const QImage& image, const std::function<bool(int, int)>& test) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += test(x, y) ? 1 : 0;
+        return n;
+    };
+    const auto farApart = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) >
+               150;
+    };
+    for (auto [off, on] :
+         {std::pair{imgValuesOnlyOff, imgValuesOnlyOn}, {imgValuesOnlyOffHot, imgValuesOnlyOnHot}}) {
+        const QImage a = list.image(off).convertToFormat(QImage::Format_ARGB32);
+        const QImage b = list.image(on).convertToFormat(QImage::Format_ARGB32);
+        EXPECT_GE(count(a, [&](int x, int y) { return farApart(a.pixel(x, y), b.pixel(x, y)); }), 144 / 3)
+            << off;
+    }
+    // Dark, solid ink on the blank-line icon: it shows on a white row.
+    const QImage blank = list.image(imgBlank).convertToFormat(QImage::Format_ARGB32);
+    EXPECT_GE(count(blank,
+                    [&](int x, int y) {
+                        return qAlpha(blank.pixel(x, y)) > 200 && qGray(blank.pixel(x, y)) < 128;
+                    }),
+              20);
 }
 
 TEST_F(BarsTest, LetterButtonsRunTheirActions) {

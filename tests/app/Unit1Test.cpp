@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -475,6 +476,29 @@ TEST_F(MainWindowTest, NewDocumentKeepsItsSectionListWhenTheViewChanges) {
     EXPECT_EQ(form->SectionRows->row(0), before);
     EXPECT_EQ(form->SectionRows->row(0)->texts[1], "1"); // not refilled: still the normal count
     EXPECT_EQ(form->ValueRows->count(), 0);              // the blank line is hidden
+}
+
+TEST_F(MainWindowTest, SectionListScrollsSidewaysOnlyWhenItsColumnsAreWider) {
+    struct Row {
+        const char* name;
+        QByteArray text; // empty: no file opened
+        bool scrolls;
+    };
+    const Row rows[] = {
+        {"empty list", {}, false},
+        {"short names", "[a]\r\nx=1\r\n[b]\r\n", false},
+        {"a name wider than the list", "[" + QByteArray(300, 'n') + "]\r\n", true},
+    };
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!row.text.isEmpty())
+            open(writeSample("scroll.ini", row.text), 0);
+        for (int round = 0; round < 5; ++round)
+            QApplication::processEvents();
+        EXPECT_EQ(form->LvSections->horizontalScrollBar()->isVisible(), row.scrolls);
+    }
 }
 
 TEST_F(MainWindowTest, BarsAndDialogsStartAsDesigned) {
