@@ -115,39 +115,36 @@ TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
     struct Row {
         QAction* action;
         const char* caption;
-        QList<QKeyCombination> keys;
+        QKeySequence shortcut;
         bool enabled;
     };
     const Row rows[] = {
-        {form->ActNewFile, "New", {Qt::CTRL | Qt::Key_N}, true},
-        {form->ActOpenFile, "Open", {Qt::CTRL | Qt::Key_O}, true},
-        {form->ActReload, "Reload", {QKeyCombination(Qt::Key_F5)}, false},
-        {form->ActSave, "Save", {Qt::CTRL | Qt::Key_S}, false},
-        {form->ActSaveAs, "Save As", {QKeyCombination(Qt::Key_F12)}, false},
-        {form->ActSearch, "Find", {Qt::CTRL | Qt::Key_F}, false},
-        {form->ActFindNext, "Find Next", {QKeyCombination(Qt::Key_F3)}, false},
-        {form->ActFindPrevious, "Find Previous", {Qt::SHIFT | Qt::Key_F3}, false},
-        {form->ActValuesOnly, "Values Only", {QKeyCombination(Qt::Key_F4)}, true},
-        {form->ActAddSection, "Add", {Qt::CTRL | Qt::Key_F8}, false},
-        {form->ActCopySection, "Copy", {Qt::CTRL | Qt::Key_F10}, true},
-        {form->ActInsertSection, "Insert", {Qt::CTRL | Qt::Key_F9}, false},
-        {form->ActEditSection, "Edit", {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}, false},
-        {form->ActDeleteSection, "Del", {Qt::CTRL | Qt::Key_Delete}, false},
-        {form->ActSilentDeleteSection,
-         "Silent Delete Section",
-         {Qt::CTRL | Qt::SHIFT | Qt::Key_Delete},
-         false},
-        {form->ActAddItem, "Add", {QKeyCombination(Qt::Key_F8)}, false},
-        {form->ActInsertItem, "Insert", {QKeyCombination(Qt::Key_F9)}, false},
-        {form->ActEditItem, "Edit", {QKeyCombination(Qt::Key_Return), QKeyCombination(Qt::Key_Enter)}, false},
-        {form->ActDeleteItem, "Del", {QKeyCombination(Qt::Key_Delete)}, false},
-        {form->ActSilentDeleteItem, "Silent Delete Item", {Qt::SHIFT | Qt::Key_Delete}, false},
-        {form->ActCopyItemValue, "CopyItemValue", {Qt::CTRL | Qt::Key_Insert}, true},
-        {form->ActPasteItemValue, "PasteItemValue", {Qt::SHIFT | Qt::Key_Insert}, true},
-        {form->ActGeneratePassword, "GeneratePassword", {Qt::CTRL | Qt::Key_G}, true},
-        {form->ActCreateShortcut, "", {Qt::CTRL | Qt::Key_K}, true},
-        {form->ActAbout, "", {QKeyCombination(Qt::Key_F2)}, true},
-        {form->ActHelp, "", {QKeyCombination(Qt::Key_F1)}, true},
+        {form->ActNewFile, "New", QKeySequence("Ctrl+N"), true},
+        {form->ActOpenFile, "Open", QKeySequence("Ctrl+O"), true},
+        {form->ActReload, "Reload", QKeySequence("F5"), false},
+        {form->ActSave, "Save", QKeySequence("Ctrl+S"), false},
+        {form->ActSaveAs, "Save As", QKeySequence("F12"), false},
+        {form->ActSearch, "Find", QKeySequence("Ctrl+F"), false},
+        {form->ActFindNext, "Find Next", QKeySequence("F3"), false},
+        {form->ActFindPrevious, "Find Previous", QKeySequence("Shift+F3"), false},
+        {form->ActValuesOnly, "Values Only", QKeySequence("F4"), true},
+        {form->ActAddSection, "Add", QKeySequence("Ctrl+F8"), false},
+        {form->ActCopySection, "Copy", QKeySequence("Ctrl+F10"), true},
+        {form->ActInsertSection, "Insert", QKeySequence("Ctrl+F9"), false},
+        {form->ActEditSection, "Edit", QKeySequence("Ctrl+Return"), false},
+        {form->ActDeleteSection, "Del", QKeySequence("Ctrl+Del"), false},
+        {form->ActSilentDeleteSection, "Silent Delete Section", QKeySequence("Ctrl+Shift+Del"), false},
+        {form->ActAddItem, "Add", QKeySequence("F8"), false},
+        {form->ActInsertItem, "Insert", QKeySequence("F9"), false},
+        {form->ActEditItem, "Edit", QKeySequence("Return"), false},
+        {form->ActDeleteItem, "Del", QKeySequence("Del"), false},
+        {form->ActSilentDeleteItem, "Silent Delete Item", QKeySequence("Shift+Del"), false},
+        {form->ActCopyItemValue, "CopyItemValue", QKeySequence("Ctrl+Ins"), true},
+        {form->ActPasteItemValue, "PasteItemValue", QKeySequence("Shift+Ins"), true},
+        {form->ActGeneratePassword, "GeneratePassword", QKeySequence("Ctrl+G"), true},
+        {form->ActCreateShortcut, "", QKeySequence("Ctrl+K"), true},
+        {form->ActAbout, "", QKeySequence("F2"), true},
+        {form->ActHelp, "", QKeySequence("F1"), true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.caption);
@@ -173,12 +170,10 @@ TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
         row.action->setEnabled(true);
     }
     for (const Row& row : rows) {
-        for (const QKeyCombination key : row.keys) {
-            SCOPED_TRACE(QKeySequence(key).toString().toStdString());
-            triggered = nullptr;
-            QTest::keyClick(form->LvSections, key.key(), key.keyboardModifiers());
-            EXPECT_EQ(triggered, row.action);
-        }
+        SCOPED_TRACE(row.shortcut.toString().toStdString());
+        triggered = nullptr;
+        QTest::keyClick(form->LvSections, row.shortcut[0].key(), row.shortcut[0].keyboardModifiers());
+        EXPECT_EQ(triggered, row.action);
     }
 }
 
@@ -479,25 +474,13 @@ TEST_F(MainWindowTest, NewDocumentKeepsItsSectionListWhenTheViewChanges) {
 }
 
 TEST_F(MainWindowTest, SectionListScrollsSidewaysOnlyWhenItsColumnsAreWider) {
-    struct Row {
-        const char* name;
-        QByteArray text; // empty: no file opened
-        bool scrolls;
-    };
-    const Row rows[] = {
-        {"empty list", {}, false},
-        {"short names", "[a]\r\nx=1\r\n[b]\r\n", false},
-        {"a name wider than the list", "[" + QByteArray(300, 'n') + "]\r\n", true},
-    };
     form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        if (!row.text.isEmpty())
-            open(writeSample("scroll.ini", row.text), 0);
+    for (const QByteArray& text : {QByteArray(), "[" + QByteArray(300, 'n') + "]\r\n"}) {
+        if (!text.isEmpty())
+            open(writeSample("scroll.ini", text), 0);
         for (int round = 0; round < 5; ++round)
             QApplication::processEvents();
-        EXPECT_EQ(form->LvSections->horizontalScrollBar()->isVisible(), row.scrolls);
+        EXPECT_EQ(form->LvSections->horizontalScrollBar()->isVisible(), !text.isEmpty());
     }
 }
 

@@ -110,56 +110,38 @@ INSTANTIATE_TEST_SUITE_P(FileTypes, SaveDialogTypedName,
                                            TypedNameCase{"typed_extension", 1, "notes.txt", "notes.txt"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct TypedPathCase {
-    const char* name;
-    const char* file;  // the existing file, inside the folder
-    const char* typed; // what the user types; empty: the file's whole path
-};
-
-class OpenDialogTypedPath : public ::testing::TestWithParam<TypedPathCase> {};
-
-// A typed name of an existing file opens it, also when the chosen file type hides it.
-TEST_P(OpenDialogTypedPath, OpensAnExistingFileTheFileTypeHides) {
-    const TypedPathCase& c = GetParam();
+// A typed name or path of an existing file opens it, also when the chosen file type hides it.
+TEST(OpenDialog, TypedNameOfAnExistingFileOpensWhateverTheFileType) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid() && QDir(dir.path()).mkdir("etc"));
-    const QString file = dir.filePath(c.file);
-    ASSERT_TRUE(testsupport::writeFile(file, {}));
-    TextFileDialog dialog(TextFileDialog::Kind::Open);
-    dialog.filter = "Ini Files|*.Ini|All Files|*.*";
-    dialog.encodings = {"Utf-8", "Auto"};
-    dialog.fileName = dir.filePath("start.ini");
-    actOnNextDialog([&](QFileDialog* shown) {
-        auto* edit = shown->findChild<QLineEdit*>("fileNameEdit");
-        auto* files = shown->findChild<QFileSystemModel*>();
-        auto* buttons = shown->findChild<QDialogButtonBox*>();
-        QPushButton* open = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
-        if (!edit || !files || !open) {
-            shown->reject();
-            return;
-        }
-        // The user sees the folder's list (its subfolder) before typing.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(dir.path())) > 0; }));
-        QApplication::setActiveWindow(shown);
-        edit->setFocus();
-        edit->clear();
-        QTest::keyClicks(edit, *c.typed ? QString(c.typed) : file);
-        QTest::mouseClick(open, Qt::LeftButton);
-        // A refused name leaves the dialog open.
-        QTimer::singleShot(0, shown, [shown] {
-            if (shown->isVisible())
-                shown->reject();
+    for (const QString& typed : {dir.filePath("app.conf"), QString("app.conf"), QString("etc/app.conf")}) {
+        SCOPED_TRACE(typed.toStdString());
+        const QString file = QDir(dir.path()).absoluteFilePath(typed);
+        ASSERT_TRUE(testsupport::writeFile(file, {}));
+        TextFileDialog dialog(TextFileDialog::Kind::Open);
+        dialog.filter = "Ini Files|*.Ini|All Files|*.*";
+        dialog.fileName = dir.filePath("start.ini");
+        actOnNextDialog([&](QFileDialog* shown) {
+            auto* edit = shown->findChild<QLineEdit*>("fileNameEdit");
+            auto* files = shown->findChild<QFileSystemModel*>();
+            auto* buttons = shown->findChild<QDialogButtonBox*>();
+            if (!edit || !files || !buttons)
+                return shown->reject();
+            // The user sees the folder's list (its subfolder) before typing.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(dir.path())) > 0; }));
+            QApplication::setActiveWindow(shown);
+            edit->setFocus();
+            edit->clear();
+            QTest::keyClicks(edit, typed);
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
+            QTimer::singleShot(0, shown, [shown] { // a refused name leaves the dialog open
+                if (shown->isVisible())
+                    shown->reject();
+            });
         });
-    });
-    ASSERT_TRUE(dialog.execute(nullptr));
-    EXPECT_EQ(dialog.fileName, file);
+        ASSERT_TRUE(dialog.execute(nullptr));
+        EXPECT_EQ(dialog.fileName, file);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, OpenDialogTypedPath,
-                         ::testing::Values(TypedPathCase{"full_path", "app.conf", ""},
-                                           TypedPathCase{"name_in_the_folder", "app.conf", "app.conf"},
-                                           TypedPathCase{"path_in_a_subfolder", "etc/app.conf",
-                                                         "etc/app.conf"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
