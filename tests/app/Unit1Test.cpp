@@ -19,7 +19,6 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMimeData>
-#include <QScrollBar>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -471,17 +470,6 @@ TEST_F(MainWindowTest, NewDocumentKeepsItsSectionListWhenTheViewChanges) {
     EXPECT_EQ(form->SectionRows->row(0), before);
     EXPECT_EQ(form->SectionRows->row(0)->texts[1], "1"); // not refilled: still the normal count
     EXPECT_EQ(form->ValueRows->count(), 0);              // the blank line is hidden
-}
-
-TEST_F(MainWindowTest, SectionListScrollsSidewaysOnlyWhenItsColumnsAreWider) {
-    form->show();
-    for (const QByteArray& text : {QByteArray(), "[" + QByteArray(300, 'n') + "]\r\n"}) {
-        if (!text.isEmpty())
-            open(writeSample("scroll.ini", text), 0);
-        for (int round = 0; round < 5; ++round)
-            QApplication::processEvents();
-        EXPECT_EQ(form->LvSections->horizontalScrollBar()->isVisible(), !text.isEmpty());
-    }
 }
 
 TEST_F(MainWindowTest, BarsAndDialogsStartAsDesigned) {

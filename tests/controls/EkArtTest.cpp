@@ -326,7 +326,6 @@ template <class Control> void expectEventsPassedOn(Control& control) {
     QObject::connect(&control, &Control::contextPopup,
                      [&](QPoint p, bool* handled) { *handled = p.x() == 1; });
     QTest::mouseDClick(&control, Qt::LeftButton, {}, QPoint(4, 5));
-    QTest::mouseDClick(&control, Qt::RightButton, {}, QPoint(4, 5));
     QMouseEvent move(QEvent::MouseMove, QPointF(7, 8), control.mapToGlobal(QPointF(7, 8)), Qt::NoButton,
                      Qt::NoButton, Qt::ShiftModifier);
     QApplication::sendEvent(&control, &move);
