@@ -37,7 +37,8 @@ QString fromRange(const char16_t* first, const char16_t* end) {
 
 // --- Text cleaning of the setters ------------------------------------------------------------
 
-bool isSetterBlank(char16_t c) {
+// The blanks that the setters and the parser skip before a text.
+bool isBlank(char16_t c) {
     return c == kSpace || c == kTab;
 }
 bool isDroppedControl(char16_t c) {
@@ -49,7 +50,7 @@ bool isDroppedControl(char16_t c) {
 QString cleanText(const QString& text) {
     const char16_t* p = units(text);
     const char16_t* end = p + text.size();
-    while (p < end && isSetterBlank(*p))
+    while (p < end && isBlank(*p))
         ++p;
     bool hasControl = false;
     for (const char16_t* q = p; q < end; ++q) {
@@ -59,7 +60,7 @@ QString cleanText(const QString& text) {
         }
     }
     if (!hasControl) {
-        while (end > p && isSetterBlank(end[-1]))
+        while (end > p && isBlank(end[-1]))
             --end;
         if (p == units(text) && end == units(text) + text.size())
             return text;
@@ -74,12 +75,12 @@ QString cleanText(const QString& text) {
         else if (!isDroppedControl(*p))
             *w++ = *p;
     }
-    while (w > start && isSetterBlank(w[-1]))
+    while (w > start && isBlank(w[-1]))
         --w;
     // Blanks that stood behind a dropped control character are leading blanks of the result
     // all the same; kept, they would be lost at the next load and the text would change.
     const char16_t* from = start;
-    while (from < w && isSetterBlank(*from))
+    while (from < w && isBlank(*from))
         ++from;
     if (from == w)
         return QString();
@@ -107,6 +108,19 @@ std::pair<const char16_t*, const char16_t*> trimmedBounds(const char16_t* first,
 QString trimmedRange(const char16_t* first, const char16_t* end) {
     const auto [b, e] = trimmedBounds(first, end);
     return fromRange(b, e);
+}
+
+// The range of a line's first field (a name, or the text of a line without "="), which starts
+// at the line's first character after its spaces and TABs: a control character there is part of
+// the text, so that the line is written back as it was read rather than as a header or a
+// comment line. Only the end is trimmed.
+std::pair<const char16_t*, const char16_t*> leadingFieldBounds(const char16_t* first, const char16_t* end) {
+    if (first == end)
+        return {first, end};
+    const char16_t* last = end - 1;
+    while (last > first && *last <= kSpace)
+        --last;
+    return {first, last + 1};
 }
 
 // Hands out one shared QString for short texts that recur within a file (names repeated from
@@ -146,6 +160,10 @@ public:
     }
     void assignTrimmed(QString& target, const char16_t* first, const char16_t* end) {
         const auto [b, e] = trimmedBounds(first, end);
+        assign(target, b, e);
+    }
+    void assignLeadingField(QString& target, const char16_t* first, const char16_t* end) {
+        const auto [b, e] = leadingFieldBounds(first, end);
         assign(target, b, e);
     }
 
@@ -210,13 +228,6 @@ const char16_t* consumeBreak(const char16_t* p, const char16_t* end) {
     return p;
 }
 
-// Blanks before a line's content: every character at or below U+0020 but the line ends. The
-// trimming of names and values drops the same characters, so what the writer puts first on a
-// line is what the reader will classify the line by.
-bool isLeadingBlank(char16_t c) {
-    return c <= kSpace && !endsLine(c);
-}
-
 // Turns whole lines of text into sections and items. Fed piece by piece, each piece ending
 // after a line break, except the last one, which ends the text.
 class LineParser {
@@ -229,7 +240,7 @@ public:
     // False when the parse stopped: at a NUL, or at a broken header line.
     bool parse(const char16_t* p, const char16_t* end) {
         while (p < end) {
-            while (p < end && isLeadingBlank(*p))
+            while (p < end && isBlank(*p))
                 ++p;
             if (p == end)
                 break;
@@ -293,7 +304,7 @@ private:
         section_->values.push(item);
         const char16_t* eq = scanTo(p, end, u'=');
         if (eq < end && *eq == u'=') {
-            share_.assignTrimmed(item->name, p, eq);
+            share_.assignLeadingField(item->name, p, eq);
             const char16_t* semi = scanTo(eq + 1, end, u';');
             share_.assignTrimmed(item->value, eq + 1, semi);
             if (semi < end && *semi == u';') {
@@ -303,7 +314,7 @@ private:
             }
             return consumeBreak(semi, end);
         }
-        share_.assignTrimmed(item->value, p, eq);
+        share_.assignLeadingField(item->value, p, eq);
         item->type = itemError;
         return consumeBreak(eq, end);
     }
@@ -958,8 +969,10 @@ void TEkIniVal::toggleComment() {
     const char16_t* eq = std::find(p, end, u'=');
     if (eq != end) {
         // Read back exactly as the parser reads a value line.
+        p = std::find_if(p, eq, [](char16_t c) { return !isBlank(c); });
         const char16_t* semi = std::find(eq + 1, end, u';');
-        name = trimmedRange(p, eq);
+        const auto [nameFirst, nameEnd] = leadingFieldBounds(p, eq);
+        name = fromRange(nameFirst, nameEnd);
         value = trimmedRange(eq + 1, semi);
         comment = semi == end ? QString() : trimmedRange(semi + 1, end);
         updateType();

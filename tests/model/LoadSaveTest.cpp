@@ -256,7 +256,9 @@ const char16_t kSample[] = u"; Einstellungen f\u00FCr den Server\r\n"
                            u"Name=\u20AC und \u00E9\r\n"
                            u"=ohne Namen\r\n"
                            u"k=;c\r\n"
-                           u"[Leer]\r\n";
+                           u"\x01[x\r\n"
+                           u"[Leer]\r\n"
+                           u"\x1a";
 
 TEST_P(RoundTrips, ReadWriteReadWriteGivesTheSameBytes) {
     const auto [cp, mark] = GetParam();
@@ -278,8 +280,11 @@ TEST_P(RoundTrips, ReadWriteReadWriteGivesTheSameBytes) {
                                               u"Name=\u20AC und \u00E9\r\n"
                                               u"=ohne Namen\r\n"
                                               u"k=;c\r\n"
+                                              u"\x01[x\r\n"
                                               u"\r\n"
-                                              u"[Leer]\r\n"),
+                                              u"[Leer]\r\n"
+                                              u"\x1a\r\n"
+                                              u"\r\n"),
                            cp, mark && cp != codePageAnsi));
     TEkMemIni second;
     second.writeBom = mark;

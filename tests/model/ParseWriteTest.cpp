@@ -44,11 +44,16 @@ const GrammarCase kGrammar[] = {
     // would read back as a value " ".
     {u"k=;c\r\n=;d\r\nt=\t;e\r\nb=  ;f", u"[;] 1:k||c 1:||d 1:t|\t|e 1:b| |f\n",
      u"k=;c\r\n=;d\r\nt=\t;e\r\nb= ;f\r\n\r\n"},
-    // Control characters before a line's content are blanks, as they are to the trimming.
     // A comment line's blanks behind a dropped control character are leading blanks too.
     {u";\x1c  i", u"[;] 2:||i\n", u";i\r\n\r\n"},
-    {u"\x01[x] ;c\r\n\x02;note\r\n\x03 \r\n\x04 =v\r\n", u"[x;c] 2:||note 0:|| 1:|v|\n",
-     u"[x] ;c\r\n;note\r\n\r\n=v\r\n\r\n"},
+    // A control character first on a line starts its name or its text, which keep it: the line
+    // is neither a header nor a comment line, and it is written back as it was read.
+    {u"\x01[x] ;c\r\n\x02;note\r\n\x03 \r\n\x04 =v\r\n",
+     u"[;] 3:|\x01[x] ;c| 3:|\x02;note| 3:|\x03| 1:\x04|v|\n",
+     u"\x01[x] ;c\r\n\x02;note\r\n\x03\r\n\x04=v\r\n\r\n"},
+    {u"a=1\r\n\x01[x\r\n \t\x0b[s]=1\r\n\x1a", u"[;] 1:a|1| 3:|\x01[x| 1:\x0b[s]|1| 3:|\x1a|\n",
+     u"a=1\r\n\x01[x\r\n\x0b[s]=1\r\n\x1a\r\n\r\n"},
+    {u"\x01\x02 k\x03=\x04 v\x05 ;\x06 c\x07", u"[;] 1:\x01\x02 k|v|c\n", u"\x01\x02 k=v ;c\r\n\r\n"},
 };
 
 class Grammar : public ::testing::TestWithParam<int> {};
