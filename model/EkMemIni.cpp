@@ -1,10 +1,10 @@
 #include "model/EkMemIni.h"
 
+#include "platform/core/FileSave.h"
 #include "platform/core/SysUtils.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QtEndian>
@@ -1273,12 +1273,11 @@ QByteArray TEkMemIni::saveToBytes(int cp) const {
 }
 
 bool TEkMemIni::SaveToFile(const QString& name, int cp, QString* errorString) {
-    QSaveFile file(name);
-    const bool ok = file.open(QIODevice::WriteOnly) && SaveToStream(file, cp) && file.commit();
-    if (!ok) {
+    const platform::SaveResult saved =
+        platform::saveFile(name, [&](QIODevice& file) { return SaveToStream(file, cp); });
+    if (!saved) {
         if (errorString)
-            *errorString = file.errorString();
-        file.cancelWriting();
+            *errorString = saved.error;
         return false;
     }
     fileName = name;
