@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -526,8 +525,7 @@ constexpr qint64 kReadChunk = TEkMemIni::kReadStepBytes;
 
 // The ANSI code page maps every byte to one UTF-16 unit on its own, and the bytes below 0x80 to
 // the same units, so a table of the upper half, filled once through the platform's converter,
-// decodes exactly as the converter does and without its cost per call. Encoding goes the other
-// way; characters outside the table go to the converter one at a time.
+// decodes exactly as the converter does and without its cost per call.
 class AnsiTable {
 public:
     static const AnsiTable& instance() {
@@ -542,101 +540,17 @@ public:
         }
     }
 
-    // Appends the encoding of [text, text + n) to `out`.
-    void encode(const char16_t* text, qsizetype n, QByteArray& out) const {
-        // One byte per character: the converter, too, gives one byte per character, or none.
-        const qsizetype start = out.size();
-        qsizetype at = start;
-        out.resize(at + n);
-        char* w = out.data() + at;
-        // Characters outside the table are gathered and converted at once, one byte each.
-        QString outside;
-        std::vector<qsizetype> places; // where each gathered character's byte goes
-        qsizetype i = 0;
-        while (i < n) {
-            const char16_t c = text[i];
-            if (c < 0x80) {
-                *w++ = char(c);
-                ++i;
-            } else if (const uchar b = byteOf_[c]) {
-                *w++ = char(b);
-                ++i;
-            } else if (!QChar::isSurrogate(c) ||
-                       (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1]))) {
-                const qsizetype len = QChar::isSurrogate(c) ? 2 : 1;
-                outside.append(reinterpret_cast<const QChar*>(text + i), len);
-                places.push_back(w - out.constData());
-                *w++ = '?';
-                i += len;
-            } else {
-                // An unpaired surrogate. The converter judges a high one by the unit after it,
-                // which may itself start a pair: a plain letter stands in for it and is dropped.
-                QByteArray converted;
-                if (QChar::isHighSurrogate(c) && i + 1 < n) {
-                    converted = platform::ansiEncode(QString(QChar(c)) + u'a');
-                    converted.chop(1);
-                } else {
-                    converted = platform::ansiEncode(QStringView(text + i, 1));
-                }
-                at = w - out.constData();
-                if (converted.size() > 1)
-                    out.resize(out.size() + converted.size() - 1);
-                w = out.data() + at;
-                if (!converted.isEmpty())
-                    std::memcpy(w, converted.constData(), size_t(converted.size()));
-                w += converted.size();
-                ++i;
-            }
-        }
-        out.truncate(w - out.constData());
-        if (places.empty())
-            return;
-        const QByteArray converted = platform::ansiEncode(outside);
-        if (converted.size() == qsizetype(places.size())) {
-            for (size_t k = 0; k < places.size(); ++k)
-                out[places[k]] = converted[qsizetype(k)];
-            return;
-        }
-        // The converter gave some character no byte at all (it drops the zero-width and other
-        // default-ignorable characters), so its bytes cannot be matched to the gathered ones:
-        // each distinct character is converted on its own and the bytes are laid out again.
-        std::unordered_map<char32_t, QByteArray> bytesOf;
-        QByteArray tail;
-        tail.reserve(out.size() - start);
-        qsizetype from = start;
-        qsizetype j = 0; // the gathered character in `outside`: one unit, or a whole pair
-        for (const qsizetype place : places) {
-            tail.append(out.constData() + from, place - from);
-            const qsizetype len = outside.at(j).isHighSurrogate() ? 2 : 1;
-            const char32_t code =
-                len == 2 ? QChar::surrogateToUcs4(outside.at(j), outside.at(j + 1)) : outside.at(j).unicode();
-            auto it = bytesOf.find(code);
-            if (it == bytesOf.end())
-                it = bytesOf.emplace(code, platform::ansiEncode(QStringView(outside).mid(j, len))).first;
-            tail.append(it->second);
-            j += len;
-            from = place + 1;
-        }
-        tail.append(out.constData() + from, out.size() - from);
-        out.truncate(start);
-        out.append(tail);
-    }
-
 private:
-    AnsiTable() : byteOf_(0x10000, 0) {
+    AnsiTable() {
         char high[0x80];
         for (int b = 0; b < 0x80; ++b)
             high[b] = char(0x80 + b);
         const QString decoded = platform::ansiDecode(QByteArrayView(high, 0x80));
-        for (int b = 0; b < 0x80; ++b) {
+        for (int b = 0; b < 0x80; ++b)
             upper_[b] = decoded.at(b).unicode();
-            if (upper_[b] >= 0x80)
-                byteOf_[upper_[b]] = uchar(0x80 + b);
-        }
     }
 
     char16_t upper_[0x80];
-    std::vector<uchar> byteOf_; // the byte of each character of the upper half; 0 for none
 };
 
 // Decodes whole lines of file bytes into UTF-16 units.
@@ -1256,9 +1170,9 @@ bool TEkMemIni::SaveToStream(QIODevice& stream, int cp) const {
         bytes.truncate(out - bytes.constData());
     } else {
         bytes.reserve(n);
-        const AnsiTable& ansi = AnsiTable::instance();
-        TextWriter w(piece.data(), qsizetype(piece.size()),
-                     [&](const char16_t* p, qsizetype k) { ansi.encode(p, k, bytes); });
+        TextWriter w(piece.data(), qsizetype(piece.size()), [&](const char16_t* p, qsizetype k) {
+            bytes.append(platform::ansiEncode(QStringView(p, k)));
+        });
         writeDocument(sections, n, w);
     }
     return writeBytes(stream, bytes.constData(), bytes.size());
