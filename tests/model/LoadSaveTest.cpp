@@ -230,7 +230,8 @@ TEST_P(FullDiskSave, FailedSaveLeavesTheOldFileAndReportsTheError) {
             EXPECT_EQ(error, disk.reason());
             EXPECT_EQ(doc.fileName, QString()) << "a failed save does not rename the document";
             EXPECT_EQ(readFile(disk.path("keep.ini")), old);
-            EXPECT_EQ(disk.files(), QStringList{"keep.ini"}) << "no temporary file is left";
+            EXPECT_EQ(QDir(disk.path(".")).entryList(QDir::Files), QStringList{"keep.ini"})
+                << "no temporary file is left";
         }
     }
     QString error;

@@ -2,7 +2,6 @@
 
 #include "platform/core/SysUtils.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -37,26 +36,16 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-namespace {
-const QString kFiller = QStringLiteral(".filler");
-} // namespace
-
 FullDisk::FullDisk(Kind kind) : kind_(kind) {
-    if (!dir_.isValid()) {
-        skipReason = QStringLiteral("no temporary folder");
-        return;
-    }
+    // The private namespace keeps the mount from the rest of the machine and drops it with the
+    // process, however it ends.
     if (kind_ != Kind::Tmpfs)
         return;
-    // The private namespace keeps the mount from the rest of the machine and drops it when the
-    // process ends, whatever way it ends.
-    if (geteuid() != 0)
-        skipReason = QStringLiteral("mounting a tmpfs needs root");
-    else if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-             mount("velquin-full", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, "size=64k") != 0)
-        skipReason = QStringLiteral("this machine refuses to mount a tmpfs: ") + qt_error_string(errno);
-    else
-        mounted_ = true;
+    if (geteuid() != 0 || unshare(CLONE_NEWNS) != 0 ||
+        mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("full", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+        skipReason = "cannot mount a tmpfs here: " + qt_error_string(geteuid() != 0 ? EPERM : errno);
+    mounted_ = skipReason.isEmpty();
 }
 
 FullDisk::~FullDisk() {
@@ -65,38 +54,23 @@ FullDisk::~FullDisk() {
         umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
 }
 
-QString FullDisk::path(const QString& name) const {
-    return dir_.filePath(name);
-}
-
-QStringList FullDisk::files() const {
-    QStringList names = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
-    names.removeAll(kFiller);
-    return names;
-}
-
 QString FullDisk::reason() const {
     return qt_error_string(kind_ == Kind::Tmpfs ? ENOSPC : EFBIG);
 }
 
 void FullDisk::fill() {
-    if (filled_)
-        return;
     filled_ = true;
     if (kind_ == Kind::Tmpfs) {
-        QFile filler(path(kFiller));
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return;
-        const QByteArray block(512, 'f');
-        while (filler.write(block) == block.size()) {
-        }
+        QFile filler(path(".filler"));
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            filler.write(QByteArray(64 * 1024, 'f'));
         return;
     }
     struct rlimit limit {};
     getrlimit(RLIMIT_FSIZE, &limit);
     oldSoftLimit_ = limit.rlim_cur;
     oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    limit.rlim_cur = rlim_t(kFileSizeLimit);
+    limit.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &limit);
 }
 
@@ -105,7 +79,7 @@ void FullDisk::release() {
         return;
     filled_ = false;
     if (kind_ == Kind::Tmpfs) {
-        QFile::remove(path(kFiller));
+        QFile::remove(path(".filler"));
         return;
     }
     struct rlimit limit {};

@@ -32,33 +32,23 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 // The whole content of `path`, or an empty array when it cannot be read.
 QByteArray readFile(const QString& path);
 
-// A folder on which every new write fails for want of room, while it is filled: a save there
-// must fail and say why. Two ways to get there:
-// - Tmpfs: a 64 KiB tmpfs mounted over a temporary folder in a mount namespace of this thread's
-//   own, which ends with the process; it needs root and the right to mount, and `skipReason`
-//   says why when this machine refuses it. fill() takes the space left with a filler file
-//   ("No space left on device").
-// - FileSizeLimit: a temporary folder on the ordinary disk. fill() lowers this process's
-//   file-size limit (RLIMIT_FSIZE) to 4 KiB and ignores SIGXFSZ ("File too large").
-// release(), also run by the destructor, removes the filler or restores the limit and the
-// signal. Files written before fill() stay as they are.
+// A temporary folder where, between fill() and release() (or the destructor), every new write
+// fails and reason() is what a save there must report. Tmpfs: a 64 KiB tmpfs in a mount
+// namespace of this thread's own, taken up by a filler file; it needs root and the right to
+// mount, else `skipReason` says why. FileSizeLimit: the file-size limit (RLIMIT_FSIZE) is
+// lowered to 4 KiB with SIGXFSZ ignored. Files written before fill() stay as they are.
 class FullDisk {
 public:
     enum class Kind { Tmpfs, FileSizeLimit };
-    static constexpr qint64 kFileSizeLimit = 4096;
 
     explicit FullDisk(Kind kind);
     ~FullDisk();
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
 
-    QString skipReason; // empty when the folder is usable
-    QString path(const QString& name) const;
-    // The names of the files in the folder, the filler left out.
-    QStringList files() const;
-    // The system's reason that a failing save gives here.
+    QString skipReason;
+    QString path(const QString& name) const { return dir_.filePath(name); }
     QString reason() const;
-
     void fill();
     void release();
 
