@@ -833,10 +833,7 @@ TEST_P(FullDiskSaveTest, SaveTellsTheReasonAndKeepsTheFile) {
 INSTANTIATE_TEST_SUITE_P(Disks, FullDiskSaveTest,
                          ::testing::Values(testsupport::FullDisk::Kind::Tmpfs,
                                            testsupport::FullDisk::Kind::FileSizeLimit),
-                         [](const auto& info) {
-                             return info.param == testsupport::FullDisk::Kind::Tmpfs ? "Tmpfs"
-                                                                                     : "FileSizeLimit";
-                         });
+                         testsupport::FullDisk::caseName);
 
 TEST_F(EncryptedTest, DecliningTheEncryptedNameKeepsTheDocumentModified) {
     const QString name = writeSample("mine.ini");

@@ -242,10 +242,7 @@ TEST_P(FullDiskSave, FailedSaveLeavesTheOldFileAndReportsTheError) {
 INSTANTIATE_TEST_SUITE_P(Disks, FullDiskSave,
                          ::testing::Values(testsupport::FullDisk::Kind::Tmpfs,
                                            testsupport::FullDisk::Kind::FileSizeLimit),
-                         [](const auto& info) {
-                             return info.param == testsupport::FullDisk::Kind::Tmpfs ? "Tmpfs"
-                                                                                     : "FileSizeLimit";
-                         });
+                         testsupport::FullDisk::caseName);
 
 // --- Round trip ------------------------------------------------------------------------------
 

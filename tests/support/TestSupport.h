@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,11 @@ public:
     ~FullDisk();
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
+
+    // The case name of a test parameterised by the kind.
+    static std::string caseName(const ::testing::TestParamInfo<Kind>& info) {
+        return info.param == Kind::Tmpfs ? "Tmpfs" : "FileSizeLimit";
+    }
 
     QString skipReason;
     QString path(const QString& name) const { return dir_.filePath(name); }
