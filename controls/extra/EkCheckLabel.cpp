@@ -133,8 +133,9 @@ void TEkCheckLabel::adjustBounds() {
     if (!loaded)
         return;
     const QSize text =
-        caption.isEmpty() ? QSize(0, 0)
-                          : QFontMetrics(font()).boundingRect(QRect(), Qt::TextShowMnemonic, forQt(caption)).size();
+        caption.isEmpty()
+            ? QSize(0, 0)
+            : QFontMetrics(font()).boundingRect(QRect(), Qt::TextShowMnemonic, forQt(caption)).size();
     textWidth = text.width();
     textHeight = text.height();
     if (!autoSize || align == alTop || align == alBottom || align == alClient) {

@@ -24,7 +24,8 @@ constexpr int pipeSplitDenominator = 10;
 constexpr QChar lineBreakMarkers[] = {u'*', u'|', QChar(0x00A4)};
 
 bool isMarker(QChar c) {
-    return std::find(std::begin(lineBreakMarkers), std::end(lineBreakMarkers), c) != std::end(lineBreakMarkers);
+    return std::find(std::begin(lineBreakMarkers), std::end(lineBreakMarkers), c) !=
+           std::end(lineBreakMarkers);
 }
 
 // Qt breaks lines at LF only; CR LF pairs become one LF for drawing and measuring.
@@ -334,8 +335,9 @@ void TEkPanel::drawCaption(QPainter& canvas, TRect& r) {
     // The text's extent from r's top-left corner; wrapped lines wrap at r's width.
     const QString shown = forQt(text);
     const int qtFlags = qtTextFlags(flags);
-    const QSize extent =
-        QFontMetrics(canvas.font()).boundingRect(QRect(r.left, r.top, std::max(r.width(), 0), 0), qtFlags, shown).size();
+    const QSize extent = QFontMetrics(canvas.font())
+                             .boundingRect(QRect(r.left, r.top, std::max(r.width(), 0), 0), qtFlags, shown)
+                             .size();
     TRect calc(r.left, r.top, r.left + extent.width(), r.top + extent.height());
     positionRectInRect(r, calc);
 

@@ -1,4 +1,5 @@
 #include "controls/extra/EkCheckLabel.h"
+#include "controls/extra/EkPanel.h"
 
 #include "tests/controls/extra/WidgetPictures.h"
 
@@ -7,12 +8,13 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 namespace {
 
 using testsupport::Rgb;
 
-// Four 8 x 8 images: 0 red (normal), 1 green (hot), 2 blue (checked), 3 yellow (hot checked).
+// Four side x side images: red (normal), green (hot), blue (checked), yellow (hot checked).
 std::unique_ptr<TImageList> stateImages(int side = 8) {
     auto list = std::make_unique<TImageList>(side, side);
     for (QColor c : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue), QColor(Qt::yellow)}) {
@@ -32,6 +34,8 @@ TEST(EkCheckLabel, SizesItselfOnceLoaded) {
     auto images = stateImages(16);
     TEkCheckLabel label;
     label.setGeometry(100, 10, 50, 50);
+    enter(label);
+    EXPECT_FALSE(label.isHot()) << "hot without images";
     label.setImages(images.get());
     EXPECT_EQ(label.geometry(), QRect(100, 10, 50, 50)) << "resized before Loaded";
     label.Loaded();
@@ -42,72 +46,54 @@ TEST(EkCheckLabel, SizesItselfOnceLoaded) {
     const QSize withImage = label.size();
     label.setImages(nullptr);
     EXPECT_EQ(label.width(), withImage.width() - 21);
-
     // A right-justified label keeps its right edge.
     const int right = label.geometry().right();
     label.setAlignment(taRightJustify);
     label.setImages(images.get());
     EXPECT_EQ(label.geometry().right(), right);
     EXPECT_EQ(label.size(), withImage);
-
     // A destroyed image list is forgotten, and the label sizes itself without it.
     images.reset();
     EXPECT_EQ(label.Images(), nullptr);
     EXPECT_EQ(label.width(), withImage.width() - 21);
 }
 
-struct ImageCase {
-    const char* name;
-    bool checked, hot, checkedImages;
-    Rgb shown;
-};
-
-class ShownImage : public ::testing::TestWithParam<ImageCase> {};
-
-TEST_P(ShownImage, FollowsCheckedAndHot) {
-    auto images = stateImages();
-    QWidget host;
-    auto* label = new TEkCheckLabel(&host);
-    label->setImages(images.get());
-    label->setImageIndex(0);
-    label->setImageHotIndex(1);
-    if (GetParam().checkedImages) {
-        label->setImageCheckedIndex(2);
-        label->setImageHotCheckedIndex(3);
+// Each state over a gradient panel, pictured for the gallery too.
+TEST(EkCheckLabel, ShownImageFollowsCheckedAndHot) {
+    // State, checked, entered, with checked images, enabled, image shown.
+    const std::tuple<const char*, bool, bool, bool, bool, Rgb> cases[] = {
+        {"normal", false, false, true, true, {255, 0, 0}},
+        {"hot", false, true, true, true, {0, 255, 0}},
+        {"checked", true, false, true, true, {0, 0, 255}},
+        {"checked-hot", true, true, true, true, {255, 255, 0}},
+        {"checked-without-image", true, false, false, true, {255, 0, 0}},
+        {"checked-hot-without-image", true, true, false, true, {0, 255, 0}},
+        {"disabled-entered", false, true, true, false, {255, 0, 0}}};
+    auto images = stateImages(16);
+    for (const auto& [name, checked, entered, checkedImages, enabled, shown] : cases) {
+        TEkPanel host;
+        host.setGradientFill(true);
+        host.resize(120, 30);
+        auto* label = new TEkCheckLabel(&host);
+        label->setCaption("&Wrap lines");
+        label->setImages(images.get());
+        label->setImageIndex(0), label->setImageHotIndex(1);
+        if (checkedImages)
+            label->setImageCheckedIndex(2), label->setImageHotCheckedIndex(3);
+        label->setChecked(checked), label->setEnabled(enabled);
+        label->Loaded();
+        if (entered)
+            enter(*label);
+        EXPECT_EQ(label->isHot(), entered && enabled) << name;
+        const QImage image = pictures::picture(host);
+        EXPECT_EQ(pictures::rgbAt(image, 10, label->height() / 2), shown) << name;
+        EXPECT_TRUE(pictures::saveGalleryPng(image, "checklabel", "on-gradient", name));
     }
-    label->setChecked(GetParam().checked);
-    label->Loaded();
-    if (GetParam().hot)
-        enter(*label);
-    ASSERT_EQ(label->isHot(), GetParam().hot);
-    EXPECT_EQ(pictures::rgbAt(pictures::picture(*label), 6, 6), GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(States, ShownImage,
-                         ::testing::Values(ImageCase{"Normal", false, false, true, {255, 0, 0}},
-                                           ImageCase{"Hot", false, true, true, {0, 255, 0}},
-                                           ImageCase{"Checked", true, false, true, {0, 0, 255}},
-                                           ImageCase{"CheckedHot", true, true, true, {255, 255, 0}},
-                                           ImageCase{"CheckedWithoutImage", true, false, false, {255, 0, 0}},
-                                           ImageCase{"CheckedHotWithoutImage", true, true, false, {0, 255, 0}}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(EkCheckLabel, NeverHotDisabledOrWithoutImages) {
-    auto images = stateImages();
-    TEkCheckLabel bare;
-    enter(bare);
-    EXPECT_FALSE(bare.isHot());
-    TEkCheckLabel disabled;
-    disabled.setImages(images.get());
-    disabled.setEnabled(false);
-    enter(disabled);
-    EXPECT_FALSE(disabled.isHot());
 }
 
 TEST(EkCheckLabel, ClickTogglesOnlyACheckedLabel) {
     for (bool checkedLabel : {false, true}) {
         TEkCheckLabel label;
-        label.setCaption("Wrap");
         label.setCheckedLabel(checkedLabel);
         label.Loaded();
         int clicks = 0;

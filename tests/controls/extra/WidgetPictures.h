@@ -1,5 +1,4 @@
-// Pictures of widgets for the tests of the further controls: what a widget paints, and the
-// gallery of PNG files that people look at.
+// Widget pictures for the tests of the further controls, and their gallery of PNG files.
 #pragma once
 
 #include "tests/support/Rgb.h"
@@ -20,14 +19,21 @@ inline testsupport::Rgb rgbAt(const QImage& image, int x, int y) {
     return testsupport::rgbOfPixel(image.pixel(x, y));
 }
 
-// Writes image to <build>/gallery/<control>-<style>-<state>.png, <build> being the folder
-// above the test program's own; false when it could not be written.
+constexpr testsupport::Rgb grey(int v) {
+    return {v, v, v};
+}
+
+struct Probe {
+    int x, y;
+    testsupport::Rgb rgb;
+};
+
+// Writes <build>/gallery/<control>-<style>-<state>.png (<build>: the test program's folder's parent).
 inline bool saveGalleryPng(const QImage& image, const QString& control, const QString& style,
                            const QString& state) {
     QDir build(QCoreApplication::applicationDirPath());
-    if (!build.cdUp() || !build.mkpath(QStringLiteral("gallery")))
-        return false;
-    return image.save(build.filePath(QStringLiteral("gallery/%1-%2-%3.png").arg(control, style, state)));
+    return build.cdUp() && build.mkpath("gallery") &&
+           image.save(build.filePath(QStringLiteral("gallery/%1-%2-%3.png").arg(control, style, state)));
 }
 
 } // namespace pictures
