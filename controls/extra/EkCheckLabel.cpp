@@ -188,30 +188,10 @@ void TEkCheckLabel::paintEvent(QPaintEvent*) {
 
     const int index = shownImageIndex();
     if (images && index > -1) {
-        const int imageWidth = images->width();
-        const int total = imageWidth + (textWidth != 0 ? textWidth + marginImage : 0);
-        switch (alignment) {
-        case taRightJustify:
-            r.left = r.right - total;
-            break;
-        case taCenter:
-            r.left += (r.width() - total) / 2;
-            r.right = r.left + total;
-            break;
-        case taLeftJustify:
-            r.right = r.left + total;
-            break;
-        }
-        TRect imageRect = r;
-        if (imagePos == aimpRight) {
-            imageRect.left = imageRect.right - imageWidth;
-            r.right = imageRect.left - marginImage;
-        } else {
-            imageRect.right = imageRect.left + imageWidth;
-            r.left = imageRect.right + marginImage;
-        }
-        imageRect.top += (imageRect.height() - images->height()) / 2;
-        images->draw(canvas, imageRect.left, imageRect.top, index);
+        const QPoint at =
+            placeImageBesideCaption(r, alignment, imagePos == aimpRight,
+                                    QSize(images->width(), images->height()), textWidth, marginImage);
+        images->draw(canvas, at.x(), at.y(), index);
     }
     if (!caption.isEmpty()) {
         const unsigned horizontal =
