@@ -8,9 +8,9 @@
 #include "platform/gui/SystemServices.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QSaveFile>
 #include <QTreeView>
