@@ -268,13 +268,16 @@ void TEkSlider::mousePressEvent(QMouseEvent* event) {
 }
 
 void TEkSlider::mouseMoveEvent(QMouseEvent* event) {
-    if (dragging && IsHot()) {
+    // No leave event comes while a button holds the pointer, so the track is tested on every
+    // move: a drag follows the pointer only while it stays over the visible track.
+    const QPoint p = event->position().toPoint();
+    const bool overTrack = MouseIsIn(p.x(), p.y());
+    if (dragging && IsHot() && overTrack) {
         dragPos = alongLane(event->position());
         calculateSliderPos(dragPos);
         update();
     } else {
-        const QPoint p = event->position().toPoint();
-        setIsHot(MouseIsIn(p.x(), p.y()));
+        setIsHot(overTrack);
     }
 }
 
