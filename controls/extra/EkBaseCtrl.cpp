@@ -6,14 +6,6 @@
 #include <QResizeEvent>
 #include <exception>
 
-namespace {
-
-// Set while a parent renders its background for one of these controls: a parent that is
-// itself such a control must not start another render from inside that one.
-bool renderingBackground = false;
-
-} // namespace
-
 TEkCustomControl::TEkCustomControl(QWidget* parent)
     : QWidget(parent), bmp(std::make_unique<TEkBmp>(width(), height())) {
     TEkCustomControl::setAlive(true);
@@ -72,13 +64,13 @@ void TEkCustomControl::getParentBackground(TEkBmp& target) {
     QImage view = target.image();
     QPainter painter(&view);
     // The palette colour shows where the parent paints no background of its own, and is all
-    // there is while a render is already under way.
+    // there is when a parent that paints its children brings this paint back here.
     painter.fillRect(view.rect(), parent->palette().color(parent->backgroundRole()));
-    if (renderingBackground)
+    if (fetchingBackground)
         return;
-    renderingBackground = true;
+    fetchingBackground = true;
     parent->render(&painter, QPoint(0, 0), QRegion(geometry()), QWidget::DrawWindowBackground);
-    renderingBackground = false;
+    fetchingBackground = false;
 }
 
 void TEkCustomControl::paintEvent(QPaintEvent*) {

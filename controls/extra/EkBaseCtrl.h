@@ -91,4 +91,5 @@ private:
     TRect paintRect;
     bool alive = true;
     QPainter* canvas = nullptr;
+    bool fetchingBackground = false;
 };

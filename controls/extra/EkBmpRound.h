@@ -10,8 +10,8 @@
 // Colours arrive as TEkColor; "body" is the darker colour, "light" the highlight.
 //
 // Each public operation clips its rectangle to the bitmap and throws the painter's
-// EInvalidGraphicOperation "No Bitmap Created" when the bitmap has no pixels. Pixels outside
-// the (clipped) rectangle are never touched.
+// EInvalidGraphicOperation "No Bitmap Created" when the bitmap has no pixels. Balls, holes,
+// pipes and grooves never touch a pixel outside the (clipped) rectangle.
 #include "controls/EkBmp.h"
 
 class TRoundBmp : public TEkBmp {

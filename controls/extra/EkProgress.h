@@ -6,6 +6,7 @@
 // position, which makes it a simple input.
 #include "controls/extra/EkMovers.h"
 
+#include <algorithm>
 #include <memory>
 
 class TRoundBmp;
