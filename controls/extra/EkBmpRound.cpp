@@ -62,19 +62,22 @@ TRoundBmp::~TRoundBmp() = default;
 // ---- balls and holes -------------------------------------------------------------------------
 
 void TRoundBmp::drawBall(uint8_t shade, TRect r, TEkColor body, TEkColor light) {
-    if (!checkBitsClip(r) || r.width() < 4 || r.height() < 4)
-        return;
-    const int side = std::min(r.width(), r.height());
-    paintBall(TRect(r.left, r.top, r.left + side, r.top + side), shade, colorToPixel(body),
-              colorToPixel(light));
+    drawBallOrHole(false, shade, r, body, light);
 }
 
 void TRoundBmp::drawHole(uint8_t shade, TRect r, TEkColor body, TEkColor light) {
+    drawBallOrHole(true, shade, r, body, light);
+}
+
+void TRoundBmp::drawBallOrHole(bool hole, uint8_t shade, TRect r, TEkColor body, TEkColor light) {
     if (!checkBitsClip(r) || r.width() < 4 || r.height() < 4)
         return;
     const int side = std::min(r.width(), r.height());
-    paintHole(TRect(r.left, r.top, r.left + side, r.top + side), shade, colorToPixel(body),
-              colorToPixel(light));
+    const TRect square(r.left, r.top, r.left + side, r.top + side);
+    if (hole)
+        paintHole(square, shade, colorToPixel(body), colorToPixel(light));
+    else
+        paintBall(square, shade, colorToPixel(body), colorToPixel(light));
 }
 
 void TRoundBmp::paintHole(TRect square, uint8_t shade, TPixel B, TPixel L) {

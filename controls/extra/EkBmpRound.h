@@ -53,6 +53,7 @@ public:
     int circleCentreYPos() const { return circleCentreY; }
 
 private:
+    void drawBallOrHole(bool hole, uint8_t shade, TRect r, TEkColor body, TEkColor light);
     // Square: r's left, top and side (its width). B and L are pixels.
     void paintBall(TRect square, uint8_t shade, TPixel B, TPixel L);
     void paintHole(TRect square, uint8_t shade, TPixel B, TPixel L);

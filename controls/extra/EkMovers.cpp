@@ -2,6 +2,29 @@
 
 #include <QKeyEvent>
 #include <QResizeEvent>
+#include <cmath>
+
+bool TMoverRange::setMax(double v) {
+    if (v == max || std::isnan(v))
+        return false;
+    max = v;
+    if (max <= min)
+        max = min + 1.0;
+    if (max < position)
+        position = max;
+    return true;
+}
+
+bool TMoverRange::setMin(double v) {
+    if (v == min || std::isnan(v))
+        return false;
+    min = v;
+    if (min >= max)
+        min = max - 1.0;
+    if (min > position)
+        position = min;
+    return true;
+}
 
 TEkMovers::TEkMovers(QWidget* parent) : TEkCustomControl(parent) {
     setTabStop(true);

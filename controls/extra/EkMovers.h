@@ -5,6 +5,17 @@
 // mover takes them before any shortcut or dialog navigation does.
 #include "controls/extra/EkBaseCtrl.h"
 
+// The double range of a mover; max > min always. setMax and setMin store a new bound, put it 1
+// away from the other bound when it reaches or passes it, and drag position into the range.
+// They return false, changing nothing, for an unchanged value or a NaN.
+struct TMoverRange {
+    double max = 100.0;
+    double min = 0.0;
+    double position = 0.0;
+    bool setMax(double v);
+    bool setMin(double v);
+};
+
 class TEkMovers : public TEkCustomControl {
     Q_OBJECT
 public:

@@ -17,33 +17,23 @@ TEkProgress::TEkProgress(QWidget* parent)
 TEkProgress::~TEkProgress() = default;
 
 void TEkProgress::setMax(double v) {
-    if (v == max || std::isnan(v))
-        return;
-    max = v;
-    if (max <= min)
-        max = min + 1;
-    if (max < position)
-        position = max;
-    calculatePosInPix();
-    update();
+    if (range.setMax(v)) {
+        calculatePosInPix();
+        update();
+    }
 }
 
 void TEkProgress::setMin(double v) {
-    if (v == min || std::isnan(v))
-        return;
-    min = v;
-    if (min >= max)
-        min = max - 1;
-    if (min > position)
-        position = min;
-    calculatePosInPix();
-    update();
+    if (range.setMin(v)) {
+        calculatePosInPix();
+        update();
+    }
 }
 
 void TEkProgress::setPosition(double v) {
-    if (v == position || std::isnan(v))
+    if (v == range.position || std::isnan(v))
         return;
-    position = std::clamp(v, min, max);
+    range.position = std::clamp(v, range.min, range.max);
     calculatePosInPix();
     update();
 }
@@ -72,7 +62,7 @@ void TEkProgress::setSoftEdgeFront(bool v) {
 void TEkProgress::calculatePosInPix() {
     // The whole range divides, also one narrower than a unit.
     const int lane = getLaneLengthInPix();
-    const double pix = lane * (position - min) / (max - min);
+    const double pix = lane * (range.position - range.min) / (range.max - range.min);
     posInPix = pix >= 0 ? int(std::min(pix, double(lane))) : 0;
 }
 
@@ -85,19 +75,19 @@ void TEkProgress::calculatePosFromPix(int pix) {
     if (lane > 0) {
         // Whole units of the range go in steps of whole units (pix * units / lane truncated, in
         // 64 bits); a range below one unit, or one too large for that product, divides as is.
-        const double range = max - min;
-        const double units = std::trunc(range);
+        const double width = range.max - range.min;
+        const double units = std::trunc(width);
         if (units >= 1 && units <= double(std::numeric_limits<int64_t>::max() / (int64_t(lane) + 1)))
-            position = min + double(int64_t(pix) * int64_t(units) / lane);
+            range.position = range.min + double(int64_t(pix) * int64_t(units) / lane);
         else
-            position = min + pix * range / lane;
-        position = std::clamp(position, min, max);
+            range.position = range.min + pix * width / lane;
+        range.position = std::clamp(range.position, range.min, range.max);
     }
     DoPosChange();
 }
 
 void TEkProgress::DoPosChange() {
-    emit posChange(this, position);
+    emit posChange(this, range.position);
 }
 
 void TEkProgress::PrepareBitmaps(int w, int h) {

@@ -25,11 +25,11 @@ public:
     // Max makes Min = Max - 1; each drags Position along into the range. setPosition stores v
     // raised to Min or lowered to Max. None of them emits posChange. An unchanged value, and a
     // NaN, do nothing.
-    double Max() const { return max; }
+    double Max() const { return range.max; }
     void setMax(double v);
-    double Min() const { return min; }
+    double Min() const { return range.min; }
     void setMin(double v);
-    double Position() const { return position; }
+    double Position() const { return range.position; }
     void setPosition(double v);
 
     TPaternType PaternType() const { return paternType; }
@@ -69,10 +69,8 @@ private:
 
     std::unique_ptr<TRoundBmp> roundBmp;
     int posInPix = 0;
-    double max = 100.0;
-    double min = 0.0;
     TPaternType paternType = tptPipe;
-    double position = 0.0;
+    TMoverRange range;
     bool softEdge = true;
     bool softEdgeFront = true;
 };

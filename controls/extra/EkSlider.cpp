@@ -36,42 +36,32 @@ template <class T> void TEkSlider::setAndRepaint(T& field, T v) {
 // ---- value ---------------------------------------------------------------------------------------
 
 void TEkSlider::setMax(double v) {
-    if (v == max || std::isnan(v))
-        return;
-    max = v;
-    if (max <= min)
-        max = min + 1.0;
-    if (max < position)
-        position = max;
-    calculateSliderPosInPix();
-    update();
+    if (range.setMax(v)) {
+        calculateSliderPosInPix();
+        update();
+    }
 }
 
 void TEkSlider::setMin(double v) {
-    if (v == min || std::isnan(v))
-        return;
-    min = v;
-    if (min >= max)
-        min = max - 1.0;
-    if (min > position)
-        position = min;
-    calculateSliderPosInPix();
-    update();
+    if (range.setMin(v)) {
+        calculateSliderPosInPix();
+        update();
+    }
 }
 
 void TEkSlider::setPosition(double v) {
     if (std::isnan(v))
         return;
-    if (v < min)
-        v = min;
-    if (v > max)
-        v = max;
-    if (v == position)
+    if (v < range.min)
+        v = range.min;
+    if (v > range.max)
+        v = range.max;
+    if (v == range.position)
         return;
     bool accept = true;
     emit changingPos(this, v, posDoubleToPosInt(v), &accept);
     if (accept) {
-        position = v;
+        range.position = v;
         emit changePos(this, v, posDoubleToPosInt(v));
     }
     calculateSliderPosInPix();
@@ -79,8 +69,8 @@ void TEkSlider::setPosition(double v) {
 }
 
 void TEkSlider::doWheelAndKeyPosChange(double v) {
-    v = std::clamp(v, min, max);
-    if (v != position)
+    v = std::clamp(v, range.min, range.max);
+    if (v != range.position)
         setPosition(v);
 }
 
@@ -228,7 +218,7 @@ int TEkSlider::getLaneLengthInPix() const {
 void TEkSlider::calculateSliderPosInPix() {
     const int lane = getLaneLengthInPix();
     // trunc((Position - Min) * lane / (Max - Min)) within 0 .. lane
-    const double pix = (position - min) * lane / (max - min);
+    const double pix = (range.position - range.min) * lane / (range.max - range.min);
     sliderPosInPix = pix > 0 && lane > 0 ? int(std::min(pix, double(lane))) : 0;
     const int thickness = horizontal ? sliderBmp->height() : sliderBmp->width();
     const int start = sliderPosInPix + (showScrollButtons ? thickness : bkgEndMargin);
@@ -242,7 +232,7 @@ void TEkSlider::calculateSliderPos(int pixel) {
     if (lane <= 0)
         return;
     const int p = std::clamp(pixel - lengthSlider / 2, 0, lane);
-    setPosition(p * (max - min) / lane + min);
+    setPosition(p * (range.max - range.min) / lane + range.min);
 }
 
 bool TEkSlider::MouseIsIn(int x, int y) const {
@@ -294,18 +284,18 @@ void TEkSlider::wheelEvent(QWheelEvent* event) {
     // A notch up adds a step to a lying slider and takes one from a standing one.
     wheelDelta += event->angleDelta().y();
     for (; wheelDelta >= wheelNotch; wheelDelta -= wheelNotch)
-        doWheelAndKeyPosChange(position + (horizontal ? StepSizeWheel : -StepSizeWheel));
+        doWheelAndKeyPosChange(range.position + (horizontal ? StepSizeWheel : -StepSizeWheel));
     for (; wheelDelta <= -wheelNotch; wheelDelta += wheelNotch)
-        doWheelAndKeyPosChange(position + (horizontal ? -StepSizeWheel : StepSizeWheel));
+        doWheelAndKeyPosChange(range.position + (horizontal ? -StepSizeWheel : StepSizeWheel));
     event->accept();
 }
 
 void TEkSlider::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if ((horizontal && key == Qt::Key_Right) || (vertical && key == Qt::Key_Down))
-        doWheelAndKeyPosChange(position + StepSizeKey);
+        doWheelAndKeyPosChange(range.position + StepSizeKey);
     else if ((horizontal && key == Qt::Key_Left) || (vertical && key == Qt::Key_Up))
-        doWheelAndKeyPosChange(position - StepSizeKey);
+        doWheelAndKeyPosChange(range.position - StepSizeKey);
     // The key is not consumed: it goes on to the parent.
     TEkMovers::keyPressEvent(event);
 }

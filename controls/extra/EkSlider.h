@@ -42,18 +42,18 @@ public:
     // ---- value -----------------------------------------------------------------------------
     // Max > Min always: setMax at or below Min gives Min + 1, setMin at or above Max gives
     // Max - 1; Position is dragged along without events.
-    double Max() const { return max; }
+    double Max() const { return range.max; }
     void setMax(double v);
-    double Min() const { return min; }
+    double Min() const { return range.min; }
     void setMin(double v);
     // v is clamped to [Min, Max]; an unchanged (clamped) value or a NaN does nothing. Otherwise
     // changingPos may veto; an accepted value is stored and changePos follows. Vetoed or not,
     // the thumb is placed again and the control repainted.
-    double Position() const { return position; }
+    double Position() const { return range.position; }
     void setPosition(double v);
     // v rounded half up to a whole number (floor(v + 0.5)), kept within int.
     int posDoubleToPosInt(double v) const;
-    int getPosAsInt() const { return posDoubleToPosInt(position); }
+    int getPosAsInt() const { return posDoubleToPosInt(range.position); }
     double StepSizeKey = 1.0;
     double StepSizeWheel = 0.5;
     bool NoScroll() const { return noScroll; } // the wheel is ignored (and goes on to the parent)
@@ -181,9 +181,7 @@ private:
     TEkDirection colorDirectionBkg = tgdDownToUp;
     TEkDirection colorDirectionSlider = tgdDownToUp;
     int lengthSlider = 16;
-    double max = 100.0;
-    double min = 0.0;
-    double position = 0.0;
+    TMoverRange range;
     bool sliderGrib = true;
     TEkSliderBkgStyle styleBkg = tbsRoundGrove;
     TEkSliderStyle styleSlider = tssBall;
