@@ -3,9 +3,12 @@
 
 #include "tests/support/Rgb.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEnterEvent>
 #include <QImage>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace pictures {
