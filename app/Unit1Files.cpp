@@ -8,9 +8,9 @@
 #include "platform/gui/SystemServices.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QSaveFile>
 #include <QTreeView>
@@ -123,8 +123,6 @@ void TForm1::setFileName(const QString& name) {
     setCaption(false);
     ButCreateShortcut->setEnabled(!name.isEmpty());
 }
-
-void TForm1::addToMru() {}
 
 void TForm1::showDisplayTime() {
     const std::uint32_t start = platform::timeGetTime();
