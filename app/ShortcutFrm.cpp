@@ -14,8 +14,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -29,10 +27,6 @@ constexpr int columnRight = 290; // the second column of check boxes
 constexpr int buttonWidth = 112;
 constexpr int buttonGap = 12;
 constexpr int fontHeight = 18;
-
-// The dialogs' gradient, top and bottom (TColor 0xFFEBDE and 0xD8B4A3, stored blue-green-red).
-const QColor gradientTop(0xDE, 0xEB, 0xFF);
-const QColor gradientBottom(0xA3, 0xB4, 0xD8);
 
 TFrmShortcut::Responder& responderSlot() {
     static TFrmShortcut::Responder responder;
@@ -126,11 +120,7 @@ void TFrmShortcut::showEvent(QShowEvent* event) {
 }
 
 void TFrmShortcut::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, gradientTop);
-    gradient.setColorAt(1, gradientBottom);
-    painter.fillRect(rect(), gradient);
+    paintVerticalGradient(this);
 }
 
 QString TFrmShortcut::shortcutName() const {

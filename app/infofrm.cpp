@@ -302,11 +302,7 @@ void TInfoForm::moveEvent(QMoveEvent* event) {
 }
 
 void TInfoForm::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, toQColor(first_));
-    gradient.setColorAt(1, toQColor(second_));
-    painter.fillRect(rect(), gradient);
+    paintVerticalGradient(this, first_, second_);
 }
 
 bool TInfoForm::eventFilter(QObject* watched, QEvent* event) {

@@ -43,8 +43,9 @@ private:
 };
 
 QByteArray httpReply(int status, const QByteArray& body) {
-    return "HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.1 " + QByteArray::number(status) +
+           " X\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
+           body;
 }
 
 class InfoFormTest : public ::testing::Test {
@@ -86,9 +87,10 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
          "There is a newer version 9.9.9\r\navailable, do you want to download ?"},
         {"foreign page", httpReply(200, v + "<html>"), MessageBoxKind::ErrorBox, "Version Check Error!",
          errorText.arg(version + "<html>")},
-        {"wrong parameter", httpReply(200, "wrong parameter"), MessageBoxKind::ErrorBox, "Version Check Error!",
-         errorText.arg("wrong parameter")},
-        {"empty", httpReply(200, " \r\n"), MessageBoxKind::ErrorBox, "Version Check Error!", errorText.arg("")},
+        {"wrong parameter", httpReply(200, "wrong parameter"), MessageBoxKind::ErrorBox,
+         "Version Check Error!", errorText.arg("wrong parameter")},
+        {"empty", httpReply(200, " \r\n"), MessageBoxKind::ErrorBox, "Version Check Error!",
+         errorText.arg("")},
         {"http error", httpReply(404, v), MessageBoxKind::ErrorBox, "Version Check Failed", failed},
         {"no answer", {}, MessageBoxKind::ErrorBox, "Version Check Failed", failed},
     };
@@ -152,8 +154,9 @@ TEST_F(InfoFormTest, StaysWhereItWasShown) {
 
 TEST(MainWindowCommands, F2AndTheInfoLabelShowTheAboutBoxAndCtrlKTheShortcutDialog) {
     QList<std::pair<TColor, TColor>> about;
-    const TInfoForm::Responder previousAbout =
-        TInfoForm::setResponder([&about](TColor first, TColor second) { about.append({first, second}); });
+    const TInfoForm::Responder previousAbout = TInfoForm::setResponder([&about](TColor first, TColor second) {
+        about.append({first, second});
+    });
     QStringList shortcutFor;
     const TFrmShortcut::Responder previousShortcut = TFrmShortcut::setResponder([&](const QString& file) {
         shortcutFor << file;

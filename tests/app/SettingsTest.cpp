@@ -55,13 +55,15 @@ protected:
     // Where a window of `size` is centred on the screen, its top-left corner kept on it.
     static QPoint centred(const QSize& size) {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        return {std::max((screen.width() - size.width()) / 2, 0), std::max((screen.height() - size.height()) / 2, 0)};
+        return {std::max((screen.width() - size.width()) / 2, 0),
+                std::max((screen.height() - size.height()) / 2, 0)};
     }
     // The recent files as "path|selector", newest first.
     static QStringList recent(const TForm1& form) {
         QStringList entries;
         for (int i = 0; i < form.MRUList->getCount(); ++i)
-            entries << form.MRUList->getRcString(i) + "|" + QString::number(form.MRUList->getStrings()->object(i));
+            entries << form.MRUList->getRcString(i) + "|" +
+                           QString::number(form.MRUList->getStrings()->object(i));
         return entries;
     }
 
@@ -117,12 +119,16 @@ TEST_F(SettingsTest, DamagedFormSettingsAreReadSafely) {
     struct Row {
         const char* name;
         QVariant value;
-        QPoint pos;   // (-1, -1): centred, top-left on the screen; (0, 0): where it was built
-        QSize size;   // invalid: the design size
-        QString box;  // the message shown, if any
+        QPoint pos;  // (-1, -1): centred, top-left on the screen; (0, 0): where it was built
+        QSize size;  // invalid: the design size
+        QString box; // the message shown, if any
     };
     const Row rows[] = {
-        {"wrong type", QString("text"), {0, 0}, {}, "Velquin|FormSettings\r\nInvalid data type for 'FormSettings'"},
+        {"wrong type",
+         QString("text"),
+         {0, 0},
+         {},
+         "Velquin|FormSettings\r\nInvalid data type for 'FormSettings'"},
         {"short value", ints({50, 60}), {50, 60}, {}, {}},
         {"off every screen", ints({5000, -5000, 600, 300, 100}), {-1, -1}, {600, 300}, {}},
         {"no size, list wider than the window", ints({10, 10, 0, -5, 99999}), {10, 10}, {}, {}},
@@ -152,8 +158,11 @@ TEST_F(SettingsTest, StoredRecentFilesSkipEmptyValuesStopAtAGapAndLoseTheMissing
     const QString a = file("a.ini");
     const QString b = file("b.ini");
     const QString gone = dir.filePath("gone.ini");
-    const std::pair<const char*, QString> values[] = {
-        {"MRUPath0", a + "1"}, {"MRUPath1", ""}, {"MRUPath2", gone + "0"}, {"MRUPath3", b + "3"}, {"MRUPath5", a + "2"}};
+    const std::pair<const char*, QString> values[] = {{"MRUPath0", a + "1"},
+                                                      {"MRUPath1", ""},
+                                                      {"MRUPath2", gone + "0"},
+                                                      {"MRUPath3", b + "3"},
+                                                      {"MRUPath5", a + "2"}};
     for (const auto& [key, value] : values)
         stored.setValue(key, value);
     auto form = start();
