@@ -1,11 +1,7 @@
-// The settings kept from one start to the next, and the recent files, through the real window.
-// Every test has settings of its own (tests/support/gui_main.cpp).
+// Settings kept from one start to the next (each test has its own) and the recent files.
 #include "app/EkGlobals.h"
-#include "app/FrmPasswrd.h"
-#include "app/Globl.h"
 #include "app/Unit1.h"
 #include "platform/gui/MessageBoxes.h"
-#include "platform/gui/TextFileDialog.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -14,30 +10,21 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
-using platform::IdCancel;
-using platform::IdNo;
-
 namespace {
 
 QByteArray ints(std::initializer_list<qint32> values) {
-    QByteArray bytes;
-    for (const qint32 v : values) {
-        const qint32 le = qToLittleEndian(v);
-        bytes.append(reinterpret_cast<const char*>(&le), 4);
-    }
+    QByteArray bytes(qsizetype(values.size()) * 4, '\0');
+    qToLittleEndian<qint32>(values.begin(), qsizetype(values.size()), bytes.data());
     return bytes;
 }
 
 class SettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-
     // A window as the program starts it: shown, so it has read the settings.
     std::unique_ptr<TForm1> start() {
         auto form = std::make_unique<TForm1>();
@@ -69,14 +56,20 @@ protected:
 
     QTemporaryDir dir;
     QSettings stored{gMakerName, gProductName};
-    platform::ScopedMessageBoxResponder boxes{IdNo};
+    platform::ScopedMessageBoxResponder boxes{platform::IdNo};
     platform::ScopedTextFileResponder dialogs;
 };
 
-TEST_F(SettingsTest, WhatARunLeavesComesBackAtTheNextStart) {
+TEST_F(SettingsTest, AFirstStartKeepsTheWindowOnTheScreenAndWhatARunLeavesComesBack) {
+    auto form = start();
+    // The design is wider than the test screen: centred, its top-left corner stays on it.
+    ASSERT_GT(form->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
+    EXPECT_EQ(form->pos(), centred(form->size()));
+    EXPECT_FALSE(form->valuesOnly);
+    EXPECT_EQ(form->PnlTop->palette().color(QPalette::Window), QColor(0xA3, 0xB4, 0xD8));
+
     const QString a = file("a.ini");
     const QString b = file("b.ini");
-    auto form = start();
     open(*form, a, 1);
     open(*form, b, 0);
     form->resize(form->minimumWidth() + 10, 400);
@@ -96,22 +89,9 @@ TEST_F(SettingsTest, WhatARunLeavesComesBackAtTheNextStart) {
     EXPECT_EQ(next->size(), size);
     EXPECT_EQ(next->LvSections->width(), listWidth);
     EXPECT_TRUE(next->valuesOnly);
-    EXPECT_EQ(next->themeColours[7], 0x123456u);
-    EXPECT_EQ(next->GlNew->FontColor(), 0x123456u);
+    EXPECT_EQ(next->GlNew->FontColor(), 0x123456u); // the theme is applied after it is read
     EXPECT_EQ(recent(*next), QStringList({b + "|0", a + "|1"}));
     EXPECT_EQ(next->findSettings->findHistory[0], "needle");
-    EXPECT_TRUE(boxes.records.isEmpty());
-}
-
-TEST_F(SettingsTest, AFirstStartKeepsTheWindowsTopLeftOnTheScreen) {
-    auto form = start();
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    ASSERT_GT(form->width(), screen.width()); // the design is wider than the test screen
-    EXPECT_EQ(form->pos(), centred(form->size()));
-    EXPECT_EQ(form->x(), 0);
-    EXPECT_FALSE(form->valuesOnly);
-    EXPECT_EQ(form->PnlTop->palette().color(QPalette::Window), QColor(0xA3, 0xB4, 0xD8));
-    EXPECT_EQ(form->MRUList->getCount(), 0);
 }
 
 TEST_F(SettingsTest, DamagedFormSettingsAreReadSafely) {
@@ -123,12 +103,9 @@ TEST_F(SettingsTest, DamagedFormSettingsAreReadSafely) {
         QSize size;  // invalid: the design size
         QString box; // the message shown, if any
     };
+    const QString typeError = "Velquin|FormSettings\r\nInvalid data type for 'FormSettings'";
     const Row rows[] = {
-        {"wrong type",
-         QString("text"),
-         {0, 0},
-         {},
-         "Velquin|FormSettings\r\nInvalid data type for 'FormSettings'"},
+        {"wrong type", QString("text"), {0, 0}, {}, typeError},
         {"short value", ints({50, 60}), {50, 60}, {}, {}},
         {"off every screen", ints({5000, -5000, 600, 300, 100}), {-1, -1}, {600, 300}, {}},
         {"no size, list wider than the window", ints({10, 10, 0, -5, 99999}), {10, 10}, {}, {}},
@@ -144,33 +121,48 @@ TEST_F(SettingsTest, DamagedFormSettingsAreReadSafely) {
         EXPECT_EQ(form->pos(), row.pos == QPoint(-1, -1) ? centred(size) : row.pos);
         EXPECT_EQ(form->size(), size);
         EXPECT_LT(form->LvSections->width(), form->width());
-        QStringList shown;
-        for (const auto& record : boxes.records)
-            shown << record.caption + "|" + record.text;
-        EXPECT_EQ(shown, row.box.isEmpty() ? QStringList() : QStringList{row.box});
+        ASSERT_EQ(boxes.records.size(), row.box.isEmpty() ? 0 : 1);
+        EXPECT_EQ(row.box,
+                  boxes.records.isEmpty() ? "" : boxes.records[0].caption + "|" + boxes.records[0].text);
         // The other groups are read all the same, and the theme keeps its colours.
         EXPECT_EQ(recent(*form), QStringList{kept + "|1"});
         EXPECT_EQ(form->themeColours[0], 0xFFEBDEu);
     }
 }
 
-TEST_F(SettingsTest, StoredRecentFilesSkipEmptyValuesStopAtAGapAndLoseTheMissingOnes) {
-    const QString a = file("a.ini");
-    const QString b = file("b.ini");
-    const QString gone = dir.filePath("gone.ini");
-    const std::pair<const char*, QString> values[] = {{"MRUPath0", a + "1"},
-                                                      {"MRUPath1", ""},
-                                                      {"MRUPath2", gone + "0"},
-                                                      {"MRUPath3", b + "3"},
-                                                      {"MRUPath5", a + "2"}};
-    for (const auto& [key, value] : values)
-        stored.setValue(key, value);
+TEST_F(SettingsTest, StoredRecentFilesAreReadPrunedOfferedAndWrittenBack) {
+    const QString wide = file("wide & narrow.ini", QByteArray("\xFF\xFE[\0w\0]\0\r\0\n\0", 12));
+    const QString plain = file("plain.ini");
+    // An empty value is skipped; the gap at 4 ends the list.
+    const QString values[] = {wide + "2",  "",           dir.filePath("gone.ini") + "0",
+                              plain + "1", "not stored", plain + "3"};
+    for (int i : {0, 1, 2, 3, 5})
+        stored.setValue("MRUPath" + QString::number(i), values[i]);
     auto form = start();
-    EXPECT_EQ(recent(*form), QStringList({a + "|1", gone + "|0", b + "|3"}));
+    EXPECT_EQ(recent(*form), QStringList({wide + "|2", dir.filePath("gone.ini") + "|0", plain + "|1"}));
     // About a second after the start, the file that is gone has left the list.
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->MRUList->getCount() == 2; }, 5000));
+
+    form->showMruPopup();
+    ASSERT_TRUE(form->PopupMRU->isVisible());
+    const QList<QAction*> entries = form->PopupMRU->actions();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0]->text(), dir.filePath("wide && narrow.ini"));
+    entries[1]->trigger();
+    EXPECT_EQ(form->fileName, plain);
+    EXPECT_EQ(form->encodingSelector, 1);
+    form->updateActions(true);
+    boxes.answer({platform::IdCancel});
+    entries[0]->trigger();
+    EXPECT_EQ(form->fileName, plain); // cancelled: the document stays
+    boxes.answer({platform::IdNo});
+    entries[0]->trigger();
+    EXPECT_EQ(form->fileName, wide);
+    EXPECT_EQ(form->encodingSelector, 2);
+    EXPECT_EQ(form->model.sections[0]->name, "w");
+
     ASSERT_TRUE(form->close());
-    EXPECT_EQ(stored.value("MRUPath1").toString(), b + "3");
+    EXPECT_EQ(stored.value("MRUPath1").toString(), plain + "1");
     // Values beyond the list are gone too, so a shorter list does not grow back.
     for (int i = 2; i < 10; ++i)
         EXPECT_FALSE(stored.contains("MRUPath" + QString::number(i))) << i;
@@ -178,56 +170,20 @@ TEST_F(SettingsTest, StoredRecentFilesSkipEmptyValuesStopAtAGapAndLoseTheMissing
 
 TEST_F(SettingsTest, RecentFilesKeepTheTenNewestAndAReopenedFileMovesToTheTop) {
     auto form = start();
-    QStringList files;
-    QStringList expected;
-    for (int i = 0; i < 11; ++i) {
-        files << file(QString("f%1.ini").arg(i));
-        open(*form, files.back(), 0);
-        expected.prepend(files.back() + "|0");
-    }
-    expected.removeLast();
-    EXPECT_EQ(recent(*form), expected);
-    open(*form, files[8], 1); // third: to the top, with the encoding it was read with
-    expected.move(2, 0);
-    expected[0] = files[8] + "|1";
-    EXPECT_EQ(recent(*form), expected);
-    open(*form, files[8], 0); // first: stays, with its encoding
-    EXPECT_EQ(recent(*form), expected);
-    const QString upper = file("F10.ini"); // names differing in case are different files
-    open(*form, upper, 0);
-    EXPECT_EQ(recent(*form).mid(0, 3), QStringList({upper + "|0", files[8] + "|1", files[10] + "|0"}));
-}
-
-TEST_F(SettingsTest, ThePopupOpensAnEntryWithItsEncodingAfterTheUnsavedChangesQuestion) {
-    const QString wide = file("wide & narrow.ini", QByteArray("\xFF\xFE[\0w\0]\0\r\0\n\0", 12));
-    const QString plain = file("plain.ini");
-    const QString encrypted = dir.filePath("secret.IniCry");
-    stored.setValue("MRUPath0", wide + "2");
-    stored.setValue("MRUPath1", plain + "1");
-    stored.setValue("MRUPath2", encrypted + "0");
-    auto form = start();
-    form->showMruPopup();
-    ASSERT_TRUE(form->PopupMRU->isVisible());
-    const QList<QAction*> entries = form->PopupMRU->actions();
-    ASSERT_EQ(entries.size(), 3);
-    EXPECT_EQ(entries[0]->text(), dir.filePath("wide && narrow.ini"));
-
-    entries[1]->trigger();
-    EXPECT_EQ(form->fileName, plain);
-    EXPECT_EQ(form->encodingSelector, 1);
-    form->updateActions(true);
-    boxes.answer({IdCancel});
-    entries[0]->trigger();
-    EXPECT_EQ(form->fileName, plain); // cancelled: the document stays
-    boxes.answer({IdNo});
-    entries[0]->trigger();
-    EXPECT_EQ(form->fileName, wide);
-    EXPECT_EQ(form->encodingSelector, 2);
-    EXPECT_EQ(form->model.sections[0]->name, "w");
-
-    ScopedPasswordResponder password{std::nullopt};
-    entries[2]->trigger();
-    EXPECT_EQ(password.asked.size(), 1);
+    for (int i = 0; i < 11; ++i)
+        open(*form, file(QString("f%1.ini").arg(i)), 0);
+    const auto entry = [this](const char* name, int selector) {
+        return dir.filePath(name) + "|" + QString::number(selector);
+    };
+    EXPECT_EQ(recent(*form).mid(9), QStringList{entry("f1.ini", 0)}); // ten, the oldest dropped
+    open(*form, dir.filePath("f8.ini"), 1); // third: to the top, with the encoding it was read with
+    EXPECT_EQ(recent(*form).mid(0, 4),
+              QStringList({entry("f8.ini", 1), entry("f10.ini", 0), entry("f9.ini", 0), entry("f7.ini", 0)}));
+    open(*form, dir.filePath("f8.ini"), 0); // first: stays, with its encoding
+    EXPECT_EQ(recent(*form).mid(0, 2), QStringList({entry("f8.ini", 1), entry("f10.ini", 0)}));
+    open(*form, file("F10.ini"), 0); // names differing in case are different files
+    EXPECT_EQ(recent(*form).mid(0, 3),
+              QStringList({entry("F10.ini", 0), entry("f8.ini", 1), entry("f10.ini", 0)}));
 }
 
 } // namespace

@@ -7,20 +7,16 @@
 #include "platform/gui/MessageBoxes.h"
 #endif
 
-namespace {
-
 // Each test starts with settings of its own, in a folder of this test process: tests never
 // touch the user's settings, nor each other's when ctest runs them in parallel.
-class FreshSettings : public ::testing::EmptyTestEventListener {
+struct FreshSettings : ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           root_.filePath(QString::number(++count_)));
+                           root.filePath(QString::number(++count)));
     }
-    QTemporaryDir root_;
-    int count_ = 0;
+    QTemporaryDir root;
+    int count = 0;
 };
-
-} // namespace
 
 int main(int argc, char** argv) {
     // Tests never need a display; test discovery at build time runs this program too.
