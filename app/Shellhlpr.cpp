@@ -1,10 +1,10 @@
 #include "app/Shellhlpr.h"
 
+#include "platform/core/FileSave.h"
 #include "platform/core/SysUtils.h"
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 #include <array>
 #include <cstdint>
@@ -155,15 +155,6 @@ QString CreateShortcut(const QString& target, const QString& linkFile, const QSt
     };
     if (bytes.isEmpty())
         return fail(QStringLiteral("A text of the shortcut is too long"));
-    QSaveFile file(linkFile);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return linkFile;
+    const platform::SaveResult saved = platform::saveFile(linkFile, bytes);
+    return saved ? linkFile : fail(saved.error);
 }
