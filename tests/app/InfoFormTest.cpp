@@ -39,8 +39,7 @@ struct LocalServer : QTcpServer {
 
 QByteArray httpReply(int status, const QByteArray& body) {
     return "HTTP/1.1 " + QByteArray::number(status) +
-           " X\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
-           body;
+           " X\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
 class InfoFormTest : public ::testing::Test {

@@ -20,8 +20,7 @@ namespace {
 QMap<QString, QString> lnkinfo(const QString& link) {
     QProcess process;
     process.start("lnkinfo", {link});
-    EXPECT_TRUE(process.waitForFinished() && process.exitCode() == 0)
-        << "scripts/install-deps.sh installs lnkinfo";
+    EXPECT_TRUE(process.waitForFinished() && process.exitCode() == 0) << "see scripts/install-deps.sh";
     QMap<QString, QString> fields;
     for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n'))
         fields[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed();
