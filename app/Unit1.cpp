@@ -103,6 +103,7 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     createStatusBar();
     createTimers();
     createDialogs();
+    createSettingsParts();
     layoutWindow();
     setAcceptDrops(true);
     setCaption(true);
@@ -502,12 +503,8 @@ void TForm1::FormShow() {
     // its last end piece. (Qt's minimum is the client width: no frame to add.)
     PnlTop->layout()->activate();
     setMinimumWidth(EkArt4->mapTo(this, QPoint(EkArt4->width(), 0)).x());
-    // Until the settings are kept, every start looks like the first one.
-    const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->geometry();
-    move(screen.left() + (screen.width() - width()) / 2, screen.top() + (screen.height() - height()) / 2);
-    setValuesOnlyView(false);
-    // After the settings, which may hold a theme of their own.
-    applyTheme();
+    // Place, view and theme (applied after its colours are read), recent files, find settings.
+    loadSettings();
     LvSections->header()->resizeSection(0, kIconColumnWidth);
     LvValues->header()->resizeSection(0, kIconColumnWidth);
     LoadFileTimer->start();
@@ -581,8 +578,6 @@ void TForm1::MruTimerTimer() {
     showMruPopup();
 }
 
-void TForm1::showMruPopup() {}
-
 void TForm1::LoadFileTimerTimer() {
     LoadFileTimer->stop();
     if (arguments_.isEmpty() || !platform::FileExists(arguments_.constFirst()))
@@ -603,7 +598,8 @@ bool TForm1::FormCloseQuery() {
             canClose = !modified;
         }
     }
-    // The settings are written here once they are kept.
+    if (canClose)
+        saveSettings();
     return canClose;
 }
 

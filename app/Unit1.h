@@ -28,6 +28,7 @@ class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QItemSelection;
+class QMenu;
 class QShowEvent;
 class QSplitter;
 class QTimer;
@@ -202,8 +203,6 @@ public:
     void GlOpenMouseUp();
     void GlOpenMouseLeave();
     void MruTimerTimer();
-    // The recent-files pop-up under the Open button; nothing yet.
-    void showMruPopup();
 
     // --- Lists ------------------------------------------------------------------------------
     void fillSectionList();
@@ -249,8 +248,6 @@ public:
     void updateActions(bool flag);
     void enableFileActions(bool flag);
     void showDisplayTime();
-    // Recent files are kept by their own unit; the window only tells it of the open file.
-    void addToMru();
 
     // --- Encrypted files --------------------------------------------------------------------
     void loadEncryptedFile(const QString& name, const QString& password);
@@ -260,6 +257,38 @@ public:
     // The encrypted image of the document under `password`.
     QByteArray encryptedImage(const QString& password) const;
     static const QByteArray encryptedMarker; // "Encrypted Velquin File"
+
+    // --- Settings -----------------------------------------------------------------------------
+    // The window's place and size, the section list's width, the view, the colour theme, the
+    // recent files and the find settings, kept in QSettings(gMakerName, gProductName). Read once
+    // at the first show (with no settings: the window centred, the normal view, the default
+    // theme) and written once by an allowed close. Each group is guarded on its own: a failure
+    // is shown with the group's name and the other groups still go.
+    void loadSettings();
+    void saveSettings();
+    // Centres the window on the primary screen, its top-left corner kept on the screen.
+    void centreOnScreen();
+
+    // --- Recent files -------------------------------------------------------------------------
+    // Entry 0 is the most recent; at most ten. Paths compare exactly. Every successful open,
+    // a named New and an adopted Save As record the file (setFileName).
+    QMenu* PopupMRU = nullptr; // the pop-up under Open, filled when it opens
+    // Puts `fileName` with `encodingSelector` first; an entry already first keeps its selector.
+    void addToMru();
+    // Opens PopupMRU just below the Open button.
+    void showMruPopup();
+    // Fills PopupMRU with one entry per recent file, newest first.
+    void PopupMRUPopup();
+    // Opens the entry's file with its stored encoding, after the unsaved-changes question.
+    void MnuMruMenuItemClick(QAction* entry);
+    // Once, a second after start: drops the entries whose files are gone.
+    void MruCheckTimer();
+
+    // --- Shortcut files and the about box ----------------------------------------------------
+    void ActCreateShortcutExecute();
+    void ActAboutExecute();
+    // The recent-files pop-up and the connections of the settings, shortcut and about commands.
+    void createSettingsParts();
 
     // Runs `command` when `action` triggers (only while it is enabled); an exception the
     // command raises is shown as an error message and the window goes on.

@@ -60,6 +60,29 @@ void setActionImageIndex(QAction* action, int index) {
         action->setProperty(actionImageIndexProperty, index);
 }
 
+QPoint placeImageBesideCaption(TRect& r, TAlignment alignment, bool imageRight, QSize imageSize,
+                               int textWidth, int gap) {
+    const int imageWidth = imageSize.width();
+    const int total = imageWidth + (textWidth != 0 ? textWidth + gap : 0);
+    if (alignment == taRightJustify) {
+        r.left = r.right - total;
+    } else if (alignment == taCenter) {
+        r.left += (r.width() - total) / 2;
+        r.right = r.left + total;
+    } else {
+        r.right = r.left + total;
+    }
+    TRect imageRect = r;
+    if (imageRight) {
+        imageRect.left = imageRect.right - imageWidth;
+        r.right = imageRect.left - gap;
+    } else {
+        imageRect.right = imageRect.left + imageWidth;
+        r.left = imageRect.right + gap;
+    }
+    return QPoint(imageRect.left, imageRect.top + (imageRect.height() - imageSize.height()) / 2);
+}
+
 // --- construction -----------------------------------------------------------------------------
 
 TEkGradiLabel::TEkGradiLabel(QWidget* parent) : QWidget(parent) {
@@ -466,26 +489,10 @@ void TEkGradiLabel::paintBitmap() {
         inflateRect(r, -marginTextHorz, -marginTextVert);
 
     if (images && index > -1) {
-        const int imageWidth = images->width();
-        const int contentWidth = imageWidth + (textWidth != 0 ? textWidth + marginImage : 0);
-        if (alignment == taRightJustify) {
-            r.left = r.right - contentWidth;
-        } else if (alignment == taCenter) {
-            r.left += (r.width() - contentWidth) / 2;
-            r.right = r.left + contentWidth;
-        } else {
-            r.right = r.left + contentWidth;
-        }
-        TRect imageRect = r;
-        if (imagePos == aipRight) {
-            imageRect.left = imageRect.right - imageWidth;
-            r.right = imageRect.left - marginImage;
-        } else {
-            imageRect.right = imageRect.left + imageWidth;
-            r.left = imageRect.right + marginImage;
-        }
-        imageRect.top += (imageRect.height() - images->height()) / 2;
-        images->draw(*bitmap, imageRect.left, imageRect.top, index);
+        const QPoint at =
+            placeImageBesideCaption(r, alignment, imagePos == aipRight,
+                                    QSize(images->width(), images->height()), textWidth, marginImage);
+        images->draw(*bitmap, at.x(), at.y(), index);
     }
 
     if (!caption.isEmpty() && (labelType == altLabel || labelType == altButton)) {

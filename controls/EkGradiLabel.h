@@ -34,6 +34,12 @@ inline constexpr const char* actionImageIndexProperty = "imageIndex";
 // Sets the image index of an action; labels bound to it follow at once.
 void setActionImageIndex(QAction* action, int index);
 
+// Places an image of imageSize and a caption textWidth wide side by side in r, the two aligned
+// as a group, gap pixels apart (no gap without a caption). Returns the image's top-left corner,
+// centred vertically in r; r becomes the caption's rect.
+QPoint placeImageBesideCaption(TRect& r, TAlignment alignment, bool imageRight, QSize imageSize,
+                               int textWidth, int gap);
+
 class TEkGradiLabel : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int Align READ alignValue WRITE setAlignValue)

@@ -132,22 +132,27 @@ bool TextFileDialog::execute(QWidget* parent) {
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);
 
-    auto* encodingLabel = new QLabel(QStringLiteral("Encoding:"), &dialog);
-    auto* encodingCombo = new QComboBox(&dialog);
-    encodingCombo->addItems(encodings);
-    if (encodingIndex >= 0 && encodingIndex < encodings.size())
-        encodingCombo->setCurrentIndex(encodingIndex);
-    encodingLabel->setBuddy(encodingCombo);
-    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
-        const int row = grid->rowCount();
-        grid->addWidget(encodingLabel, row, 0);
-        grid->addWidget(encodingCombo, row, 1);
+    // A dialog without encodings (the shortcut files' one) shows no encoding list.
+    QComboBox* encodingCombo = nullptr;
+    if (!encodings.isEmpty()) {
+        auto* encodingLabel = new QLabel(QStringLiteral("Encoding:"), &dialog);
+        encodingCombo = new QComboBox(&dialog);
+        encodingCombo->addItems(encodings);
+        if (encodingIndex >= 0 && encodingIndex < encodings.size())
+            encodingCombo->setCurrentIndex(encodingIndex);
+        encodingLabel->setBuddy(encodingCombo);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            const int row = grid->rowCount();
+            grid->addWidget(encodingLabel, row, 0);
+            grid->addWidget(encodingCombo, row, 1);
+        }
     }
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     fileName = dialog.selectedFiles().constFirst();
-    encodingIndex = encodingCombo->currentIndex();
+    if (encodingCombo)
+        encodingIndex = encodingCombo->currentIndex();
     return true;
 }
 

@@ -813,6 +813,53 @@ TEST_F(EncryptedTest, FailedEncryptedSaveKeepsTheOldFile) {
     EXPECT_TRUE(form->ActSave->isEnabled());
 }
 
+// Plain and encrypted saves onto a full disk or past the file-size limit, of a document that
+// fits Qt's write buffer and of one that does not, tell the system's reason and keep the file.
+class FullDiskSaveTest : public MainWindowTest,
+                         public ::testing::WithParamInterface<testsupport::FullDisk::Kind> {};
+
+TEST_P(FullDiskSaveTest, SaveTellsTheReasonAndKeepsTheFile) {
+    testsupport::FullDisk disk(GetParam());
+    if (!disk.skipReason.isEmpty())
+        GTEST_SKIP() << disk.skipReason.toStdString();
+    for (const bool encrypted : {false, true}) {
+        for (const int lines : {100, 3000}) { // 50 bytes a line: under and far over 16 KiB
+            SCOPED_TRACE(testing::Message() << (encrypted ? "encrypted, " : "plain, ") << lines << " lines");
+            const QString name = disk.path(encrypted ? "keep.IniCry" : "keep.ini");
+            form->updateActions(false); // the last row's failed save leaves changes behind
+            if (encrypted) {
+                open(writeSample("plain.ini"), 0);
+                dialogs.answer(name, 0);
+                boxes.answer({IdYes});
+                ScopedPasswordResponder passwords(QString("password"));
+                form->ActSaveAs->trigger();
+            } else {
+                ASSERT_TRUE(writeFile(name, kSample));
+                open(name, 0);
+            }
+            ASSERT_EQ(form->fileName, name);
+            const QByteArray old = readFile(name);
+            for (int i = 0; i < lines; ++i)
+                form->model.sections[1]->addValue(QStringLiteral("key%1").arg(i, 5, 10, QChar('0')),
+                                                  QString(40, u'v'), "");
+            form->updateActions(true);
+            boxes.records.clear();
+            disk.fill();
+            form->ActSave->trigger();
+            disk.release();
+            EXPECT_EQ(boxTexts(),
+                      QStringList{"Velquin|Cannot create file \"" + name + "\". " + disk.reason()});
+            EXPECT_EQ(readFile(name), old);
+            EXPECT_TRUE(form->modified);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Disks, FullDiskSaveTest,
+                         ::testing::Values(testsupport::FullDisk::Kind::Tmpfs,
+                                           testsupport::FullDisk::Kind::FileSizeLimit),
+                         testsupport::FullDisk::caseName);
+
 TEST_F(EncryptedTest, DecliningTheEncryptedNameKeepsTheDocumentModified) {
     const QString name = writeSample("mine.ini");
     open(name, 0);
