@@ -1,13 +1,12 @@
 #include "app/FrmSearch.h"
 
+#include "app/EkFunctions.h"
 #include "app/Globl.h"
 #include "platform/gui/DesignScale.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -38,10 +37,6 @@ constexpr int buttonHeight = 38;
 constexpr int buttonTop = 13;
 constexpr int buttonGap = 12;
 constexpr int buttonRight = 24; // right edge of Find First to the dialog's right edge
-
-// The dialogs' gradient, top and bottom (TColor 0xFFEBDE and 0xD8B4A3, stored blue-green-red).
-const QColor gradientTop(0xDE, 0xEB, 0xFF);
-const QColor gradientBottom(0xA3, 0xB4, 0xD8);
 
 TFormSearch::Responder& responderSlot() {
     static TFormSearch::Responder responder;
@@ -235,11 +230,7 @@ void TFormSearch::ButFindFirstClick() {
 }
 
 void TFormSearch::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, gradientTop);
-    gradient.setColorAt(1, gradientBottom);
-    painter.fillRect(rect(), gradient);
+    paintVerticalGradient(this);
 }
 
 std::optional<QString> TFormSearch::askSearch(TSearchStruct& settings, bool valuesOnly, QWidget* centreOn) {

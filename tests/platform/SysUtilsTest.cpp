@@ -17,11 +17,7 @@ TEST(AnsiCodePage, EveryByteSurvivesDecodeAndEncode) {
 }
 
 TEST(AnsiCodePage, CharactersWithoutAnAnsiFormBecomeSubstitutes) {
-    const QByteArray bytes = platform::ansiEncode(u"a\u4E2Db");
-    ASSERT_EQ(bytes.size(), 3);
-    EXPECT_EQ(bytes[0], 'a');
-    EXPECT_EQ(bytes[2], 'b');
-    EXPECT_NE(bytes[1], 'b');
+    EXPECT_EQ(platform::ansiEncode(u"a\u4E2Db\U0001D11E"), "a?b?");
 }
 
 TEST(LocaleText, CompareIgnoresCaseAndOrdersText) {
