@@ -441,6 +441,8 @@ private:
     // --- Find, clipboard, sorting and dragging sections ----------------------------------------
     // Builds the clipboard menu and connects these commands to their actions, lists and timer.
     void createFindCommands();
+    // F3 and Shift+F3: one step from the find position, then the search (or the dialog).
+    void findAgain(bool backward);
     // The edge timer's tick while a section is dragged: down at the bottom edge, else up.
     bool scrollDown_ = false;
     // Context of the connection that follows the focus of the value list: as a member it goes,

@@ -188,22 +188,21 @@ void TForm1::ActSearchExecute() {
 }
 
 void TForm1::ActFindNextExecute() {
-    syncFindPosition();
-    if (search) {
-        advanceFindForward();
-        findSettings->backward = false;
-    }
-    if (search && findSection != -1 && findSection != findPastEnd)
-        searchAndSelect();
-    else
-        ActSearchExecute();
+    findAgain(false);
 }
 
 void TForm1::ActFindPreviousExecute() {
+    findAgain(true);
+}
+
+void TForm1::findAgain(bool backward) {
     syncFindPosition();
     if (search) {
-        advanceFindBackward();
-        findSettings->backward = true;
+        if (backward)
+            advanceFindBackward();
+        else
+            advanceFindForward();
+        findSettings->backward = backward;
     }
     if (search && findSection != -1 && findSection != findPastEnd)
         searchAndSelect();

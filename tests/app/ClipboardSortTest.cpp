@@ -43,9 +43,7 @@ class ClipMenu : public ClipboardTest, public ::testing::WithParamInterface<Menu
 
 TEST_P(ClipMenu, ShowsAndEnablesTheEntriesThatApply) {
     const MenuCase& c = GetParam();
-    open(kClipDocument);
-    if (c.valuesOnly)
-        form->ActValuesOnly->trigger();
+    open(kClipDocument, c.valuesOnly);
     QTreeView* list = c.onValues ? form->LvValues : form->LvSections;
     select(c.section, c.value, list);
     // Read first: a hidden entry also reads as disabled.
@@ -96,9 +94,7 @@ class CopyText : public ClipboardTest, public ::testing::WithParamInterface<Copy
 
 TEST_P(CopyText, PutsExactlyTheTextOnTheClipboard) {
     const CopyCase& c = GetParam();
-    open(kClipDocument);
-    if (c.valuesOnly)
-        form->ActValuesOnly->trigger();
+    open(kClipDocument, c.valuesOnly);
     select(0, c.value, form->LvValues);
     QGuiApplication::clipboard()->setText("unchanged");
     if (c.entry)
@@ -159,9 +155,7 @@ TEST_F(ClipboardTest, PasteMakesLineBreaksBlanksAndIgnoresAClipboardWithoutText)
 TEST_F(ClipboardTest, CtrlSpaceCommentsTheItemOutAndBackOnlyFromTheValueList) {
     for (const bool valuesOnly : {false, true}) {
         SCOPED_TRACE(valuesOnly);
-        open(kClipDocument);
-        if (valuesOnly != form->valuesOnly)
-            form->ActValuesOnly->trigger();
+        open(kClipDocument, valuesOnly);
         select(0, 0, form->LvSections);
         QTest::keyClick(form->LvSections, Qt::Key_Space, Qt::ControlModifier);
         EXPECT_FALSE(form->modified);

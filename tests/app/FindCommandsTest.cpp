@@ -79,9 +79,7 @@ protected:
 
 TEST_P(FindSequence, SelectsEachHitInBothLists) {
     const FindCase& c = GetParam();
-    open(kDocument);
-    if (c.valuesOnly)
-        form->ActValuesOnly->trigger();
+    open(kDocument, c.valuesOnly);
     text = c.pattern;
     ticks = c.boxes;
     QStringList shown;

@@ -26,12 +26,15 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
 
-    // Opens `text` as a UTF-8 file, which selects its first section and first row.
-    void open(const QByteArray& text) {
+    // Opens `text` as a UTF-8 file in the normal or the values-only view, which selects its
+    // first section and first row.
+    void open(const QByteArray& text, bool valuesOnly = false) {
         const QString name = dir.filePath(QString("doc%1.ini").arg(++files));
         ASSERT_TRUE(testsupport::writeFile(name, text));
         dialogs.answer(name, 0);
         form->ActOpenFile->trigger();
+        if (valuesOnly != form->valuesOnly)
+            form->ActValuesOnly->trigger();
     }
 
     // The selected row of `list` as text, "-" for none.
