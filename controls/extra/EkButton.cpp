@@ -215,7 +215,8 @@ TEkButtonFace TEkButton::faceFor(TEkButtonState state) const {
     case tbtHot:
         return {true, clHotLight, clHotDark};
     case tbtHalfHot:
-        return {true, TEkColor::halfMix(clHotLight, clDimmedLight), TEkColor::halfMix(clHotDark, clDimmedDark)};
+        return {true, TEkColor::halfMix(clHotLight, clDimmedLight),
+                TEkColor::halfMix(clHotDark, clDimmedDark)};
     case tbtPressed:
         return down ? TEkButtonFace{false, clSelDownLight, clSelDownDark}
                     : TEkButtonFace{false, clHotLight, clHotDark};
@@ -723,7 +724,8 @@ void TEkButton::calculateRects(TEkBmp* bmp) {
         break;
     }
     captionRect = text;
-    imageRect = TRect(image.left + m.left(), image.top + m.top(), image.right - m.right(), image.bottom - m.bottom());
+    imageRect =
+        TRect(image.left + m.left(), image.top + m.top(), image.right - m.right(), image.bottom - m.bottom());
     layoutDirty = false;
 }
 
@@ -832,10 +834,12 @@ void TEkButton::paintMarker(TEkBmp* bmp, TRect& rect) {
     if (paintedState == tbtPressed)
         ++y;
     using Mark = void (TEkBmp::*)(int, int, TEkColor);
-    static constexpr Mark circles[] = {&TEkBmp::drawCircleMark7, &TEkBmp::drawCircleMark9, &TEkBmp::drawCircleMark11};
+    static constexpr Mark circles[] = {&TEkBmp::drawCircleMark7, &TEkBmp::drawCircleMark9,
+                                       &TEkBmp::drawCircleMark11};
     static constexpr Mark diamonds[] = {&TEkBmp::drawDiamondMark9, &TEkBmp::drawDiamondMark11,
                                         &TEkBmp::drawDiamondMark13};
-    static constexpr Mark stars[] = {&TEkBmp::drawStarMark9, &TEkBmp::drawStarMark11, &TEkBmp::drawStarMark13};
+    static constexpr Mark stars[] = {&TEkBmp::drawStarMark9, &TEkBmp::drawStarMark11,
+                                     &TEkBmp::drawStarMark13};
     const int size = std::clamp(int(markSize), 0, 2);
     const TEkColor c(markColor);
     switch (markShape) {

@@ -19,9 +19,9 @@
 // - The hint shows in a small tool-tip window of the button's own, in its own colour.
 // - An action link takes the action's text, enabled state, visibility, tool tip as hint and
 //   image index (while the button's ImageIndex follows the action's); a click triggers it.
-#include "controls/extra/EkBaseCtrl.h"
 #include "controls/Graphics.h"
 #include "controls/ImgList.h"
+#include "controls/extra/EkBaseCtrl.h"
 
 #include <QPointer>
 #include <QString>

@@ -108,8 +108,8 @@ TEST(EkButton, PaintsFaceFocusAndMarkerOfEachState) {
     const auto face = [](TEkButtonState state) {
         return [state](TEkBmp& bmp, const TEkButton& b) {
             const TEkButtonFace f = b.faceFor(state);
-            (bmp.*(f.framed ? &TEkBmp::paintButtonFaceFramed : &TEkBmp::paintButtonFace))(40, true, bmp.boundsRect(),
-                                                                                         f.light, f.dark);
+            (bmp.*(f.framed ? &TEkBmp::paintButtonFaceFramed : &TEkBmp::paintButtonFace))(
+                40, true, bmp.boundsRect(), f.light, f.dark);
         };
     };
     const struct {
@@ -122,20 +122,29 @@ TEST(EkButton, PaintsFaceFocusAndMarkerOfEachState) {
         {"hot", [](TEkButton& b) { enter(b); }, tbtHot, {}},
         {"pressed", [](TEkButton& b) { QTest::mousePress(&b, Qt::RightButton); }, tbtPressed, {}},
         {"disabled", [](TEkButton& b) { b.setEnabled(false); }, tbtDisabled, {}},
-        {"half-hot-default", [](TEkButton& b) { b.setFocusStyle(tfsHalfHot), b.setDefault(true); }, tbtHalfHot, {}},
+        {"half-hot-default",
+         [](TEkButton& b) { b.setFocusStyle(tfsHalfHot), b.setDefault(true); },
+         tbtHalfHot,
+         {}},
         {"color-mark", [](TEkButton& b) { b.setFocusStyle(tfsColorMark), b.setDefault(true); }, tbtNormal,
          [](TEkBmp& bmp, const TEkButton&) { bmp.drawCircleMark9(90 - 14, 5, TEkColor(0xFF0000u)); }},
         {"star-pressed",
-         [](TEkButton& b) { b.setFocusStyle(tfsStar), b.setDefault(true), b.setGroupIndex(1), b.setDown(true); },
-         tbtPressed, [](TEkBmp& bmp, const TEkButton&) { bmp.drawStarMark13(90 - 17, 6 - 1, TEkColor(0xFF0000u)); }},
+         [](TEkButton& b) {
+             b.setFocusStyle(tfsStar), b.setDefault(true), b.setGroupIndex(1), b.setDown(true);
+         },
+         tbtPressed,
+         [](TEkBmp& bmp, const TEkButton&) { bmp.drawStarMark13(90 - 17, 6 - 1, TEkColor(0xFF0000u)); }},
         {"color-rect", [](TEkButton& b) { b.setFocusStyle(tfsColorRect), b.setDefault(true); }, tbtNormal,
-         [](TEkBmp& bmp, const TEkButton&) { bmp.drawFocusFrame(TRect(2, 2, 88, 30), tColorToPixel(0xFF0000)); }},
+         [](TEkBmp& bmp, const TEkButton&) {
+             bmp.drawFocusFrame(TRect(2, 2, 88, 30), tColorToPixel(0xFF0000));
+         }},
         {"marker-pressed",
          [](TEkButton& b) {
              b.setMarkShow(true), b.setMarkShape(tasSquare), b.setMarkPos(pirDownRight);
              QTest::mousePress(&b, Qt::LeftButton);
          },
-         tbtPressed, [](TEkBmp& bmp, const TEkButton&) { bmp.fillRectCutCorners(TRect(75, 18, 84, 27), clWhite); }}};
+         tbtPressed,
+         [](TEkBmp& bmp, const TEkButton&) { bmp.fillRectCutCorners(TRect(75, 18, 84, 27), clWhite); }}};
     for (const auto& row : rows) {
         Host host;
         TEkButton button(&host);
@@ -156,8 +165,10 @@ TEST(EkButton, MarkerSitsInsetInEachCorner) {
         TEkThreeSizes size;
         TEkPosInRect pos;
         int x, y;
-    } rows[] = {{tasCircle, ttsSmall, pirUpLeft, 6, 6},         {tasSquare, ttsLarge, pirUpRight, 73, 6},
-                {tasDiamond, ttsMedium, pirDownRight, 74, 16}, {tasStar, ttsLarge, pirDownLeft, 5, 14},
+    } rows[] = {{tasCircle, ttsSmall, pirUpLeft, 6, 6},
+                {tasSquare, ttsLarge, pirUpRight, 73, 6},
+                {tasDiamond, ttsMedium, pirDownRight, 74, 16},
+                {tasStar, ttsLarge, pirDownLeft, 5, 14},
                 {tasCircle, ttsMedium, pirDownRight, 75, 17}};
     for (const auto& row : rows) {
         TEkButton b;
@@ -212,20 +223,21 @@ TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
         TEkImageAlignment align;
         TEkLayoutStyle layout;
         int ix, iy, tx, ty;
-    } rows[] = {
-        {tiaLeft, tlsCenterTextAndImageClose, 3 + close, 32, 22 + close, (80 - th) / 2},
-        {tiaLeft, tlsCenterTextInRest, 3, 32, 22 + close, (80 - th) / 2},
-        {tiaLeft, tlsTextFolowImage, 3, 32, 22, (80 - th) / 2},
-        {tiaRight, tlsCenterTextAndImageClose, 101 - (98 - tw) / 2, 32, 98 - tw - (98 - tw) / 2, (80 - th) / 2},
-        {tiaRight, tlsTextFolowImage, 101, 32, 98 - tw, (80 - th) / 2},
-        {tiaTop, tlsCenterTextAndImageClose, 52, 3 + closeV, cx, 22 + closeV},
-        {tiaTop, tlsCenterTextInRest, 52, 3, cx, 22 + closeV},
-        {tiaBottom, tlsCenterTextAndImageClose, 52, 61 - (58 - th) / 2, cx, 58 - th - (58 - th) / 2},
-        {tiaCenter, tlsTextFolowImage, 52, 32, cx, 51}};
+    } rows[] = {{tiaLeft, tlsCenterTextAndImageClose, 3 + close, 32, 22 + close, (80 - th) / 2},
+                {tiaLeft, tlsCenterTextInRest, 3, 32, 22 + close, (80 - th) / 2},
+                {tiaLeft, tlsTextFolowImage, 3, 32, 22, (80 - th) / 2},
+                {tiaRight, tlsCenterTextAndImageClose, 101 - (98 - tw) / 2, 32, 98 - tw - (98 - tw) / 2,
+                 (80 - th) / 2},
+                {tiaRight, tlsTextFolowImage, 101, 32, 98 - tw, (80 - th) / 2},
+                {tiaTop, tlsCenterTextAndImageClose, 52, 3 + closeV, cx, 22 + closeV},
+                {tiaTop, tlsCenterTextInRest, 52, 3, cx, 22 + closeV},
+                {tiaBottom, tlsCenterTextAndImageClose, 52, 61 - (58 - th) / 2, cx, 58 - th - (58 - th) / 2},
+                {tiaCenter, tlsTextFolowImage, 52, 32, cx, 51}};
     for (const auto& row : rows) {
         b.setImageAlignment(row.align), b.setLayoutStyle(row.layout);
         picture(b);
-        EXPECT_EQ(QPoint(b.ImageRect().left, b.ImageRect().top), QPoint(row.ix, row.iy)) << row.align << row.layout;
+        EXPECT_EQ(QPoint(b.ImageRect().left, b.ImageRect().top), QPoint(row.ix, row.iy))
+            << row.align << row.layout;
         EXPECT_EQ(QPoint(b.CaptionRect().left, b.CaptionRect().top), QPoint(row.tx, row.ty)) << row.align;
     }
     // A caption wider than the control, with no image: from the left edge, or overhanging both.

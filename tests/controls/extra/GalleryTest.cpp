@@ -1,12 +1,16 @@
 // Renders every control in every style and state into build/gallery
 // as <control>-<style>-<state>.png, for a person to look at.
 #include "controls/extra/EkBmpRound.h"
+#include "controls/extra/EkButton.h"
 #include "controls/extra/EkProgress.h"
 #include "controls/extra/EkSlider.h"
 #include "tests/controls/extra/WidgetPictures.h"
 
 #include <QDir>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -89,6 +93,94 @@ TEST(GalleryTest, RendersEveryStyleAndState) {
             const QImage image = picture.toOpaqueImage().scaled(picture.width() * 6, picture.height() * 6);
             EXPECT_TRUE(save(image, "round", hole ? "hole" : "ball", QString::number(size)));
         }
+}
+
+// One picture per button style and state, each with the five image placements side by side.
+TEST(GalleryTest, ButtonsInEveryStyleStateAndPlacement) {
+    QWidget host;
+    host.setAutoFillBackground(true);
+    host.setPalette(QPalette(QColor(236, 233, 216)));
+    host.resize(320, 240);
+    host.show();
+    QApplication::setActiveWindow(&host);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    TImageList images(16, 16);
+    for (QColor c : {QColor(0, 120, 196), QColor(240, 140, 0), QColor(0, 160, 60)}) {
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(c);
+        painter.setPen(c.darker());
+        painter.drawEllipse(QRectF(1, 1, 14, 14));
+        images.add(image);
+    }
+    const QSize size(110, 56);
+    // Each button in its own turn on the host, so that focus and groups touch no other.
+    const auto strip = [&](int count, const std::function<void(TEkButton&, int)>& setup) {
+        QImage out(count * (size.width() + 4) + 4, size.height() + 8, QImage::Format_ARGB32);
+        out.fill(QColor(236, 233, 216));
+        QPainter painter(&out);
+        for (int i = 0; i < count; ++i) {
+            TEkButton button(&host);
+            button.setGeometry(QRect(QPoint(10, 10), size));
+            button.setImages(&images);
+            button.setImageIndex(0), button.setImageIndexHot(1), button.setImageIndexPressed(2);
+            button.setCaption("&Open");
+            button.show();
+            setup(button, i);
+            painter.drawImage(4 + i * (size.width() + 4), 4, picture(button));
+        }
+        painter.end();
+        return out.scaled(out.size() * 2);
+    };
+    const char* styles[] = {"button", "flat", "flatAndButton"};
+    const QStringList states = {"normal", "hot", "pressed", "down", "disabled", "focused"};
+    for (int style = bstButton; style <= bstFlatAndButton; ++style)
+        for (const QString& state : states) {
+            const QImage image = strip(5, [&](TEkButton& b, int i) {
+                b.setButtonStyle(TEkButtonStyle(style));
+                b.setImageAlignment(TEkImageAlignment(i));
+                if (state == "hot") {
+                    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), b.mapToGlobal(QPointF(1, 1)));
+                    QApplication::sendEvent(&b, &enter);
+                } else if (state == "pressed") {
+                    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), b.mapToGlobal(QPointF(5, 5)),
+                                      Qt::LeftButton, Qt::LeftButton, {});
+                    QApplication::sendEvent(&b, &press);
+                } else if (state == "down") {
+                    b.setGroupIndex(1), b.setDown(true);
+                } else if (state == "disabled") {
+                    b.setEnabled(false);
+                } else if (state == "focused") {
+                    b.setFocus();
+                }
+            });
+            EXPECT_TRUE(save(image, "button", styles[style], state));
+        }
+    // Focus styles (a Default button), then markers, then captions with line breaks.
+    EXPECT_TRUE(
+        save(strip(6,
+                   [](TEkButton& b, int i) {
+                       b.setFocusStyle(TEkFocusStyle(i)), b.setDefault(true);
+                       b.setCaption(QStringList{"none", "dotted", "rect", "mark", "star", "halfHot"}[i]);
+                   }),
+             "button", "focusStyles", "default"));
+    EXPECT_TRUE(save(strip(12,
+                           [](TEkButton& b, int i) {
+                               b.setMarkShow(true), b.setMarkColor(0x0000C0);
+                               b.setMarkShape(TEkShape(i / 3)), b.setMarkSize(TEkThreeSizes(i % 3));
+                               b.setMarkPos(TEkPosInRect(i % 4)), b.setShowCaption(false);
+                           }),
+                     "button", "markers", "shapesSizesCorners"));
+    EXPECT_TRUE(save(strip(4,
+                           [](TEkButton& b, int i) {
+                               b.setImageAlignment(i < 2 ? tiaLeft : tiaTop);
+                               b.setLayoutStyle(i % 2 ? tlsTextFolowImage : tlsCenterTextInRest);
+                               b.setCaption(i % 2 ? "Two**lines" : "&Save||as");
+                               b.setAutoGrayDisabled(i == 3);
+                           }),
+                     "button", "captions", "breaksLayoutsGrey"));
 }
 
 } // namespace
