@@ -341,8 +341,9 @@ void TEkButton::imagesDestroyed() {
 void TEkButton::changeImageIndex(int& field, int value) {
     if (field == value)
         return;
-    // The image enters or leaves the layout.
-    if (field == -1 || value == -1)
+    // The image enters or leaves the layout. Every negative index means none, so the test is
+    // the sign, not -1 alone: from -2 to 0 the image arrives too.
+    if ((field >= 0) != (value >= 0))
         layoutDirty = true;
     field = value;
     update();

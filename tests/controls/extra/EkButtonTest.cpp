@@ -206,6 +206,15 @@ TEST(EkButton, ImageSinksWhenPressedAndTurnsGrey) {
         EXPECT_EQ(rgbAt(image, r.right - 1, r.bottom - 1 + row.sink), row.colour) << row.name;
         EXPECT_NE(rgbAt(image, r.left, r.top - 1 + row.sink), row.colour) << row.name;
     }
+    // Any negative index is none: going from -2 to an image places the image.
+    Host host;
+    TEkButton button(&host);
+    host.show();
+    button.setImages(images.get()), button.setImageIndex(-2);
+    picture(button);
+    button.setImageIndex(0);
+    picture(button);
+    EXPECT_EQ(button.ImageRect(), TRect(41, 12, 49, 20));
 }
 
 TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
@@ -331,6 +340,10 @@ TEST(EkButton, PressDragAndHalfHot) {
     EXPECT_EQ(other.getButtonState(), tbtHalfHot);
     enter(other);
     EXPECT_EQ(other.getButtonState(), tbtHot);
+    // A press whose release never comes (disabled meanwhile) leaves no pressed look behind.
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
+    b.setEnabled(false), b.setEnabled(true);
+    EXPECT_NE(b.getButtonState(), tbtPressed);
 }
 
 // Return, Enter and Escape that the focused widget leaves alone, and the accelerator, end the
