@@ -3,6 +3,7 @@
 #include "controls/ImgList.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QDynamicPropertyChangeEvent>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -533,7 +534,10 @@ void TEkGradiLabel::paintEvent(QPaintEvent*) {
             textWidth = measureCaption().width();
         }
         // A size change of a hidden label arrives without a resize event: compare sizes too.
-        if (dirty || paintedState != state || bitmap->width() != width() || bitmap->height() != height()) {
+        const bool newLook = dirty || bitmap->width() != width() || bitmap->height() != height();
+        if (newLook || paintedState != state) {
+            if (newLook)
+                ++serial;
             paintBitmap();
             repainted = true;
         }
@@ -621,7 +625,10 @@ void TEkGradiLabel::leaveEvent(QEvent* event) {
 
 void TEkGradiLabel::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    if (!isEnabled() || !tracksMouse())
+    // The receivers hear of the move before the look changes.
+    QPointer<TEkGradiLabel> self(this);
+    emit mouseMoved(event->buttons(), event->modifiers(), event->position().toPoint());
+    if (!self || !isEnabled() || !tracksMouse())
         return;
     const bool inside = rect().contains(event->position().toPoint());
     if (inside == mouseInside)
@@ -654,6 +661,24 @@ void TEkGradiLabel::mousePressEvent(QMouseEvent* event) {
 void TEkGradiLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     handleRelease(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TEkGradiLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        QPointer<TEkGradiLabel> self(this);
+        emit doubleClicked();
+        if (!self)
+            return;
+    }
+    mousePressEvent(event);
+}
+
+void TEkGradiLabel::contextMenuEvent(QContextMenuEvent* event) {
+    QPointer<TEkGradiLabel> self(this);
+    bool handled = false;
+    emit contextPopup(event->pos(), &handled);
+    // A label that is gone can pass nothing on.
+    event->setAccepted(handled || !self);
 }
 
 void TEkGradiLabel::releaseWithoutClick() {
