@@ -48,11 +48,13 @@ TEkButton::TEkButton(QWidget* parent) : TEkCustomControl(parent), hintTimer(new 
     setFocusPolicy(Qt::TabFocus);
     hintTimer->setSingleShot(true);
     connect(hintTimer, &QTimer::timeout, this, &TEkButton::hideHint);
-    connect(qApp, &QApplication::focusChanged, this, &TEkButton::applicationFocusChanged);
+    focusLink = connect(qApp, &QApplication::focusChanged, this, &TEkButton::applicationFocusChanged);
     watchWindow();
 }
 
 TEkButton::~TEkButton() {
+    // QWidget's destructor moves the focus on while this part of the object is gone already.
+    disconnect(focusLink);
     if (watchedWindow)
         watchedWindow->removeEventFilter(this);
     if (action)

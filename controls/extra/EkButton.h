@@ -321,6 +321,7 @@ private:
     QString hint;
 
     int acceleratorId = 0;
+    QMetaObject::Connection focusLink;
     QPointer<QWidget> watchedWindow;
     QPointer<QAction> action;
     int actionImageIndex = -1;
