@@ -409,20 +409,20 @@ void TEkButton::setDown(bool value) {
         updateExclusiveDown();
 }
 
-void TEkButton::setGroupIndex(int value) {
-    if (value == groupIndex)
+template <class T> void TEkButton::changeGroup(T& field, T value) {
+    if (field == value)
         return;
-    groupIndex = value;
+    field = value;
     updateExclusiveDown();
     update();
 }
 
+void TEkButton::setGroupIndex(int value) {
+    changeGroup(groupIndex, value);
+}
+
 void TEkButton::setAllowAllUp(bool value) {
-    if (value == allowAllUp)
-        return;
-    allowAllUp = value;
-    updateExclusiveDown();
-    update();
+    changeGroup(allowAllUp, value);
 }
 
 void TEkButton::updateExclusiveDown() {

@@ -22,17 +22,23 @@ bool save(const QImage& image, const QString& control, const QString& style, con
     return saveGalleryPng(image, control, style, state);
 }
 
+// The shown, active window every picture is taken on.
+struct Host : QWidget {
+    Host() {
+        setAutoFillBackground(true);
+        setPalette(QPalette(QColor(236, 233, 216)));
+        resize(320, 240);
+        show();
+        QApplication::setActiveWindow(this);
+    }
+};
+
 QString lying(QSize size) {
     return size.width() > size.height() ? "lying" : "standing";
 }
 
 TEST(GalleryTest, RendersEveryStyleAndState) {
-    QWidget host;
-    host.setAutoFillBackground(true);
-    host.setPalette(QPalette(QColor(236, 233, 216)));
-    host.resize(320, 240);
-    host.show();
-    QApplication::setActiveWindow(&host);
+    Host host;
     const TEkColor blue(0, 120, 196), cream(255, 241, 170);
 
     const auto render = [&](const QString& style, int track, int thumb, int edge, QSize size) {
@@ -97,12 +103,7 @@ TEST(GalleryTest, RendersEveryStyleAndState) {
 
 // One picture per button style and state, each with the five image placements side by side.
 TEST(GalleryTest, ButtonsInEveryStyleStateAndPlacement) {
-    QWidget host;
-    host.setAutoFillBackground(true);
-    host.setPalette(QPalette(QColor(236, 233, 216)));
-    host.resize(320, 240);
-    host.show();
-    QApplication::setActiveWindow(&host);
+    Host host;
     ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
     TImageList images(16, 16);
     for (QColor c : {QColor(0, 120, 196), QColor(240, 140, 0), QColor(0, 160, 60)}) {
