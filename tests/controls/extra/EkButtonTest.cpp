@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -51,32 +52,6 @@ std::unique_ptr<TImageList> redImage(int side = 8) {
     return list;
 }
 
-TEST(EkButton, FaceAndCaptionColourPerState) {
-    const TEkColor dimmed(0xDBD8BCu), dimmedDark(0xE5B2A3u), hot(0xFDF6BAu), hotDark(0xF5A997u);
-    const struct {
-        const char* name;
-        TEkButtonState state;
-        bool alive, down;
-        TEkButtonFace face;
-        TColor caption;
-    } rows[] = {
-        {"normal", tbtNormal, true, false, {true, dimmed, dimmedDark}, clWindowText},
-        {"normal-not-alive", tbtNormal, false, false, {true, hot, hotDark}, 0x800000},
-        {"hot", tbtHot, true, false, {true, hot, hotDark}, 0x800000},
-        {"half-hot", tbtHalfHot, true, false, {true, TEkColor(0xEBE7BBu), TEkColor(0xECAD9Cu)}, clWindowText},
-        {"pressed", tbtPressed, true, false, {false, hot, hotDark}, 0x000002},
-        {"down", tbtPressed, true, true, {false, TEkColor(0x111111u), TEkColor(0x222222u)}, 0x000002},
-        {"disabled", tbtDisabled, true, false, {true, TEkColor(0xE4E4E4u), TEkColor(0xACACACu)}, 0x707070}};
-    for (const auto& row : rows) {
-        TEkButton button;
-        button.setAlive(row.alive);
-        button.setClSelDownLight(0x111111), button.setClSelDownDark(0x222222), button.setFontClDown(0x000002);
-        button.setGroupIndex(1), button.setDown(row.down);
-        EXPECT_EQ(button.faceFor(row.state), row.face) << row.name;
-        EXPECT_EQ(button.captionColour(row.state), row.caption) << row.name;
-    }
-}
-
 TEST(EkButton, AutoColoursDeriveHotGreyAndDimmed) {
     // Colour, dark or light; then hot, disabled and dimmed.
     const struct {
@@ -90,92 +65,68 @@ TEST(EkButton, AutoColoursDeriveHotGreyAndDimmed) {
     for (const auto& row : rows) {
         TEkButton b;
         (b.*(row.dark ? &TEkButton::setClAutoDark : &TEkButton::setClAutoLight))(row.c);
-        const TColor got[] = {row.dark ? b.ClHotDark() : b.ClHotLight(),
-                              row.dark ? b.ClDisabDark() : b.ClDisabLight(),
-                              row.dark ? b.ClDimmedDark() : b.ClDimmedLight()};
-        EXPECT_EQ(got[0], row.hot);
-        EXPECT_EQ(got[1], row.disabled) << std::hex << row.c;
-        EXPECT_EQ(got[2], row.dimmed) << std::hex << row.c;
+        EXPECT_EQ(row.dark ? b.ClHotDark() : b.ClHotLight(), row.hot);
+        EXPECT_EQ(row.dark ? b.ClDisabDark() : b.ClDisabLight(), row.disabled) << std::hex << row.c;
+        EXPECT_EQ(row.dark ? b.ClDimmedDark() : b.ClDimmedLight(), row.dimmed) << std::hex << row.c;
         EXPECT_EQ(b.ClSelDownDark(), 0xF5A997u);
     }
 }
 
-// Each state through the real widget, compared pixel for pixel with the face, focus mark and
-// marker painted straight into a bitmap.
+// Each state through the real widget, compared pixel for pixel with the face of the state's
+// colours and the focus mark or marker painted straight into a bitmap.
 TEST(EkButton, PaintsFaceFocusAndMarkerOfEachState) {
-    using Setup = std::function<void(TEkButton&)>;
-    using Paint = std::function<void(TEkBmp&, const TEkButton&)>;
-    const auto face = [](TEkButtonState state) {
-        return [state](TEkBmp& bmp, const TEkButton& b) {
-            const TEkButtonFace f = b.faceFor(state);
-            (bmp.*(f.framed ? &TEkBmp::paintButtonFaceFramed : &TEkBmp::paintButtonFace))(
-                40, true, bmp.boundsRect(), f.light, f.dark);
-        };
-    };
+    enum Input { none, hover, rightPress, leftPress, disable, notAlive, down, marker };
+    enum Mark { noMark, circle9, star13, frame, square9 };
+    const TEkColor dimL(0xDBD8BCu), dimD(0xE5B2A3u), hotL(0xFDF6BAu), hotD(0xF5A997u), disL(0xE4E4E4u),
+        disD(0xACACACu), halfL(0xEBE7BBu), halfD(0xECAD9Cu), selL(0x111111u), selD(0x222222u);
     const struct {
         const char* name;
-        Setup setup;
+        Input input;
+        TEkFocusStyle focus;
         TEkButtonState state;
-        Paint extra;
-    } rows[] = {
-        {"normal", [](TEkButton&) {}, tbtNormal, {}},
-        {"hot", [](TEkButton& b) { enter(b); }, tbtHot, {}},
-        {"pressed", [](TEkButton& b) { QTest::mousePress(&b, Qt::RightButton); }, tbtPressed, {}},
-        {"disabled", [](TEkButton& b) { b.setEnabled(false); }, tbtDisabled, {}},
-        {"half-hot-default",
-         [](TEkButton& b) { b.setFocusStyle(tfsHalfHot), b.setDefault(true); },
-         tbtHalfHot,
-         {}},
-        {"color-mark", [](TEkButton& b) { b.setFocusStyle(tfsColorMark), b.setDefault(true); }, tbtNormal,
-         [](TEkBmp& bmp, const TEkButton&) { bmp.drawCircleMark9(90 - 14, 5, TEkColor(0xFF0000u)); }},
-        {"star-pressed",
-         [](TEkButton& b) {
-             b.setFocusStyle(tfsStar), b.setDefault(true), b.setGroupIndex(1), b.setDown(true);
-         },
-         tbtPressed,
-         [](TEkBmp& bmp, const TEkButton&) { bmp.drawStarMark13(90 - 17, 6 - 1, TEkColor(0xFF0000u)); }},
-        {"color-rect", [](TEkButton& b) { b.setFocusStyle(tfsColorRect), b.setDefault(true); }, tbtNormal,
-         [](TEkBmp& bmp, const TEkButton&) {
-             bmp.drawFocusFrame(TRect(2, 2, 88, 30), tColorToPixel(0xFF0000));
-         }},
-        {"marker-pressed",
-         [](TEkButton& b) {
-             b.setMarkShow(true), b.setMarkShape(tasSquare), b.setMarkPos(pirDownRight);
-             QTest::mousePress(&b, Qt::LeftButton);
-         },
-         tbtPressed,
-         [](TEkBmp& bmp, const TEkButton&) { bmp.fillRectCutCorners(TRect(75, 18, 84, 27), clWhite); }}};
+        TEkButtonFace face;
+        TColor caption;
+        Mark mark;
+    } rows[] = {{"normal", none, tfsNone, tbtNormal, {true, dimL, dimD}, clWindowText, noMark},
+                {"not-alive", notAlive, tfsNone, tbtNormal, {true, hotL, hotD}, 0x800000, noMark},
+                {"hot", hover, tfsNone, tbtHot, {true, hotL, hotD}, 0x800000, noMark},
+                {"pressed", rightPress, tfsNone, tbtPressed, {false, hotL, hotD}, 0x000002, noMark},
+                {"disabled", disable, tfsNone, tbtDisabled, {true, disL, disD}, 0x707070, noMark},
+                {"half-hot", none, tfsHalfHot, tbtHalfHot, {true, halfL, halfD}, clWindowText, noMark},
+                {"color-mark", none, tfsColorMark, tbtNormal, {true, dimL, dimD}, clWindowText, circle9},
+                {"star-down", down, tfsStar, tbtPressed, {false, selL, selD}, 0x000002, star13},
+                {"color-rect", none, tfsColorRect, tbtNormal, {true, dimL, dimD}, clWindowText, frame},
+                {"marker-pressed", marker, tfsNone, tbtPressed, {false, hotL, hotD}, 0x000002, square9}};
     for (const auto& row : rows) {
         Host host;
-        TEkButton button(&host);
-        row.setup(button);
+        TEkButton b(&host);
+        b.setFontClDown(0x000002), b.setClSelDownLight(0x111111), b.setClSelDownDark(0x222222);
+        b.setFocusStyle(row.focus), b.setDefault(row.focus != tfsNone);
+        if (row.input == down)
+            b.setGroupIndex(1), b.setDown(true);
+        if (row.input == marker)
+            b.setMarkShow(true), b.setMarkShape(tasSquare), b.setMarkPos(pirDownRight);
+        if (row.input == hover)
+            enter(b);
+        if (row.input == rightPress || row.input == marker)
+            QTest::mousePress(&b, row.input == marker ? Qt::LeftButton : Qt::RightButton);
+        b.setEnabled(row.input != disable), b.setAlive(row.input != notAlive);
         TEkBmp want(90, 32);
         want.fill(fromQColor(hostColour));
-        face(row.state)(want, button);
-        if (row.extra)
-            row.extra(want, button);
-        EXPECT_EQ(picture(button).convertToFormat(QImage::Format_RGB32), want.toOpaqueImage()) << row.name;
-        EXPECT_EQ(button.PaintedState(), row.state) << row.name;
-    }
-}
-
-TEST(EkButton, MarkerSitsInsetInEachCorner) {
-    const struct {
-        TEkShape shape;
-        TEkThreeSizes size;
-        TEkPosInRect pos;
-        int x, y;
-    } rows[] = {{tasCircle, ttsSmall, pirUpLeft, 6, 6},
-                {tasSquare, ttsLarge, pirUpRight, 73, 6},
-                {tasDiamond, ttsMedium, pirDownRight, 74, 16},
-                {tasStar, ttsLarge, pirDownLeft, 5, 14},
-                {tasCircle, ttsMedium, pirDownRight, 75, 17}};
-    for (const auto& row : rows) {
-        TEkButton b;
-        b.setMarkShape(row.shape), b.setMarkSize(row.size), b.setMarkPos(row.pos);
-        int x = 0, y = 0;
-        b.findMarkerPos(x, y, TRect(0, 0, 90, 32));
-        EXPECT_EQ(QPoint(x, y), QPoint(row.x, row.y)) << row.shape << row.size << row.pos;
+        (want.*(row.face.framed ? &TEkBmp::paintButtonFaceFramed : &TEkBmp::paintButtonFace))(
+            40, true, want.boundsRect(), row.face.light, row.face.dark);
+        // Marks at the top right, 5 down (6 pressed); the square marker 6 in from the bottom right.
+        if (row.mark == circle9)
+            want.drawCircleMark9(90 - 14, 5, TEkColor(0xFF0000u));
+        else if (row.mark == star13)
+            want.drawStarMark13(90 - 17, 6 - 1, TEkColor(0xFF0000u));
+        else if (row.mark == frame)
+            want.drawFocusFrame(TRect(2, 2, 88, 30), tColorToPixel(0xFF0000));
+        else if (row.mark == square9)
+            want.fillRectCutCorners(TRect(75, 17 + 1, 84, 26 + 1), clWhite);
+        EXPECT_EQ(picture(b).convertToFormat(QImage::Format_RGB32), want.toOpaqueImage()) << row.name;
+        EXPECT_EQ(b.PaintedState(), row.state) << row.name;
+        EXPECT_EQ(b.captionColour(b.PaintedState()), row.caption) << row.name;
     }
 }
 
@@ -203,17 +154,13 @@ TEST(EkButton, ImageSinksWhenPressedAndTurnsGrey) {
         const TRect r = button.ImageRect();
         EXPECT_EQ(r, TRect(41, 12, 49, 20)) << row.name;
         EXPECT_EQ(rgbAt(image, r.left, r.top + row.sink), row.colour) << row.name;
-        EXPECT_EQ(rgbAt(image, r.right - 1, r.bottom - 1 + row.sink), row.colour) << row.name;
         EXPECT_NE(rgbAt(image, r.left, r.top - 1 + row.sink), row.colour) << row.name;
     }
     // Any negative index is none: going from -2 to an image places the image.
     Host host;
     TEkButton button(&host);
-    host.show();
-    button.setImages(images.get()), button.setImageIndex(-2);
-    picture(button);
-    button.setImageIndex(0);
-    picture(button);
+    host.show(), button.setImages(images.get()), button.setImageIndex(-2), picture(button);
+    button.setImageIndex(0), picture(button);
     EXPECT_EQ(button.ImageRect(), TRect(41, 12, 49, 20));
 }
 
@@ -233,18 +180,15 @@ TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
         TEkLayoutStyle layout;
         int ix, iy, tx, ty;
     } rows[] = {{tiaLeft, tlsCenterTextAndImageClose, 3 + close, 32, 22 + close, (80 - th) / 2},
-                {tiaLeft, tlsCenterTextInRest, 3, 32, 22 + close, (80 - th) / 2},
                 {tiaLeft, tlsTextFolowImage, 3, 32, 22, (80 - th) / 2},
                 {tiaRight, tlsCenterTextAndImageClose, 101 - (98 - tw) / 2, 32, 98 - tw - (98 - tw) / 2,
                  (80 - th) / 2},
                 {tiaRight, tlsTextFolowImage, 101, 32, 98 - tw, (80 - th) / 2},
-                {tiaTop, tlsCenterTextAndImageClose, 52, 3 + closeV, cx, 22 + closeV},
                 {tiaTop, tlsCenterTextInRest, 52, 3, cx, 22 + closeV},
                 {tiaBottom, tlsCenterTextAndImageClose, 52, 61 - (58 - th) / 2, cx, 58 - th - (58 - th) / 2},
                 {tiaCenter, tlsTextFolowImage, 52, 32, cx, 51}};
     for (const auto& row : rows) {
-        b.setImageAlignment(row.align), b.setLayoutStyle(row.layout);
-        picture(b);
+        b.setImageAlignment(row.align), b.setLayoutStyle(row.layout), picture(b);
         EXPECT_EQ(QPoint(b.ImageRect().left, b.ImageRect().top), QPoint(row.ix, row.iy))
             << row.align << row.layout;
         EXPECT_EQ(QPoint(b.CaptionRect().left, b.CaptionRect().top), QPoint(row.tx, row.ty)) << row.align;
@@ -252,30 +196,21 @@ TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
     // A caption wider than the control, with no image: from the left edge, or overhanging both.
     b.setImages(nullptr), b.setCaption(QString(40, u'W'));
     for (TEkImageAlignment align : {tiaLeft, tiaTop}) {
-        b.setImageAlignment(align);
-        picture(b);
+        b.setImageAlignment(align), picture(b);
         const TRect r = b.CaptionRect();
-        ASSERT_GT(r.width(), 120);
         EXPECT_EQ(r.left, align == tiaLeft ? 0 : (120 - r.width()) / 2) << align;
     }
 }
 
-TEST(EkButton, CaptionMarkersAndHint) {
-    const struct {
-        const char* caption;
-        int markerPos;
-    } rows[] = {{"plain", 0}, {"One**Two||Three", 9}, {"a||b**c", 2}, {"x\u00A4\u00A4y||z", 2}, {"*|", 0}};
-    for (const auto& row : rows) {
-        TEkButton b;
-        b.setCaption(QString::fromUtf8(row.caption));
-        EXPECT_EQ(b.MarkerPos(), row.markerPos) << row.caption;
-    }
+TEST(EkButton, HintAndCaptionMarkers) {
     Host host;
     TEkButton b(&host);
     b.setHint("Save**the file||now");
     QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), b.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&b, &help);
     ASSERT_NE(b.hintWindow(), nullptr);
+    b.setCaption("One**Two||Three"); // the first kind present: "||"
+    EXPECT_EQ(b.MarkerPos(), 9);
     EXPECT_EQ(b.hintWindow()->text(), "Save\nthe file\nnow");
     EXPECT_EQ(b.hintWindow()->palette().color(QPalette::Window), QColor(0, 255, 0));
     leave(b);
@@ -290,23 +225,18 @@ TEST(EkButton, GroupsKeepOneButtonDown) {
     a.setAction(&action);
     for (TEkButton* x : {&a, &b, &c})
         x->setGroupIndex(1);
-    const auto downs = [&] {
-        QString s;
-        for (TEkButton* x : {&a, &b, &c, &loose})
-            s += x->Down() ? u'1' : u'0';
-        return s;
-    };
+    const auto downs = [&] { return a.Down() * 1000 + b.Down() * 100 + c.Down() * 10 + loose.Down(); };
     loose.setDown(true), loose.Click();
-    EXPECT_EQ(downs(), "0000");
+    EXPECT_EQ(downs(), 0);
     a.Click(), a.Click();
-    EXPECT_EQ(downs(), "1000") << "a down member stays down";
+    EXPECT_EQ(downs(), 1000) << "a down member stays down";
     b.Click();
-    EXPECT_EQ(downs(), "0100");
+    EXPECT_EQ(downs(), 100);
     EXPECT_FALSE(action.isChecked()) << "the raised button's action";
     c.setAllowAllUp(true);
     EXPECT_TRUE(a.AllowAllUp() && b.AllowAllUp());
     b.Click();
-    EXPECT_EQ(downs(), "0000");
+    EXPECT_EQ(downs(), 0);
 }
 
 TEST(EkButton, PressDragAndHalfHot) {
@@ -314,7 +244,6 @@ TEST(EkButton, PressDragAndHalfHot) {
     TEkButton b(&host), other(&host);
     other.move(100, 0);
     host.show();
-    QApplication::setActiveWindow(&host);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
     int clicks = 0;
     QObject::connect(&b, &TEkButton::clicked, [&] { ++clicks; });
@@ -377,7 +306,6 @@ TEST(EkButton, KeysCloseADialogWithTheButtonsResult) {
         dialog.setResult(-1);
         QTest::keyClick(target, Qt::Key(row.key), row.modifiers);
         EXPECT_EQ(dialog.result(), row.result) << row.name;
-        EXPECT_EQ(dialog.isVisible(), row.result == -1) << row.name;
     }
 }
 
@@ -387,20 +315,14 @@ TEST(EkButton, FollowsItsAction) {
     QAction action("&Open");
     setActionImageIndex(&action, 4);
     b.setAction(&action);
-    EXPECT_EQ(b.Caption(), "&Open");
-    EXPECT_EQ(b.ImageIndex(), 4);
+    EXPECT_EQ(b.Caption() + QString::number(b.ImageIndex()), "&Open4");
     setActionImageIndex(&action, 5);
     EXPECT_EQ(b.ImageIndex(), 5);
-    b.setImageIndex(1);
-    setActionImageIndex(&action, 6);
+    b.setImageIndex(1), setActionImageIndex(&action, 6);
     EXPECT_EQ(b.ImageIndex(), 1) << "an image index of its own is kept";
-    action.setEnabled(false);
-    EXPECT_FALSE(b.isEnabled());
-    int triggered = 0;
-    QObject::connect(&action, &QAction::triggered, [&] { ++triggered; });
-    action.setEnabled(true);
+    QSignalSpy triggered(&action, &QAction::triggered);
     b.Click();
-    EXPECT_EQ(triggered, 1);
+    EXPECT_EQ(triggered.count(), 1);
 }
 
 } // namespace

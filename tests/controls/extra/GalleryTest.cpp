@@ -10,7 +10,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,87 +100,45 @@ TEST(GalleryTest, RendersEveryStyleAndState) {
         }
 }
 
-// One picture per button style and state, each with the five image placements side by side.
+// Each button style and state with the five image placements side by side (each placement in a
+// layout style of its own); the normal ones show a marker each, the focused ones a focus style.
 TEST(GalleryTest, ButtonsInEveryStyleStateAndPlacement) {
     Host host;
     ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
     TImageList images(16, 16);
     for (QColor c : {QColor(0, 120, 196), QColor(240, 140, 0), QColor(0, 160, 60)}) {
         QImage image(16, 16, QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setBrush(c);
-        painter.setPen(c.darker());
-        painter.drawEllipse(QRectF(1, 1, 14, 14));
+        image.fill(c);
         images.add(image);
     }
-    const QSize size(110, 56);
-    // Each button in its own turn on the host, so that focus and groups touch no other.
-    const auto strip = [&](int count, const std::function<void(TEkButton&, int)>& setup) {
-        QImage out(count * (size.width() + 4) + 4, size.height() + 8, QImage::Format_ARGB32);
-        out.fill(QColor(236, 233, 216));
-        QPainter painter(&out);
-        for (int i = 0; i < count; ++i) {
-            TEkButton button(&host);
-            button.setGeometry(QRect(QPoint(10, 10), size));
-            button.setImages(&images);
-            button.setImageIndex(0), button.setImageIndexHot(1), button.setImageIndexPressed(2);
-            button.setCaption("&Open");
-            button.show();
-            setup(button, i);
-            painter.drawImage(4 + i * (size.width() + 4), 4, picture(button));
-        }
-        painter.end();
-        return out.scaled(out.size() * 2);
-    };
     const char* styles[] = {"button", "flat", "flatAndButton"};
-    const QStringList states = {"normal", "hot", "pressed", "down", "disabled", "focused"};
+    const char* states[] = {"normal", "hot", "pressed", "down", "disabled", "focused"};
     for (int style = bstButton; style <= bstFlatAndButton; ++style)
-        for (const QString& state : states) {
-            const QImage image = strip(5, [&](TEkButton& b, int i) {
-                b.setButtonStyle(TEkButtonStyle(style));
-                b.setImageAlignment(TEkImageAlignment(i));
-                if (state == "hot") {
-                    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), b.mapToGlobal(QPointF(1, 1)));
+        for (int state = 0; state < 6; ++state) {
+            QImage strip(5 * 114 + 4, 64, QImage::Format_ARGB32);
+            strip.fill(host.palette().color(QPalette::Window));
+            QPainter painter(&strip);
+            for (int i = 0; i < 5; ++i) {
+                TEkButton b(&host);
+                b.setGeometry(10, 10, 110, 56), b.show();
+                b.setImages(&images), b.setImageIndex(0), b.setImageIndexHot(1), b.setImageIndexPressed(2);
+                b.setCaption(i == 2 ? "Two**lines" : "&Open"), b.setButtonStyle(TEkButtonStyle(style));
+                b.setImageAlignment(TEkImageAlignment(i)), b.setLayoutStyle(TEkLayoutStyle(i % 3));
+                b.setMarkShow(state == 0), b.setMarkShape(TEkShape(i % 4)), b.setMarkPos(TEkPosInRect(i % 4));
+                b.setFocusStyle(TEkFocusStyle(1 + i)), b.setMarkColor(0x0000C0);
+                QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), b.mapToGlobal(QPointF(5, 5)));
+                if (state == 1)
                     QApplication::sendEvent(&b, &enter);
-                } else if (state == "pressed") {
-                    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), b.mapToGlobal(QPointF(5, 5)),
-                                      Qt::LeftButton, Qt::LeftButton, {});
-                    QApplication::sendEvent(&b, &press);
-                } else if (state == "down") {
-                    b.setGroupIndex(1), b.setDown(true);
-                } else if (state == "disabled") {
-                    b.setEnabled(false);
-                } else if (state == "focused") {
+                if (state == 2)
+                    QTest::mousePress(&b, Qt::LeftButton);
+                b.setGroupIndex(state == 3), b.setDown(state == 3), b.setEnabled(state != 4);
+                if (state == 5)
                     b.setFocus();
-                }
-            });
-            EXPECT_TRUE(save(image, "button", styles[style], state));
+                painter.drawImage(4 + i * 114, 4, picture(b));
+            }
+            painter.end();
+            EXPECT_TRUE(save(strip.scaled(strip.size() * 2), "button", styles[style], states[state]));
         }
-    // Focus styles (a Default button), then markers, then captions with line breaks.
-    EXPECT_TRUE(
-        save(strip(6,
-                   [](TEkButton& b, int i) {
-                       b.setFocusStyle(TEkFocusStyle(i)), b.setDefault(true);
-                       b.setCaption(QStringList{"none", "dotted", "rect", "mark", "star", "halfHot"}[i]);
-                   }),
-             "button", "focusStyles", "default"));
-    EXPECT_TRUE(save(strip(12,
-                           [](TEkButton& b, int i) {
-                               b.setMarkShow(true), b.setMarkColor(0x0000C0);
-                               b.setMarkShape(TEkShape(i / 3)), b.setMarkSize(TEkThreeSizes(i % 3));
-                               b.setMarkPos(TEkPosInRect(i % 4)), b.setShowCaption(false);
-                           }),
-                     "button", "markers", "shapesSizesCorners"));
-    EXPECT_TRUE(save(strip(4,
-                           [](TEkButton& b, int i) {
-                               b.setImageAlignment(i < 2 ? tiaLeft : tiaTop);
-                               b.setLayoutStyle(i % 2 ? tlsTextFolowImage : tlsCenterTextInRest);
-                               b.setCaption(i % 2 ? "Two**lines" : "&Save||as");
-                               b.setAutoGrayDisabled(i == 3);
-                           }),
-                     "button", "captions", "breaksLayoutsGrey"));
 }
 
 } // namespace
