@@ -1,12 +1,15 @@
 // Renders every control in every style and state into build/gallery
 // as <control>-<style>-<state>.png, for a person to look at.
 #include "controls/extra/EkBmpRound.h"
+#include "controls/extra/EkButton.h"
 #include "controls/extra/EkProgress.h"
 #include "controls/extra/EkSlider.h"
 #include "tests/controls/extra/WidgetPictures.h"
 
 #include <QDir>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,17 +21,23 @@ bool save(const QImage& image, const QString& control, const QString& style, con
     return saveGalleryPng(image, control, style, state);
 }
 
+// The shown, active window every picture is taken on.
+struct Host : QWidget {
+    Host() {
+        setAutoFillBackground(true);
+        setPalette(QPalette(QColor(236, 233, 216)));
+        resize(320, 240);
+        show();
+        QApplication::setActiveWindow(this);
+    }
+};
+
 QString lying(QSize size) {
     return size.width() > size.height() ? "lying" : "standing";
 }
 
 TEST(GalleryTest, RendersEveryStyleAndState) {
-    QWidget host;
-    host.setAutoFillBackground(true);
-    host.setPalette(QPalette(QColor(236, 233, 216)));
-    host.resize(320, 240);
-    host.show();
-    QApplication::setActiveWindow(&host);
+    Host host;
     const TEkColor blue(0, 120, 196), cream(255, 241, 170);
 
     const auto render = [&](const QString& style, int track, int thumb, int edge, QSize size) {
@@ -88,6 +97,47 @@ TEST(GalleryTest, RendersEveryStyleAndState) {
             shape.drawTo(&picture, 2, 2, bmAlphaBlend);
             const QImage image = picture.toOpaqueImage().scaled(picture.width() * 6, picture.height() * 6);
             EXPECT_TRUE(save(image, "round", hole ? "hole" : "ball", QString::number(size)));
+        }
+}
+
+// Each button style and state with the five image placements side by side (each placement in a
+// layout style of its own); the normal ones show a marker each, the focused ones a focus style.
+TEST(GalleryTest, ButtonsInEveryStyleStateAndPlacement) {
+    Host host;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    TImageList images(16, 16);
+    for (QColor c : {QColor(0, 120, 196), QColor(240, 140, 0), QColor(0, 160, 60)}) {
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(c);
+        images.add(image);
+    }
+    const char* styles[] = {"button", "flat", "flatAndButton"};
+    const char* states[] = {"normal", "hot", "pressed", "down", "disabled", "focused"};
+    for (int style = bstButton; style <= bstFlatAndButton; ++style)
+        for (int state = 0; state < 6; ++state) {
+            QImage strip(5 * 114 + 4, 64, QImage::Format_ARGB32);
+            strip.fill(host.palette().color(QPalette::Window));
+            QPainter painter(&strip);
+            for (int i = 0; i < 5; ++i) {
+                TEkButton b(&host);
+                b.setGeometry(10, 10, 110, 56), b.show();
+                b.setImages(&images), b.setImageIndex(0), b.setImageIndexHot(1), b.setImageIndexPressed(2);
+                b.setCaption(i == 2 ? "Two**lines" : "&Open"), b.setButtonStyle(TEkButtonStyle(style));
+                b.setImageAlignment(TEkImageAlignment(i)), b.setLayoutStyle(TEkLayoutStyle(i % 3));
+                b.setMarkShow(state == 0), b.setMarkShape(TEkShape(i % 4)), b.setMarkPos(TEkPosInRect(i % 4));
+                b.setFocusStyle(TEkFocusStyle(1 + i)), b.setMarkColor(0x0000C0);
+                QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), b.mapToGlobal(QPointF(5, 5)));
+                if (state == 1)
+                    QApplication::sendEvent(&b, &enter);
+                if (state == 2)
+                    QTest::mousePress(&b, Qt::LeftButton);
+                b.setGroupIndex(state == 3), b.setDown(state == 3), b.setEnabled(state != 4);
+                if (state == 5)
+                    b.setFocus();
+                painter.drawImage(4 + i * 114, 4, picture(b));
+            }
+            painter.end();
+            EXPECT_TRUE(save(strip.scaled(strip.size() * 2), "button", styles[style], states[state]));
         }
 }
 
