@@ -1,20 +1,10 @@
 #include "app/GradientDialog.h"
 
-#include "controls/Graphics.h"
+#include "app/EkFunctions.h"
 #include "platform/gui/DesignScale.h"
 
 #include <QKeyEvent>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPushButton>
-
-namespace {
-
-// The dialogs' gradient, top to bottom (class-library colours, 0x00BBGGRR).
-constexpr TColor kGradientTop = 0xFFEBDE;
-constexpr TColor kGradientBottom = 0xD8B4A3;
-
-} // namespace
 
 TGradientDialog::TGradientDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -55,11 +45,7 @@ void TGradientDialog::showEvent(QShowEvent* event) {
 }
 
 void TGradientDialog::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, toQColor(kGradientTop));
-    gradient.setColorAt(1, toQColor(kGradientBottom));
-    painter.fillRect(rect(), gradient);
+    paintVerticalGradient(this);
 }
 
 // --- Memo -------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "app/EkFunctions.h"
 #include "app/FrmPasswrd.h"
 #include "app/IniListModels.h"
+#include "platform/core/FileSave.h"
 #include "platform/core/SysUtils.h"
 #include "platform/gui/SystemServices.h"
 
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
-#include <QSaveFile>
 #include <QTreeView>
 
 namespace {
@@ -123,8 +123,6 @@ void TForm1::setFileName(const QString& name) {
     setCaption(false);
     ButCreateShortcut->setEnabled(!name.isEmpty());
 }
-
-void TForm1::addToMru() {}
 
 void TForm1::showDisplayTime() {
     const std::uint32_t start = platform::timeGetTime();
@@ -422,15 +420,10 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
 bool TForm1::writeEncryptedFile(const QString& name, const QString& password) {
     if (refuseReadOnlyTarget(name))
         return false;
-    // Through a save file: a failed write leaves the file that was there untouched.
-    QSaveFile file(name);
-    const QByteArray image = encryptedImage(password);
-    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit()) {
-        showError(gProductName,
-                  QStringLiteral("Cannot create file \"%1\". %2").arg(name, file.errorString()));
-        return false;
-    }
-    return true;
+    const platform::SaveResult saved = platform::saveFile(name, encryptedImage(password));
+    if (!saved)
+        showError(gProductName, QStringLiteral("Cannot create file \"%1\". %2").arg(name, saved.error));
+    return saved.ok;
 }
 
 bool TForm1::saveEncryptedFile(const QString& name, const QString& password) {

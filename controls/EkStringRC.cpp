@@ -1,9 +1,9 @@
 #include "controls/EkStringRC.h"
 
+#include "platform/core/FileSave.h"
 #include "platform/core/SysUtils.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 
@@ -140,15 +140,9 @@ void TEkStringList::setText(const QString& text) {
 }
 
 void TEkStringList::saveToFile(const QString& fileName) const {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFileStreamError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
-    QByteArray bytes("\xEF\xBB\xBF");
-    bytes += text().toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw EFileStreamError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+    const platform::SaveResult saved = platform::saveFile(fileName, "\xEF\xBB\xBF" + text().toUtf8());
+    if (!saved)
+        throw EFileStreamError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, saved.error));
 }
 
 void TEkStringList::loadFromFile(const QString& fileName) {

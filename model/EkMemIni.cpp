@@ -1,10 +1,10 @@
 #include "model/EkMemIni.h"
 
+#include "platform/core/FileSave.h"
 #include "platform/core/SysUtils.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QtEndian>
@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -37,7 +36,8 @@ QString fromRange(const char16_t* first, const char16_t* end) {
 
 // --- Text cleaning of the setters ------------------------------------------------------------
 
-bool isSetterBlank(char16_t c) {
+// The blanks that the setters and the parser skip before a text.
+bool isBlank(char16_t c) {
     return c == kSpace || c == kTab;
 }
 bool isDroppedControl(char16_t c) {
@@ -49,7 +49,7 @@ bool isDroppedControl(char16_t c) {
 QString cleanText(const QString& text) {
     const char16_t* p = units(text);
     const char16_t* end = p + text.size();
-    while (p < end && isSetterBlank(*p))
+    while (p < end && isBlank(*p))
         ++p;
     bool hasControl = false;
     for (const char16_t* q = p; q < end; ++q) {
@@ -59,7 +59,7 @@ QString cleanText(const QString& text) {
         }
     }
     if (!hasControl) {
-        while (end > p && isSetterBlank(end[-1]))
+        while (end > p && isBlank(end[-1]))
             --end;
         if (p == units(text) && end == units(text) + text.size())
             return text;
@@ -74,12 +74,12 @@ QString cleanText(const QString& text) {
         else if (!isDroppedControl(*p))
             *w++ = *p;
     }
-    while (w > start && isSetterBlank(w[-1]))
+    while (w > start && isBlank(w[-1]))
         --w;
     // Blanks that stood behind a dropped control character are leading blanks of the result
     // all the same; kept, they would be lost at the next load and the text would change.
     const char16_t* from = start;
-    while (from < w && isSetterBlank(*from))
+    while (from < w && isBlank(*from))
         ++from;
     if (from == w)
         return QString();
@@ -107,6 +107,19 @@ std::pair<const char16_t*, const char16_t*> trimmedBounds(const char16_t* first,
 QString trimmedRange(const char16_t* first, const char16_t* end) {
     const auto [b, e] = trimmedBounds(first, end);
     return fromRange(b, e);
+}
+
+// The range of a line's first field (a name, or the text of a line without "="), which starts
+// at the line's first character after its spaces and TABs: a control character there is part of
+// the text, so that the line is written back as it was read rather than as a header or a
+// comment line. Only the end is trimmed.
+std::pair<const char16_t*, const char16_t*> leadingFieldBounds(const char16_t* first, const char16_t* end) {
+    if (first == end)
+        return {first, end};
+    const char16_t* last = end - 1;
+    while (last > first && *last <= kSpace)
+        --last;
+    return {first, last + 1};
 }
 
 // Hands out one shared QString for short texts that recur within a file (names repeated from
@@ -146,6 +159,10 @@ public:
     }
     void assignTrimmed(QString& target, const char16_t* first, const char16_t* end) {
         const auto [b, e] = trimmedBounds(first, end);
+        assign(target, b, e);
+    }
+    void assignLeadingField(QString& target, const char16_t* first, const char16_t* end) {
+        const auto [b, e] = leadingFieldBounds(first, end);
         assign(target, b, e);
     }
 
@@ -210,13 +227,6 @@ const char16_t* consumeBreak(const char16_t* p, const char16_t* end) {
     return p;
 }
 
-// Blanks before a line's content: every character at or below U+0020 but the line ends. The
-// trimming of names and values drops the same characters, so what the writer puts first on a
-// line is what the reader will classify the line by.
-bool isLeadingBlank(char16_t c) {
-    return c <= kSpace && !endsLine(c);
-}
-
 // Turns whole lines of text into sections and items. Fed piece by piece, each piece ending
 // after a line break, except the last one, which ends the text.
 class LineParser {
@@ -229,7 +239,7 @@ public:
     // False when the parse stopped: at a NUL, or at a broken header line.
     bool parse(const char16_t* p, const char16_t* end) {
         while (p < end) {
-            while (p < end && isLeadingBlank(*p))
+            while (p < end && isBlank(*p))
                 ++p;
             if (p == end)
                 break;
@@ -293,7 +303,7 @@ private:
         section_->values.push(item);
         const char16_t* eq = scanTo(p, end, u'=');
         if (eq < end && *eq == u'=') {
-            share_.assignTrimmed(item->name, p, eq);
+            share_.assignLeadingField(item->name, p, eq);
             const char16_t* semi = scanTo(eq + 1, end, u';');
             share_.assignTrimmed(item->value, eq + 1, semi);
             if (semi < end && *semi == u';') {
@@ -303,7 +313,7 @@ private:
             }
             return consumeBreak(semi, end);
         }
-        share_.assignTrimmed(item->value, p, eq);
+        share_.assignLeadingField(item->value, p, eq);
         item->type = itemError;
         return consumeBreak(eq, end);
     }
@@ -515,8 +525,7 @@ constexpr qint64 kReadChunk = TEkMemIni::kReadStepBytes;
 
 // The ANSI code page maps every byte to one UTF-16 unit on its own, and the bytes below 0x80 to
 // the same units, so a table of the upper half, filled once through the platform's converter,
-// decodes exactly as the converter does and without its cost per call. Encoding goes the other
-// way; characters outside the table go to the converter one at a time.
+// decodes exactly as the converter does and without its cost per call.
 class AnsiTable {
 public:
     static const AnsiTable& instance() {
@@ -531,101 +540,17 @@ public:
         }
     }
 
-    // Appends the encoding of [text, text + n) to `out`.
-    void encode(const char16_t* text, qsizetype n, QByteArray& out) const {
-        // One byte per character: the converter, too, gives one byte per character, or none.
-        const qsizetype start = out.size();
-        qsizetype at = start;
-        out.resize(at + n);
-        char* w = out.data() + at;
-        // Characters outside the table are gathered and converted at once, one byte each.
-        QString outside;
-        std::vector<qsizetype> places; // where each gathered character's byte goes
-        qsizetype i = 0;
-        while (i < n) {
-            const char16_t c = text[i];
-            if (c < 0x80) {
-                *w++ = char(c);
-                ++i;
-            } else if (const uchar b = byteOf_[c]) {
-                *w++ = char(b);
-                ++i;
-            } else if (!QChar::isSurrogate(c) ||
-                       (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1]))) {
-                const qsizetype len = QChar::isSurrogate(c) ? 2 : 1;
-                outside.append(reinterpret_cast<const QChar*>(text + i), len);
-                places.push_back(w - out.constData());
-                *w++ = '?';
-                i += len;
-            } else {
-                // An unpaired surrogate. The converter judges a high one by the unit after it,
-                // which may itself start a pair: a plain letter stands in for it and is dropped.
-                QByteArray converted;
-                if (QChar::isHighSurrogate(c) && i + 1 < n) {
-                    converted = platform::ansiEncode(QString(QChar(c)) + u'a');
-                    converted.chop(1);
-                } else {
-                    converted = platform::ansiEncode(QStringView(text + i, 1));
-                }
-                at = w - out.constData();
-                if (converted.size() > 1)
-                    out.resize(out.size() + converted.size() - 1);
-                w = out.data() + at;
-                if (!converted.isEmpty())
-                    std::memcpy(w, converted.constData(), size_t(converted.size()));
-                w += converted.size();
-                ++i;
-            }
-        }
-        out.truncate(w - out.constData());
-        if (places.empty())
-            return;
-        const QByteArray converted = platform::ansiEncode(outside);
-        if (converted.size() == qsizetype(places.size())) {
-            for (size_t k = 0; k < places.size(); ++k)
-                out[places[k]] = converted[qsizetype(k)];
-            return;
-        }
-        // The converter gave some character no byte at all (it drops the zero-width and other
-        // default-ignorable characters), so its bytes cannot be matched to the gathered ones:
-        // each distinct character is converted on its own and the bytes are laid out again.
-        std::unordered_map<char32_t, QByteArray> bytesOf;
-        QByteArray tail;
-        tail.reserve(out.size() - start);
-        qsizetype from = start;
-        qsizetype j = 0; // the gathered character in `outside`: one unit, or a whole pair
-        for (const qsizetype place : places) {
-            tail.append(out.constData() + from, place - from);
-            const qsizetype len = outside.at(j).isHighSurrogate() ? 2 : 1;
-            const char32_t code =
-                len == 2 ? QChar::surrogateToUcs4(outside.at(j), outside.at(j + 1)) : outside.at(j).unicode();
-            auto it = bytesOf.find(code);
-            if (it == bytesOf.end())
-                it = bytesOf.emplace(code, platform::ansiEncode(QStringView(outside).mid(j, len))).first;
-            tail.append(it->second);
-            j += len;
-            from = place + 1;
-        }
-        tail.append(out.constData() + from, out.size() - from);
-        out.truncate(start);
-        out.append(tail);
-    }
-
 private:
-    AnsiTable() : byteOf_(0x10000, 0) {
+    AnsiTable() {
         char high[0x80];
         for (int b = 0; b < 0x80; ++b)
             high[b] = char(0x80 + b);
         const QString decoded = platform::ansiDecode(QByteArrayView(high, 0x80));
-        for (int b = 0; b < 0x80; ++b) {
+        for (int b = 0; b < 0x80; ++b)
             upper_[b] = decoded.at(b).unicode();
-            if (upper_[b] >= 0x80)
-                byteOf_[upper_[b]] = uchar(0x80 + b);
-        }
     }
 
     char16_t upper_[0x80];
-    std::vector<uchar> byteOf_; // the byte of each character of the upper half; 0 for none
 };
 
 // Decodes whole lines of file bytes into UTF-16 units.
@@ -958,8 +883,10 @@ void TEkIniVal::toggleComment() {
     const char16_t* eq = std::find(p, end, u'=');
     if (eq != end) {
         // Read back exactly as the parser reads a value line.
+        p = std::find_if(p, eq, [](char16_t c) { return !isBlank(c); });
         const char16_t* semi = std::find(eq + 1, end, u';');
-        name = trimmedRange(p, eq);
+        const auto [nameFirst, nameEnd] = leadingFieldBounds(p, eq);
+        name = fromRange(nameFirst, nameEnd);
         value = trimmedRange(eq + 1, semi);
         comment = semi == end ? QString() : trimmedRange(semi + 1, end);
         updateType();
@@ -1307,9 +1234,9 @@ bool TEkMemIni::SaveToStream(QIODevice& stream, int cp) const {
         bytes.truncate(out - bytes.constData());
     } else {
         bytes.reserve(n);
-        const AnsiTable& ansi = AnsiTable::instance();
-        TextWriter w(piece.data(), qsizetype(piece.size()),
-                     [&](const char16_t* p, qsizetype k) { ansi.encode(p, k, bytes); });
+        TextWriter w(piece.data(), qsizetype(piece.size()), [&](const char16_t* p, qsizetype k) {
+            bytes.append(platform::ansiEncode(QStringView(p, k)));
+        });
         writeDocument(sections, n, w);
     }
     return writeBytes(stream, bytes.constData(), bytes.size());
@@ -1324,12 +1251,11 @@ QByteArray TEkMemIni::saveToBytes(int cp) const {
 }
 
 bool TEkMemIni::SaveToFile(const QString& name, int cp, QString* errorString) {
-    QSaveFile file(name);
-    const bool ok = file.open(QIODevice::WriteOnly) && SaveToStream(file, cp) && file.commit();
-    if (!ok) {
+    const platform::SaveResult saved =
+        platform::saveFile(name, [&](QIODevice& file) { return SaveToStream(file, cp); });
+    if (!saved) {
         if (errorString)
-            *errorString = file.errorString();
-        file.cancelWriting();
+            *errorString = saved.error;
         return false;
     }
     fileName = name;

@@ -163,9 +163,9 @@ public:
     static constexpr int kReadStepBytes = 1 << 18;
 
     // --- Saving ------------------------------------------------------------------------------
-    // Writes the whole document through a QSaveFile, so a failed save leaves the old file as it
-    // was. Sets `fileName` on success only; `codePage` does not change. Returns false with
-    // `errorString` set when the file cannot be written.
+    // Writes the whole document through platform::saveFile, so a failed save leaves the old file
+    // as it was. Sets `fileName` on success only; `codePage` does not change. Returns false with
+    // `errorString` set to the system's reason when the file cannot be written.
     bool SaveToFile(const QString& fileName, int codePage, QString* errorString = nullptr);
     // Writes at the device's current position. Returns false when the device refuses a write.
     bool SaveToStream(QIODevice& stream, int codePage) const;

@@ -3,8 +3,8 @@
 #include <QCollator>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <QtDebug>
+#include <vector>
 
 namespace platform {
 
@@ -42,9 +42,32 @@ QString ansiDecode(QByteArrayView bytes) {
 }
 
 QByteArray ansiEncode(QStringView text) {
-    QStringEncoder encoder(ansiCodePageName(), QStringEncoder::Flag::Stateless);
-    Q_ASSERT(encoder.isValid());
-    return encoder.encode(text);
+    // The byte of each character that has one, through the converter's decoding of every byte
+    // (decoding is one to one); 0 for none but NUL.
+    static const std::vector<uchar> byteOf = [] {
+        std::vector<uchar> table(0x10000, 0);
+        char all[0x100];
+        for (int b = 0; b < 0x100; ++b)
+            all[b] = char(b);
+        const QString decoded = ansiDecode(QByteArrayView(all, 0x100));
+        for (int b = 0x100 - 1; b > 0; --b)
+            table[decoded.at(b).unicode()] = uchar(b);
+        return table;
+    }();
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* w = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == 0 || byteOf[c] != 0) {
+            *w++ = char(byteOf[c]);
+            continue;
+        }
+        *w++ = '?';
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+    }
+    out.truncate(w - out.constData());
+    return out;
 }
 
 int compareTextIgnoreCase(QStringView a, QStringView b) {
@@ -58,8 +81,16 @@ int compareTextIgnoreCase(QStringView a, QStringView b) {
 }
 
 void charLower(QChar* text, qsizetype length) {
-    for (qsizetype i = 0; i < length; ++i)
-        text[i] = text[i].toLower();
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = text[i].unicode();
+        // ASCII, most of every search, without a look into the Unicode tables.
+        if (c < 0x80) {
+            if (c >= u'A' && c <= u'Z')
+                text[i] = QChar(char16_t(c + (u'a' - u'A')));
+        } else {
+            text[i] = text[i].toLower();
+        }
+    }
 }
 
 bool FileExists(const QString& fileName) {

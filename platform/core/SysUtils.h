@@ -30,8 +30,9 @@ const char* ansiCodePageName();
 // result, and ansiEncode(ansiDecode(b)) == b for every byte string b.
 QString ansiDecode(QByteArrayView bytes);
 
-// Encodes to ANSI, one byte per UTF-16 unit. Characters without an ANSI form, lone surrogates
-// included, become the converter's substitute byte.
+// Encodes to ANSI, one byte per character. Each character without an ANSI form becomes one "?"
+// (a surrogate pair is one character, a lone surrogate one more): the converter's own substitute
+// is a control character, which the next load would trim away.
 QByteArray ansiEncode(QStringView text);
 
 // --- Locale-aware text ----------------------------------------------------------------------

@@ -162,6 +162,16 @@ TEST(Item, ToggleCommentOutAndBack) {
     }
 }
 
+TEST(Item, ToggleKeepsAControlCharacterThatStartsTheName) {
+    TEkMemIni doc;
+    ASSERT_EQ(doc.LoadFromBytes("\x01k=v ;c", codePageUtf8), codePageUtf8);
+    TEkIniVal& item = *doc.sections[0]->values[0];
+    item.toggleComment();
+    item.toggleComment();
+    EXPECT_EQ(QStringLiteral("%1:%2|%3|%4").arg(item.type).arg(item.name, item.value, item.comment),
+              "1:\x01k|v|c");
+}
+
 TEST(Document, CountsAndCopies) {
     TEkMemIni doc;
     int counts[5] = {9, 9, 9, 9, 9};

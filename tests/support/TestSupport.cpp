@@ -4,6 +4,13 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace testsupport {
 
 struct MessageCapture::Saved {
@@ -27,6 +34,59 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+FullDisk::FullDisk(Kind kind) : kind_(kind) {
+    // The private namespace keeps the mount from the rest of the machine and drops it with the
+    // process, however it ends.
+    if (kind_ != Kind::Tmpfs)
+        return;
+    if (geteuid() != 0 || unshare(CLONE_NEWNS) != 0 ||
+        mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("full", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+        skipReason = "cannot mount a tmpfs here: " + qt_error_string(geteuid() != 0 ? EPERM : errno);
+    mounted_ = skipReason.isEmpty();
+}
+
+FullDisk::~FullDisk() {
+    release();
+    if (mounted_)
+        umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+}
+
+QString FullDisk::reason() const {
+    return qt_error_string(kind_ == Kind::Tmpfs ? ENOSPC : EFBIG);
+}
+
+void FullDisk::fill() {
+    filled_ = true;
+    if (kind_ == Kind::Tmpfs) {
+        QFile filler(path(".filler"));
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            filler.write(QByteArray(64 * 1024, 'f'));
+        return;
+    }
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    oldSoftLimit_ = limit.rlim_cur;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+void FullDisk::release() {
+    if (!filled_)
+        return;
+    filled_ = false;
+    if (kind_ == Kind::Tmpfs) {
+        QFile::remove(path(".filler"));
+        return;
+    }
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(oldSoftLimit_);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler_);
 }
 
 std::string caseName(std::string_view text, std::size_t index) {

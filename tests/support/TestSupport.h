@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,40 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 
 // The whole content of `path`, or an empty array when it cannot be read.
 QByteArray readFile(const QString& path);
+
+// A temporary folder where, between fill() and release() (or the destructor), every new write
+// fails and reason() is what a save there must report. Tmpfs: a 64 KiB tmpfs in a mount
+// namespace of this thread's own, taken up by a filler file; it needs root and the right to
+// mount, else `skipReason` says why. FileSizeLimit: the file-size limit (RLIMIT_FSIZE) is
+// lowered to 4 KiB with SIGXFSZ ignored. Files written before fill() stay as they are.
+class FullDisk {
+public:
+    enum class Kind { Tmpfs, FileSizeLimit };
+
+    explicit FullDisk(Kind kind);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+    // The case name of a test parameterised by the kind.
+    static std::string caseName(const ::testing::TestParamInfo<Kind>& info) {
+        return info.param == Kind::Tmpfs ? "Tmpfs" : "FileSizeLimit";
+    }
+
+    QString skipReason;
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QString reason() const;
+    void fill();
+    void release();
+
+private:
+    Kind kind_;
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+    bool filled_ = false;
+    quint64 oldSoftLimit_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+};
 
 // A name for a parameterised case that ctest lists the same in every build: `text` with each
 // character other than an ASCII letter or digit turned into "_", then "_" and the row's index,

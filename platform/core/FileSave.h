@@ -1,0 +1,37 @@
+// Saving a whole file so that a save that fails leaves the old file as it was and says why.
+// Every file the editor writes goes through here, never through a QSaveFile of its own: Qt's
+// QSaveFile::commit() does not report a failed flush of its write buffer, so a small file saved
+// onto a full disk would "commit" and replace the old file with an empty one.
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <functional>
+
+class QIODevice;
+
+namespace platform {
+
+// The outcome of a save. `ok` is true only when the new content has replaced the file. When it
+// is false, `error` holds the system's reason ("No space left on device", "File too large",
+// "Permission denied"), never empty, fit to follow a message such as "Cannot create file ...".
+struct SaveResult {
+    bool ok = false;
+    QString error;
+
+    explicit operator bool() const { return ok; }
+};
+
+// Writes `fileName` anew. `write` is called once with a new temporary file beside `fileName`,
+// open for writing at position 0; it writes the whole content and returns false when a write
+// comes up short (QIODevice::write returning less than it was given). It must not close the
+// device. The temporary file replaces `fileName` only when it was created, `write` returned
+// true, no write failed, and the flush of the buffered rest and the replacement succeeded. On
+// any failure the temporary file is removed and `fileName` (or its absence) is left untouched,
+// byte for byte. A folder that cannot be written to fails, even when the file itself could be.
+SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write);
+
+// saveFile of content already in memory.
+SaveResult saveFile(const QString& fileName, QByteArrayView bytes);
+
+} // namespace platform
