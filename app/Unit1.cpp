@@ -823,17 +823,19 @@ void TForm1::sizeValueColumns() {
 }
 
 void TForm1::refreshCounts() {
-    int sections = 0;
-    int values = 0;
-    int comments = 0;
-    int errors = 0;
-    int blanks = 0;
-    model.countItemTypes(sections, values, comments, errors, blanks);
-    LbSectionCount->setCaption(groupThousands(QString::number(sections)));
-    LbValueCount->setCaption(groupThousands(QString::number(values)));
-    LbCommentCount->setCaption(groupThousands(QString::number(comments)));
-    LbErrorCount->setCaption(groupThousands(QString::number(errors)));
-    LbEmptyCount->setCaption(groupThousands(QString::number(blanks)));
+    std::array<int, 5>& n = shownCounts;
+    if (countsChange) {
+        for (size_t k = 0; k < n.size(); ++k)
+            n[k] += (*countsChange)[k];
+        countsChange.reset();
+    } else {
+        model.countItemTypes(n[0], n[1], n[2], n[3], n[4]);
+    }
+    LbSectionCount->setCaption(groupThousands(QString::number(n[0])));
+    LbValueCount->setCaption(groupThousands(QString::number(n[1])));
+    LbCommentCount->setCaption(groupThousands(QString::number(n[2])));
+    LbErrorCount->setCaption(groupThousands(QString::number(n[3])));
+    LbEmptyCount->setCaption(groupThousands(QString::number(n[4])));
 }
 
 void TForm1::setValuesOnlyView(bool on) {

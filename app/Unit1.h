@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -299,6 +300,13 @@ public:
     void sizeValueColumnsFor(const TListRow* row);
     // `row` shows `item`, its comment only `withComment`; the two are linked both ways.
     void showItemInRow(TListRow* row, TEkIniVal* item, bool withComment);
+    // The status counts as shown: sections, values, comments, errors, blanks.
+    std::array<int, 5> shownCounts{};
+    // How an edit changed the counts, set just before its updateActions(true): refreshCounts
+    // adds it to shownCounts rather than count a document of millions of lines again.
+    std::optional<std::array<int, 5>> countsChange;
+    // The shared ending of an edit that changed the counts by `change`.
+    void finishEdit(const std::array<int, 5>& change);
     // Run before every save: true, after reporting it and selecting it, when the document holds
     // a line that would be read back as something else; then nothing may be written.
     bool refuseUnreadableLines();

@@ -18,6 +18,7 @@
 #include <QItemSelectionModel>
 #include <QTreeView>
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace {
@@ -55,7 +56,26 @@ QString sectionComment(const QString& comment) {
     return line;
 }
 
+using Counts = std::array<int, 5>; // as the status bar shows them: sections, values, comments, errors, blanks
+
+// Adds `sign` times the line `item` to `counts`, by kind as the document counts it.
+void countLine(Counts& counts, const TEkIniVal* item, int sign) {
+    const int kind = item->type;
+    counts[kind == itemValue ? 1 : kind == itemComment ? 2 : kind == itemBlank ? 4 : 3] += sign;
+}
+
+void countSection(Counts& counts, const TEkIniSection* section, int sign) {
+    counts[0] += sign;
+    for (const TEkIniVal* item : section->values)
+        countLine(counts, item, sign);
+}
+
 } // namespace
+
+void TForm1::finishEdit(const std::array<int, 5>& change) {
+    countsChange = change;
+    updateActions(true);
+}
 
 void TForm1::connectEditCommands() {
     connectCommand(ActAddSection, &TForm1::ActAddSectionExecute);
@@ -98,7 +118,7 @@ void TForm1::ActAddSectionExecute() {
     section->comment = sectionComment(answer->comment);
     section->addValue({}, {}, {});
     const TListRow* row = insertSectionRow(SectionRows->count(), section);
-    updateActions(true);
+    finishEdit({1, 0, 0, 0, 1});
     scrollItemIntoView(LvSections, row->index);
 }
 
@@ -113,7 +133,9 @@ void TForm1::ActCopySectionExecute() {
     TEkIniSection* copy = model.addSectionCopy(source, sectionName(answer->name));
     copy->comment = sectionComment(answer->comment);
     const TListRow* row = insertSectionRow(SectionRows->count(), copy);
-    updateActions(true);
+    Counts change{};
+    countSection(change, copy, 1);
+    finishEdit(change);
     scrollItemIntoView(LvSections, row->index);
 }
 
@@ -130,7 +152,7 @@ void TForm1::ActInsertSectionExecute() {
     section->comment = sectionComment(answer->comment);
     section->addValue({}, {}, {});
     insertSectionRow(index, section);
-    updateActions(true);
+    finishEdit({1, 0, 0, 0, 1});
     scrollItemIntoView(LvSections, index);
 }
 
@@ -146,7 +168,7 @@ void TForm1::ActEditSectionExecute() {
     section->name = sectionName(answer->name);
     section->comment = sectionComment(answer->comment);
     updateSectionRow(section, row);
-    updateActions(true);
+    finishEdit({});
     LvSections->scrollTo(SectionRows->index(row->index, 0));
 }
 
@@ -168,6 +190,8 @@ void TForm1::ActSilentDeleteSectionExecute() {
         return;
     // Giving up the selection empties the value list and forgets the section; then the row
     // goes, and only then the section with its items.
+    Counts change{};
+    countSection(change, section, -1);
     LvSections->selectionModel()->clear();
     clearValueRows();
     SectionRows->removeRowAt(row->index);
@@ -176,7 +200,7 @@ void TForm1::ActSilentDeleteSectionExecute() {
         --current;
     if (current >= 0)
         scrollItemIntoView(LvSections, current);
-    updateActions(true);
+    finishEdit(change);
 }
 
 // --- Items ---------------------------------------------------------------------------------------
@@ -239,26 +263,30 @@ void TForm1::addItemToModel(int index, const TItemText& answer, TListRow* sectio
     updateSectionRow(section, sectionRow);
     scrollItemIntoView(LvValues, row->index);
     sizeValueColumnsFor(row);
-    updateActions(true);
+    Counts change{};
+    countLine(change, item, 1);
+    finishEdit(change);
 }
 
 void TForm1::addCommentLines(int index, const QStringList& lines, TListRow* sectionRow) {
     TEkIniSection* section = sectionOf(sectionRow);
     const int firstRow = index < 0 ? ValueRows->count() : selectedRow(LvValues);
     int lastRow = -1;
+    Counts change{};
     for (int k = 0; k < lines.size(); ++k) {
         TEkIniVal* item = index < 0 ? section->addValue({}, {}, lines[k])
                                     : section->insertValue(index + k, {}, {}, lines[k]);
         TListRow* row = ValueRows->insertRow(firstRow + k, {});
         // The line's text shows in either view: without it the row would be empty.
         showItemInRow(row, item, true);
+        countLine(change, item, 1);
         lastRow = row->index;
     }
     updateSectionRow(section, sectionRow);
     scrollItemIntoView(LvValues, lastRow);
     for (int k = 0; k < lines.size(); ++k)
         sizeValueColumnsFor(ValueRows->row(firstRow + k));
-    updateActions(true);
+    finishEdit(change);
 }
 
 void TForm1::ActAddItemExecute() {
@@ -300,11 +328,14 @@ void TForm1::ActEditItemExecute() {
     TItemText text{item->name, item->value, item->comment};
     if (!runItemDialog("Edit Value Item", text))
         return;
+    Counts change{};
+    countLine(change, item, -1);
     item->setName(text.name);
     item->setValue(text.value);
     item->setComment(text.comment);
+    countLine(change, item, 1);
     showItemInRow(valueRow, item, !valuesOnly);
-    updateActions(true);
+    finishEdit(change);
     LvValues->scrollTo(ValueRows->index(valueRow->index, 0));
 }
 
@@ -325,6 +356,8 @@ void TForm1::ActSilentDeleteItemExecute() {
     TEkIniVal* item = itemOf(ValueRows->row(current));
     if (!section || !item)
         return;
+    Counts change{};
+    countLine(change, item, -1);
     LvValues->selectionModel()->clear();
     ValueRows->removeRowAt(current);
     section->deleteValue(item);
@@ -333,7 +366,7 @@ void TForm1::ActSilentDeleteItemExecute() {
     if (current >= 0)
         scrollItemIntoView(LvValues, current);
     updateSectionRow(section, sectionRow);
-    updateActions(true);
+    finishEdit(change);
 }
 
 // --- Password generator --------------------------------------------------------------------------
