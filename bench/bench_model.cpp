@@ -5,7 +5,11 @@
 // a save is measured in a child process per file (this program run with --measure), as bytes
 // of memory per byte of the file above the process's resident size before the load.
 //
-//   bench_model [--sizes=1,16,128] [benchmark flags]
+// The fresh-process mode (--fresh) runs every load, and the raw limit beside it, in a process of
+// its own, five times each, and reports the medians: a load as a user meets it, without the warm
+// heap that repeated loads in one process leave behind.
+//
+//   bench_model [--sizes=1,16,128] [--fresh] [benchmark flags]
 #include "model/EkMemIni.h"
 #include "model/EkSearch.h"
 #include "platform/core/SysUtils.h"
@@ -18,6 +22,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <malloc.h>
@@ -297,6 +302,96 @@ int measure(const QString& path, int codePage, const QString& target) {
     return 0;
 }
 
+// --- One load per process ------------------------------------------------------------------
+
+// Child: one load (or the raw limit) of the file; prints "microseconds peakBytesAboveBase".
+int freshChild(const QString& path, int codePage, bool raw) {
+    resetPeak();
+    const qint64 base = statusKb("VmRSS:");
+    QElapsedTimer timer;
+    timer.start();
+    if (raw) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
+        const QByteArray bytes = file.readAll();
+        const auto conv = codePage == codePageUtf8      ? QStringConverter::Utf8
+                          : codePage == codePageUtf16LE ? QStringConverter::Utf16LE
+                          : codePage == codePageUtf16BE ? QStringConverter::Utf16BE
+                                                        : QStringConverter::Latin1;
+        const QString text =
+            codePage == codePageAnsi ? platform::ansiDecode(bytes) : QStringDecoder(conv).decode(bytes);
+        qint64 lines = 0;
+        const char* p = bytes.constData();
+        const char* end = p + bytes.size();
+        while ((p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
+            ++lines;
+            ++p;
+        }
+        benchmark::DoNotOptimize(text.constData());
+        benchmark::DoNotOptimize(lines);
+    } else {
+        TEkMemIni doc;
+        if (doc.LoadFromFile(path) != codePage)
+            return 1;
+        const qint64 us = timer.nsecsElapsed() / 1000;
+        std::printf("%lld %lld\n", us, (statusKb("VmHWM:") - base) * 1024);
+        std::fflush(stdout);
+        std::_Exit(0); // the destructor's cost is not part of the load
+    }
+    std::printf("%lld %lld\n", timer.nsecsElapsed() / 1000, (statusKb("VmHWM:") - base) * 1024);
+    return 0;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void reportFresh(const char* self, const std::vector<int>& sizes, int runs) {
+    std::printf("\nOne load per process, median of %d (raw limit: read + UTF-16 decode + line count)\n",
+                runs);
+    std::printf("%-9s %5s %10s %10s %10s %10s %7s %12s\n", "encoding", "MB", "raw ms", "raw MB/s", "load ms",
+                "load MB/s", "ratio", "peak B/byte");
+    for (int mb : sizes) {
+        for (const Encoding& e : kEncodings) {
+            const QString path = corpus().files[{mb, e.codePage}];
+            const double bytes = double(fileSize(path));
+            std::vector<double> rawUs, loadUs, loadPeak;
+            bool failed = false;
+            for (int i = 0; i < runs && !failed; ++i) {
+                for (const char* mode : {"raw", "load"}) {
+                    QProcess child;
+                    child.start(QString::fromLocal8Bit(self),
+                                {QStringLiteral("--fresh-child"), path, QString::number(e.codePage),
+                                 QLatin1String(mode)});
+                    child.waitForFinished(-1);
+                    const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+                    if (child.exitCode() != 0 || f.size() != 2) {
+                        failed = true;
+                        break;
+                    }
+                    if (std::strcmp(mode, "raw") == 0) {
+                        rawUs.push_back(f[0].toDouble());
+                    } else {
+                        loadUs.push_back(f[0].toDouble());
+                        loadPeak.push_back(f[1].toDouble());
+                    }
+                }
+            }
+            if (failed) {
+                std::printf("%-9s %5d measurement failed\n", e.name, mb);
+                continue;
+            }
+            const double raw = median(rawUs), load = median(loadUs);
+            std::printf("%-9s %5d %10.1f %10.1f %10.1f %10.1f %7.2f %12.2f\n", e.name, mb, raw / 1000,
+                        bytes / raw, load / 1000, bytes / load, raw / load, median(loadPeak) / bytes);
+            std::fflush(stdout);
+        }
+    }
+    std::printf("\n");
+}
+
 void reportMemory(const char* self, const std::vector<int>& sizes) {
     std::printf("\nPeak memory above the resident size before the load, per byte of the file read\n");
     std::printf("%-9s %5s %12s %14s %14s %9s %9s\n", "encoding", "MB", "file bytes", "load B/byte",
@@ -331,11 +426,17 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc == 5 && std::strcmp(argv[1], "--measure") == 0)
         return measure(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]));
+    if (argc == 5 && std::strcmp(argv[1], "--fresh-child") == 0)
+        return freshChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]),
+                          std::strcmp(argv[4], "raw") == 0);
 
     std::vector<int> sizes = {1, 16, 128};
     std::vector<char*> rest;
+    bool fresh = false;
     for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--sizes=", 8) == 0) {
+        if (std::strcmp(argv[i], "--fresh") == 0) {
+            fresh = true;
+        } else if (std::strncmp(argv[i], "--sizes=", 8) == 0) {
             sizes.clear();
             for (const QByteArray& s : QByteArray(argv[i] + 8).split(','))
                 sizes.push_back(s.toInt());
@@ -357,6 +458,10 @@ int main(int argc, char** argv) {
             file.write(encodeFile(e.codePage == codePageAnsi ? latin : unicode, e.codePage));
             corpus().files[{mb, e.codePage}] = path;
         }
+    }
+    if (fresh) {
+        reportFresh(argv[0], sizes, 5);
+        return 0;
     }
     reportMemory(argv[0], sizes);
 
