@@ -9,7 +9,7 @@
 // its own, five times each, and reports the medians: a load as a user meets it, without the warm
 // heap that repeated loads in one process leave behind.
 //
-//   bench_model [--sizes=1,16,128] [--fresh] [benchmark flags]
+//   bench_model [--sizes=1,16,128] [--fresh] [--keep] [benchmark flags]
 #include "model/EkMemIni.h"
 #include "model/EkSearch.h"
 #include "platform/core/SysUtils.h"
@@ -28,6 +28,7 @@
 #include <malloc.h>
 #include <map>
 #include <memory>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -304,10 +305,20 @@ int measure(const QString& path, int codePage, const QString& target) {
 
 // --- One load per process ------------------------------------------------------------------
 
-// Child: one load (or the raw limit) of the file; prints "microseconds peakBytesAboveBase".
+// Processor time of this process so far, user and system, in microseconds.
+qint64 cpuMicroseconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return qint64(use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1000000 + use.ru_utime.tv_usec +
+           use.ru_stime.tv_usec;
+}
+
+// Child: one load (or the raw limit) of the file; prints "wallMicroseconds cpuMicroseconds
+// peakBytesAboveBase".
 int freshChild(const QString& path, int codePage, bool raw) {
     resetPeak();
     const qint64 base = statusKb("VmRSS:");
+    const qint64 cpu = cpuMicroseconds();
     QElapsedTimer timer;
     timer.start();
     if (raw) {
@@ -335,11 +346,12 @@ int freshChild(const QString& path, int codePage, bool raw) {
         if (doc.LoadFromFile(path) != codePage)
             return 1;
         const qint64 us = timer.nsecsElapsed() / 1000;
-        std::printf("%lld %lld\n", us, (statusKb("VmHWM:") - base) * 1024);
+        std::printf("%lld %lld %lld\n", us, cpuMicroseconds() - cpu, (statusKb("VmHWM:") - base) * 1024);
         std::fflush(stdout);
         std::_Exit(0); // the destructor's cost is not part of the load
     }
-    std::printf("%lld %lld\n", timer.nsecsElapsed() / 1000, (statusKb("VmHWM:") - base) * 1024);
+    const qint64 us = timer.nsecsElapsed() / 1000;
+    std::printf("%lld %lld %lld\n", us, cpuMicroseconds() - cpu, (statusKb("VmHWM:") - base) * 1024);
     return 0;
 }
 
@@ -351,13 +363,14 @@ double median(std::vector<double> v) {
 void reportFresh(const char* self, const std::vector<int>& sizes, int runs) {
     std::printf("\nOne load per process, median of %d (raw limit: read + UTF-16 decode + line count)\n",
                 runs);
-    std::printf("%-9s %5s %10s %10s %10s %10s %7s %12s\n", "encoding", "MB", "raw ms", "raw MB/s", "load ms",
-                "load MB/s", "ratio", "peak B/byte");
+    std::printf("(cpu: user + system time of the process, steadier than the wall clock on a busy machine)\n");
+    std::printf("%-9s %5s %8s %9s %8s %9s %6s %8s %9s %9s %11s\n", "encoding", "MB", "raw ms", "raw MB/s",
+                "load ms", "load MB/s", "ratio", "raw cpu", "load cpu", "cpu ratio", "peak B/byte");
     for (int mb : sizes) {
         for (const Encoding& e : kEncodings) {
             const QString path = corpus().files[{mb, e.codePage}];
             const double bytes = double(fileSize(path));
-            std::vector<double> rawUs, loadUs, loadPeak;
+            std::vector<double> rawUs, loadUs, rawCpu, loadCpu, loadPeak;
             bool failed = false;
             for (int i = 0; i < runs && !failed; ++i) {
                 for (const char* mode : {"raw", "load"}) {
@@ -367,15 +380,17 @@ void reportFresh(const char* self, const std::vector<int>& sizes, int runs) {
                                  QLatin1String(mode)});
                     child.waitForFinished(-1);
                     const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
-                    if (child.exitCode() != 0 || f.size() != 2) {
+                    if (child.exitCode() != 0 || f.size() != 3) {
                         failed = true;
                         break;
                     }
                     if (std::strcmp(mode, "raw") == 0) {
                         rawUs.push_back(f[0].toDouble());
+                        rawCpu.push_back(f[1].toDouble());
                     } else {
                         loadUs.push_back(f[0].toDouble());
-                        loadPeak.push_back(f[1].toDouble());
+                        loadCpu.push_back(f[1].toDouble());
+                        loadPeak.push_back(f[2].toDouble());
                     }
                 }
             }
@@ -384,8 +399,10 @@ void reportFresh(const char* self, const std::vector<int>& sizes, int runs) {
                 continue;
             }
             const double raw = median(rawUs), load = median(loadUs);
-            std::printf("%-9s %5d %10.1f %10.1f %10.1f %10.1f %7.2f %12.2f\n", e.name, mb, raw / 1000,
-                        bytes / raw, load / 1000, bytes / load, raw / load, median(loadPeak) / bytes);
+            const double rc = median(rawCpu), lc = median(loadCpu);
+            std::printf("%-9s %5d %8.1f %9.1f %8.1f %9.1f %6.2f %8.1f %9.1f %9.2f %11.2f\n", e.name, mb,
+                        raw / 1000, bytes / raw, load / 1000, bytes / load, raw / load, rc / 1000, lc / 1000,
+                        rc / lc, median(loadPeak) / bytes);
             std::fflush(stdout);
         }
     }
@@ -436,6 +453,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--fresh") == 0) {
             fresh = true;
+        } else if (std::strcmp(argv[i], "--keep") == 0) {
+            // Leaves the generated files for a profiler run of a single --fresh-child.
+            corpus().dir.setAutoRemove(false);
+            std::printf("files in %s\n", qPrintable(corpus().dir.path()));
         } else if (std::strncmp(argv[i], "--sizes=", 8) == 0) {
             sizes.clear();
             for (const QByteArray& s : QByteArray(argv[i] + 8).split(','))
