@@ -154,14 +154,17 @@ public:
         }
         const quint64 h = hash(first, n);
         Slot& slot = slots_[size_t(h >> (64 - slotBits_))];
-        if (slot.hash == h && slot.text != nullptr &&
-            std::memcmp(slot.text->constData(), first, size_t(n) * sizeof(char16_t)) == 0) {
-            target = *slot.text;
+        if (slot.hash == h && slot.length == n &&
+            std::memcmp(slot.text, first, size_t(n) * sizeof(char16_t)) == 0) {
+            // A copy of the remembered string, made from its data alone: reading the QString
+            // itself would cost a trip to the older item.
+            slot.data->ref();
+            target = QString(QString::DataPointer(slot.data, const_cast<char16_t*>(slot.text), n));
             trend.misses = 0;
             return;
         }
         target = fromRange(first, end);
-        slot = {h, &target};
+        slot = {h, n, target.data_ptr().d_ptr(), units(target)};
         if (++trend.misses == kMissRun) {
             trend.misses = 0;
             trend.resting = kRestLength;
@@ -204,9 +207,12 @@ private:
         return ((h ^ tail) * kMul) ^ (h >> 32);
     }
 
+    // The data of a string that a field of this load holds, so it lives until the load ends.
     struct Slot {
         quint64 hash = 0;
-        const QString* text = nullptr;
+        qsizetype length = 0;
+        QTypedArrayData<char16_t>* data = nullptr;
+        const char16_t* text = nullptr;
     };
     struct Trend {
         int misses = 0;  // misses since the last hit
