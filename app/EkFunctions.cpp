@@ -1,6 +1,9 @@
 #include "app/EkFunctions.h"
 
+#include <QLinearGradient>
 #include <QLocale>
+#include <QPainter>
+#include <QWidget>
 
 QString groupThousands(const QString& digits) {
     constexpr qsizetype groupSize = 3;
@@ -79,4 +82,12 @@ QString removeBlanks(const QString& text) {
             result.append(c);
     }
     return result;
+}
+
+void paintVerticalGradient(QWidget* widget, TColor top, TColor bottom) {
+    QPainter painter(widget);
+    QLinearGradient gradient(0, 0, 0, widget->height());
+    gradient.setColorAt(0, toQColor(top));
+    gradient.setColorAt(1, toQColor(bottom));
+    painter.fillRect(widget->rect(), gradient);
 }

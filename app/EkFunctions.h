@@ -2,12 +2,15 @@
 // reader come from the platform layer and are brought in here for convenience.
 #pragma once
 
+#include "controls/Graphics.h"
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/VersionInfo.h"
 
 #include <QChar>
 #include <QString>
 #include <QStringView>
+
+class QWidget;
 
 using platform::askYesNo;
 using platform::askYesNoCancel;
@@ -46,3 +49,7 @@ QString removeChar(const QString& text, QChar c);
 
 // A copy of `text` without characters at or below U+0020.
 QString removeBlanks(const QString& text);
+
+// The dialogs' background, painted from their paint event: a vertical gradient over the whole
+// of `widget` from `top` to `bottom` (by default the dialogs' 0xFFEBDE to 0xD8B4A3).
+void paintVerticalGradient(QWidget* widget, TColor top = 0xFFEBDE, TColor bottom = 0xD8B4A3);

@@ -1,11 +1,10 @@
 #include "app/FrmPasswrd.h"
 
+#include "app/EkFunctions.h"
 #include "platform/gui/DesignScale.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 
@@ -25,10 +24,6 @@ constexpr int buttonHeight = 38;
 constexpr int buttonGap = 12;
 constexpr int fontHeight = 18;
 constexpr int warningFontHeight = 22;
-
-// The dialogs' gradient, top and bottom (TColor 0xFFEBDE and 0xD8B4A3, stored blue-green-red).
-const QColor gradientTop(0xDE, 0xEB, 0xFF);
-const QColor gradientBottom(0xA3, 0xB4, 0xD8);
 
 TFormPassword::Responder& responderSlot() {
     static TFormPassword::Responder responder;
@@ -121,11 +116,7 @@ void TFormPassword::showEvent(QShowEvent* event) {
 }
 
 void TFormPassword::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, gradientTop);
-    gradient.setColorAt(1, gradientBottom);
-    painter.fillRect(rect(), gradient);
+    paintVerticalGradient(this);
 }
 
 std::optional<QString> TFormPassword::askPassword(Mode mode, QWidget* centreOn) {

@@ -32,11 +32,21 @@ template <typename Draw> QImage drawImage(int size, Draw draw) {
 // --- 12 x 12 row glyphs --------------------------------------------------------------------
 
 QImage blankLineGlyph() {
-    // An empty outline: a line with nothing on it.
+    // A line end with nothing before it: a return arrow on an empty sheet.
     return drawImage(12, [](QPainter& p) {
-        p.setPen(QPen(kGrey, 1, Qt::DotLine));
-        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(kOutline, 1));
+        p.setBrush(kPaper);
         p.drawRoundedRect(QRectF(1.5, 1.5, 9, 9), 2, 2);
+        p.setPen(QPen(kBlue, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        QPainterPath arrow;
+        arrow.moveTo(8.3, 3.6);
+        arrow.lineTo(8.3, 7.2);
+        arrow.lineTo(3.9, 7.2);
+        arrow.moveTo(5.6, 5.5);
+        arrow.lineTo(3.9, 7.2);
+        arrow.lineTo(5.6, 8.9);
+        p.drawPath(arrow);
     });
 }
 
@@ -128,15 +138,17 @@ QImage badgeGlyph(const QColor& colour, QChar mark) {
 }
 
 QImage valuesOnlyGlyph(bool on, bool hot) {
-    // The toggle: three lines, of which the hidden kinds fade out when the view is on.
+    // Off: a white sheet of mixed lines (values, a comment, an error); on: a green sheet of
+    // value lines only. The hot looks keep those and take a blue frame and a lighter sheet.
     return drawImage(12, [&](QPainter& p) {
+        const QColor sheet =
+            on ? (hot ? kGreen.lighter(125) : kGreen) : (hot ? QColor(0xCF, 0xEF, 0xFF) : kPaper);
         p.setPen(QPen(hot ? kBlue : kOutline, 1));
-        p.setBrush(hot ? QColor(0xCF, 0xEF, 0xFF) : kPaper);
+        p.setBrush(sheet);
         p.drawRoundedRect(QRectF(0.5, 0.5, 11, 11), 2, 2);
+        const QColor mixed[3] = {kGreen, kGrey, kRed};
         for (int i = 0; i < 3; ++i) {
-            const bool isValue = i != 1;
-            const QColor colour = isValue ? kGreen : (on ? QColor(0xD0, 0xD4, 0xDA) : kGrey);
-            p.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap));
+            p.setPen(QPen(on ? kPaper : mixed[i], 1.6, Qt::SolidLine, Qt::RoundCap));
             p.drawLine(QPointF(3, 3.5 + 2.5 * i), QPointF(9, 3.5 + 2.5 * i));
         }
     });

@@ -41,6 +41,7 @@ constexpr int kBarFontHeight = 18;
 constexpr int kEndPieceWidth = 23;
 constexpr int kTimeWidth = 90;     // LbLoadTime, LbShowTime
 constexpr int kShortcutWidth = 54; // ButCreateShortcut
+constexpr int kSpacerWidth = 12;   // between the top bar's groups
 
 // Label margins, in pixels of the screen.
 constexpr int kButtonMargin = 5;       // caption to edge of a tool-bar button
@@ -102,6 +103,7 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     createStatusBar();
     createTimers();
     createDialogs();
+    createSettingsParts();
     layoutWindow();
     setAcceptDrops(true);
     setCaption(true);
@@ -262,6 +264,20 @@ TEkArt* TForm1::addEndPiece(QWidget* bar, const char* name, TEkArtType type, TAl
     return piece;
 }
 
+TEkGradiLabel* TForm1::addSpacer(QWidget* bar, const char* name) {
+    TEkGradiLabel* spacer = addLabel(bar, name, alLeft);
+    spacer->setLabelType(altButton);
+    spacer->setAlive(false);
+    spacer->setAutoSize(false);
+    spacer->resize(scaled(kSpacerWidth), spacer->height());
+    // Hidden, it keeps its place in the bar and draws nothing: the bar shows between the groups.
+    QSizePolicy policy = spacer->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    spacer->setSizePolicy(policy);
+    spacer->hide();
+    return spacer;
+}
+
 void TForm1::closeGroup(TEkArt* leftEnd, TEkGradiLabel* first, TEkGradiLabel* last, TEkArt* rightEnd) {
     leftEnd->setLabelAfter(first);
     rightEnd->setLabelBefore(last);
@@ -279,6 +295,7 @@ void TForm1::createTopBar() {
     EkArt2 = addEndPiece(PnlTop, "EkArt2", aatEndRight);
     closeGroup(EkArt1, GlNew, GlSearch, EkArt2);
 
+    GlSpaceSections = addSpacer(PnlTop, "GlSpaceSections");
     EkArt5 = addEndPiece(PnlTop, "EkArt5", aatEndLeft);
     GlSectionAdd = addBarButton(PnlTop, "GlSectionAdd", ActAddSection, btnSectionAdd);
     GlSectionCopy = addBarButton(PnlTop, "GlSectionCopy", ActCopySection, btnSectionCopy);
@@ -290,6 +307,7 @@ void TForm1::createTopBar() {
     EkArt6 = addEndPiece(PnlTop, "EkArt6", aatEndRight);
     closeGroup(EkArt5, GlSectionAdd, GlSectionDdelete, EkArt6);
 
+    GlSpaceItems = addSpacer(PnlTop, "GlSpaceItems");
     EkArt3 = addEndPiece(PnlTop, "EkArt3", aatEndLeft);
     GlItemAdd = addBarButton(PnlTop, "GlItemAdd", ActAddItem, btnItemAdd);
     GlItemInsert = addBarButton(PnlTop, "GlItemInsert", ActInsertItem, btnItemInsert);
@@ -317,6 +335,9 @@ void TForm1::createLists() {
     LvSections->header()->resizeSection(0, kIconColumnWidth);
     LvSections->header()->resizeSection(1, scaled(180));
     LvSections->header()->resizeSection(2, scaled(60));
+    // The comment column fills what the others leave and has no width of its own: a stretched
+    // last column never shrinks below the width it had, and would scroll an empty list sideways.
+    LvSections->header()->resizeSection(3, 0);
     LvSections->header()->setStretchLastSection(true);
 
     LvValues = new QTreeView(Splitter1);
@@ -482,12 +503,8 @@ void TForm1::FormShow() {
     // its last end piece. (Qt's minimum is the client width: no frame to add.)
     PnlTop->layout()->activate();
     setMinimumWidth(EkArt4->mapTo(this, QPoint(EkArt4->width(), 0)).x());
-    // Until the settings are kept, every start looks like the first one.
-    const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->geometry();
-    move(screen.left() + (screen.width() - width()) / 2, screen.top() + (screen.height() - height()) / 2);
-    setValuesOnlyView(false);
-    // After the settings, which may hold a theme of their own.
-    applyTheme();
+    // Place, view and theme (applied after its colours are read), recent files, find settings.
+    loadSettings();
     LvSections->header()->resizeSection(0, kIconColumnWidth);
     LvValues->header()->resizeSection(0, kIconColumnWidth);
     LoadFileTimer->start();
@@ -561,8 +578,6 @@ void TForm1::MruTimerTimer() {
     showMruPopup();
 }
 
-void TForm1::showMruPopup() {}
-
 void TForm1::LoadFileTimerTimer() {
     LoadFileTimer->stop();
     if (arguments_.isEmpty() || !platform::FileExists(arguments_.constFirst()))
@@ -583,7 +598,8 @@ bool TForm1::FormCloseQuery() {
             canClose = !modified;
         }
     }
-    // The settings are written here once they are kept.
+    if (canClose)
+        saveSettings();
     return canClose;
 }
 

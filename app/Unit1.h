@@ -28,6 +28,7 @@ class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QItemSelection;
+class QMenu;
 class QShowEvent;
 class QSplitter;
 class QTimer;
@@ -97,7 +98,8 @@ public:
 
     // Top bar, left to right, in three groups of label buttons bound to their actions. Each
     // group sits between two end pieces: EkArt1 ... EkArt2, EkArt5 ... EkArt6, EkArt3 ... EkArt4
-    // (the names of the window design; EkArt4 is the rightmost).
+    // (the names of the window design; EkArt4 is the rightmost). A narrow spacer, which draws
+    // nothing, starts the section group and the item group.
     QWidget* PnlTop = nullptr;
     TEkArt* EkArt1 = nullptr;
     TEkGradiLabel* GlNew = nullptr;
@@ -107,6 +109,7 @@ public:
     TEkGradiLabel* GlSaveAs = nullptr;
     TEkGradiLabel* GlSearch = nullptr;
     TEkArt* EkArt2 = nullptr;
+    TEkGradiLabel* GlSpaceSections = nullptr;
     TEkArt* EkArt5 = nullptr;
     TEkGradiLabel* GlSectionAdd = nullptr;
     TEkGradiLabel* GlSectionCopy = nullptr;
@@ -114,6 +117,7 @@ public:
     TEkGradiLabel* GlSectionEdit = nullptr;
     TEkGradiLabel* GlSectionDdelete = nullptr;
     TEkArt* EkArt6 = nullptr;
+    TEkGradiLabel* GlSpaceItems = nullptr;
     TEkArt* EkArt3 = nullptr;
     TEkGradiLabel* GlItemAdd = nullptr;
     TEkGradiLabel* GlItemInsert = nullptr;
@@ -199,8 +203,6 @@ public:
     void GlOpenMouseUp();
     void GlOpenMouseLeave();
     void MruTimerTimer();
-    // The recent-files pop-up under the Open button; nothing yet.
-    void showMruPopup();
 
     // --- Lists ------------------------------------------------------------------------------
     void fillSectionList();
@@ -246,8 +248,6 @@ public:
     void updateActions(bool flag);
     void enableFileActions(bool flag);
     void showDisplayTime();
-    // Recent files are kept by their own unit; the window only tells it of the open file.
-    void addToMru();
 
     // --- Encrypted files --------------------------------------------------------------------
     void loadEncryptedFile(const QString& name, const QString& password);
@@ -257,6 +257,38 @@ public:
     // The encrypted image of the document under `password`.
     QByteArray encryptedImage(const QString& password) const;
     static const QByteArray encryptedMarker; // "Encrypted Velquin File"
+
+    // --- Settings -----------------------------------------------------------------------------
+    // The window's place and size, the section list's width, the view, the colour theme, the
+    // recent files and the find settings, kept in QSettings(gMakerName, gProductName). Read once
+    // at the first show (with no settings: the window centred, the normal view, the default
+    // theme) and written once by an allowed close. Each group is guarded on its own: a failure
+    // is shown with the group's name and the other groups still go.
+    void loadSettings();
+    void saveSettings();
+    // Centres the window on the primary screen, its top-left corner kept on the screen.
+    void centreOnScreen();
+
+    // --- Recent files -------------------------------------------------------------------------
+    // Entry 0 is the most recent; at most ten. Paths compare exactly. Every successful open,
+    // a named New and an adopted Save As record the file (setFileName).
+    QMenu* PopupMRU = nullptr; // the pop-up under Open, filled when it opens
+    // Puts `fileName` with `encodingSelector` first; an entry already first keeps its selector.
+    void addToMru();
+    // Opens PopupMRU just below the Open button.
+    void showMruPopup();
+    // Fills PopupMRU with one entry per recent file, newest first.
+    void PopupMRUPopup();
+    // Opens the entry's file with its stored encoding, after the unsaved-changes question.
+    void MnuMruMenuItemClick(QAction* entry);
+    // Once, a second after start: drops the entries whose files are gone.
+    void MruCheckTimer();
+
+    // --- Shortcut files and the about box ----------------------------------------------------
+    void ActCreateShortcutExecute();
+    void ActAboutExecute();
+    // The recent-files pop-up and the connections of the settings, shortcut and about commands.
+    void createSettingsParts();
 
     // Runs `command` when `action` triggers (only while it is enabled); an exception the
     // command raises is shown as an error message and the window goes on.
@@ -298,6 +330,9 @@ private:
                                   TAlign align = alLeft);
     TEkGradiLabel* addCounter(QWidget* bar, const char* name, int image, const QString& hint);
     TEkArt* addEndPiece(QWidget* bar, const char* name, TEkArtType type, TAlign align = alLeft);
+    // A narrow button-type label that is not alive, keeps its size and has no caption; it only
+    // keeps two groups apart.
+    TEkGradiLabel* addSpacer(QWidget* bar, const char* name);
     // Lets the group's end pieces continue the gradients of its outer labels.
     static void closeGroup(TEkArt* leftEnd, TEkGradiLabel* first, TEkGradiLabel* last, TEkArt* rightEnd);
     // Design sizes are given at 144 pixels per inch.

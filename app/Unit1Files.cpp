@@ -124,8 +124,6 @@ void TForm1::setFileName(const QString& name) {
     ButCreateShortcut->setEnabled(!name.isEmpty());
 }
 
-void TForm1::addToMru() {}
-
 void TForm1::showDisplayTime() {
     const std::uint32_t start = platform::timeGetTime();
     if (SectionRows->count() > 0)

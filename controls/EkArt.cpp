@@ -1,5 +1,7 @@
 #include "controls/EkArt.h"
 
+#include <QContextMenuEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
@@ -21,6 +23,8 @@ bool isEnd(TEkArtType type) {
 
 TEkArt::TEkArt(QWidget* parent) : QWidget(parent), bitmap(std::make_unique<TEkBmp>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves are reported without a button held, too.
+    setMouseTracking(true);
     resize(defaultSide, defaultSide);
 }
 
@@ -77,33 +81,34 @@ void TEkArt::setAlign(TAlign value) {
         parentWidget()->layout()->invalidate();
 }
 
-void TEkArt::watchNeighbour(TEkGradiLabel* label, QPointer<TEkGradiLabel>& slot,
-                            QMetaObject::Connection& painted, QMetaObject::Connection& destroyed) {
-    disconnect(painted);
-    disconnect(destroyed);
-    slot = label;
+void TEkArt::watchNeighbour(TEkGradiLabel* label, Neighbour& slot) {
+    disconnect(slot.painted);
+    disconnect(slot.destroyed);
+    slot.label = label;
+    slot.seen = SeenLook();
     if (!label)
         return;
-    painted = connect(label, &TEkGradiLabel::bitmapPainted, this, &TEkArt::neighbourPainted);
-    destroyed = connect(label, &QObject::destroyed, this, [this, &slot] {
+    slot.painted =
+        connect(label, &TEkGradiLabel::bitmapPainted, this, [this, &slot] { neighbourPainted(slot); });
+    slot.destroyed = connect(label, &QObject::destroyed, this, [this, &slot] {
         // A widget announces its end before its guards are cleared (and is no longer a label
         // by then): forget it without looking at it.
-        slot = nullptr;
+        slot.label = nullptr;
         changed();
     });
 }
 
 void TEkArt::setLabelBefore(TEkGradiLabel* label) {
-    if (label == labelBefore)
+    if (label == before.label)
         return;
-    watchNeighbour(label, labelBefore, beforePainted, beforeDestroyed);
+    watchNeighbour(label, before);
     changed();
 }
 
 void TEkArt::setLabelAfter(TEkGradiLabel* label) {
-    if (label == labelAfter)
+    if (label == after.label)
         return;
-    watchNeighbour(label, labelAfter, afterPainted, afterDestroyed);
+    watchNeighbour(label, after);
     changed();
 }
 
@@ -139,11 +144,23 @@ Neighbours neighboursOf(TEkArtType type, TEkGradiLabel* before, TEkGradiLabel* a
 
 } // namespace
 
-void TEkArt::neighbourPainted() {
-    // The neighbour's picture changed (its size, colours or state): the piece continues the
-    // present one, never a picture the neighbour no longer shows.
-    dirty = true;
-    update();
+void TEkArt::neighbourPainted(const Neighbour& slot) {
+    if (!slot.label)
+        return;
+    // A piece waiting for its neighbour takes whatever picture comes.
+    if (dirty) {
+        update();
+        return;
+    }
+    // The hot and pressed looks come and go with the mouse: the piece keeps continuing the
+    // resting look (the neighbour's normal or disabled picture).
+    const int state = slot.label->paintedVisualState();
+    constexpr int hot = 1;
+    constexpr int pressed = 2;
+    if (state == hot || state == pressed)
+        return;
+    if (slot.label->pictureSerial() != slot.seen.serial || state != slot.seen.state)
+        changed();
 }
 
 bool TEkArt::followSize(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
@@ -161,7 +178,7 @@ bool TEkArt::followSize(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
         // Resizing from inside a paint would re-enter the layout; do it once the paint is over.
         QTimer::singleShot(0, this, [this] {
             resizeQueued = false;
-            const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
+            const Neighbours n = neighboursOf(artType, before.label, after.label);
             const QSize wanted(n.vertical ? n.vertical->width() : width(),
                                n.horizontal ? n.horizontal->height() : height());
             if (wanted != size()) {
@@ -226,7 +243,7 @@ void TEkArt::paintBitmap() {
     // A size the painter refuses leaves no pixel memory; the painters below write rows directly.
     bitmap->checkDc();
 
-    const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
+    const Neighbours n = neighboursOf(artType, before.label, after.label);
     if (artType == aatSpace || (isCorner(artType) && !n.horizontal))
         paintOwnBackground();
 
@@ -236,12 +253,16 @@ void TEkArt::paintBitmap() {
         return;
     }
     dirty = false;
+    for (Neighbour* n : {&before, &after}) {
+        if (n->label)
+            n->seen = {n->label->pictureSerial(), n->label->paintedVisualState()};
+    }
 }
 
 bool TEkArt::paintBitmapSpecial() {
-    if ((labelAfter && !labelAfter->GetFullyLoaded()) || (labelBefore && !labelBefore->GetFullyLoaded()))
+    if ((after.label && !after.label->GetFullyLoaded()) || (before.label && !before.label->GetFullyLoaded()))
         return false;
-    const Neighbours n = neighboursOf(artType, labelBefore, labelAfter);
+    const Neighbours n = neighboursOf(artType, before.label, after.label);
     if (isCorner(artType))
         return paintCorner(n.horizontal, n.vertical);
     if (isEnd(artType))
@@ -343,6 +364,27 @@ void TEkArt::paintEvent(QPaintEvent*) {
     } catch (const EInvalidGraphicOperation& e) {
         qWarning("TEkArt: %s", qPrintable(e.message()));
     }
+}
+
+void TEkArt::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    emit mouseMoved(event->buttons(), event->modifiers(), event->position().toPoint());
+}
+
+void TEkArt::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPointer<TEkArt> self(this);
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
+    if (self)
+        QWidget::mouseDoubleClickEvent(event);
+}
+
+void TEkArt::contextMenuEvent(QContextMenuEvent* event) {
+    QPointer<TEkArt> self(this);
+    bool handled = false;
+    emit contextPopup(event->pos(), &handled);
+    // A piece that is gone can pass nothing on.
+    event->setAccepted(handled || !self);
 }
 
 void TEkArt::resizeEvent(QResizeEvent* event) {

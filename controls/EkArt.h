@@ -4,10 +4,11 @@
 // neighbour's dark colour; without a neighbour it builds the same ramp from its own colours.
 //
 // The piece paints after its neighbours: while a neighbour's picture is not current it shows
-// its present picture and waits for the neighbour's bitmapPainted() signal. Every later repaint
-// of a neighbour's picture (a new state, colour or size) repaints the piece, so that it always
-// continues the picture the neighbour shows. A piece whose size differs from the neighbour it
-// follows resizes itself after the paint that noticed it.
+// its present picture and waits for the neighbour's bitmapPainted() signal. It continues the
+// neighbour's resting look (normal or disabled): a neighbour that is enabled or disabled, or
+// repainted with new colours or a new size, repaints the piece, while a neighbour that turns
+// hot or pressed leaves the piece's picture as it is. A piece whose size differs from the
+// neighbour it follows resizes itself after the paint that noticed it.
 #pragma once
 
 #include "controls/EkGradiLabel.h"
@@ -53,9 +54,9 @@ public:
 
     // Neighbours (not owned; forgotten when destroyed, the piece then paints its own ramp).
     // Which one is beside the piece and which above or below depends on ArtType.
-    TEkGradiLabel* LabelBefore() const { return labelBefore; }
+    TEkGradiLabel* LabelBefore() const { return before.label; }
     void setLabelBefore(TEkGradiLabel* label);
-    TEkGradiLabel* LabelAfter() const { return labelAfter; }
+    TEkGradiLabel* LabelAfter() const { return after.label; }
     void setLabelAfter(TEkGradiLabel* label);
 
     // Row `row` of the piece's picture; EInvalidGraphicOperation outside 0..height-1.
@@ -70,20 +71,42 @@ public:
 signals:
     // Draw over the copied picture (OnPaint).
     void paintOver(TEkArt* sender, QPainter* painter);
+    // A left double click on the piece.
+    void doubleClicked();
+    // The mouse moved over the piece.
+    void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos);
+    // A context menu was asked for at pos. A receiver that shows its own sets *handled; else the
+    // request goes on to the parent.
+    void contextPopup(QPoint pos, bool* handled);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // The look of a neighbour the piece last continued.
+    struct SeenLook {
+        int serial = -1;
+        int state = -1;
+    };
+    // One neighbour: the label, what the piece last read of it, and the links that follow it.
+    struct Neighbour {
+        QPointer<TEkGradiLabel> label;
+        SeenLook seen;
+        QMetaObject::Connection painted;
+        QMetaObject::Connection destroyed;
+    };
+
     int alignValue() const { return int(align); }
     void setAlignValue(int value) { setAlign(TAlign(value)); }
     void changed();
-    // Stores label in slot and follows its painting and its end.
-    void watchNeighbour(TEkGradiLabel* label, QPointer<TEkGradiLabel>& slot, QMetaObject::Connection& painted,
-                        QMetaObject::Connection& destroyed);
-    void neighbourPainted();
+    // Stores label in the slot and follows its painting and its end.
+    void watchNeighbour(TEkGradiLabel* label, Neighbour& slot);
+    void neighbourPainted(const Neighbour& slot);
     void paintBitmap();
     bool paintBitmapSpecial();
     void paintOwnBackground();
@@ -105,7 +128,6 @@ private:
     TEkArtType artType = aatSpace;
     int pipeShadow = 60;
     TAlign align = alNone;
-    QPointer<TEkGradiLabel> labelBefore;
-    QPointer<TEkGradiLabel> labelAfter;
-    QMetaObject::Connection beforePainted, beforeDestroyed, afterPainted, afterDestroyed;
+    Neighbour before;
+    Neighbour after;
 };

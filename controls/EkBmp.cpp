@@ -1045,12 +1045,19 @@ void TEkBmp::drawShadedFace(TRect r) {
         paintShadedFace(r);
 }
 
-// The face's rows work inside the clipped rect, so an offset rect never reaches past the bitmap.
+// The rows and columns of a face run from the rect's top-left pixel over the bitmap's own width
+// W and height H: a rect in the corner that is smaller than the bitmap still shades whole rows.
+// Along an axis where that would pass the bitmap's edge (a rect further in), the face keeps to
+// the clipped rect instead.
 void TEkBmp::paintFaceRows(TRect r, bool glass) {
-    const int W = r.width();
-    const int H = r.height();
+    // columns 1 .. W-2 of the face end at bitmap column r.left + w - 2
+    const int W = r.left + w - 2 < w ? w : r.width();
+    // rows end at r.top + h - 3 (glass) or r.top + h - 2 (shaded, with its side columns)
+    const int lastRow = glass ? h - 3 : h - 2;
+    const int H = r.top + lastRow < h ? h : r.height();
     const auto shadeRow = [&](int rowInRect, uint8_t weight, bool lightenIt) {
-        if (rowInRect < 0 || rowInRect >= H)
+        // The band's eleven rows pass the bottom of a bitmap lower than the face.
+        if (rowInRect < 0 || rowInRect >= H || r.top + rowInRect >= h)
             return;
         TPixel* line = rowAddress(r.top + rowInRect) + r.left;
         for (int x = 1; x <= W - 2; ++x)
@@ -1458,7 +1465,9 @@ void inflateRectSides(TRect& r, int dLeft, int dTop, int dRight, int dBottom) {
 std::vector<TResampleWeight> resampleWeights(int count, int span, bool scale) {
     constexpr int unitShift = 12; // weights in 1/4096
     std::vector<TResampleWeight> weights;
-    if (span <= 0 || span > count)
+    // A span wider than the count spreads each entry over more than one cell: the first branch
+    // below covers it.
+    if (count <= 0 || span <= 0)
         return weights;
     weights.resize(size_t(count));
     const int64_t unit = scale ? (int64_t(span) << unitShift) / count : int64_t(1) << unitShift;

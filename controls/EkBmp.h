@@ -344,5 +344,5 @@ void inflateRectSides(TRect& r, int dLeft, int dTop, int dRight, int dBottom);
 
 // Resampling weight table in 1/4096 units for count destination entries over span source
 // entries (scale: unit (span << 12) / count, divisor count; else unit 4096, divisor span).
-// Requires 0 < span <= count; otherwise the result is empty.
+// Requires count > 0 and span > 0 (a span may exceed the count); otherwise the result is empty.
 std::vector<TResampleWeight> resampleWeights(int count, int span, bool scale);

@@ -3,6 +3,7 @@
 #include "controls/ImgList.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QDynamicPropertyChangeEvent>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -57,6 +58,29 @@ void relayoutParent(QWidget* w) {
 void setActionImageIndex(QAction* action, int index) {
     if (action)
         action->setProperty(actionImageIndexProperty, index);
+}
+
+QPoint placeImageBesideCaption(TRect& r, TAlignment alignment, bool imageRight, QSize imageSize,
+                               int textWidth, int gap) {
+    const int imageWidth = imageSize.width();
+    const int total = imageWidth + (textWidth != 0 ? textWidth + gap : 0);
+    if (alignment == taRightJustify) {
+        r.left = r.right - total;
+    } else if (alignment == taCenter) {
+        r.left += (r.width() - total) / 2;
+        r.right = r.left + total;
+    } else {
+        r.right = r.left + total;
+    }
+    TRect imageRect = r;
+    if (imageRight) {
+        imageRect.left = imageRect.right - imageWidth;
+        r.right = imageRect.left - gap;
+    } else {
+        imageRect.right = imageRect.left + imageWidth;
+        r.left = imageRect.right + gap;
+    }
+    return QPoint(imageRect.left, imageRect.top + (imageRect.height() - imageSize.height()) / 2);
 }
 
 // --- construction -----------------------------------------------------------------------------
@@ -465,26 +489,10 @@ void TEkGradiLabel::paintBitmap() {
         inflateRect(r, -marginTextHorz, -marginTextVert);
 
     if (images && index > -1) {
-        const int imageWidth = images->width();
-        const int contentWidth = imageWidth + (textWidth != 0 ? textWidth + marginImage : 0);
-        if (alignment == taRightJustify) {
-            r.left = r.right - contentWidth;
-        } else if (alignment == taCenter) {
-            r.left += (r.width() - contentWidth) / 2;
-            r.right = r.left + contentWidth;
-        } else {
-            r.right = r.left + contentWidth;
-        }
-        TRect imageRect = r;
-        if (imagePos == aipRight) {
-            imageRect.left = imageRect.right - imageWidth;
-            r.right = imageRect.left - marginImage;
-        } else {
-            imageRect.right = imageRect.left + imageWidth;
-            r.left = imageRect.right + marginImage;
-        }
-        imageRect.top += (imageRect.height() - images->height()) / 2;
-        images->draw(*bitmap, imageRect.left, imageRect.top, index);
+        const QPoint at =
+            placeImageBesideCaption(r, alignment, imagePos == aipRight,
+                                    QSize(images->width(), images->height()), textWidth, marginImage);
+        images->draw(*bitmap, at.x(), at.y(), index);
     }
 
     if (!caption.isEmpty() && (labelType == altLabel || labelType == altButton)) {
@@ -526,7 +534,10 @@ void TEkGradiLabel::paintEvent(QPaintEvent*) {
             textWidth = measureCaption().width();
         }
         // A size change of a hidden label arrives without a resize event: compare sizes too.
-        if (dirty || paintedState != state || bitmap->width() != width() || bitmap->height() != height()) {
+        const bool newLook = dirty || bitmap->width() != width() || bitmap->height() != height();
+        if (newLook || paintedState != state) {
+            if (newLook)
+                ++serial;
             paintBitmap();
             repainted = true;
         }
@@ -614,7 +625,10 @@ void TEkGradiLabel::leaveEvent(QEvent* event) {
 
 void TEkGradiLabel::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    if (!isEnabled() || !tracksMouse())
+    // The receivers hear of the move before the look changes.
+    QPointer<TEkGradiLabel> self(this);
+    emit mouseMoved(event->buttons(), event->modifiers(), event->position().toPoint());
+    if (!self || !isEnabled() || !tracksMouse())
         return;
     const bool inside = rect().contains(event->position().toPoint());
     if (inside == mouseInside)
@@ -647,6 +661,24 @@ void TEkGradiLabel::mousePressEvent(QMouseEvent* event) {
 void TEkGradiLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     handleRelease(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TEkGradiLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        QPointer<TEkGradiLabel> self(this);
+        emit doubleClicked();
+        if (!self)
+            return;
+    }
+    mousePressEvent(event);
+}
+
+void TEkGradiLabel::contextMenuEvent(QContextMenuEvent* event) {
+    QPointer<TEkGradiLabel> self(this);
+    bool handled = false;
+    emit contextPopup(event->pos(), &handled);
+    // A label that is gone can pass nothing on.
+    event->setAccepted(handled || !self);
 }
 
 void TEkGradiLabel::releaseWithoutClick() {

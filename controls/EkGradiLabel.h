@@ -34,6 +34,12 @@ inline constexpr const char* actionImageIndexProperty = "imageIndex";
 // Sets the image index of an action; labels bound to it follow at once.
 void setActionImageIndex(QAction* action, int index);
 
+// Places an image of imageSize and a caption textWidth wide side by side in r, the two aligned
+// as a group, gap pixels apart (no gap without a caption). Returns the image's top-left corner,
+// centred vertically in r; r becomes the caption's rect.
+QPoint placeImageBesideCaption(TRect& r, TAlignment alignment, bool imageRight, QSize imageSize,
+                               int textWidth, int gap);
+
 class TEkGradiLabel : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int Align READ alignValue WRITE setAlignValue)
@@ -155,6 +161,12 @@ public:
     const TEkBmp* bitmapForTest() const { return bitmap.get(); }
     // 0 normal, 1 hot, 2 pressed, 3 disabled.
     int visualState() const { return state; }
+    // The state the present picture was painted for.
+    int paintedVisualState() const { return paintedState; }
+    // Counts the repaints of the picture that were more than a change of state (new colours,
+    // size, caption, images): with paintedVisualState() it tells an end piece whether the
+    // look it continues has changed.
+    int pictureSerial() const { return serial; }
 
     // Ends a left press as a release outside the label would: mouseUp() is emitted, no click
     // follows, and a pressed button looks hot again. Nothing while no press is pending. (The
@@ -175,6 +187,13 @@ signals:
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     void mouseEntered();
     void mouseLeft();
+    // A left double click on the label (its second press still presses, and its release clicks).
+    void doubleClicked();
+    // The mouse moved over the label, or anywhere while it holds a press on it.
+    void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos);
+    // A context menu was asked for at pos. A receiver that shows its own sets *handled; else the
+    // request goes on to the parent.
+    void contextPopup(QPoint pos, bool* handled);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -187,6 +206,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -218,6 +239,7 @@ private:
     int textHeight = 0;
     int state = 0;
     int paintedState = 0;
+    int serial = 0;
     QSize autoSizeHint;
 
     TColor clButtonLight = clBtnHighlight;

@@ -1,9 +1,14 @@
 #include "platform/gui/TextFileDialog.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
 namespace platform {
 
@@ -24,6 +29,47 @@ QString singleExtension(const QString& patterns) {
         return QString();
     return extension;
 }
+
+// Qt's dialog enables Open only for a typed name that its list shows, so a file that the chosen
+// file type hides (a ".conf" file under "Ini Files") could not be opened by typing its name or
+// path. This keeps Open enabled while the typed name is an existing file; confirming then opens
+// it as the dialog opens any file it checks.
+class TypedFileOpens : public QObject {
+public:
+    explicit TypedFileOpens(QFileDialog& dialog) : QObject(&dialog), dialog_(dialog) {
+        edit_ = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        open_ = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+        if (!edit_ || !open_)
+            return;
+        // After the dialog's own check, which it runs on the same signal.
+        connect(edit_, &QLineEdit::textChanged, this, &TypedFileOpens::enableForTypedFile);
+        // The dialog checks again at other times too (a folder finished loading).
+        open_->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == open_ && event->type() == QEvent::EnabledChange)
+            enableForTypedFile();
+        return false;
+    }
+
+private:
+    void enableForTypedFile() {
+        if (open_->isEnabled())
+            return;
+        const QString typed = edit_->text();
+        // Several quoted names are the dialog's own business.
+        if (typed.isEmpty() || typed.contains(QLatin1Char('"')))
+            return;
+        if (QFileInfo(dialog_.directory().absoluteFilePath(typed)).isFile())
+            open_->setEnabled(true);
+    }
+
+    QFileDialog& dialog_;
+    QLineEdit* edit_ = nullptr;
+    QPushButton* open_ = nullptr;
+};
 
 } // namespace
 
@@ -67,6 +113,7 @@ bool TextFileDialog::execute(QWidget* parent) {
     if (kind_ == Kind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
+        new TypedFileOpens(dialog);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -85,22 +132,27 @@ bool TextFileDialog::execute(QWidget* parent) {
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);
 
-    auto* encodingLabel = new QLabel(QStringLiteral("Encoding:"), &dialog);
-    auto* encodingCombo = new QComboBox(&dialog);
-    encodingCombo->addItems(encodings);
-    if (encodingIndex >= 0 && encodingIndex < encodings.size())
-        encodingCombo->setCurrentIndex(encodingIndex);
-    encodingLabel->setBuddy(encodingCombo);
-    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
-        const int row = grid->rowCount();
-        grid->addWidget(encodingLabel, row, 0);
-        grid->addWidget(encodingCombo, row, 1);
+    // A dialog without encodings (the shortcut files' one) shows no encoding list.
+    QComboBox* encodingCombo = nullptr;
+    if (!encodings.isEmpty()) {
+        auto* encodingLabel = new QLabel(QStringLiteral("Encoding:"), &dialog);
+        encodingCombo = new QComboBox(&dialog);
+        encodingCombo->addItems(encodings);
+        if (encodingIndex >= 0 && encodingIndex < encodings.size())
+            encodingCombo->setCurrentIndex(encodingIndex);
+        encodingLabel->setBuddy(encodingCombo);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            const int row = grid->rowCount();
+            grid->addWidget(encodingLabel, row, 0);
+            grid->addWidget(encodingCombo, row, 1);
+        }
     }
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     fileName = dialog.selectedFiles().constFirst();
-    encodingIndex = encodingCombo->currentIndex();
+    if (encodingCombo)
+        encodingIndex = encodingCombo->currentIndex();
     return true;
 }
 

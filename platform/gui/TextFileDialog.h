@@ -27,10 +27,10 @@ public:
 
     Kind kind() const { return kind_; }
 
-    QString defaultExt;  // appended to a typed name without extension, without the dot
-    QString filter;      // "Caption|*.a;*.b|Caption2|*.*": pairs of caption and patterns
-    int filterIndex = 0; // the filter selected at start, from 0
-    QStringList encodings;
+    QString defaultExt;    // appended to a typed name without extension, without the dot
+    QString filter;        // "Caption|*.a;*.b|Caption2|*.*": pairs of caption and patterns
+    int filterIndex = 0;   // the filter selected at start, from 0
+    QStringList encodings; // none: the dialog shows no encoding list
     int encodingIndex = 0;
     QString fileName; // preset name at start; the chosen one after a confirmed run
 

@@ -1,6 +1,7 @@
 // The main window's two bars: their labels and end pieces, the colour theme, the labels'
 // binding to the actions, hot and pressed looks with the real mouse events, press and hold on
 // Open, and the window's minimum width.
+#include "app/ImageLists.h"
 #include "app/Unit1.h"
 #include "controls/EkArt.h"
 #include "controls/EkGradiLabel.h"
@@ -19,8 +20,10 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -91,13 +94,13 @@ protected:
 
 TEST_F(BarsTest, BarsHoldTheirGroupsBetweenEndPieces) {
     showForm();
-    EXPECT_EQ(
-        namesLeftToRight(form->PnlTop),
-        QStringList({"EkArt1",        "GlNew",           "GlOpen",        "GlReload",         "GlSave",
-                     "GlSaveAs",      "GlSearch",        "EkArt2",        "EkArt5",           "GlSectionAdd",
-                     "GlSectionCopy", "GlSectionInsert", "GlSectionEdit", "GlSectionDdelete", "EkArt6",
-                     "EkArt3",        "GlItemAdd",       "GlItemInsert",  "GlItemEdit",       "GlItemDelete",
-                     "EkArt4"}));
+    EXPECT_EQ(namesLeftToRight(form->PnlTop),
+              QStringList(
+                  {"EkArt1",       "GlNew",         "GlOpen",          "GlReload",        "GlSave",
+                   "GlSaveAs",     "GlSearch",      "EkArt2",          "GlSpaceSections", "EkArt5",
+                   "GlSectionAdd", "GlSectionCopy", "GlSectionInsert", "GlSectionEdit",   "GlSectionDdelete",
+                   "EkArt6",       "GlSpaceItems",  "EkArt3",          "GlItemAdd",       "GlItemInsert",
+                   "GlItemEdit",   "GlItemDelete",  "EkArt4"}));
     EXPECT_EQ(namesLeftToRight(form->PnlBottom),
               QStringList(
                   {"EkArt7",         "EkGradiLabel10", "LbLoadTime",        "EkArt8",        "EkArt9",
@@ -113,6 +116,21 @@ TEST_F(BarsTest, BarsHoldTheirGroupsBetweenEndPieces) {
             EXPECT_EQ(w->y(), 0);
             EXPECT_EQ(w->height(), bar->height());
         }
+    }
+}
+
+TEST_F(BarsTest, SpacersKeepTheToolBarsGroupsApartAndDrawNothing) {
+    showForm();
+    const auto all = labels();
+    EXPECT_EQ(std::count_if(all.begin(), all.end(), [](auto* l) { return l->LabelType() == altButton; }), 21);
+    for (TEkGradiLabel* spacer : {form->GlSpaceSections, form->GlSpaceItems}) {
+        SCOPED_TRACE(spacer->objectName().toStdString());
+        EXPECT_TRUE(!spacer->Alive() && !spacer->AutoSize() && spacer->Caption().isEmpty());
+        ASSERT_GT(spacer->width(), 0);
+        QTest::mouseMove(form->PnlTop, spacer->geometry().center()); // no hot look either
+        const QImage bar = shown(form->PnlTop);
+        for (int x = spacer->x(); x <= spacer->geometry().right(); ++x)
+            EXPECT_EQ(pixelAt(bar, x, bar.height() / 2), rgbOf(0xD8B4A3)) << x; // the bar's colour
     }
 }
 
@@ -170,7 +188,7 @@ TEST_F(BarsTest, DefaultThemeReachesEveryLabelAndPiece) {
     const QImage top = shown(form->PnlTop);
     EXPECT_EQ(pixelAt(top, top.width() - 1, top.height() / 2), rgbOf(0xD8B4A3));
 
-    ASSERT_EQ(labels().size(), 29);
+    ASSERT_EQ(labels().size(), 31);
     for (TEkGradiLabel* label : labels()) {
         SCOPED_TRACE(label->objectName().toStdString());
         EXPECT_EQ(label->ClGradiLight(), 0xFBF2EAu);
@@ -343,8 +361,8 @@ TEST_F(BarsTest, HoverAndPressLooksOnTheWindowsButton) {
     ASSERT_EQ(button->visualState(), 1);
     const QImage hot = shown(button);
     EXPECT_EQ(pixelAt(hot, 0, 0), rgbOf(0x3B88D1)); // hot dark, theme colour 5
-    // The end piece before it continues the hot look.
-    EXPECT_EQ(pixelAt(shown(form->EkArt1), form->EkArt1->width() - 1, 0), rgbOf(0x3B88D1));
+    // The end piece before it keeps continuing the normal look.
+    EXPECT_EQ(pixelAt(shown(form->EkArt1), form->EkArt1->width() - 1, 0), rgbOf(0xD8B4A3));
 
     QSignalSpy triggered(form->ActNewFile, &QAction::triggered);
     QTest::mousePress(button, Qt::LeftButton, {}, inside);

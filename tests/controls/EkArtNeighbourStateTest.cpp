@@ -1,23 +1,25 @@
-// An end piece keeps continuing the picture its neighbour shows when the neighbour's look
-// changes (disabled at start, enabled later; hot while hovered), not the one it first saw.
+// An end piece continues its neighbour's resting look: it follows the neighbour when that is
+// enabled or recoloured, not when it turns hot or pressed under the mouse.
 #include "controls/EkArt.h"
 
 #include <QApplication>
 #include <QEnterEvent>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
 constexpr TColor kDark = 0xD8B4A3;
 constexpr TColor kLight = 0xFBF2EA;
 
-TPixel firstPixel(const TEkGradiLabel& label, int row) {
-    return label.getScanLine(row)[0];
-}
-
-TPixel lastPixel(const TEkArt& piece, int row) {
-    return piece.getScanLine(row)[piece.width() - 1];
+// Column x of a painted picture.
+template <class Control> std::vector<TPixel> column(const Control& control, int x) {
+    std::vector<TPixel> pixels;
+    for (int y = 0; y < control.height(); ++y)
+        pixels.push_back(control.getScanLine(y)[x]);
+    return pixels;
 }
 
 class EkArtNeighbourStateTest : public ::testing::Test {
@@ -51,37 +53,42 @@ protected:
     TEkArt* art = nullptr;
 };
 
-TEST_F(EkArtNeighbourStateTest, FollowsTheNeighbourFromDisabledToEnabled) {
-    label->setEnabled(false);
+TEST_F(EkArtNeighbourStateTest, FollowsTheRestingLookOnly) {
+    label->setEnabled(false); // a piece first painted beside a disabled label
     host.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
     settle();
-    const TPixel disabledRow = firstPixel(*label, 10);
-    EXPECT_EQ(lastPixel(*art, 10), disabledRow);
-
-    label->setEnabled(true);
-    settle();
-    EXPECT_NE(firstPixel(*label, 10), disabledRow);
-    EXPECT_EQ(lastPixel(*art, 10), firstPixel(*label, 10)); // not the grey of the start
-    EXPECT_FALSE(art->isDirty());
-}
-
-TEST_F(EkArtNeighbourStateTest, FollowsTheNeighbourIntoAndOutOfTheHotLook) {
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-    settle();
-    const TPixel normalRow = lastPixel(*art, 0);
-
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), label->mapToGlobal(QPointF(1, 1)));
-    QApplication::sendEvent(label, &enter);
-    settle();
-    constexpr TPixel rgbMask = 0x00FFFFFF;
-    EXPECT_EQ(lastPixel(*art, 0) & rgbMask, tColorToPixel(label->ClHotDark()) & rgbMask);
-
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(label, &leave);
-    settle();
-    EXPECT_EQ(lastPixel(*art, 0), normalRow);
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        bool follows; // the piece takes the label's new look; else it keeps its own picture
+    } steps[] = {
+        {"enabled", [&] { label->setEnabled(true); }, true},
+        {"hot",
+         [&] {
+             QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), label->mapToGlobal(QPointF(1, 1)));
+             QApplication::sendEvent(label, &enter);
+         },
+         false},
+        {"pressed", [&] { QTest::mousePress(label, Qt::LeftButton, {}, QPoint(5, 5)); }, false},
+        {"recoloured while pressed", [&] { label->setGradiantDark(0x4080C0); }, false},
+        {"released outside and left",
+         [&] {
+             QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(5, 40));
+             QEvent leave(QEvent::Leave);
+             QApplication::sendEvent(label, &leave);
+         },
+         true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        const std::vector<TPixel> before = column(*art, art->width() - 1);
+        step.act();
+        settle();
+        EXPECT_NE(column(*label, 0), before); // the label looks different now
+        EXPECT_EQ(column(*art, art->width() - 1), step.follows ? column(*label, 0) : before);
+        EXPECT_FALSE(art->isDirty());
+    }
 }
 
 } // namespace

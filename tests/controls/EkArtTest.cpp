@@ -2,6 +2,8 @@
 
 #include "tests/support/Rgb.h"
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMouseEvent>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -263,6 +265,13 @@ public:
             ++paints;
         return false;
     }
+    // Waits for the first paint, then lets the event loop run a fixed number of rounds: a
+    // widget that keeps asking for repaints paints once more in each.
+    void settle() {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return paints > 0; }));
+        for (int round = 0; round < 20; ++round)
+            QApplication::processEvents();
+    }
 };
 
 TEST_F(EkArtTest, NeighbourThatNeverPaintsDoesNotKeepThePieceRepainting) {
@@ -276,8 +285,7 @@ TEST_F(EkArtTest, NeighbourThatNeverPaintsDoesNotKeepThePieceRepainting) {
     art->installEventFilter(&counter);
     host.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-    QTest::qWait(200);
-    EXPECT_GE(counter.paints, 1);
+    counter.settle();
     EXPECT_LE(counter.paints, 3);
     EXPECT_TRUE(art->isDirty());
 
@@ -301,9 +309,40 @@ TEST_F(EkArtTest, LayoutThatKeepsAnotherWidthDoesNotStartAResizeLoop) {
     art->installEventFilter(&counter);
     bar.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
-    QTest::qWait(200);
+    counter.settle();
     EXPECT_EQ(art->width(), 200);
     EXPECT_LE(counter.paints, 6);
+}
+
+// The label and the piece pass on left double clicks, moves and context-menu requests; a
+// request that no receiver handles goes on to the parent.
+template <class Control> void expectEventsPassedOn(Control& control) {
+    QStringList heard;
+    QObject::connect(&control, &Control::doubleClicked, [&] { heard << "double"; });
+    QObject::connect(&control, &Control::mouseMoved,
+                     [&](Qt::MouseButtons, Qt::KeyboardModifiers m, QPoint p) {
+                         heard << QString("move %1,%2 %3").arg(p.x()).arg(p.y()).arg(m == Qt::ShiftModifier);
+                     });
+    QObject::connect(&control, &Control::contextPopup,
+                     [&](QPoint p, bool* handled) { *handled = p.x() == 1; });
+    QTest::mouseDClick(&control, Qt::LeftButton, {}, QPoint(4, 5));
+    QMouseEvent move(QEvent::MouseMove, QPointF(7, 8), control.mapToGlobal(QPointF(7, 8)), Qt::NoButton,
+                     Qt::NoButton, Qt::ShiftModifier);
+    QApplication::sendEvent(&control, &move);
+    EXPECT_EQ(heard, QStringList({"double", "move 7,8 1"}));
+    for (int x : {1, 2}) { // handled at x = 1 only
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(x, 4), control.mapToGlobal(QPoint(x, 4)));
+        QApplication::sendEvent(&control, &menu);
+        EXPECT_EQ(menu.isAccepted(), x == 1);
+    }
+}
+
+TEST_F(EkArtTest, LabelAndPiecePassOnDoubleClicksMovesAndContextMenus) {
+    host.show();
+    TEkGradiLabel label(&host);
+    expectEventsPassedOn(label);
+    TEkArt art(&host);
+    expectEventsPassedOn(art);
 }
 
 TEST_F(EkArtTest, DestroyedNeighbourLeavesTheOwnRamp) {

@@ -103,6 +103,26 @@ TEST(EkBmpFace, OffsetAndTinyFacesStayInsideTheBitmap) {
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(15, 11), 76)); // row 1 of the clipped rect
 }
 
+// A rect in the bitmap's corner, smaller than the bitmap: the face still spans the bitmap.
+TEST(EkBmpFace, FaceInTheCornerSpansTheWholeBitmap) {
+    struct Row {
+        bool glass;
+        TRect r;
+        int x, y;
+        TPixel expected;
+    } rows[] = {
+        {true, TRect(0, 0, 20, 24), 38, 1, lighten(grey, 130)},             // row 1 to the last inner column
+        {true, TRect(0, 0, 40, 12), 20, 21, darken(grey, 1)},               // the ramp's last row
+        {false, TRect(0, 0, 20, 24), 38, 20, darken(darken(grey, 10), 39)}, // the right side column
+    };
+    for (const Row& row : rows) {
+        TEkBmp bmp(40, 24);
+        fillAll(bmp, grey);
+        row.glass ? bmp.drawGlassFace(row.r) : bmp.drawShadedFace(row.r);
+        EXPECT_EQ(bmp.pixelAt(row.x, row.y), row.expected) << row.x << "," << row.y;
+    }
+}
+
 TEST(EkBmpFace, FramedFaceUsesC2ScaledBy175) {
     TEkBmp bmp(20, 20);
     bmp.paintButtonFaceFramed(60, false, bmp.boundsRect(), TColor(0xFFFFFF), TColor(0xFF8000));

@@ -305,9 +305,15 @@ TEST(ResampleWeights, CellsOfFourAndSplitEntries) {
     EXPECT_EQ(scaled[1], (TResampleWeight{1365, 1365}));
 }
 
-TEST(ResampleWeights, RejectsSpansOutsideOneToCount) {
+TEST(ResampleWeights, SpanWiderThanTheCountSplitsEveryEntry) {
+    EXPECT_EQ(resampleWeights(2, 4, false), (std::vector<TResampleWeight>{{2048, 2048}, {0, 4096}}));
+    EXPECT_EQ(resampleWeights(4, 5, true),
+              (std::vector<TResampleWeight>{{4096, 1024}, {3072, 2048}, {2048, 3072}, {1024, 4096}}));
+}
+
+TEST(ResampleWeights, RejectsEmptyCountsAndSpans) {
     EXPECT_TRUE(resampleWeights(4, 0, false).empty());
-    EXPECT_TRUE(resampleWeights(4, 5, true).empty());
+    EXPECT_TRUE(resampleWeights(0, 4, true).empty());
     EXPECT_TRUE(resampleWeights(-1, -1, false).empty());
 }
 

@@ -2,11 +2,17 @@
 // a name, confirm. A guard cancels any dialog that is still open after a few seconds, so no
 // test can wait forever.
 #include "platform/gui/TextFileDialog.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -103,5 +109,39 @@ INSTANTIATE_TEST_SUITE_P(FileTypes, SaveDialogTypedName,
                                            TypedNameCase{"other", 2, "secret", "secret.ini"},
                                            TypedNameCase{"typed_extension", 1, "notes.txt", "notes.txt"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A typed name or path of an existing file opens it, also when the chosen file type hides it.
+TEST(OpenDialog, TypedNameOfAnExistingFileOpensWhateverTheFileType) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid() && QDir(dir.path()).mkdir("etc"));
+    for (const QString& typed : {dir.filePath("app.conf"), QString("app.conf"), QString("etc/app.conf")}) {
+        SCOPED_TRACE(typed.toStdString());
+        const QString file = QDir(dir.path()).absoluteFilePath(typed);
+        ASSERT_TRUE(testsupport::writeFile(file, {}));
+        TextFileDialog dialog(TextFileDialog::Kind::Open);
+        dialog.filter = "Ini Files|*.Ini|All Files|*.*";
+        dialog.fileName = dir.filePath("start.ini");
+        actOnNextDialog([&](QFileDialog* shown) {
+            auto* edit = shown->findChild<QLineEdit*>("fileNameEdit");
+            auto* files = shown->findChild<QFileSystemModel*>();
+            auto* buttons = shown->findChild<QDialogButtonBox*>();
+            if (!edit || !files || !buttons)
+                return shown->reject();
+            // The user sees the folder's list (its subfolder) before typing.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return files->rowCount(files->index(dir.path())) > 0; }));
+            QApplication::setActiveWindow(shown);
+            edit->setFocus();
+            edit->clear();
+            QTest::keyClicks(edit, typed);
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
+            QTimer::singleShot(0, shown, [shown] { // a refused name leaves the dialog open
+                if (shown->isVisible())
+                    shown->reject();
+            });
+        });
+        ASSERT_TRUE(dialog.execute(nullptr));
+        EXPECT_EQ(dialog.fileName, file);
+    }
+}
 
 } // namespace

@@ -1,0 +1,228 @@
+#include "app/ShortcutFrm.h"
+
+#include "app/EkFunctions.h"
+#include "app/EkKnownFolders.h"
+#include "app/Globl.h"
+#include "app/ImageLists.h"
+#include "app/Shellhlpr.h"
+#include "platform/gui/DesignScale.h"
+#include "platform/gui/FolderDialog.h"
+#include "platform/gui/TextFileDialog.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Design sizes at 144 pixels per inch.
+constexpr int clientWidth = 553;
+constexpr int clientHeight = 308;
+constexpr int margin = 24;
+constexpr int rowHeight = 33;    // the edit boxes; the buttons beside them are squares of it
+constexpr int columnRight = 290; // the second column of check boxes
+constexpr int buttonWidth = 112;
+constexpr int buttonGap = 12;
+constexpr int fontHeight = 18;
+
+TFrmShortcut::Responder& responderSlot() {
+    static TFrmShortcut::Responder responder;
+    return responder;
+}
+
+QIcon buttonIcon(int image) {
+    TImageList images(16, 16);
+    addButtonImages(images);
+    return images.icon(image);
+}
+
+} // namespace
+
+TFrmShortcut::TFrmShortcut(const QString& filePath, QWidget* parent) : QDialog(parent), filePath_(filePath) {
+    buildControls();
+    layoutControls();
+    EdShortcutName->setText(filePath.isEmpty() ? QString() : QFileInfo(filePath).completeBaseName());
+    for (QCheckBox* box : {CbxDesktop, CbxDocuments, CbxStartMenu, CbxQuickLaunch})
+        connect(box, &QCheckBox::clicked, this, &TFrmShortcut::updateCreateButton);
+    connect(EdShortcutName, &QLineEdit::textChanged, this, &TFrmShortcut::updateCreateButton);
+    connect(EdCustomShortcut, &QLineEdit::textChanged, this, &TFrmShortcut::updateCreateButton);
+    connect(ButCreate, &QPushButton::clicked, this, &TFrmShortcut::ButCreateClick);
+    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ButBrowseForFile, &QPushButton::clicked, this, &TFrmShortcut::ButBrowseForFileClick);
+    connect(ButBrowseFolder, &QPushButton::clicked, this, &TFrmShortcut::ButBrowseFolderClick);
+    updateCreateButton();
+}
+
+void TFrmShortcut::buildControls() {
+    setWindowTitle(QStringLiteral("Create Shortcut"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    const auto make = [this](auto* widget, const char* name) {
+        widget->setObjectName(name);
+        return widget;
+    };
+    CbxDesktop = make(new QCheckBox(QStringLiteral("On the Desktop"), this), "CbxDesktop");
+    CbxDocuments = make(new QCheckBox(QStringLiteral("In the Document Folder"), this), "CbxDocuments");
+    CbxStartMenu = make(new QCheckBox(QStringLiteral("In the Start Menu"), this), "CbxStartMenu");
+    CbxQuickLaunch = make(new QCheckBox(QStringLiteral("On Quick Launch"), this), "CbxQuickLaunch");
+    Label1 = make(new QLabel(QStringLiteral("Shortcut Name:"), this), "Label1");
+    EdShortcutName = make(new QLineEdit(this), "EdShortcutName");
+    ButBrowseForFile = make(new QPushButton(buttonIcon(btnSaveAs), QString(), this), "ButBrowseForFile");
+    Label2 = make(new QLabel(QStringLiteral("Custom Directory:"), this), "Label2");
+    EdCustomShortcut = make(new QLineEdit(this), "EdCustomShortcut");
+    ButBrowseFolder = make(new QPushButton(buttonIcon(btnOpen), QString(), this), "ButBrowseFolder");
+    ButCancel = make(new QPushButton(QStringLiteral("Cancel"), this), "ButCancel");
+    ButCancel->setAutoDefault(false);
+    ButCreate = make(new QPushButton(QStringLiteral("Create"), this), "ButCreate");
+    ButCreate->setDefault(true);
+    ButCreate->setEnabled(false);
+    for (QPushButton* browse : {ButBrowseForFile, ButBrowseFolder})
+        browse->setAutoDefault(false);
+}
+
+void TFrmShortcut::layoutControls() {
+    const auto px = [this](int design) { return scaleFromDesign(design, this); };
+    QFont dialogFont(QStringLiteral("Arial"));
+    dialogFont.setPixelSize(px(fontHeight));
+    setFont(dialogFont);
+
+    // Rows from the top: name label, name box, two rows of places, folder label, folder box,
+    // buttons. Each box leaves room on its right for the square browse button.
+    const int boxWidth = px(clientWidth - 2 * margin - rowHeight - 8);
+    const int browseLeft = px(clientWidth - margin - rowHeight);
+    Label1->setGeometry(px(margin), px(14), boxWidth, px(28));
+    EdShortcutName->setGeometry(px(margin), px(44), boxWidth, px(rowHeight));
+    ButBrowseForFile->setGeometry(browseLeft, px(44), px(rowHeight), px(rowHeight));
+    CbxDesktop->setGeometry(px(margin), px(92), px(columnRight - margin), px(30));
+    CbxDocuments->setGeometry(px(columnRight), px(92), px(clientWidth - columnRight - margin), px(30));
+    CbxStartMenu->setGeometry(px(margin), px(126), px(columnRight - margin), px(30));
+    CbxQuickLaunch->setGeometry(px(columnRight), px(126), px(clientWidth - columnRight - margin), px(30));
+    Label2->setGeometry(px(margin), px(166), boxWidth, px(28));
+    EdCustomShortcut->setGeometry(px(margin), px(196), boxWidth, px(rowHeight));
+    ButBrowseFolder->setGeometry(browseLeft, px(196), px(rowHeight), px(rowHeight));
+    const int createLeft = px(clientWidth - margin - buttonWidth);
+    ButCreate->setGeometry(createLeft, px(254), px(buttonWidth), px(rowHeight));
+    ButCancel->setGeometry(createLeft - px(buttonGap + buttonWidth), px(254), px(buttonWidth), px(rowHeight));
+    setFixedSize(px(clientWidth), px(clientHeight));
+}
+
+void TFrmShortcut::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The browse buttons are squares of the name box's height; Create and Cancel take it too.
+    const int side = EdShortcutName->height();
+    for (QPushButton* browse : {ButBrowseForFile, ButBrowseFolder})
+        browse->resize(side, side);
+    for (QPushButton* button : {ButCreate, ButCancel})
+        button->resize(button->width(), side);
+}
+
+void TFrmShortcut::paintEvent(QPaintEvent*) {
+    paintVerticalGradient(this);
+}
+
+QString TFrmShortcut::shortcutName() const {
+    return EdShortcutName->text();
+}
+
+QString TFrmShortcut::customFolder() const {
+    return EdCustomShortcut->text();
+}
+
+void TFrmShortcut::updateCreateButton() {
+    const QString folder = EdCustomShortcut->text();
+    const bool place = CbxDesktop->isChecked() || CbxDocuments->isChecked() || CbxStartMenu->isChecked() ||
+                       CbxQuickLaunch->isChecked() || (!folder.isEmpty() && QFileInfo(folder).isDir());
+    ButCreate->setEnabled(!EdShortcutName->text().isEmpty() && place);
+}
+
+QString TFrmShortcut::uniqueLinkName(const QString& base, const QString& ext) {
+    QString candidate = base + ext;
+    for (int i = 1; QFileInfo::exists(candidate); ++i)
+        candidate = base + "(" + QString::number(i) + ")" + ext;
+    return candidate;
+}
+
+QString TFrmShortcut::createShortcutFile(const QString& path, const QString& name) const {
+    const QString program = QCoreApplication::applicationFilePath();
+    // Quoted: the program takes its first argument as the file, and a path with blanks would
+    // otherwise arrive in pieces.
+    const QString arguments = filePath_.isEmpty() ? QString() : '"' + filePath_ + '"';
+    return CreateShortcut(program, path, "Shortcut to " + name, arguments, program, 0);
+}
+
+void TFrmShortcut::ButCreateClick() {
+    const QString name = EdShortcutName->text();
+    const QString customFolder = EdCustomShortcut->text();
+    struct Place {
+        bool wanted;
+        std::function<QString()> folder;
+    };
+    const Place places[] = {
+        {CbxDesktop->isChecked(), getDesktopFolder},
+        {CbxDocuments->isChecked(), getDocumentsFolder},
+        {CbxStartMenu->isChecked(), getStartMenuFolder},
+        {CbxQuickLaunch->isChecked(), getQuickLaunchFolder},
+        {!customFolder.isEmpty() && QFileInfo(customFolder).isDir(),
+         [&customFolder] { return customFolder; }},
+    };
+    int attempted = 0;
+    int failed = 0;
+    QString list;
+    for (const Place& place : places) {
+        if (!place.wanted)
+            continue;
+        ++attempted;
+        QString folder = place.folder();
+        // A place with no folder gets no file: its name alone would land wherever the program
+        // happens to run.
+        const bool known = !folder.isEmpty();
+        const QString path =
+            known ? uniqueLinkName(includeTrailingBackslash(folder) + name, ".lnk") : name + ".lnk";
+        if (!known || createShortcutFile(path, name).isEmpty()) {
+            ++failed;
+            list += gLineBreak + path;
+        }
+    }
+    if (failed > 0) {
+        const QString heading =
+            failed == 1 ? "Could Not Create this ShortcutFile" : "Could Not Create these ShortcutFiles";
+        showError("File Error", heading + gLineBreak + list);
+    }
+    done(failed == attempted ? QDialog::Rejected : QDialog::Accepted);
+}
+
+void TFrmShortcut::ButBrowseForFileClick() {
+    platform::TextFileDialog dialog(platform::TextFileDialog::Kind::Save);
+    dialog.defaultExt = "lnk";
+    dialog.filter = "Shortcut Files (*.lnk)|*.lnk";
+    dialog.fileName = EdShortcutName->text();
+    if (dialog.execute(this)) {
+        const QFileInfo chosen(dialog.fileName);
+        QString folder = chosen.absolutePath();
+        EdCustomShortcut->setText(includeTrailingBackslash(folder));
+        EdShortcutName->setText(chosen.completeBaseName());
+    }
+    updateCreateButton();
+}
+
+void TFrmShortcut::ButBrowseFolderClick() {
+    if (const std::optional<QString> folder = platform::selectDirectory({}, EdCustomShortcut->text(), this))
+        EdCustomShortcut->setText(*folder);
+    EdCustomShortcut->setCursorPosition(int(EdCustomShortcut->text().size()));
+}
+
+int TFrmShortcut::createShortcuts(const QString& filePath, QWidget* centreOn) {
+    if (const Responder& responder = responderSlot())
+        return responder(filePath);
+    TFrmShortcut dialog(filePath, centreOn);
+    return dialog.exec();
+}
+
+TFrmShortcut::Responder TFrmShortcut::setResponder(Responder responder) {
+    Responder previous = std::move(responderSlot());
+    responderSlot() = std::move(responder);
+    return previous;
+}

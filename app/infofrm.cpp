@@ -1,0 +1,439 @@
+#include "app/infofrm.h"
+
+#include "app/EkFunctions.h"
+#include "app/EkGlobals.h"
+#include "app/Globl.h"
+#include "platform/gui/DesignScale.h"
+#include "platform/gui/SystemServices.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// Design sizes at 144 pixels per inch.
+constexpr int borderWidth = 10;
+constexpr int space1Height = 12;
+constexpr int rowHeight = 28; // the name, the notice and the two link rows
+constexpr int space2Height = 16;
+constexpr int bottomHeight = 32;
+constexpr int checkLeft = 110;
+constexpr int checkWidth = 233;
+constexpr int okWidth = 92;
+constexpr int fontHeight = 18;
+constexpr int nameFontHeight = 22;
+// The client is this much wider than the logo (screen pixels, as the logo's own size).
+constexpr int logoMargin = 40;
+
+constexpr int logoWidth = 500;
+constexpr int logoHeight = 200;
+
+const QString kReportAddress = QStringLiteral("bugs@tolvard.example");
+const QString kResultCaption = QStringLiteral("Version Check Result");
+
+TInfoForm::Responder& responderSlot() {
+    static TInfoForm::Responder responder;
+    return responder;
+}
+
+// The maker's web server: the web page's address without its path.
+QUrl& versionServerSlot() {
+    static QUrl server = QUrl(gMakerWebPage).adjusted(QUrl::RemovePath | QUrl::RemoveQuery);
+    return server;
+}
+
+TInfoForm::Timeouts& timeoutsSlot() {
+    static TInfoForm::Timeouts timeouts{10000, 10000};
+    return timeouts;
+}
+
+// While it lives, the message boxes belong to `owner`.
+class MessageBoxOwnerScope {
+public:
+    explicit MessageBoxOwnerScope(QWidget* owner) : previous_(platform::messageBoxOwner()) {
+        platform::setMessageBoxOwner(owner);
+    }
+    ~MessageBoxOwnerScope() { platform::setMessageBoxOwner(previous_); }
+    MessageBoxOwnerScope(const MessageBoxOwnerScope&) = delete;
+    MessageBoxOwnerScope& operator=(const MessageBoxOwnerScope&) = delete;
+
+private:
+    QPointer<QWidget> previous_;
+};
+
+QFont arial(int pixelSize, bool bold = false) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+// --- The logo -----------------------------------------------------------------------------------
+
+QImage TInfoForm::logo() {
+    QImage image(logoWidth, logoHeight, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    // Logo space: 500 x 200, origin top left. A rounded card with a soft shadow below it.
+    const QRectF card(12, 14, 472, 168);
+    constexpr qreal cardRadius = 26;
+    for (int i = 6; i >= 1; --i) {
+        // Shadow rings: alpha grows towards the card, 6 steps of 1 pixel.
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 10));
+        p.drawRoundedRect(card.translated(0, 4).adjusted(-i, -i, i, i), cardRadius + i, cardRadius + i);
+    }
+    QLinearGradient cardFill(card.topLeft(), card.bottomRight());
+    cardFill.setColorAt(0, QColor(0x2B, 0x4F, 0x8E));
+    cardFill.setColorAt(1, QColor(0x5F, 0x8F, 0xD0));
+    p.setBrush(cardFill);
+    p.drawRoundedRect(card, cardRadius, cardRadius);
+
+    // The emblem on the card's left: a sheet with a folded corner holding an INI text.
+    const QRectF sheet(40, 38, 104, 122);
+    constexpr qreal fold = 26;
+    QPainterPath sheetPath;
+    sheetPath.moveTo(sheet.topLeft());
+    sheetPath.lineTo(sheet.right() - fold, sheet.top());
+    sheetPath.lineTo(sheet.right(), sheet.top() + fold);
+    sheetPath.lineTo(sheet.bottomRight());
+    sheetPath.lineTo(sheet.bottomLeft());
+    sheetPath.closeSubpath();
+    p.setBrush(QColor(255, 255, 255, 235));
+    p.drawPath(sheetPath);
+    QPainterPath foldPath;
+    foldPath.moveTo(sheet.right() - fold, sheet.top());
+    foldPath.lineTo(sheet.right() - fold, sheet.top() + fold);
+    foldPath.lineTo(sheet.right(), sheet.top() + fold);
+    foldPath.closeSubpath();
+    p.setBrush(QColor(0xC9, 0xD8, 0xF0));
+    p.drawPath(foldPath);
+
+    // The text on the sheet: a section header in brackets, then name = value lines as bars.
+    const QColor ink(0x2B, 0x4F, 0x8E);
+    const QColor accent(0xD5, 0x6A, 0x1C);
+    p.setBrush(ink);
+    p.drawRoundedRect(QRectF(54, 58, 50, 10), 3, 3);
+    p.setPen(QPen(accent, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({QPointF(52, 54), QPointF(48, 54), QPointF(48, 72), QPointF(52, 72)}));
+    p.drawPolyline(QPolygonF({QPointF(106, 54), QPointF(110, 54), QPointF(110, 72), QPointF(106, 72)}));
+    p.setPen(Qt::NoPen);
+    const qreal nameWidths[] = {30, 22, 36, 26};
+    const qreal valueWidths[] = {38, 46, 28, 40};
+    for (int line = 0; line < 4; ++line) {
+        // Line l sits at y = 86 + 18 l: name bar, "=" as two dots, value bar.
+        const qreal y = 86 + 18 * line;
+        p.setBrush(ink);
+        p.drawRoundedRect(QRectF(50, y, nameWidths[line], 7), 3, 3);
+        p.setBrush(accent);
+        const qreal eq = 50 + nameWidths[line] + 5;
+        p.drawRect(QRectF(eq, y, 6, 2));
+        p.drawRect(QRectF(eq, y + 5, 6, 2));
+        p.setBrush(QColor(0x7A, 0x96, 0xC4));
+        p.drawRoundedRect(QRectF(eq + 11, y, valueWidths[line], 7), 3, 3);
+    }
+
+    // The name and the line under it, on the card's right.
+    p.setPen(Qt::white);
+    p.setFont(arial(70, true));
+    p.drawText(QRectF(170, 34, 300, 90), Qt::AlignLeft | Qt::AlignVCenter, gProductName);
+    p.setPen(QColor(255, 255, 255, 200));
+    p.setFont(arial(22));
+    p.drawText(QRectF(174, 122, 300, 34), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("INI file editor"));
+    return image;
+}
+
+// --- The box ------------------------------------------------------------------------------------
+
+TInfoForm::TInfoForm(QWidget* mainForm) : QDialog(nullptr), mainForm_(mainForm) {
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    buildControls();
+    connect(ButOk, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
+    connect(ButCheckVersion, &QPushButton::clicked, this, &TInfoForm::ButCheckVersionClick);
+}
+
+QLabel* TInfoForm::addLink(QWidget* row, const char* name, const QString& before, const QString& link,
+                           const QString& after, const QString& hint) {
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* label = new QLabel(link, row);
+    label->setObjectName(name);
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    label->setFont(underlined);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, toQColor(clHotLight));
+    label->setPalette(palette);
+    label->setCursor(Qt::PointingHandCursor);
+    label->setToolTip(hint);
+    label->installEventFilter(this);
+    // Centred in its row: stretches on both sides of the three texts.
+    layout->addStretch();
+    layout->addWidget(new QLabel(before, row));
+    layout->addWidget(label);
+    layout->addWidget(new QLabel(after, row));
+    layout->addStretch();
+    return label;
+}
+
+void TInfoForm::buildControls() {
+    const auto px = [this](int design) { return scaleFromDesign(design, this); };
+    setFont(arial(px(fontHeight)));
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    PnlSurface = new QWidget(this);
+    outer->addWidget(PnlSurface);
+    auto* column = new QVBoxLayout(PnlSurface);
+    column->setSpacing(0);
+
+    ImgLogo = new QLabel(PnlSurface);
+    ImgLogo->setObjectName("ImgLogo");
+    ImgLogo->setPixmap(QPixmap::fromImage(logo()));
+    ImgLogo->setAlignment(Qt::AlignCenter);
+    ImgLogo->setFixedHeight(logoHeight);
+    column->addWidget(ImgLogo);
+    column->addSpacing(px(space1Height));
+
+    PnlAppName = new QLabel(PnlSurface);
+    PnlAppName->setObjectName("PnlAppName");
+    PnlAppName->setFont(arial(px(nameFontHeight), true));
+    PnlAppName->setAlignment(Qt::AlignCenter);
+    PnlAppName->setCursor(Qt::PointingHandCursor);
+    PnlAppName->setToolTip(" Click to copy to Clipboard ");
+    PnlAppName->installEventFilter(this);
+    LbNotice = new QLabel(QStringLiteral("Keeps every line of your INI files, comments and all"), PnlSurface);
+    LbNotice->setAlignment(Qt::AlignCenter);
+    auto* PnlWeb = new QWidget(PnlSurface);
+    LbWebSite = addLink(PnlWeb, "LbWebSite", "Visit:  ", " Tolvard software ", "  on the Web",
+                        " Ctrl + Click to copy Web Address to clipboard ");
+    auto* PnlMail = new QWidget(PnlSurface);
+    LbEmail = addLink(PnlMail, "LbEmail", "Send a  ", " Bug Report ", "  to Tolvard Software",
+                      " Ctrl + Click to copy Mail Address to clipboard ");
+    for (QWidget* row :
+         {static_cast<QWidget*>(PnlAppName), static_cast<QWidget*>(LbNotice), PnlWeb, PnlMail}) {
+        row->setFixedHeight(px(rowHeight));
+        column->addWidget(row);
+    }
+    column->addSpacing(px(space2Height));
+    column->addStretch();
+
+    auto* PnlBottom = new QWidget(PnlSurface);
+    PnlBottom->setFixedHeight(px(bottomHeight));
+    auto* buttons = new QHBoxLayout(PnlBottom);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    ButCheckVersion = new QPushButton(QStringLiteral("Check for newer Version"), PnlBottom);
+    ButCheckVersion->setObjectName("ButCheckVersion");
+    ButCheckVersion->setFixedSize(px(checkWidth), px(bottomHeight));
+    ButCheckVersion->setAutoDefault(false);
+    ButOk = new QPushButton(QStringLiteral("OK"), PnlBottom);
+    ButOk->setObjectName("ButOk");
+    ButOk->setFixedSize(px(okWidth), px(bottomHeight));
+    ButOk->setDefault(true);
+    buttons->addSpacing(px(checkLeft));
+    buttons->addWidget(ButCheckVersion);
+    buttons->addStretch();
+    buttons->addWidget(ButOk);
+    column->addWidget(PnlBottom);
+}
+
+void TInfoForm::setGradientColours(TColor first, TColor second) {
+    first_ = first;
+    second_ = second;
+    update();
+}
+
+QString TInfoForm::versionText() const {
+    return version_.isEmpty() ? QString() : "ver. " + version_;
+}
+
+QString TInfoForm::appNameCaption() const {
+    return gProductName + gSpace + versionText();
+}
+
+void TInfoForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    const int border = scaleFromDesign(borderWidth, this);
+    PnlSurface->layout()->setContentsMargins(border, border, border, border);
+    version_ = getVersionInfoString(QCoreApplication::applicationFilePath(), "FileVersion");
+    PnlAppName->setText(appNameCaption());
+
+    const auto px = [this](int design) { return scaleFromDesign(design, this); };
+    // Client: the logo and 40 beside it; the logo, the rows below it and the border twice.
+    const int rows = px(space1Height) + 4 * px(rowHeight) + px(space2Height) + px(bottomHeight);
+    setFixedSize(logoWidth + logoMargin, logoHeight + rows + 2 * border);
+    if (mainForm_) {
+        const QRect main = mainForm_->frameGeometry();
+        const int left = main.left() + (main.width() - width()) / 2;
+        move(std::max(left, 0), main.top() + (main.height() - height()) / 2);
+    }
+    pinned_ = pos();
+    mayMove_ = false;
+    shown_ = true;
+}
+
+void TInfoForm::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    // The box stays where it was shown.
+    if (!mayMove_ && shown_ && pos() != pinned_)
+        move(pinned_);
+}
+
+void TInfoForm::paintEvent(QPaintEvent*) {
+    paintVerticalGradient(this, first_, second_);
+}
+
+bool TInfoForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == PnlAppName)
+            PnlAppNameClick();
+        else if (watched == LbWebSite)
+            LbWebSiteClick();
+        else if (watched == LbEmail)
+            LbEmailClick();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// --- Links --------------------------------------------------------------------------------------
+
+void TInfoForm::PnlAppNameClick() {
+    QGuiApplication::clipboard()->setText(PnlAppName->text());
+}
+
+void TInfoForm::LbWebSiteClick() {
+    if (platform::isCtrlDown())
+        QGuiApplication::clipboard()->setText(gMakerWebPage);
+    else
+        platform::openUrlInBrowser(gMakerWebPage);
+}
+
+void TInfoForm::LbEmailClick() {
+    if (!platform::isCtrlDown()) {
+        platform::openUrlInBrowser("Mailto:" + kReportAddress + "?subject=BugReport " + gProductName + "  " +
+                                   versionText());
+    } else if (platform::isShiftDown()) {
+        QGuiApplication::clipboard()->setText(kReportAddress + "  " + gProductName + "  " + versionText());
+    } else {
+        QGuiApplication::clipboard()->setText(kReportAddress);
+    }
+}
+
+// --- Version check ------------------------------------------------------------------------------
+
+std::optional<QString> TInfoForm::fetchVersionReply(const QUrl& url, Timeouts timeouts) {
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    request.setRawHeader("Accept-Charset", "utf-8");
+    QNetworkReply* reply = manager.get(request);
+
+    // The connect timer runs until the request is on its way; the read timer then restarts
+    // with every piece of the reply.
+    QTimer connectTimer;
+    QTimer readTimer;
+    for (QTimer* timer : {&connectTimer, &readTimer}) {
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, reply, &QNetworkReply::abort);
+    }
+    QObject::connect(reply, &QNetworkReply::requestSent, &connectTimer, [&] {
+        connectTimer.stop();
+        readTimer.start(timeouts.readMs);
+    });
+    const auto progressed = [&] {
+        if (readTimer.isActive())
+            readTimer.start(timeouts.readMs);
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &readTimer, progressed);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &readTimer, progressed);
+
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    connectTimer.start(timeouts.connectMs);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    std::optional<QString> result;
+    if (reply->error() == QNetworkReply::NoError && status < 400)
+        result = QString::fromUtf8(reply->readAll()).trimmed();
+    reply->deleteLater();
+    return result;
+}
+
+void TInfoForm::ButCheckVersionClick() {
+    QUrl url = versionServerSlot();
+    url.setPath("/software/version.php");
+    url.setQuery("stat=" + removeBlanks(gProductName));
+    MessageBoxOwnerScope owner(this);
+    const std::optional<QString> reply = fetchVersionReply(url, timeoutsSlot());
+    if (!reply) {
+        showErrorBox("Version Check Failed", "Could not get acces to the server ");
+        return;
+    }
+    // An empty reply says nothing about a version: it is an error like a foreign page.
+    const bool error =
+        reply->isEmpty() ||
+        (*reply != version_ && (reply->contains("wrong parameter") || reply->size() > version_.size() + 4));
+    if (error) {
+        showErrorBox("Version Check Error!",
+                     "An Error occurred during version check. \r\nPlease contact Tolvard Software with this "
+                     "info:\r\n" +
+                         *reply + "\r\nif it keeps happening.");
+    } else if (*reply == version_) {
+        showInfo(kResultCaption, "You have the latest version: " + *reply);
+    } else if (askYesNo(kResultCaption,
+                        "There is a newer version " + *reply + "\r\navailable, do you want to download ?")) {
+        QUrl page = versionServerSlot();
+        page.setPath("/software/" + gProductName.toLower().remove('-') + ".php");
+        platform::openUrlInBrowser(page.toString());
+    }
+}
+
+QUrl TInfoForm::setVersionServer(const QUrl& server) {
+    return std::exchange(versionServerSlot(), server);
+}
+
+TInfoForm::Timeouts TInfoForm::setVersionTimeouts(Timeouts timeouts) {
+    return std::exchange(timeoutsSlot(), timeouts);
+}
+
+// --- The about command --------------------------------------------------------------------------
+
+void TInfoForm::showAbout(TColor first, TColor second, QWidget* mainForm) {
+    if (const Responder& responder = responderSlot()) {
+        responder(first, second);
+        return;
+    }
+    TInfoForm box(mainForm);
+    box.setGradientColours(first, second);
+    box.exec();
+}
+
+TInfoForm::Responder TInfoForm::setResponder(Responder responder) {
+    return std::exchange(responderSlot(), std::move(responder));
+}

@@ -1,0 +1,101 @@
+// The about box: the logo, the program's name and version, links to the maker's web page and
+// to a bug-report mail, and a check for a newer version on the maker's server.
+//
+// The box has no title bar and stays where it was shown. Clicking the name copies it to the
+// clipboard; Ctrl+click on a link copies its address instead of opening it, and Ctrl+Shift+click
+// on the mail link copies the address with the program's name and version.
+#pragma once
+
+#include "controls/Graphics.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QPaintEvent;
+class QPushButton;
+class QShowEvent;
+class QMoveEvent;
+class QWidget;
+
+class TInfoForm : public QDialog {
+    Q_OBJECT
+
+public:
+    // `mainForm` (may be null) is the window the box is centred on; it does not own the box.
+    explicit TInfoForm(QWidget* mainForm = nullptr);
+
+    // The background gradient, top and bottom; 0xFFEBDE and 0xD8B4A3 until set.
+    void setGradientColours(TColor first, TColor second);
+    // The program's "FileVersion", known once the box is shown.
+    QString version() const { return version_; }
+    // The name panel's caption: the product name, a space and "ver. " + version (no version
+    // text when the program has none).
+    QString appNameCaption() const;
+
+    // The about command: shows the box modally with the theme's first two colours, centred on
+    // `mainForm`. A responder installed for tests gets the colours and nothing is shown.
+    static void showAbout(TColor first, TColor second, QWidget* mainForm);
+    using Responder = std::function<void(TColor first, TColor second)>;
+    static Responder setResponder(Responder responder);
+
+    // The logo: 500 x 200 pixels with alpha, drawn in code.
+    static QImage logo();
+
+    void PnlAppNameClick();
+    void LbWebSiteClick();
+    void LbEmailClick();
+    // Asks the version server for the newest version and says what it found, each case in a
+    // box of its own; the box stays open. The request runs in a local event loop that takes
+    // no user input, so the box cannot be closed meanwhile.
+    void ButCheckVersionClick();
+
+    // The version check's server (scheme, host and port); the maker's own unless set. Tests
+    // point it at a local server. Returns the previous address.
+    static QUrl setVersionServer(const QUrl& server);
+    // How long the check waits for the connection and then for each piece of the reply, in
+    // milliseconds (10 000 each unless set). Returns the previous values.
+    struct Timeouts {
+        int connectMs;
+        int readMs;
+    };
+    static Timeouts setVersionTimeouts(Timeouts timeouts);
+
+    // The reply of the server at `url`, trimmed; nothing when the request failed, timed out or
+    // ended with an HTTP error status.
+    static std::optional<QString> fetchVersionReply(const QUrl& url, Timeouts timeouts);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    QLabel* addLink(QWidget* row, const char* name, const QString& before, const QString& link,
+                    const QString& after, const QString& hint);
+    QString versionText() const;
+
+    QWidget* mainForm_;
+    TColor first_ = 0xFFEBDE;
+    TColor second_ = 0xD8B4A3;
+    QString version_;
+    bool mayMove_ = true;
+    bool shown_ = false;
+    QPoint pinned_;
+
+    QWidget* PnlSurface = nullptr;
+    QLabel* ImgLogo = nullptr;
+    QLabel* PnlAppName = nullptr;
+    QLabel* LbNotice = nullptr;
+    QLabel* LbWebSite = nullptr;
+    QLabel* LbEmail = nullptr;
+    QPushButton* ButOk = nullptr;
+    QPushButton* ButCheckVersion = nullptr;
+};

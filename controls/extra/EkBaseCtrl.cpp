@@ -1,0 +1,128 @@
+#include "controls/extra/EkBaseCtrl.h"
+
+#include <QEnterEvent>
+#include <QFont>
+#include <QPainter>
+#include <QResizeEvent>
+#include <exception>
+
+TEkCustomControl::TEkCustomControl(QWidget* parent)
+    : QWidget(parent), bmp(std::make_unique<TEkBmp>(width(), height())) {
+    TEkCustomControl::setAlive(true);
+    // Every pixel comes from the bitmap: the window is never erased between paints.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+TEkCustomControl::~TEkCustomControl() = default;
+
+void TEkCustomControl::setAlive(bool value) {
+    alive = value;
+}
+
+bool TEkCustomControl::MouseIsIn(int x, int y) const {
+    return rect().contains(x, y);
+}
+
+void TEkCustomControl::setIsHot(bool value) {
+    if (value == isHot)
+        return;
+    isHot = value;
+    update();
+}
+
+int TEkCustomControl::fontStyleBits(const QFont& font) {
+    return (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0) |
+           (font.strikeOut() ? 8 : 0);
+}
+
+void TEkCustomControl::UpdateBmpFont() {
+    const QFont& f = font();
+    // A font given in pixels has no point size: points = pixels * 72 / pixels per inch.
+    const int points = f.pointSize() > 0 ? f.pointSize() : f.pixelSize() * 72 / fontPixelsPerInch;
+    bmp->setFont(f.family(), points, fontStyleBits(f), fontPixelsPerInch);
+    bmp->setBkTransparent(true);
+}
+
+void TEkCustomControl::PrepareBitmaps(int, int) {}
+
+void TEkCustomControl::EkPaint(TEkBmp*, TRect) {
+    UdateBackground();
+}
+
+void TEkCustomControl::FocusChanged() {}
+
+void TEkCustomControl::UdateBackground() {
+    if (bmp->bits())
+        getParentBackground(*bmp);
+}
+
+void TEkCustomControl::getParentBackground(TEkBmp& target) {
+    QWidget* parent = parentWidget();
+    if (!parent)
+        return;
+    QImage view = target.image();
+    QPainter painter(&view);
+    // The palette colour shows where the parent paints no background of its own, and is all
+    // there is when a parent that paints its children brings this paint back here.
+    painter.fillRect(view.rect(), parent->palette().color(parent->backgroundRole()));
+    if (fetchingBackground)
+        return;
+    fetchingBackground = true;
+    parent->render(&painter, QPoint(0, 0), QRegion(geometry()), QWidget::DrawWindowBackground);
+    fetchingBackground = false;
+}
+
+void TEkCustomControl::paintEvent(QPaintEvent*) {
+    if (width() < 1 || height() < 1 || !parentWidget())
+        return;
+    // A size change of a hidden widget may reach the paint before its resize event.
+    if (bmp->width() != width() || bmp->height() != height())
+        sizeChanged();
+    try {
+        QPainter painter(this);
+        canvas = &painter;
+        EkPaint(bmp.get(), paintRect);
+        canvas = nullptr;
+        bmp->bitBlt(painter, 0, 0);
+    } catch (const std::exception& e) {
+        canvas = nullptr;
+        qWarning("%s: %s", metaObject()->className(), e.what());
+    }
+}
+
+void TEkCustomControl::sizeChanged() {
+    bmp->setSize(width(), height(), false);
+    paintRect = TRect(0, 0, width(), height());
+    PrepareBitmaps(width(), height());
+}
+
+void TEkCustomControl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    sizeChanged();
+}
+
+void TEkCustomControl::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    sizeChanged();
+}
+
+void TEkCustomControl::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    setIsHot(alive && MouseIsIn(0, 0));
+}
+
+void TEkCustomControl::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    setIsHot(false);
+}
+
+void TEkCustomControl::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TEkCustomControl::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}

@@ -1,0 +1,136 @@
+// TEkCheckLabel: a caption with an image-list image beside it. The image follows two states,
+// checked and hot (the mouse over the label); with CheckedLabel set a click toggles Checked, so
+// the label works as a check box whose box is the image. It sizes itself to image, caption and
+// margins, and has no background of its own: what its parent painted shows around the image
+// and the text.
+#pragma once
+
+#include "controls/EkGradiLabel.h"
+#include "controls/Graphics.h"
+#include "controls/ImgList.h"
+
+#include <QPointer>
+#include <QWidget>
+
+enum TEkImgPos { aimpLeft = 0, aimpRight = 1 };
+
+class TEkCheckLabel : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int Align READ alignValue WRITE setAlignValue)
+public:
+    // Defaults: not checked, no images (every index -1), margins image 5, horizontal 3,
+    // vertical 3, image left, left-justified, auto-size on, not loaded.
+    explicit TEkCheckLabel(QWidget* parent = nullptr);
+
+    // Ends the setting-up: from now on caption, font, margins and images re-run the auto-size.
+    // The first show or the first paint calls it when nobody did.
+    void Loaded();
+    bool isLoaded() const { return loaded; }
+
+    // ---- state -----------------------------------------------------------------------------------
+    bool Checked() const { return checked; }
+    void setChecked(bool value);
+    // A click toggles Checked (only stored).
+    bool CheckedLabel() const { return checkedLabel; }
+    void setCheckedLabel(bool value) { checkedLabel = value; }
+    // The mouse is over the label; only an enabled label with an image list becomes hot.
+    bool isHot() const { return hot; }
+
+    // ---- images ----------------------------------------------------------------------------------
+    // Not owned; the label forgets a list that is destroyed and sizes itself again. A change of
+    // the list's images re-runs the auto-size.
+    TImageList* Images() const { return images; }
+    void setImages(TImageList* list);
+    // The image shown: checked and hot, checked, hot, or neither. A checked label without an
+    // ImageCheckedIndex shows ImageIndex / ImageHotIndex. Index -1: no image.
+    int ImageIndex() const { return imageIndex; }
+    void setImageIndex(int index);
+    int ImageHotIndex() const { return imageHotIndex; }
+    void setImageHotIndex(int index);
+    int ImageCheckedIndex() const { return imageCheckedIndex; }
+    void setImageCheckedIndex(int index);
+    int ImageHotCheckedIndex() const { return imageHotCheckedIndex; }
+    void setImageHotCheckedIndex(int index);
+    TEkImgPos ImagePos() const { return imagePos; }
+    void setImagePos(TEkImgPos pos);
+
+    // ---- layout ----------------------------------------------------------------------------------
+    // Auto-size: width = image width + MarginImage (with an image list) + caption width
+    // + 2 * MarginTextHorz; height = max(caption, image) + 2 * MarginTextVert. Off for Align
+    // alTop, alBottom and alClient. A right-justified label keeps its right edge.
+    bool AutoSize() const { return autoSize; }
+    void setAutoSize(bool value);
+    // Repaints only; the size takes it at the next auto-size.
+    int MarginImage() const { return marginImage; }
+    void setMarginImage(int value);
+    int MarginTextHorz() const { return marginTextHorz; }
+    void setTextMarginHorz(int value);
+    int MarginTextVert() const { return marginTextVert; }
+    void setTextMarginVert(int value);
+    TAlignment Alignment() const { return alignment; }
+    void setAlignment(TAlignment value);
+    TAlign Align() const { return align; }
+    void setAlign(TAlign value);
+
+    // ---- caption ---------------------------------------------------------------------------------
+    // Measured with its line breaks, drawn on one line, vertically centred; '&' underlines the
+    // next character ("&&" shows one '&').
+    QString Caption() const { return caption; }
+    void setCaption(const QString& text);
+    // Caption colour of an enabled label; a disabled one draws in clGrayText.
+    TColor FontColor() const { return fontColor; }
+    void setFontColor(TColor c);
+
+    QSize sizeHint() const override;
+
+signals:
+    // Pressed and released over the label with the left button (after any toggle).
+    void clicked();
+
+protected:
+    // Toggles Checked when CheckedLabel is set, then emits clicked().
+    virtual void Click();
+
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int alignValue() const { return int(align); }
+    void setAlignValue(int value) { setAlign(TAlign(value)); }
+    void attachImages(TImageList* list);
+    void adjustBounds();
+    void setHot(bool value);
+    int shownImageIndex() const;
+    template <class T> void change(T& field, T value);
+
+    bool loaded = false;
+    bool hot = false;
+    bool pressed = false;
+    int textWidth = 0;
+    int textHeight = 0;
+    QSize autoSizeHint;
+
+    bool checked = false;
+    bool checkedLabel = false;
+    QPointer<TImageList> images;
+    QMetaObject::Connection imagesChangedLink;
+    QMetaObject::Connection imagesDestroyedLink;
+    int imageIndex = -1;
+    int imageHotIndex = -1;
+    int imageCheckedIndex = -1;
+    int imageHotCheckedIndex = -1;
+    int marginImage = 5;
+    int marginTextHorz = 3;
+    int marginTextVert = 3;
+    TEkImgPos imagePos = aimpLeft;
+    TAlignment alignment = taLeftJustify;
+    TAlign align = alNone;
+    bool autoSize = true;
+    QString caption;
+    TColor fontColor = clWindowText;
+};

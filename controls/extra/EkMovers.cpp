@@ -1,0 +1,92 @@
+#include "controls/extra/EkMovers.h"
+
+#include <QKeyEvent>
+#include <QResizeEvent>
+#include <cmath>
+
+bool TMoverRange::setMax(double v) {
+    if (v == max || std::isnan(v))
+        return false;
+    max = v;
+    if (max <= min)
+        max = min + 1.0;
+    if (max < position)
+        position = max;
+    return true;
+}
+
+bool TMoverRange::setMin(double v) {
+    if (v == min || std::isnan(v))
+        return false;
+    min = v;
+    if (min >= max)
+        min = max - 1.0;
+    if (min > position)
+        position = min;
+    return true;
+}
+
+TEkMovers::TEkMovers(QWidget* parent) : TEkCustomControl(parent) {
+    setTabStop(true);
+}
+
+TEkMovers::~TEkMovers() = default;
+
+void TEkMovers::setColour(TColor& field, TColor c) {
+    if (field == c)
+        return;
+    field = c;
+    update();
+}
+
+void TEkMovers::setClBkgDark(TColor c) {
+    setColour(clBkgDark, c);
+}
+void TEkMovers::setClBkgLight(TColor c) {
+    setColour(clBkgLight, c);
+}
+void TEkMovers::setClFrontDark(TColor c) {
+    setColour(clFrontDark, c);
+}
+void TEkMovers::setClFrontLight(TColor c) {
+    setColour(clFrontLight, c);
+}
+void TEkMovers::setClHotBkgDark(TColor c) {
+    setColour(clHotBkgDark, c);
+}
+void TEkMovers::setClHotBkgLight(TColor c) {
+    setColour(clHotBkgLight, c);
+}
+void TEkMovers::setClHotFrontDark(TColor c) {
+    setColour(clHotFrontDark, c);
+}
+void TEkMovers::setClHotFrontLight(TColor c) {
+    setColour(clHotFrontLight, c);
+}
+
+void TEkMovers::SetBounds(int left, int top, int width, int height) {
+    setGeometry(left, top, boundedSide(width), boundedSide(height));
+}
+
+void TEkMovers::resizeEvent(QResizeEvent* event) {
+    const QSize bounded(boundedSide(width()), boundedSide(height()));
+    // A visible widget gets a nested resize event for the corrected size; a hidden one only
+    // takes the size, so the base follows it here in either case.
+    if (bounded != size())
+        resize(bounded);
+    TEkCustomControl::resizeEvent(event);
+}
+
+bool TEkMovers::event(QEvent* event) {
+    // The arrow keys belong to the focused control: no shortcut takes them first.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int k = key->key();
+        if ((k == Qt::Key_Left || k == Qt::Key_Right || k == Qt::Key_Up || k == Qt::Key_Down) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return TEkCustomControl::event(event);
+}

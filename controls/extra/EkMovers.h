@@ -1,0 +1,69 @@
+#pragma once
+// TEkMovers: the common base of the slider and the progress bar, the two controls whose picture
+// is a lane with a moving part. It adds the eight colours both paint with (lane and front, each
+// dark and light, in a normal and a hot set), a minimum size, and the arrow keys: a focused
+// mover takes them before any shortcut or dialog navigation does.
+#include "controls/extra/EkBaseCtrl.h"
+
+// The double range of a mover; max > min always. setMax and setMin store a new bound, put it 1
+// away from the other bound when it reaches or passes it, and drag position into the range.
+// They return false, changing nothing, for an unchanged value or a NaN.
+struct TMoverRange {
+    double max = 100.0;
+    double min = 0.0;
+    double position = 0.0;
+    bool setMax(double v);
+    bool setMin(double v);
+};
+
+class TEkMovers : public TEkCustomControl {
+    Q_OBJECT
+public:
+    // The colours below, a tab stop (Tab focuses it; the descendants take the focus on a click).
+    explicit TEkMovers(QWidget* parent = nullptr);
+    ~TEkMovers() override;
+
+    // Colours as TColor (0x00BBGGRR or a system colour). A setter stores a changed value and
+    // repaints; an equal value does nothing.
+    TColor ClBkgDark() const { return clBkgDark; } // lane, dark end
+    void setClBkgDark(TColor c);
+    TColor ClBkgLight() const { return clBkgLight; } // lane, light end
+    void setClBkgLight(TColor c);
+    TColor ClFrontDark() const { return clFrontDark; } // front part, dark end
+    void setClFrontDark(TColor c);
+    TColor ClFrontLight() const { return clFrontLight; } // front part, light end
+    void setClFrontLight(TColor c);
+    TColor ClHotBkgDark() const { return clHotBkgDark; } // the same while hot
+    void setClHotBkgDark(TColor c);
+    TColor ClHotBkgLight() const { return clHotBkgLight; }
+    void setClHotBkgLight(TColor c);
+    TColor ClHotFrontDark() const { return clHotFrontDark; }
+    void setClHotFrontDark(TColor c);
+    TColor ClHotFrontLight() const { return clHotFrontLight; }
+    void setClHotFrontLight(TColor c);
+
+    // Moves and sizes the widget; a side that is not 0 but below 5 (negative ones too) becomes
+    // 5. A side of exactly 0 stays 0. Sizes set by resize() or a layout are corrected the same
+    // way when they arrive.
+    void SetBounds(int left, int top, int width, int height);
+    static int boundedSide(int side) { return side != 0 && side < 5 ? 5 : side; }
+
+    bool TabStop() const { return focusPolicy() & Qt::TabFocus; }
+    void setTabStop(bool value) { setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus); }
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void setColour(TColor& field, TColor c);
+
+    TColor clBkgDark = 0xE97A01;       // blue
+    TColor clBkgLight = 0xFFFF00;      // aqua
+    TColor clFrontDark = 0x0078C4;     // dark orange
+    TColor clFrontLight = 0xAAF1FF;    // pale yellow
+    TColor clHotBkgDark = 0x008800;    // green
+    TColor clHotBkgLight = 0x55FF55;   // light green
+    TColor clHotFrontDark = 0x003DDF;  // red orange
+    TColor clHotFrontLight = 0x94F1FF; // light yellow
+};

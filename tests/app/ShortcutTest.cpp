@@ -1,0 +1,131 @@
+// The Create Shortcut dialog; every file it writes is read back with lnkinfo, a reader not ours.
+#include "app/EkKnownFolders.h"
+#include "app/ShortcutFrm.h"
+#include "platform/gui/MessageBoxes.h"
+#include "tests/support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMap>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The fields lnkinfo shows for `link` ("Local path", "Description", ...).
+QMap<QString, QString> lnkinfo(const QString& link) {
+    QProcess process;
+    process.start("lnkinfo", {link});
+    EXPECT_TRUE(process.waitForFinished() && process.exitCode() == 0) << "see scripts/install-deps.sh";
+    QMap<QString, QString> fields;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n'))
+        fields[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed();
+    return fields;
+}
+
+class ShortcutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"Desktop", "Documents", "My Files"})
+            ASSERT_TRUE(QDir(dir.path()).mkdir(folder));
+        previous = setKnownFolderProbe([this](TKnownFolder folder) { return folders.value(int(folder)); });
+    }
+    void TearDown() override { setKnownFolderProbe(previous); }
+
+    template <typename T> T* child(const char* name) { return dialog->findChild<T*>(name); }
+    void open(const QString& file, const QString& typedName = {}) {
+        dialog = std::make_unique<TFrmShortcut>(file);
+        dialog->show();
+        QTest::keyClicks(child<QLineEdit>("EdShortcutName"), typedName);
+    }
+    int create(std::initializer_list<const char*> boxes) {
+        for (const char* box : boxes)
+            QTest::mouseClick(child<QCheckBox>(box), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("ButCreate"), Qt::LeftButton);
+        return dialog->result();
+    }
+
+    QTemporaryDir dir;
+    const QString report = dir.filePath("My Files/Report.ini");
+    // Desktop, documents, start menu (a folder that does not exist); quick launch has none.
+    const QStringList folders{dir.filePath("Desktop"), dir.filePath("Documents"), dir.filePath("Start Menu")};
+    KnownFolderProbe previous;
+    platform::ScopedMessageBoxResponder boxes{platform::IdOk};
+    std::unique_ptr<TFrmShortcut> dialog;
+};
+
+TEST_F(ShortcutTest, WritesALinkToTheProgramWithTheQuotedFileAndATakenNameGetsANumber) {
+    const QString program = QCoreApplication::applicationFilePath();
+    for (const char* expected : {"Desktop/Report.lnk", "Desktop/Report(1).lnk", "Desktop/Report(2).lnk"}) {
+        open(report);
+        EXPECT_EQ(dialog->shortcutName(), "Report");
+        EXPECT_EQ(create({"CbxDesktop"}), QDialog::Accepted);
+        QMap<QString, QString> link = lnkinfo(dir.filePath(expected));
+        EXPECT_EQ(link["Local path"], program);
+        EXPECT_EQ(link["Command line arguments"], '"' + report + '"');
+        EXPECT_EQ(link["Description"], "Shortcut to Report");
+        EXPECT_EQ(link["Icon location"], program);
+    }
+    // A new document's shortcut starts the program without a file.
+    open({}, "Bare");
+    EXPECT_EQ(create({"CbxDocuments"}), QDialog::Accepted);
+    EXPECT_FALSE(lnkinfo(dir.filePath("Documents/Bare.lnk")).contains("Command line arguments"));
+    EXPECT_TRUE(boxes.records.isEmpty());
+}
+
+TEST_F(ShortcutTest, FailedPlacesAreListedInOneBox) {
+    const QString startMenu = dir.filePath("Start Menu/Report.lnk");
+    struct Row {
+        const char* name;
+        std::initializer_list<const char*> boxes;
+        int result;
+        QString text;
+    };
+    const QString one = "Could Not Create this ShortcutFile\r\n\r\n" + startMenu;
+    const QString both = "Could Not Create these ShortcutFiles\r\n\r\n" + startMenu + "\r\nReport.lnk";
+    const Row rows[] = {
+        {"one of two fails", {"CbxDesktop", "CbxStartMenu"}, QDialog::Accepted, one},
+        // A place without a folder gets no file, not one wherever the program runs.
+        {"every one fails", {"CbxStartMenu", "CbxQuickLaunch"}, QDialog::Rejected, both},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        boxes.records.clear();
+        open(report);
+        EXPECT_EQ(create(row.boxes), row.result);
+        ASSERT_EQ(boxes.records.size(), 1);
+        EXPECT_EQ(boxes.records[0].caption + "|" + boxes.records[0].text, "File Error|" + row.text);
+    }
+    EXPECT_FALSE(QFile::exists("Report.lnk"));
+}
+
+TEST_F(ShortcutTest, CreateNeedsANameAndAPlace) {
+    struct Row {
+        const char* name;
+        QString shortcutName;
+        const char* box; // ticked, or null
+        QString customFolder;
+        bool enabled;
+    };
+    const Row rows[] = {
+        {"no name", "", "CbxDesktop", dir.path(), false},
+        {"no place", "N", nullptr, "", false},
+        {"missing folder", "N", nullptr, dir.filePath("nowhere"), false},
+        {"existing folder", "N", nullptr, dir.path(), true},
+        {"ticked box", "N", "CbxQuickLaunch", "", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        open({}, row.shortcutName);
+        QTest::keyClicks(child<QLineEdit>("EdCustomShortcut"), row.customFolder);
+        if (row.box)
+            QTest::mouseClick(child<QCheckBox>(row.box), Qt::LeftButton);
+        EXPECT_EQ(child<QPushButton>("ButCreate")->isEnabled(), row.enabled);
+    }
+}
+
+} // namespace
