@@ -297,7 +297,7 @@ public:
     TEkItemBlocks& operator=(const TEkItemBlocks&) = delete;
 
     TEkIniVal* make(int type) {
-        if (free_ + sizeof(TEkIniVal) > end_)
+        if (end_ - free_ < qsizetype(sizeof(TEkIniVal)))
             startBlock();
         auto* item = new (free_) TEkIniVal(type);
         item->place_.offset = quint32((free_ - reinterpret_cast<char*>(block_)) / kOffsetUnit);
