@@ -161,28 +161,33 @@ TEkMemIni& loadedDocument(int mb, int codePage = codePageUtf8) {
 }
 // --- Benchmarks ----------------------------------------------------------------------------
 
-void rawLimit(benchmark::State& state, int mb, int codePage) {
-    const QString path = corpus().files[{mb, codePage}];
+// The raw limit of a load: read the whole file, decode it, count its lines. Returns the lines.
+qint64 readDecodeCount(const QString& path, int codePage) {
     const auto conv = codePage == codePageUtf8      ? QStringConverter::Utf8
                       : codePage == codePageUtf16LE ? QStringConverter::Utf16LE
                       : codePage == codePageUtf16BE ? QStringConverter::Utf16BE
                                                     : QStringConverter::Latin1;
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    const QString text =
+        codePage == codePageAnsi ? platform::ansiDecode(bytes) : QStringDecoder(conv).decode(bytes);
     qint64 lines = 0;
-    for (auto _ : state) {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = file.readAll();
-        QString text =
-            codePage == codePageAnsi ? platform::ansiDecode(bytes) : QStringDecoder(conv).decode(bytes);
-        lines = 0;
-        const char* p = bytes.constData();
-        const char* end = p + bytes.size();
-        while ((p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
-            ++lines;
-            ++p;
-        }
-        benchmark::DoNotOptimize(text.constData());
+    const char* p = bytes.constData();
+    const char* end = p + bytes.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
+        ++lines;
+        ++p;
     }
+    benchmark::DoNotOptimize(text.constData());
+    return lines;
+}
+
+void rawLimit(benchmark::State& state, int mb, int codePage) {
+    const QString path = corpus().files[{mb, codePage}];
+    qint64 lines = 0;
+    for (auto _ : state)
+        lines = readDecodeCount(path, codePage);
     state.counters["lines"] = double(lines);
     state.SetBytesProcessed(state.iterations() * fileSize(path));
 }
@@ -322,25 +327,7 @@ int freshChild(const QString& path, int codePage, bool raw) {
     QElapsedTimer timer;
     timer.start();
     if (raw) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return 1;
-        const QByteArray bytes = file.readAll();
-        const auto conv = codePage == codePageUtf8      ? QStringConverter::Utf8
-                          : codePage == codePageUtf16LE ? QStringConverter::Utf16LE
-                          : codePage == codePageUtf16BE ? QStringConverter::Utf16BE
-                                                        : QStringConverter::Latin1;
-        const QString text =
-            codePage == codePageAnsi ? platform::ansiDecode(bytes) : QStringDecoder(conv).decode(bytes);
-        qint64 lines = 0;
-        const char* p = bytes.constData();
-        const char* end = p + bytes.size();
-        while ((p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
-            ++lines;
-            ++p;
-        }
-        benchmark::DoNotOptimize(text.constData());
-        benchmark::DoNotOptimize(lines);
+        benchmark::DoNotOptimize(readDecodeCount(path, codePage));
     } else {
         TEkMemIni doc;
         if (doc.LoadFromFile(path) != codePage)
