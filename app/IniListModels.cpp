@@ -81,6 +81,15 @@ void TIniListModel::setColumnAlignment(int column, Qt::Alignment alignment) {
         alignments_[column] = alignment;
 }
 
+int TIniListModel::columnTag(int column) const {
+    return column >= 0 && column < columns ? tags_[column] : 0;
+}
+
+void TIniListModel::setColumnTag(int column, int tag) {
+    if (column >= 0 && column < columns)
+        tags_[column] = tag;
+}
+
 QString TIniListModel::headerText(int column) const {
     if (column >= 1 && column <= headers_.size())
         return headers_[column - 1];

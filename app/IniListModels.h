@@ -46,6 +46,10 @@ public:
 
     void setColumnAlignment(int column, Qt::Alignment alignment);
     QString headerText(int column) const;
+    // A number the window keeps with each column (its sort direction); 0 at start and for a
+    // column that does not exist, which also ignores the setter.
+    int columnTag(int column) const;
+    void setColumnTag(int column, int tag);
 
     // --- Rows ------------------------------------------------------------------------------
     int count() const { return int(rows_.size()); }
@@ -75,6 +79,7 @@ private:
     QStringList headers_;
     const TImageList* imageList_;
     Qt::Alignment alignments_[columns] = {};
+    int tags_[columns] = {};
     QVector<QPixmap> images_;
     std::vector<TListRow*> rows_;
     // Storage: one block per reset, plus rows inserted one at a time. Removed rows stay in

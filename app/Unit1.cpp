@@ -103,6 +103,7 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     createStatusBar();
     createTimers();
     createDialogs();
+    createFindCommands();
     createSettingsParts();
     layoutWindow();
     setAcceptDrops(true);
@@ -831,10 +832,6 @@ void TForm1::refreshCounts() {
     LbEmptyCount->setCaption(groupThousands(QString::number(blanks)));
 }
 
-void TForm1::updateClipMenu() {
-    // The clipboard menu enables its entries here once it exists.
-}
-
 void TForm1::setValuesOnlyView(bool on) {
     if (shown && on == valuesOnly)
         return;
@@ -866,7 +863,7 @@ void TForm1::ActValuesOnlyExecute() {
 }
 
 void TForm1::LvSectionsSelectItem(TListRow* row, bool selected) {
-    LvValues->header()->setSortIndicatorShown(false);
+    setSortArrow(LvValues, -1, 0);
     if (selected) {
         selectedSection = sectionOf(row);
         fillValueList(selectedSection);

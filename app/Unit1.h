@@ -29,12 +29,14 @@ class QDragEnterEvent;
 class QDropEvent;
 class QItemSelection;
 class QMenu;
+class QMimeData;
 class QShowEvent;
 class QSplitter;
 class QTimer;
 class QTreeView;
 class TEkSearch;
 class TIniListModel;
+class TLvDragObject;
 class TImageList;
 struct TListRow;
 
@@ -258,6 +260,92 @@ public:
     QByteArray encryptedImage(const QString& password) const;
     static const QByteArray encryptedMarker; // "Encrypted Velquin File"
 
+    // --- Find ---------------------------------------------------------------------------------
+    // The find position (findSection, findItem) indexes the document, not the lists: -1 stands
+    // before the start (for findItem also the section's header line), findPastEnd past the end.
+    static constexpr int findPastEnd = 2147483647;
+    // Ctrl+F: the find dialog; on Find First a new search from the top of the document.
+    void ActSearchExecute();
+    // F3 and Shift+F3: the next hit after, or before, the rows the user selected since the last
+    // hit (else the last hit). Without a search, or once either end was passed, the find dialog
+    // opens instead. After "No Mach Vere Found!" forwards the next F3 starts at the top.
+    void ActFindNextExecute();
+    void ActFindPreviousExecute();
+    // Searches from the find position in the direction of findSettings->backward; a hit is
+    // selected in both lists and scrolled into view (a hit on a line that the values-only view
+    // hides selects only its section). No hit is reported, leaves no row selected and puts
+    // the position past the end in the direction searched.
+    void searchAndSelect();
+    // The selected rows, when there are any, become the find position.
+    void syncFindPosition();
+    // One step past the find position, forwards or backwards.
+    void advanceFindForward();
+    void advanceFindBackward();
+
+    // --- Clipboard ----------------------------------------------------------------------------
+    // The pop-up menu of both lists. Its entries, in menu order; they run only while enabled,
+    // which updateClipMenu decides on every change of selection; which are shown is decided
+    // each time the menu opens (PopupClipPopup).
+    QMenu* PopupClip = nullptr;
+    QAction* MnuCopyItem = nullptr;
+    QAction* MnuCopyItemValue = nullptr; // Ctrl+C
+    QAction* MnuCopyItemName = nullptr;
+    QAction* MnuCopyItemComment = nullptr;
+    QAction* MnuCopySectionName = nullptr;
+    QAction* MnuCopySectionComment = nullptr;
+    QAction* MnuCopySectionItem = nullptr;
+    QAction* MnuCopySectionAllItems = nullptr;
+    QAction* MnuPasteItemValue = nullptr;       // Ctrl+V
+    QAction* MnuCommentUncommentItem = nullptr; // Ctrl+Space
+    QAction* MnuSortAllAlphabetically = nullptr;
+    // Shows the entries that apply to a menu opened on `list`.
+    void PopupClipPopup(QTreeView* list);
+    void MnuCopyItemClick();
+    void MnuCopyItemValueClick();
+    void MnuCopyItemNameClick();
+    void MnuCopyItemCommentClick();
+    void MnuCopySectionNameClick();
+    void MnuCopySectionCommentClick();
+    void MnuCopySectionItemClick();
+    void MnuCopySectionAllItemsClick();
+    // The clipboard's text, its line breaks made blanks, becomes the selected item's value.
+    void MnuPasteItemValueClick();
+    // Comments the selected item out, or a comment line back in; only from the value list.
+    void MnuCommentUncommentItemClick();
+
+    // --- Sorting ------------------------------------------------------------------------------
+    // A click on a column sorts the document by it: ascending first, then alternating; the
+    // column's direction (0 none, 1 ascending, 2 descending) is its tag in the list's rows,
+    // shown as the header's arrow.
+    void LvSectionsColumnClick(int column);
+    void LvValuesColumnClick(int column);
+    // Sorts the sections and every section's items by name.
+    void MnuSortAllAlphabeticallyClick();
+    // Marks column `index` of `list` with `direction` and clears the other columns; an index
+    // that is no column clears them all.
+    void setSortArrow(QTreeView* list, int index, int direction);
+    void setHeaderArrow(QTreeView* list, int index, int direction);
+    // Selects the section list's row that shows `section`; nothing when none does.
+    void reselectSection(TEkIniSection* section);
+
+    // --- Dragging sections --------------------------------------------------------------------
+    // The section list carries the handlers of a drag of its rows, but nothing begins one: the
+    // pieces stand ready for a drag begun by hand. The current drag's object (owned by the
+    // window; null outside a drag).
+    TLvDragObject* dragObject = nullptr;
+    // Creates the drag object for the cursor's position over the section list.
+    TLvDragObject* LvSectionsStartDrag();
+    // True when `source` is a row dragged from either list. Runs the edge timer: within the
+    // bottom 5 pixels or below the list it ticks every 100 - (y - height) ms, at or above
+    // the top every y + 100 ms (at most every millisecond); elsewhere it stops.
+    bool LvSectionsDragOver(const QMimeData* source, int x, int y);
+    void LvSectionsDragDrop();
+    void LvSectionsEndDrag();
+    void LvSectionsMouseUp();
+    // Ticks of the edge timer: the list moves one row.
+    void LvSectionsScrollUpTimer();
+    void LvSectionsScrollDownTimer();
+
     // --- Settings -----------------------------------------------------------------------------
     // The window's place and size, the section list's width, the view, the colour theme, the
     // recent files and the find settings, kept in QSettings(gMakerName, gProductName). Read once
@@ -349,6 +437,17 @@ private:
     bool refuseReadOnlyTarget(const QString& name);
     void encryptedLoadFailed();
     void setCaption(bool noFile);
+
+    // --- Find, clipboard, sorting and dragging sections ----------------------------------------
+    // Builds the clipboard menu and connects these commands to their actions, lists and timer.
+    void createFindCommands();
+    // F3 and Shift+F3: one step from the find position, then the search (or the dialog).
+    void findAgain(bool backward);
+    // The edge timer's tick while a section is dragged: down at the bottom edge, else up.
+    bool scrollDown_ = false;
+    // Context of the connection that follows the focus of the value list: as a member it goes,
+    // and the connection with it, before the window's widgets are taken down.
+    QObject focusWatch_;
 
     QStringList arguments_;
 };

@@ -1,15 +1,19 @@
 // How long the real main window takes to open and show very large files: one section of a
-// million lines, a hundred thousand small sections, and a value of 2 MB among short lines.
-// Offscreen by default; on a real display (an X server with a window manager, where real fonts
-// measure the texts) with QT_QPA_PLATFORM=xcb:
+// million lines, a hundred thousand small sections, and a value of 2 MB among short lines; and
+// how long it takes to find in, and sort, the 128 MB generated file and a section of a million
+// lines. Offscreen by default; on a real display (an X server with a window manager, where real
+// fonts measure the texts) with QT_QPA_PLATFORM=xcb:
 //   xvfb-run -a -s "-screen 0 1600x1000x24" bash -c 'openbox & sleep 1; QT_QPA_PLATFORM=xcb bench_window'
+#include "app/FrmSearch.h"
 #include "app/IniListModels.h"
 #include "app/Unit1.h"
+#include "bench/GeneratedIni.h"
 #include "platform/gui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -100,6 +104,126 @@ BENCHMARK_CAPTURE(openAndShow, HundredThousandSections, kManySections)->Unit(ben
 BENCHMARK_CAPTURE(openAndShow, ValueOf2MB, kLongValue)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(selectSection, OneSectionOfAMillionLines, kMillionLines)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(selectSection, ValueOf2MB, kLongValue)->Unit(benchmark::kMillisecond);
+
+// --- Find and sort -------------------------------------------------------------------------------
+
+// The 128 MB generated file (UTF-8 with a byte-order mark), written once.
+QString generatedFile() {
+    const QString name = workDir().filePath(QStringLiteral("generated_128mb.ini"));
+    if (QFile::exists(name))
+        return name;
+    const QByteArray text = "\xEF\xBB\xBF" + generateIniText(qint64(128) << 20, false).toUtf8();
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return QString();
+    return name;
+}
+
+// While it lives, the find dialog answers Find First for `text`, searching everywhere.
+struct FindFirstAnswer {
+    explicit FindFirstAnswer(const QString& text) {
+        previous = TFormSearch::setResponder([text](TFormSearch& dialog) {
+            dialog.setFindText(text);
+            return true;
+        });
+    }
+    ~FindFirstAnswer() { TFormSearch::setResponder(previous); }
+    TFormSearch::Responder previous;
+};
+
+// Find First of a text the document does not hold: the whole document is searched and
+// "No Mach Vere Found!" answered.
+void findFirstNoHit(benchmark::State& state) {
+    const QString name = generatedFile();
+    ShownForm shown;
+    TForm1& form = shown.form;
+    form.openFile(name, -1);
+    FindFirstAnswer answer(QStringLiteral("NoSuchText"));
+    for (auto _ : state) {
+        shown.boxes.records.clear();
+        form.ActSearchExecute();
+        if (shown.boxes.records.size() != 1)
+            state.SkipWithError("the search found something");
+    }
+    state.SetBytesProcessed(state.iterations() * QFile(name).size());
+}
+
+// F3 from one hit to the next, a million lines further on, in the 128 MB file.
+void findNextMillionLinesOn(benchmark::State& state) {
+    constexpr int kFirstLine = 100000;
+    constexpr int kLinesApart = 1000000;
+    const QString name = generatedFile();
+    ShownForm shown;
+    TForm1& form = shown.form;
+    form.openFile(name, -1);
+    // The two hits: lines kFirstLine and kFirstLine + kLinesApart, counted over every section.
+    struct Hit {
+        int section = -1;
+        int item = -1;
+    } hits[2];
+    int line = 0;
+    int lines = 0;
+    for (int s = 0; s < form.model.sections.count; ++s) {
+        TEkIniSection* section = form.model.sections[s];
+        for (int i = 0; i < section->values.count; ++i, ++line) {
+            if (line == kFirstLine || line == kFirstLine + kLinesApart) {
+                section->values[i]->setValue(QStringLiteral("NeedleText"));
+                hits[line == kFirstLine ? 0 : 1] = {s, i};
+            }
+        }
+        lines = line;
+    }
+    FindFirstAnswer answer(QStringLiteral("NeedleText"));
+    form.ActSearchExecute();
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.scrollItemIntoView(form.LvSections, hits[0].section);
+        form.scrollItemIntoView(form.LvValues, hits[0].item);
+        state.ResumeTiming();
+        form.ActFindNextExecute();
+        if (form.selectedRow(form.LvSections) != hits[1].section ||
+            form.selectedRow(form.LvValues) != hits[1].item)
+            state.SkipWithError("the second hit was not selected");
+    }
+    // The file text between the hits, in proportion to its lines.
+    state.SetBytesProcessed(state.iterations() * (QFile(name).size() * kLinesApart / lines));
+}
+
+// A click on the Name column of a section of a million items: sort, then show the items again.
+// Each click turns the direction, so every run reverses the order the last one left.
+void sortMillionItemsByColumnClick(benchmark::State& state) {
+    const QString name = largeFile(kMillionLines);
+    ShownForm shown;
+    TForm1& form = shown.form;
+    form.openFile(name, -1);
+    for (auto _ : state) {
+        form.LvValuesColumnClick(1);
+        if (form.ValueRows->count() != kMillionLines.linesPerSection)
+            state.SkipWithError("the items were not shown");
+    }
+}
+
+// Sort All of the 128 MB file from the reverse order, and the section list shown again.
+void sortAllGenerated(benchmark::State& state) {
+    const QString name = generatedFile();
+    ShownForm shown;
+    TForm1& form = shown.form;
+    form.openFile(name, -1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.model.sortAll(0, false);
+        state.ResumeTiming();
+        form.MnuSortAllAlphabeticallyClick();
+    }
+    state.SetBytesProcessed(state.iterations() * QFile(name).size());
+}
+
+BENCHMARK(findFirstNoHit)->Name("FindFirstNoHit/128MB")->Unit(benchmark::kMillisecond);
+BENCHMARK(findNextMillionLinesOn)->Name("FindNextAMillionLinesOn/128MB")->Unit(benchmark::kMillisecond);
+BENCHMARK(sortMillionItemsByColumnClick)
+    ->Name("ColumnClickSort/OneSectionOfAMillionLines")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(sortAllGenerated)->Name("SortAll/128MB")->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -81,8 +81,16 @@ int compareTextIgnoreCase(QStringView a, QStringView b) {
 }
 
 void charLower(QChar* text, qsizetype length) {
-    for (qsizetype i = 0; i < length; ++i)
-        text[i] = text[i].toLower();
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = text[i].unicode();
+        // ASCII, most of every search, without a look into the Unicode tables.
+        if (c < 0x80) {
+            if (c >= u'A' && c <= u'Z')
+                text[i] = QChar(char16_t(c + (u'a' - u'A')));
+        } else {
+            text[i] = text[i].toLower();
+        }
+    }
 }
 
 bool FileExists(const QString& fileName) {

@@ -34,6 +34,12 @@ TEST(LocaleText, CharLowerKeepsTheLength) {
     EXPECT_EQ(text.size(), before);
     EXPECT_EQ(text.left(4), QStringLiteral("abc\u00E4"));
     EXPECT_EQ(text.back(), QChar('z'));
+    // Every ASCII unit as the Unicode tables have it.
+    for (char16_t c = 0; c < 0x80; ++c) {
+        QChar unit(c);
+        platform::charLower(&unit, 1);
+        EXPECT_EQ(unit, QChar(c).toLower()) << int(c);
+    }
 }
 
 TEST(Messages, SinkReceivesTextAndIsRestored) {
