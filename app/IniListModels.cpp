@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 TIniListModel::TIniListModel(const QStringList& headers, const TImageList& images, QObject* parent)
@@ -186,6 +187,29 @@ public:
         painter->restore();
     }
 
+protected:
+    // A text far longer than its cell can show is cut to what the view could show of it before
+    // Qt lays it out: laid out whole at every paint and size hint, a value of megabytes took
+    // seconds, and the fallback fonts of its rarer characters set the height of every row. What
+    // is cut lies past the right edge of the view, where there is nothing to elide or to see.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto* view = qobject_cast<const QAbstractItemView*>(option->widget);
+        // No glyph the views draw is narrower than a pixel, so a unit per pixel up to the view's
+        // right edge is more than can show.
+        constexpr int kFallbackRoom = 4096;
+        const qsizetype room =
+            qsizetype(view ? view->viewport()->width() - std::min(option->rect.left(), 0) : kFallbackRoom) +
+            1;
+        if (option->text.size() > room) {
+            qsizetype cut = room;
+            if (option->text.at(cut - 1).isHighSurrogate())
+                --cut;
+            option->text.truncate(cut);
+        }
+    }
+
+public:
     // Room for the grid line below the text, so it never covers an underscore.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         constexpr int kGridLineRoom = 2;
@@ -248,5 +272,18 @@ void TWidestText::add(const QString& text) {
 
 void TWidestText::measure(const QString& text) {
     ++measured_;
-    width_ = std::max(width_, metrics_.horizontalAdvance(text));
+    // Laying out a text of megabytes takes seconds. Beyond this length the width comes from the
+    // summed advances, or is scaled from a measured start: the column is then far wider than any
+    // screen, and kerning or the scaling moves its edge by a hair of that width.
+    constexpr qsizetype kExactLength = 4096;
+    int width = 0;
+    if (text.size() <= kExactLength)
+        width = metrics_.horizontalAdvance(text);
+    else if (const int b = bound(text); b >= 0)
+        width = b;
+    else
+        width = int(std::min<qint64>(qint64(metrics_.horizontalAdvance(text.left(kExactLength))) *
+                                         text.size() / kExactLength,
+                                     INT_MAX));
+    width_ = std::max(width_, width);
 }

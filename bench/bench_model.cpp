@@ -5,7 +5,11 @@
 // a save is measured in a child process per file (this program run with --measure), as bytes
 // of memory per byte of the file above the process's resident size before the load.
 //
-//   bench_model [--sizes=1,16,128] [benchmark flags]
+// The fresh-process mode (--fresh) runs every load, and the raw limit beside it, in a process of
+// its own, five times each, and reports the medians: a load as a user meets it, without the warm
+// heap that repeated loads in one process leave behind.
+//
+//   bench_model [--sizes=1,16,128] [--fresh] [--keep] [benchmark flags]
 #include "bench/GeneratedIni.h"
 #include "model/EkMemIni.h"
 #include "model/EkSearch.h"
@@ -19,11 +23,13 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <malloc.h>
 #include <map>
 #include <memory>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -84,28 +90,33 @@ TEkMemIni& loadedDocument(int mb, int codePage = codePageUtf8) {
 }
 // --- Benchmarks ----------------------------------------------------------------------------
 
-void rawLimit(benchmark::State& state, int mb, int codePage) {
-    const QString path = corpus().files[{mb, codePage}];
+// The raw limit of a load: read the whole file, decode it, count its lines. Returns the lines.
+qint64 readDecodeCount(const QString& path, int codePage) {
     const auto conv = codePage == codePageUtf8      ? QStringConverter::Utf8
                       : codePage == codePageUtf16LE ? QStringConverter::Utf16LE
                       : codePage == codePageUtf16BE ? QStringConverter::Utf16BE
                                                     : QStringConverter::Latin1;
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    const QString text =
+        codePage == codePageAnsi ? platform::ansiDecode(bytes) : QStringDecoder(conv).decode(bytes);
     qint64 lines = 0;
-    for (auto _ : state) {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = file.readAll();
-        QString text =
-            codePage == codePageAnsi ? platform::ansiDecode(bytes) : QStringDecoder(conv).decode(bytes);
-        lines = 0;
-        const char* p = bytes.constData();
-        const char* end = p + bytes.size();
-        while ((p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
-            ++lines;
-            ++p;
-        }
-        benchmark::DoNotOptimize(text.constData());
+    const char* p = bytes.constData();
+    const char* end = p + bytes.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
+        ++lines;
+        ++p;
     }
+    benchmark::DoNotOptimize(text.constData());
+    return lines;
+}
+
+void rawLimit(benchmark::State& state, int mb, int codePage) {
+    const QString path = corpus().files[{mb, codePage}];
+    qint64 lines = 0;
+    for (auto _ : state)
+        lines = readDecodeCount(path, codePage);
     state.counters["lines"] = double(lines);
     state.SetBytesProcessed(state.iterations() * fileSize(path));
 }
@@ -252,6 +263,94 @@ int measure(const QString& path, int codePage, const QString& target) {
     return 0;
 }
 
+// --- One load per process ------------------------------------------------------------------
+
+// Processor time of this process so far, user and system, in microseconds.
+qint64 cpuMicroseconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return qint64(use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1000000 + use.ru_utime.tv_usec +
+           use.ru_stime.tv_usec;
+}
+
+// Child: one load (or the raw limit) of the file; prints "wallMicroseconds cpuMicroseconds
+// peakBytesAboveBase".
+int freshChild(const QString& path, int codePage, bool raw) {
+    resetPeak();
+    const qint64 base = statusKb("VmRSS:");
+    const qint64 cpu = cpuMicroseconds();
+    QElapsedTimer timer;
+    timer.start();
+    if (raw) {
+        benchmark::DoNotOptimize(readDecodeCount(path, codePage));
+    } else {
+        TEkMemIni doc;
+        if (doc.LoadFromFile(path) != codePage)
+            return 1;
+        const qint64 us = timer.nsecsElapsed() / 1000;
+        std::printf("%lld %lld %lld\n", us, cpuMicroseconds() - cpu, (statusKb("VmHWM:") - base) * 1024);
+        std::fflush(stdout);
+        std::_Exit(0); // the destructor's cost is not part of the load
+    }
+    const qint64 us = timer.nsecsElapsed() / 1000;
+    std::printf("%lld %lld %lld\n", us, cpuMicroseconds() - cpu, (statusKb("VmHWM:") - base) * 1024);
+    return 0;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void reportFresh(const char* self, const std::vector<int>& sizes, int runs) {
+    std::printf("\nOne load per process, median of %d (raw limit: read + UTF-16 decode + line count)\n",
+                runs);
+    std::printf("(cpu: user + system time of the process, steadier than the wall clock on a busy machine)\n");
+    std::printf("%-9s %5s %8s %9s %8s %9s %6s %8s %9s %9s %11s\n", "encoding", "MB", "raw ms", "raw MB/s",
+                "load ms", "load MB/s", "ratio", "raw cpu", "load cpu", "cpu ratio", "peak B/byte");
+    for (int mb : sizes) {
+        for (const Encoding& e : kEncodings) {
+            const QString path = corpus().files[{mb, e.codePage}];
+            const double bytes = double(fileSize(path));
+            std::vector<double> rawUs, loadUs, rawCpu, loadCpu, loadPeak;
+            bool failed = false;
+            for (int i = 0; i < runs && !failed; ++i) {
+                for (const char* mode : {"raw", "load"}) {
+                    QProcess child;
+                    child.start(QString::fromLocal8Bit(self),
+                                {QStringLiteral("--fresh-child"), path, QString::number(e.codePage),
+                                 QLatin1String(mode)});
+                    child.waitForFinished(-1);
+                    const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+                    if (child.exitCode() != 0 || f.size() != 3) {
+                        failed = true;
+                        break;
+                    }
+                    if (std::strcmp(mode, "raw") == 0) {
+                        rawUs.push_back(f[0].toDouble());
+                        rawCpu.push_back(f[1].toDouble());
+                    } else {
+                        loadUs.push_back(f[0].toDouble());
+                        loadCpu.push_back(f[1].toDouble());
+                        loadPeak.push_back(f[2].toDouble());
+                    }
+                }
+            }
+            if (failed) {
+                std::printf("%-9s %5d measurement failed\n", e.name, mb);
+                continue;
+            }
+            const double raw = median(rawUs), load = median(loadUs);
+            const double rc = median(rawCpu), lc = median(loadCpu);
+            std::printf("%-9s %5d %8.1f %9.1f %8.1f %9.1f %6.2f %8.1f %9.1f %9.2f %11.2f\n", e.name, mb,
+                        raw / 1000, bytes / raw, load / 1000, bytes / load, raw / load, rc / 1000, lc / 1000,
+                        rc / lc, median(loadPeak) / bytes);
+            std::fflush(stdout);
+        }
+    }
+    std::printf("\n");
+}
+
 void reportMemory(const char* self, const std::vector<int>& sizes) {
     std::printf("\nPeak memory above the resident size before the load, per byte of the file read\n");
     std::printf("%-9s %5s %12s %14s %14s %9s %9s\n", "encoding", "MB", "file bytes", "load B/byte",
@@ -286,11 +385,21 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc == 5 && std::strcmp(argv[1], "--measure") == 0)
         return measure(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]));
+    if (argc == 5 && std::strcmp(argv[1], "--fresh-child") == 0)
+        return freshChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]),
+                          std::strcmp(argv[4], "raw") == 0);
 
     std::vector<int> sizes = {1, 16, 128};
     std::vector<char*> rest;
+    bool fresh = false;
     for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--sizes=", 8) == 0) {
+        if (std::strcmp(argv[i], "--fresh") == 0) {
+            fresh = true;
+        } else if (std::strcmp(argv[i], "--keep") == 0) {
+            // Leaves the generated files for a profiler run of a single --fresh-child.
+            corpus().dir.setAutoRemove(false);
+            std::printf("files in %s\n", qPrintable(corpus().dir.path()));
+        } else if (std::strncmp(argv[i], "--sizes=", 8) == 0) {
             sizes.clear();
             for (const QByteArray& s : QByteArray(argv[i] + 8).split(','))
                 sizes.push_back(s.toInt());
@@ -312,6 +421,10 @@ int main(int argc, char** argv) {
             file.write(encodeFile(e.codePage == codePageAnsi ? latin : unicode, e.codePage));
             corpus().files[{mb, e.codePage}] = path;
         }
+    }
+    if (fresh) {
+        reportFresh(argv[0], sizes, 5);
+        return 0;
     }
     reportMemory(argv[0], sizes);
 

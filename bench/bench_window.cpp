@@ -1,7 +1,10 @@
-// How long the real main window takes to open and show very large files, offscreen: one
-// section of a million lines, and a hundred thousand small sections; how long it takes to find
-// in, and sort, the 128 MB generated file and a section of a million lines; and how long one
-// item command takes on a section of a million lines, against one of a thousand.
+// How long the real main window takes to open and show very large files: one section of a
+// million lines, a hundred thousand small sections, and a value of 2 MB among short lines; how
+// long it takes to find in, and sort, the 128 MB generated file and a section of a million
+// lines; and how long one item command takes on a section of a million lines, against one of a
+// thousand. Offscreen by default; on a real display (an X server with a window manager, where
+// real fonts measure the texts) with QT_QPA_PLATFORM=xcb:
+//   xvfb-run -a -s "-screen 0 1600x1000x24" bash -c 'openbox & sleep 1; QT_QPA_PLATFORM=xcb bench_window'
 #include "app/FrmSearch.h"
 #include "app/IniListModels.h"
 #include "app/ItemFrm.h"
@@ -21,6 +24,7 @@ namespace {
 struct LargeFile {
     int sections;
     int linesPerSection;
+    int longValueBytes = 0; // the first line of the first section holds a value this long
 };
 
 QTemporaryDir& workDir() {
@@ -30,14 +34,22 @@ QTemporaryDir& workDir() {
 
 // Writes the file once per shape and returns its name.
 QString largeFile(const LargeFile& shape) {
-    const QString name =
-        workDir().filePath(QStringLiteral("large_%1x%2.ini").arg(shape.sections).arg(shape.linesPerSection));
+    const QString name = workDir().filePath(QStringLiteral("large_%1x%2_%3.ini")
+                                                .arg(shape.sections)
+                                                .arg(shape.linesPerSection)
+                                                .arg(shape.longValueBytes));
     if (QFile::exists(name))
         return name;
     QByteArray text;
     text.reserve(qsizetype(shape.sections) * (shape.linesPerSection * 26 + 24));
     for (int s = 0; s < shape.sections; ++s) {
         text += "[Section" + QByteArray::number(s) + "] ; comment\r\n";
+        if (s == 0 && shape.longValueBytes > 0) {
+            text += "long=";
+            while (text.size() < shape.longValueBytes)
+                text += "C:\\Program Files\\Velquin\\data\\file.dat,";
+            text += "\r\n";
+        }
         for (int i = 0; i < shape.linesPerSection; ++i)
             text += "key" + QByteArray::number(i) + "=value" + QByteArray::number(i) + "\r\n";
     }
@@ -80,7 +92,7 @@ void selectSection(benchmark::State& state, LargeFile shape) {
     for (auto _ : state) {
         form.scrollItemIntoView(form.LvSections, 0);
         form.scrollItemIntoView(form.LvSections, shape.sections - 1);
-        if (form.ValueRows->count() != shape.linesPerSection)
+        if (form.ValueRows->count() != shape.linesPerSection + (shape.longValueBytes > 0 ? 1 : 0))
             state.SkipWithError("the section was not shown");
     }
 }
@@ -121,10 +133,13 @@ void itemCommand(benchmark::State& state, LargeFile shape, ItemCommand command) 
 constexpr LargeFile kMillionLines{1, 1000000};
 constexpr LargeFile kThousandLines{1, 1000};
 constexpr LargeFile kManySections{100000, 2};
+constexpr LargeFile kLongValue{1, 1000, 2 << 20};
 
 BENCHMARK_CAPTURE(openAndShow, OneSectionOfAMillionLines, kMillionLines)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openAndShow, HundredThousandSections, kManySections)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(openAndShow, ValueOf2MB, kLongValue)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(selectSection, OneSectionOfAMillionLines, kMillionLines)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(selectSection, ValueOf2MB, kLongValue)->Unit(benchmark::kMillisecond);
 
 // --- Find and sort -------------------------------------------------------------------------------
 

@@ -12,8 +12,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -127,62 +131,110 @@ std::pair<const char16_t*, const char16_t*> leadingFieldBounds(const char16_t* f
 // neither an allocation nor memory of its own. A slot remembers where the last text of its hash
 // lives (a field of an item made by this load, which stays put until the load ends) rather than
 // holding the text: a miss then overwrites two words instead of releasing a string allocated
-// long ago, which on a file of unique values cost a cache miss per line.
+// long ago. The slot keeps the text's 64-bit hash, length included, so a miss is told from a hit
+// without touching the older item. A kind of field whose texts keep missing (unique numbers and
+// ids) is left alone for a while, as a lookup that never hits only costs time.
 class TextShare {
 public:
+    enum Field { Name, Value, Comment, FieldCount };
+
     // A small file gets a small table: the table is made and destroyed with every load.
     explicit TextShare(qint64 fileSize) {
-        while (slotCount_ < kMaxSlots && slotCount_ * kBytesPerSlot < fileSize)
-            slotCount_ *= 2;
-        slots_.resize(slotCount_);
+        while (slotBits_ < kMaxSlotBits && (qint64(1) << slotBits_) * kBytesPerSlot < fileSize)
+            ++slotBits_;
+        slots_.resize(size_t(1) << slotBits_);
     }
 
     // target := the text of [first, end), shared with an earlier field of equal text when the
     // table still knows one. `target` must outlive this table and keep its text.
-    void assign(QString& target, const char16_t* first, const char16_t* end) {
+    void assign(Field field, QString& target, const char16_t* first, const char16_t* end) {
         const qsizetype n = end - first;
-        if (n == 0 || n > kLongest) {
+        Trend& trend = trends_[field];
+        if (n == 0 || n > kLongest || trend.resting > 0) {
+            trend.resting -= trend.resting > 0;
             target = fromRange(first, end);
             return;
         }
-        quint32 h = 2166136261u;
-        for (const char16_t* p = first; p < end; ++p)
-            h = (h ^ *p) * 16777619u;
-        Slot& slot = slots_[(h ^ (h >> 15)) & (slotCount_ - 1)];
-        if (slot.text != nullptr && slot.hash == h && slot.text->size() == n &&
-            std::memcmp(slot.text->constData(), first, size_t(n) * sizeof(char16_t)) == 0) {
-            target = *slot.text;
+        const quint64 h = hash(first, n);
+        Slot& slot = slots_[size_t(h >> (64 - slotBits_))];
+        if (slot.hash == h && slot.length == n &&
+            std::memcmp(slot.text, first, size_t(n) * sizeof(char16_t)) == 0) {
+            // A copy of the remembered string, made from its data alone: reading the QString
+            // itself would cost a trip to the older item.
+            slot.data->ref();
+            target = QString(QString::DataPointer(slot.data, const_cast<char16_t*>(slot.text), n));
+            trend.misses = 0;
             return;
         }
         target = fromRange(first, end);
-        slot = {h, &target};
+        slot = {h, n, target.data_ptr().d_ptr(), units(target)};
+        if (++trend.misses == kMissRun) {
+            trend.misses = 0;
+            trend.resting = kRestLength;
+        }
     }
-    void assignTrimmed(QString& target, const char16_t* first, const char16_t* end) {
+    void assignTrimmed(Field field, QString& target, const char16_t* first, const char16_t* end) {
         const auto [b, e] = trimmedBounds(first, end);
-        assign(target, b, e);
+        assign(field, target, b, e);
     }
-    void assignLeadingField(QString& target, const char16_t* first, const char16_t* end) {
+    void assignLeadingField(Field field, QString& target, const char16_t* first, const char16_t* end) {
         const auto [b, e] = leadingFieldBounds(first, end);
-        assign(target, b, e);
+        assign(field, target, b, e);
     }
 
 private:
+    // Four units at a time; the length goes in first, so "a" and "a\0" differ.
+    static quint64 hash(const char16_t* p, qsizetype n) {
+        constexpr quint64 kMul = 0x9E3779B97F4A7C15ull;
+        quint64 h = quint64(n) * kMul;
+        for (; n >= 4; p += 4, n -= 4) {
+            quint64 word;
+            std::memcpy(&word, p, sizeof word);
+            h = (h ^ word) * kMul;
+            h ^= h >> 29;
+        }
+        quint64 tail = 0;
+        switch (n) {
+        case 3:
+            tail |= quint64(p[2]) << 32;
+            [[fallthrough]];
+        case 2:
+            tail |= quint64(p[1]) << 16;
+            [[fallthrough]];
+        case 1:
+            tail |= quint64(p[0]);
+            break;
+        default:
+            break;
+        }
+        return ((h ^ tail) * kMul) ^ (h >> 32);
+    }
+
+    // The data of a string that a field of this load holds, so it lives until the load ends.
     struct Slot {
-        quint32 hash = 0;
-        const QString* text = nullptr;
+        quint64 hash = 0;
+        qsizetype length = 0;
+        QTypedArrayData<char16_t>* data = nullptr;
+        const char16_t* text = nullptr;
+    };
+    struct Trend {
+        int misses = 0;  // misses since the last hit
+        int resting = 0; // texts still to pass by without a lookup
     };
     static constexpr qsizetype kLongest = 24;
-    static constexpr quint32 kMaxSlots = 4096;
+    static constexpr int kMaxSlotBits = 12;
     static constexpr qint64 kBytesPerSlot = 64;
-    quint32 slotCount_ = 16;
+    static constexpr int kMissRun = 64;
+    static constexpr int kRestLength = 1024;
+    int slotBits_ = 4;
     std::vector<Slot> slots_;
+    Trend trends_[FieldCount];
 };
 
 bool endsLine(char16_t c) {
     return c == kCr || c == kLf || c == kNul;
 }
 
-// First position in [p, end) holding CR, LF or NUL, or end.
 // First position in [p, end) holding `stop`, CR, LF or NUL, or end. A `stop` of NUL looks for
 // the line end alone. Values and comments run to tens of characters, so eight at a time pays.
 const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
@@ -227,6 +279,99 @@ const char16_t* consumeBreak(const char16_t* p, const char16_t* end) {
     return p;
 }
 
+} // namespace
+
+// Blocks of items for one load. A line costs an item, and a heap block of its own for each of
+// millions of items costs a header, a trip through malloc and scattered pages. Each block counts
+// the items that live in it, plus one while it is still being filled, and is freed when the count
+// drops to 0, so items may outlive the load, the document and each other in any order.
+class TEkItemBlocks {
+public:
+    explicit TEkItemBlocks(qint64 fileSize)
+        : nextBytes_(std::clamp<qint64>(fileSize, kFirstBytes, kLargestBytes)) {}
+    ~TEkItemBlocks() {
+        if (block_)
+            release(block_);
+    }
+    TEkItemBlocks(const TEkItemBlocks&) = delete;
+    TEkItemBlocks& operator=(const TEkItemBlocks&) = delete;
+
+    TEkIniVal* make(int type) {
+        if (end_ - free_ < qsizetype(sizeof(TEkIniVal)))
+            startBlock();
+        auto* item = new (free_) TEkIniVal(type);
+        item->place_.offset = quint32((free_ - reinterpret_cast<char*>(block_)) / kOffsetUnit);
+        ++block_->live;
+        free_ += sizeof(TEkIniVal);
+        return item;
+    }
+
+    struct alignas(alignof(TEkIniVal)) Header {
+        qsizetype live;
+        qsizetype mapped; // bytes of a block of its own pages, 0 for a heap block
+    };
+    // The block that holds `item`, or null for an item in a heap block of its own.
+    static Header* blockOf(const TEkIniVal* item) {
+        if (item->place_.offset == 0)
+            return nullptr;
+        return reinterpret_cast<Header*>(const_cast<char*>(reinterpret_cast<const char*>(item)) -
+                                         qsizetype(item->place_.offset) * kOffsetUnit);
+    }
+    static void release(Header* block) {
+        if (--block->live != 0)
+            return;
+#if defined(MAP_POPULATE)
+        if (block->mapped) {
+            munmap(block, size_t(block->mapped));
+            return;
+        }
+#endif
+        std::free(block);
+    }
+
+private:
+    static constexpr qsizetype kOffsetUnit = 8;
+    static_assert(alignof(TEkIniVal) % kOffsetUnit == 0 && sizeof(Header) % kOffsetUnit == 0);
+    static constexpr qint64 kFirstBytes = 4096;
+    static constexpr qint64 kLargestBytes = qint64(1) << 20;
+
+    void startBlock() {
+        Header* block = nullptr;
+        qsizetype mapped = 0;
+#if defined(MAP_POPULATE)
+        // The largest blocks get pages of their own, all made at once: one call into the
+        // kernel instead of a page fault for every 4 KB filled.
+        if (nextBytes_ == kLargestBytes) {
+            void* pages = mmap(nullptr, size_t(nextBytes_), PROT_READ | PROT_WRITE,
+                               MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+            if (pages != MAP_FAILED) {
+                block = static_cast<Header*>(pages);
+                mapped = nextBytes_;
+            }
+        }
+#endif
+        if (!block)
+            block = static_cast<Header*>(std::malloc(size_t(nextBytes_)));
+        if (!block)
+            throw std::bad_alloc();
+        block->mapped = mapped;
+        if (block_)
+            release(block_);
+        block_ = block;
+        block_->live = 1; // the filling
+        free_ = reinterpret_cast<char*>(block_ + 1);
+        end_ = reinterpret_cast<char*>(block_) + nextBytes_;
+        nextBytes_ = std::min(nextBytes_ * 2, kLargestBytes);
+    }
+
+    Header* block_ = nullptr;
+    char* free_ = nullptr;
+    char* end_ = nullptr;
+    qint64 nextBytes_;
+};
+
+namespace {
+
 // Turns whole lines of text into sections and items. Fed piece by piece, each piece ending
 // after a line break, except the last one, which ends the text.
 class LineParser {
@@ -234,7 +379,7 @@ public:
     enum Stop { Running, StoppedAtNul, BrokenHeader };
 
     LineParser(TEkMemIni& doc, qint64 fileSize)
-        : doc_(doc), section_(doc.addSection(QString())), share_(fileSize) {}
+        : doc_(doc), section_(doc.addSection(QString())), share_(fileSize), items_(fileSize) {}
 
     // False when the parse stopped: at a NUL, or at a broken header line.
     bool parse(const char16_t* p, const char16_t* end) {
@@ -247,17 +392,16 @@ public:
             const bool first = atTextStart_;
             atTextStart_ = false;
             if (c == kCr || c == kLf) {
-                section_->values.push(new TEkIniVal(itemBlank));
+                section_->values.push(items_.make(itemBlank));
                 p = consumeBreak(p, end);
             } else if (c == kNul) {
                 stop_ = StoppedAtNul;
                 return false;
             } else if (c == u';') {
                 const char16_t* e = scanLineEnd(p + 1, end);
-                auto* item = new TEkIniVal(itemComment);
+                TEkIniVal* item = items_.make(itemComment);
                 section_->values.push(item);
-                share_.assign(item->comment, p + 1, e);
-                item->setComment(item->comment);
+                assignComment(*item, p + 1, e);
                 p = consumeBreak(e, end);
             } else if (c == u'[') {
                 // A header on the first line names the top section itself.
@@ -298,22 +442,40 @@ private:
         return consumeBreak(q, end);
     }
 
+    // The text of a comment line, cleaned as setComment cleans it. Without control characters
+    // the cleaning only drops the blanks around it, and the trimmed text can be shared; the shared
+    // text must be the field's final text, as later lines compare against it.
+    void assignComment(TEkIniVal& item, const char16_t* first, const char16_t* end) {
+        const char16_t* b = first;
+        const char16_t* e = end;
+        while (b < e && isBlank(*b))
+            ++b;
+        while (e > b && isBlank(e[-1]))
+            --e;
+        if (std::any_of(b, e, [](char16_t c) { return c < 0x20 && c != kTab; })) {
+            item.setComment(fromRange(first, end));
+            return;
+        }
+        share_.assign(TextShare::Comment, item.comment, b, e);
+        item.updateType();
+    }
+
     const char16_t* parseValueLine(const char16_t* p, const char16_t* end) {
-        auto* item = new TEkIniVal(itemValue);
+        TEkIniVal* item = items_.make(itemValue);
         section_->values.push(item);
         const char16_t* eq = scanTo(p, end, u'=');
         if (eq < end && *eq == u'=') {
-            share_.assignLeadingField(item->name, p, eq);
+            share_.assignLeadingField(TextShare::Name, item->name, p, eq);
             const char16_t* semi = scanTo(eq + 1, end, u';');
-            share_.assignTrimmed(item->value, eq + 1, semi);
+            share_.assignTrimmed(TextShare::Value, item->value, eq + 1, semi);
             if (semi < end && *semi == u';') {
                 const char16_t* e = scanLineEnd(semi + 1, end);
-                share_.assignTrimmed(item->comment, semi + 1, e);
+                share_.assignTrimmed(TextShare::Comment, item->comment, semi + 1, e);
                 semi = e;
             }
             return consumeBreak(semi, end);
         }
-        share_.assignLeadingField(item->value, p, eq);
+        share_.assignLeadingField(TextShare::Value, item->value, p, eq);
         item->type = itemError;
         return consumeBreak(eq, end);
     }
@@ -321,6 +483,7 @@ private:
     TEkMemIni& doc_;
     TEkIniSection* section_;
     TextShare share_;
+    TEkItemBlocks items_;
     bool atTextStart_ = true;
     Stop stop_ = Running;
 };
@@ -817,6 +980,15 @@ TEkIniVal::TEkIniVal(const QString& name, const QString& value, const QString& c
     if (!comment.isEmpty())
         setComment(comment);
     updateType();
+}
+
+void TEkIniVal::operator delete(TEkIniVal* item, std::destroying_delete_t) {
+    TEkItemBlocks::Header* block = TEkItemBlocks::blockOf(item);
+    item->~TEkIniVal();
+    if (block)
+        TEkItemBlocks::release(block);
+    else
+        ::operator delete(item);
 }
 
 void TEkIniVal::setName(const QString& text) {

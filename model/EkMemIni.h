@@ -12,6 +12,8 @@
 
 #include <QString>
 
+#include <new>
+
 class QIODevice;
 class TEkSearch;
 
@@ -42,9 +44,27 @@ enum : int {
 };
 
 // One physical line.
+//
+// Items made by a load live in blocks of memory shared by the items of that load (see
+// `operator delete`); every other item has a heap block of its own. Either kind is deleted with
+// `delete`, and an item may move freely between sections and documents.
 class TEkIniVal {
 public:
     int type = itemBlank;
+
+private:
+    // 0 for an item in a heap block of its own; otherwise the item's distance from the start of
+    // its shared block, in units of 8 bytes. A copy is never in a shared block, so a copy starts
+    // at 0 and an assignment keeps the target's own place.
+    struct Place {
+        quint32 offset = 0;
+        Place() = default;
+        Place(const Place&) {}
+        Place& operator=(const Place&) { return *this; }
+    } place_;
+    friend class TEkItemBlocks;
+
+public:
     QString name;    // text before "=", trimmed
     QString value;   // text after "=" up to ";", trimmed; a kind-3 line's whole text
     QString comment; // text after ";"; never holds a line break
@@ -70,6 +90,10 @@ public:
 
     // Comments the item out, or turns a comment line back into an item.
     void toggleComment();
+
+    // Destroys the item and frees its memory: its own heap block, or its share of a block of
+    // items, which is freed with the last item that lives in it.
+    static void operator delete(TEkIniVal* item, std::destroying_delete_t);
 
     // True when `search` finds its pattern in the name (when `names`), else in the value
     // (when `values`), else in the comment (when `comments`); empty fields are skipped.

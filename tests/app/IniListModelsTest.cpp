@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QSignalSpy>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 // Readable failure messages for texts.
@@ -162,6 +163,46 @@ TEST(WidestTextTest, MeasuresFewOfManySimilarTexts) {
         expected = std::max(expected, metrics.horizontalAdvance(text));
     EXPECT_EQ(widest.width(), expected);
     EXPECT_LT(widest.measured(), 200);
+}
+
+// Texts of many thousand characters are not laid out whole: their width is estimated, within a
+// hair of the measured one, and a row holding one is as high as a row of a short text of the
+// same script.
+TEST(WidestTextTest, VeryLongTextsAreEstimatedAndKeepTheRowHeight) {
+    const QFont font = QApplication::font();
+    const QFontMetrics metrics(font);
+    const struct {
+        const char* name;
+        QString text;
+    } cases[] = {{"latin", QString("C:\\Program Files\\data.dat,").repeated(800)},
+                 {"cyrillic", QString::fromUtf8("\u041C\u043E\u0441\u043A\u0432\u0430 ").repeated(3000)},
+                 {"east asian", QString::fromUtf8("\u6771\u4EAC\u90FD").repeated(6000)}};
+    for (const auto& c : cases) {
+        TWidestText widest(font);
+        widest.add(c.text);
+        const double exact = metrics.horizontalAdvance(c.text);
+        EXPECT_NEAR(widest.width(), exact, exact / 100) << c.name;
+
+        TImageList images(12, 12);
+        TIniListModel model({"Name", "Value", "Comment"}, images);
+        std::vector<TListRow> rows(2);
+        rows[0].texts[1] = c.text.repeated(20);
+        rows[1].texts[1] = "short";
+        model.setRows(std::move(rows));
+        QTreeView view;
+        setupReportView(&view, &model);
+        view.resize(600, 200);
+        view.grab();
+        TIniListModel shortModel({"Name", "Value", "Comment"}, images);
+        std::vector<TListRow> shortRows(2);
+        shortRows[0].texts[1] = c.text.left(40);
+        shortModel.setRows(std::move(shortRows));
+        QTreeView shortView;
+        setupReportView(&shortView, &shortModel);
+        EXPECT_EQ(view.sizeHintForRow(0), shortView.sizeHintForRow(0)) << c.name;
+        EXPECT_LT(view.sizeHintForIndex(model.index(0, 2)).width(), 50 * view.viewport()->width())
+            << c.name << ": laid out whole";
+    }
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 #include "model/EkMemIni.h"
 #include "tests/model/ModelTestSupport.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <memory>
 
 namespace {
 
@@ -170,6 +172,38 @@ TEST(Item, ToggleKeepsAControlCharacterThatStartsTheName) {
     item.toggleComment();
     EXPECT_EQ(QStringLiteral("%1:%2|%3|%4").arg(item.type).arg(item.name, item.value, item.comment),
               "1:\x01k|v|c");
+}
+
+// Loaded items share blocks of memory: each must be freed alone, in any order, also after its
+// document is gone, and a copy of one is an item of its own.
+TEST(Document, LoadedItemsOutliveTheirDocumentAndEachOther) {
+    QString text;
+    for (int i = 0; i < 500; ++i)
+        text += QStringLiteral("k%1 = v%2 ;  note %2\r\n;  repeated comment \r\n").arg(i).arg(i % 7);
+    auto source = std::make_unique<TEkMemIni>();
+    ASSERT_EQ(source->LoadFromBytes(text.toUtf8(), codePageUtf8), codePageUtf8);
+    TIniValVec& loaded = source->sections[0]->values;
+    ASSERT_EQ(loaded.count, 1000);
+    TEkMemIni keeper;
+    TEkIniSection* kept = keeper.addSection("kept");
+    QStringList expected;
+    for (int i = loaded.count - 1; i >= 0; i -= 3) {
+        expected += i % 2 ? QStringLiteral(";repeated comment")
+                          : QStringLiteral("k%1=v%2 ;note %2").arg(i / 2).arg(i / 2 % 7);
+        kept->values.push(loaded[i]);
+        loaded.erase(i);
+    }
+    const TEkIniVal copy(*kept->values[1]);
+    *kept->values[0] = copy;
+    kept->values.push(new TEkIniVal(copy));
+    expected[0] = expected[1];
+    expected += expected[1];
+    source.reset();
+    QStringList lines;
+    for (const TEkIniVal* item : kept->values)
+        lines += item->lineTextWithComment();
+    EXPECT_EQ(lines, expected);
+    kept->deleteValue(kept->values[kept->values.count / 2]);
 }
 
 TEST(Document, CountsAndCopies) {
