@@ -343,7 +343,10 @@ bool TForm1::refuseUnreadableLines() {
     }
     // Showing the section gives its items their rows; the values-only view hides a line
     // without "=", so then every line is shown, as F4 would.
-    scrollItemIntoView(LvSections, static_cast<const TListRow*>(section->listItem)->index);
+    const auto* sectionRow = static_cast<const TListRow*>(section->listItem);
+    if (!sectionRow)
+        return true;
+    scrollItemIntoView(LvSections, sectionRow->index);
     if (item && !item->listItem && valuesOnly)
         ActValuesOnlyExecute();
     if (const auto* itemRow = item ? static_cast<const TListRow*>(item->listItem) : nullptr)
