@@ -22,10 +22,7 @@ constexpr int buttonGap = 12;
 constexpr int fontHeight = 18;
 constexpr int warningFontHeight = 22;
 
-TFormPassword::Responder& responderSlot() {
-    static TFormPassword::Responder responder;
-    return responder;
-}
+using Seam = TDialogSeam<TFormPassword::Responder>;
 
 } // namespace
 
@@ -107,7 +104,7 @@ void TFormPassword::showEvent(QShowEvent* event) {
 }
 
 std::optional<QString> TFormPassword::askPassword(Mode mode, QWidget* centreOn) {
-    if (const Responder& responder = responderSlot())
+    if (const Responder& responder = Seam::responder())
         return responder(mode);
     TFormPassword dialog(mode, centreOn);
     dialog.setPlacement(Placement::Centred, centreOn);
@@ -117,9 +114,7 @@ std::optional<QString> TFormPassword::askPassword(Mode mode, QWidget* centreOn) 
 }
 
 TFormPassword::Responder TFormPassword::setResponder(Responder responder) {
-    Responder previous = std::move(responderSlot());
-    responderSlot() = std::move(responder);
-    return previous;
+    return Seam::exchange(std::move(responder));
 }
 
 ScopedPasswordResponder::ScopedPasswordResponder(std::optional<QString> answer) : answer(std::move(answer)) {

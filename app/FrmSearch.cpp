@@ -1,8 +1,6 @@
 #include "app/FrmSearch.h"
 
-#include "app/EkFunctions.h"
 #include "app/Globl.h"
-#include "platform/gui/DesignScale.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,14 +36,11 @@ constexpr int buttonTop = 13;
 constexpr int buttonGap = 12;
 constexpr int buttonRight = 24; // right edge of Find First to the dialog's right edge
 
-TFormSearch::Responder& responderSlot() {
-    static TFormSearch::Responder responder;
-    return responder;
-}
+using Seam = TDialogSeam<TFormSearch::Responder>;
 
 } // namespace
 
-TFormSearch::TFormSearch(QWidget* parent) : QDialog(parent) {
+TFormSearch::TFormSearch(QWidget* parent) : TGradientDialog(parent) {
     buildControls();
     layoutControls();
     connect(ButCancel, &QPushButton::clicked, this, &TFormSearch::ButCancelClick);
@@ -54,8 +49,6 @@ TFormSearch::TFormSearch(QWidget* parent) : QDialog(parent) {
 
 void TFormSearch::buildControls() {
     setWindowTitle(QStringLiteral("Find"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     // The panels are bare: the dialog's gradient shows through them.
     Panel1 = new QWidget(this);
@@ -101,11 +94,8 @@ void TFormSearch::buildControls() {
 }
 
 void TFormSearch::layoutControls() {
-    const auto px = [this](int design) { return scaleFromDesign(design, this); };
-
-    QFont dialogFont(QStringLiteral("Tahoma"));
-    dialogFont.setPixelSize(px(fontHeight));
-    setFont(dialogFont);
+    setDesignFont(QStringLiteral("Tahoma"), fontHeight);
+    setDesignClientSize(clientWidth, clientHeight);
 
     // Top to bottom: Panel1, PnlWhere, PnlOptions (the rest), PnlBottom at the bottom.
     const int width = px(clientWidth);
@@ -141,8 +131,6 @@ void TFormSearch::layoutControls() {
     const int cancelLeft = findLeft - px(buttonGap) - px(buttonWidth);
     ButFindFirst->setGeometry(findLeft, px(buttonTop), px(buttonWidth), px(buttonHeight));
     ButCancel->setGeometry(cancelLeft, px(buttonTop), px(buttonWidth), px(buttonHeight));
-
-    setFixedSize(width, height);
 }
 
 QCheckBox* TFormSearch::box(Box which) const {
@@ -229,15 +217,12 @@ void TFormSearch::ButFindFirstClick() {
     accept();
 }
 
-void TFormSearch::paintEvent(QPaintEvent*) {
-    paintVerticalGradient(this);
-}
-
 std::optional<QString> TFormSearch::askSearch(TSearchStruct& settings, bool valuesOnly, QWidget* centreOn) {
     TFormSearch dialog(centreOn);
     dialog.loadSettings(settings);
     dialog.setValuesOnly(valuesOnly);
-    const Responder& responder = responderSlot();
+    dialog.setPlacement(Placement::Centred, centreOn);
+    const Responder& responder = Seam::responder();
     const bool findFirst = responder ? responder(dialog) : dialog.exec() == QDialog::Accepted;
     if (!findFirst)
         return std::nullopt;
@@ -246,7 +231,5 @@ std::optional<QString> TFormSearch::askSearch(TSearchStruct& settings, bool valu
 }
 
 TFormSearch::Responder TFormSearch::setResponder(Responder responder) {
-    Responder previous = std::move(responderSlot());
-    responderSlot() = std::move(responder);
-    return previous;
+    return Seam::exchange(std::move(responder));
 }

@@ -3,7 +3,8 @@
 // belongs to those settings, so the list never adds entries of its own.
 #pragma once
 
-#include <QDialog>
+#include "app/GradientDialog.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -12,12 +13,11 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QPaintEvent;
 class QPushButton;
 class QWidget;
 struct TSearchStruct;
 
-class TFormSearch : public QDialog {
+class TFormSearch : public TGradientDialog {
     Q_OBJECT
 
 public:
@@ -65,9 +65,6 @@ public:
     // restores the real dialog. Returns the previous responder.
     using Responder = std::function<bool(TFormSearch& dialog)>;
     static Responder setResponder(Responder responder);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildControls();

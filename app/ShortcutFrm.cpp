@@ -5,7 +5,6 @@
 #include "app/Globl.h"
 #include "app/ImageLists.h"
 #include "app/Shellhlpr.h"
-#include "platform/gui/DesignScale.h"
 #include "platform/gui/FolderDialog.h"
 #include "platform/gui/TextFileDialog.h"
 
@@ -28,10 +27,7 @@ constexpr int buttonWidth = 112;
 constexpr int buttonGap = 12;
 constexpr int fontHeight = 18;
 
-TFrmShortcut::Responder& responderSlot() {
-    static TFrmShortcut::Responder responder;
-    return responder;
-}
+using Seam = TDialogSeam<TFrmShortcut::Responder>;
 
 QIcon buttonIcon(int image) {
     TImageList images(16, 16);
@@ -41,7 +37,8 @@ QIcon buttonIcon(int image) {
 
 } // namespace
 
-TFrmShortcut::TFrmShortcut(const QString& filePath, QWidget* parent) : QDialog(parent), filePath_(filePath) {
+TFrmShortcut::TFrmShortcut(const QString& filePath, QWidget* parent)
+    : TGradientDialog(parent), filePath_(filePath) {
     buildControls();
     layoutControls();
     EdShortcutName->setText(filePath.isEmpty() ? QString() : QFileInfo(filePath).completeBaseName());
@@ -58,8 +55,6 @@ TFrmShortcut::TFrmShortcut(const QString& filePath, QWidget* parent) : QDialog(p
 
 void TFrmShortcut::buildControls() {
     setWindowTitle(QStringLiteral("Create Shortcut"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     const auto make = [this](auto* widget, const char* name) {
         widget->setObjectName(name);
         return widget;
@@ -84,10 +79,8 @@ void TFrmShortcut::buildControls() {
 }
 
 void TFrmShortcut::layoutControls() {
-    const auto px = [this](int design) { return scaleFromDesign(design, this); };
-    QFont dialogFont(QStringLiteral("Arial"));
-    dialogFont.setPixelSize(px(fontHeight));
-    setFont(dialogFont);
+    setDesignFont(QStringLiteral("Arial"), fontHeight);
+    setDesignClientSize(clientWidth, clientHeight);
 
     // Rows from the top: name label, name box, two rows of places, folder label, folder box,
     // buttons. Each box leaves room on its right for the square browse button.
@@ -106,21 +99,16 @@ void TFrmShortcut::layoutControls() {
     const int createLeft = px(clientWidth - margin - buttonWidth);
     ButCreate->setGeometry(createLeft, px(254), px(buttonWidth), px(rowHeight));
     ButCancel->setGeometry(createLeft - px(buttonGap + buttonWidth), px(254), px(buttonWidth), px(rowHeight));
-    setFixedSize(px(clientWidth), px(clientHeight));
 }
 
 void TFrmShortcut::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    TGradientDialog::showEvent(event);
     // The browse buttons are squares of the name box's height; Create and Cancel take it too.
     const int side = EdShortcutName->height();
     for (QPushButton* browse : {ButBrowseForFile, ButBrowseFolder})
         browse->resize(side, side);
     for (QPushButton* button : {ButCreate, ButCancel})
         button->resize(button->width(), side);
-}
-
-void TFrmShortcut::paintEvent(QPaintEvent*) {
-    paintVerticalGradient(this);
 }
 
 QString TFrmShortcut::shortcutName() const {
@@ -215,14 +203,13 @@ void TFrmShortcut::ButBrowseFolderClick() {
 }
 
 int TFrmShortcut::createShortcuts(const QString& filePath, QWidget* centreOn) {
-    if (const Responder& responder = responderSlot())
+    if (const Responder& responder = Seam::responder())
         return responder(filePath);
     TFrmShortcut dialog(filePath, centreOn);
+    dialog.setPlacement(Placement::Centred, centreOn);
     return dialog.exec();
 }
 
 TFrmShortcut::Responder TFrmShortcut::setResponder(Responder responder) {
-    Responder previous = std::move(responderSlot());
-    responderSlot() = std::move(responder);
-    return previous;
+    return Seam::exchange(std::move(responder));
 }

@@ -7,18 +7,18 @@
 // were tried; the dialog closes with Accepted unless every attempted shortcut failed.
 #pragma once
 
-#include <QDialog>
+#include "app/GradientDialog.h"
+
 #include <QString>
 #include <functional>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QPaintEvent;
 class QPushButton;
 class QShowEvent;
 
-class TFrmShortcut : public QDialog {
+class TFrmShortcut : public TGradientDialog {
     Q_OBJECT
 
 public:
@@ -51,7 +51,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildControls();

@@ -3,6 +3,7 @@
 #include "app/EkFunctions.h"
 #include "app/EkGlobals.h"
 #include "app/Globl.h"
+#include "app/GradientDialog.h"
 #include "platform/gui/DesignScale.h"
 #include "platform/gui/SystemServices.h"
 
@@ -46,10 +47,7 @@ constexpr int logoHeight = 200;
 const QString kReportAddress = QStringLiteral("bugs@tolvard.example");
 const QString kResultCaption = QStringLiteral("Version Check Result");
 
-TInfoForm::Responder& responderSlot() {
-    static TInfoForm::Responder responder;
-    return responder;
-}
+using Seam = TDialogSeam<TInfoForm::Responder>;
 
 // The maker's web server: the web page's address without its path.
 QUrl& versionServerSlot() {
@@ -425,7 +423,7 @@ TInfoForm::Timeouts TInfoForm::setVersionTimeouts(Timeouts timeouts) {
 // --- The about command --------------------------------------------------------------------------
 
 void TInfoForm::showAbout(TColor first, TColor second, QWidget* mainForm) {
-    if (const Responder& responder = responderSlot()) {
+    if (const Responder& responder = Seam::responder()) {
         responder(first, second);
         return;
     }
@@ -435,5 +433,5 @@ void TInfoForm::showAbout(TColor first, TColor second, QWidget* mainForm) {
 }
 
 TInfoForm::Responder TInfoForm::setResponder(Responder responder) {
-    return std::exchange(responderSlot(), std::move(responder));
+    return Seam::exchange(std::move(responder));
 }
