@@ -222,24 +222,13 @@ void TEkGradiLabel::setCaption(const QString& text) {
 void TEkGradiLabel::setImages(TImageList* list) {
     if (list == images)
         return;
-    disconnect(imagesChangedLink);
-    disconnect(imagesDestroyedLink);
-    images = list;
-    if (list) {
-        imagesChangedLink = connect(list, &TImageList::changed, this, &TEkGradiLabel::ImagesChanged);
-        imagesDestroyedLink = connect(list, &QObject::destroyed, this, [this] {
-            images = nullptr;
-            disconnect(imagesChangedLink);
-            ImagesChanged();
-        });
-    }
-    // The image list's size takes part in the auto-size and the picture.
-    dirty = true;
-    adjustBounds();
-    update();
+    images.attach(
+        list, this, [this] { ImagesChanged(); }, [this] { ImagesChanged(); });
+    ImagesChanged();
 }
 
 void TEkGradiLabel::ImagesChanged() {
+    // The image list's size takes part in the auto-size and the picture.
     dirty = true;
     adjustBounds();
     update();

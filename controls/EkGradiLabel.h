@@ -268,9 +268,7 @@ private:
     TAlign align = alNone;
     QString caption;
 
-    QPointer<TImageList> images;
-    QMetaObject::Connection imagesChangedLink;
-    QMetaObject::Connection imagesDestroyedLink;
+    TImageListLink images;
     int imageIndex = -1;
     int imageDisabledIndex = -1;
     int imageHotIndex = -1;

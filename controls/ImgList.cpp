@@ -107,3 +107,21 @@ void TImageList::draw(QPainter& painter, int x, int y, int index) const {
     if (index >= 0 && index < count())
         painter.drawImage(x, y, images.at(index));
 }
+
+void TImageListLink::attach(TImageList* list, QObject* owner, std::function<void()> changed,
+                            std::function<void()> gone) {
+    detach();
+    list_ = list;
+    if (!list)
+        return;
+    changedLink_ = QObject::connect(list, &TImageList::changed, owner, std::move(changed));
+    destroyedLink_ = QObject::connect(list, &QObject::destroyed, owner, [this, gone = std::move(gone)] {
+        detach();
+        gone();
+    });
+}
+
+void TImageListLink::detach() {
+    QObject::disconnect(changedLink_);
+    QObject::disconnect(destroyedLink_);
+}

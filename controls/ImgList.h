@@ -1,13 +1,15 @@
 #pragma once
 // TImageList: a list of same-size 32-bit images with alpha (Format_ARGB32, not premultiplied),
-// drawn into a TEkBmp or onto a QPainter by index. Controls that show its images connect to
-// changed() and follow the list's lifetime through QPointer.
+// drawn into a TEkBmp or onto a QPainter by index. Controls that show its images hold it
+// through a TImageListLink, which follows its changes and its lifetime.
 
 #include <QIcon>
 #include <QImage>
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
 #include <QVector>
+#include <functional>
 
 class QPainter;
 class TEkBmp;
@@ -54,4 +56,29 @@ private:
     int w;
     int h;
     QVector<QImage> images;
+};
+
+// A control's hold on the image list it shows. The pointer turns null when the list is
+// destroyed; the control hears of each change and of the list's end through the functions it
+// gave when it attached the list, called in `owner`'s thread and never after `owner` is gone.
+class TImageListLink {
+public:
+    TImageListLink() = default;
+    TImageListLink(const TImageListLink&) = delete;
+    TImageListLink& operator=(const TImageListLink&) = delete;
+    ~TImageListLink() { detach(); }
+
+    operator TImageList*() const { return list_; }
+    TImageList* operator->() const { return list_; }
+
+    // Follows `list` (null: none) instead of the list before: `changed` runs on each of its
+    // changed() signals, `gone` once the list is destroyed (the pointer is null by then).
+    void attach(TImageList* list, QObject* owner, std::function<void()> changed, std::function<void()> gone);
+
+private:
+    void detach();
+
+    QPointer<TImageList> list_;
+    QMetaObject::Connection changedLink_;
+    QMetaObject::Connection destroyedLink_;
 };

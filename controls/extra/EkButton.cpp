@@ -318,24 +318,12 @@ void TEkButton::hideHint() {
 void TEkButton::setImages(TImageList* list) {
     if (list == images)
         return;
-    disconnect(imagesChangedLink);
-    disconnect(imagesDestroyedLink);
-    images = list;
-    if (list) {
-        imagesChangedLink = connect(list, &TImageList::changed, this, &TEkButton::imagesChanged);
-        imagesDestroyedLink = connect(list, &QObject::destroyed, this, &TEkButton::imagesDestroyed);
-    }
-    update();
-    layoutDirty = true;
+    images.attach(
+        list, this, [this] { update(); }, [this] { imagesReplaced(); });
+    imagesReplaced();
 }
 
-void TEkButton::imagesChanged() {
-    update();
-}
-
-void TEkButton::imagesDestroyed() {
-    disconnect(imagesChangedLink);
-    disconnect(imagesDestroyedLink);
+void TEkButton::imagesReplaced() {
     layoutDirty = true;
     update();
 }

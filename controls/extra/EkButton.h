@@ -253,8 +253,7 @@ private:
     void updateExclusiveDown();
     void ExternButtenIsDown(TEkButton* sender, int group);
     void applicationFocusChanged(QWidget* old, QWidget* now);
-    void imagesChanged();
-    void imagesDestroyed();
+    void imagesReplaced();
     void watchWindow();
     void updateAccelerator();
     // Caption, hint, enabled state, visibility; the image index when the button's ImageIndex
@@ -306,9 +305,7 @@ private:
     int imageIndexHot = -1;
     int imageIndexPressed = -1;
     QMargins imageMargins{3, 3, 3, 3};
-    QPointer<TImageList> images;
-    QMetaObject::Connection imagesChangedLink;
-    QMetaObject::Connection imagesDestroyedLink;
+    TImageListLink images;
     TEkLayoutStyle layoutStyle = tlsCenterTextAndImageClose;
     TColor markColor = 0xFFFFFF;
     TEkPosInRect markPos = pirUpLeft;

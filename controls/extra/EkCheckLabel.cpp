@@ -107,14 +107,8 @@ void TEkCheckLabel::setImages(TImageList* list) {
 }
 
 void TEkCheckLabel::attachImages(TImageList* list) {
-    disconnect(imagesChangedLink);
-    disconnect(imagesDestroyedLink);
-    images = list;
-    if (list) {
-        imagesChangedLink = connect(list, &TImageList::changed, this, &TEkCheckLabel::adjustBounds);
-        // The pointer is already null when the list's destroyed() arrives.
-        imagesDestroyedLink = connect(list, &QObject::destroyed, this, [this] { attachImages(nullptr); });
-    }
+    images.attach(
+        list, this, [this] { adjustBounds(); }, [this] { attachImages(nullptr); });
     // Without an image list the label cannot be hot.
     if (!list)
         hot = false;

@@ -117,9 +117,7 @@ private:
 
     bool checked = false;
     bool checkedLabel = false;
-    QPointer<TImageList> images;
-    QMetaObject::Connection imagesChangedLink;
-    QMetaObject::Connection imagesDestroyedLink;
+    TImageListLink images;
     int imageIndex = -1;
     int imageHotIndex = -1;
     int imageCheckedIndex = -1;
