@@ -1,7 +1,8 @@
 // The rows behind the main window's two list views. A row shows an image in column 0 and
 // up to three texts in columns 1 to 3, and carries the document object it shows (`data`).
 // The window keeps the link both ways: the section or item points back to its row through
-// its `listItem`.
+// its `listItem`. Rows hold no texts: the model asks its text source for the texts of the
+// rows a view paints, so a list of a million rows costs a pointer store per row.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -11,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,10 +22,11 @@ class TImageList;
 // One row of a list view. A row's address stays the same for as long as the row is in its
 // list, so the document may point at it.
 struct TListRow {
-    void* data = nullptr; // the TEkIniSection or TEkIniVal shown; not owned
-    int image = -1;       // index into the list's image list; -1 none
-    QString texts[3];     // columns 1 to 3
-    int index = -1;       // the row's position in its list, kept up to date by the model
+    void* data = nullptr;    // the TEkIniSection or TEkIniVal shown; not owned
+    int image = -1;          // index into the list's image list; -1 none
+    int index = -1;          // the row's position in its list, kept up to date by the model
+    int number = 0;          // a number the row shows, for texts that are not kept in `data`
+    bool withComment = true; // whether column 3 shows the comment of `data`
 };
 
 class TIniListModel : public QAbstractTableModel {
@@ -43,6 +46,13 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Gives the text of column `k` + 1 (k = 0 to 2) of a row. Called for the rows the views
+    // paint and for text(); it must be cheap and must not change the model.
+    using TextSource = std::function<QString(const TListRow& row, int k)>;
+    void setTextSource(TextSource source) { textSource_ = std::move(source); }
+    // The text a row shows in column `k` + 1 (k = 0 to 2); empty for a null row or no source.
+    QString text(const TListRow* row, int k) const;
 
     void setColumnAlignment(int column, Qt::Alignment alignment);
     QString headerText(int column) const;
@@ -68,7 +78,8 @@ public:
     TListRow* appendRow(TListRow row) { return insertRow(count(), std::move(row)); }
     // Removes the row at `index`; nothing outside the list.
     void removeRowAt(int index);
-    // Tells the views that the texts or the image of `row` changed.
+    // Tells the views that the texts or the image of `row` changed (its object's texts, or
+    // the row's own fields).
     void rowChanged(const TListRow* row);
 
 private:
@@ -78,6 +89,7 @@ private:
 
     QStringList headers_;
     const TImageList* imageList_;
+    TextSource textSource_;
     Qt::Alignment alignments_[columns] = {};
     int tags_[columns] = {};
     QVector<QPixmap> images_;
