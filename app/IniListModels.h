@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -117,29 +118,28 @@ public:
     // Takes the texts textAt(0) .. textAt(n - 1) into account, measuring the text with the
     // largest bound first so that its width settles most others without measuring them.
     template <typename TextAt> void addAll(int n, TextAt textAt) {
-        int widest = -1;
-        int widestBound = -1;
-        for (int i = 0; i < n; ++i) {
-            const QString& text = textAt(i);
-            if (text.isEmpty())
-                continue;
-            const int b = bound(text);
-            if (b < 0)
-                measure(text);
-            else if (b > widestBound) {
-                widestBound = b;
-                widest = i;
+        for (int i = 0; i < n; ++i)
+            note(textAt(i));
+        settle(textAt);
+    }
+    // addAll in two steps, for a caller that reads several columns in one pass over its rows:
+    // note() the texts of indexes 0, 1, 2, ... in turn, then settle() with the same texts.
+    void note(const QString& text) {
+        const int b = text.isEmpty() ? -1 : bound(text);
+        if (b < 0 && !text.isEmpty())
+            measure(text);
+        bounds_.push_back(b);
+    }
+    template <typename TextAt> void settle(TextAt textAt) {
+        const auto widest = std::max_element(bounds_.begin(), bounds_.end());
+        if (widest != bounds_.end() && *widest >= 0 && *widest > width_) {
+            measure(textAt(int(widest - bounds_.begin())));
+            for (size_t i = 0; i < bounds_.size(); ++i) {
+                if (bounds_[i] >= 0 && bounds_[i] > width_)
+                    measure(textAt(int(i)));
             }
         }
-        if (widest < 0 || widestBound <= width_)
-            return;
-        measure(textAt(widest));
-        for (int i = 0; i < n; ++i) {
-            const QString& text = textAt(i);
-            const int b = text.isEmpty() ? 0 : bound(text);
-            if (b > width_)
-                measure(text);
-        }
+        bounds_.clear();
     }
 
     int width() const { return width_; }
@@ -154,4 +154,5 @@ private:
     qreal advances_[256]; // -1 for characters the bound leaves to measuring
     int width_;
     int measured_ = 0;
+    std::vector<int> bounds_; // of the texts noted, in order; -1 for an empty text or one measured at once
 };

@@ -847,13 +847,22 @@ void TForm1::sizeValueColumns() {
         valueWidths.font == LvValues->font() && valueWidths.rows == ValueRows->count()) {
         w = valueWidths.widths;
     } else {
+        // Texts count with the pad, captions with their margin: widest text = w - pad.
+        std::vector<TWidestText> widest;
+        for (int k = 0; k < n; ++k)
+            widest.emplace_back(LvValues->font(), metrics.horizontalAdvance(ValueRows->headerText(k + 1)) +
+                                                      kCaptionMargin - pad);
+        // One pass over the rows for all columns: each item is read from memory once.
+        const int rows = ValueRows->count();
+        for (int i = 0; i < rows; ++i) {
+            const TListRow& row = *ValueRows->row(i);
+            for (int k = 0; k < n; ++k)
+                widest[size_t(k)].note(itemRowText(row, k));
+        }
         for (int k = 0; k < n; ++k) {
-            // Texts count with the pad, captions with their margin: widest text = w - pad.
-            TWidestText widest(LvValues->font(), metrics.horizontalAdvance(ValueRows->headerText(k + 1)) +
-                                                     kCaptionMargin - pad);
-            widest.addAll(ValueRows->count(),
-                          [this, k](int i) -> const QString& { return itemRowText(*ValueRows->row(i), k); });
-            w[size_t(k)] = widest.width() + pad;
+            widest[size_t(k)].settle(
+                [this, k](int i) -> const QString& { return itemRowText(*ValueRows->row(i), k); });
+            w[size_t(k)] = widest[size_t(k)].width() + pad;
         }
         valueWidths = {selectedSection, valuesOnly, LvValues->font(), ValueRows->count(), w};
     }
