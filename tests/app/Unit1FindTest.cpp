@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
@@ -249,6 +250,18 @@ TEST_F(ClipboardTest, CopyAndPasteTextsAreExact) {
         QTest::keyClick(form->LvValues, Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(form->model.sections[0]->values[2]->value, "one  two");
     }
+}
+
+// The value columns' widths are kept between selections only while the document is unchanged.
+TEST_F(ClipboardTest, ReselectedSectionIsSizedByTheValuePastedSince) {
+    select(false, 0, 0, form->LvValues);
+    const QString wide = QString("W").repeated(300);
+    QGuiApplication::clipboard()->setText(wide);
+    QTest::keyClick(form->LvValues, Qt::Key_V, Qt::ControlModifier);
+    form->scrollItemIntoView(form->LvSections, 0); // selected again
+    ASSERT_EQ(form->ValueRows->text(form->ValueRows->row(0), 1), wide);
+    EXPECT_GE(form->LvValues->header()->sectionSize(2),
+              QFontMetrics(form->LvValues->font()).horizontalAdvance(wide));
 }
 
 TEST_F(ClipboardTest, CtrlSpaceCommentsTheItemOutAndBackOnlyFromTheValueList) {
