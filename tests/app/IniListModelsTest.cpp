@@ -32,12 +32,7 @@ protected:
         showTexts(model);
     }
 
-    TListRow row(const QString& name, int image = -1) {
-        TListRow result;
-        result.data = &store.emplace_back(Texts{name, QString(), QString()});
-        result.image = image;
-        return result;
-    }
+    TListRow row(const QString& name, int image = -1) { return {&store.emplace_back(Texts{name}), image}; }
     std::vector<TListRow> rows(int n) {
         std::vector<TListRow> result;
         for (int i = 0; i < n; ++i)
@@ -204,22 +199,16 @@ TEST(WidestTextTest, VeryLongTextsAreEstimatedAndKeepTheRowHeight) {
         TImageList images(12, 12);
         TIniListModel model({"Name", "Value", "Comment"}, images);
         showTexts(model);
-        Texts texts[2] = {Texts{QString(), c.text.repeated(20), QString()},
-                          Texts{QString(), "short", QString()}};
-        std::vector<TListRow> rows(2);
-        rows[0].data = &texts[0];
-        rows[1].data = &texts[1];
-        model.setRows(std::move(rows));
+        Texts texts[2] = {Texts{QString(), c.text.repeated(20)}, Texts{QString(), "short"}};
+        model.setRows({TListRow{&texts[0]}, TListRow{&texts[1]}});
         QTreeView view;
         setupReportView(&view, &model);
         view.resize(600, 200);
         view.grab();
         TIniListModel shortModel({"Name", "Value", "Comment"}, images);
         showTexts(shortModel);
-        Texts shortTexts = {QString(), c.text.left(40), QString()};
-        std::vector<TListRow> shortRows(1);
-        shortRows[0].data = &shortTexts;
-        shortModel.setRows(std::move(shortRows));
+        Texts shortTexts = {QString(), c.text.left(40)};
+        shortModel.setRows({TListRow{&shortTexts}});
         QTreeView shortView;
         setupReportView(&shortView, &shortModel);
         EXPECT_EQ(view.sizeHintForRow(0), shortView.sizeHintForRow(0)) << c.name;
