@@ -46,8 +46,11 @@ QVariant TIniListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        if (column >= 1 && column < columns && !r->texts[column - 1].isEmpty())
-            return r->texts[column - 1];
+        if (column >= 1 && column < columns) {
+            QString shown = text(r, column - 1);
+            if (!shown.isEmpty())
+                return shown;
+        }
         return {};
     case Qt::DecorationRole:
         if (column == 0 && r->image >= 0 && r->image < images_.size())
@@ -74,6 +77,12 @@ Qt::ItemFlags TIniListModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+QString TIniListModel::text(const TListRow* r, int k) const {
+    if (!r || !textSource_ || k < 0 || k >= columns - 1)
+        return {};
+    return textSource_(*r, k);
 }
 
 void TIniListModel::setColumnAlignment(int column, Qt::Alignment alignment) {

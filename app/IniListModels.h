@@ -1,7 +1,8 @@
 // The rows behind the main window's two list views. A row shows an image in column 0 and
 // up to three texts in columns 1 to 3, and carries the document object it shows (`data`).
 // The window keeps the link both ways: the section or item points back to its row through
-// its `listItem`.
+// its `listItem`. Rows hold no texts: the model asks its text source for the texts of the
+// rows a view paints, so a list of a million rows costs a pointer store per row.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -11,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,10 +23,11 @@ class TImageList;
 // One row of a list view. A row's address stays the same for as long as the row is in its
 // list, so the document may point at it.
 struct TListRow {
-    void* data = nullptr; // the TEkIniSection or TEkIniVal shown; not owned
-    int image = -1;       // index into the list's image list; -1 none
-    QString texts[3];     // columns 1 to 3
-    int index = -1;       // the row's position in its list, kept up to date by the model
+    void* data = nullptr;    // the TEkIniSection or TEkIniVal shown; not owned
+    int image = -1;          // index into the list's image list; -1 none
+    int index = -1;          // the row's position in its list, kept up to date by the model
+    int number = 0;          // a number the row shows, for texts that are not kept in `data`
+    bool withComment = true; // whether column 3 shows the comment of `data`
 };
 
 class TIniListModel : public QAbstractTableModel {
@@ -43,6 +47,13 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Gives the text of column `k` + 1 (k = 0 to 2) of a row. Called for the rows the views
+    // paint and for text(); it must be cheap and must not change the model.
+    using TextSource = std::function<QString(const TListRow& row, int k)>;
+    void setTextSource(TextSource source) { textSource_ = std::move(source); }
+    // The text a row shows in column `k` + 1 (k = 0 to 2); empty for a null row or no source.
+    QString text(const TListRow* row, int k) const;
 
     void setColumnAlignment(int column, Qt::Alignment alignment);
     QString headerText(int column) const;
@@ -68,7 +79,8 @@ public:
     TListRow* appendRow(TListRow row) { return insertRow(count(), std::move(row)); }
     // Removes the row at `index`; nothing outside the list.
     void removeRowAt(int index);
-    // Tells the views that the texts or the image of `row` changed.
+    // Tells the views that the texts or the image of `row` changed (its object's texts, or
+    // the row's own fields).
     void rowChanged(const TListRow* row);
 
 private:
@@ -78,6 +90,7 @@ private:
 
     QStringList headers_;
     const TImageList* imageList_;
+    TextSource textSource_;
     Qt::Alignment alignments_[columns] = {};
     int tags_[columns] = {};
     QVector<QPixmap> images_;
@@ -105,29 +118,28 @@ public:
     // Takes the texts textAt(0) .. textAt(n - 1) into account, measuring the text with the
     // largest bound first so that its width settles most others without measuring them.
     template <typename TextAt> void addAll(int n, TextAt textAt) {
-        int widest = -1;
-        int widestBound = -1;
-        for (int i = 0; i < n; ++i) {
-            const QString& text = textAt(i);
-            if (text.isEmpty())
-                continue;
-            const int b = bound(text);
-            if (b < 0)
-                measure(text);
-            else if (b > widestBound) {
-                widestBound = b;
-                widest = i;
+        for (int i = 0; i < n; ++i)
+            note(textAt(i));
+        settle(textAt);
+    }
+    // addAll in two steps, for a caller that reads several columns in one pass over its rows:
+    // note() the texts of indexes 0, 1, 2, ... in turn, then settle() with the same texts.
+    void note(const QString& text) {
+        const int b = text.isEmpty() ? -1 : bound(text);
+        if (b < 0 && !text.isEmpty())
+            measure(text);
+        bounds_.push_back(b);
+    }
+    template <typename TextAt> void settle(TextAt textAt) {
+        const auto widest = std::max_element(bounds_.begin(), bounds_.end());
+        if (widest != bounds_.end() && *widest >= 0 && *widest > width_) {
+            measure(textAt(int(widest - bounds_.begin())));
+            for (size_t i = 0; i < bounds_.size(); ++i) {
+                if (bounds_[i] >= 0 && bounds_[i] > width_)
+                    measure(textAt(int(i)));
             }
         }
-        if (widest < 0 || widestBound <= width_)
-            return;
-        measure(textAt(widest));
-        for (int i = 0; i < n; ++i) {
-            const QString& text = textAt(i);
-            const int b = text.isEmpty() ? 0 : bound(text);
-            if (b > width_)
-                measure(text);
-        }
+        bounds_.clear();
     }
 
     int width() const { return width_; }
@@ -142,4 +154,5 @@ private:
     qreal advances_[256]; // -1 for characters the bound leaves to measuring
     int width_;
     int measured_ = 0;
+    std::vector<int> bounds_; // of the texts noted, in order; -1 for an empty text or one measured at once
 };

@@ -334,6 +334,7 @@ void TForm1::createLists() {
     LvSections->setObjectName("LvSections");
     SectionRows = new TIniListModel({"Section Name", "C", "Comment"}, *IlItems, this);
     SectionRows->setColumnAlignment(2, Qt::AlignCenter);
+    SectionRows->setTextSource(&sectionRowText);
     setupReportView(LvSections, SectionRows);
     LvSections->header()->resizeSection(0, kIconColumnWidth);
     LvSections->header()->resizeSection(1, scaled(180));
@@ -346,6 +347,7 @@ void TForm1::createLists() {
     LvValues = new QTreeView(Splitter1);
     LvValues->setObjectName("LvValues");
     ValueRows = new TIniListModel({"Name", "Value", "Comment"}, *IlItems, this);
+    ValueRows->setTextSource(&itemRowText);
     setupReportView(LvValues, ValueRows);
     LvValues->header()->resizeSection(0, kIconColumnWidth);
     LvValues->header()->resizeSection(1, scaled(282));
@@ -664,7 +666,45 @@ TEkIniSection* sectionOf(const TListRow* row) {
     return row ? static_cast<TEkIniSection*>(row->data) : nullptr;
 }
 
+const QString& noText() {
+    static const QString empty;
+    return empty;
+}
+
 } // namespace
+
+const QString& sectionRowName(const TListRow& row) {
+    const auto* section = static_cast<const TEkIniSection*>(row.data);
+    return section ? section->name : noText();
+}
+
+QString sectionRowText(const TListRow& row, int k) {
+    const auto* section = static_cast<const TEkIniSection*>(row.data);
+    if (!section)
+        return {};
+    switch (k) {
+    case 0:
+        return section->name;
+    case 1:
+        return QString::number(row.number);
+    default:
+        return row.withComment ? section->comment : QString();
+    }
+}
+
+const QString& itemRowText(const TListRow& row, int k) {
+    const auto* item = static_cast<const TEkIniVal*>(row.data);
+    if (!item)
+        return noText();
+    switch (k) {
+    case 0:
+        return item->name;
+    case 1:
+        return item->value;
+    default:
+        return row.withComment ? item->comment : noText();
+    }
+}
 
 int TForm1::selectedRow(QTreeView* list) const {
     const QModelIndex current = list->selectionModel()->currentIndex();
@@ -718,6 +758,7 @@ void TForm1::valueSelectionChanged(const QItemSelection& selected, const QItemSe
 
 void TForm1::fillSectionList() {
     clearSectionRows();
+    valueWidths = {};
     const std::uint32_t start = platform::timeGetTime();
     std::vector<TListRow> rows(size_t(model.sections.count));
     for (int i = 0; i < model.sections.count; ++i) {
@@ -744,9 +785,8 @@ void TForm1::updateSectionRow(TEkIniSection* section, TListRow* row) {
     // Only the values-only view counts by kind: a section of a million lines takes a while.
     if (valuesOnly)
         section->countItemTypes(values, comments, errors, blanks);
-    row->texts[0] = section->name;
-    row->texts[1] = QString::number(valuesOnly ? values : section->values.count);
-    row->texts[2] = valuesOnly ? QString() : section->comment;
+    row->number = valuesOnly ? values : section->values.count;
+    row->withComment = !valuesOnly;
     SectionRows->rowChanged(row);
 }
 
@@ -763,14 +803,10 @@ void TForm1::fillValueList(TEkIniSection* section) {
             item->listItem = nullptr;
             continue;
         }
-        TListRow row;
+        TListRow& row = rows.emplace_back();
         row.data = item;
         row.image = std::clamp(item->type, int(itemBlank), int(itemError));
-        row.texts[0] = item->name;
-        row.texts[1] = item->value;
-        if (!valuesOnly)
-            row.texts[2] = item->comment;
-        rows.push_back(std::move(row));
+        row.withComment = !valuesOnly;
     }
     setValueRows(std::move(rows));
     for (int i = 0; i < ValueRows->count(); ++i) {
@@ -790,8 +826,9 @@ void TForm1::sizeSectionColumns() {
     TWidestText names(LvSections->font(), metrics.horizontalAdvance(SectionRows->headerText(1)));
     TWidestText counts(LvSections->font(), metrics.horizontalAdvance(SectionRows->headerText(2)));
     const int n = SectionRows->count();
-    names.addAll(n, [this](int i) -> const QString& { return SectionRows->row(i)->texts[0]; });
-    counts.addAll(n, [this](int i) -> const QString& { return SectionRows->row(i)->texts[1]; });
+    names.addAll(n, [this](int i) -> const QString& { return sectionRowName(*SectionRows->row(i)); });
+    for (int i = 0; i < n; ++i)
+        counts.add(sectionRowText(*SectionRows->row(i), 1));
     const int pad = scaled(24);
     if (!valuesOnly)
         header->resizeSection(1, names.width() + pad);
@@ -803,23 +840,40 @@ void TForm1::sizeValueColumns() {
     constexpr int kCaptionMargin = 10;
     const QFontMetrics metrics(LvValues->font());
     const int n = valuesOnly ? 2 : 3;
-    int w[3] = {0, 0, 0};
-    for (int k = 0; k < n; ++k) {
+    std::array<int, 3> w = {0, 0, 0};
+    // Measuring every text of a big section takes a while: the widths of the section last
+    // measured are kept until the document changes.
+    if (valueWidths.section == selectedSection && selectedSection && valueWidths.valuesOnly == valuesOnly &&
+        valueWidths.font == LvValues->font() && valueWidths.rows == ValueRows->count()) {
+        w = valueWidths.widths;
+    } else {
         // Texts count with the pad, captions with their margin: widest text = w - pad.
-        TWidestText widest(LvValues->font(),
-                           metrics.horizontalAdvance(ValueRows->headerText(k + 1)) + kCaptionMargin - pad);
-        widest.addAll(ValueRows->count(),
-                      [this, k](int i) -> const QString& { return ValueRows->row(i)->texts[k]; });
-        w[k] = widest.width() + pad;
+        std::vector<TWidestText> widest;
+        for (int k = 0; k < n; ++k)
+            widest.emplace_back(LvValues->font(), metrics.horizontalAdvance(ValueRows->headerText(k + 1)) +
+                                                      kCaptionMargin - pad);
+        // One pass over the rows for all columns: each item is read from memory once.
+        const int rows = ValueRows->count();
+        for (int i = 0; i < rows; ++i) {
+            const TListRow& row = *ValueRows->row(i);
+            for (int k = 0; k < n; ++k)
+                widest[size_t(k)].note(itemRowText(row, k));
+        }
+        for (int k = 0; k < n; ++k) {
+            widest[size_t(k)].settle(
+                [this, k](int i) -> const QString& { return itemRowText(*ValueRows->row(i), k); });
+            w[size_t(k)] = widest[size_t(k)].width() + pad;
+        }
+        valueWidths = {selectedSection, valuesOnly, LvValues->font(), ValueRows->count(), w};
     }
     const int avail = LvValues->viewport()->width() - LvValues->header()->sectionSize(0);
     if (avail > w[0] + w[1] + w[2]) {
         const int extra = (avail - (w[0] + w[1] + w[2])) / n;
         for (int k = 0; k < n; ++k)
-            w[k] += extra;
+            w[size_t(k)] += extra;
     }
     for (int k = 0; k < 3; ++k)
-        LvValues->header()->resizeSection(k + 1, w[k]);
+        LvValues->header()->resizeSection(k + 1, w[size_t(k)]);
 }
 
 void TForm1::refreshCounts() {

@@ -14,6 +14,7 @@
 #include "model/EkMemIni.h"
 #include "platform/gui/TextFileDialog.h"
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -41,6 +42,13 @@ class TLvDragObject;
 class TImageList;
 struct TListRow;
 struct TItemText;
+
+// The texts of the lists' rows (k = 0 to 2 for columns 1 to 3), read from the section or item
+// a row shows. A section row shows its `number` as its count; a row without `withComment`
+// shows no comment.
+QString sectionRowText(const TListRow& row, int k);
+const QString& sectionRowName(const TListRow& row);
+const QString& itemRowText(const TListRow& row, int k);
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -479,6 +487,16 @@ private:
     void valueSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     // Refills the value list, raising the deselection of a selected row first.
     void setValueRows(std::vector<TListRow>&& rows);
+    // The widths sizeValueColumns measured last, before it shares out the spare room; they
+    // hold until the document changes (updateActions(true)) or another file is shown.
+    struct ValueWidths {
+        const TEkIniSection* section = nullptr;
+        bool valuesOnly = false;
+        QFont font;
+        int rows = -1;
+        std::array<int, 3> widths{};
+    };
+    ValueWidths valueWidths;
     void clearSectionRows();
     void clearValueRows();
     bool writeEncryptedFile(const QString& name, const QString& password);

@@ -208,9 +208,7 @@ void TForm1::ActSilentDeleteSectionExecute() {
 void TForm1::showItemInRow(TListRow* row, TEkIniVal* item, bool withComment) {
     row->data = item;
     row->image = std::clamp(item->type, int(itemBlank), int(itemError));
-    row->texts[0] = item->name;
-    row->texts[1] = item->value;
-    row->texts[2] = withComment ? item->comment : QString();
+    row->withComment = withComment;
     item->listItem = row;
     ValueRows->rowChanged(row);
 }
@@ -219,8 +217,10 @@ void TForm1::sizeValueColumnsFor(const TListRow* row) {
     const int pad = scaled(20);
     const QFontMetrics metrics(LvValues->font());
     for (int k = 0; k < (valuesOnly ? 2 : 3); ++k) {
-        if (!row->texts[k].isEmpty() &&
-            metrics.horizontalAdvance(row->texts[k]) + pad > LvValues->header()->sectionSize(k + 1)) {
+        const QString& text = itemRowText(*row, k);
+        if (!text.isEmpty() &&
+            metrics.horizontalAdvance(text) + pad > LvValues->header()->sectionSize(k + 1)) {
+            valueWidths = {}; // the row changed since they were measured
             sizeValueColumns();
             return;
         }

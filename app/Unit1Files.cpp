@@ -89,6 +89,8 @@ void TForm1::setCaption(bool noFile) {
 
 void TForm1::updateActions(bool flag) {
     modified = flag;
+    if (flag)
+        valueWidths = {};
     ActSave->setEnabled(flag);
     refreshCounts();
 }

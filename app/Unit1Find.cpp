@@ -358,9 +358,9 @@ void TForm1::PopupClipPopup(QTreeView* list) {
     for (QAction* entry : {MnuCopyItemValue, MnuCopyItemName, MnuCopyItem, MnuPasteItemValue})
         entry->setVisible(v);
     // Column 3 of a row holds the comment; the values-only view leaves it empty.
-    MnuCopyItemComment->setVisible(v && !valueRow->texts[2].isEmpty());
+    MnuCopyItemComment->setVisible(v && !itemRowText(*valueRow, 2).isEmpty());
     MnuCopySectionName->setVisible(s);
-    MnuCopySectionComment->setVisible(s && !sectionRow->texts[2].isEmpty());
+    MnuCopySectionComment->setVisible(s && !sectionRowText(*sectionRow, 2).isEmpty());
     MnuCopySectionItem->setVisible(s && v);
     MnuCopySectionAllItems->setVisible(s && ValueRows->count() > 0);
     MnuCommentUncommentItem->setVisible(v && LvValues->hasFocus());
@@ -425,7 +425,6 @@ void TForm1::MnuPasteItemValueClick() {
     QString text = clip->text();
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     item->setValue(text);
-    row->texts[1] = text;
     ValueRows->rowChanged(row);
     updateActions(true);
 }
@@ -439,9 +438,7 @@ void TForm1::MnuCommentUncommentItemClick() {
         return;
     item->toggleComment();
     row->image = std::clamp(item->type, int(itemBlank), int(itemError));
-    row->texts[0] = item->name;
-    row->texts[1] = item->value;
-    row->texts[2] = item->comment;
+    row->withComment = true;
     ValueRows->rowChanged(row);
     refreshCounts();
     updateActions(true);

@@ -71,7 +71,8 @@ protected:
             int counts[4] = {};
             s->countItemTypes(counts[0], counts[1], counts[2], counts[3]);
             EXPECT_TRUE(row->data == s && s->listItem == row) << i;
-            EXPECT_EQ(row->texts[0] + "|" + row->texts[1] + "|" + row->texts[2],
+            EXPECT_EQ(form->SectionRows->text(row, 0) + "|" + form->SectionRows->text(row, 1) + "|" +
+                          form->SectionRows->text(row, 2),
                       s->name + "|" + QString::number(vo ? counts[0] : s->values.count) + "|" +
                           (vo ? QString() : s->comment));
         }
@@ -84,7 +85,8 @@ protected:
             EXPECT_GT(shown->values.indexOf(item), previous) << "row " << r << " out of order";
             previous = shown->values.indexOf(item);
             EXPECT_TRUE(item->listItem == row && row->image == item->type) << r;
-            EXPECT_EQ(row->texts[0] + "|" + row->texts[1] + "|" + row->texts[2],
+            EXPECT_EQ(form->ValueRows->text(row, 0) + "|" + form->ValueRows->text(row, 1) + "|" +
+                          form->ValueRows->text(row, 2),
                       item->name + "|" + item->value + "|" +
                           (!vo || item->type == itemComment ? item->comment : QString()));
         }

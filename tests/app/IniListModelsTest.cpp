@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QSignalSpy>
 #include <QTreeView>
+#include <array>
+#include <deque>
 #include <gtest/gtest.h>
 
 // Readable failure messages for texts.
@@ -15,26 +17,37 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 namespace {
 
+// Rows of these tests show the three texts their `data` points at.
+using Texts = std::array<QString, 3>;
+void showTexts(TIniListModel& model) {
+    model.setTextSource([](const TListRow& row, int k) {
+        return row.data ? (*static_cast<const Texts*>(row.data))[size_t(k)] : QString();
+    });
+}
+
 class ListModelTest : public ::testing::Test {
 protected:
-    ListModelTest() : images(12, 12), model({"Name", "Value", "Comment"}, images) { addItemImages(images); }
+    ListModelTest() : images(12, 12), model({"Name", "Value", "Comment"}, images) {
+        addItemImages(images);
+        showTexts(model);
+    }
 
-    static std::vector<TListRow> rows(int n) {
-        std::vector<TListRow> result(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            result[size_t(i)].image = i % 4;
-            result[size_t(i)].texts[0] = QString("name%1").arg(i);
-        }
+    TListRow row(const QString& name, int image = -1) { return {&store.emplace_back(Texts{name}), image}; }
+    std::vector<TListRow> rows(int n) {
+        std::vector<TListRow> result;
+        for (int i = 0; i < n; ++i)
+            result.push_back(row(QString("name%1").arg(i), i % 4));
         return result;
     }
 
     QString names() const {
         QStringList list;
         for (int i = 0; i < model.count(); ++i)
-            list << model.row(i)->texts[0] + "@" + QString::number(model.row(i)->index);
+            list << model.text(model.row(i), 0) + "@" + QString::number(model.row(i)->index);
         return list.join(' ');
     }
 
+    std::deque<Texts> store;
     TImageList images;
     TIniListModel model;
 };
@@ -47,7 +60,7 @@ TEST_F(ListModelTest, ResetKeepsRowAddressesAndNumbersThem) {
     EXPECT_EQ(inserts.count(), 0);
     EXPECT_EQ(names(), "name0@0 name1@1 name2@2");
     TListRow* second = model.row(1);
-    TListRow* inserted = model.insertRow(1, TListRow{nullptr, 2, {"new"}, -1});
+    TListRow* inserted = model.insertRow(1, row("new", 2));
     EXPECT_EQ(names(), "name0@0 new@1 name1@2 name2@3");
     EXPECT_EQ(model.row(2), second); // the address of a row survives insertions
     model.removeRowAt(0);
@@ -61,9 +74,9 @@ TEST_F(ListModelTest, ResetKeepsRowAddressesAndNumbersThem) {
 
 TEST_F(ListModelTest, ShowsImagesTextsAndHeaders) {
     std::vector<TListRow> r = rows(2);
-    int marker = 0;
-    r[1].data = &marker;
-    r[1].texts[1] = "value";
+    void* second = r[1].data;
+    (*static_cast<Texts*>(second))[1] = "value";
+    r[0].data = nullptr;
     model.setRows(std::move(r));
     EXPECT_EQ(model.columnCount(), 4);
     EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "");
@@ -71,7 +84,7 @@ TEST_F(ListModelTest, ShowsImagesTextsAndHeaders) {
     EXPECT_EQ(model.data(model.index(1, 2), Qt::DisplayRole).toString(), "value");
     EXPECT_FALSE(model.data(model.index(1, 0), Qt::DisplayRole).isValid());
     EXPECT_TRUE(model.data(model.index(1, 0), Qt::DecorationRole).isValid());
-    EXPECT_EQ(model.findRow(&marker), model.row(1));
+    EXPECT_EQ(model.findRow(second), model.row(1));
     EXPECT_EQ(model.findRow(nullptr), model.row(0));
     EXPECT_FALSE(model.flags(model.index(0, 1)).testFlag(Qt::ItemIsEditable));
 }
@@ -185,18 +198,17 @@ TEST(WidestTextTest, VeryLongTextsAreEstimatedAndKeepTheRowHeight) {
 
         TImageList images(12, 12);
         TIniListModel model({"Name", "Value", "Comment"}, images);
-        std::vector<TListRow> rows(2);
-        rows[0].texts[1] = c.text.repeated(20);
-        rows[1].texts[1] = "short";
-        model.setRows(std::move(rows));
+        showTexts(model);
+        Texts texts[2] = {Texts{QString(), c.text.repeated(20)}, Texts{QString(), "short"}};
+        model.setRows({TListRow{&texts[0]}, TListRow{&texts[1]}});
         QTreeView view;
         setupReportView(&view, &model);
         view.resize(600, 200);
         view.grab();
         TIniListModel shortModel({"Name", "Value", "Comment"}, images);
-        std::vector<TListRow> shortRows(2);
-        shortRows[0].texts[1] = c.text.left(40);
-        shortModel.setRows(std::move(shortRows));
+        showTexts(shortModel);
+        Texts shortTexts = {QString(), c.text.left(40)};
+        shortModel.setRows({TListRow{&shortTexts}});
         QTreeView shortView;
         setupReportView(&shortView, &shortModel);
         EXPECT_EQ(view.sizeHintForRow(0), shortView.sizeHintForRow(0)) << c.name;

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
@@ -235,8 +236,9 @@ TEST_F(ClipboardTest, CopyAndPasteTextsAreExact) {
         else
             QTest::keyClick(form->LvValues, key.key(), key.keyboardModifiers());
         const TListRow* row = form->ValueRows->row(value);
-        EXPECT_EQ(row->texts[1], static_cast<TEkIniVal*>(row->data)->value);
-        EXPECT_EQ((QGuiApplication::clipboard()->text() + "|" + row->texts[1]).toStdString(), expected);
+        EXPECT_EQ(form->ValueRows->text(row, 1), static_cast<TEkIniVal*>(row->data)->value);
+        EXPECT_EQ((QGuiApplication::clipboard()->text() + "|" + form->ValueRows->text(row, 1)).toStdString(),
+                  expected);
     }
     EXPECT_TRUE(form->ActSave->isEnabled());
     // A clipboard with nothing, or only an image, pastes nothing.
@@ -248,6 +250,18 @@ TEST_F(ClipboardTest, CopyAndPasteTextsAreExact) {
         QTest::keyClick(form->LvValues, Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(form->model.sections[0]->values[2]->value, "one  two");
     }
+}
+
+// The value columns' widths are kept between selections only while the document is unchanged.
+TEST_F(ClipboardTest, ReselectedSectionIsSizedByTheValuePastedSince) {
+    select(false, 0, 0, form->LvValues);
+    const QString wide = QString("W").repeated(300);
+    QGuiApplication::clipboard()->setText(wide);
+    QTest::keyClick(form->LvValues, Qt::Key_V, Qt::ControlModifier);
+    form->scrollItemIntoView(form->LvSections, 0); // selected again
+    ASSERT_EQ(form->ValueRows->text(form->ValueRows->row(0), 1), wide);
+    EXPECT_GE(form->LvValues->header()->sectionSize(2),
+              QFontMetrics(form->LvValues->font()).horizontalAdvance(wide));
 }
 
 TEST_F(ClipboardTest, CtrlSpaceCommentsTheItemOutAndBackOnlyFromTheValueList) {
@@ -263,8 +277,8 @@ TEST_F(ClipboardTest, CtrlSpaceCommentsTheItemOutAndBackOnlyFromTheValueList) {
         for (const char* shown : {"2|||a=1 ;c|1 2", "1|a|1|c|2 1"}) {
             QTest::keyClick(form->LvValues, Qt::Key_Space, Qt::ControlModifier);
             const QString counts = form->LbValueCount->Caption() + " " + form->LbCommentCount->Caption();
-            const QStringList texts = {QString::number(row->image), row->texts[0], row->texts[1],
-                                       row->texts[2]};
+            const QStringList texts = {QString::number(row->image), form->ValueRows->text(row, 0),
+                                       form->ValueRows->text(row, 1), form->ValueRows->text(row, 2)};
             EXPECT_EQ((texts.join('|') + "|" + counts).toStdString(), shown);
         }
         EXPECT_TRUE(form->modified);
@@ -276,7 +290,7 @@ TEST_F(ClipboardTest, CtrlSpaceCommentsTheItemOutAndBackOnlyFromTheValueList) {
 QString rowsAndArrows(QTreeView* list, const TIniListModel* rows) {
     QStringList names;
     for (int i = 0; i < rows->count(); ++i)
-        names << rows->row(i)->texts[0];
+        names << rows->text(rows->row(i), 0);
     QString arrows = "0000";
     const QHeaderView* header = list->header();
     // Ascending shows the up arrow, which Qt draws for its descending order.

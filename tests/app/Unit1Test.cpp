@@ -420,20 +420,20 @@ TEST_F(MainWindowTest, RowsLinkBothWaysAndFollowTheValuesOnlyView) {
     const TListRow* row = static_cast<TListRow*>(s->listItem);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->data, s);
-    EXPECT_EQ(row->texts[1], "6");
+    EXPECT_EQ(form->SectionRows->text(row, 1), "6");
     EXPECT_EQ(form->ValueRows->count(), 6);
     EXPECT_EQ(form->ValueRows->row(1)->image, 1);
     EXPECT_EQ(form->ValueRows->row(0)->image, 2);
-    EXPECT_EQ(form->ValueRows->row(5)->texts[2], "note");
+    EXPECT_EQ(form->ValueRows->text(form->ValueRows->row(5), 2), "note");
 
     // A value row selected before the switch stays selected.
     form->scrollItemIntoView(form->LvValues, 3);
     form->ActValuesOnly->trigger();
     EXPECT_TRUE(form->valuesOnly);
     row = static_cast<TListRow*>(form->model.sections[0]->listItem);
-    EXPECT_EQ(row->texts[1], "3");
+    EXPECT_EQ(form->SectionRows->text(row, 1), "3");
     EXPECT_EQ(form->ValueRows->count(), 3);
-    EXPECT_EQ(form->ValueRows->row(2)->texts[2], "");
+    EXPECT_EQ(form->ValueRows->text(form->ValueRows->row(2), 2), "");
     EXPECT_EQ(s->values[0]->listItem, nullptr); // the comment is hidden
     const int selected = form->selectedRow(form->LvValues);
     ASSERT_GE(selected, 0);
@@ -468,8 +468,9 @@ TEST_F(MainWindowTest, NewDocumentKeepsItsSectionListWhenTheViewChanges) {
     form->ActValuesOnly->trigger();
     EXPECT_TRUE(form->valuesOnly);
     EXPECT_EQ(form->SectionRows->row(0), before);
-    EXPECT_EQ(form->SectionRows->row(0)->texts[1], "1"); // not refilled: still the normal count
-    EXPECT_EQ(form->ValueRows->count(), 0);              // the blank line is hidden
+    EXPECT_EQ(form->SectionRows->text(form->SectionRows->row(0), 1),
+              "1");                         // not refilled: still the normal count
+    EXPECT_EQ(form->ValueRows->count(), 0); // the blank line is hidden
 }
 
 TEST_F(MainWindowTest, BarsAndDialogsStartAsDesigned) {
