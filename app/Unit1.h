@@ -325,8 +325,9 @@ public:
     // Ctrl+F: the find dialog; on Find First a new search from the top of the document.
     void ActSearchExecute();
     // F3 and Shift+F3: the next hit after, or before, the rows the user selected since the last
-    // hit (else the last hit). Without a search, or once either end was passed, the find dialog
-    // opens instead. After "No Mach Vere Found!" forwards the next F3 starts at the top.
+    // hit (else the last hit). Without a search the find dialog opens instead. Past either end
+    // "No Mach Vere Found!" is reported once; then F3 starts over at the top and Shift+F3 opens
+    // the find dialog.
     void ActFindNextExecute();
     void ActFindPreviousExecute();
     // Searches from the find position in the direction of findSettings->backward; a hit is
@@ -334,7 +335,8 @@ public:
     // hides selects only its section). No hit is reported, leaves no row selected and puts
     // the position past the end in the direction searched.
     void searchAndSelect();
-    // The selected rows, when there are any, become the find position.
+    // The selected rows, when there are any, become the find position; a section without a
+    // selected line stands at its header.
     void syncFindPosition();
     // One step past the find position, forwards or backwards.
     void advanceFindForward();
