@@ -358,7 +358,7 @@ public:
     QAction* MnuPasteItemValue = nullptr;       // Ctrl+V
     QAction* MnuCommentUncommentItem = nullptr; // Ctrl+Space
     QAction* MnuSortAllAlphabetically = nullptr;
-    // Shows the entries that apply to a menu opened on `list`.
+    // Shows the entries that apply to a menu opened on `list`, and enables them afresh.
     void PopupClipPopup(QTreeView* list);
     void MnuCopyItemClick();
     void MnuCopyItemValueClick();
@@ -518,6 +518,10 @@ private:
     // Context of the connection that follows the focus of the value list: as a member it goes,
     // and the connection with it, before the window's widgets are taken down.
     QObject focusWatch_;
+    // The list the clipboard menu was last opened on, and whether the value list has the focus,
+    // or, while the menu is open, whether the menu was opened on it.
+    QTreeView* clipMenuList_ = nullptr;
+    bool valueListFocused() const;
 
     QStringList arguments_;
 };

@@ -133,7 +133,7 @@ void TForm1::createFindCommands() {
     listShortcut(MnuCommentUncommentItem, &TForm1::MnuCommentUncommentItemClick);
     // The comment entry depends on where the focus is, not only on the selection.
     connect(qApp, &QApplication::focusChanged, &focusWatch_, [this](QWidget* old, QWidget* now) {
-        if (old == LvValues || now == LvValues)
+        if (old == LvValues || now == LvValues || old == PopupClip || now == PopupClip)
             updateClipMenu();
     });
 
@@ -349,10 +349,21 @@ void TForm1::updateClipMenu() {
     for (QAction* entry :
          {MnuCopySectionName, MnuCopySectionComment, MnuCopySectionItem, MnuCopySectionAllItems})
         entry->setEnabled(s);
-    MnuCommentUncommentItem->setEnabled(v && LvValues->hasFocus());
+    MnuCommentUncommentItem->setEnabled(v && valueListFocused());
+}
+
+bool TForm1::valueListFocused() const {
+    // The open menu takes the focus once the keys move through it: the list it opened on keeps
+    // the focus for its entries.
+    if (PopupClip->isVisible())
+        return clipMenuList_ == LvValues;
+    return LvValues->hasFocus();
 }
 
 void TForm1::PopupClipPopup(QTreeView* list) {
+    clipMenuList_ = list;
+    // A focus that came back from a closed menu may have passed unnoticed.
+    updateClipMenu();
     const TListRow* valueRow = selectedValueRow(*this);
     const TListRow* sectionRow = selectedSectionRow(*this);
     const bool v = valueRow != nullptr;

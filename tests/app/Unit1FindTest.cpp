@@ -296,6 +296,23 @@ TEST_F(ClipboardTest, CtrlSpaceCommentsTheItemOutAndBackOnlyFromTheValueList) {
     }
 }
 
+TEST_F(ClipboardTest, CommentEntryChosenWithKeysAndOfferedAgain) {
+    // The menu, moved through with the keys, keeps the entry for the value list it opened on:
+    // from the bottom, Up reaches "Sort All Alphabetically", then "Comment / Uncomment Item".
+    select(false, 0, 0, form->LvValues);
+    for (const int image : {2, 1}) {
+        QApplication::setActiveWindow(form.get()); // back from the closed menu
+        form->LvValues->setFocus();
+        const QPoint at = form->LvValues->visualRect(form->ValueRows->index(0, 1)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, form->LvValues->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(form->LvValues->viewport(), &event);
+        QTest::keyClick(form->PopupClip, Qt::Key_Up);
+        QTest::keyClick(form->PopupClip, Qt::Key_Up);
+        QTest::keyClick(form->PopupClip, Qt::Key_Return);
+        EXPECT_EQ(form->ValueRows->row(0)->image, image);
+    }
+}
+
 // A list's rows and its arrows (0 none, 1 ascending: up, 2 descending), checked against the
 // columns' direction tags.
 QString rowsAndArrows(QTreeView* list, const TIniListModel* rows) {
