@@ -454,6 +454,7 @@ protected:
 
 private:
     void createImageLists();
+    // The actions with their captions, shortcuts, hints and categories (the property "category").
     void createActions();
     void createTopBar();
     void createLists();
