@@ -334,6 +334,13 @@ void TForm1::createTopBar() {
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint) { GlOpenMouseDown(button); });
     connect(GlOpen, &TEkGradiLabel::mouseUp, this, &TForm1::GlOpenMouseUp);
     connect(GlOpen, &TEkGradiLabel::mouseLeft, this, &TForm1::GlOpenMouseLeave);
+    // While the button is held Qt reports the leave only after the release: a move off the
+    // label counts as leaving it.
+    connect(GlOpen, &TEkGradiLabel::mouseMoved, this,
+            [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPoint at) {
+                if (!GlOpen->rect().contains(at))
+                    GlOpenMouseLeave();
+            });
     loadLabels(PnlTop);
 }
 void TForm1::createLists() {
