@@ -325,8 +325,9 @@ public:
     // Ctrl+F: the find dialog; on Find First a new search from the top of the document.
     void ActSearchExecute();
     // F3 and Shift+F3: the next hit after, or before, the rows the user selected since the last
-    // hit (else the last hit). Without a search, or once either end was passed, the find dialog
-    // opens instead. After "No Mach Vere Found!" forwards the next F3 starts at the top.
+    // hit (else the last hit). Without a search the find dialog opens instead. Past either end
+    // "No Mach Vere Found!" is reported once; then F3 starts over at the top and Shift+F3 opens
+    // the find dialog.
     void ActFindNextExecute();
     void ActFindPreviousExecute();
     // Searches from the find position in the direction of findSettings->backward; a hit is
@@ -334,7 +335,8 @@ public:
     // hides selects only its section). No hit is reported, leaves no row selected and puts
     // the position past the end in the direction searched.
     void searchAndSelect();
-    // The selected rows, when there are any, become the find position.
+    // The selected rows, when there are any, become the find position; a section without a
+    // selected line stands at its header.
     void syncFindPosition();
     // One step past the find position, forwards or backwards.
     void advanceFindForward();
@@ -356,7 +358,7 @@ public:
     QAction* MnuPasteItemValue = nullptr;       // Ctrl+V
     QAction* MnuCommentUncommentItem = nullptr; // Ctrl+Space
     QAction* MnuSortAllAlphabetically = nullptr;
-    // Shows the entries that apply to a menu opened on `list`.
+    // Shows the entries that apply to a menu opened on `list`, and enables them afresh.
     void PopupClipPopup(QTreeView* list);
     void MnuCopyItemClick();
     void MnuCopyItemValueClick();
@@ -452,6 +454,7 @@ protected:
 
 private:
     void createImageLists();
+    // The actions with their captions, shortcuts, hints and categories (the property "category").
     void createActions();
     void createTopBar();
     void createLists();
@@ -516,6 +519,10 @@ private:
     // Context of the connection that follows the focus of the value list: as a member it goes,
     // and the connection with it, before the window's widgets are taken down.
     QObject focusWatch_;
+    // The list the clipboard menu was last opened on, and whether the value list has the focus,
+    // or, while the menu is open, whether the menu was opened on it.
+    QTreeView* clipMenuList_ = nullptr;
+    bool valueListFocused() const;
 
     QStringList arguments_;
 };

@@ -152,6 +152,13 @@ TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
     }
     EXPECT_EQ(form->ActNewFile->toolTip(), " Create a New Ini File ");
     EXPECT_EQ(form->ActValuesOnly->toolTip(), "Hide Comment, Empty Items and Error Items. ");
+    EXPECT_EQ(form->ButCreateShortcut->toolTip().toStdString(), " Opens the Create Shortcut Dialog ");
+    // Per row its category: 1 section, 2 item, 3 program actions, 0 none.
+    const QStringList categories = {"", "Section Actions", "Item Actions", "Program Actions"};
+    for (int i = 0; i < int(std::size(rows)); ++i)
+        EXPECT_EQ(rows[i].action->property("category").toString(),
+                  categories["00000000011111122222223330"[i] - '0'])
+            << rows[i].caption;
     // Two buttons start disabled although their actions are enabled.
     EXPECT_FALSE(form->GlSectionCopy->isEnabled());
     EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
