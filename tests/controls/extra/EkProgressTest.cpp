@@ -51,15 +51,15 @@ TEST_F(ProgressTest, ClickSetsThePositionAndSettersKeepTheRange) {
     EXPECT_EQ(changed.size(), 3);
 }
 
-// Ranges narrower than one unit divide by the whole difference; very wide ones multiply in 64
-// bits. Clicks clamp to the lane. The position keeps its share of a resized lane.
+// Every range divides by its whole difference, one narrower than a unit too. Clicks clamp to
+// the lane. The position keeps its share of a resized lane.
 TEST_F(ProgressTest, PixelArithmeticOverEveryRange) {
     // Position's pixel on a lane of 100, then a click at clickX and the position it gives.
     const struct {
         double min, max, position, pix, clickX, clicked;
     } rows[] = {{0, 0.5, 0.25, 50, 80, 0.4},
                 {0, 4294967296.0, 2147483648.0, 50, 75, 3221225472.0},
-                {-10, 10, 0, 50, 33, -4},
+                {-10, 10, 0, 50, 33, -3.4},
                 {0, 100, 40, 40, -20, 0},
                 {0, 100, 40, 40, 250, 100}};
     for (const auto& r : rows) {
@@ -75,6 +75,35 @@ TEST_F(ProgressTest, PixelArithmeticOverEveryRange) {
         click(int(r.clickX), 9);
         EXPECT_DOUBLE_EQ(bar->Position(), r.clicked) << r.max;
     }
+}
+
+// A click lands where the bar is drawn. The pixel of a position is lane * (Position - Min) /
+// (Max - Min) truncated, so a click at pixel p sets the lowest position drawn at p, and every
+// position up to one pixel's share of the range above it is drawn at p too.
+TEST_F(ProgressTest, AClickLandsWhereTheBarIsDrawn) {
+    const struct {
+        double min, max;
+    } ranges[] = {{0, 10.5}, {-3.25, 7.5}, {-0.001, 0}, {0, 0.3}, {1e6, 1e6 + 0.5}, {-5e9, 7e9}, {0, 100}};
+    for (const auto& r : ranges) {
+        bar->setMax(1e12), bar->setMin(r.min), bar->setMax(r.max);
+        const double share = (r.max - r.min) / 100; // one pixel of a 100-pixel lane
+        for (int pix = 0; pix <= 100; ++pix) {
+            bar->setPosition(pix == 0 ? r.max : r.min); // elsewhere, so that the click moves it
+            click(pix, 9);
+            const double clicked = bar->Position();
+            bar->setPosition(pix == 0 ? r.max : r.min), bar->setPosition(clicked); // drawn anew
+            ASSERT_EQ(bar->PosInPix(), pix) << r.max << " clicked " << clicked;
+            if (pix < 100) {
+                bar->setPosition(clicked + share * 0.999);
+                ASSERT_EQ(bar->PosInPix(), pix) << r.max << " clicked " << clicked;
+            }
+        }
+    }
+    // Max 10.5: position 5 is drawn at 47 (100 * 5 / 10.5 = 47.6); a click there sets 4.935.
+    bar->setMax(10.5), bar->setPosition(5);
+    EXPECT_EQ(bar->PosInPix(), 47);
+    bar->setPosition(10.5), click(47, 9);
+    EXPECT_DOUBLE_EQ(bar->Position(), 4.935);
 }
 
 // The solid pattern paints in the light colours.
