@@ -164,6 +164,41 @@ TEST(EkButton, ImageSinksWhenPressedAndTurnsGrey) {
     EXPECT_EQ(button.ImageRect(), TRect(41, 12, 49, 20));
 }
 
+// A pressed caption sinks a pixel inside its own rectangle: the rectangle's bottom stays where
+// the layout put it, so an underline or descender on its last row is cut rather than drawn
+// below it. Rows: a button pressed by the mouse, one held down, a caption of two lines.
+TEST(EkButton, PressedCaptionSinksWithinItsRectangle) {
+    const struct {
+        const char* name;
+        const char* caption;
+        bool down;
+    } rows[] = {{"pressed", "&Open", false}, {"down", "&Open", true}, {"two-lines", "Top**&gyp", false}};
+    TEkBmp face(110, 56);
+    face.fill(fromQColor(hostColour));
+    face.paintButtonFace(40, true, face.boundsRect(), TEkColor(0xFDF6BAu), TEkColor(0xF5A997u));
+    const QImage bare = face.toOpaqueImage();
+    for (const auto& row : rows) {
+        Host host;
+        TEkButton b(&host);
+        b.resize(110, 56), b.setCaption(row.caption);
+        if (row.down)
+            b.setGroupIndex(1), b.setDown(true);
+        else
+            QTest::mousePress(&b, Qt::LeftButton);
+        const QImage image = picture(b).convertToFormat(QImage::Format_RGB32);
+        const TRect r = b.CaptionRect();
+        int ink = 0;
+        for (int x = r.left; x < r.right; ++x) {
+            // Caption space: rows r.top .. r.bottom - 1; pressed text starts at r.top + 1.
+            EXPECT_EQ(image.pixel(x, r.top), bare.pixel(x, r.top)) << row.name << " x " << x;
+            EXPECT_EQ(image.pixel(x, r.bottom), bare.pixel(x, r.bottom)) << row.name << " x " << x;
+            for (int y = r.top + 1; y < r.bottom; ++y)
+                ink += image.pixel(x, y) != bare.pixel(x, y);
+        }
+        EXPECT_GT(ink, 0) << row.name;
+    }
+}
+
 TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
     Host host;
     TEkButton b(&host);
