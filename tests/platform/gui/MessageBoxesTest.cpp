@@ -245,3 +245,33 @@ INSTANTIATE_TEST_SUITE_P(
                                          (info.param.click == QMessageBox::NoButton ? "_escape" : "_click"),
                                      info.index);
     });
+
+// A box is wide enough for its title in a window manager's title bar, and one whose text is
+// wider keeps the width Qt gives it for the text.
+TEST(RealMessageBoxWidth, FitsTheTitleAndKeepsTheTextsWidth) {
+    const MessageBoxResponder previous = setMessageBoxResponder({});
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    const QFontMetrics title(bold);
+    const struct {
+        const char* title;
+        QString text;
+    } rows[] = {{"Velquin Search", "No Mach Vere Found!"},
+                {"Version Check Error!", "x"},
+                {"File Error", QString(60, u'W')}};
+    for (const auto& row : rows) {
+        QMessageBox plain(QMessageBox::Information, row.title, row.text);
+        plain.show(); // sized by Qt for its text
+        Seen seen;
+        int width = 0;
+        answerNextBox(seen, [&width](QMessageBox* box) {
+            width = box->width();
+            box->button(QMessageBox::Ok)->click();
+        });
+        showInfo(row.title, row.text);
+        // Room for the bold title and at least five frame buttons a line high.
+        EXPECT_GE(width, title.horizontalAdvance(row.title) + 5 * title.height()) << row.title;
+        EXPECT_EQ(width, std::max(plain.width(), titleBarWidth(row.title))) << row.title;
+    }
+    setMessageBoxResponder(previous);
+}
