@@ -775,9 +775,10 @@ void TEkButton::paintCaption(TEkBmp* bmp, TRect&) {
     unsigned format = DT_CENTER;
     if (markerPos == 0)
         format |= DT_SINGLELINE;
+    // Pressed, the text starts a pixel lower but keeps the layout's bottom edge, which clips it.
     TRect r = captionRect;
     if (paintedState == tbtPressed)
-        offsetRect(r, 0, 1);
+        r.top += 1;
     bmp->drawCaption(forQt(brokenCaption()), format, r, captionColour(paintedState));
 }
 

@@ -42,12 +42,14 @@ public:
     void setSoftEdgeFront(bool v);
 
     // A left click sets the position to the clicked pixel (x, or y on a standing bar) and emits
-    // posChange when the pixel differs from the present one.
+    // posChange when the pixel differs from the present one. The position it sets is the
+    // lowest that is drawn at that pixel.
     bool AcceptClick = false;
 
     // The lane's length in pixels: the larger side.
     int getLaneLengthInPix() const { return std::max(width(), height()); }
-    // The position's pixel along the lane, 0 .. lane length.
+    // The position's pixel along the lane, 0 .. lane length: lane length * (Position - Min) /
+    // (Max - Min), truncated.
     int PosInPix() const { return posInPix; }
 
 signals:

@@ -164,6 +164,29 @@ TEST(EkButton, ImageSinksWhenPressedAndTurnsGrey) {
     EXPECT_EQ(button.ImageRect(), TRect(41, 12, 49, 20));
 }
 
+// Pressed by the mouse or held down, the caption starts a pixel lower inside its rectangle,
+// whose bottom stays: the rows above and below the rectangle's last text row show the face,
+// so the underline of "&Open" (at (49, 35) and (50, 35)) is cut rather than drawn below it.
+TEST(EkButton, PressedCaptionSinksWithinItsRectangle) {
+    TEkBmp face(110, 56);
+    face.fill(fromQColor(hostColour));
+    face.paintButtonFace(40, true, face.boundsRect(), TEkColor(0xFDF6BAu), TEkColor(0xF5A997u));
+    const QImage bare = face.toOpaqueImage();
+    for (const bool down : {false, true}) {
+        Host host;
+        TEkButton b(&host);
+        b.resize(110, 56), b.setCaption("&Open"), b.setGroupIndex(1), b.setDown(down);
+        if (!down)
+            QTest::mousePress(&b, Qt::LeftButton);
+        const QImage image = picture(b).convertToFormat(QImage::Format_RGB32);
+        const TRect r = b.CaptionRect();
+        const auto row = [&r](const QImage& i, int y) { return i.copy(r.left, y, r.width(), 1); };
+        EXPECT_EQ(row(image, r.top), row(bare, r.top)) << down;
+        EXPECT_EQ(row(image, r.bottom), row(bare, r.bottom)) << down;
+        EXPECT_NE(image.copy(r.toQRect()), bare.copy(r.toQRect())) << down; // the caption is drawn
+    }
+}
+
 TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
     Host host;
     TEkButton b(&host);
