@@ -197,10 +197,14 @@ public:
     QByteArray saveToBytes(int codePage) const;
 
     // --- Text --------------------------------------------------------------------------------
-    // The whole document as text with CR LF line ends.
+    // The whole document as text with CR LF line ends. Every section is written with its header
+    // line, "[]" for a nameless one, except a nameless first section: its items are the lines
+    // before the first header.
     QString buildText() const;
     int documentTextSize() const;
-    static int sectionTextSize(const TEkIniSection& section);
+    // Characters the writer produces for section `index`; whether it gets a header line depends
+    // on its place in the document.
+    int sectionTextSize(int index) const;
     static int itemTextSize(const TEkIniVal& item);
 
     // --- Search and sort ---------------------------------------------------------------------
