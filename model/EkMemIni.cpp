@@ -1320,11 +1320,26 @@ namespace {
 int loadFile(TEkMemIni& doc, const QString& fileName, int codePage) {
     doc.codePage = codePageUnknown;
     doc.fileName = fileName;
-    if (!platform::FileExists(fileName))
+    switch (platform::fileKind(fileName)) {
+    case platform::FileKind::Missing:
+    case platform::FileKind::Folder:
         return loadFileMissing;
+    case platform::FileKind::Special:
+        return loadNotRegularFile;
+    case platform::FileKind::Regular:
+        break;
+    }
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    switch (platform::openForReading(file, QIODevice::Unbuffered)) {
+    case platform::OpenOutcome::Opened:
+        break;
+    case platform::OpenOutcome::Missing:
+        return loadFileMissing;
+    case platform::OpenOutcome::NotRegularFile:
+        return loadNotRegularFile;
+    case platform::OpenOutcome::Failed:
         return loadCannotOpen;
+    }
     if (codePage < 0)
         codePage = TEkMemIni::detectEncoding(file);
     return doc.LoadFromStream(file, codePage);
