@@ -243,9 +243,12 @@ public:
     // True when the user cancelled (or a Yes whose save did not happen).
     bool askSaveChanges();
     void openFile(const QString& name, int selector);
+    // True when `name` is a pipe, a device or a socket; then that is reported and nothing else
+    // happens, so the open document stays.
+    bool refuseSpecialFile(const QString& name);
     void openPlain(const QString& name, int selector);
     // The model's load status: the code page read, or loadFileMissing, loadUnreadable,
-    // loadCannotOpen.
+    // loadCannotOpen, loadNotRegularFile.
     int loadPlainFile(QString name, int selector);
     // True when the load failed; then the failure is reported and the document cleared.
     bool checkFileError(int status, const QString& name);
@@ -266,9 +269,6 @@ public:
     // Writes the document encrypted and marks it saved; false when the file could not be
     // written (reported; an existing file keeps its old content).
     bool saveEncryptedFile(const QString& name, const QString& password);
-    // The encrypted image of the document under `password`.
-    QByteArray encryptedImage(const QString& password) const;
-    static const QByteArray encryptedMarker; // "Encrypted Velquin File"
 
     // --- Section and item commands ---------------------------------------------------------
     // Each changes the document at once (there is no undo), updates the rows it touches where
