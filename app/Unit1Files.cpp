@@ -343,8 +343,10 @@ bool TForm1::refuseUnreadableLines() {
         return false;
     const TEkIniSection* section = model.sections[sectionIndex];
     const TEkIniVal* item = itemIndex >= 0 ? section->values[itemIndex] : nullptr;
-    const QString where = section->name.isEmpty() ? QStringLiteral("before the first section")
-                                                  : "in section \"" + section->name + "\"";
+    // Only the nameless top section has no header; a later "[]" section is named by its brackets.
+    const QString where = sectionIndex == 0 && section->name.isEmpty()
+                              ? QStringLiteral("before the first section")
+                              : "in section \"" + section->name + "\"";
     if (item) {
         showError(gProductName, "The line\r\n" + item->lineTextWithComment() + "\r\n" + where +
                                     " begins with \"[\" and would be read back as a section header." +
