@@ -203,6 +203,24 @@ QString TDialogMemo::textBetween(int from, int to) const {
     return text;
 }
 
+bool TDialogMemo::deleteOverJoin(QKeyEvent* event) {
+    const bool back = event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier;
+    QTextCursor cursor = textCursor();
+    if ((!back && !event->matches(QKeySequence::Delete)) || cursor.hasSelection())
+        return false;
+    const QTextBlock after = back ? cursor.block() : cursor.block().next();
+    if (!(back ? cursor.atBlockStart() : cursor.atBlockEnd()) || after == document()->firstBlock() ||
+        !after.isValid() || !breakBefore(after).isEmpty())
+        return false;
+    // Removing the join leaves the line whole; the character beyond it goes as in any line.
+    cursor.beginEditBlock();
+    for (int i = 0; i < 2; ++i)
+        back ? cursor.deletePreviousChar() : cursor.deleteChar();
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    return true;
+}
+
 bool TDialogMemo::canInsertFromMimeData(const QMimeData* source) const {
     return !pastableText(source).isEmpty();
 }
@@ -222,7 +240,8 @@ QMimeData* TDialogMemo::createMimeDataFromSelection() const {
 
 void TDialogMemo::keyPressEvent(QKeyEvent* event) {
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
-        QPlainTextEdit::keyPressEvent(event);
+        if (!deleteOverJoin(event))
+            QPlainTextEdit::keyPressEvent(event);
         return;
     }
     // A plain line break in every case: the editor's own Shift+Enter would insert a separator

@@ -100,6 +100,9 @@ private:
     void typeText(const QString& text);
     // The text between two positions of the document, long lines joined again.
     QString textBetween(int from, int to) const;
+    // Backspace or Delete next to where a long line runs on into its next block: deletes the
+    // character beyond, as in an unbroken line, and returns true. False for any other key.
+    bool deleteOverJoin(QKeyEvent* event);
 
     bool wantReturns_ = false;
 };

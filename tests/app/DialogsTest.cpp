@@ -200,7 +200,8 @@ TEST(TextBoxes, PasteWithoutTextOnTheClipboardChangesNothing) {
 
 // A memo gives back each character as set, copied or pasted, long lines and the separators a
 // text document would not keep included. Where a long line runs on from one block into the
-// next, a break typed is one line break, which undo takes back.
+// next, a break typed is one line break and Backspace and Delete remove one character; undo
+// takes each back.
 TEST(TextBoxes, MemoKeepsTheTextExactly) {
     const QString blanks = QString("C:\\Program Files\\a.dat,").repeated(2000);
     const QString pairs = "x" + QString::fromUcs4(U"\U0001F600").repeated(20000);
@@ -218,7 +219,9 @@ TEST(TextBoxes, MemoKeepsTheTextExactly) {
     memo.setText(blanks);
     const int split = memo.document()->firstBlock().length() - 1; // after the join, at split + 1
     const std::tuple<int, Qt::Key, Qt::KeyboardModifier, QString> keys[] = {
-        {split + 1, Qt::Key_Return, Qt::ControlModifier, blanks.left(split) + "\n" + blanks.mid(split)}};
+        {split + 1, Qt::Key_Return, Qt::ControlModifier, blanks.left(split) + "\n" + blanks.mid(split)},
+        {split + 1, Qt::Key_Backspace, Qt::NoModifier, blanks.left(split - 1) + blanks.mid(split)},
+        {split, Qt::Key_Delete, Qt::NoModifier, blanks.left(split) + blanks.mid(split + 1)}};
     for (const auto& [at, key, modifier, expected] : keys) {
         QTextCursor cursor(memo.document());
         cursor.setPosition(at);
