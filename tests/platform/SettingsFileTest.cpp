@@ -7,12 +7,11 @@
 
 namespace {
 
-// QSettings' reading of `text`: its status and every value as "key=value".
-std::pair<QSettings::Status, QStringList> read(const QTemporaryDir& dir, const QByteArray& text) {
-    static int files = 0;
-    const QString name = dir.filePath(QString::number(++files) + ".conf");
-    EXPECT_TRUE(testsupport::writeFile(name, text));
-    QSettings settings(name, QSettings::IniFormat);
+// QSettings' own reading of `text`: its status and every value as "key=value".
+std::pair<QSettings::Status, QStringList> read(const QByteArray& text) {
+    const QTemporaryDir dir;
+    EXPECT_TRUE(testsupport::writeFile(dir.filePath("s.conf"), text));
+    QSettings settings(dir.filePath("s.conf"), QSettings::IniFormat);
     QStringList values;
     for (const QString& key : settings.allKeys())
         values << key + "=" + settings.value(key).toString();
@@ -44,7 +43,6 @@ TEST(SettingsText, AnUnreadableLineCostsOnlyItself) {
         {"escaped equals sign", "k\\=v\nj=2", {1}, {"j=2"}},
         {"comments and blank lines count", "; c\n\n  novalue  \nk=1 ; c\nx;=y\n", {3, 5}, {"k=1"}},
     };
-    QTemporaryDir dir;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const platform::SettingsText split = platform::splitSettingsText(row.text);
@@ -52,9 +50,9 @@ TEST(SettingsText, AnUnreadableLineCostsOnlyItself) {
         for (const platform::UnreadableLine& line : split.unreadable)
             numbers << line.number;
         EXPECT_EQ(numbers, row.unreadable);
-        EXPECT_EQ(read(dir, row.text).first,
+        EXPECT_EQ(read(row.text).first,
                   row.unreadable.isEmpty() ? QSettings::NoError : QSettings::FormatError);
-        const auto [status, values] = read(dir, split.readable);
+        const auto [status, values] = read(split.readable);
         EXPECT_EQ(status, QSettings::NoError);
         EXPECT_EQ(values, row.values);
         EXPECT_EQ(split.readable == row.text, row.unreadable.isEmpty());
