@@ -13,8 +13,9 @@ bool isLineBreak(char c) {
     return c == '\n' || c == '\r';
 }
 
+// QSettings' white space: no vertical tab or form feed.
 bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || isLineBreak(c);
+    return c == ' ' || c == '\t' || isLineBreak(c);
 }
 
 // Where the physical line after the one at `pos` starts.

@@ -41,6 +41,7 @@ TEST(SettingsText, AnUnreadableLineCostsOnlyItself) {
         {"carriage returns alone", "k=1\r[Gen\rj=2\r", {2}, {"j=2", "k=1"}},
         {"semicolon in a header", "[a;b]\nk=1\n", {1}, {"k=1"}},
         {"escaped equals sign", "k\\=v\nj=2", {1}, {"j=2"}},
+        {"vertical tab, form feed", "\v\n\fk=1\nj=2", {1}, {"j=2", "k=1"}},
         {"comments and blank lines count", "; c\n\n  novalue  \nk=1 ; c\nx;=y\n", {3, 5}, {"k=1"}},
     };
     for (const Row& row : rows) {
