@@ -919,6 +919,11 @@ void TForm1::setValuesOnlyView(bool on) {
     if (shown && !fileName.isEmpty()) {
         fillSectionList();
         sizeSectionColumns();
+    } else if (on || shown) {
+        // With no file the lists are empty, but their comment columns still follow the view
+        // (the normal view at start keeps the design's widths).
+        sizeSectionColumns();
+        sizeValueColumns();
     }
 }
 

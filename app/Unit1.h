@@ -412,10 +412,19 @@ public:
     // at the first show (with no settings: the window centred, the normal view, the default
     // theme) and written once by an allowed close. Each group is guarded on its own: a failure
     // is shown with the group's name and the other groups still go.
+    // Only values this run read or set are deleted or overwritten; a settings file with lines
+    // that cannot be read is read in full all the same, and is written only after a copy of
+    // it was kept (platform::SettingsFile), which the message about those lines names.
     void loadSettings();
     void saveSettings();
-    // Centres the window on the primary screen, its top-left corner kept on the screen.
+    // Centres the window's frame on the primary screen, its top-left corner kept on the screen's
+    // available area.
     void centreOnScreen();
+    // Puts the window's client area at the stored (left, top) with the stored size (the current
+    // one where that is not positive), kept whole on a screen; on none, centred.
+    void restorePlace(int left, int top, int storedWidth, int storedHeight);
+    // How many "MRUPath" values loadSettings read: those beyond the list are deleted at close.
+    int mruValuesRead = 0;
 
     // --- Recent files -------------------------------------------------------------------------
     // Entry 0 is the most recent; at most ten. Paths compare exactly. Every successful open,
