@@ -1,6 +1,7 @@
 #include "controls/EkGradiLabel.h"
 
 #include "controls/ImgList.h"
+#include "controls/Setters.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -106,117 +107,59 @@ void TEkGradiLabel::Loaded() {
 // --- property setters -----------------------------------------------------------------------
 
 void TEkGradiLabel::setGradiantDark(TColor c) {
-    if (c == clGradiDark)
-        return;
-    clGradiDark = c;
-    dirty = true;
-    update();
+    setAndRepaint(*this, clGradiDark, c, &dirty);
 }
-
 void TEkGradiLabel::setGradiantLight(TColor c) {
-    if (c == clGradiLight)
-        return;
-    clGradiLight = c;
-    dirty = true;
-    update();
+    setAndRepaint(*this, clGradiLight, c, &dirty);
 }
-
 void TEkGradiLabel::setFontColor(TColor c) {
-    if (c == fontColor)
-        return;
-    fontColor = c;
-    dirty = true;
-    update();
+    setAndRepaint(*this, fontColor, c, &dirty);
 }
-
 void TEkGradiLabel::setGradiStyle(TEkGradyStyle style) {
-    if (style == gradiStyle)
-        return;
-    gradiStyle = style;
-    dirty = true;
-    update();
+    setAndRepaint(*this, gradiStyle, style, &dirty);
 }
-
 void TEkGradiLabel::setAlignment(TAlignment value) {
-    if (value == alignment)
-        return;
-    alignment = value;
-    dirty = true;
-    update();
+    setAndRepaint(*this, alignment, value, &dirty);
 }
 
 // The auto-size and margin setters also repaint, so that a change shows even when the size
 // stays the same.
 void TEkGradiLabel::setAutoSize(bool value) {
-    if (value == autoSize)
-        return;
-    autoSize = value;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, autoSize, value, &dirty))
+        adjustBounds();
 }
-
 void TEkGradiLabel::setTextMarginHorz(int value) {
-    if (value == marginTextHorz)
-        return;
-    marginTextHorz = value;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, marginTextHorz, value, &dirty))
+        adjustBounds();
 }
-
 void TEkGradiLabel::setTextMarginVert(int value) {
-    if (value == marginTextVert)
-        return;
-    marginTextVert = value;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, marginTextVert, value, &dirty))
+        adjustBounds();
 }
-
 void TEkGradiLabel::setMarginImage(int value) {
-    if (value == marginImage)
-        return;
-    marginImage = value;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, marginImage, value, &dirty))
+        adjustBounds();
 }
 
 void TEkGradiLabel::setPipeShadow(int value) {
-    value = std::clamp(value, 0, 255);
-    if (value == pipeShadow)
-        return;
-    pipeShadow = value;
-    dirty = true;
-    update();
+    setAndRepaint(*this, pipeShadow, std::clamp(value, 0, 255), &dirty);
 }
 
 void TEkGradiLabel::setAlive(bool value) {
-    if (value == alive)
-        return;
-    alive = value;
-    if (!alive)
+    if (setAndRepaint(*this, alive, value, &dirty) && !value)
         state = 0;
-    dirty = true;
-    update();
 }
 
 void TEkGradiLabel::setAlign(TAlign value) {
-    if (value == align)
+    if (!assignChanged(align, value))
         return;
-    align = value;
     adjustBounds();
     relayoutParent(this);
 }
 
 void TEkGradiLabel::setCaption(const QString& text) {
-    if (text == caption)
-        return;
-    caption = text;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, caption, text, &dirty))
+        adjustBounds();
 }
 
 void TEkGradiLabel::setImages(TImageList* list) {
@@ -235,57 +178,34 @@ void TEkGradiLabel::ImagesChanged() {
 }
 
 void TEkGradiLabel::setImageIndex(int index) {
-    if (index == imageIndex)
-        return;
-    imageIndex = index;
-    dirty = true;
-    update();
+    setAndRepaint(*this, imageIndex, index, &dirty);
 }
-
 void TEkGradiLabel::setImageDisabledIndex(int index) {
-    if (index == imageDisabledIndex)
-        return;
-    imageDisabledIndex = index;
-    dirty = true;
-    update();
+    setAndRepaint(*this, imageDisabledIndex, index, &dirty);
 }
-
 void TEkGradiLabel::setImagePos(TEkImagePos pos) {
-    if (pos == imagePos)
-        return;
-    imagePos = pos;
-    dirty = true;
-    update();
+    setAndRepaint(*this, imagePos, pos, &dirty);
 }
 
 void TEkGradiLabel::setLabelBefore(TEkGradiLabel* label) {
-    if (label == labelBefore)
-        return;
-    disconnect(labelBeforeLink);
-    labelBefore = label;
-    if (label)
-        labelBeforeLink = connect(label, &QObject::destroyed, this, [this] {
-            labelBefore = nullptr;
-            dirty = true;
-            update();
-        });
-    dirty = true;
-    update();
+    linkNeighbour(labelBefore, labelBeforeLink, label);
 }
 
 void TEkGradiLabel::setLabelAfter(TEkGradiLabel* label) {
-    if (label == labelAfter)
+    linkNeighbour(labelAfter, labelAfterLink, label);
+}
+
+void TEkGradiLabel::linkNeighbour(QPointer<TEkGradiLabel>& slot, QMetaObject::Connection& link,
+                                  TEkGradiLabel* label) {
+    if (!setAndRepaint(*this, slot, label, &dirty))
         return;
-    disconnect(labelAfterLink);
-    labelAfter = label;
+    disconnect(link);
     if (label)
-        labelAfterLink = connect(label, &QObject::destroyed, this, [this] {
-            labelAfter = nullptr;
+        link = connect(label, &QObject::destroyed, this, [this, &slot] {
+            slot = nullptr;
             dirty = true;
             update();
         });
-    dirty = true;
-    update();
 }
 
 // --- action -----------------------------------------------------------------------------------

@@ -214,6 +214,8 @@ private:
     int alignValue() const { return int(align); }
     void setAlignValue(int value) { setAlign(TAlign(value)); }
     void ImagesChanged();
+    // Follows label as the neighbour in slot (link: its end), repainting on a change.
+    void linkNeighbour(QPointer<TEkGradiLabel>& slot, QMetaObject::Connection& link, TEkGradiLabel* label);
     void adjustBounds();
     void transferFont();
     void resizeBitmap();

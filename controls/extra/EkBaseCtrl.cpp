@@ -1,5 +1,7 @@
 #include "controls/extra/EkBaseCtrl.h"
 
+#include "controls/Setters.h"
+
 #include <QEnterEvent>
 #include <QFont>
 #include <QPainter>
@@ -25,10 +27,7 @@ bool TEkCustomControl::MouseIsIn(int x, int y) const {
 }
 
 void TEkCustomControl::setIsHot(bool value) {
-    if (value == isHot)
-        return;
-    isHot = value;
-    update();
+    setAndRepaint(*this, isHot, value);
 }
 
 int TEkCustomControl::fontStyleBits(const QFont& font) {

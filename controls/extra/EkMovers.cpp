@@ -1,5 +1,7 @@
 #include "controls/extra/EkMovers.h"
 
+#include "controls/Setters.h"
+
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <cmath>
@@ -32,36 +34,29 @@ TEkMovers::TEkMovers(QWidget* parent) : TEkCustomControl(parent) {
 
 TEkMovers::~TEkMovers() = default;
 
-void TEkMovers::setColour(TColor& field, TColor c) {
-    if (field == c)
-        return;
-    field = c;
-    update();
-}
-
 void TEkMovers::setClBkgDark(TColor c) {
-    setColour(clBkgDark, c);
+    setAndRepaint(*this, clBkgDark, c);
 }
 void TEkMovers::setClBkgLight(TColor c) {
-    setColour(clBkgLight, c);
+    setAndRepaint(*this, clBkgLight, c);
 }
 void TEkMovers::setClFrontDark(TColor c) {
-    setColour(clFrontDark, c);
+    setAndRepaint(*this, clFrontDark, c);
 }
 void TEkMovers::setClFrontLight(TColor c) {
-    setColour(clFrontLight, c);
+    setAndRepaint(*this, clFrontLight, c);
 }
 void TEkMovers::setClHotBkgDark(TColor c) {
-    setColour(clHotBkgDark, c);
+    setAndRepaint(*this, clHotBkgDark, c);
 }
 void TEkMovers::setClHotBkgLight(TColor c) {
-    setColour(clHotBkgLight, c);
+    setAndRepaint(*this, clHotBkgLight, c);
 }
 void TEkMovers::setClHotFrontDark(TColor c) {
-    setColour(clHotFrontDark, c);
+    setAndRepaint(*this, clHotFrontDark, c);
 }
 void TEkMovers::setClHotFrontLight(TColor c) {
-    setColour(clHotFrontLight, c);
+    setAndRepaint(*this, clHotFrontLight, c);
 }
 
 void TEkMovers::SetBounds(int left, int top, int width, int height) {

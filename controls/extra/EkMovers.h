@@ -56,8 +56,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void setColour(TColor& field, TColor c);
-
     TColor clBkgDark = 0xE97A01;       // blue
     TColor clBkgLight = 0xFFFF00;      // aqua
     TColor clFrontDark = 0x0078C4;     // dark orange

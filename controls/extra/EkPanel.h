@@ -138,7 +138,6 @@ private:
     void drawSoftInnerCorners(QPainter& canvas, TRect r) const;
     static void drawBevelRings(QPainter& canvas, TRect& r, bool raised, int width);
     // Stores value in field and repaints when it changed.
-    template <class T> void change(T& field, T value);
 
     bool bkgdefaultPaint = false;
     bool borderSoftInner = true;

@@ -155,7 +155,6 @@ private:
     void drawSliderGrib();
     bool roundThumb() const { return styleSlider == tssBall || styleSlider == tssHole; }
     int alongLane(const QPointF& p) const { return int(horizontal ? p.x() : p.y()); }
-    template <class T> void setAndRepaint(T& field, T v);
 
     // One drag at a time in the whole program.
     static inline bool dragging = false;
