@@ -16,7 +16,8 @@ template <class T, class V> bool assignChanged(T& field, V&& value) {
 // assignChanged, and on a change *stale := true (when given: the control's flag that its
 // off-screen picture or layout must be made again) and widget.update(). Returns whether field
 // changed; a caller with more to redo does it when this is true.
-template <class W, class T, class V> bool setAndRepaint(W& widget, T& field, V&& value, bool* stale = nullptr) {
+template <class W, class T, class V>
+bool setAndRepaint(W& widget, T& field, V&& value, bool* stale = nullptr) {
     if (!assignChanged(field, std::forward<V>(value)))
         return false;
     if (stale)

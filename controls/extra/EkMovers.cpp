@@ -59,6 +59,22 @@ void TEkMovers::setClHotFrontLight(TColor c) {
     setAndRepaint(*this, clHotFrontLight, c);
 }
 
+void TEkMovers::setMax(double v) {
+    if (!range.setMax(v))
+        return;
+    rangeChanged();
+    update();
+}
+
+void TEkMovers::setMin(double v) {
+    if (!range.setMin(v))
+        return;
+    rangeChanged();
+    update();
+}
+
+void TEkMovers::rangeChanged() {}
+
 void TEkMovers::SetBounds(int left, int top, int width, int height) {
     setGeometry(left, top, boundedSide(width), boundedSide(height));
 }

@@ -23,20 +23,6 @@ TEkProgress::TEkProgress(QWidget* parent)
 
 TEkProgress::~TEkProgress() = default;
 
-void TEkProgress::setMax(double v) {
-    if (range.setMax(v)) {
-        calculatePosInPix();
-        update();
-    }
-}
-
-void TEkProgress::setMin(double v) {
-    if (range.setMin(v)) {
-        calculatePosInPix();
-        update();
-    }
-}
-
 void TEkProgress::setPosition(double v) {
     if (v == range.position || std::isnan(v))
         return;

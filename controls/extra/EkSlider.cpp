@@ -29,20 +29,6 @@ TEkSlider::~TEkSlider() = default;
 
 // ---- value ---------------------------------------------------------------------------------------
 
-void TEkSlider::setMax(double v) {
-    if (range.setMax(v)) {
-        calculateSliderPosInPix();
-        update();
-    }
-}
-
-void TEkSlider::setMin(double v) {
-    if (range.setMin(v)) {
-        calculateSliderPosInPix();
-        update();
-    }
-}
-
 void TEkSlider::setPosition(double v) {
     if (std::isnan(v))
         return;
