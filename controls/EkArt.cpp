@@ -177,26 +177,7 @@ const TPixel* TEkArt::getScanLine(int row) const {
 }
 
 void TEkArt::paintOwnBackground() {
-    const TRect bounds = bitmap->boundsRect();
-    const TEkColor light(clGradiLight);
-    const TEkColor dark(clGradiDark);
-    switch (artStyle) {
-    case agsVertGradi:
-        bitmap->gradientFill(true, bounds, light, dark);
-        break;
-    case agsVertPipe:
-        bitmap->pipeFill(true, uint8_t(pipeShadow), bounds, light, dark, false);
-        break;
-    case agsHorzGradi:
-        bitmap->gradientFill(false, bounds, light, dark);
-        break;
-    case agsHorzPipe:
-        bitmap->pipeFill(false, uint8_t(pipeShadow), bounds, light, dark, false);
-        break;
-    default:
-        bitmap->fill(dark);
-        break;
-    }
+    fillGradyStyle(*bitmap, artStyle, uint8_t(pipeShadow), TEkColor(clGradiLight), TEkColor(clGradiDark));
 }
 
 void TEkArt::fillOwnRamp(TPixel* ramp, int n, bool pipe) const {

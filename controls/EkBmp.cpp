@@ -1337,6 +1337,11 @@ bool TEkBmp::setFont(const QString& faceName, int size, int style, int pixelsPer
     return true;
 }
 
+int TEkBmp::fontStyleBits(const QFont& font) {
+    return (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0) |
+           (font.strikeOut() ? 8 : 0);
+}
+
 TEkColor TEkBmp::setTextColor(TEkColor c) {
     const TEkColor previous = txtColor;
     txtColor = TEkColor(c.value() & 0xFFFFFFu);

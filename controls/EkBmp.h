@@ -264,6 +264,8 @@ public:
     // 8 strike-out. False without a drawing context or for a size that gives no pixels. The
     // font survives resizes. The face name is cut to 31 characters.
     bool setFont(const QString& faceName, int size, int style, int pixelsPerInch = fontPixelsPerInch);
+    // The style bits of setFont for font.
+    static int fontStyleBits(const QFont& font);
     const QFont& font() const { return fnt; }
     bool hasOwnFont() const { return ownFont; }
     // Pixel height of the own font as a negative number (-(size * ppi / 72)), 0 when none.

@@ -17,36 +17,12 @@ namespace {
 constexpr int defaultWidth = 81;
 constexpr int defaultHeight = 23;
 
-// Style bits of the bitmap's font.
-constexpr int fontStyleBold = 1;
-constexpr int fontStyleItalic = 2;
-constexpr int fontStyleUnderline = 4;
-constexpr int fontStyleStrikeOut = 8;
-
-int fontStyleBits(const QFont& font) {
-    int bits = 0;
-    if (font.bold())
-        bits |= fontStyleBold;
-    if (font.italic())
-        bits |= fontStyleItalic;
-    if (font.underline())
-        bits |= fontStyleUnderline;
-    if (font.strikeOut())
-        bits |= fontStyleStrikeOut;
-    return bits;
-}
-
 // Point size of a font that may have been given in pixels.
 int fontPointSize(const QFont& font) {
     if (font.pointSize() > 0)
         return font.pointSize();
     // points = pixels * 72 / pixels-per-inch, rounded
     return std::max(1, (font.pixelSize() * 72 + fontPixelsPerInch / 2) / fontPixelsPerInch);
-}
-
-bool managedByLayout(QWidget* w) {
-    QWidget* parent = w->parentWidget();
-    return parent && parent->layout() && parent->layout()->indexOf(w) >= 0;
 }
 
 void relayoutParent(QWidget* w) {
@@ -59,6 +35,41 @@ void relayoutParent(QWidget* w) {
 void setActionImageIndex(QAction* action, int index) {
     if (action)
         action->setProperty(actionImageIndexProperty, index);
+}
+
+void followActionState(QWidget* control, const QAction* action) {
+    if (action->isEnabled() != control->isEnabled())
+        control->setEnabled(action->isEnabled());
+    if (!action->isVisible())
+        control->hide();
+    else if (control->isHidden() && control->testAttribute(Qt::WA_WState_ExplicitShowHide))
+        control->show();
+}
+
+void fillGradyStyle(TEkBmp& bmp, TEkGradyStyle style, uint8_t pipeShadow, TEkColor light, TEkColor dark) {
+    const TRect bounds = bmp.boundsRect();
+    switch (style) {
+    case agsVertGradi:
+        bmp.gradientFill(true, bounds, light, dark);
+        break;
+    case agsVertPipe:
+        bmp.pipeFill(true, pipeShadow, bounds, light, dark, false);
+        break;
+    case agsHorzGradi:
+        bmp.gradientFill(false, bounds, light, dark);
+        break;
+    case agsHorzPipe:
+        bmp.pipeFill(false, pipeShadow, bounds, light, dark, false);
+        break;
+    default:
+        bmp.fill(dark);
+        break;
+    }
+}
+
+bool managedByLayout(const QWidget* w) {
+    const QWidget* parent = w->parentWidget();
+    return parent && parent->layout() && parent->layout()->indexOf(w) >= 0;
 }
 
 QPoint placeImageBesideCaption(TRect& r, TAlignment alignment, bool imageRight, QSize imageSize,
@@ -238,13 +249,7 @@ void TEkGradiLabel::updateFromAction() {
     const QVariant index = action->property(actionImageIndexProperty);
     if (index.isValid() && index.toInt() >= 0)
         setImageIndex(index.toInt());
-    if (action->isEnabled() != isEnabled())
-        setEnabled(action->isEnabled());
-    // Only an action's hiding shows again; a label never shown yet stays as its parent has it.
-    if (!action->isVisible())
-        hide();
-    else if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide))
-        show();
+    followActionState(this, action);
 }
 
 bool TEkGradiLabel::eventFilter(QObject* watched, QEvent* event) {
@@ -265,7 +270,7 @@ void TEkGradiLabel::click() {
 
 void TEkGradiLabel::transferFont() {
     const QFont f = font();
-    bitmap->setFont(f.family(), fontPointSize(f), fontStyleBits(f), fontPixelsPerInch);
+    bitmap->setFont(f.family(), fontPointSize(f), TEkBmp::fontStyleBits(f), fontPixelsPerInch);
 }
 
 TRect TEkGradiLabel::measureCaption() {
@@ -279,7 +284,7 @@ TRect TEkGradiLabel::measureCaption() {
     // A label of no size has no bitmap to measure with; it still learns its caption's extent.
     TEkBmp stand(1, 1);
     const QFont f = font();
-    stand.setFont(f.family(), fontPointSize(f), fontStyleBits(f), fontPixelsPerInch);
+    stand.setFont(f.family(), fontPointSize(f), TEkBmp::fontStyleBits(f), fontPixelsPerInch);
     stand.calcTextRect(textRect, caption, false);
     return textRect;
 }
@@ -374,24 +379,7 @@ void TEkGradiLabel::paintBitmap() {
     }
     bitmap->setTextColor(TEkColor(textColour));
 
-    const TRect bounds = bitmap->boundsRect();
-    switch (gradiStyle) {
-    case agsVertGradi:
-        bitmap->gradientFill(true, bounds, TEkColor(light), TEkColor(dark));
-        break;
-    case agsVertPipe:
-        bitmap->pipeFill(true, uint8_t(pipeShadow), bounds, TEkColor(light), TEkColor(dark), false);
-        break;
-    case agsHorzGradi:
-        bitmap->gradientFill(false, bounds, TEkColor(light), TEkColor(dark));
-        break;
-    case agsHorzPipe:
-        bitmap->pipeFill(false, uint8_t(pipeShadow), bounds, TEkColor(light), TEkColor(dark), false);
-        break;
-    default:
-        bitmap->fill(TEkColor(dark));
-        break;
-    }
+    fillGradyStyle(*bitmap, gradiStyle, uint8_t(pipeShadow), TEkColor(light), TEkColor(dark));
 
     TRect r(0, 0, width(), height());
     if (marginTextVert != 0 || marginTextHorz != 0)

@@ -30,11 +30,6 @@ void TEkCustomControl::setIsHot(bool value) {
     setAndRepaint(*this, isHot, value);
 }
 
-int TEkCustomControl::fontStyleBits(const QFont& font) {
-    return (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0) |
-           (font.strikeOut() ? 8 : 0);
-}
-
 void TEkCustomControl::UpdateBmpFont() {
     const QFont& f = font();
     // A font given in pixels has no point size: points = pixels * 72 / pixels per inch.

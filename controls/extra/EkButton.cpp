@@ -35,11 +35,6 @@ TColor greyOf(TColor c) {
     return TEkColor(g, g, g).toTColor();
 }
 
-// Qt breaks lines at LF only.
-QString forQt(QString text) {
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-}
-
 } // namespace
 
 // --- construction ------------------------------------------------------------------------------
@@ -279,7 +274,7 @@ void TEkButton::showHint(const QPoint& globalPos) {
         palette.setColor(QPalette::WindowText, toQColor(clWindowText));
         hintLabel->setPalette(palette);
     }
-    hintLabel->setText(forQt(text));
+    hintLabel->setText(lfLineBreaks(text));
     hintLabel->adjustSize();
     hintLabel->move(globalPos + QPoint(0, hintBelowPointer));
     hintLabel->show();
@@ -488,12 +483,7 @@ void TEkButton::updateFromAction(bool assigning) {
     if (assigning || imageIndex == actionImageIndex)
         setImageIndex(index);
     actionImageIndex = index;
-    if (action->isEnabled() != isEnabled())
-        setEnabled(action->isEnabled());
-    if (!action->isVisible())
-        hide();
-    else if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide))
-        show();
+    followActionState(this, action);
 }
 
 // --- events ------------------------------------------------------------------------------------
@@ -746,7 +736,7 @@ void TEkButton::paintCaption(TEkBmp* bmp, TRect&) {
     TRect r = captionRect;
     if (paintedState == tbtPressed)
         r.top += 1;
-    bmp->drawCaption(forQt(brokenCaption()), format, r, captionColour(paintedState));
+    bmp->drawCaption(lfLineBreaks(brokenCaption()), format, r, captionColour(paintedState));
 }
 
 void TEkButton::paintFocusIndicator(TEkBmp* bmp, TRect rect) {

@@ -9,11 +9,6 @@
 
 namespace {
 
-bool managedByLayout(QWidget* w) {
-    QWidget* parent = w->parentWidget();
-    return parent && parent->layout() && parent->layout()->indexOf(w) >= 0;
-}
-
 // Qt breaks lines at LF only; a CR LF pair counts as one break.
 QString forQt(QString text) {
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');

@@ -29,12 +29,11 @@ bool isMarker(QChar c) {
            std::end(lineBreakMarkers);
 }
 
-// Qt breaks lines at LF only; CR LF pairs become one LF for drawing and measuring.
-QString forQt(QString text) {
+} // namespace
+
+QString lfLineBreaks(QString text) {
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
-
-} // namespace
 
 void replaceLineBreakMarkers(QString& text, qsizetype from) {
     for (qsizetype i = std::max<qsizetype>(from, 0); i + 1 < text.size(); ++i) {
@@ -316,7 +315,7 @@ void TEkPanel::drawCaption(QPainter& canvas, TRect& r) {
     adjustTextRect(r);
 
     // The text's extent from r's top-left corner; wrapped lines wrap at r's width.
-    const QString shown = forQt(text);
+    const QString shown = lfLineBreaks(text);
     const int qtFlags = qtTextFlags(flags);
     const QSize extent = QFontMetrics(canvas.font())
                              .boundingRect(QRect(r.left, r.top, std::max(r.width(), 0), 0), qtFlags, shown)
