@@ -223,6 +223,11 @@ struct BlendCase {
     TPixel expected;
 };
 
+void PrintTo(const BlendCase& c, std::ostream* os) {
+    *os << "mode " << c.mode << std::hex << ": 0x" << c.src << " over 0x" << c.dst << " gives 0x"
+        << c.expected << std::dec;
+}
+
 class Compositing : public ::testing::TestWithParam<BlendCase> {};
 TEST_P(Compositing, ModeRule) {
     const BlendCase& c = GetParam();

@@ -62,6 +62,14 @@ struct TextCase {
     uint32_t value;
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+    if (c.accepted)
+        *os << " gives 0x" << std::hex << c.value << std::dec;
+    else
+        *os << " refused";
+}
+
 class RgbText : public ::testing::TestWithParam<TextCase> {};
 TEST_P(RgbText, ParsesOrLeavesOutUnchanged) {
     const TextCase& c = GetParam();
