@@ -48,9 +48,12 @@ TEST(EkColor, DarkenDividesBy255AndLightenShiftsBy8) {
     EXPECT_EQ(lighten(0x80000000u, 128), 0x807F7F7Fu);
 }
 
-TEST(EkColor, HalfMixAndGrey) {
+TEST(EkColor, HalfMix) {
     EXPECT_EQ(TEkColor::halfMix(TEkColor(0xFFFFFFu), TEkColor(0u)).value(), 0x7F7F7Fu);
     EXPECT_EQ(halfMixOpaque(0xFFFFFFu, 0u), 0xFF7F7F7Fu);
+}
+
+TEST(EkColor, GreyLevel) {
     EXPECT_EQ(greyLevel(makePixel(255, 255, 255)), 255);
     EXPECT_EQ(greyLevel(makePixel(255, 0, 0)), 79);
     EXPECT_EQ(greyLevel(makePixel(0, 0, 255)), 31);
