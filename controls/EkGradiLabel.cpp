@@ -48,23 +48,13 @@ void followActionState(QWidget* control, const QAction* action) {
 
 void fillGradyStyle(TEkBmp& bmp, TEkGradyStyle style, uint8_t pipeShadow, TEkColor light, TEkColor dark) {
     const TRect bounds = bmp.boundsRect();
-    switch (style) {
-    case agsVertGradi:
-        bmp.gradientFill(true, bounds, light, dark);
-        break;
-    case agsVertPipe:
-        bmp.pipeFill(true, pipeShadow, bounds, light, dark, false);
-        break;
-    case agsHorzGradi:
-        bmp.gradientFill(false, bounds, light, dark);
-        break;
-    case agsHorzPipe:
-        bmp.pipeFill(false, pipeShadow, bounds, light, dark, false);
-        break;
-    default:
+    const bool vertical = style == agsVertGradi || style == agsVertPipe;
+    if (style == agsVertGradi || style == agsHorzGradi)
+        bmp.gradientFill(vertical, bounds, light, dark);
+    else if (style == agsVertPipe || style == agsHorzPipe)
+        bmp.pipeFill(vertical, pipeShadow, bounds, light, dark, false);
+    else
         bmp.fill(dark);
-        break;
-    }
 }
 
 bool managedByLayout(const QWidget* w) {
