@@ -1,5 +1,6 @@
 #include "controls/extra/EkProgress.h"
 
+#include "controls/Setters.h"
 #include "controls/extra/EkBmpRound.h"
 
 #include <QMouseEvent>
@@ -22,20 +23,6 @@ TEkProgress::TEkProgress(QWidget* parent)
 
 TEkProgress::~TEkProgress() = default;
 
-void TEkProgress::setMax(double v) {
-    if (range.setMax(v)) {
-        calculatePosInPix();
-        update();
-    }
-}
-
-void TEkProgress::setMin(double v) {
-    if (range.setMin(v)) {
-        calculatePosInPix();
-        update();
-    }
-}
-
 void TEkProgress::setPosition(double v) {
     if (v == range.position || std::isnan(v))
         return;
@@ -45,24 +32,15 @@ void TEkProgress::setPosition(double v) {
 }
 
 void TEkProgress::setPaternType(TPaternType v) {
-    if (v != paternType) {
-        paternType = v;
-        update();
-    }
+    setAndRepaint(*this, paternType, v);
 }
 
 void TEkProgress::setSoftEdge(bool v) {
-    if (v != softEdge) {
-        softEdge = v;
-        update();
-    }
+    setAndRepaint(*this, softEdge, v);
 }
 
 void TEkProgress::setSoftEdgeFront(bool v) {
-    if (v != softEdgeFront) {
-        softEdgeFront = v;
-        update();
-    }
+    setAndRepaint(*this, softEdgeFront, v);
 }
 
 void TEkProgress::calculatePosInPix() {

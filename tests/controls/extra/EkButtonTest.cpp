@@ -225,19 +225,24 @@ TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
     }
 }
 
-TEST(EkButton, HintAndCaptionMarkers) {
+TEST(EkButton, HintBreaksAtEveryMarkerInItsOwnColourUntilLeave) {
     Host host;
     TEkButton b(&host);
     b.setHint("Save**the file||now");
     QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), b.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&b, &help);
     ASSERT_NE(b.hintWindow(), nullptr);
-    b.setCaption("One**Two||Three"); // the first kind present: "||"
-    EXPECT_EQ(b.MarkerPos(), 9);
     EXPECT_EQ(b.hintWindow()->text(), "Save\nthe file\nnow");
     EXPECT_EQ(b.hintWindow()->palette().color(QPalette::Window), QColor(0, 255, 0));
     leave(b);
     EXPECT_EQ(b.hintWindow(), nullptr);
+}
+
+TEST(EkButton, CaptionBreaksFromTheFirstKindOfMarkerPresent) {
+    Host host;
+    TEkButton b(&host);
+    b.setCaption("One**Two||Three"); // the first kind present: "||"
+    EXPECT_EQ(b.MarkerPos(), 9);
 }
 
 TEST(EkButton, GroupsKeepOneButtonDown) {
@@ -262,12 +267,19 @@ TEST(EkButton, GroupsKeepOneButtonDown) {
     EXPECT_EQ(downs(), 0);
 }
 
-TEST(EkButton, PressDragAndHalfHot) {
+// Two buttons side by side in an active window.
+class EkButtonPair : public ::testing::Test {
+protected:
+    void SetUp() override {
+        other.move(100, 0);
+        host.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    }
     Host host;
-    TEkButton b(&host), other(&host);
-    other.move(100, 0);
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    TEkButton b{&host}, other{&host};
+};
+
+TEST_F(EkButtonPair, PressDragOutAndBackClicksOnlyOnALeftReleaseInside) {
     int clicks = 0;
     QObject::connect(&b, &TEkButton::clicked, [&] { ++clicks; });
     QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
@@ -282,7 +294,10 @@ TEST(EkButton, PressDragAndHalfHot) {
     QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(95, 5));
     QTest::mouseClick(&b, Qt::RightButton);
     EXPECT_EQ(clicks, 1) << "released outside, or the right button";
+}
 
+TEST_F(EkButtonPair, HalfHotShowsTheFocusAndTheDefault) {
+    QTest::mouseClick(&b, Qt::LeftButton, {}, QPoint(5, 5));
     b.setFocusStyle(tfsHalfHot), other.setFocusStyle(tfsHalfHot);
     leave(b);
     EXPECT_TRUE(b.hasFocus()) << "a press takes the focus";
@@ -292,6 +307,9 @@ TEST(EkButton, PressDragAndHalfHot) {
     EXPECT_EQ(other.getButtonState(), tbtHalfHot);
     enter(other);
     EXPECT_EQ(other.getButtonState(), tbtHot);
+}
+
+TEST_F(EkButtonPair, APressCutShortByDisablingLeavesNoPressedLook) {
     // A press whose release never comes (disabled meanwhile) leaves no pressed look behind.
     QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
     b.setEnabled(false), b.setEnabled(true);
