@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <functional>
 #include <utility>
 
 class QMimeData;
@@ -36,10 +35,16 @@ public:
     int px(int designPixels) const;
 
 protected:
-    // A fixed client area of the design size.
-    void setDesignClientSize(int width, int height);
+    // What every dialog of a fixed design sets: its caption, its font (`fontFamily` at
+    // `fontHeight` design pixels) and a fixed client area of `clientSize` design pixels.
+    void setUpDesign(const QString& caption, const QString& fontFamily, int fontHeight, QSize clientSize);
     // `family` at `height` design pixels, for the dialog and every control on it.
     void setDesignFont(const QString& family, int height);
+    // Apply and Cancel, which end the dialogs that edit a value, returned in that order and
+    // found by tests as "ButApply" and "ButCancel". Apply is the default button and accepts;
+    // Cancel rejects and is never the default, so that Enter in a box presses Apply. Cancel
+    // takes the rectangle `cancel` (pixels), Apply its size with its left edge at `applyLeft`.
+    std::pair<QPushButton*, QPushButton*> addApplyCancel(const QRect& cancel, int applyLeft);
 
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
