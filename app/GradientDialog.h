@@ -120,6 +120,7 @@ QStringList memoLines(const QString& text);
 
 // The test seam of a dialog's static ask function: while a responder is installed, it answers
 // instead of the dialog and nothing is shown. `Responder` is the dialog's std::function type.
+// A dialog installs one through its setResponder.
 template <typename Responder> class TDialogSeam {
 public:
     static const Responder& responder() { return slot(); }
@@ -131,17 +132,4 @@ private:
         static Responder installed;
         return installed;
     }
-};
-
-// For tests: installs `responder` on `Dialog` while it lives, then restores the previous one.
-template <typename Dialog> class ScopedDialogResponder {
-public:
-    explicit ScopedDialogResponder(typename Dialog::Responder responder)
-        : previous_(Dialog::setResponder(std::move(responder))) {}
-    ~ScopedDialogResponder() { Dialog::setResponder(std::move(previous_)); }
-    ScopedDialogResponder(const ScopedDialogResponder&) = delete;
-    ScopedDialogResponder& operator=(const ScopedDialogResponder&) = delete;
-
-private:
-    typename Dialog::Responder previous_;
 };

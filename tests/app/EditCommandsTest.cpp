@@ -9,6 +9,7 @@
 #include "app/Unit1.h"
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
+#include "tests/support/DialogResponders.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>

@@ -1,4 +1,5 @@
 #include "app/FrmPasswrd.h"
+#include "tests/support/DialogResponders.h"
 
 #include <QApplication>
 #include <QLabel>

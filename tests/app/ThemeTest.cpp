@@ -9,9 +9,10 @@
 #include "controls/ImgList.h"
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/TextFileDialog.h"
+#include "tests/support/DialogResponders.h"
+#include "tests/support/Rgb.h"
 #include "tests/support/TestSupport.h"
 
-#include "tests/support/Rgb.h"
 #include <QAction>
 #include <QApplication>
 #include <QCursor>

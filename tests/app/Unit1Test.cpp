@@ -10,6 +10,7 @@
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
 #include "platform/gui/TextFileDialog.h"
+#include "tests/support/DialogResponders.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
