@@ -135,6 +135,11 @@ struct CommandCase {
     QAction* TForm1::*save = nullptr; // run after the command
 };
 
+void PrintTo(const CommandCase& c, std::ostream* os) {
+    *os << c.name << (c.valuesOnly ? " (values only" : " (normal view") << ", section " << c.section
+        << ", row " << c.item << ")";
+}
+
 class CommandTest : public EditTest, public ::testing::WithParamInterface<CommandCase> {};
 
 TEST_P(CommandTest, ChangesTheDocumentAndTheRows) {

@@ -1,4 +1,5 @@
 #include "app/EkFunctions.h"
+#include "tests/support/TestSupport.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

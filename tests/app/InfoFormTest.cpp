@@ -4,6 +4,7 @@
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
 #include "platform/gui/VersionInfo.h"
+#include "tests/support/TestSupport.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -40,11 +40,6 @@ using platform::MessageBoxKind;
 using testsupport::readFile;
 using testsupport::writeFile;
 
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 const QByteArray kSample = "; top comment\r\n"
@@ -272,6 +267,11 @@ struct EncodingCase {
     const char* captionName;
 };
 
+void PrintTo(const EncodingCase& c, std::ostream* os) {
+    *os << c.name << " (" << c.bytes.size() << " bytes, selector " << c.selector << " -> "
+        << c.selectorAfterLoad << ", " << c.captionName << ")";
+}
+
 class OpenEncodingTest : public MainWindowTest, public ::testing::WithParamInterface<EncodingCase> {};
 
 TEST_P(OpenEncodingTest, ReadsTheTextAndShowsTheEncoding) {
@@ -308,6 +308,10 @@ struct FailedOpenCase {
     QByteArray bytes; // empty: the file is missing
     const char* message;
 };
+
+void PrintTo(const FailedOpenCase& c, std::ostream* os) {
+    *os << c.name << " (" << c.bytes.size() << " bytes)";
+}
 
 class FailedOpenTest : public MainWindowTest, public ::testing::WithParamInterface<FailedOpenCase> {};
 

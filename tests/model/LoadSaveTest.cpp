@@ -265,6 +265,10 @@ struct RoundTrip {
     bool mark;
 };
 
+void PrintTo(const RoundTrip& trip, std::ostream* os) {
+    *os << modeltest::codePageName(trip.codePage) << (trip.mark ? " with mark" : " without mark");
+}
+
 class RoundTrips : public ::testing::TestWithParam<RoundTrip> {};
 
 const char16_t kSample[] = u"; Einstellungen f\u00FCr den Server\r\n"
