@@ -46,6 +46,13 @@ protected:
         form->scrollItemIntoView(form->LvSections, section);
         form->scrollItemIntoView(form->LvValues, item);
     }
+    // kFile open with the first line of section 1 selected, and the window taking keys.
+    void openForKeys() {
+        open(kFile);
+        select(1, 0);
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
     // Each section as name;comment:lines.
     QString sections() const {
         QStringList result;
@@ -247,11 +254,8 @@ TEST_F(EditTest, DeletingTheOnlySectionLeavesNothingSelected) {
     expectListsMatchDocument();
 }
 
-TEST_F(EditTest, KeysRunTheGeneratorAndTheDeletes) {
-    open(kFile);
-    select(1, 0);
-    QApplication::setActiveWindow(form.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+TEST_F(EditTest, GeneratorRunsAloneFromItsKeyAndItsButton) {
+    openForKeys();
     int generated = 0;
     ScopedDialogResponder<TPasswordFrm> generator([&](bool withApply) {
         generated += withApply ? 100 : 1;
@@ -260,6 +264,10 @@ TEST_F(EditTest, KeysRunTheGeneratorAndTheDeletes) {
     QTest::keyClick(form.get(), Qt::Key_G, Qt::ControlModifier);
     QTest::mouseClick(form->EkGradiLabel1, Qt::LeftButton, {}, QPoint(3, 3));
     EXPECT_EQ(generated, 2) << "the generator alone, without Apply";
+}
+
+TEST_F(EditTest, DelAsksAndShiftDelDeletesAtOnce) {
+    openForKeys();
     QTest::keyClick(form.get(), Qt::Key_Delete);
     EXPECT_EQ(boxes.records.size(), 1) << "Del asks";
     QTest::keyClick(form.get(), Qt::Key_Delete, Qt::ShiftModifier);

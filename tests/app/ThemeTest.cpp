@@ -309,7 +309,10 @@ TEST_F(BarsTest, ButtonsShowTheirImagesAndGreyedOnesWhenDisabled) {
             ASSERT_EQ(qAlpha(p), qAlpha(normal.pixel(x, y)));
         }
     }
-    // The letter buttons keep their letters; the values-only toggle changes its images.
+}
+
+TEST_F(BarsTest, LetterButtonsKeepTheirLettersAndTheToggleChangesItsImages) {
+    showForm();
     EXPECT_EQ(form->GlHelp->Caption(), "?");
     EXPECT_EQ(form->GlInfo->Caption(), "i");
     EXPECT_EQ(form->EkGradiLabel1->Caption(), "P");

@@ -252,7 +252,13 @@ TEST_F(ClipboardTest, CopyAndPasteTextsAreExact) {
                   expected);
     }
     EXPECT_TRUE(form->ActSave->isEnabled());
-    // A clipboard with nothing, or only an image, pastes nothing.
+}
+
+TEST_F(ClipboardTest, AClipboardWithoutTextPastesNothing) {
+    select(false, 0, 2, form->LvValues);
+    QGuiApplication::clipboard()->setText("one\r\ntwo");
+    QTest::keyClick(form->LvValues, Qt::Key_V, Qt::ControlModifier);
+    // The line holds a pasted text; a clipboard with nothing, or only an image, leaves it.
     for (const bool image : {false, true}) {
         auto* clip = new QMimeData; // the clipboard's once given
         if (image)
@@ -371,8 +377,11 @@ TEST_F(WindowTest, ColumnClicksSortTheDocumentAndShowTheDirection) {
     }
 }
 
-TEST_F(WindowTest, DraggedSectionsImageAcceptanceAndEdgeTimer) {
-    open(";c\r\n[named]\r\nk=v\r\n");
+// A nameless section and a named one.
+const char kDrag[] = ";c\r\n[named]\r\nk=v\r\n";
+
+TEST_F(WindowTest, DraggedSectionShowsItsTextBesideItsImage) {
+    open(kDrag);
     for (const auto& [row, text] : {std::pair{0, "1"}, {1, "named"}}) { // a nameless section shows its count
         form->scrollItemIntoView(form->LvSections, row);
         const QImage& image = form->LvSectionsStartDrag()->GetDragImages();
@@ -386,6 +395,10 @@ TEST_F(WindowTest, DraggedSectionsImageAcceptanceAndEdgeTimer) {
         EXPECT_EQ(image.copy(imageRight, 0, clear.width(), h), clear);
         form->LvSectionsEndDrag();
     }
+}
+
+TEST_F(WindowTest, DragOverTheSectionsTakesRowsOfTheWindowsListsOnly) {
+    open(kDrag);
     QTreeView other;
     for (QTreeView* list : {form->LvSections, form->LvValues, &other}) {
         TLvDragObject drag(list, 0, 0, Qt::white);
@@ -393,6 +406,11 @@ TEST_F(WindowTest, DraggedSectionsImageAcceptanceAndEdgeTimer) {
     }
     QMimeData plain;
     EXPECT_FALSE(form->LvSectionsDragOver(&plain, 0, 50));
+}
+
+TEST_F(WindowTest, DragNearAnEdgeScrollsFasterTheFurtherBeyondIt) {
+    open(kDrag);
+    QMimeData plain;
     // The timer's interval for y, 0 for a stopped timer.
     const int h = form->LvSections->viewport()->height();
     const int ys[] = {h - 4, h, h + 30, h - 5, 1, 0, -30, -150, h + 200};
@@ -401,7 +419,11 @@ TEST_F(WindowTest, DraggedSectionsImageAcceptanceAndEdgeTimer) {
         form->LvSectionsDragOver(&plain, 0, ys[i]);
         EXPECT_EQ(form->ScrollTimer->isActive() ? form->ScrollTimer->interval() : 0, intervals[i]) << ys[i];
     }
-    // Files dragged in from outside pass over the list to the window, which opens them.
+}
+
+// Files dragged in from outside pass over the list to the window, which opens them.
+TEST_F(WindowTest, FilesDraggedOverTheSectionsPassToTheWindow) {
+    open(kDrag);
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(dir.filePath("x.ini"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
