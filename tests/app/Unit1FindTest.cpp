@@ -5,6 +5,7 @@
 #include "app/LvDragObject.h"
 #include "app/Unit1.h"
 #include "platform/gui/MessageBoxes.h"
+#include "tests/support/DialogResponders.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -71,23 +72,6 @@ using FindCase =
 
 class FindTest : public WindowTest, public ::testing::WithParamInterface<FindCase> {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        previous = TFormSearch::setResponder([this](TFormSearch& dialog) {
-            ++opened;
-            offered = dialog.historyList().join(',').toStdString();
-            commentsEnabled =
-                dialog.isBoxEnabled(Box::ItemComments) || dialog.isBoxEnabled(Box::SectionComments);
-            if (!findFirst)
-                return false;
-            dialog.setFindText(text);
-            for (int b = 0; b <= int(Box::CaseSensitive); ++b)
-                dialog.setTicked(Box(b), ticks[b] == '1');
-            return true;
-        });
-    }
-    void TearDown() override { TFormSearch::setResponder(previous); }
-
     // Presses `key` where the focus is and tells what it showed.
     QString press(char key) {
         const int dialogsBefore = opened;
@@ -113,13 +97,23 @@ protected:
         return "box" + selection();
     }
 
-    TFormSearch::Responder previous;
     bool findFirst = false;
     QString text;
     QString ticks = "1111100";
     int opened = 0;
     std::string offered;
     bool commentsEnabled = true;
+    ScopedDialogResponder<TFormSearch> dialog{[this](TFormSearch& shown) {
+        ++opened;
+        offered = shown.historyList().join(',').toStdString();
+        commentsEnabled = shown.isBoxEnabled(Box::ItemComments) || shown.isBoxEnabled(Box::SectionComments);
+        if (!findFirst)
+            return false;
+        shown.setFindText(text);
+        for (int b = 0; b <= int(Box::CaseSensitive); ++b)
+            shown.setTicked(Box(b), ticks[b] == '1');
+        return true;
+    }};
 };
 
 TEST_P(FindTest, SelectsEachHitInBothLists) {
