@@ -116,14 +116,3 @@ std::optional<QString> TFormPassword::askPassword(Mode mode, QWidget* centreOn) 
 TFormPassword::Responder TFormPassword::setResponder(Responder responder) {
     return Seam::exchange(std::move(responder));
 }
-
-ScopedPasswordResponder::ScopedPasswordResponder(std::optional<QString> answer) : answer(std::move(answer)) {
-    previous_ = TFormPassword::setResponder([this](TFormPassword::Mode mode) {
-        asked.append(mode);
-        return this->answer;
-    });
-}
-
-ScopedPasswordResponder::~ScopedPasswordResponder() {
-    TFormPassword::setResponder(std::move(previous_));
-}

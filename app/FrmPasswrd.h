@@ -4,7 +4,6 @@
 
 #include "app/GradientDialog.h"
 
-#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -57,20 +56,4 @@ private:
     TDialogEdit* EdPassword = nullptr;
     QPushButton* ButCancel = nullptr;
     QPushButton* ButOk = nullptr;
-};
-
-// For tests: while it lives, askPassword is answered by `answer` and each mode asked for is
-// recorded in `asked`. Restores the previous responder when it goes.
-class ScopedPasswordResponder {
-public:
-    explicit ScopedPasswordResponder(std::optional<QString> answer);
-    ~ScopedPasswordResponder();
-    ScopedPasswordResponder(const ScopedPasswordResponder&) = delete;
-    ScopedPasswordResponder& operator=(const ScopedPasswordResponder&) = delete;
-
-    std::optional<QString> answer;
-    QList<TFormPassword::Mode> asked;
-
-private:
-    TFormPassword::Responder previous_;
 };

@@ -48,8 +48,6 @@ TFormSearch::TFormSearch(QWidget* parent) : TGradientDialog(parent) {
 }
 
 void TFormSearch::buildControls() {
-    setWindowTitle(QStringLiteral("Find"));
-
     // The panels are bare: the dialog's gradient shows through them.
     Panel1 = new QWidget(this);
     Label1 = new QLabel(QStringLiteral("Look For:"), Panel1);
@@ -94,8 +92,9 @@ void TFormSearch::buildControls() {
 }
 
 void TFormSearch::layoutControls() {
-    setDesignFont(QStringLiteral("Tahoma"), fontHeight);
-    setDesignClientSize(clientWidth, clientHeight);
+    // Once the controls exist: the combo box hands a changed font on to its drop-down list, which
+    // as a window of its own would not inherit it.
+    setUpDesign(QStringLiteral("Find"), QStringLiteral("Tahoma"), fontHeight, {clientWidth, clientHeight});
 
     // Top to bottom: Panel1, PnlWhere, PnlOptions (the rest), PnlBottom at the bottom.
     const int width = px(clientWidth);

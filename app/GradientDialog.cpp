@@ -28,14 +28,31 @@ int TGradientDialog::px(int designPixels) const {
     return scaleFromDesign(designPixels, this);
 }
 
-void TGradientDialog::setDesignClientSize(int width, int height) {
-    setFixedSize(px(width), px(height));
+void TGradientDialog::setUpDesign(const QString& caption, const QString& fontFamily, int fontHeight,
+                                  QSize clientSize) {
+    setWindowTitle(caption);
+    setDesignFont(fontFamily, fontHeight);
+    setFixedSize(px(clientSize.width()), px(clientSize.height()));
 }
 
 void TGradientDialog::setDesignFont(const QString& family, int height) {
     QFont font(family);
     font.setPixelSize(px(height));
     setFont(font);
+}
+
+std::pair<QPushButton*, QPushButton*> TGradientDialog::addApplyCancel(const QRect& cancel, int applyLeft) {
+    auto* apply = new QPushButton(QStringLiteral("Apply"), this);
+    apply->setObjectName("ButApply");
+    apply->setDefault(true);
+    apply->setGeometry(applyLeft, cancel.top(), cancel.width(), cancel.height());
+    auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setObjectName("ButCancel");
+    cancelButton->setAutoDefault(false);
+    cancelButton->setGeometry(cancel);
+    connect(apply, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    return {apply, cancelButton};
 }
 
 void TGradientDialog::showEvent(QShowEvent* event) {

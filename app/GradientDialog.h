@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <functional>
 #include <utility>
 
 class QMimeData;
@@ -36,10 +35,16 @@ public:
     int px(int designPixels) const;
 
 protected:
-    // A fixed client area of the design size.
-    void setDesignClientSize(int width, int height);
+    // What every dialog of a fixed design sets: its caption, its font (`fontFamily` at
+    // `fontHeight` design pixels) and a fixed client area of `clientSize` design pixels.
+    void setUpDesign(const QString& caption, const QString& fontFamily, int fontHeight, QSize clientSize);
     // `family` at `height` design pixels, for the dialog and every control on it.
     void setDesignFont(const QString& family, int height);
+    // Apply and Cancel, which end the dialogs that edit a value, returned in that order and
+    // found by tests as "ButApply" and "ButCancel". Apply is the default button and accepts;
+    // Cancel rejects and is never the default, so that Enter in a box presses Apply. Cancel
+    // takes the rectangle `cancel` (pixels), Apply its size with its left edge at `applyLeft`.
+    std::pair<QPushButton*, QPushButton*> addApplyCancel(const QRect& cancel, int applyLeft);
 
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -115,6 +120,7 @@ QStringList memoLines(const QString& text);
 
 // The test seam of a dialog's static ask function: while a responder is installed, it answers
 // instead of the dialog and nothing is shown. `Responder` is the dialog's std::function type.
+// A dialog installs one through its setResponder.
 template <typename Responder> class TDialogSeam {
 public:
     static const Responder& responder() { return slot(); }
@@ -126,17 +132,4 @@ private:
         static Responder installed;
         return installed;
     }
-};
-
-// For tests: installs `responder` on `Dialog` while it lives, then restores the previous one.
-template <typename Dialog> class ScopedDialogResponder {
-public:
-    explicit ScopedDialogResponder(typename Dialog::Responder responder)
-        : previous_(Dialog::setResponder(std::move(responder))) {}
-    ~ScopedDialogResponder() { Dialog::setResponder(std::move(previous_)); }
-    ScopedDialogResponder(const ScopedDialogResponder&) = delete;
-    ScopedDialogResponder& operator=(const ScopedDialogResponder&) = delete;
-
-private:
-    typename Dialog::Responder previous_;
 };

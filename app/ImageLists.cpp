@@ -203,6 +203,30 @@ void drawCorner(QPainter& p, const QImage& corner) {
     p.drawImage(4, 4, corner);
 }
 
+// A section or item command: the row glyph of what it works on, and at the lower right what it
+// does: a green plus (add), a blue arrow (insert), a pencil (edit) or a red cross (delete).
+void drawListCommand(QPainter& p, int index) {
+    const bool section = index >= btnSectionAdd && index <= btnSectionDelete;
+    p.drawImage(0, 2, section ? sectionGlyph() : valueGlyph());
+    switch (index) {
+    case btnSectionAdd:
+    case btnItemAdd:
+        drawCorner(p, badgeGlyph(kGreen, QLatin1Char('+')));
+        break;
+    case btnSectionInsert:
+    case btnItemInsert:
+        drawCorner(p, badgeGlyph(kBlue, QLatin1Char('>')));
+        break;
+    case btnSectionEdit:
+    case btnItemEdit:
+        drawPencil(p, 8, 13);
+        break;
+    default:
+        drawCorner(p, badgeGlyph(kRed, QLatin1Char('x')));
+        break;
+    }
+}
+
 QImage buttonGlyph(int index) {
     return drawImage(16, [index](QPainter& p) {
         switch (index) {
@@ -255,40 +279,18 @@ QImage buttonGlyph(int index) {
             p.drawLine(QPointF(9.5, 9.5), QPointF(14, 14));
             break;
         case btnSectionAdd:
-            p.drawImage(0, 2, sectionGlyph());
-            drawCorner(p, badgeGlyph(kGreen, QLatin1Char('+')));
+        case btnItemAdd:
+        case btnSectionInsert:
+        case btnItemInsert:
+        case btnSectionEdit:
+        case btnItemEdit:
+        case btnSectionDelete:
+        case btnItemDelete:
+            drawListCommand(p, index);
             break;
         case btnSectionCopy:
             p.drawImage(0, 0, sectionGlyph());
             p.drawImage(4, 4, sectionGlyph());
-            break;
-        case btnSectionInsert:
-            p.drawImage(0, 2, sectionGlyph());
-            drawCorner(p, badgeGlyph(kBlue, QLatin1Char('>')));
-            break;
-        case btnSectionEdit:
-            p.drawImage(0, 2, sectionGlyph());
-            drawPencil(p, 8, 13);
-            break;
-        case btnSectionDelete:
-            p.drawImage(0, 2, sectionGlyph());
-            drawCorner(p, badgeGlyph(kRed, QLatin1Char('x')));
-            break;
-        case btnItemAdd:
-            p.drawImage(0, 2, valueGlyph());
-            drawCorner(p, badgeGlyph(kGreen, QLatin1Char('+')));
-            break;
-        case btnItemInsert:
-            p.drawImage(0, 2, valueGlyph());
-            drawCorner(p, badgeGlyph(kBlue, QLatin1Char('>')));
-            break;
-        case btnItemEdit:
-            p.drawImage(0, 2, valueGlyph());
-            drawPencil(p, 8, 13);
-            break;
-        case btnItemDelete:
-            p.drawImage(0, 2, valueGlyph());
-            drawCorner(p, badgeGlyph(kRed, QLatin1Char('x')));
             break;
         case btnShortcut: {
             drawSheet(p);

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <tuple>
 
 namespace {
 
@@ -28,20 +29,13 @@ using Seam = TDialogSeam<TFrmItem::Responder>;
 } // namespace
 
 TFrmItem::TFrmItem(QWidget* parent) : TGradientDialog(parent) {
-    setWindowTitle(QStringLiteral("Add Value Item"));
-    setDesignFont(QStringLiteral("Arial"), kFontHeight);
-    setDesignClientSize(kClientWidth, kClientHeight);
+    setUpDesign(QStringLiteral("Add Value Item"), QStringLiteral("Arial"), kFontHeight,
+                {kClientWidth, kClientHeight});
 
     EdName = new TDialogEdit(this);
     EdName->setObjectName("EdName");
     Label1 = new QLabel(QStringLiteral("Item Name:"), this);
     Label2 = new QLabel(QStringLiteral("Item Comment:"), this);
-    ButApply = new QPushButton(QStringLiteral("Apply"), this);
-    ButApply->setObjectName("ButApply");
-    ButApply->setDefault(true);
-    ButCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ButCancel->setObjectName("ButCancel");
-    ButCancel->setAutoDefault(false);
     MemoValue = new TDialogMemo(this);
     MemoValue->setObjectName("MemoValue");
     Label3 = new QLabel(QStringLiteral("Item Value"), this);
@@ -76,8 +70,8 @@ TFrmItem::TFrmItem(QWidget* parent) : TGradientDialog(parent) {
     y += px(kGap) / 2;
     ButPassword->setGeometry(left, y, px(kPasswordWidth), px(kButtonHeight));
     const int cancelLeft = left + width - px(kButtonWidth);
-    ButCancel->setGeometry(cancelLeft, y, px(kButtonWidth), px(kButtonHeight));
-    ButApply->setGeometry(cancelLeft - px(kGap) - px(kButtonWidth), y, px(kButtonWidth), px(kButtonHeight));
+    std::tie(ButApply, ButCancel) = addApplyCancel({cancelLeft, y, px(kButtonWidth), px(kButtonHeight)},
+                                                   cancelLeft - px(kGap) - px(kButtonWidth));
 
     setTabOrder(EdName, MemoValue);
     setTabOrder(MemoValue, MemoComment);
@@ -90,8 +84,6 @@ TFrmItem::TFrmItem(QWidget* parent) : TGradientDialog(parent) {
     connect(MemoValue, &QPlainTextEdit::textChanged, this, &TFrmItem::MemoValueChange);
     connect(CbxMultiLineComment, &QCheckBox::clicked, this, &TFrmItem::CbxMultiLineCommentClick);
     connect(ButPassword, &QPushButton::clicked, this, &TFrmItem::ButPasswordClick);
-    connect(ButApply, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFrmItem::setText(const TItemText& text) {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSpinBox>
+#include <tuple>
 
 namespace {
 
@@ -64,9 +65,8 @@ QIcon copyIcon(bool enabled, int size) {
 } // namespace
 
 TPasswordFrm::TPasswordFrm(bool withApply, QWidget* parent) : TGradientDialog(parent) {
-    setWindowTitle(QStringLiteral("Password Generator"));
-    setDesignFont(QStringLiteral("Tahoma"), kFontHeight);
-    setDesignClientSize(kClientWidth, kClientHeight);
+    setUpDesign(QStringLiteral("Password Generator"), QStringLiteral("Tahoma"), kFontHeight,
+                {kClientWidth, kClientHeight});
 
     CbxLower = new QCheckBox(QStringLiteral("Lowercase (a-z)"), this);
     CbxUpper = new QCheckBox(QStringLiteral("Uppercase (A-Z)"), this);
@@ -119,23 +119,15 @@ TPasswordFrm::TPasswordFrm(bool withApply, QWidget* parent) : TGradientDialog(pa
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(px(kMargin), px(kBevelTop), px(kClientWidth - 2 * kMargin), 2);
 
-    ButApply = new QPushButton(QStringLiteral("Apply"), this);
-    ButApply->setObjectName("ButApply");
-    ButApply->setDefault(true);
-    ButApply->setVisible(withApply);
-    ButCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ButCancel->setObjectName("ButCancel");
-    ButCancel->setAutoDefault(false);
     const int cancelLeft = px(kClientWidth - kMargin - kButtonWidth);
-    ButCancel->setGeometry(cancelLeft, px(kButtonTop), px(kButtonWidth), px(kEditHeight));
-    ButApply->setGeometry(cancelLeft - px(kButtonGap + kButtonWidth), px(kButtonTop), px(kButtonWidth),
-                          px(kEditHeight));
+    std::tie(ButApply, ButCancel) =
+        addApplyCancel({cancelLeft, px(kButtonTop), px(kButtonWidth), px(kEditHeight)},
+                       cancelLeft - px(kButtonGap + kButtonWidth));
+    ButApply->setVisible(withApply);
 
     connect(ButGenerate, &QPushButton::clicked, this, &TPasswordFrm::ButGenerateClick);
     connect(EdResult, &QLineEdit::textChanged, this, &TPasswordFrm::EdResultChange);
     connect(ButCopyToClip, &QPushButton::clicked, this, &TPasswordFrm::ButCopyToClipClick);
-    connect(ButApply, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString TPasswordFrm::result() const {

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <tuple>
 
 namespace {
 
@@ -22,9 +23,8 @@ using Seam = TDialogSeam<TFrmSection::Responder>;
 } // namespace
 
 TFrmSection::TFrmSection(QWidget* parent) : TGradientDialog(parent) {
-    setWindowTitle(QStringLiteral("Add Section"));
-    setDesignFont(QStringLiteral("Arial"), kFontHeight);
-    setDesignClientSize(kClientWidth, kClientHeight);
+    setUpDesign(QStringLiteral("Add Section"), QStringLiteral("Arial"), kFontHeight,
+                {kClientWidth, kClientHeight});
 
     EdName = new TDialogEdit(this);
     EdName->setObjectName("EdName");
@@ -32,13 +32,6 @@ TFrmSection::TFrmSection(QWidget* parent) : TGradientDialog(parent) {
     MemoComment = new TDialogMemo(this);
     MemoComment->setObjectName("MemoComment");
     Label2 = new QLabel(QStringLiteral("Section Comment:"), this);
-    ButApply = new QPushButton(QStringLiteral("Apply"), this);
-    ButApply->setObjectName("ButApply");
-    ButApply->setDefault(true);
-    ButApply->setEnabled(false);
-    ButCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ButCancel->setObjectName("ButCancel");
-    ButCancel->setAutoDefault(false);
 
     // Title and comment boxes one above the other, Apply and Cancel at the bottom right.
     const int width = px(kClientWidth) - 2 * px(kMargin);
@@ -52,16 +45,15 @@ TFrmSection::TFrmSection(QWidget* parent) : TGradientDialog(parent) {
     MemoComment->setGeometry(px(kMargin), y, width, px(kMemoHeight));
     const int buttonTop = px(kClientHeight) - px(kMargin) - px(kButtonHeight);
     const int cancelLeft = px(kClientWidth) - px(kMargin) - px(kButtonWidth);
-    ButCancel->setGeometry(cancelLeft, buttonTop, px(kButtonWidth), px(kButtonHeight));
-    ButApply->setGeometry(cancelLeft - px(kButtonGap) - px(kButtonWidth), buttonTop, px(kButtonWidth),
-                          px(kButtonHeight));
+    std::tie(ButApply, ButCancel) =
+        addApplyCancel({cancelLeft, buttonTop, px(kButtonWidth), px(kButtonHeight)},
+                       cancelLeft - px(kButtonGap) - px(kButtonWidth));
+    ButApply->setEnabled(false);
     setTabOrder(EdName, MemoComment);
     setTabOrder(MemoComment, ButApply);
     setTabOrder(ButApply, ButCancel);
 
     connect(EdName, &QLineEdit::textChanged, this, &TFrmSection::EdNameChange);
-    connect(ButApply, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFrmSection::setText(const TSectionText& text) {

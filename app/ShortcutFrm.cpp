@@ -54,7 +54,6 @@ TFrmShortcut::TFrmShortcut(const QString& filePath, QWidget* parent)
 }
 
 void TFrmShortcut::buildControls() {
-    setWindowTitle(QStringLiteral("Create Shortcut"));
     const auto make = [this](auto* widget, const char* name) {
         widget->setObjectName(name);
         return widget;
@@ -79,8 +78,8 @@ void TFrmShortcut::buildControls() {
 }
 
 void TFrmShortcut::layoutControls() {
-    setDesignFont(QStringLiteral("Arial"), fontHeight);
-    setDesignClientSize(clientWidth, clientHeight);
+    setUpDesign(QStringLiteral("Create Shortcut"), QStringLiteral("Arial"), fontHeight,
+                {clientWidth, clientHeight});
 
     // Rows from the top: name label, name box, two rows of places, folder label, folder box,
     // buttons. Each box leaves room on its right for the square browse button.

@@ -105,6 +105,9 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     createTimers();
     createDialogs();
     createFindCommands();
+    createClipMenu();
+    createColumnSorting();
+    createSectionDragging();
     createSettingsParts();
     layoutWindow();
     setAcceptDrops(true);

@@ -519,8 +519,15 @@ private:
     void setCaption(bool noFile);
 
     // --- Find, clipboard, sorting and dragging sections ----------------------------------------
-    // Builds the clipboard menu and connects these commands to their actions, lists and timer.
+    // Connects the find commands to their actions.
     void createFindCommands();
+    // Builds the lists' clipboard menu with the keys the lists take for it, and connects the
+    // clipboard commands.
+    void createClipMenu();
+    // A click on a list's column header sorts by that column.
+    void createColumnSorting();
+    // The section list takes drags of its rows; the edge timer scrolls it meanwhile.
+    void createSectionDragging();
     // F3 and Shift+F3: one step from the find position, then the search (or the dialog).
     void findAgain(bool backward);
     // The edge timer's tick while a section is dragged: down at the bottom edge, else up.

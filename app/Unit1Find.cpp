@@ -43,134 +43,15 @@ void putOnClipboard(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
 }
 
-// Hands the section list's drags and mouse releases to the window. Files dragged in from
-// outside pass on to the window, which opens them.
-class TSectionListEvents : public QObject {
-public:
-    explicit TSectionListEvents(TForm1* form) : QObject(form), form_(form) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::MouseButtonRelease:
-            form_->LvSectionsMouseUp();
-            return false;
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (!drag->mimeData() || drag->mimeData()->hasUrls())
-                return false;
-            const QPoint at = drag->position().toPoint();
-            if (form_->LvSectionsDragOver(drag->mimeData(), at.x(), at.y()))
-                drag->acceptProposedAction();
-            else
-                drag->ignore();
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            if (!drop->mimeData() || drop->mimeData()->hasUrls())
-                return false;
-            form_->LvSectionsDragDrop();
-            drop->acceptProposedAction();
-            return true;
-        }
-        default:
-            return QObject::eventFilter(watched, event);
-        }
-    }
-
-private:
-    TForm1* form_;
-};
-
 } // namespace
+
+// --- Find ----------------------------------------------------------------------------------------
 
 void TForm1::createFindCommands() {
     connectCommand(ActSearch, &TForm1::ActSearchExecute);
     connectCommand(ActFindNext, &TForm1::ActFindNextExecute);
     connectCommand(ActFindPrevious, &TForm1::ActFindPreviousExecute);
-    connectCommand(ActCopyItemValue, &TForm1::MnuCopyItemValueClick);
-    connectCommand(ActPasteItemValue, &TForm1::MnuPasteItemValueClick);
-
-    using K = QKeySequence;
-    PopupClip = new QMenu(this);
-    PopupClip->setObjectName("PopupClip");
-    // The entries show their shortcuts; the keys themselves are taken by the lists (below).
-    const auto entry = [this](const char* caption, void (TForm1::*click)(), const K& key = {}) {
-        QAction* action = PopupClip->addAction(QString::fromLatin1(caption));
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WidgetShortcut);
-        connectCommand(action, click);
-        return action;
-    };
-    MnuCopyItem = entry("Copy Item", &TForm1::MnuCopyItemClick);
-    MnuCopyItemValue = entry("Copy Item Value", &TForm1::MnuCopyItemValueClick, K(Qt::CTRL | Qt::Key_C));
-    MnuCopyItemName = entry("Copy Item Name", &TForm1::MnuCopyItemNameClick);
-    MnuCopyItemComment = entry("Copy Item Comment", &TForm1::MnuCopyItemCommentClick);
-    MnuCopySectionName = entry("Copy Section Name", &TForm1::MnuCopySectionNameClick);
-    MnuCopySectionComment = entry("Copy Section Comment", &TForm1::MnuCopySectionCommentClick);
-    MnuCopySectionItem = entry("Copy Section && Item", &TForm1::MnuCopySectionItemClick);
-    MnuCopySectionAllItems = entry("Copy Section && All Items", &TForm1::MnuCopySectionAllItemsClick);
-    MnuPasteItemValue = entry("Paste Item Value", &TForm1::MnuPasteItemValueClick, K(Qt::CTRL | Qt::Key_V));
-    MnuCommentUncommentItem =
-        entry("Comment / Uncomment Item", &TForm1::MnuCommentUncommentItemClick, K(Qt::CTRL | Qt::Key_Space));
-    MnuSortAllAlphabetically = entry("Sort All Alphabetically", &TForm1::MnuSortAllAlphabeticallyClick);
-    updateClipMenu();
-
-    // A hidden entry is also disabled: the lists' own actions take the keys, and the commands
-    // check what they need.
-    const auto listShortcut = [this](QAction* menuEntry, void (TForm1::*click)()) {
-        auto* action = new QAction(this);
-        action->setShortcut(menuEntry->shortcut());
-        action->setShortcutContext(Qt::WidgetShortcut);
-        LvSections->addAction(action);
-        LvValues->addAction(action);
-        connectCommand(action, click);
-    };
-    listShortcut(MnuCopyItemValue, &TForm1::MnuCopyItemValueClick);
-    listShortcut(MnuPasteItemValue, &TForm1::MnuPasteItemValueClick);
-    listShortcut(MnuCommentUncommentItem, &TForm1::MnuCommentUncommentItemClick);
-    // The comment entry depends on where the focus is, not only on the selection.
-    connect(qApp, &QApplication::focusChanged, &focusWatch_, [this](QWidget* old, QWidget* now) {
-        if (old == LvValues || now == LvValues || old == PopupClip || now == PopupClip)
-            updateClipMenu();
-    });
-
-    for (QTreeView* list : {LvSections, LvValues}) {
-        list->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
-            PopupClipPopup(list);
-            PopupClip->popup(list->viewport()->mapToGlobal(at));
-        });
-        // The header turns its own arrow before it reports the click: the columns' tags are
-        // shown again first, so that only the click's handler changes the arrows.
-        QHeaderView* header = list->header();
-        header->setSectionsClickable(true);
-        connect(header, &QHeaderView::sectionClicked, this, [this, list](int column) {
-            const TIniListModel* rows = list == LvSections ? SectionRows : ValueRows;
-            for (int i = 0; i < TIniListModel::columns; ++i)
-                setHeaderArrow(list, i, rows->columnTag(i));
-            runGuarded([&] {
-                if (list == LvSections)
-                    LvSectionsColumnClick(column);
-                else
-                    LvValuesColumnClick(column);
-            });
-        });
-    }
-
-    LvSections->viewport()->setAcceptDrops(true);
-    LvSections->viewport()->installEventFilter(new TSectionListEvents(this));
-    connect(ScrollTimer, &QTimer::timeout, this, [this] {
-        if (scrollDown_)
-            LvSectionsScrollDownTimer();
-        else
-            LvSectionsScrollUpTimer();
-    });
 }
-
-// --- Find ----------------------------------------------------------------------------------------
 
 void TForm1::ActSearchExecute() {
     findSettings->backward = false;
@@ -337,6 +218,63 @@ void TForm1::searchAndSelect() {
 
 // --- Clipboard -----------------------------------------------------------------------------------
 
+void TForm1::createClipMenu() {
+    connectCommand(ActCopyItemValue, &TForm1::MnuCopyItemValueClick);
+    connectCommand(ActPasteItemValue, &TForm1::MnuPasteItemValueClick);
+
+    using K = QKeySequence;
+    PopupClip = new QMenu(this);
+    PopupClip->setObjectName("PopupClip");
+    // The entries show their shortcuts; the keys themselves are taken by the lists (below).
+    const auto entry = [this](const char* caption, void (TForm1::*click)(), const K& key = {}) {
+        QAction* action = PopupClip->addAction(QString::fromLatin1(caption));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connectCommand(action, click);
+        return action;
+    };
+    MnuCopyItem = entry("Copy Item", &TForm1::MnuCopyItemClick);
+    MnuCopyItemValue = entry("Copy Item Value", &TForm1::MnuCopyItemValueClick, K(Qt::CTRL | Qt::Key_C));
+    MnuCopyItemName = entry("Copy Item Name", &TForm1::MnuCopyItemNameClick);
+    MnuCopyItemComment = entry("Copy Item Comment", &TForm1::MnuCopyItemCommentClick);
+    MnuCopySectionName = entry("Copy Section Name", &TForm1::MnuCopySectionNameClick);
+    MnuCopySectionComment = entry("Copy Section Comment", &TForm1::MnuCopySectionCommentClick);
+    MnuCopySectionItem = entry("Copy Section && Item", &TForm1::MnuCopySectionItemClick);
+    MnuCopySectionAllItems = entry("Copy Section && All Items", &TForm1::MnuCopySectionAllItemsClick);
+    MnuPasteItemValue = entry("Paste Item Value", &TForm1::MnuPasteItemValueClick, K(Qt::CTRL | Qt::Key_V));
+    MnuCommentUncommentItem =
+        entry("Comment / Uncomment Item", &TForm1::MnuCommentUncommentItemClick, K(Qt::CTRL | Qt::Key_Space));
+    MnuSortAllAlphabetically = entry("Sort All Alphabetically", &TForm1::MnuSortAllAlphabeticallyClick);
+    updateClipMenu();
+
+    // A hidden entry is also disabled: the lists' own actions take the keys, and the commands
+    // check what they need.
+    const auto listShortcut = [this](QAction* menuEntry, void (TForm1::*click)()) {
+        auto* action = new QAction(this);
+        action->setShortcut(menuEntry->shortcut());
+        action->setShortcutContext(Qt::WidgetShortcut);
+        LvSections->addAction(action);
+        LvValues->addAction(action);
+        connectCommand(action, click);
+    };
+    listShortcut(MnuCopyItemValue, &TForm1::MnuCopyItemValueClick);
+    listShortcut(MnuPasteItemValue, &TForm1::MnuPasteItemValueClick);
+    listShortcut(MnuCommentUncommentItem, &TForm1::MnuCommentUncommentItemClick);
+    // The comment entry depends on where the focus is, not only on the selection.
+    connect(qApp, &QApplication::focusChanged, &focusWatch_, [this](QWidget* old, QWidget* now) {
+        if (old == LvValues || now == LvValues || old == PopupClip || now == PopupClip)
+            updateClipMenu();
+    });
+
+    for (QTreeView* list : {LvSections, LvValues}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
+            PopupClipPopup(list);
+            PopupClip->popup(list->viewport()->mapToGlobal(at));
+        });
+    }
+}
+
 void TForm1::updateClipMenu() {
     if (!PopupClip)
         return;
@@ -468,6 +406,26 @@ int nextDirection(int tag) {
 
 } // namespace
 
+void TForm1::createColumnSorting() {
+    for (QTreeView* list : {LvSections, LvValues}) {
+        // The header turns its own arrow before it reports the click: the columns' tags are
+        // shown again first, so that only the click's handler changes the arrows.
+        QHeaderView* header = list->header();
+        header->setSectionsClickable(true);
+        connect(header, &QHeaderView::sectionClicked, this, [this, list](int column) {
+            const TIniListModel* rows = list == LvSections ? SectionRows : ValueRows;
+            for (int i = 0; i < TIniListModel::columns; ++i)
+                setHeaderArrow(list, i, rows->columnTag(i));
+            runGuarded([&] {
+                if (list == LvSections)
+                    LvSectionsColumnClick(column);
+                else
+                    LvValuesColumnClick(column);
+            });
+        });
+    }
+}
+
 void TForm1::LvValuesColumnClick(int column) {
     const int direction = nextDirection(ValueRows->columnTag(column));
     setSortArrow(LvValues, column, direction);
@@ -551,7 +509,59 @@ namespace {
 constexpr int kBottomEdgeRows = 5;
 constexpr int kEdgeInterval = 100;
 
+// Hands the section list's drags and mouse releases to the window. Files dragged in from
+// outside pass on to the window, which opens them.
+class TSectionListEvents : public QObject {
+public:
+    explicit TSectionListEvents(TForm1* form) : QObject(form), form_(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+            form_->LvSectionsMouseUp();
+            return false;
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (!drag->mimeData() || drag->mimeData()->hasUrls())
+                return false;
+            const QPoint at = drag->position().toPoint();
+            if (form_->LvSectionsDragOver(drag->mimeData(), at.x(), at.y()))
+                drag->acceptProposedAction();
+            else
+                drag->ignore();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (!drop->mimeData() || drop->mimeData()->hasUrls())
+                return false;
+            form_->LvSectionsDragDrop();
+            drop->acceptProposedAction();
+            return true;
+        }
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    TForm1* form_;
+};
+
 } // namespace
+
+void TForm1::createSectionDragging() {
+    LvSections->viewport()->setAcceptDrops(true);
+    LvSections->viewport()->installEventFilter(new TSectionListEvents(this));
+    connect(ScrollTimer, &QTimer::timeout, this, [this] {
+        if (scrollDown_)
+            LvSectionsScrollDownTimer();
+        else
+            LvSectionsScrollUpTimer();
+    });
+}
 
 TLvDragObject* TForm1::LvSectionsStartDrag() {
     const QPoint at = LvSections->viewport()->mapFromGlobal(QCursor::pos());

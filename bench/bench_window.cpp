@@ -11,6 +11,7 @@
 #include "app/Unit1.h"
 #include "bench/GeneratedIni.h"
 #include "platform/gui/MessageBoxes.h"
+#include "tests/support/DialogResponders.h"
 
 #include <QApplication>
 #include <QFile>

@@ -9,6 +9,7 @@
 #include "app/Unit1.h"
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
+#include "tests/support/DialogResponders.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -44,6 +45,13 @@ protected:
     void select(int section, int item) {
         form->scrollItemIntoView(form->LvSections, section);
         form->scrollItemIntoView(form->LvValues, item);
+    }
+    // kFile open with the first line of section 1 selected, and the window taking keys.
+    void openForKeys() {
+        open(kFile);
+        select(1, 0);
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
     // Each section as name;comment:lines.
     QString sections() const {
@@ -133,6 +141,11 @@ struct CommandCase {
     bool shift = false;               // held during the command
     QAction* TForm1::*save = nullptr; // run after the command
 };
+
+void PrintTo(const CommandCase& c, std::ostream* os) {
+    *os << c.name << (c.valuesOnly ? " (values only" : " (normal view") << ", section " << c.section
+        << ", row " << c.item << ")";
+}
 
 class CommandTest : public EditTest, public ::testing::WithParamInterface<CommandCase> {};
 
@@ -241,11 +254,8 @@ TEST_F(EditTest, DeletingTheOnlySectionLeavesNothingSelected) {
     expectListsMatchDocument();
 }
 
-TEST_F(EditTest, KeysRunTheGeneratorAndTheDeletes) {
-    open(kFile);
-    select(1, 0);
-    QApplication::setActiveWindow(form.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+TEST_F(EditTest, GeneratorRunsAloneFromItsKeyAndItsButton) {
+    openForKeys();
     int generated = 0;
     ScopedDialogResponder<TPasswordFrm> generator([&](bool withApply) {
         generated += withApply ? 100 : 1;
@@ -254,6 +264,10 @@ TEST_F(EditTest, KeysRunTheGeneratorAndTheDeletes) {
     QTest::keyClick(form.get(), Qt::Key_G, Qt::ControlModifier);
     QTest::mouseClick(form->EkGradiLabel1, Qt::LeftButton, {}, QPoint(3, 3));
     EXPECT_EQ(generated, 2) << "the generator alone, without Apply";
+}
+
+TEST_F(EditTest, DelAsksAndShiftDelDeletesAtOnce) {
+    openForKeys();
     QTest::keyClick(form.get(), Qt::Key_Delete);
     EXPECT_EQ(boxes.records.size(), 1) << "Del asks";
     QTest::keyClick(form.get(), Qt::Key_Delete, Qt::ShiftModifier);

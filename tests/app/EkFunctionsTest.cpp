@@ -1,4 +1,5 @@
 #include "app/EkFunctions.h"
+#include "tests/support/TestSupport.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -57,21 +58,27 @@ TEST(IncludeTrailingBackslash, AddsOneSeparatorToANonEmptyPathAndChangesTheArgum
     }
 }
 
-TEST(TextFunctions, ReplaceAndRemove) {
+TEST(TextFunctions, ExpandTabsGivesEachTabItsWidthOfBlanks) {
     EXPECT_EQ(expandTabs(u"a\tb\t", 3), "a   b   ");
     EXPECT_EQ(expandTabs(u"a\tb", 0), "ab");
     EXPECT_EQ(expandTabs(u"a\tb", -2), "ab");
+}
 
+TEST(TextFunctions, ReplaceFirstReplacesOnlyTheFirstOccurrence) {
     EXPECT_EQ(replaceFirst("a-b-c", "-", "+"), "a+b-c");
     EXPECT_EQ(replaceFirst("a-b-c", "b-c", ""), "a-");
     EXPECT_EQ(replaceFirst("abc", "x", "y"), "abc");
     EXPECT_EQ(replaceFirst("abc", "", "y"), "abc");
+}
 
+TEST(TextFunctions, RemoveCharRemovesEveryOccurrence) {
     const QString removed = removeChar("a-b-c", '-');
     EXPECT_EQ(removed, "abc");
     EXPECT_EQ(removed.size(), 3);
     EXPECT_EQ(removeChar("---", '-'), "");
+}
 
+TEST(TextFunctions, RemoveBlanksKeepsOnlyCharactersAboveTheAsciiBlank) {
     EXPECT_EQ(removeBlanks(QString::fromUtf8(" Vel\tquin\r\n 1.0\x01\xc2\xa0")),
               QString::fromUtf8("Velquin1.0\xc2\xa0"));
 }

@@ -1,4 +1,6 @@
 #include "app/FrmPasswrd.h"
+#include "tests/support/DialogResponders.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QLabel>

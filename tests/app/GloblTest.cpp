@@ -18,6 +18,10 @@ struct DigestRow {
     const char* digest;
 };
 
+void PrintTo(const DigestRow& row, std::ostream* os) {
+    *os << '"' << row.message << "\" -> " << row.digest;
+}
+
 class Md5Rfc1321 : public ::testing::TestWithParam<DigestRow> {};
 
 } // namespace
@@ -119,6 +123,19 @@ struct PushRow {
     const char* pushed;
     std::vector<const char*> after;
 };
+
+void PrintTo(const PushRow& row, std::ostream* os) {
+    const auto list = [os](const std::vector<const char*>& entries) {
+        *os << '{';
+        for (const char* entry : entries)
+            *os << ' ' << entry;
+        *os << " }";
+    };
+    *os << '"' << row.pushed << "\" onto ";
+    list(row.before);
+    *os << " -> ";
+    list(row.after);
+}
 
 class PushFindString : public ::testing::TestWithParam<PushRow> {};
 

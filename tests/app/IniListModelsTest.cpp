@@ -1,6 +1,7 @@
 #include "app/IniListModels.h"
 #include "app/ImageLists.h"
 #include "controls/ImgList.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -9,11 +10,6 @@
 #include <array>
 #include <deque>
 #include <gtest/gtest.h>
-
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -70,7 +70,10 @@ TEST_F(ShortcutTest, WritesALinkToTheProgramWithTheQuotedFileAndATakenNameGetsAN
         EXPECT_EQ(link["Description"], "Shortcut to Report");
         EXPECT_EQ(link["Icon location"], program);
     }
-    // A new document's shortcut starts the program without a file.
+    EXPECT_TRUE(boxes.records.isEmpty());
+}
+
+TEST_F(ShortcutTest, ANewDocumentsShortcutStartsTheProgramWithoutAFile) {
     open({}, "Bare");
     EXPECT_EQ(create({"CbxDocuments"}), QDialog::Accepted);
     EXPECT_FALSE(lnkinfo(dir.filePath("Documents/Bare.lnk")).contains("Command line arguments"));

@@ -9,9 +9,10 @@
 #include "controls/ImgList.h"
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/TextFileDialog.h"
+#include "tests/support/DialogResponders.h"
+#include "tests/support/Rgb.h"
 #include "tests/support/TestSupport.h"
 
-#include "tests/support/Rgb.h"
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
@@ -308,7 +309,10 @@ TEST_F(BarsTest, ButtonsShowTheirImagesAndGreyedOnesWhenDisabled) {
             ASSERT_EQ(qAlpha(p), qAlpha(normal.pixel(x, y)));
         }
     }
-    // The letter buttons keep their letters; the values-only toggle changes its images.
+}
+
+TEST_F(BarsTest, LetterButtonsKeepTheirLettersAndTheToggleChangesItsImages) {
+    showForm();
     EXPECT_EQ(form->GlHelp->Caption(), "?");
     EXPECT_EQ(form->GlInfo->Caption(), "i");
     EXPECT_EQ(form->EkGradiLabel1->Caption(), "P");

@@ -5,6 +5,7 @@
 #include "app/LvDragObject.h"
 #include "app/Unit1.h"
 #include "platform/gui/MessageBoxes.h"
+#include "tests/support/DialogResponders.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -71,23 +72,6 @@ using FindCase =
 
 class FindTest : public WindowTest, public ::testing::WithParamInterface<FindCase> {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        previous = TFormSearch::setResponder([this](TFormSearch& dialog) {
-            ++opened;
-            offered = dialog.historyList().join(',').toStdString();
-            commentsEnabled =
-                dialog.isBoxEnabled(Box::ItemComments) || dialog.isBoxEnabled(Box::SectionComments);
-            if (!findFirst)
-                return false;
-            dialog.setFindText(text);
-            for (int b = 0; b <= int(Box::CaseSensitive); ++b)
-                dialog.setTicked(Box(b), ticks[b] == '1');
-            return true;
-        });
-    }
-    void TearDown() override { TFormSearch::setResponder(previous); }
-
     // Presses `key` where the focus is and tells what it showed.
     QString press(char key) {
         const int dialogsBefore = opened;
@@ -113,13 +97,23 @@ protected:
         return "box" + selection();
     }
 
-    TFormSearch::Responder previous;
     bool findFirst = false;
     QString text;
     QString ticks = "1111100";
     int opened = 0;
     std::string offered;
     bool commentsEnabled = true;
+    ScopedDialogResponder<TFormSearch> dialog{[this](TFormSearch& shown) {
+        ++opened;
+        offered = shown.historyList().join(',').toStdString();
+        commentsEnabled = shown.isBoxEnabled(Box::ItemComments) || shown.isBoxEnabled(Box::SectionComments);
+        if (!findFirst)
+            return false;
+        shown.setFindText(text);
+        for (int b = 0; b <= int(Box::CaseSensitive); ++b)
+            shown.setTicked(Box(b), ticks[b] == '1');
+        return true;
+    }};
 };
 
 TEST_P(FindTest, SelectsEachHitInBothLists) {
@@ -252,7 +246,13 @@ TEST_F(ClipboardTest, CopyAndPasteTextsAreExact) {
                   expected);
     }
     EXPECT_TRUE(form->ActSave->isEnabled());
-    // A clipboard with nothing, or only an image, pastes nothing.
+}
+
+TEST_F(ClipboardTest, AClipboardWithoutTextPastesNothing) {
+    select(false, 0, 2, form->LvValues);
+    QGuiApplication::clipboard()->setText("one\r\ntwo");
+    QTest::keyClick(form->LvValues, Qt::Key_V, Qt::ControlModifier);
+    // The line holds a pasted text; a clipboard with nothing, or only an image, leaves it.
     for (const bool image : {false, true}) {
         auto* clip = new QMimeData; // the clipboard's once given
         if (image)
@@ -371,8 +371,11 @@ TEST_F(WindowTest, ColumnClicksSortTheDocumentAndShowTheDirection) {
     }
 }
 
-TEST_F(WindowTest, DraggedSectionsImageAcceptanceAndEdgeTimer) {
-    open(";c\r\n[named]\r\nk=v\r\n");
+// A nameless section and a named one.
+const char kDrag[] = ";c\r\n[named]\r\nk=v\r\n";
+
+TEST_F(WindowTest, DraggedSectionShowsItsTextBesideItsImage) {
+    open(kDrag);
     for (const auto& [row, text] : {std::pair{0, "1"}, {1, "named"}}) { // a nameless section shows its count
         form->scrollItemIntoView(form->LvSections, row);
         const QImage& image = form->LvSectionsStartDrag()->GetDragImages();
@@ -386,6 +389,10 @@ TEST_F(WindowTest, DraggedSectionsImageAcceptanceAndEdgeTimer) {
         EXPECT_EQ(image.copy(imageRight, 0, clear.width(), h), clear);
         form->LvSectionsEndDrag();
     }
+}
+
+TEST_F(WindowTest, DragOverTheSectionsTakesRowsOfTheWindowsListsOnly) {
+    open(kDrag);
     QTreeView other;
     for (QTreeView* list : {form->LvSections, form->LvValues, &other}) {
         TLvDragObject drag(list, 0, 0, Qt::white);
@@ -393,6 +400,11 @@ TEST_F(WindowTest, DraggedSectionsImageAcceptanceAndEdgeTimer) {
     }
     QMimeData plain;
     EXPECT_FALSE(form->LvSectionsDragOver(&plain, 0, 50));
+}
+
+TEST_F(WindowTest, DragNearAnEdgeScrollsFasterTheFurtherBeyondIt) {
+    open(kDrag);
+    QMimeData plain;
     // The timer's interval for y, 0 for a stopped timer.
     const int h = form->LvSections->viewport()->height();
     const int ys[] = {h - 4, h, h + 30, h - 5, 1, 0, -30, -150, h + 200};
@@ -401,7 +413,11 @@ TEST_F(WindowTest, DraggedSectionsImageAcceptanceAndEdgeTimer) {
         form->LvSectionsDragOver(&plain, 0, ys[i]);
         EXPECT_EQ(form->ScrollTimer->isActive() ? form->ScrollTimer->interval() : 0, intervals[i]) << ys[i];
     }
-    // Files dragged in from outside pass over the list to the window, which opens them.
+}
+
+// Files dragged in from outside pass over the list to the window, which opens them.
+TEST_F(WindowTest, FilesDraggedOverTheSectionsPassToTheWindow) {
+    open(kDrag);
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(dir.filePath("x.ini"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);

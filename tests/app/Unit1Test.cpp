@@ -10,6 +10,7 @@
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
 #include "platform/gui/TextFileDialog.h"
+#include "tests/support/DialogResponders.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
@@ -38,11 +39,6 @@ using platform::IdYes;
 using platform::MessageBoxKind;
 using testsupport::readFile;
 using testsupport::writeFile;
-
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -112,42 +108,48 @@ protected:
 
 // --- Start-up --------------------------------------------------------------------------------
 
-TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
-    struct Row {
-        QAction* action;
-        const char* caption;
-        QKeySequence shortcut;
-        bool enabled;
+// The window's actions, each with its caption, shortcut and state at the start.
+struct ActionRow {
+    QAction* action;
+    const char* caption;
+    QKeySequence shortcut;
+    bool enabled;
+};
+
+std::vector<ActionRow> actionRows(const TForm1& form) {
+    return {
+        {form.ActNewFile, "New", QKeySequence("Ctrl+N"), true},
+        {form.ActOpenFile, "Open", QKeySequence("Ctrl+O"), true},
+        {form.ActReload, "Reload", QKeySequence("F5"), false},
+        {form.ActSave, "Save", QKeySequence("Ctrl+S"), false},
+        {form.ActSaveAs, "Save As", QKeySequence("F12"), false},
+        {form.ActSearch, "Find", QKeySequence("Ctrl+F"), false},
+        {form.ActFindNext, "Find Next", QKeySequence("F3"), false},
+        {form.ActFindPrevious, "Find Previous", QKeySequence("Shift+F3"), false},
+        {form.ActValuesOnly, "Values Only", QKeySequence("F4"), true},
+        {form.ActAddSection, "Add", QKeySequence("Ctrl+F8"), false},
+        {form.ActCopySection, "Copy", QKeySequence("Ctrl+F10"), true},
+        {form.ActInsertSection, "Insert", QKeySequence("Ctrl+F9"), false},
+        {form.ActEditSection, "Edit", QKeySequence("Ctrl+Return"), false},
+        {form.ActDeleteSection, "Del", QKeySequence("Ctrl+Del"), false},
+        {form.ActSilentDeleteSection, "Silent Delete Section", QKeySequence("Ctrl+Shift+Del"), false},
+        {form.ActAddItem, "Add", QKeySequence("F8"), false},
+        {form.ActInsertItem, "Insert", QKeySequence("F9"), false},
+        {form.ActEditItem, "Edit", QKeySequence("Return"), false},
+        {form.ActDeleteItem, "Del", QKeySequence("Del"), false},
+        {form.ActSilentDeleteItem, "Silent Delete Item", QKeySequence("Shift+Del"), false},
+        {form.ActCopyItemValue, "CopyItemValue", QKeySequence("Ctrl+Ins"), true},
+        {form.ActPasteItemValue, "PasteItemValue", QKeySequence("Shift+Ins"), true},
+        {form.ActGeneratePassword, "GeneratePassword", QKeySequence("Ctrl+G"), true},
+        {form.ActCreateShortcut, "", QKeySequence("Ctrl+K"), true},
+        {form.ActAbout, "", QKeySequence("F2"), true},
+        {form.ActHelp, "", QKeySequence("F1"), true},
     };
-    const Row rows[] = {
-        {form->ActNewFile, "New", QKeySequence("Ctrl+N"), true},
-        {form->ActOpenFile, "Open", QKeySequence("Ctrl+O"), true},
-        {form->ActReload, "Reload", QKeySequence("F5"), false},
-        {form->ActSave, "Save", QKeySequence("Ctrl+S"), false},
-        {form->ActSaveAs, "Save As", QKeySequence("F12"), false},
-        {form->ActSearch, "Find", QKeySequence("Ctrl+F"), false},
-        {form->ActFindNext, "Find Next", QKeySequence("F3"), false},
-        {form->ActFindPrevious, "Find Previous", QKeySequence("Shift+F3"), false},
-        {form->ActValuesOnly, "Values Only", QKeySequence("F4"), true},
-        {form->ActAddSection, "Add", QKeySequence("Ctrl+F8"), false},
-        {form->ActCopySection, "Copy", QKeySequence("Ctrl+F10"), true},
-        {form->ActInsertSection, "Insert", QKeySequence("Ctrl+F9"), false},
-        {form->ActEditSection, "Edit", QKeySequence("Ctrl+Return"), false},
-        {form->ActDeleteSection, "Del", QKeySequence("Ctrl+Del"), false},
-        {form->ActSilentDeleteSection, "Silent Delete Section", QKeySequence("Ctrl+Shift+Del"), false},
-        {form->ActAddItem, "Add", QKeySequence("F8"), false},
-        {form->ActInsertItem, "Insert", QKeySequence("F9"), false},
-        {form->ActEditItem, "Edit", QKeySequence("Return"), false},
-        {form->ActDeleteItem, "Del", QKeySequence("Del"), false},
-        {form->ActSilentDeleteItem, "Silent Delete Item", QKeySequence("Shift+Del"), false},
-        {form->ActCopyItemValue, "CopyItemValue", QKeySequence("Ctrl+Ins"), true},
-        {form->ActPasteItemValue, "PasteItemValue", QKeySequence("Shift+Ins"), true},
-        {form->ActGeneratePassword, "GeneratePassword", QKeySequence("Ctrl+G"), true},
-        {form->ActCreateShortcut, "", QKeySequence("Ctrl+K"), true},
-        {form->ActAbout, "", QKeySequence("F2"), true},
-        {form->ActHelp, "", QKeySequence("F1"), true},
-    };
-    for (const Row& row : rows) {
+}
+
+TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsAndStates) {
+    const std::vector<ActionRow> rows = actionRows(*form);
+    for (const ActionRow& row : rows) {
         SCOPED_TRACE(row.caption);
         EXPECT_EQ(row.action->text(), QString(row.caption));
         EXPECT_EQ(row.action->isEnabled(), row.enabled);
@@ -157,7 +159,7 @@ TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
     EXPECT_EQ(form->ButCreateShortcut->toolTip().toStdString(), " Opens the Create Shortcut Dialog ");
     // Per row its category: 1 section, 2 item, 3 program actions, 0 none.
     const QStringList categories = {"", "Section Actions", "Item Actions", "Program Actions"};
-    for (int i = 0; i < int(std::size(rows)); ++i)
+    for (int i = 0; i < int(rows.size()); ++i)
         EXPECT_EQ(rows[i].action->property("category").toString(),
                   categories["00000000011111122222223330"[i] - '0'])
             << rows[i].caption;
@@ -165,19 +167,22 @@ TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
     EXPECT_FALSE(form->GlSectionCopy->isEnabled());
     EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
     EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin");
+}
 
-    // Each key, pressed on the shown window, reaches its action (and no other). The commands
-    // are left out: only the keys are asked here.
+// Each key, pressed on the shown window, reaches its action (and no other). The commands are
+// left out: only the keys are asked here.
+TEST_F(MainWindowTest, EachShortcutReachesItsAction) {
+    const std::vector<ActionRow> rows = actionRows(*form);
     form->show();
     QApplication::setActiveWindow(form.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QAction* triggered = nullptr;
-    for (const Row& row : rows) {
+    for (const ActionRow& row : rows) {
         QObject::disconnect(row.action, &QAction::triggered, nullptr, nullptr);
         QObject::connect(row.action, &QAction::triggered, [&triggered, &row] { triggered = row.action; });
         row.action->setEnabled(true);
     }
-    for (const Row& row : rows) {
+    for (const ActionRow& row : rows) {
         SCOPED_TRACE(row.shortcut.toString().toStdString());
         triggered = nullptr;
         QTest::keyClick(form->LvSections, row.shortcut[0].key(), row.shortcut[0].keyboardModifiers());
@@ -271,6 +276,11 @@ struct EncodingCase {
     const char* captionName;
 };
 
+void PrintTo(const EncodingCase& c, std::ostream* os) {
+    *os << c.name << " (" << c.bytes.size() << " bytes, selector " << c.selector << " -> "
+        << c.selectorAfterLoad << ", " << c.captionName << ")";
+}
+
 class OpenEncodingTest : public MainWindowTest, public ::testing::WithParamInterface<EncodingCase> {};
 
 TEST_P(OpenEncodingTest, ReadsTheTextAndShowsTheEncoding) {
@@ -307,6 +317,10 @@ struct FailedOpenCase {
     QByteArray bytes; // empty: the file is missing
     const char* message;
 };
+
+void PrintTo(const FailedOpenCase& c, std::ostream* os) {
+    *os << c.name << " (" << c.bytes.size() << " bytes)";
+}
 
 class FailedOpenTest : public MainWindowTest, public ::testing::WithParamInterface<FailedOpenCase> {};
 
@@ -482,10 +496,10 @@ TEST_F(MainWindowTest, NewDocumentKeepsItsSectionListWhenTheViewChanges) {
     EXPECT_EQ(form->ValueRows->count(), 0); // the blank line is hidden
 }
 
-TEST_F(MainWindowTest, BarsAndDialogsStartAsDesigned) {
+// The top bar is as high as its buttons need for their images, captions and margins (as they
+// measure it themselves), and the status bar as high as the top bar.
+TEST_F(MainWindowTest, BarsAreAsHighAsTheirButtonsNeed) {
     form->show();
-    // The top bar is as high as its buttons need for their images, captions and margins (as
-    // they measure it themselves), and the status bar as high as the top bar.
     int needed = 0;
     for (TEkGradiLabel* label : form->PnlTop->findChildren<TEkGradiLabel*>()) {
         if (label->AutoSize())
@@ -494,12 +508,20 @@ TEST_F(MainWindowTest, BarsAndDialogsStartAsDesigned) {
     EXPECT_EQ(form->PnlTop->height(), needed);
     EXPECT_EQ(form->PnlBottom->height(), form->PnlTop->height());
     EXPECT_GE(form->minimumWidth(), form->GlItemDelete->geometry().right());
+}
+
+TEST_F(MainWindowTest, FileDialogsOfferTheirEncodings) {
+    form->show();
     EXPECT_EQ(form->OpenTextFileDialog.encodings,
               QStringList({"Utf-8", "ANSI (System locale)", "Unicode (Utf-16 LE)",
                            "Big Endian Unicode (Utf-16 BE)", "Auto"}));
     EXPECT_EQ(form->OpenTextFileDialog.encodingIndex, 4);
     EXPECT_EQ(form->SaveTextFileDialog.encodings.size(), 4);
     EXPECT_EQ(form->SaveTextFileDialog.encodingIndex, 0);
+}
+
+TEST_F(MainWindowTest, ListsStartWithNarrowImageColumns) {
+    form->show();
     EXPECT_EQ(form->LvSections->header()->sectionSize(0), 22);
     EXPECT_EQ(form->LvValues->header()->sectionSize(0), 22);
 }

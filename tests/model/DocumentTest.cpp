@@ -206,32 +206,47 @@ TEST(Document, LoadedItemsOutliveTheirDocumentAndEachOther) {
     kept->deleteValue(kept->values[kept->values.count / 2]);
 }
 
-TEST(Document, CountsAndCopies) {
+// Adds section "s" ;"c" of five lines: a value, a value without name as the parser makes "=x",
+// a comment, a blank line and a line of an unknown kind.
+TEkIniSection* addMixedSection(TEkMemIni& doc) {
+    TEkIniSection* s = doc.addSection("s");
+    s->comment = "c";
+    s->addValue("a", "1", "");
+    auto* emptyName = new TEkIniVal(itemValue);
+    emptyName->value = "x";
+    s->values.push(emptyName);
+    s->addValue("", "", "note");
+    s->addValue("", "", "");
+    s->values.push(new TEkIniVal(7));
+    return s;
+}
+
+TEST(Document, CountsEachKindOfLine) {
     TEkMemIni doc;
     int counts[5] = {9, 9, 9, 9, 9};
     doc.addSection("");
     doc.countItemTypes(counts[0], counts[1], counts[2], counts[3], counts[4]);
     EXPECT_EQ(std::vector<int>(counts, counts + 5), (std::vector<int>{1, 0, 0, 0, 0}));
-
-    TEkIniSection* s = doc.addSection("s");
-    s->comment = "c";
-    s->addValue("a", "1", "");
-    auto* emptyName = new TEkIniVal(itemValue); // as the parser makes "=x"
-    emptyName->value = "x";
-    s->values.push(emptyName);
-    s->addValue("", "", "note");
-    s->addValue("", "", "");
-    auto* odd = new TEkIniVal(7);
-    s->values.push(odd);
+    addMixedSection(doc);
     doc.countItemTypes(counts[0], counts[1], counts[2], counts[3], counts[4]);
     EXPECT_EQ(std::vector<int>(counts, counts + 5), (std::vector<int>{2, 2, 1, 1, 1}));
+}
 
-    TEkIniSection* copy = doc.addSectionCopy(s, "t");
+TEST(Document, ACopiedSectionLeavesItsCommentAndDerivesItsLinesAnew) {
+    TEkMemIni doc;
+    TEkIniSection* copy = doc.addSectionCopy(addMixedSection(doc), "t");
     EXPECT_TRUE(copy->comment.isEmpty());
     ASSERT_EQ(copy->values.count, 5);
     EXPECT_EQ(copy->values[1]->type, itemError) << "an item without name is derived anew";
     EXPECT_EQ(doc.addSectionCopy(nullptr, "u")->values.count, 0);
+}
 
+TEST(Document, DeleteSectionLeavesAStrangerAlone) {
+    TEkMemIni doc;
+    doc.addSection("");
+    TEkIniSection* s = addMixedSection(doc);
+    TEkIniSection* copy = doc.addSectionCopy(s, "t");
+    doc.addSectionCopy(nullptr, "u");
     TEkIniSection stranger;
     doc.deleteSection(&stranger);
     EXPECT_EQ(doc.sections.count, 4);

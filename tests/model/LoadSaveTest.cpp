@@ -63,7 +63,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(Files, EmptyFilesAndShortUtf16Files) {
+TEST_F(Files, AnEmptyFileIsAnEmptyDocument) {
     testsupport::MessageCapture capture;
     ASSERT_TRUE(writeFile(path("empty.ini"), ""));
     TEkMemIni doc;
@@ -72,6 +72,14 @@ TEST_F(Files, EmptyFilesAndShortUtf16Files) {
     EXPECT_EQ(doc.codePage, codePageAnsi);
     EXPECT_EQ(doc.fileName, path("empty.ini"));
 
+    TEkMemIni utf8;
+    EXPECT_EQ(utf8.LoadFromFileAs(path("empty.ini"), codePageUtf8), codePageUtf8);
+    EXPECT_EQ(utf8.codePage, codePageUnknown) << "the UTF-8 reader sets the code page only after parsing";
+}
+
+TEST_F(Files, FfFeAloneIsRefusedAsUtf32UnlessReadAsUtf16) {
+    testsupport::MessageCapture capture;
+    TEkMemIni doc;
     ASSERT_TRUE(writeFile(path("fffe.ini"), bytes({0xFF, 0xFE})));
     EXPECT_EQ(doc.LoadFromFile(path("fffe.ini")), codePageAnsi) << "refused as UTF-32";
     EXPECT_EQ(doc.codePage, codePageUnknown);
@@ -80,10 +88,6 @@ TEST_F(Files, EmptyFilesAndShortUtf16Files) {
 
     EXPECT_EQ(doc.LoadFromFileAs(path("fffe.ini"), codePageUtf16LE), codePageUtf16LE);
     EXPECT_EQ(dump(doc), "[;]\n");
-
-    TEkMemIni utf8;
-    EXPECT_EQ(utf8.LoadFromFileAs(path("empty.ini"), codePageUtf8), codePageUtf8);
-    EXPECT_EQ(utf8.codePage, codePageUnknown) << "the UTF-8 reader sets the code page only after parsing";
 }
 
 TEST_F(Files, MissingAndUnopenableFiles) {
@@ -166,8 +170,10 @@ TEST_F(Files, MarksAreSkippedOnceAndKeptWhenDoubled) {
     doc.sections.clear();
     EXPECT_EQ(doc.LoadFromBytes(bytes({0xFE, 0xFF, 0xFE, 0xFF, 0, 'a'}), codePageUtf16BE), codePageUtf16BE);
     EXPECT_EQ(doc.sections[0]->values[0]->value, QString(QChar(0xFEFF)) + "a");
-    doc.sections.clear();
-    // An odd last byte of UTF-16 is dropped.
+}
+
+TEST_F(Files, AnOddLastByteOfUtf16IsDropped) {
+    TEkMemIni doc;
     EXPECT_EQ(doc.LoadFromBytes(bytes({'a', 0, '=', 0, '1', 0, '2'}), codePageUtf16LE), codePageUtf16LE);
     EXPECT_EQ(dump(doc), "[;] 1:a|1|\n");
 }
@@ -218,6 +224,12 @@ TEST_F(Files, SaveReplacesTheFileAndConvertsTheEncoding) {
     EXPECT_EQ(dump(back), "[s;] 1:k|v| 0:||\n") << "the separating blank line is read back as an item";
 }
 
+TEST_F(Files, SaveIntoAMissingFolderReportsAnError) {
+    QString error;
+    EXPECT_FALSE(TEkMemIni().SaveToFile(path("no/such/folder/x.ini"), codePageUtf8, &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
 // Saves onto a full disk or past the file-size limit, in every code page, of a document that
 // fits Qt's write buffer (whose failed flush Qt's own commit does not report) and of one that
 // does not.
@@ -248,9 +260,6 @@ TEST_P(FullDiskSave, FailedSaveLeavesTheOldFileAndReportsTheError) {
                 << "no temporary file is left";
         }
     }
-    QString error;
-    EXPECT_FALSE(TEkMemIni().SaveToFile(disk.path("no/such/folder/x.ini"), codePageUtf8, &error));
-    EXPECT_FALSE(error.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Disks, FullDiskSave,
@@ -264,6 +273,10 @@ struct RoundTrip {
     int codePage;
     bool mark;
 };
+
+void PrintTo(const RoundTrip& trip, std::ostream* os) {
+    *os << modeltest::codePageName(trip.codePage) << (trip.mark ? " with mark" : " without mark");
+}
 
 class RoundTrips : public ::testing::TestWithParam<RoundTrip> {};
 

@@ -3,6 +3,7 @@
 
 #include "model/EkMemIni.h"
 #include "platform/core/SysUtils.h"
+#include "tests/support/TestSupport.h"
 
 #include <QByteArray>
 #include <QString>

@@ -7,9 +7,18 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <thread>
+
+// How a failure shows a text: in quotes, as UTF-8. gtest finds it by argument-dependent lookup
+// in QString's namespace, the global one. Every test file that compares texts includes this
+// header: gtest's printer of QString is compiled into each file, and the program keeps one of
+// them, which without this function would show the text as raw bytes.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace testsupport {
 
@@ -49,10 +58,10 @@ public:
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
 
+    static const char* name(Kind kind) { return kind == Kind::Tmpfs ? "Tmpfs" : "FileSizeLimit"; }
     // The case name of a test parameterised by the kind.
-    static std::string caseName(const ::testing::TestParamInfo<Kind>& info) {
-        return info.param == Kind::Tmpfs ? "Tmpfs" : "FileSizeLimit";
-    }
+    static std::string caseName(const ::testing::TestParamInfo<Kind>& info) { return name(info.param); }
+    friend void PrintTo(Kind kind, std::ostream* os) { *os << name(kind); }
 
     QString skipReason;
     QString path(const QString& name) const { return dir_.filePath(name); }

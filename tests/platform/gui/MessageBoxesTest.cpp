@@ -59,6 +59,10 @@ struct SeamRow {
     int expected;
 };
 
+void PrintTo(const SeamRow& row, std::ostream* os) {
+    *os << kindName(row.kind) << " answered " << row.scripted << ", expects " << row.expected;
+}
+
 class MessageBoxSeam : public ::testing::TestWithParam<SeamRow> {};
 
 } // namespace
@@ -192,6 +196,11 @@ struct RealRow {
     QMessageBox::StandardButton click; // NoButton: press Esc
     int expected;
 };
+
+void PrintTo(const RealRow& row, std::ostream* os) {
+    *os << kindName(row.kind) << (row.click == QMessageBox::NoButton ? " escaped" : " clicked")
+        << ", expects " << row.expected;
+}
 
 class RealMessageBox : public ::testing::TestWithParam<RealRow> {};
 

@@ -19,11 +19,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 using platform::TextFileDialog;
@@ -70,6 +65,10 @@ struct TypedNameCase {
     const char* typed;  // what the user types as the name
     const char* result; // the file name the dialog answers, inside the folder
 };
+
+void PrintTo(const TypedNameCase& c, std::ostream* os) {
+    *os << c.name << ": type " << c.fileType << ", typed \"" << c.typed << "\" -> \"" << c.result << '"';
+}
 
 class SaveDialogTypedName : public ::testing::TestWithParam<TypedNameCase> {};
 
