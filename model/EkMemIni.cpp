@@ -12,6 +12,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -378,10 +381,10 @@ bool endsLine(char16_t c) {
 }
 
 // First position in [p, end) holding `stop`, CR, LF or NUL, or end. A `stop` of NUL looks for
-// the line end alone. Values and comments run to tens of characters, so eight at a time pays;
-// the three line ends are caught as one test for units at or below CR, and the few others it
-// catches (a TAB) are passed over one by one.
-const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
+// the line end alone. Values and comments run to tens of characters, so many at a time pay; the
+// three line ends are caught as one test for units at or below CR, and the few others it catches
+// (a TAB) are passed over one by one.
+const char16_t* scanToBy8(const char16_t* p, const char16_t* end, char16_t stop) {
 #if defined(__SSE2__)
     const __m128i wantStop = _mm_set1_epi16(short(stop));
     const __m128i lastControl = _mm_set1_epi16(short(kCr));
@@ -404,6 +407,43 @@ const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
         ++p;
     }
     return p;
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VELQUIN_SCAN_BY_16
+// The same sixteen at a time, on processors that can.
+__attribute__((target("avx2"))) const char16_t* scanToBy16(const char16_t* p, const char16_t* end,
+                                                           char16_t stop) {
+    const __m256i wantStop = _mm256_set1_epi16(short(stop));
+    const __m256i lastControl = _mm256_set1_epi16(short(kCr));
+    const __m256i zero = _mm256_setzero_si256();
+    for (; end - p >= 16; p += 16) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i hit = _mm256_or_si256(_mm256_cmpeq_epi16(v, wantStop),
+                                            _mm256_cmpeq_epi16(_mm256_subs_epu16(v, lastControl), zero));
+        for (quint32 mask = quint32(_mm256_movemask_epi8(hit)); mask != 0;
+             mask &= mask - 1, mask &= mask - 1) {
+            const char16_t* at = p + qCountTrailingZeroBits(mask) / 2;
+            if (*at == stop || endsLine(*at))
+                return at;
+        }
+    }
+    return scanToBy8(p, end, stop);
+}
+
+bool canScanBy16() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+const bool kScanBy16 = canScanBy16();
+#endif
+
+const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
+#if defined(VELQUIN_SCAN_BY_16)
+    if (kScanBy16)
+        return scanToBy16(p, end, stop);
+#endif
+    return scanToBy8(p, end, stop);
 }
 
 // First position in [p, end) holding CR, LF or NUL, or end.
