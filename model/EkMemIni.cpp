@@ -367,7 +367,7 @@ private:
         int resting = 0; // texts still to pass by without a lookup
     };
     static constexpr int kMaxSlotBits = 12;
-    static constexpr qint64 kBytesPerSlot = 64;
+    static constexpr qint64 kBytesPerSlot = 160; // of the file: the table stays at half its size
     static constexpr int kMissRun = 64;
     static constexpr int kRestLength = 1024;
     TextBlocks& texts_;
