@@ -31,7 +31,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -109,47 +108,6 @@ TEkMemIni& loadedDocument(const FileKey& key) {
 }
 // --- Benchmarks ----------------------------------------------------------------------------
 
-// Windows-1252 as Latin-1 with the 32 bytes 0x80 to 0x9F mended: the fastest honest decode of it.
-class AnsiDecoder {
-public:
-    AnsiDecoder() {
-        char c1[32];
-        for (int b = 0; b < 32; ++b)
-            c1[b] = char(0x80 + b);
-        const QString decoded = platform::ansiDecode(QByteArrayView(c1, 32));
-        for (int b = 0; b < 32; ++b)
-            c1_[size_t(b)] = decoded.at(b).unicode();
-    }
-
-    // Decodes n bytes into out (room for n units).
-    void decode(const char* bytes, qsizetype n, char16_t* out) {
-        latin1_.appendToBuffer(reinterpret_cast<QChar*>(out), QByteArrayView(bytes, n));
-        qsizetype i = 0;
-#if defined(__SSE2__)
-        const __m128i top = _mm_set1_epi8(char(0x80));
-        const __m128i last = _mm_set1_epi8(0x1F);
-        for (; i + 16 <= n; i += 16) {
-            const __m128i x =
-                _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i)), top);
-            int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(x, last), x));
-            while (mask) {
-                const int k = qCountTrailingZeroBits(quint32(mask));
-                out[i + k] = c1_[size_t(uchar(bytes[i + k]) - 0x80)];
-                mask &= mask - 1;
-            }
-        }
-#endif
-        for (; i < n; ++i) {
-            if (uchar(bytes[i]) - 0x80u < 0x20u)
-                out[i] = c1_[size_t(uchar(bytes[i]) - 0x80)];
-        }
-    }
-
-private:
-    QStringDecoder latin1_{QStringConverter::Latin1, QStringConverter::Flag::Stateless};
-    std::array<char16_t, 32> c1_{};
-};
-
 qint64 countLineFeeds(const char* p, const char* end) {
     qint64 lines = 0;
     while ((p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
@@ -176,7 +134,7 @@ qint64 countLineFeeds(const char16_t* p, const char16_t* end) {
 // The raw limit of a load: the file's whole text decoded into memory and its lines counted. A
 // load keeps the text it reads, so the limit does too; done the fastest way we know: the file
 // mapped with its pages (they are in the cache, as they are for a load), decoded in one call of
-// Qt's converter (ANSI: see AnsiDecoder; UTF-16: copied or swapped) into one string, its line
+// Qt's converter (ANSI: the platform's table; UTF-16: copied or swapped) into one string, its line
 // feeds counted with memchr (UTF-16: over the text). `text` receives the text, so that its
 // release is no part of the measurement. Returns the lines, -1 when the file cannot be read.
 qint64 readDecodeCount(const QString& path, int codePage, QString& text) {
@@ -207,9 +165,8 @@ qint64 readDecodeCount(const QString& path, int codePage, QString& text) {
         break;
     }
     default: {
-        static AnsiDecoder ansi;
         text = QString(n, Qt::Uninitialized);
-        ansi.decode(bytes, n, reinterpret_cast<char16_t*>(text.data()));
+        platform::ansiDecodeInto(QByteArrayView(bytes, n), reinterpret_cast<char16_t*>(text.data()));
         lines = countLineFeeds(bytes, bytes + n);
         break;
     }
@@ -245,7 +202,6 @@ qint64 streamDecodeCount(const QString& path, int codePage) {
     constexpr qsizetype kPiece = 1 << 15;
     std::vector<char> bytes(kStep + 4);
     std::vector<char16_t> units(kStep);
-    static AnsiDecoder ansi;
     qint64 lines = 0;
     qsizetype carried = 0; // the start of a UTF-8 character that the last step cut
     qint64 got = 0;
@@ -280,7 +236,7 @@ qint64 streamDecodeCount(const QString& path, int codePage) {
             lines += countLineFeeds(units.data(), units.data() + n / 2);
             break;
         default:
-            ansi.decode(b, n, units.data());
+            platform::ansiDecodeInto(QByteArrayView(b, n), units.data());
             lines += countLineFeeds(b, b + n);
             break;
         }

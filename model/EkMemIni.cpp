@@ -874,50 +874,6 @@ QByteArrayView markFor(int codePage) {
 constexpr qint64 kReadChunk = TEkMemIni::kReadStepBytes;
 constexpr qsizetype kDecodeStep = 1 << 15;
 
-// The ANSI code page maps every byte to one UTF-16 unit on its own, and the bytes below 0x80 to
-// the same units, so a table of the upper half, filled once through the platform's converter,
-// decodes exactly as the converter does and without its cost per call.
-class AnsiTable {
-public:
-    static const AnsiTable& instance() {
-        static const AnsiTable table;
-        return table;
-    }
-
-    void decode(const char* bytes, qsizetype n, char16_t* out) const {
-        qsizetype i = 0;
-#if defined(__SSE2__)
-        // Sixteen bytes at a time are widened as they are, then the upper half among them mended.
-        const __m128i zero = _mm_setzero_si128();
-        for (; n - i >= 16; i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
-            for (int upper = _mm_movemask_epi8(v); upper != 0; upper &= upper - 1) {
-                const int k = qCountTrailingZeroBits(quint32(upper));
-                out[i + k] = upper_[uchar(bytes[i + k]) - 0x80];
-            }
-        }
-#endif
-        for (; i < n; ++i) {
-            const uchar b = uchar(bytes[i]);
-            out[i] = b < 0x80 ? char16_t(b) : upper_[b - 0x80];
-        }
-    }
-
-private:
-    AnsiTable() {
-        char high[0x80];
-        for (int b = 0; b < 0x80; ++b)
-            high[b] = char(0x80 + b);
-        const QString decoded = platform::ansiDecode(QByteArrayView(high, 0x80));
-        for (int b = 0; b < 0x80; ++b)
-            upper_[b] = decoded.at(b).unicode();
-    }
-
-    char16_t upper_[0x80];
-};
-
 // Decodes whole lines of file bytes into UTF-16 units.
 class PieceDecoder {
 public:
@@ -956,7 +912,7 @@ public:
         }
         default:
             ensure(n);
-            AnsiTable::instance().decode(bytes, n, buffer_.data());
+            platform::ansiDecodeInto(QByteArrayView(bytes, n), buffer_.data());
             return {buffer_.data(), buffer_.data() + n};
         }
     }
