@@ -29,7 +29,7 @@ using Seam = TDialogSeam<TFormPassword::Responder>;
 TFormPassword::TFormPassword(Mode mode, QWidget* parent) : TGradientDialog(parent), mode_(mode) {
     buildControls();
     layoutControls();
-    connect(EdPassword, &QLineEdit::textChanged, this, &TFormPassword::EdPasswordChange);
+    connect(EdPassword, &TDialogEdit::textChanged, this, &TFormPassword::EdPasswordChange);
     connect(ButOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -48,7 +48,7 @@ void TFormPassword::buildControls() {
     LbWarning->setVisible(mode_ == Mode::Save);
 
     PnlBottom = new QWidget(this);
-    EdPassword = new QLineEdit(PnlBottom);
+    EdPassword = new TDialogEdit(PnlBottom);
     EdPassword->setEchoMode(QLineEdit::Password);
     // Every character shows as '*' (code 42), whatever the style's own mask character.
     EdPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));

@@ -10,7 +10,6 @@
 #include <optional>
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QShowEvent;
 class QWidget;
@@ -55,7 +54,7 @@ private:
     QLabel* Label1 = nullptr;
     QLabel* LbWarning = nullptr;
     QWidget* PnlBottom = nullptr;
-    QLineEdit* EdPassword = nullptr;
+    TDialogEdit* EdPassword = nullptr;
     QPushButton* ButCancel = nullptr;
     QPushButton* ButOk = nullptr;
 };

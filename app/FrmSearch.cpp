@@ -54,7 +54,7 @@ void TFormSearch::buildControls() {
     Panel1 = new QWidget(this);
     Label1 = new QLabel(QStringLiteral("Look For:"), Panel1);
     CmbFindStr = new QComboBox(Panel1);
-    CmbFindStr->setEditable(true);
+    CmbFindStr->setLineEdit(new TDialogEdit(CmbFindStr));
     CmbFindStr->setInsertPolicy(QComboBox::NoInsert);
     Label1->setBuddy(CmbFindStr);
 

@@ -1,4 +1,5 @@
-// Product-wide strings, the find settings record, the MD5 digest and the file-password key.
+// Product-wide strings, the find settings record, the MD5 digest, the file-password key and the
+// image of an encrypted file.
 #pragma once
 
 #include <QByteArray>
@@ -11,6 +12,7 @@
 
 class QComboBox;
 class QSettings;
+class TEkMemIni;
 
 // --- Global strings -------------------------------------------------------------------------
 
@@ -105,3 +107,26 @@ QByteArray buildPasswordKey(const QString& password);
 // at 0 and restarting after 63. Applying it twice restores the bytes.
 void xorWithPasswordKey(char* buffer, qsizetype length, const QString& password);
 void xorWithPasswordKey(QByteArray& buffer, const QString& password);
+
+// --- Encrypted files ------------------------------------------------------------------------
+// An encrypted file is the plain image (the marker, then the document as the model writes it in
+// UTF-8 with its byte-order mark) combined with the key of its password. Stored files depend on
+// this exact form.
+
+// The 22 bytes that begin the plain image.
+inline const QByteArray gEncryptedMarker = QByteArrayLiteral("Encrypted Velquin File");
+
+// Results of readEncryptedImage besides the model's load results.
+enum : int {
+    loadNotEncrypted = -20,  // shorter than the marker
+    loadWrongPassword = -21, // the marker is not there: another password, or no encrypted file
+};
+
+// The stored bytes of an encrypted file that holds `doc` under `password`.
+QByteArray encryptedImage(const TEkMemIni& doc, const QString& password);
+
+// Unscrambles `stored` with `password`, checks the marker and lets `doc` read the rest as UTF-8.
+// Returns the model's load result (the code page read, or loadUnreadable ...), or
+// loadNotEncrypted or loadWrongPassword without touching `doc`. The model appends to `doc`'s
+// sections: the caller clears them first.
+int readEncryptedImage(TEkMemIni& doc, QByteArray stored, const QString& password);

@@ -3,8 +3,16 @@
 #include "app/EkFunctions.h"
 #include "platform/gui/DesignScale.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+#include <limits>
 
 TGradientDialog::TGradientDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -48,7 +56,78 @@ void TGradientDialog::paintEvent(QPaintEvent*) {
     paintVerticalGradient(this);
 }
 
-// --- Memo -------------------------------------------------------------------------------------
+// --- Text boxes --------------------------------------------------------------------------------
+
+namespace {
+
+// Lines longer than this are held in blocks of about this many characters. Laying out a block
+// of this size takes well under a millisecond; a memo shows a few of them at a time.
+constexpr int kBlockLength = 4096;
+// A block ends after the last blank within this many characters of its end, if there is one,
+// so that its end falls where wrapping would break the line anyway.
+constexpr int kBlankReach = 256;
+
+// The block format property that records what joins a block to the one before: absent for a
+// line break, an empty text between two blocks of one long line, otherwise the separator as
+// it came (one the text document would not keep as a character).
+constexpr int kBreakBefore = QTextFormat::UserProperty;
+
+QString breakBefore(const QTextBlock& block) {
+    const QTextBlockFormat format = block.blockFormat();
+    return format.hasProperty(kBreakBefore) ? format.stringProperty(kBreakBefore) : QStringLiteral("\n");
+}
+
+// The length of the separator at `text[i]` that the text document turns into a new block, 0 for
+// any other character: a line feed, a carriage return (with the line feed after it), a paragraph
+// separator and the two characters that stand for frame edges.
+qsizetype blockBreakAt(QStringView text, qsizetype i) {
+    switch (text[i].unicode()) {
+    case u'\r':
+        return i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+    case u'\n':
+    case 0x2029:
+    case 0xFDD0:
+    case 0xFDD1:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// Inserts a line without separators, in blocks of kBlockLength characters or less.
+void insertLine(QTextCursor& cursor, QStringView line) {
+    QTextBlockFormat joined;
+    joined.setProperty(kBreakBefore, QString());
+    while (line.size() > kBlockLength) {
+        qsizetype cut = line.left(kBlockLength).lastIndexOf(u' ') + 1;
+        if (cut <= kBlockLength - kBlankReach)
+            cut = line[kBlockLength - 1].isHighSurrogate() ? kBlockLength - 1 : kBlockLength;
+        cursor.insertText(line.left(cut).toString());
+        cursor.insertBlock(joined);
+        line = line.mid(cut);
+    }
+    if (!line.isEmpty())
+        cursor.insertText(line.toString());
+}
+
+} // namespace
+
+QString pastableText(const QMimeData* data) {
+    return data && data->hasText() ? data->text() : QString();
+}
+
+TDialogEdit::TDialogEdit(QWidget* parent) : QLineEdit(parent) {
+    setMaxLength(std::numeric_limits<int>::max());
+}
+
+void TDialogEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste) &&
+        pastableText(QGuiApplication::clipboard()->mimeData()).isEmpty()) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
 
 TDialogMemo::TDialogMemo(QWidget* parent) : QPlainTextEdit(parent) {
     setTabChangesFocus(true);
@@ -61,15 +140,114 @@ QStringList memoLines(const QString& text) {
     return result;
 }
 
+QString TDialogMemo::text() const {
+    return textBetween(0, document()->characterCount() - 1);
+}
+
+void TDialogMemo::setText(const QString& text) {
+    QPlainTextEdit::setPlainText(QString());
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    insertText(cursor, text);
+    cursor.endEditBlock();
+    doc->setUndoRedoEnabled(true);
+    moveCursor(QTextCursor::Start);
+}
+
+bool TDialogMemo::isEmpty() const {
+    return document()->isEmpty();
+}
+
+void TDialogMemo::insertText(QTextCursor& cursor, const QString& text) {
+    if (cursor.hasSelection())
+        cursor.removeSelectedText();
+    const QStringView view(text);
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        const qsizetype separator = blockBreakAt(view, i);
+        if (separator == 0)
+            continue;
+        insertLine(cursor, view.mid(lineStart, i - lineStart));
+        QTextBlockFormat format;
+        if (view[i] != u'\n')
+            format.setProperty(kBreakBefore, view.mid(i, separator).toString());
+        cursor.insertBlock(format);
+        i += separator - 1;
+        lineStart = i + 1;
+    }
+    insertLine(cursor, view.mid(lineStart));
+}
+
+void TDialogMemo::typeText(const QString& text) {
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    insertText(cursor, text);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+}
+
+QString TDialogMemo::textBetween(int from, int to) const {
+    QString text;
+    text.reserve(to - from);
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        const int position = block.position();
+        if (position > from)
+            text += breakBefore(block);
+        const int start = std::max(from - position, 0);
+        const int end = std::min(to - position, block.length() - 1);
+        text += QStringView(block.text()).mid(start, end - start);
+    }
+    return text;
+}
+
+bool TDialogMemo::deleteOverJoin(QKeyEvent* event) {
+    const bool back = event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier;
+    QTextCursor cursor = textCursor();
+    if ((!back && !event->matches(QKeySequence::Delete)) || cursor.hasSelection())
+        return false;
+    const QTextBlock after = back ? cursor.block() : cursor.block().next();
+    if (!(back ? cursor.atBlockStart() : cursor.atBlockEnd()) || after == document()->firstBlock() ||
+        !after.isValid() || !breakBefore(after).isEmpty())
+        return false;
+    // Removing the join leaves the line whole; the character beyond it goes as in any line.
+    cursor.beginEditBlock();
+    for (int i = 0; i < 2; ++i)
+        back ? cursor.deletePreviousChar() : cursor.deleteChar();
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    return true;
+}
+
+bool TDialogMemo::canInsertFromMimeData(const QMimeData* source) const {
+    return !pastableText(source).isEmpty();
+}
+
+void TDialogMemo::insertFromMimeData(const QMimeData* source) {
+    const QString text = pastableText(source);
+    if (!text.isEmpty() && !isReadOnly())
+        typeText(text);
+}
+
+QMimeData* TDialogMemo::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    auto* data = new QMimeData;
+    data->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
+}
+
 void TDialogMemo::keyPressEvent(QKeyEvent* event) {
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
-        QPlainTextEdit::keyPressEvent(event);
+        if (!deleteOverJoin(event))
+            QPlainTextEdit::keyPressEvent(event);
         return;
     }
     // A plain line break in every case: the editor's own Shift+Enter would insert a separator
     // that is no line break in the text.
     if (wantReturns_ || event->modifiers().testFlag(Qt::ControlModifier)) {
-        insertPlainText(QStringLiteral("\n"));
+        typeText(QStringLiteral("\n"));
         return;
     }
     for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {

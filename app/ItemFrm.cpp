@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -33,7 +32,7 @@ TFrmItem::TFrmItem(QWidget* parent) : TGradientDialog(parent) {
     setDesignFont(QStringLiteral("Arial"), kFontHeight);
     setDesignClientSize(kClientWidth, kClientHeight);
 
-    EdName = new QLineEdit(this);
+    EdName = new TDialogEdit(this);
     EdName->setObjectName("EdName");
     Label1 = new QLabel(QStringLiteral("Item Name:"), this);
     Label2 = new QLabel(QStringLiteral("Item Comment:"), this);
@@ -97,12 +96,12 @@ TFrmItem::TFrmItem(QWidget* parent) : TGradientDialog(parent) {
 
 void TFrmItem::setText(const TItemText& text) {
     EdName->setText(text.name);
-    MemoValue->setPlainText(text.value);
-    MemoComment->setPlainText(text.comment);
+    MemoValue->setText(text.value);
+    MemoComment->setText(text.comment);
 }
 
 TItemText TFrmItem::text() const {
-    return {EdName->text(), MemoValue->toPlainText(), MemoComment->toPlainText(),
+    return {EdName->text(), MemoValue->text(), MemoComment->text(),
             CbxMultiLineComment->isEnabled() && CbxMultiLineComment->isChecked()};
 }
 
@@ -111,7 +110,7 @@ void TFrmItem::setMultiLineOffered(bool offered) {
 }
 
 void TFrmItem::MemoValueChange() {
-    CbxMultiLineComment->setEnabled(EdName->text().isEmpty() && MemoValue->toPlainText().isEmpty());
+    CbxMultiLineComment->setEnabled(EdName->text().isEmpty() && MemoValue->isEmpty());
 }
 
 void TFrmItem::CbxMultiLineCommentClick() {
@@ -122,14 +121,14 @@ void TFrmItem::CbxMultiLineCommentClick() {
 
 void TFrmItem::ButPasswordClick() {
     if (const std::optional<QString> password = TPasswordFrm::askPassword(this, true))
-        MemoValue->setPlainText(*password);
+        MemoValue->setText(*password);
 }
 
 void TFrmItem::showEvent(QShowEvent* event) {
     TGradientDialog::showEvent(event);
     const bool noName = EdName->text().isEmpty();
-    const bool noValue = MemoValue->toPlainText().isEmpty();
-    const bool noComment = MemoComment->toPlainText().isEmpty();
+    const bool noValue = MemoValue->isEmpty();
+    const bool noComment = MemoComment->isEmpty();
     if (noName && noValue && noComment) {
         EdName->setFocus();
     } else if (noName && noValue) {

@@ -13,7 +13,6 @@
 
 class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 // What the dialog shows and gives back, as typed.
@@ -55,7 +54,7 @@ private:
     void CbxMultiLineCommentClick();
     void ButPasswordClick();
 
-    QLineEdit* EdName = nullptr;
+    TDialogEdit* EdName = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QPushButton* ButApply = nullptr;

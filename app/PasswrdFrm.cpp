@@ -103,7 +103,7 @@ TPasswordFrm::TPasswordFrm(bool withApply, QWidget* parent) : TGradientDialog(pa
     ButGenerate->setGeometry(px(kRightColumn), px(kGenerateTop), px(kClientWidth - kMargin - kRightColumn),
                              px(kEditHeight));
 
-    EdResult = new QLineEdit(this);
+    EdResult = new TDialogEdit(this);
     EdResult->setObjectName("EdResult");
     EdResult->setGeometry(px(kMargin), px(kResultTop), px(kResultWidth), px(kEditHeight));
     ButCopyToClip = new QPushButton(this);

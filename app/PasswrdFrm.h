@@ -12,7 +12,6 @@
 class QCheckBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
@@ -63,7 +62,7 @@ private:
     QLabel* Label1 = nullptr;
     // EdLength with UpDownLength: typing is refused, the arrows step the length.
     QSpinBox* EdLength = nullptr;
-    QLineEdit* EdResult = nullptr;
+    TDialogEdit* EdResult = nullptr;
     QPushButton* ButGenerate = nullptr;
     QPushButton* ButApply = nullptr;
     QPushButton* ButCancel = nullptr;

@@ -1,7 +1,6 @@
 #include "app/SecFrm.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -27,7 +26,7 @@ TFrmSection::TFrmSection(QWidget* parent) : TGradientDialog(parent) {
     setDesignFont(QStringLiteral("Arial"), kFontHeight);
     setDesignClientSize(kClientWidth, kClientHeight);
 
-    EdName = new QLineEdit(this);
+    EdName = new TDialogEdit(this);
     EdName->setObjectName("EdName");
     Label1 = new QLabel(QStringLiteral("Section Title:"), this);
     MemoComment = new TDialogMemo(this);
@@ -67,11 +66,11 @@ TFrmSection::TFrmSection(QWidget* parent) : TGradientDialog(parent) {
 
 void TFrmSection::setText(const TSectionText& text) {
     EdName->setText(text.name);
-    MemoComment->setPlainText(text.comment);
+    MemoComment->setText(text.comment);
 }
 
 TSectionText TFrmSection::text() const {
-    return {EdName->text(), MemoComment->toPlainText()};
+    return {EdName->text(), MemoComment->text()};
 }
 
 void TFrmSection::showEvent(QShowEvent* event) {

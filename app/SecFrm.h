@@ -9,7 +9,6 @@
 #include <optional>
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 // What the dialog shows and gives back, as typed.
@@ -44,7 +43,7 @@ protected:
 private:
     void EdNameChange();
 
-    QLineEdit* EdName = nullptr;
+    TDialogEdit* EdName = nullptr;
     QLabel* Label1 = nullptr;
     TDialogMemo* MemoComment = nullptr;
     QLabel* Label2 = nullptr;

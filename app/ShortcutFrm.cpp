@@ -64,10 +64,10 @@ void TFrmShortcut::buildControls() {
     CbxStartMenu = make(new QCheckBox(QStringLiteral("In the Start Menu"), this), "CbxStartMenu");
     CbxQuickLaunch = make(new QCheckBox(QStringLiteral("On Quick Launch"), this), "CbxQuickLaunch");
     Label1 = make(new QLabel(QStringLiteral("Shortcut Name:"), this), "Label1");
-    EdShortcutName = make(new QLineEdit(this), "EdShortcutName");
+    EdShortcutName = make(new TDialogEdit(this), "EdShortcutName");
     ButBrowseForFile = make(new QPushButton(buttonIcon(btnSaveAs), QString(), this), "ButBrowseForFile");
     Label2 = make(new QLabel(QStringLiteral("Custom Directory:"), this), "Label2");
-    EdCustomShortcut = make(new QLineEdit(this), "EdCustomShortcut");
+    EdCustomShortcut = make(new TDialogEdit(this), "EdCustomShortcut");
     ButBrowseFolder = make(new QPushButton(buttonIcon(btnOpen), QString(), this), "ButBrowseFolder");
     ButCancel = make(new QPushButton(QStringLiteral("Cancel"), this), "ButCancel");
     ButCancel->setAutoDefault(false);

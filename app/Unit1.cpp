@@ -27,6 +27,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <exception>
+#include <initializer_list>
 
 namespace {
 
@@ -178,9 +179,19 @@ void TForm1::createActions() {
     ActPasteItemValue = addAction("PasteItemValue", {K(Qt::SHIFT | Qt::Key_Insert)}, true, {});
     ActGeneratePassword =
         addAction("GeneratePassword", {K(Qt::CTRL | Qt::Key_G)}, true, " Opens the Password Generator ");
-    ActCreateShortcut = addAction({}, {K(Qt::CTRL | Qt::Key_K)}, true, {});
+    // The hint is its status-bar button's, which shows it from the action like every bound button.
+    ActCreateShortcut = addAction({}, {K(Qt::CTRL | Qt::Key_K)}, true, " Opens the Create Shortcut Dialog ");
     ActAbout = addAction({}, {K(Qt::Key_F2)}, true, "Opens the about dialog");
     ActHelp = addAction({}, {K(Qt::Key_F1)}, true, "Opens the help on the internet in Your browser ");
+    const auto categorize = [](const char* category, std::initializer_list<QAction*> actions) {
+        for (QAction* action : actions)
+            action->setProperty("category", category);
+    };
+    categorize("Section Actions", {ActAddSection, ActCopySection, ActInsertSection, ActEditSection,
+                                   ActDeleteSection, ActSilentDeleteSection});
+    categorize("Item Actions", {ActAddItem, ActInsertItem, ActEditItem, ActDeleteItem, ActSilentDeleteItem,
+                                ActCopyItemValue, ActPasteItemValue});
+    categorize("Program Actions", {ActGeneratePassword, ActCreateShortcut, ActAbout});
 
     // The commands of the other units connect themselves to their actions.
     connectCommand(ActNewFile, &TForm1::ActNewFileExecute);
@@ -323,6 +334,13 @@ void TForm1::createTopBar() {
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint) { GlOpenMouseDown(button); });
     connect(GlOpen, &TEkGradiLabel::mouseUp, this, &TForm1::GlOpenMouseUp);
     connect(GlOpen, &TEkGradiLabel::mouseLeft, this, &TForm1::GlOpenMouseLeave);
+    // While the button is held Qt reports the leave only after the release: a move off the
+    // label counts as leaving it.
+    connect(GlOpen, &TEkGradiLabel::mouseMoved, this,
+            [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPoint at) {
+                if (!GlOpen->rect().contains(at))
+                    GlOpenMouseLeave();
+            });
     loadLabels(PnlTop);
 }
 void TForm1::createLists() {
@@ -901,6 +919,11 @@ void TForm1::setValuesOnlyView(bool on) {
     if (shown && !fileName.isEmpty()) {
         fillSectionList();
         sizeSectionColumns();
+    } else if (on || shown) {
+        // With no file the lists are empty, but their comment columns still follow the view
+        // (the normal view at start keeps the design's widths).
+        sizeSectionColumns();
+        sizeValueColumns();
     }
 }
 

@@ -243,9 +243,12 @@ public:
     // True when the user cancelled (or a Yes whose save did not happen).
     bool askSaveChanges();
     void openFile(const QString& name, int selector);
+    // True when `name` is a pipe, a device or a socket; then that is reported and nothing else
+    // happens, so the open document stays.
+    bool refuseSpecialFile(const QString& name);
     void openPlain(const QString& name, int selector);
     // The model's load status: the code page read, or loadFileMissing, loadUnreadable,
-    // loadCannotOpen.
+    // loadCannotOpen, loadNotRegularFile.
     int loadPlainFile(QString name, int selector);
     // True when the load failed; then the failure is reported and the document cleared.
     bool checkFileError(int status, const QString& name);
@@ -266,9 +269,6 @@ public:
     // Writes the document encrypted and marks it saved; false when the file could not be
     // written (reported; an existing file keeps its old content).
     bool saveEncryptedFile(const QString& name, const QString& password);
-    // The encrypted image of the document under `password`.
-    QByteArray encryptedImage(const QString& password) const;
-    static const QByteArray encryptedMarker; // "Encrypted Velquin File"
 
     // --- Section and item commands ---------------------------------------------------------
     // Each changes the document at once (there is no undo), updates the rows it touches where
@@ -325,8 +325,9 @@ public:
     // Ctrl+F: the find dialog; on Find First a new search from the top of the document.
     void ActSearchExecute();
     // F3 and Shift+F3: the next hit after, or before, the rows the user selected since the last
-    // hit (else the last hit). Without a search, or once either end was passed, the find dialog
-    // opens instead. After "No Mach Vere Found!" forwards the next F3 starts at the top.
+    // hit (else the last hit). Without a search the find dialog opens instead. Past either end
+    // "No Mach Vere Found!" is reported once; then F3 starts over at the top and Shift+F3 opens
+    // the find dialog.
     void ActFindNextExecute();
     void ActFindPreviousExecute();
     // Searches from the find position in the direction of findSettings->backward; a hit is
@@ -334,7 +335,8 @@ public:
     // hides selects only its section). No hit is reported, leaves no row selected and puts
     // the position past the end in the direction searched.
     void searchAndSelect();
-    // The selected rows, when there are any, become the find position.
+    // The selected rows, when there are any, become the find position; a section without a
+    // selected line stands at its header.
     void syncFindPosition();
     // One step past the find position, forwards or backwards.
     void advanceFindForward();
@@ -356,7 +358,7 @@ public:
     QAction* MnuPasteItemValue = nullptr;       // Ctrl+V
     QAction* MnuCommentUncommentItem = nullptr; // Ctrl+Space
     QAction* MnuSortAllAlphabetically = nullptr;
-    // Shows the entries that apply to a menu opened on `list`.
+    // Shows the entries that apply to a menu opened on `list`, and enables them afresh.
     void PopupClipPopup(QTreeView* list);
     void MnuCopyItemClick();
     void MnuCopyItemValueClick();
@@ -410,10 +412,19 @@ public:
     // at the first show (with no settings: the window centred, the normal view, the default
     // theme) and written once by an allowed close. Each group is guarded on its own: a failure
     // is shown with the group's name and the other groups still go.
+    // Only values this run read or set are deleted or overwritten; a settings file with lines
+    // that cannot be read is read in full all the same, and is written only after a copy of
+    // it was kept (platform::SettingsFile), which the message about those lines names.
     void loadSettings();
     void saveSettings();
-    // Centres the window on the primary screen, its top-left corner kept on the screen.
+    // Centres the window's frame on the primary screen, its top-left corner kept on the screen's
+    // available area.
     void centreOnScreen();
+    // Puts the window's client area at the stored (left, top) with the stored size (the current
+    // one where that is not positive), kept whole on a screen; on none, centred.
+    void restorePlace(int left, int top, int storedWidth, int storedHeight);
+    // How many "MRUPath" values loadSettings read: those beyond the list are deleted at close.
+    int mruValuesRead = 0;
 
     // --- Recent files -------------------------------------------------------------------------
     // Entry 0 is the most recent; at most ten. Paths compare exactly. Every successful open,
@@ -452,6 +463,7 @@ protected:
 
 private:
     void createImageLists();
+    // The actions with their captions, shortcuts, hints and categories (the property "category").
     void createActions();
     void createTopBar();
     void createLists();
@@ -516,6 +528,10 @@ private:
     // Context of the connection that follows the focus of the value list: as a member it goes,
     // and the connection with it, before the window's widgets are taken down.
     QObject focusWatch_;
+    // The list the clipboard menu was last opened on, and whether the value list has the focus,
+    // or, while the menu is open, whether the menu was opened on it.
+    QTreeView* clipMenuList_ = nullptr;
+    bool valueListFocused() const;
 
     QStringList arguments_;
 };

@@ -90,12 +90,6 @@ void TForm1::connectEditCommands() {
     connectCommand(ActDeleteItem, &TForm1::ActDeleteItemExecute);
     connectCommand(ActSilentDeleteItem, &TForm1::ActSilentDeleteItemExecute);
     connectCommand(ActGeneratePassword, &TForm1::ActGeneratePasswordExecute);
-    for (QAction* action : {ActAddSection, ActCopySection, ActInsertSection, ActEditSection, ActDeleteSection,
-                            ActSilentDeleteSection})
-        action->setProperty("category", "Section Actions");
-    for (QAction* action : {ActAddItem, ActInsertItem, ActEditItem, ActDeleteItem, ActSilentDeleteItem})
-        action->setProperty("category", "Item Actions");
-    ActGeneratePassword->setProperty("category", "Program Actions");
 }
 
 // --- Sections ------------------------------------------------------------------------------------

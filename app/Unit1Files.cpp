@@ -8,7 +8,6 @@
 #include "platform/core/SysUtils.h"
 #include "platform/gui/SystemServices.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +19,7 @@ namespace {
 const QString kQuestion = QStringLiteral("Question");
 const QString kFileError = QStringLiteral("File Error");
 const QString kNoName = QStringLiteral("NoName.Ini");
+const QString kNotRegularFile = QStringLiteral("Not a regular file, but a pipe, a device or a socket:\r\n");
 
 // The extension alone tells an encrypted file: from the last dot of the file name on.
 bool isEncryptedName(const QString& name) {
@@ -30,7 +30,6 @@ bool isEncryptedName(const QString& name) {
 
 } // namespace
 
-const QByteArray TForm1::encryptedMarker = QByteArrayLiteral("Encrypted Velquin File");
 // --- File commands -------------------------------------------------------------------------------
 
 QString TForm1::encodingName(int selector) {
@@ -163,7 +162,17 @@ void TForm1::ActOpenFileExecute() {
         openFile(OpenTextFileDialog.fileName, OpenTextFileDialog.encodingIndex);
 }
 
+bool TForm1::refuseSpecialFile(const QString& name) {
+    if (platform::fileKind(name) != platform::FileKind::Special)
+        return false;
+    showError(kFileError, kNotRegularFile + name);
+    return true;
+}
+
 void TForm1::openFile(const QString& name, int selector) {
+    // Refused before anything changes: the open document stays as it is.
+    if (refuseSpecialFile(name))
+        return;
     if (isEncryptedName(name)) {
         const std::optional<QString> password = TFormPassword::askPassword(TFormPassword::Mode::Open, this);
         if (!password)
@@ -225,6 +234,8 @@ bool TForm1::checkFileError(int status, const QString& name) {
         showError(kFileError, "Error Reading File\r\n" + name);
     else if (status == loadCannotOpen)
         showError(kFileError, "Cannot open File\r\n" + name);
+    else if (status == loadNotRegularFile)
+        showError(kFileError, kNotRegularFile + name);
     clearDocument();
     fileName.clear();
     // The shortcut button is enabled only while the document has a file name.
@@ -237,7 +248,7 @@ bool TForm1::checkFileError(int status, const QString& name) {
 }
 
 void TForm1::ActReloadExecute() {
-    if (askSaveChanges())
+    if (refuseSpecialFile(fileName) || askSaveChanges())
         return;
     clearDocument();
     if (encrypted) {
@@ -332,8 +343,10 @@ bool TForm1::refuseUnreadableLines() {
         return false;
     const TEkIniSection* section = model.sections[sectionIndex];
     const TEkIniVal* item = itemIndex >= 0 ? section->values[itemIndex] : nullptr;
-    const QString where = section->name.isEmpty() ? QStringLiteral("before the first section")
-                                                  : "in section \"" + section->name + "\"";
+    // Only the nameless top section has no header; a later "[]" section is named by its brackets.
+    const QString where = sectionIndex == 0 && section->name.isEmpty()
+                              ? QStringLiteral("before the first section")
+                              : "in section \"" + section->name + "\"";
     if (item) {
         showError(gProductName, "The line\r\n" + item->lineTextWithComment() + "\r\n" + where +
                                     " begins with \"[\" and would be read back as a section header." +
@@ -358,13 +371,6 @@ bool TForm1::refuseUnreadableLines() {
 
 // --- Encrypted files -----------------------------------------------------------------------------
 
-QByteArray TForm1::encryptedImage(const QString& password) const {
-    QByteArray image = encryptedMarker;
-    image += model.saveToBytes(codePageUtf8);
-    xorWithPasswordKey(image, password);
-    return image;
-}
-
 void TForm1::encryptedLoadFailed() {
     fileName.clear();
     ButCreateShortcut->setEnabled(false);
@@ -382,29 +388,24 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
     const std::uint32_t start = platform::timeGetTime();
 
     QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showError(gProductName, QStringLiteral("Cannot open file \"%1\". %2").arg(name, file.errorString()));
+    QString reason;
+    const platform::OpenOutcome opened = platform::openForReading(file, {}, &reason);
+    if (opened != platform::OpenOutcome::Opened) {
+        if (opened == platform::OpenOutcome::NotRegularFile)
+            showError(kFileError, kNotRegularFile + name);
+        else
+            showError(gProductName, QStringLiteral("Cannot open file \"%1\". %2").arg(name, reason));
         encryptedLoadFailed();
         return;
     }
-    QByteArray buffer = file.readAll();
+    const int status = readEncryptedImage(model, file.readAll(), password);
     file.close();
-    xorWithPasswordKey(buffer, password);
-
-    if (buffer.size() < encryptedMarker.size()) {
-        showError(kFileError, name + "\r\nIs not an Encrypted Velquin File");
+    if (status == loadNotEncrypted || status == loadWrongPassword) {
+        showError(kFileError, status == loadNotEncrypted ? name + "\r\nIs not an Encrypted Velquin File"
+                                                         : "Wrong password for:\r\n" + name);
         encryptedLoadFailed();
         return;
     }
-    if (!buffer.startsWith(encryptedMarker)) {
-        showError(kFileError, "Wrong password for:\r\n" + name);
-        encryptedLoadFailed();
-        return;
-    }
-    QByteArray text = buffer.mid(encryptedMarker.size());
-    QBuffer stream(&text);
-    stream.open(QIODevice::ReadOnly);
-    const int status = model.LoadFromStream(stream, codePageUtf8);
     if (checkFileError(status, name)) {
         encryptedLoadFailed();
         return;
@@ -425,7 +426,7 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
 bool TForm1::writeEncryptedFile(const QString& name, const QString& password) {
     if (refuseReadOnlyTarget(name))
         return false;
-    const platform::SaveResult saved = platform::saveFile(name, encryptedImage(password));
+    const platform::SaveResult saved = platform::saveFile(name, encryptedImage(model, password));
     if (!saved)
         showError(gProductName, QStringLiteral("Cannot create file \"%1\". %2").arg(name, saved.error));
     return saved.ok;

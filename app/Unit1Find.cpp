@@ -133,7 +133,7 @@ void TForm1::createFindCommands() {
     listShortcut(MnuCommentUncommentItem, &TForm1::MnuCommentUncommentItemClick);
     // The comment entry depends on where the focus is, not only on the selection.
     connect(qApp, &QApplication::focusChanged, &focusWatch_, [this](QWidget* old, QWidget* now) {
-        if (old == LvValues || now == LvValues)
+        if (old == LvValues || now == LvValues || old == PopupClip || now == PopupClip)
             updateClipMenu();
     });
 
@@ -197,40 +197,44 @@ void TForm1::ActFindPreviousExecute() {
 
 void TForm1::findAgain(bool backward) {
     syncFindPosition();
-    if (search) {
-        if (backward)
-            advanceFindBackward();
-        else
-            advanceFindForward();
-        findSettings->backward = backward;
-    }
-    if (search && findSection != -1 && findSection != findPastEnd)
-        searchAndSelect();
-    else
+    // Once the start was passed backwards (and reported), Shift+F3 asks for a new search.
+    if (!search || (backward && findSection == -1)) {
         ActSearchExecute();
+        return;
+    }
+    if (backward)
+        advanceFindBackward();
+    else
+        advanceFindForward();
+    findSettings->backward = backward;
+    // A step past either end still searches, so that the end is reported once: forwards the
+    // next F3 then starts over at the top.
+    searchAndSelect();
 }
 
 void TForm1::syncFindPosition() {
     const TListRow* sectionRow = selectedSectionRow(*this);
     if (!sectionRow)
         return;
-    const TListRow* valueRow = selectedValueRow(*this);
-    if (!valuesOnly) {
-        findSection = sectionRow->index;
-        if (valueRow)
-            findItem = valueRow->index;
-        return;
-    }
     // The values-only view leaves rows out: the rows' objects tell the position.
     const TEkIniSection* section = sectionOf(sectionRow);
-    const int index = model.sections.indexOf(section);
-    if (index >= 0)
+    const int index = valuesOnly ? model.sections.indexOf(section) : sectionRow->index;
+    if (index < 0)
+        return;
+    if (const TListRow* valueRow = selectedValueRow(*this)) {
+        const int item = valuesOnly ? section->values.indexOf(itemOf(valueRow)) : valueRow->index;
         findSection = index;
-    if (valueRow) {
-        const int item = section->values.indexOf(itemOf(valueRow));
         if (item >= 0)
             findItem = item;
+        return;
     }
+    // With no line selected the section stands at its header, except after a hit on a line the
+    // values-only view hides, which has no row to select: the search goes on from that line.
+    const bool onHiddenLine = valuesOnly && index == findSection && findItem >= 0 &&
+                              findItem < section->values.count && !section->values[findItem]->listItem;
+    findSection = index;
+    if (!onHiddenLine)
+        findItem = -1;
 }
 
 void TForm1::advanceFindForward() {
@@ -266,12 +270,10 @@ void TForm1::advanceFindForward() {
 
 void TForm1::advanceFindBackward() {
     const TSearchStruct& where = *findSettings;
-    if (findItem == findPastEnd) {
-        --findSection;
-        return;
-    }
-    if (findItem == -1) {
+    // A section's lines follow its header: before the header come the previous section's lines.
+    if (findItem == findPastEnd || findItem == -1) {
         findItem = findPastEnd;
+        --findSection;
         return;
     }
     if (!where.itemNames && !where.itemValues && !where.itemComments) {
@@ -347,10 +349,21 @@ void TForm1::updateClipMenu() {
     for (QAction* entry :
          {MnuCopySectionName, MnuCopySectionComment, MnuCopySectionItem, MnuCopySectionAllItems})
         entry->setEnabled(s);
-    MnuCommentUncommentItem->setEnabled(v && LvValues->hasFocus());
+    MnuCommentUncommentItem->setEnabled(v && valueListFocused());
+}
+
+bool TForm1::valueListFocused() const {
+    // The open menu takes the focus once the keys move through it: the list it opened on keeps
+    // the focus for its entries.
+    if (PopupClip->isVisible())
+        return clipMenuList_ == LvValues;
+    return LvValues->hasFocus();
 }
 
 void TForm1::PopupClipPopup(QTreeView* list) {
+    clipMenuList_ = list;
+    // A focus that came back from a closed menu may have passed unnoticed.
+    updateClipMenu();
     const TListRow* valueRow = selectedValueRow(*this);
     const TListRow* sectionRow = selectedSectionRow(*this);
     const bool v = valueRow != nullptr;

@@ -6,6 +6,7 @@
 #include "app/ShortcutFrm.h"
 #include "app/infofrm.h"
 #include "controls/EkGradiLabel.h"
+#include "platform/core/SettingsFile.h"
 #include "platform/core/SysUtils.h"
 
 #include <QAction>
@@ -14,12 +15,15 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -68,11 +72,86 @@ void guarded(const QString& heading, const std::function<void()>& group) {
     }
 }
 
-bool meetsAScreen(const QRect& frame) {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    return std::any_of(screens.begin(), screens.end(), [&frame](const QScreen* screen) {
-        return screen->availableGeometry().intersects(frame);
-    });
+// Keeps [start, start + length) inside [low, high) when it fits, else starts it at low.
+std::int64_t keptInside(std::int64_t start, std::int64_t length, std::int64_t low, std::int64_t high) {
+    return std::max(low, std::min(start, high - length));
+}
+
+std::int64_t overlap(std::int64_t a, std::int64_t aLength, std::int64_t b, std::int64_t bLength) {
+    return std::max<std::int64_t>(0, std::min(a + aLength, b + bLength) - std::max(a, b));
+}
+
+// The size of a window of `size` within `area`, frame included, but never below `minimum`.
+QSize fittedSize(QSize size, QSize minimum, const QRect& area, const QMargins& frame) {
+    return QSize(
+        std::max(minimum.width(), std::min(size.width(), area.width() - frame.left() - frame.right())),
+        std::max(minimum.height(), std::min(size.height(), area.height() - frame.top() - frame.bottom())));
+}
+
+// The frame around `window`'s client area. Before the window manager has framed a new window
+// the platform does not know it; the style's title-bar height then stands in, so that a window
+// placed by the program keeps its title bar on the screen.
+QMargins frameOf(const QWidget* window) {
+    const QMargins known = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
+    return known.isNull() ? QMargins(0, window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0)
+                          : known;
+}
+
+// Where a window goes whose client area was stored at (left, top) with `size`: whole, frame
+// included, on the one of `areas` its frame overlaps most; none when its frame meets no area.
+// One that lies inside the area with its `known` frame (null while the platform does not know
+// it) stays where it is; one that must be moved is given room for `frame` (see frameOf). The
+// stored values may be anything: all arithmetic is 64-bit.
+std::optional<QRect> placeOnScreen(std::int64_t left, std::int64_t top, QSize size, QSize minimum,
+                                   const QMargins& known, const QMargins& frame, const QList<QRect>& areas) {
+    // The frame's rectangle: the client area grown by the frame.
+    const std::int64_t frameLeft = left - known.left();
+    const std::int64_t frameTop = top - known.top();
+    const std::int64_t frameWidth = std::int64_t(size.width()) + known.left() + known.right();
+    const std::int64_t frameHeight = std::int64_t(size.height()) + known.top() + known.bottom();
+    const QRect* best = nullptr;
+    std::int64_t bestOverlap = 0;
+    for (const QRect& area : areas) {
+        // Each factor is at most the area's side, an int: the product fits.
+        const std::int64_t shared = overlap(frameLeft, frameWidth, area.x(), area.width()) *
+                                    overlap(frameTop, frameHeight, area.y(), area.height());
+        if (shared > bestOverlap) {
+            bestOverlap = shared;
+            best = &area;
+        }
+    }
+    if (!best)
+        return std::nullopt;
+    const QRect& area = *best;
+    if (keptInside(frameLeft, frameWidth, area.x(), std::int64_t(area.x()) + area.width()) == frameLeft &&
+        keptInside(frameTop, frameHeight, area.y(), std::int64_t(area.y()) + area.height()) == frameTop)
+        return QRect(int(left), int(top), size.width(), size.height());
+    const QSize fitted = fittedSize(size, minimum, area, frame);
+    // client left in [area left + frame left, area right + 1 - frame right - width]; top alike
+    const std::int64_t x =
+        keptInside(left, std::int64_t(fitted.width()) + frame.right(), std::int64_t(area.x()) + frame.left(),
+                   std::int64_t(area.x()) + area.width());
+    const std::int64_t y =
+        keptInside(top, std::int64_t(fitted.height()) + frame.bottom(), std::int64_t(area.y()) + frame.top(),
+                   std::int64_t(area.y()) + area.height());
+    return QRect(int(x), int(y), fitted.width(), fitted.height());
+}
+
+// Tells which lines of the settings file cannot be read, and where the file as it was is kept.
+void reportUnreadableLines(const platform::SettingsFile& store) {
+    constexpr int kShown = 5;
+    const QList<platform::UnreadableLine>& lines = store.unreadableLines();
+    QString text = "Settings\r\nThese lines of " + store.fileName() + " cannot be read and are left out:";
+    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), kShown); ++i)
+        text += "\r\n" + QString::number(lines[i].number) + ": " + lines[i].text;
+    if (lines.size() > kShown)
+        text += "\r\n...";
+    const QString copy = store.keepCopy();
+    text += copy.isEmpty()
+                ? QStringLiteral("\r\nNo copy of the file could be made: it is not written while it "
+                                 "holds these lines.")
+                : "\r\nThe file as it was is kept as " + copy + ".";
+    showInfo(gProductName, text);
 }
 
 } // namespace
@@ -85,20 +164,27 @@ void TForm1::centreOnScreen() {
         return;
     const QRect screen = primary->geometry();
     const QRect available = primary->availableGeometry();
-    // A window larger than the screen keeps its title bar and tool bar on it.
-    move(std::max(screen.left() + (screen.width() - width()) / 2, available.left()),
-         std::max(screen.top() + (screen.height() - height()) / 2, available.top()));
+    const QMargins frame = frameOf(this);
+    const QSize outer = size().grownBy(frame);
+    // The frame's corner; a window larger than the screen keeps its title bar and tool bar on it.
+    const QPoint corner(std::max(screen.left() + (screen.width() - outer.width()) / 2, available.left()),
+                        std::max(screen.top() + (screen.height() - outer.height()) / 2, available.top()));
+    setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), size()));
 }
 
 void TForm1::saveSettings() {
-    QSettings settings(gMakerName, gProductName);
-    // Settings that cannot be written are lost for this run, without a message.
-    if (!settings.isWritable())
+    platform::SettingsFile store(gMakerName, gProductName);
+    // Settings that cannot be written are lost for this run, without a message; so are they
+    // when the file holds lines that cannot be read and no copy of it could be kept.
+    if (!store.isWritable() || !store.repair())
         return;
+    QSettings& settings = store.values();
     guarded("FormSettings \r\n", [&] {
         FormRecord record{};
-        record[fsLeft] = x();
-        record[fsTop] = y();
+        // The client area, as loadSettings restores it: the window manager places a new
+        // window's client area where it is asked, before it knows its frame.
+        record[fsLeft] = geometry().x();
+        record[fsTop] = geometry().y();
         record[fsWidth] = width();
         record[fsHeight] = height();
         record[fsListWidth] = LvSections->width();
@@ -111,8 +197,9 @@ void TForm1::saveSettings() {
         const TEkStringList& list = *MRUList->getStrings();
         for (int i = 0; i < list.count(); ++i)
             settings.setValue(kMruPath + QString::number(i), list.get(i) + QString::number(list.object(i)));
-        // Entries of a longer list from an earlier run would come back at the next start.
-        for (int i = list.count(); i < kMruMax; ++i)
+        // Entries of a longer list read at the start would come back at the next one. Values
+        // this run did not read are not its to delete.
+        for (int i = list.count(); i < mruValuesRead; ++i)
             settings.remove(kMruPath + QString::number(i));
     });
     guarded("FindStr \r\n", [&] { findSettings->writeFindSettings(kFindStr, settings); });
@@ -120,8 +207,12 @@ void TForm1::saveSettings() {
 }
 
 void TForm1::loadSettings() {
-    QSettings settings(gMakerName, gProductName);
-    if (settings.status() != QSettings::NoError || settings.allKeys().isEmpty()) {
+    platform::SettingsFile store(gMakerName, gProductName);
+    if (!store.unreadableLines().isEmpty())
+        reportUnreadableLines(store);
+    QSettings& settings = store.values();
+    mruValuesRead = 0;
+    if (settings.allKeys().isEmpty()) {
         centreOnScreen();
         setValuesOnlyView(false);
         applyTheme();
@@ -131,25 +222,18 @@ void TForm1::loadSettings() {
         if (!settings.contains(kFormSettings)) {
             centreOnScreen();
             setValuesOnlyView(false);
-            applyTheme();
             return;
         }
         const QVariant value = settings.value(kFormSettings);
         if (value.typeId() != QMetaType::QByteArray)
             throw std::runtime_error("Invalid data type for 'FormSettings'");
         // What the value lacks keeps the window's own (design) values.
-        FormRecord record{x(), y(), width(), height(), LvSections->width(), valuesOnly ? 1 : 0};
+        FormRecord record{geometry().x(), geometry().y(),      width(),
+                          height(),       LvSections->width(), valuesOnly ? 1 : 0};
         for (size_t i = 0; i < themeColours.size(); ++i)
             record[fsThemeFirst + i] = std::int32_t(themeColours[i].value);
         readFormRecord(value.toByteArray(), record);
-
-        const int w = record[fsWidth] > 0 ? record[fsWidth] : width();
-        const int h = record[fsHeight] > 0 ? record[fsHeight] : height();
-        resize(w, h);
-        if (meetsAScreen(QRect(record[fsLeft], record[fsTop], w, h)))
-            move(record[fsLeft], record[fsTop]);
-        else
-            centreOnScreen();
+        restorePlace(record[fsLeft], record[fsTop], record[fsWidth], record[fsHeight]);
         // The section list stays inside the window, leaving the value list its least width.
         const int room =
             std::max(1, width() - Splitter1->handleWidth() - LvValues->minimumSizeHint().width());
@@ -159,8 +243,10 @@ void TForm1::loadSettings() {
         setValuesOnlyView(record[fsValuesOnly] != 0);
         for (size_t i = 0; i < themeColours.size(); ++i)
             themeColours[i] = TColor(std::uint32_t(record[fsThemeFirst + i]));
-        applyTheme();
     });
+    // Also when the record could not be read: the bars then take the default theme, which is
+    // the window design's colours.
+    applyTheme();
     guarded("MRUPath\r\n", [&] {
         TEkStringList& list = *MRUList->getStrings();
         list.clear();
@@ -168,6 +254,7 @@ void TForm1::loadSettings() {
             const QString key = kMruPath + QString::number(i);
             if (!settings.contains(key))
                 break;
+            mruValuesRead = i + 1;
             // The path, then the encoding selector as one digit. A value without a path is
             // skipped: it names no file.
             const QString value = settings.value(key).toString();
@@ -177,6 +264,24 @@ void TForm1::loadSettings() {
         }
     });
     guarded("FindStr\r\n", [&] { findSettings->readFindSettings(kFindStr, settings); });
+}
+
+void TForm1::restorePlace(int left, int top, int storedWidth, int storedHeight) {
+    const QSize size =
+        QSize(storedWidth > 0 ? storedWidth : width(), storedHeight > 0 ? storedHeight : height())
+            .expandedTo(minimumSize());
+    const QMargins known = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QMargins frame = frameOf(this);
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    if (const std::optional<QRect> place =
+            placeOnScreen(left, top, size, minimumSize(), known, frame, areas)) {
+        setGeometry(*place);
+    } else if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        resize(fittedSize(size, minimumSize(), primary->availableGeometry(), frame));
+        centreOnScreen();
+    }
 }
 
 // --- Recent files ---------------------------------------------------------------------------------

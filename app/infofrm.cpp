@@ -40,6 +40,9 @@ constexpr int fontHeight = 18;
 constexpr int nameFontHeight = 22;
 // The client is this much wider than the logo (screen pixels, as the logo's own size).
 constexpr int logoMargin = 40;
+// The frame around the client, in screen pixels: the box has no title bar, and without a frame
+// of its own it would have no edge against what lies behind it.
+constexpr int frameWidth = 1;
 
 constexpr int logoWidth = 500;
 constexpr int logoHeight = 200;
@@ -201,7 +204,7 @@ void TInfoForm::buildControls() {
     setFont(arial(px(fontHeight)));
 
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setContentsMargins(frameWidth, frameWidth, frameWidth, frameWidth);
     PnlSurface = new QWidget(this);
     outer->addWidget(PnlSurface);
     auto* column = new QVBoxLayout(PnlSurface);
@@ -280,8 +283,9 @@ void TInfoForm::showEvent(QShowEvent* event) {
 
     const auto px = [this](int design) { return scaleFromDesign(design, this); };
     // Client: the logo and 40 beside it; the logo, the rows below it and the border twice.
+    // The box: the client and the frame on each side.
     const int rows = px(space1Height) + 4 * px(rowHeight) + px(space2Height) + px(bottomHeight);
-    setFixedSize(logoWidth + logoMargin, logoHeight + rows + 2 * border);
+    setFixedSize(logoWidth + logoMargin + 2 * frameWidth, logoHeight + rows + 2 * border + 2 * frameWidth);
     if (mainForm_) {
         const QRect main = mainForm_->frameGeometry();
         const int left = main.left() + (main.width() - width()) / 2;
@@ -301,6 +305,14 @@ void TInfoForm::moveEvent(QMoveEvent* event) {
 
 void TInfoForm::paintEvent(QPaintEvent*) {
     paintVerticalGradient(this, first_, second_);
+    QPainter painter(this);
+    painter.setPen(QPen(frameColour(), frameWidth));
+    // A 1-pixel pen on rect (0, 0, w - 1, h - 1) covers columns 0 and w - 1, rows 0 and h - 1.
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+QColor TInfoForm::frameColour() const {
+    return palette().color(QPalette::Dark);
 }
 
 bool TInfoForm::eventFilter(QObject* watched, QEvent* event) {

@@ -1,13 +1,14 @@
 // The about box: the logo, the program's name and version, links to the maker's web page and
 // to a bug-report mail, and a check for a newer version on the maker's server.
 //
-// The box has no title bar and stays where it was shown. Clicking the name copies it to the
-// clipboard; Ctrl+click on a link copies its address instead of opening it, and Ctrl+Shift+click
-// on the mail link copies the address with the program's name and version.
+// The box has no title bar, a thin frame of its own, and stays where it was shown. Clicking the name copies
+// it to the clipboard; Ctrl+click on a link copies its address instead of opening it, and Ctrl+Shift+click on
+// the mail link copies the address with the program's name and version.
 #pragma once
 
 #include "controls/Graphics.h"
 
+#include <QColor>
 #include <QDialog>
 #include <QImage>
 #include <QPoint>
@@ -43,6 +44,9 @@ public:
     static void showAbout(TColor first, TColor second, QWidget* mainForm);
     using Responder = std::function<void(TColor first, TColor second)>;
     static Responder setResponder(Responder responder);
+
+    // The thin frame drawn around the box, one pixel wide: the window palette's dark shade.
+    QColor frameColour() const;
 
     // The logo: 500 x 200 pixels with alpha, drawn in code.
     static QImage logo();

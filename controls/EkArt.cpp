@@ -1,5 +1,7 @@
 #include "controls/EkArt.h"
 
+#include "controls/Setters.h"
+
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,46 +40,23 @@ void TEkArt::changed() {
 }
 
 void TEkArt::setGradiDark(TColor c) {
-    if (c == clGradiDark)
-        return;
-    clGradiDark = c;
-    changed();
+    setAndRepaint(*this, clGradiDark, c, &dirty);
 }
-
 void TEkArt::setGradiLight(TColor c) {
-    if (c == clGradiLight)
-        return;
-    clGradiLight = c;
-    changed();
+    setAndRepaint(*this, clGradiLight, c, &dirty);
 }
-
 void TEkArt::setArtStyle(TEkGradyStyle style) {
-    if (style == artStyle)
-        return;
-    artStyle = style;
-    changed();
+    setAndRepaint(*this, artStyle, style, &dirty);
 }
-
 void TEkArt::setArtType(TEkArtType type) {
-    if (type == artType)
-        return;
-    artType = type;
-    changed();
+    setAndRepaint(*this, artType, type, &dirty);
 }
-
 void TEkArt::setPipeShadow(int value) {
-    value = std::clamp(value, 0, 255);
-    if (value == pipeShadow)
-        return;
-    pipeShadow = value;
-    changed();
+    setAndRepaint(*this, pipeShadow, std::clamp(value, 0, 255), &dirty);
 }
 
 void TEkArt::setAlign(TAlign value) {
-    if (value == align)
-        return;
-    align = value;
-    if (parentWidget() && parentWidget()->layout())
+    if (assignChanged(align, value) && parentWidget() && parentWidget()->layout())
         parentWidget()->layout()->invalidate();
 }
 
@@ -198,26 +177,7 @@ const TPixel* TEkArt::getScanLine(int row) const {
 }
 
 void TEkArt::paintOwnBackground() {
-    const TRect bounds = bitmap->boundsRect();
-    const TEkColor light(clGradiLight);
-    const TEkColor dark(clGradiDark);
-    switch (artStyle) {
-    case agsVertGradi:
-        bitmap->gradientFill(true, bounds, light, dark);
-        break;
-    case agsVertPipe:
-        bitmap->pipeFill(true, uint8_t(pipeShadow), bounds, light, dark, false);
-        break;
-    case agsHorzGradi:
-        bitmap->gradientFill(false, bounds, light, dark);
-        break;
-    case agsHorzPipe:
-        bitmap->pipeFill(false, uint8_t(pipeShadow), bounds, light, dark, false);
-        break;
-    default:
-        bitmap->fill(dark);
-        break;
-    }
+    fillGradyStyle(*bitmap, artStyle, uint8_t(pipeShadow), TEkColor(clGradiLight), TEkColor(clGradiDark));
 }
 
 void TEkArt::fillOwnRamp(TPixel* ramp, int n, bool pipe) const {

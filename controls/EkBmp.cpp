@@ -70,6 +70,36 @@ inline TPixel shadePixel(TPixel p, int v) {
     return v < 0 ? darken(p, uint8_t(-v)) : lighten(p, uint8_t(v));
 }
 
+// Copies of a grip's ridge cell after the first: two where more than three cells fit, one where
+// more than two do.
+constexpr int extraRidges(int available, int cell) {
+    return available > 3 * cell ? 2 : available > 2 * cell ? 1 : 0;
+}
+
+// Pixel operations of the runs and corners: p := darken(p, wt), p := lighten(p, wt), p := c.
+auto darkenBy(uint8_t wt) {
+    return [wt](TPixel& p) { p = darken(p, wt); };
+}
+auto lightenBy(uint8_t wt) {
+    return [wt](TPixel& p) { p = lighten(p, wt); };
+}
+auto setTo(TPixel c) {
+    return [c](TPixel& p) { p = c; };
+}
+
+// A pipe across n pixels: a ramp from `first` to the light colour over the first `split` pixels
+// (2/5 of n, 3/5 when wide), then from the light colour to `last` over the `rest`. The dark end,
+// c2 darkened by shade, comes first in a wide pipe and last in a narrow one.
+struct PipeRamps {
+    int split, rest;
+    TPixel first, last;
+};
+PipeRamps pipeRamps(int n, uint8_t shade, TPixel c2, bool wide) {
+    const int split = wide ? 3 * n / 5 : 2 * n / 5;
+    const TPixel dark = darken(c2, shade);
+    return {split, n - split, wide ? dark : c2, wide ? c2 : dark};
+}
+
 // ---- mark masks: coverage bytes row by row, symmetric about both axes except where the given
 // rows themselves are not (the circle's first row, the 11-pixel star's middle row) -----------
 // clang-format off
@@ -580,11 +610,19 @@ void TEkBmp::fill(TEkColor c) {
 void TEkBmp::fillRect(TRect r, TEkColor c) {
     if (!checkBitsClip(r))
         return;
-    const TPixel p = colorToPixel(c);
-    TPixel* first = pixelPtr(r);
-    fillPixels(first, r.width(), p);
+    fillPixels(pixelPtr(r), r.width(), colorToPixel(c));
+    copyFirstRowDown(r);
+}
+
+void TEkBmp::copyFirstRowDown(TRect r) {
+    const TPixel* first = pixelPtr(r);
     for (int y = r.top + 1; y < r.bottom; ++y)
         std::memcpy(rowAddress(y) + r.left, first, size_t(r.width()) * sizeof(TPixel));
+}
+
+void TEkBmp::fillRowsWith(TRect r, const TPixel* colours) {
+    for (int y = r.top; y < r.bottom; ++y)
+        fillPixels(rowAddress(y) + r.left, r.width(), colours[y - r.top]);
 }
 
 void TEkBmp::fillRectCutCorners(TRect r, TEkColor c) {
@@ -619,17 +657,14 @@ void TEkBmp::gradientFillVert(TRect r, TPixel c1, TPixel c2) {
         return;
     TEkColorBuf ramp(r.height());
     fillColorRamp32(ramp.pixels(), r.height(), c1, c2);
-    for (int y = r.top; y < r.bottom; ++y)
-        fillPixels(rowAddress(y) + r.left, r.width(), ramp.pixels()[y - r.top]);
+    fillRowsWith(r, ramp.pixels());
 }
 
 void TEkBmp::gradientFillHorz(TRect r, TPixel c1, TPixel c2) {
     if (!checkBitsClip(r))
         return;
-    TPixel* first = pixelPtr(r);
-    fillColorRamp32(first, r.width(), c1, c2);
-    for (int y = r.top + 1; y < r.bottom; ++y)
-        std::memcpy(rowAddress(y) + r.left, first, size_t(r.width()) * sizeof(TPixel));
+    fillColorRamp32(pixelPtr(r), r.width(), c1, c2);
+    copyFirstRowDown(r);
 }
 
 void TEkBmp::pipeFill(bool vertical, uint8_t shade, TRect r, TEkColor c1, TEkColor c2, bool wide) {
@@ -644,41 +679,31 @@ void TEkBmp::pipeFill(bool vertical, uint8_t shade, TRect r, TEkColor c1, TEkCol
 void TEkBmp::pipeFillVert(TRect r, uint8_t shade, TPixel c1, TPixel c2, bool wide) {
     if (!checkBitsClip(r))
         return;
-    const int n = r.height();
-    const int split = wide ? 3 * n / 5 : 2 * n / 5;
-    const int rest = n - split;
-    const TPixel dark = darken(c2, shade);
-    const TPixel a = wide ? dark : c2;
-    const TPixel b = wide ? c2 : dark;
-    TEkColorBuf ramp(std::max(split, rest) + 2);
+    const PipeRamps pipe = pipeRamps(r.height(), shade, c2, wide);
+    const int middle = r.top + pipe.split;
+    TEkColorBuf ramp(std::max(pipe.split, pipe.rest) + 2);
     TPixel* colours = ramp.pixels();
-    fillColorRamp32(colours, split, a, c1);
-    for (int i = 0; i < split; ++i)
-        fillPixels(rowAddress(r.top + i) + r.left, r.width(), colours[i]);
-    fillColorRamp32(colours, rest, c1, b);
-    for (int i = 0; i < rest; ++i)
-        fillPixels(rowAddress(r.top + split + i) + r.left, r.width(), colours[i]);
+    fillColorRamp32(colours, pipe.split, pipe.first, c1);
+    fillRowsWith(TRect(r.left, r.top, r.right, middle), colours);
+    fillColorRamp32(colours, pipe.rest, c1, pipe.last);
+    fillRowsWith(TRect(r.left, middle, r.right, r.bottom), colours);
 }
 
 void TEkBmp::pipeFillHorz(TRect r, uint8_t shade, TPixel c1, TPixel c2, bool wide) {
     if (!checkBitsClip(r))
         return;
     const int n = r.width();
-    const int split = wide ? 3 * n / 5 : 2 * n / 5;
-    const int rest = n - split;
-    const TPixel dark = darken(c2, shade);
-    const TPixel a = wide ? dark : c2;
-    const TPixel b = wide ? c2 : dark;
+    const PipeRamps pipe = pipeRamps(n, shade, c2, wide);
     // Built in a scratch row of n + 2 entries: the second ramp runs one entry past the rect's
     // last column, and that entry is not copied.
     TEkColorBuf row(n + 1);
     TPixel* line = row.pixels();
-    fillColorRamp32(line, split + 1, a, c1);
+    fillColorRamp32(line, pipe.split + 1, pipe.first, c1);
     // The second ramp starts at the colour before the split; with no such pixel, at c1.
-    const TPixel restStart = split > 0 ? line[split - 1] : c1;
-    fillColorRamp32(line + split + 1, rest, restStart, b);
-    for (int y = r.top; y < r.bottom; ++y)
-        std::memcpy(rowAddress(y) + r.left, line, size_t(n) * sizeof(TPixel));
+    const TPixel restStart = pipe.split > 0 ? line[pipe.split - 1] : c1;
+    fillColorRamp32(line + pipe.split + 1, pipe.rest, restStart, pipe.last);
+    std::memcpy(pixelPtr(r), line, size_t(n) * sizeof(TPixel));
+    copyFirstRowDown(r);
 }
 
 // ---- edges and bevels --------------------------------------------------------------------------
@@ -694,37 +719,51 @@ template <class F> void TEkBmp::forPixel(int x, int y, F f) {
         f(*at(x, y));
 }
 
+template <class F> void TEkBmp::forCorners(TRect r, int x, int y, F f) {
+    forPixel(r.left + x, r.top + y, f);
+    forPixel(r.right - 1 - x, r.top + y, f);
+    forPixel(r.left + x, r.bottom - 1 - y, f);
+    forPixel(r.right - 1 - x, r.bottom - 1 - y, f);
+}
+
+template <class F> void TEkBmp::forSides(TRect r, int inset, F f) {
+    forRun(r.left + inset, r.top, 1, 0, r.width() - 2 * inset, f);
+    forRun(r.left + inset, r.bottom - 1, 1, 0, r.width() - 2 * inset, f);
+    forRun(r.left, r.top + inset, 0, 1, r.height() - 2 * inset, f);
+    forRun(r.right - 1, r.top + inset, 0, 1, r.height() - 2 * inset, f);
+}
+
 void TEkBmp::darkenLeftEdge(TRect r, uint8_t wt) {
     if (!r.isEmpty())
-        forRun(r.left, r.top, 0, 1, r.height() - 1, [wt](TPixel& p) { p = darken(p, wt); });
+        forRun(r.left, r.top, 0, 1, r.height() - 1, darkenBy(wt));
 }
 void TEkBmp::lightenLeftEdge(TRect r, uint8_t wt) {
     if (!r.isEmpty())
-        forRun(r.left, r.top, 0, 1, r.height() - 1, [wt](TPixel& p) { p = lighten(p, wt); });
+        forRun(r.left, r.top, 0, 1, r.height() - 1, lightenBy(wt));
 }
 void TEkBmp::darkenTopEdge(TRect r, uint8_t wt) {
     if (!r.isEmpty())
-        forRun(r.left, r.top, 1, 0, r.width() - 1, [wt](TPixel& p) { p = darken(p, wt); });
+        forRun(r.left, r.top, 1, 0, r.width() - 1, darkenBy(wt));
 }
 void TEkBmp::lightenTopEdge(TRect r, uint8_t wt) {
     if (!r.isEmpty())
-        forRun(r.left, r.top, 1, 0, r.width() - 1, [wt](TPixel& p) { p = lighten(p, wt); });
+        forRun(r.left, r.top, 1, 0, r.width() - 1, lightenBy(wt));
 }
 void TEkBmp::darkenRightEdge(TRect r, uint8_t wt) {
     if (!r.isEmpty())
-        forRun(r.right - 1, r.top, 0, 1, r.height(), [wt](TPixel& p) { p = darken(p, wt); });
+        forRun(r.right - 1, r.top, 0, 1, r.height(), darkenBy(wt));
 }
 void TEkBmp::lightenRightEdge(TRect r, uint8_t wt) {
     if (!r.isEmpty())
-        forRun(r.right - 1, r.top, 0, 1, r.height(), [wt](TPixel& p) { p = lighten(p, wt); });
+        forRun(r.right - 1, r.top, 0, 1, r.height(), lightenBy(wt));
 }
 void TEkBmp::darkenBottomEdge(TRect r, uint8_t wt) {
     if (!r.isEmpty())
-        forRun(r.left, r.bottom - 1, 1, 0, r.width(), [wt](TPixel& p) { p = darken(p, wt); });
+        forRun(r.left, r.bottom - 1, 1, 0, r.width(), darkenBy(wt));
 }
 void TEkBmp::lightenBottomEdge(TRect r, uint8_t wt) {
     if (!r.isEmpty())
-        forRun(r.left, r.bottom - 1, 1, 0, r.width(), [wt](TPixel& p) { p = lighten(p, wt); });
+        forRun(r.left, r.bottom - 1, 1, 0, r.width(), lightenBy(wt));
 }
 
 void TEkBmp::drawSunkenEdge(TRect r) {
@@ -813,11 +852,7 @@ void TEkBmp::setCornerAlpha(TRect r, const uint8_t* table, int n) {
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n - i; ++j, ++k) {
             const TPixel alpha = TPixel(table[k]) << 24;
-            const auto setAlpha = [alpha](TPixel& p) { p = (p & colourMask) | alpha; };
-            forPixel(r.left + j, r.top + i, setAlpha);
-            forPixel(r.right - 1 - j, r.top + i, setAlpha);
-            forPixel(r.left + j, r.bottom - 1 - i, setAlpha);
-            forPixel(r.right - 1 - j, r.bottom - 1 - i, setAlpha);
+            forCorners(r, j, i, [alpha](TPixel& p) { p = (p & colourMask) | alpha; });
         }
     }
 }
@@ -865,14 +900,14 @@ void TEkBmp::hLine(int y, int x1, TPixel p, int x2) {
     if (x1 == x2)
         return;
     const int dx = x2 > x1 ? 1 : -1;
-    forRun(x1, y, dx, 0, std::abs(x2 - x1), [p](TPixel& d) { d = p; });
+    forRun(x1, y, dx, 0, std::abs(x2 - x1), setTo(p));
 }
 
 void TEkBmp::vLine(int x, int y1, TPixel p, int y2) {
     if (y1 == y2)
         return;
     const int dy = y2 > y1 ? 1 : -1;
-    forRun(x, y1, 0, dy, std::abs(y2 - y1), [p](TPixel& d) { d = p; });
+    forRun(x, y1, 0, dy, std::abs(y2 - y1), setTo(p));
 }
 
 void TEkBmp::drawFrame(int thickness, TRect r, TEkColor c) {
@@ -891,22 +926,23 @@ void TEkBmp::drawFrame(int thickness, TRect r, TEkColor c) {
 // ---- smoothing and rotation --------------------------------------------------------------------
 
 void TEkBmp::smoothHorz(TRect r) {
-    if (!checkBitsClip(r))
-        return;
-    for (int y = r.top; y < r.bottom; ++y) {
-        TPixel* line = rowAddress(y);
-        for (int x = r.left + 2; x <= r.right - 2; ++x)
-            line[x] = halfMixOpaque(line[x - 1], line[x + 1]);
-    }
+    smoothRows(r, false);
 }
 
 void TEkBmp::smoothHorzKeepAlpha(TRect r) {
+    smoothRows(r, true);
+}
+
+void TEkBmp::smoothRows(TRect r, bool keepAlpha) {
     if (!checkBitsClip(r))
         return;
     for (int y = r.top; y < r.bottom; ++y) {
         TPixel* line = rowAddress(y);
-        for (int x = r.left + 2; x <= r.right - 2; ++x)
-            line[x] = (line[x] & alphaMask) | halfMixWords(line[x - 1], line[x + 1]);
+        for (int x = r.left + 2; x <= r.right - 2; ++x) {
+            // c := (left >> 1 & 0x7F) + (right >> 1 & 0x7F) per colour byte
+            const TPixel mix = halfMixWords(line[x - 1], line[x + 1]);
+            line[x] = mix | (keepAlpha ? line[x] & alphaMask : alphaMask);
+        }
     }
 }
 
@@ -942,60 +978,28 @@ void TEkBmp::darkenRoundedOutline(TRect r, uint8_t wt) {
     const uint8_t a = uint8_t(4 * wt / 9);
     const uint8_t b = uint8_t(6 * wt / 7);
     const uint8_t e = uint8_t(wt >> 2);
-    const int W = r.width();
-    const int H = r.height();
     // Top-left corner pattern (x, y, weight); the others are its mirror images.
     const struct {
         int x, y;
         uint8_t weight;
     } pattern[7] = {{1, 0, a}, {2, 0, b}, {0, 1, a}, {1, 1, b}, {2, 1, e}, {0, 2, b}, {1, 2, e}};
-    for (const auto& c : pattern) {
-        const auto shade = [&c](TPixel& p) { p = darken(p, c.weight); };
-        forPixel(r.left + c.x, r.top + c.y, shade);
-        forPixel(r.right - 1 - c.x, r.top + c.y, shade);
-        forPixel(r.left + c.x, r.bottom - 1 - c.y, shade);
-        forPixel(r.right - 1 - c.x, r.bottom - 1 - c.y, shade);
-    }
-    const auto shade = [wt](TPixel& p) { p = darken(p, wt); };
-    forRun(r.left + 3, r.top, 1, 0, W - 6, shade);
-    forRun(r.left + 3, r.bottom - 1, 1, 0, W - 6, shade);
-    forRun(r.left, r.top + 3, 0, 1, H - 6, shade);
-    forRun(r.right - 1, r.top + 3, 0, 1, H - 6, shade);
+    for (const auto& c : pattern)
+        forCorners(r, c.x, c.y, darkenBy(c.weight));
+    forSides(r, 3, darkenBy(wt));
 }
 
 void TEkBmp::lightenInnerOutline(TRect r, uint8_t wt) {
     if (r.isEmpty())
         return;
-    const int W = r.width();
-    const int H = r.height();
-    const auto light = [wt](TPixel& p) { p = lighten(p, wt); };
-    forRun(r.left + 1, r.top, 1, 0, W - 2, light);
-    forRun(r.left + 1, r.bottom - 1, 1, 0, W - 2, light);
-    forRun(r.left, r.top + 1, 0, 1, H - 2, light);
-    forRun(r.right - 1, r.top + 1, 0, 1, H - 2, light);
-    const uint8_t diagonal = uint8_t(5 * wt / 7);
-    const auto soft = [diagonal](TPixel& p) { p = lighten(p, diagonal); };
-    forPixel(r.left + 1, r.top + 1, soft);
-    forPixel(r.right - 2, r.top + 1, soft);
-    forPixel(r.left + 1, r.bottom - 2, soft);
-    forPixel(r.right - 2, r.bottom - 2, soft);
+    forSides(r, 1, lightenBy(wt));
+    forCorners(r, 1, 1, lightenBy(uint8_t(5 * wt / 7)));
 }
 
 void TEkBmp::drawRoundedFrameSmall(TRect r, TPixel p) {
     if (r.isEmpty())
         return;
-    const int W = r.width();
-    const int H = r.height();
-    const auto set = [p](TPixel& d) { d = p; };
-    forRun(r.left + 1, r.top, 1, 0, W - 2, set);
-    forRun(r.left + 1, r.bottom - 1, 1, 0, W - 2, set);
-    forRun(r.left, r.top + 1, 0, 1, H - 2, set);
-    forRun(r.right - 1, r.top + 1, 0, 1, H - 2, set);
-    const auto half = [p](TPixel& d) { d = halfMixOpaque(d, p); };
-    forPixel(r.left + 1, r.top + 1, half);
-    forPixel(r.right - 2, r.top + 1, half);
-    forPixel(r.left + 1, r.bottom - 2, half);
-    forPixel(r.right - 2, r.bottom - 2, half);
+    forSides(r, 1, setTo(p));
+    forCorners(r, 1, 1, [p](TPixel& d) { d = halfMixOpaque(d, p); });
 }
 
 void TEkBmp::drawRoundedFrame(TRect r, TPixel p) {
@@ -1012,20 +1016,9 @@ void TEkBmp::drawRoundedFrame(TRect r, TPixel p) {
         Mix mix;
     } pattern[7] = {{1, 0, half},    {2, 0, threeQuarters}, {0, 1, half},   {1, 1, threeQuarters},
                     {2, 1, quarter}, {0, 2, threeQuarters}, {1, 2, quarter}};
-    for (const auto& c : pattern) {
-        const auto paint = [&](TPixel& d) { d = mixed(d, c.mix); };
-        forPixel(r.left + c.x, r.top + c.y, paint);
-        forPixel(r.right - 1 - c.x, r.top + c.y, paint);
-        forPixel(r.left + c.x, r.bottom - 1 - c.y, paint);
-        forPixel(r.right - 1 - c.x, r.bottom - 1 - c.y, paint);
-    }
-    const int W = r.width();
-    const int H = r.height();
-    const auto set = [p](TPixel& d) { d = p; };
-    forRun(r.left + 3, r.top, 1, 0, W - 6, set);
-    forRun(r.left + 3, r.bottom - 1, 1, 0, W - 6, set);
-    forRun(r.left, r.top + 3, 0, 1, H - 6, set);
-    forRun(r.right - 1, r.top + 3, 0, 1, H - 6, set);
+    for (const auto& c : pattern)
+        forCorners(r, c.x, c.y, [&](TPixel& d) { d = mixed(d, c.mix); });
+    forSides(r, 3, setTo(p));
 }
 
 void TEkBmp::drawFocusFrame(TRect r, TPixel p) {
@@ -1119,29 +1112,30 @@ void TEkBmp::paintShadedFace(TRect r) {
     darkenRoundedOutline(r, 170);
 }
 
-void TEkBmp::paintButtonFace(uint8_t shade, bool pipe, TRect r, TEkColor c1, TEkColor c2) {
+bool TEkBmp::fillButtonBody(uint8_t shade, bool pipe, TRect& r, TEkColor c1, TEkColor c2) {
     if (!checkDcClip(r) || !pix)
-        return;
+        return false;
     TRect inner = r;
     inflateRect(inner, -1, -1);
     if (pipe)
         pipeFillVert(inner, shade, colorToPixel(c1), colorToPixel(c2), false);
     else
         gradientFillVert(inner, colorToPixel(c1), colorToPixel(c2));
-    paintShadedFace(r);
+    return true;
+}
+
+void TEkBmp::paintButtonFace(uint8_t shade, bool pipe, TRect r, TEkColor c1, TEkColor c2) {
+    if (fillButtonBody(shade, pipe, r, c1, c2))
+        paintShadedFace(r);
 }
 
 void TEkBmp::paintButtonFaceFramed(uint8_t shade, bool pipe, TRect r, TEkColor c1, TEkColor c2) {
     constexpr uint8_t frameDarkening = 80; // c * 175 / 255 = c * (255 - 80) / 255
-    if (!checkDcClip(r) || !pix)
+    if (!fillButtonBody(shade, pipe, r, c1, c2))
         return;
+    drawRoundedFrame(r, darken(colorToPixel(c2), frameDarkening));
     TRect inner = r;
     inflateRect(inner, -1, -1);
-    if (pipe)
-        pipeFillVert(inner, shade, colorToPixel(c1), colorToPixel(c2), false);
-    else
-        gradientFillVert(inner, colorToPixel(c1), colorToPixel(c2));
-    drawRoundedFrame(r, darken(colorToPixel(c2), frameDarkening));
     lightenInnerOutline(inner, 130);
 }
 
@@ -1201,7 +1195,7 @@ void TEkBmp::applyShadeColumns(TPixel* dst, const int16_t* table, int rows, int 
 }
 
 void TEkBmp::repeatGripRight(TPixel* dst, int rows, int cellWidth, int availableWidth) {
-    const int copies = availableWidth > 3 * cellWidth ? 2 : availableWidth > 2 * cellWidth ? 1 : 0;
+    const int copies = extraRidges(availableWidth, cellWidth);
     for (int c = 0; c < copies; ++c, dst += cellWidth)
         for (int y = 0; y < rows; ++y)
             std::memcpy(dst + size_t(y) * size_t(w) + cellWidth, dst + size_t(y) * size_t(w),
@@ -1209,7 +1203,7 @@ void TEkBmp::repeatGripRight(TPixel* dst, int rows, int cellWidth, int available
 }
 
 void TEkBmp::repeatGripDown(TPixel* dst, int columns, int cellHeight, int availableHeight) {
-    const int copies = availableHeight > 3 * cellHeight ? 2 : availableHeight > 2 * cellHeight ? 1 : 0;
+    const int copies = extraRidges(availableHeight, cellHeight);
     for (int c = 0; c < copies; ++c, dst += size_t(cellHeight) * size_t(w))
         for (int y = 0; y < cellHeight; ++y)
             std::memcpy(dst + size_t(y + cellHeight) * size_t(w), dst + size_t(y) * size_t(w),
@@ -1223,7 +1217,7 @@ void TEkBmp::gripTall(TRect r, const int16_t* table, int columns, int glyphHeigh
         return;
     placeGripTall(r, glyphHeight, narrow, wide);
     const int available = r.width();
-    const int ridges = 1 + (available > 3 * cell ? 2 : available > 2 * cell ? 1 : 0);
+    const int ridges = 1 + extraRidges(available, cell);
     const TRect box(r.left, r.top, r.left + 1 + cell * ridges, r.top + glyphHeight);
     if (box.left < 0 || box.top < 0 || box.right > w || box.bottom > h)
         return;
@@ -1238,7 +1232,7 @@ void TEkBmp::gripWide(TRect r, const int16_t* table, int rows, int glyphWidth, i
         return;
     placeGripWide(r, glyphWidth, narrow, wide);
     const int available = r.height();
-    const int ridges = 1 + (available > 3 * cell ? 2 : available > 2 * cell ? 1 : 0);
+    const int ridges = 1 + extraRidges(available, cell);
     const TRect box(r.left, r.top, r.left + glyphWidth, r.top + 1 + cell * ridges);
     if (box.left < 0 || box.top < 0 || box.right > w || box.bottom > h)
         return;
@@ -1341,6 +1335,11 @@ bool TEkBmp::setFont(const QString& faceName, int size, int style, int pixelsPer
     fnt = f;
     ownFont = true;
     return true;
+}
+
+int TEkBmp::fontStyleBits(const QFont& font) {
+    return (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0) |
+           (font.strikeOut() ? 8 : 0);
 }
 
 TEkColor TEkBmp::setTextColor(TEkColor c) {

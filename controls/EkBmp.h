@@ -264,6 +264,8 @@ public:
     // 8 strike-out. False without a drawing context or for a size that gives no pixels. The
     // font survives resizes. The face name is cut to 31 characters.
     bool setFont(const QString& faceName, int size, int style, int pixelsPerInch = fontPixelsPerInch);
+    // The style bits of setFont for font.
+    static int fontStyleBits(const QFont& font);
     const QFont& font() const { return fnt; }
     bool hasOwnFont() const { return ownFont; }
     // Pixel height of the own font as a negative number (-(size * ppi / 72)), 0 when none.
@@ -313,6 +315,19 @@ private:
     // inside the bitmap.
     template <class F> void forRun(int x, int y, int dx, int dy, int n, F f);
     template <class F> void forPixel(int x, int y, F f);
+    // f on the pixel (x, y) in from each corner of r: top-left, top-right, bottom-left,
+    // bottom-right.
+    template <class F> void forCorners(TRect r, int x, int y, F f);
+    // f on r's top, bottom, left and right side, each without inset pixels at either end.
+    template <class F> void forSides(TRect r, int inset, F f);
+    // r clipped already: rows top + 1 .. bottom - 1 := row top; each row y := colours[y - top].
+    void copyFirstRowDown(TRect r);
+    void fillRowsWith(TRect r, const TPixel* colours);
+    // Clips r; false when nothing is left. Else r shrunk by 1 gets the pipe or the gradient of
+    // the button faces.
+    bool fillButtonBody(uint8_t shade, bool pipe, TRect& r, TEkColor c1, TEkColor c2);
+    // Each pixel from left + 2 to right - 2 := the half mix of its neighbours, alpha kept or 255.
+    void smoothRows(TRect r, bool keepAlpha);
     void applyShadeRows(TPixel* dst, const int16_t* table, int columns, int middleRepeat);
     void applyShadeColumns(TPixel* dst, const int16_t* table, int rows, int middleRepeat);
     void repeatGripRight(TPixel* dst, int rows, int cellWidth, int availableWidth);

@@ -1,6 +1,7 @@
 #include "controls/EkGradiLabel.h"
 
 #include "controls/ImgList.h"
+#include "controls/Setters.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -16,36 +17,12 @@ namespace {
 constexpr int defaultWidth = 81;
 constexpr int defaultHeight = 23;
 
-// Style bits of the bitmap's font.
-constexpr int fontStyleBold = 1;
-constexpr int fontStyleItalic = 2;
-constexpr int fontStyleUnderline = 4;
-constexpr int fontStyleStrikeOut = 8;
-
-int fontStyleBits(const QFont& font) {
-    int bits = 0;
-    if (font.bold())
-        bits |= fontStyleBold;
-    if (font.italic())
-        bits |= fontStyleItalic;
-    if (font.underline())
-        bits |= fontStyleUnderline;
-    if (font.strikeOut())
-        bits |= fontStyleStrikeOut;
-    return bits;
-}
-
 // Point size of a font that may have been given in pixels.
 int fontPointSize(const QFont& font) {
     if (font.pointSize() > 0)
         return font.pointSize();
     // points = pixels * 72 / pixels-per-inch, rounded
     return std::max(1, (font.pixelSize() * 72 + fontPixelsPerInch / 2) / fontPixelsPerInch);
-}
-
-bool managedByLayout(QWidget* w) {
-    QWidget* parent = w->parentWidget();
-    return parent && parent->layout() && parent->layout()->indexOf(w) >= 0;
 }
 
 void relayoutParent(QWidget* w) {
@@ -58,6 +35,31 @@ void relayoutParent(QWidget* w) {
 void setActionImageIndex(QAction* action, int index) {
     if (action)
         action->setProperty(actionImageIndexProperty, index);
+}
+
+void followActionState(QWidget* control, const QAction* action) {
+    if (action->isEnabled() != control->isEnabled())
+        control->setEnabled(action->isEnabled());
+    if (!action->isVisible())
+        control->hide();
+    else if (control->isHidden() && control->testAttribute(Qt::WA_WState_ExplicitShowHide))
+        control->show();
+}
+
+void fillGradyStyle(TEkBmp& bmp, TEkGradyStyle style, uint8_t pipeShadow, TEkColor light, TEkColor dark) {
+    const TRect bounds = bmp.boundsRect();
+    const bool vertical = style == agsVertGradi || style == agsVertPipe;
+    if (style == agsVertGradi || style == agsHorzGradi)
+        bmp.gradientFill(vertical, bounds, light, dark);
+    else if (style == agsVertPipe || style == agsHorzPipe)
+        bmp.pipeFill(vertical, pipeShadow, bounds, light, dark, false);
+    else
+        bmp.fill(dark);
+}
+
+bool managedByLayout(const QWidget* w) {
+    const QWidget* parent = w->parentWidget();
+    return parent && parent->layout() && parent->layout()->indexOf(w) >= 0;
 }
 
 QPoint placeImageBesideCaption(TRect& r, TAlignment alignment, bool imageRight, QSize imageSize,
@@ -106,117 +108,59 @@ void TEkGradiLabel::Loaded() {
 // --- property setters -----------------------------------------------------------------------
 
 void TEkGradiLabel::setGradiantDark(TColor c) {
-    if (c == clGradiDark)
-        return;
-    clGradiDark = c;
-    dirty = true;
-    update();
+    setAndRepaint(*this, clGradiDark, c, &dirty);
 }
-
 void TEkGradiLabel::setGradiantLight(TColor c) {
-    if (c == clGradiLight)
-        return;
-    clGradiLight = c;
-    dirty = true;
-    update();
+    setAndRepaint(*this, clGradiLight, c, &dirty);
 }
-
 void TEkGradiLabel::setFontColor(TColor c) {
-    if (c == fontColor)
-        return;
-    fontColor = c;
-    dirty = true;
-    update();
+    setAndRepaint(*this, fontColor, c, &dirty);
 }
-
 void TEkGradiLabel::setGradiStyle(TEkGradyStyle style) {
-    if (style == gradiStyle)
-        return;
-    gradiStyle = style;
-    dirty = true;
-    update();
+    setAndRepaint(*this, gradiStyle, style, &dirty);
 }
-
 void TEkGradiLabel::setAlignment(TAlignment value) {
-    if (value == alignment)
-        return;
-    alignment = value;
-    dirty = true;
-    update();
+    setAndRepaint(*this, alignment, value, &dirty);
 }
 
 // The auto-size and margin setters also repaint, so that a change shows even when the size
 // stays the same.
 void TEkGradiLabel::setAutoSize(bool value) {
-    if (value == autoSize)
-        return;
-    autoSize = value;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, autoSize, value, &dirty))
+        adjustBounds();
 }
-
 void TEkGradiLabel::setTextMarginHorz(int value) {
-    if (value == marginTextHorz)
-        return;
-    marginTextHorz = value;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, marginTextHorz, value, &dirty))
+        adjustBounds();
 }
-
 void TEkGradiLabel::setTextMarginVert(int value) {
-    if (value == marginTextVert)
-        return;
-    marginTextVert = value;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, marginTextVert, value, &dirty))
+        adjustBounds();
 }
-
 void TEkGradiLabel::setMarginImage(int value) {
-    if (value == marginImage)
-        return;
-    marginImage = value;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, marginImage, value, &dirty))
+        adjustBounds();
 }
 
 void TEkGradiLabel::setPipeShadow(int value) {
-    value = std::clamp(value, 0, 255);
-    if (value == pipeShadow)
-        return;
-    pipeShadow = value;
-    dirty = true;
-    update();
+    setAndRepaint(*this, pipeShadow, std::clamp(value, 0, 255), &dirty);
 }
 
 void TEkGradiLabel::setAlive(bool value) {
-    if (value == alive)
-        return;
-    alive = value;
-    if (!alive)
+    if (setAndRepaint(*this, alive, value, &dirty) && !value)
         state = 0;
-    dirty = true;
-    update();
 }
 
 void TEkGradiLabel::setAlign(TAlign value) {
-    if (value == align)
+    if (!assignChanged(align, value))
         return;
-    align = value;
     adjustBounds();
     relayoutParent(this);
 }
 
 void TEkGradiLabel::setCaption(const QString& text) {
-    if (text == caption)
-        return;
-    caption = text;
-    dirty = true;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, caption, text, &dirty))
+        adjustBounds();
 }
 
 void TEkGradiLabel::setImages(TImageList* list) {
@@ -235,57 +179,34 @@ void TEkGradiLabel::ImagesChanged() {
 }
 
 void TEkGradiLabel::setImageIndex(int index) {
-    if (index == imageIndex)
-        return;
-    imageIndex = index;
-    dirty = true;
-    update();
+    setAndRepaint(*this, imageIndex, index, &dirty);
 }
-
 void TEkGradiLabel::setImageDisabledIndex(int index) {
-    if (index == imageDisabledIndex)
-        return;
-    imageDisabledIndex = index;
-    dirty = true;
-    update();
+    setAndRepaint(*this, imageDisabledIndex, index, &dirty);
 }
-
 void TEkGradiLabel::setImagePos(TEkImagePos pos) {
-    if (pos == imagePos)
-        return;
-    imagePos = pos;
-    dirty = true;
-    update();
+    setAndRepaint(*this, imagePos, pos, &dirty);
 }
 
 void TEkGradiLabel::setLabelBefore(TEkGradiLabel* label) {
-    if (label == labelBefore)
-        return;
-    disconnect(labelBeforeLink);
-    labelBefore = label;
-    if (label)
-        labelBeforeLink = connect(label, &QObject::destroyed, this, [this] {
-            labelBefore = nullptr;
-            dirty = true;
-            update();
-        });
-    dirty = true;
-    update();
+    linkNeighbour(labelBefore, labelBeforeLink, label);
 }
 
 void TEkGradiLabel::setLabelAfter(TEkGradiLabel* label) {
-    if (label == labelAfter)
+    linkNeighbour(labelAfter, labelAfterLink, label);
+}
+
+void TEkGradiLabel::linkNeighbour(QPointer<TEkGradiLabel>& slot, QMetaObject::Connection& link,
+                                  TEkGradiLabel* label) {
+    if (!setAndRepaint(*this, slot, label, &dirty))
         return;
-    disconnect(labelAfterLink);
-    labelAfter = label;
+    disconnect(link);
     if (label)
-        labelAfterLink = connect(label, &QObject::destroyed, this, [this] {
-            labelAfter = nullptr;
+        link = connect(label, &QObject::destroyed, this, [this, &slot] {
+            slot = nullptr;
             dirty = true;
             update();
         });
-    dirty = true;
-    update();
 }
 
 // --- action -----------------------------------------------------------------------------------
@@ -318,13 +239,7 @@ void TEkGradiLabel::updateFromAction() {
     const QVariant index = action->property(actionImageIndexProperty);
     if (index.isValid() && index.toInt() >= 0)
         setImageIndex(index.toInt());
-    if (action->isEnabled() != isEnabled())
-        setEnabled(action->isEnabled());
-    // Only an action's hiding shows again; a label never shown yet stays as its parent has it.
-    if (!action->isVisible())
-        hide();
-    else if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide))
-        show();
+    followActionState(this, action);
 }
 
 bool TEkGradiLabel::eventFilter(QObject* watched, QEvent* event) {
@@ -345,7 +260,7 @@ void TEkGradiLabel::click() {
 
 void TEkGradiLabel::transferFont() {
     const QFont f = font();
-    bitmap->setFont(f.family(), fontPointSize(f), fontStyleBits(f), fontPixelsPerInch);
+    bitmap->setFont(f.family(), fontPointSize(f), TEkBmp::fontStyleBits(f), fontPixelsPerInch);
 }
 
 TRect TEkGradiLabel::measureCaption() {
@@ -359,7 +274,7 @@ TRect TEkGradiLabel::measureCaption() {
     // A label of no size has no bitmap to measure with; it still learns its caption's extent.
     TEkBmp stand(1, 1);
     const QFont f = font();
-    stand.setFont(f.family(), fontPointSize(f), fontStyleBits(f), fontPixelsPerInch);
+    stand.setFont(f.family(), fontPointSize(f), TEkBmp::fontStyleBits(f), fontPixelsPerInch);
     stand.calcTextRect(textRect, caption, false);
     return textRect;
 }
@@ -454,24 +369,7 @@ void TEkGradiLabel::paintBitmap() {
     }
     bitmap->setTextColor(TEkColor(textColour));
 
-    const TRect bounds = bitmap->boundsRect();
-    switch (gradiStyle) {
-    case agsVertGradi:
-        bitmap->gradientFill(true, bounds, TEkColor(light), TEkColor(dark));
-        break;
-    case agsVertPipe:
-        bitmap->pipeFill(true, uint8_t(pipeShadow), bounds, TEkColor(light), TEkColor(dark), false);
-        break;
-    case agsHorzGradi:
-        bitmap->gradientFill(false, bounds, TEkColor(light), TEkColor(dark));
-        break;
-    case agsHorzPipe:
-        bitmap->pipeFill(false, uint8_t(pipeShadow), bounds, TEkColor(light), TEkColor(dark), false);
-        break;
-    default:
-        bitmap->fill(TEkColor(dark));
-        break;
-    }
+    fillGradyStyle(*bitmap, gradiStyle, uint8_t(pipeShadow), TEkColor(light), TEkColor(dark));
 
     TRect r(0, 0, width(), height());
     if (marginTextVert != 0 || marginTextHorz != 0)

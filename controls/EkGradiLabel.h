@@ -33,6 +33,17 @@ enum TAlign { alNone = 0, alTop = 1, alBottom = 2, alLeft = 3, alRight = 4, alCl
 inline constexpr const char* actionImageIndexProperty = "imageIndex";
 // Sets the image index of an action; labels bound to it follow at once.
 void setActionImageIndex(QAction* action, int index);
+// A control bound to action takes the action's enabled state and hiding. A visible action shows
+// the control again only when it was hidden explicitly: one never shown yet stays as its parent
+// has it.
+void followActionState(QWidget* control, const QAction* action);
+
+// Fills the whole of bmp in style: a vertical or horizontal gradient or pipe from light to dark
+// (the pipe shaded by pipeShadow), or dark alone for agsSolid and any other value.
+void fillGradyStyle(TEkBmp& bmp, TEkGradyStyle style, uint8_t pipeShadow, TEkColor light, TEkColor dark);
+
+// The widget is one of its parent layout's items.
+bool managedByLayout(const QWidget* w);
 
 // Places an image of imageSize and a caption textWidth wide side by side in r, the two aligned
 // as a group, gap pixels apart (no gap without a caption). Returns the image's top-left corner,
@@ -214,6 +225,8 @@ private:
     int alignValue() const { return int(align); }
     void setAlignValue(int value) { setAlign(TAlign(value)); }
     void ImagesChanged();
+    // Follows label as the neighbour in slot (link: its end), repainting on a change.
+    void linkNeighbour(QPointer<TEkGradiLabel>& slot, QMetaObject::Connection& link, TEkGradiLabel* label);
     void adjustBounds();
     void transferFont();
     void resizeBitmap();

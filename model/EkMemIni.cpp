@@ -779,8 +779,21 @@ void writeItem(const TEkIniVal& item, TextWriter& w) {
     w.putLineEnd();
 }
 
-void writeSection(const TEkIniSection& section, TextWriter& w) {
-    if (!section.name.isEmpty()) {
+// Whether section `index` is written with its header line. Only a nameless first section goes
+// without: its items are the file's lines before the first header. A nameless section anywhere
+// else writes "[]", or its lines would join the section before it at the next load. A nameless
+// first section without items writes "[]" as well when a nameless section follows: that one's
+// "[]" would otherwise begin the text, name the first section at the next load and be dropped at
+// the save after, taking its section with it.
+bool writesHeader(const TIniSectionVec& sections, int index) {
+    const TEkIniSection& section = *sections[index];
+    if (!section.name.isEmpty() || index > 0)
+        return true;
+    return section.values.count == 0 && sections.count > 1 && sections[1]->name.isEmpty();
+}
+
+void writeSection(const TEkIniSection& section, bool header, TextWriter& w) {
+    if (header) {
         w.put(u'[');
         w.put(section.name);
         w.put(u']');
@@ -811,9 +824,9 @@ qsizetype itemSize(const TEkIniVal& item) {
     return 2;
 }
 
-qsizetype sectionSize(const TEkIniSection& section) {
+qsizetype sectionSize(const TEkIniSection& section, bool header) {
     qsizetype n = 0;
-    if (!section.name.isEmpty()) {
+    if (header) {
         n += section.name.size() + 4;
         if (!section.comment.isEmpty())
             n += section.comment.size() + 2;
@@ -827,8 +840,8 @@ qsizetype sectionSize(const TEkIniSection& section) {
 
 qsizetype documentSize(const TIniSectionVec& sections) {
     qsizetype n = 0;
-    for (const TEkIniSection* section : sections)
-        n += sectionSize(*section);
+    for (int i = 0; i < sections.count; ++i)
+        n += sectionSize(*sections[i], writesHeader(sections, i));
     return n;
 }
 
@@ -1492,11 +1505,26 @@ namespace {
 int loadFile(TEkMemIni& doc, const QString& fileName, int codePage) {
     doc.codePage = codePageUnknown;
     doc.fileName = fileName;
-    if (!platform::FileExists(fileName))
+    switch (platform::fileKind(fileName)) {
+    case platform::FileKind::Missing:
+    case platform::FileKind::Folder:
         return loadFileMissing;
+    case platform::FileKind::Special:
+        return loadNotRegularFile;
+    case platform::FileKind::Regular:
+        break;
+    }
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    switch (platform::openForReading(file, QIODevice::Unbuffered)) {
+    case platform::OpenOutcome::Opened:
+        break;
+    case platform::OpenOutcome::Missing:
+        return loadFileMissing;
+    case platform::OpenOutcome::NotRegularFile:
+        return loadNotRegularFile;
+    case platform::OpenOutcome::Failed:
         return loadCannotOpen;
+    }
     if (codePage < 0)
         codePage = TEkMemIni::detectEncoding(file);
     return doc.LoadFromStream(file, codePage);
@@ -1517,8 +1545,8 @@ int TEkMemIni::itemTextSize(const TEkIniVal& item) {
     return int(itemSize(item));
 }
 
-int TEkMemIni::sectionTextSize(const TEkIniSection& section) {
-    return int(sectionSize(section));
+int TEkMemIni::sectionTextSize(int index) const {
+    return int(sectionSize(*sections[index], writesHeader(sections, index)));
 }
 
 int TEkMemIni::documentTextSize() const {
@@ -1528,8 +1556,8 @@ int TEkMemIni::documentTextSize() const {
 namespace {
 // Writes every section; reports a text that does not have the size computed first.
 void writeDocument(const TIniSectionVec& sections, qsizetype expected, TextWriter& w) {
-    for (const TEkIniSection* section : sections)
-        writeSection(*section, w);
+    for (int i = 0; i < sections.count; ++i)
+        writeSection(*sections[i], writesHeader(sections, i), w);
     w.finish();
     if (w.written() != expected)
         platform::ShowMessage(QStringLiteral("Memory Error!\r\nNumber of :") +

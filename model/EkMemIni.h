@@ -32,7 +32,8 @@ enum : int {
 enum : int {
     loadFileMissing = -1,
     loadUnreadable = -2,
-    loadCannotOpen = -3, // the file exists but cannot be opened, or the device fails a read
+    loadCannotOpen = -3,     // the file exists but cannot be opened, or the device fails a read
+    loadNotRegularFile = -4, // the name is a pipe, a device or a socket: it is not opened
 };
 
 // Item kinds; the main window also uses the number as the item's icon index.
@@ -171,7 +172,8 @@ public:
     // sections parsed so far stay for the caller to clear). A refused UTF-32 file gives 0 with
     // `codePage` left at codePageUnknown. The loaders append to `sections`: the caller clears
     // it first. A file that exists but cannot be opened, or a device that fails a read, gives
-    // loadCannotOpen (the sections read so far stay for the caller to clear).
+    // loadCannotOpen (the sections read so far stay for the caller to clear). A name that is not
+    // a regular file gives loadNotRegularFile at once: a pipe without a writer never holds a load.
 
     // Detects the encoding, then reads the file. Sets `fileName`.
     int LoadFromFile(const QString& fileName);
@@ -199,10 +201,14 @@ public:
     QByteArray saveToBytes(int codePage) const;
 
     // --- Text --------------------------------------------------------------------------------
-    // The whole document as text with CR LF line ends.
+    // The whole document as text with CR LF line ends. Every section is written with its header
+    // line, "[]" for a nameless one, except a nameless first section: its items are the lines
+    // before the first header.
     QString buildText() const;
     int documentTextSize() const;
-    static int sectionTextSize(const TEkIniSection& section);
+    // Characters the writer produces for section `index`; whether it gets a header line depends
+    // on its place in the document.
+    int sectionTextSize(int index) const;
     static int itemTextSize(const TEkIniVal& item);
 
     // --- Search and sort ---------------------------------------------------------------------

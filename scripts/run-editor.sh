@@ -6,8 +6,8 @@ cd "$(dirname "$0")/.."
 exe=build/app/velquin
 sample=examples/sample.ini
 if [ ! -x "$exe" ]; then
-    echo "The editor's main window is not built yet; nothing to run."
-    exit 0
+    echo "$exe is not built: run 'make build' first." >&2
+    exit 1
 fi
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     exec "$exe" "$sample"

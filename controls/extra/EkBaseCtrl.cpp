@@ -1,5 +1,7 @@
 #include "controls/extra/EkBaseCtrl.h"
 
+#include "controls/Setters.h"
+
 #include <QEnterEvent>
 #include <QFont>
 #include <QPainter>
@@ -25,15 +27,7 @@ bool TEkCustomControl::MouseIsIn(int x, int y) const {
 }
 
 void TEkCustomControl::setIsHot(bool value) {
-    if (value == isHot)
-        return;
-    isHot = value;
-    update();
-}
-
-int TEkCustomControl::fontStyleBits(const QFont& font) {
-    return (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0) |
-           (font.strikeOut() ? 8 : 0);
+    setAndRepaint(*this, isHot, value);
 }
 
 void TEkCustomControl::UpdateBmpFont() {

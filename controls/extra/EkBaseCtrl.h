@@ -53,8 +53,8 @@ public:
     // inch) with a transparent text background. The base never calls it; a descendant that
     // draws text calls it when the font changes and from PrepareBitmaps.
     void UpdateBmpFont();
-    // 1 bold, 2 italic, 4 underline, 8 strike-out.
-    static int fontStyleBits(const QFont& font);
+    // 1 bold, 2 italic, 4 underline, 8 strike-out (the painter's own).
+    static int fontStyleBits(const QFont& font) { return TEkBmp::fontStyleBits(font); }
 
 protected:
     // After every size change, once the bitmap has the new size: descendants resize their own

@@ -9,6 +9,9 @@ namespace {
 constexpr TPixel alphaMask = 0xFF000000u;
 constexpr TPixel colourMask = 0x00FFFFFFu;
 
+// The smallest side a ball, a hole, a pipe or a groove is painted at.
+constexpr int kSmallestSide = 4;
+
 // mix(x over y, w) per colour byte: (y * (255 - w) + x * w) >> 8; alpha byte := alpha.
 TPixel blendColor(uint8_t w, uint8_t alpha, TPixel x, TPixel y) {
     TPixel out = TPixel(alpha) << 24;
@@ -70,24 +73,22 @@ void TRoundBmp::drawHole(uint8_t shade, TRect r, TEkColor body, TEkColor light) 
 }
 
 void TRoundBmp::drawBallOrHole(bool hole, uint8_t shade, TRect r, TEkColor body, TEkColor light) {
-    if (!checkBitsClip(r) || r.width() < 4 || r.height() < 4)
+    if (!checkBitsClip(r) || r.width() < kSmallestSide || r.height() < kSmallestSide)
         return;
     const int side = std::min(r.width(), r.height());
     const TRect square(r.left, r.top, r.left + side, r.top + side);
-    if (hole)
-        paintHole(square, shade, colorToPixel(body), colorToPixel(light));
-    else
-        paintBall(square, shade, colorToPixel(body), colorToPixel(light));
+    paintBallOrHole(hole, square, shade, colorToPixel(body), colorToPixel(light));
 }
 
-void TRoundBmp::paintHole(TRect square, uint8_t shade, TPixel B, TPixel L) {
+void TRoundBmp::paintBallOrHole(bool hole, TRect square, uint8_t shade, TPixel B, TPixel L) {
     paintBall(square, shade, B, L);
-    rotate180(square.left, square.top, square.right, square.bottom);
+    if (hole)
+        rotate180(square.left, square.top, square.right, square.bottom);
 }
 
 void TRoundBmp::paintBall(TRect square, uint8_t shade, TPixel B, TPixel L) {
     const int size = square.width();
-    if (size < 4)
+    if (size < kSmallestSide)
         return;
     if (size <= 6) {
         paintSmallBall(square, B, L);
@@ -272,16 +273,11 @@ void TRoundBmp::drawRoundGrove(uint8_t shade, TRect r, TEkColor body, TEkColor l
 }
 
 void TRoundBmp::paintRoundPipe(uint8_t shade, bool grove, TRect r, TEkColor body, TEkColor light) {
-    if (!checkBitsClip(r) || r.width() < 4 || r.height() < 4)
+    if (!checkBitsClip(r) || r.width() < kSmallestSide || r.height() < kSmallestSide)
         return;
     const TPixel B = colorToPixel(body), L = colorToPixel(light);
     const int w = r.width(), h = r.height();
-    const auto paintEnd = [&](TRect square) {
-        if (grove)
-            paintHole(square, shade, B, L);
-        else
-            paintBall(square, shade, B, L);
-    };
+    const auto paintEnd = [&](TRect square) { paintBallOrHole(grove, square, shade, B, L); };
     if (w < h) {
         // Upright: the end shape at the bottom, stretched upwards.
         paintEnd(TRect(r.left, r.bottom - w, r.right, r.bottom));

@@ -54,9 +54,10 @@ public:
 
 private:
     void drawBallOrHole(bool hole, uint8_t shade, TRect r, TEkColor body, TEkColor light);
-    // Square: r's left, top and side (its width). B and L are pixels.
+    // Square: r's left, top and side (its width). B and L are pixels. A hole is the ball turned
+    // by 180 degrees.
     void paintBall(TRect square, uint8_t shade, TPixel B, TPixel L);
-    void paintHole(TRect square, uint8_t shade, TPixel B, TPixel L);
+    void paintBallOrHole(bool hole, TRect square, uint8_t shade, TPixel B, TPixel L);
     void paintSmallBall(TRect square, TPixel B, TPixel L);
     void paintRings(TRect square, const TPixel* colours, int count, int maxR);
     void circleAlpha(TRect square);

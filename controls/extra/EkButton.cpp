@@ -1,6 +1,7 @@
 #include "controls/extra/EkButton.h"
 
 #include "controls/EkGradiLabel.h"
+#include "controls/Setters.h"
 #include "controls/extra/EkHsl.h"
 #include "controls/extra/EkPanel.h"
 
@@ -34,11 +35,6 @@ TColor greyOf(TColor c) {
     return TEkColor(g, g, g).toTColor();
 }
 
-// Qt breaks lines at LF only.
-QString forQt(QString text) {
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-}
-
 } // namespace
 
 // --- construction ------------------------------------------------------------------------------
@@ -61,30 +57,11 @@ TEkButton::~TEkButton() {
         action->removeEventFilter(this);
 }
 
-template <class T> void TEkButton::change(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    update();
-}
-
-template <class T> void TEkButton::changeLayout(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    layoutDirty = true;
-    update();
-}
-
 // --- look --------------------------------------------------------------------------------------
 
 void TEkButton::setButtonStyle(TEkButtonStyle value) {
-    if (value == buttonStyle)
-        return;
-    buttonStyle = value;
-    if (value != bstButton)
+    if (setAndRepaint(*this, buttonStyle, value) && value != bstButton)
         setAlive(true);
-    update();
 }
 
 void TEkButton::setAlive(bool value) {
@@ -95,10 +72,10 @@ void TEkButton::setAlive(bool value) {
 }
 
 void TEkButton::setPipeShadow(int value) {
-    change(pipeShadow, value);
+    setAndRepaint(*this, pipeShadow, value);
 }
 void TEkButton::setPipeGradient(bool value) {
-    change(pipeGradient, value);
+    setAndRepaint(*this, pipeGradient, value);
 }
 
 // Always applied, even to the same colour: it resets the colours it derives.
@@ -126,61 +103,61 @@ void TEkButton::setClAutoLight(TColor c) {
 }
 
 void TEkButton::setClDimmedDark(TColor c) {
-    change(clDimmedDark, c);
+    setAndRepaint(*this, clDimmedDark, c);
 }
 void TEkButton::setClDimmedLight(TColor c) {
-    change(clDimmedLight, c);
+    setAndRepaint(*this, clDimmedLight, c);
 }
 void TEkButton::setClDisabDark(TColor c) {
-    change(clDisabDark, c);
+    setAndRepaint(*this, clDisabDark, c);
 }
 void TEkButton::setClDisabLight(TColor c) {
-    change(clDisabLight, c);
+    setAndRepaint(*this, clDisabLight, c);
 }
 void TEkButton::setClHotDark(TColor c) {
-    change(clHotDark, c);
+    setAndRepaint(*this, clHotDark, c);
 }
 void TEkButton::setClHotLight(TColor c) {
-    change(clHotLight, c);
+    setAndRepaint(*this, clHotLight, c);
 }
 void TEkButton::setClSelDownDark(TColor c) {
-    change(clSelDownDark, c);
+    setAndRepaint(*this, clSelDownDark, c);
 }
 void TEkButton::setClSelDownLight(TColor c) {
-    change(clSelDownLight, c);
+    setAndRepaint(*this, clSelDownLight, c);
 }
 void TEkButton::setFontClDisabled(TColor c) {
-    change(fontClDisabled, c);
+    setAndRepaint(*this, fontClDisabled, c);
 }
 void TEkButton::setFontClDown(TColor c) {
-    change(fontClDown, c);
+    setAndRepaint(*this, fontClDown, c);
 }
 void TEkButton::setFontClHot(TColor c) {
-    change(fontClHot, c);
+    setAndRepaint(*this, fontClHot, c);
 }
 void TEkButton::setFontClDimmed(TColor c) {
-    change(fontClDimmed, c);
+    setAndRepaint(*this, fontClDimmed, c);
 }
 void TEkButton::setFocusStyle(TEkFocusStyle value) {
-    change(focusStyle, value);
+    setAndRepaint(*this, focusStyle, value);
 }
 void TEkButton::setFocusColor(TColor c) {
-    change(focusColor, c);
+    setAndRepaint(*this, focusColor, c);
 }
 void TEkButton::setMarkShow(bool value) {
-    change(markShow, value);
+    setAndRepaint(*this, markShow, value);
 }
 void TEkButton::setMarkColor(TColor c) {
-    change(markColor, c);
+    setAndRepaint(*this, markColor, c);
 }
 void TEkButton::setMarkPos(TEkPosInRect value) {
-    change(markPos, value);
+    setAndRepaint(*this, markPos, value);
 }
 void TEkButton::setMarkShape(TEkShape value) {
-    change(markShape, value);
+    setAndRepaint(*this, markShape, value);
 }
 void TEkButton::setMarkSize(TEkThreeSizes value) {
-    change(markSize, value);
+    setAndRepaint(*this, markSize, value);
 }
 
 // --- state -------------------------------------------------------------------------------------
@@ -247,9 +224,8 @@ TColor TEkButton::captionColour(TEkButtonState state) const {
 // --- caption and hint ------------------------------------------------------------------------
 
 void TEkButton::setCaption(const QString& text) {
-    if (text == caption)
+    if (!setAndRepaint(*this, caption, text, &layoutDirty))
         return;
-    caption = text;
     // The first kind of marker present decides where the line breaks begin.
     qsizetype at = -1;
     for (const char* marker : {"\u00A4\u00A4", "||", "**"})
@@ -257,12 +233,10 @@ void TEkButton::setCaption(const QString& text) {
             break;
     markerPos = int(at + 1);
     updateAccelerator();
-    layoutDirty = true;
-    update();
 }
 
 void TEkButton::setShowCaption(bool value) {
-    changeLayout(showCaption, value);
+    setAndRepaint(*this, showCaption, value, &layoutDirty);
 }
 
 QString TEkButton::brokenCaption() const {
@@ -300,7 +274,7 @@ void TEkButton::showHint(const QPoint& globalPos) {
         palette.setColor(QPalette::WindowText, toQColor(clWindowText));
         hintLabel->setPalette(palette);
     }
-    hintLabel->setText(forQt(text));
+    hintLabel->setText(lfLineBreaks(text));
     hintLabel->adjustSize();
     hintLabel->move(globalPos + QPoint(0, hintBelowPointer));
     hintLabel->show();
@@ -329,14 +303,10 @@ void TEkButton::imagesReplaced() {
 }
 
 void TEkButton::changeImageIndex(int& field, int value) {
-    if (field == value)
-        return;
     // The image enters or leaves the layout. Every negative index means none, so the test is
     // the sign, not -1 alone: from -2 to 0 the image arrives too.
-    if ((field >= 0) != (value >= 0))
-        layoutDirty = true;
-    field = value;
-    update();
+    const bool imageComesOrGoes = (field >= 0) != (value >= 0);
+    setAndRepaint(*this, field, value, imageComesOrGoes ? &layoutDirty : nullptr);
 }
 
 void TEkButton::setImageIndex(int value) {
@@ -372,13 +342,13 @@ int TEkButton::getImageIndex(TEkButtonState state) const {
 }
 
 void TEkButton::setImageAlignment(TEkImageAlignment value) {
-    changeLayout(imageAlignment, value);
+    setAndRepaint(*this, imageAlignment, value, &layoutDirty);
 }
 void TEkButton::setLayoutStyle(TEkLayoutStyle value) {
-    changeLayout(layoutStyle, value);
+    setAndRepaint(*this, layoutStyle, value, &layoutDirty);
 }
 void TEkButton::setImageMargins(const QMargins& value) {
-    changeLayout(imageMargins, value);
+    setAndRepaint(*this, imageMargins, value, &layoutDirty);
 }
 
 // --- groups, keys and clicks -----------------------------------------------------------------
@@ -397,20 +367,15 @@ void TEkButton::setDown(bool value) {
         updateExclusiveDown();
 }
 
-template <class T> void TEkButton::changeGroup(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    updateExclusiveDown();
-    update();
-}
-
+// A changed group setting brings the group in line with it.
 void TEkButton::setGroupIndex(int value) {
-    changeGroup(groupIndex, value);
+    if (setAndRepaint(*this, groupIndex, value))
+        updateExclusiveDown();
 }
 
 void TEkButton::setAllowAllUp(bool value) {
-    changeGroup(allowAllUp, value);
+    if (setAndRepaint(*this, allowAllUp, value))
+        updateExclusiveDown();
 }
 
 void TEkButton::updateExclusiveDown() {
@@ -434,11 +399,8 @@ void TEkButton::ExternButtenIsDown(TEkButton* sender, int group) {
 }
 
 void TEkButton::setDefault(bool value) {
-    if (value == isDefault)
-        return;
-    isDefault = value;
-    enterActive = value;
-    update();
+    if (setAndRepaint(*this, isDefault, value))
+        enterActive = value;
 }
 
 void TEkButton::setTabStop(bool value) {
@@ -521,12 +483,7 @@ void TEkButton::updateFromAction(bool assigning) {
     if (assigning || imageIndex == actionImageIndex)
         setImageIndex(index);
     actionImageIndex = index;
-    if (action->isEnabled() != isEnabled())
-        setEnabled(action->isEnabled());
-    if (!action->isVisible())
-        hide();
-    else if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide))
-        show();
+    followActionState(this, action);
 }
 
 // --- events ------------------------------------------------------------------------------------
@@ -775,10 +732,11 @@ void TEkButton::paintCaption(TEkBmp* bmp, TRect&) {
     unsigned format = DT_CENTER;
     if (markerPos == 0)
         format |= DT_SINGLELINE;
+    // Pressed, the text starts a pixel lower but keeps the layout's bottom edge, which clips it.
     TRect r = captionRect;
     if (paintedState == tbtPressed)
-        offsetRect(r, 0, 1);
-    bmp->drawCaption(forQt(brokenCaption()), format, r, captionColour(paintedState));
+        r.top += 1;
+    bmp->drawCaption(lfLineBreaks(brokenCaption()), format, r, captionColour(paintedState));
 }
 
 void TEkButton::paintFocusIndicator(TEkBmp* bmp, TRect rect) {

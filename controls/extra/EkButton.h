@@ -261,10 +261,6 @@ private:
     void updateFromAction(bool assigning = false);
     void showHint(const QPoint& globalPos);
     void hideHint();
-    template <class T> void change(T& field, T value);
-    template <class T> void changeLayout(T& field, T value);
-    // Stores a changed group setting, brings the group in line with it and repaints.
-    template <class T> void changeGroup(T& field, T value);
 
     TEkButtonState paintedState = tbtNormal;
     bool enterActive = false;

@@ -1,16 +1,13 @@
 #include "controls/extra/EkCheckLabel.h"
 
+#include "controls/Setters.h"
+
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
 namespace {
-
-bool managedByLayout(QWidget* w) {
-    QWidget* parent = w->parentWidget();
-    return parent && parent->layout() && parent->layout()->indexOf(w) >= 0;
-}
 
 // Qt breaks lines at LF only; a CR LF pair counts as one break.
 QString forQt(QString text) {
@@ -28,77 +25,59 @@ void TEkCheckLabel::Loaded() {
     adjustBounds();
 }
 
-template <class T> void TEkCheckLabel::change(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    update();
-}
-
 // --- properties -----------------------------------------------------------------------------------
 
 void TEkCheckLabel::setChecked(bool value) {
-    change(checked, value);
+    setAndRepaint(*this, checked, value);
 }
 void TEkCheckLabel::setImageIndex(int index) {
-    change(imageIndex, index);
+    setAndRepaint(*this, imageIndex, index);
 }
 void TEkCheckLabel::setImageHotIndex(int index) {
-    change(imageHotIndex, index);
+    setAndRepaint(*this, imageHotIndex, index);
 }
 void TEkCheckLabel::setImageCheckedIndex(int index) {
-    change(imageCheckedIndex, index);
+    setAndRepaint(*this, imageCheckedIndex, index);
 }
 void TEkCheckLabel::setImageHotCheckedIndex(int index) {
-    change(imageHotCheckedIndex, index);
+    setAndRepaint(*this, imageHotCheckedIndex, index);
 }
 void TEkCheckLabel::setImagePos(TEkImgPos pos) {
-    change(imagePos, pos);
+    setAndRepaint(*this, imagePos, pos);
 }
 void TEkCheckLabel::setMarginImage(int value) {
-    change(marginImage, value);
+    setAndRepaint(*this, marginImage, value);
 }
 void TEkCheckLabel::setAlignment(TAlignment value) {
-    change(alignment, value);
+    setAndRepaint(*this, alignment, value);
 }
 void TEkCheckLabel::setFontColor(TColor c) {
-    change(fontColor, c);
+    setAndRepaint(*this, fontColor, c);
 }
 
 void TEkCheckLabel::setTextMarginHorz(int value) {
-    if (value == marginTextHorz)
-        return;
-    marginTextHorz = value;
-    adjustBounds();
+    if (assignChanged(marginTextHorz, value))
+        adjustBounds();
 }
 
 void TEkCheckLabel::setTextMarginVert(int value) {
-    if (value == marginTextVert)
-        return;
-    marginTextVert = value;
-    adjustBounds();
+    if (assignChanged(marginTextVert, value))
+        adjustBounds();
 }
 
 void TEkCheckLabel::setAutoSize(bool value) {
-    if (value == autoSize)
-        return;
-    autoSize = value;
-    adjustBounds();
+    if (assignChanged(autoSize, value))
+        adjustBounds();
 }
 
 void TEkCheckLabel::setAlign(TAlign value) {
-    if (value == align)
-        return;
-    align = value;
-    adjustBounds();
+    if (assignChanged(align, value))
+        adjustBounds();
 }
 
 void TEkCheckLabel::setCaption(const QString& text) {
-    if (text == caption)
-        return;
-    caption = text;
-    adjustBounds();
-    update();
+    if (setAndRepaint(*this, caption, text))
+        adjustBounds();
 }
 
 void TEkCheckLabel::setImages(TImageList* list) {
@@ -118,7 +97,7 @@ void TEkCheckLabel::attachImages(TImageList* list) {
 
 void TEkCheckLabel::setHot(bool value) {
     if (isEnabled() && images)
-        change(hot, value);
+        setAndRepaint(*this, hot, value);
 }
 
 // --- sizing -----------------------------------------------------------------------------------------

@@ -106,7 +106,6 @@ private:
     void adjustBounds();
     void setHot(bool value);
     int shownImageIndex() const;
-    template <class T> void change(T& field, T value);
 
     bool loaded = false;
     bool hot = false;

@@ -1,5 +1,6 @@
 #include "controls/extra/EkColorPal.h"
 
+#include "controls/Setters.h"
 #include "platform/gui/SystemServices.h"
 
 #include <QCursor>
@@ -166,51 +167,22 @@ TEkColorPal::TEkColorPal(QWidget* parent) : QWidget(parent) {
 
 void TEkColorPal::setGraySize(int value) {
     // A negative band would make the hue part longer than the scan line.
-    value = std::max(value, 0);
-    if (value == graySize)
-        return;
-    graySize = value;
-    paletteDirty = true;
-    update();
+    setAndRepaint(*this, graySize, std::max(value, 0), &paletteDirty);
 }
-
 void TEkColorPal::setOrientation(TCpOrientation value) {
-    if (value == orientation)
-        return;
-    orientation = value;
-    paletteDirty = true;
-    update();
+    setAndRepaint(*this, orientation, value, &paletteDirty);
 }
-
 void TEkColorPal::setPastel(int value) {
-    value = std::clamp(value, 0, 255);
-    if (value == pastel)
-        return;
-    pastel = uint8_t(value);
-    paletteDirty = true;
-    update();
+    setAndRepaint(*this, pastel, uint8_t(std::clamp(value, 0, 255)), &paletteDirty);
 }
-
 void TEkColorPal::setWhite2Black(bool value) {
-    if (value == white2Black)
-        return;
-    white2Black = value;
-    paletteDirty = true;
-    update();
+    setAndRepaint(*this, white2Black, value, &paletteDirty);
 }
-
 void TEkColorPal::setHotTrack(bool value) {
-    if (value == hotTrack)
-        return;
-    hotTrack = value;
-    update();
+    setAndRepaint(*this, hotTrack, value);
 }
-
 void TEkColorPal::setNoRightSelect(bool value) {
-    if (value == noRightSelect)
-        return;
-    noRightSelect = value;
-    update();
+    setAndRepaint(*this, noRightSelect, value);
 }
 
 // --- building the palette -------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "controls/extra/EkMovers.h"
 
+#include "controls/Setters.h"
+
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <cmath>
@@ -32,37 +34,46 @@ TEkMovers::TEkMovers(QWidget* parent) : TEkCustomControl(parent) {
 
 TEkMovers::~TEkMovers() = default;
 
-void TEkMovers::setColour(TColor& field, TColor c) {
-    if (field == c)
+void TEkMovers::setClBkgDark(TColor c) {
+    setAndRepaint(*this, clBkgDark, c);
+}
+void TEkMovers::setClBkgLight(TColor c) {
+    setAndRepaint(*this, clBkgLight, c);
+}
+void TEkMovers::setClFrontDark(TColor c) {
+    setAndRepaint(*this, clFrontDark, c);
+}
+void TEkMovers::setClFrontLight(TColor c) {
+    setAndRepaint(*this, clFrontLight, c);
+}
+void TEkMovers::setClHotBkgDark(TColor c) {
+    setAndRepaint(*this, clHotBkgDark, c);
+}
+void TEkMovers::setClHotBkgLight(TColor c) {
+    setAndRepaint(*this, clHotBkgLight, c);
+}
+void TEkMovers::setClHotFrontDark(TColor c) {
+    setAndRepaint(*this, clHotFrontDark, c);
+}
+void TEkMovers::setClHotFrontLight(TColor c) {
+    setAndRepaint(*this, clHotFrontLight, c);
+}
+
+void TEkMovers::setMax(double v) {
+    if (!range.setMax(v))
         return;
-    field = c;
+    rangeChanged();
     update();
 }
 
-void TEkMovers::setClBkgDark(TColor c) {
-    setColour(clBkgDark, c);
+void TEkMovers::setMin(double v) {
+    if (!range.setMin(v))
+        return;
+    rangeChanged();
+    update();
 }
-void TEkMovers::setClBkgLight(TColor c) {
-    setColour(clBkgLight, c);
-}
-void TEkMovers::setClFrontDark(TColor c) {
-    setColour(clFrontDark, c);
-}
-void TEkMovers::setClFrontLight(TColor c) {
-    setColour(clFrontLight, c);
-}
-void TEkMovers::setClHotBkgDark(TColor c) {
-    setColour(clHotBkgDark, c);
-}
-void TEkMovers::setClHotBkgLight(TColor c) {
-    setColour(clHotBkgLight, c);
-}
-void TEkMovers::setClHotFrontDark(TColor c) {
-    setColour(clHotFrontDark, c);
-}
-void TEkMovers::setClHotFrontLight(TColor c) {
-    setColour(clHotFrontLight, c);
-}
+
+void TEkMovers::rangeChanged() {}
 
 void TEkMovers::SetBounds(int left, int top, int width, int height) {
     setGeometry(left, top, boundedSide(width), boundedSide(height));

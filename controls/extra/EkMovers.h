@@ -51,13 +51,25 @@ public:
     bool TabStop() const { return focusPolicy() & Qt::TabFocus; }
     void setTabStop(bool value) { setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus); }
 
+    // The range 0 .. 100 at first, position 0. setMax and setMin keep Max > Min as
+    // TMoverRange does, drag Position along without events, place the moving part again
+    // (rangeChanged) and repaint; an unchanged value or a NaN does nothing. Each descendant sets
+    // Position its own way.
+    double Max() const { return range.max; }
+    void setMax(double v);
+    double Min() const { return range.min; }
+    void setMin(double v);
+    double Position() const { return range.position; }
+
 protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // After setMax or setMin changed the range: the moving part follows it. Empty in the base.
+    virtual void rangeChanged();
+
+    TMoverRange range;
 
 private:
-    void setColour(TColor& field, TColor c);
-
     TColor clBkgDark = 0xE97A01;       // blue
     TColor clBkgLight = 0xFFFF00;      // aqua
     TColor clFrontDark = 0x0078C4;     // dark orange

@@ -2,6 +2,7 @@
 
 #include "controls/EkBmp.h"
 #include "controls/EkColor.h"
+#include "controls/Setters.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -28,12 +29,11 @@ bool isMarker(QChar c) {
            std::end(lineBreakMarkers);
 }
 
-// Qt breaks lines at LF only; CR LF pairs become one LF for drawing and measuring.
-QString forQt(QString text) {
+} // namespace
+
+QString lfLineBreaks(QString text) {
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
-
-} // namespace
 
 void replaceLineBreakMarkers(QString& text, qsizetype from) {
     for (qsizetype i = std::max<qsizetype>(from, 0); i + 1 < text.size(); ++i) {
@@ -48,102 +48,84 @@ void replaceLineBreakMarkers(QString& text, qsizetype from) {
 
 TEkPanel::TEkPanel(QWidget* parent) : QWidget(parent) {}
 
-template <class T> void TEkPanel::change(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    update();
-}
-
 void TEkPanel::setBkgdefaultPaint(bool value) {
-    if (value == bkgdefaultPaint)
-        return;
-    bkgdefaultPaint = value;
-    if (value)
+    if (setAndRepaint(*this, bkgdefaultPaint, value) && value)
         gradientFill = false;
-    update();
 }
 
 void TEkPanel::setGradientFill(bool value) {
-    if (value == gradientFill)
-        return;
-    gradientFill = value;
-    if (value)
+    if (setAndRepaint(*this, gradientFill, value) && value)
         bkgdefaultPaint = false;
-    update();
 }
 
 void TEkPanel::setGradientDirection(TGradientDirection value) {
-    if (value == gradientDirection)
-        return;
-    gradientDirection = value;
-    if (gradientFill)
+    if (assignChanged(gradientDirection, value) && gradientFill)
         update();
 }
 
 void TEkPanel::setGradientDarkerEnd(int value) {
-    change(gradientDarkerEnd, std::clamp(value, 0, 255));
+    setAndRepaint(*this, gradientDarkerEnd, std::clamp(value, 0, 255));
 }
 
 void TEkPanel::setGradientPipe(bool value) {
-    change(gradientPipe, value);
+    setAndRepaint(*this, gradientPipe, value);
 }
 void TEkPanel::setClBegin(TColor c) {
-    change(clBegin, c);
+    setAndRepaint(*this, clBegin, c);
 }
 void TEkPanel::setClEnd(TColor c) {
-    change(clEnd, c);
+    setAndRepaint(*this, clEnd, c);
 }
 void TEkPanel::setColor(TColor c) {
-    change(color, c);
+    setAndRepaint(*this, color, c);
 }
 void TEkPanel::setBevelOuter(TPanelBevel value) {
-    change(bevelOuter, value);
+    setAndRepaint(*this, bevelOuter, value);
 }
 void TEkPanel::setBevelInner(TPanelBevel value) {
-    change(bevelInner, value);
+    setAndRepaint(*this, bevelInner, value);
 }
 void TEkPanel::setBevelWidth(int value) {
-    change(bevelWidth, std::max(value, 0));
+    setAndRepaint(*this, bevelWidth, std::max(value, 0));
 }
 void TEkPanel::setBorderWidth(int value) {
-    change(borderWidth, std::max(value, 0));
+    setAndRepaint(*this, borderWidth, std::max(value, 0));
 }
 void TEkPanel::setClBorder(TColor c) {
-    change(clBorder, c);
+    setAndRepaint(*this, clBorder, c);
 }
 void TEkPanel::setBorderSoftInner(bool value) {
-    change(borderSoftInner, value);
+    setAndRepaint(*this, borderSoftInner, value);
 }
 void TEkPanel::setCaption(const QString& text) {
-    change(caption, text);
+    setAndRepaint(*this, caption, text);
 }
 void TEkPanel::setShowCaption(bool value) {
-    change(showCaption, value);
+    setAndRepaint(*this, showCaption, value);
 }
 void TEkPanel::setFontColor(TColor c) {
-    change(fontColor, c);
+    setAndRepaint(*this, fontColor, c);
 }
 void TEkPanel::setAlignment(TAlignment value) {
-    change(alignment, value);
+    setAndRepaint(*this, alignment, value);
 }
 void TEkPanel::setAlignmentVertical(TTextLayout value) {
-    change(alignmentVertical, value);
+    setAndRepaint(*this, alignmentVertical, value);
 }
 void TEkPanel::setTextPadLeft(int value) {
-    change(textPadLeft, value);
+    setAndRepaint(*this, textPadLeft, value);
 }
 void TEkPanel::setTextPadTop(int value) {
-    change(textPadTop, value);
+    setAndRepaint(*this, textPadTop, value);
 }
 void TEkPanel::setTextPadRight(int value) {
-    change(textPadRight, value);
+    setAndRepaint(*this, textPadRight, value);
 }
 void TEkPanel::setTextPadBottom(int value) {
-    change(textPadBottom, value);
+    setAndRepaint(*this, textPadBottom, value);
 }
 void TEkPanel::setNoPaint(bool value) {
-    change(noPaint, value);
+    setAndRepaint(*this, noPaint, value);
 }
 
 // --- layout arithmetic ----------------------------------------------------------------------------
@@ -333,7 +315,7 @@ void TEkPanel::drawCaption(QPainter& canvas, TRect& r) {
     adjustTextRect(r);
 
     // The text's extent from r's top-left corner; wrapped lines wrap at r's width.
-    const QString shown = forQt(text);
+    const QString shown = lfLineBreaks(text);
     const int qtFlags = qtTextFlags(flags);
     const QSize extent = QFontMetrics(canvas.font())
                              .boundingRect(QRect(r.left, r.top, std::max(r.width(), 0), 0), qtFlags, shown)

@@ -4,7 +4,7 @@
 // alignment and line-break markers. It paints straight onto its own canvas (no off-screen
 // bitmap); only the four soft corner pieces are built in a small TEkBmp.
 //
-// Also here: replaceLineBreakMarkers, shared with the button's caption and hint.
+// Also here: replaceLineBreakMarkers and lfLineBreaks, shared with the button's caption and hint.
 #pragma once
 
 #include "controls/EkColor.h"
@@ -25,6 +25,8 @@ enum TTextLayout { tlTop = 0, tlCenter = 1, tlBottom = 2 };
 // goes on after the LF ("***" gives CR LF "*"). A single marker character stays as it is. The
 // text keeps its length.
 void replaceLineBreakMarkers(QString& text, qsizetype from = 0);
+// text with each CR LF pair as one LF, the only line break Qt draws and measures.
+QString lfLineBreaks(QString text);
 
 class TEkPanel : public QWidget {
     Q_OBJECT
@@ -138,7 +140,6 @@ private:
     void drawSoftInnerCorners(QPainter& canvas, TRect r) const;
     static void drawBevelRings(QPainter& canvas, TRect& r, bool raised, int width);
     // Stores value in field and repaints when it changed.
-    template <class T> void change(T& field, T value);
 
     bool bkgdefaultPaint = false;
     bool borderSoftInner = true;

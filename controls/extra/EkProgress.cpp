@@ -1,12 +1,19 @@
 #include "controls/extra/EkProgress.h"
 
+#include "controls/Setters.h"
 #include "controls/extra/EkBmpRound.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
-#include <cstdint>
-#include <limits>
+
+namespace {
+
+// Pixel space along the lane: how far below a whole pixel a computed pixel may fall through
+// floating-point rounding alone and still count as that pixel.
+constexpr double kPixelRoundingError = 1e-6;
+
+} // namespace
 
 TEkProgress::TEkProgress(QWidget* parent)
     : TEkMovers(parent), roundBmp(std::make_unique<TRoundBmp>(width(), height())) {
@@ -15,20 +22,6 @@ TEkProgress::TEkProgress(QWidget* parent)
 }
 
 TEkProgress::~TEkProgress() = default;
-
-void TEkProgress::setMax(double v) {
-    if (range.setMax(v)) {
-        calculatePosInPix();
-        update();
-    }
-}
-
-void TEkProgress::setMin(double v) {
-    if (range.setMin(v)) {
-        calculatePosInPix();
-        update();
-    }
-}
 
 void TEkProgress::setPosition(double v) {
     if (v == range.position || std::isnan(v))
@@ -39,30 +32,26 @@ void TEkProgress::setPosition(double v) {
 }
 
 void TEkProgress::setPaternType(TPaternType v) {
-    if (v != paternType) {
-        paternType = v;
-        update();
-    }
+    setAndRepaint(*this, paternType, v);
 }
 
 void TEkProgress::setSoftEdge(bool v) {
-    if (v != softEdge) {
-        softEdge = v;
-        update();
-    }
+    setAndRepaint(*this, softEdge, v);
 }
 
 void TEkProgress::setSoftEdgeFront(bool v) {
-    if (v != softEdgeFront) {
-        softEdgeFront = v;
-        update();
-    }
+    setAndRepaint(*this, softEdgeFront, v);
 }
 
 void TEkProgress::calculatePosInPix() {
-    // The whole range divides, also one narrower than a unit.
+    // pix = lane * (position - min) / (max - min), truncated; the whole difference divides, a
+    // fractional or sub-unit one too, so the front never runs past the lane.
     const int lane = getLaneLengthInPix();
-    const double pix = lane * (range.position - range.min) / (range.max - range.min);
+    double pix = lane * (range.position - range.min) / (range.max - range.min);
+    // A quotient a rounding error short of a whole pixel is that pixel: a position that a
+    // click at pixel p set is drawn at p.
+    if (const double whole = std::round(pix); std::abs(pix - whole) < kPixelRoundingError)
+        pix = whole;
     posInPix = pix >= 0 ? int(std::min(pix, double(lane))) : 0;
 }
 
@@ -73,15 +62,12 @@ void TEkProgress::calculatePosFromPix(int pix) {
     pix = std::clamp(pix, 0, lane);
     posInPix = pix;
     if (lane > 0) {
-        // Whole units of the range go in steps of whole units (pix * units / lane truncated, in
-        // 64 bits); a range below one unit, or one too large for that product, divides as is.
-        const double width = range.max - range.min;
-        const double units = std::trunc(width);
-        if (units >= 1 && units <= double(std::numeric_limits<int64_t>::max() / (int64_t(lane) + 1)))
-            range.position = range.min + double(int64_t(pix) * int64_t(units) / lane);
-        else
-            range.position = range.min + pix * width / lane;
-        range.position = std::clamp(range.position, range.min, range.max);
+        // position = min + pix * (max - min) / lane: the inverse of the drawing, so the
+        // position lies on the clicked pixel's first edge and is drawn there.
+        const double position = pix == 0      ? range.min
+                                : pix == lane ? range.max
+                                              : range.min + pix * (range.max - range.min) / lane;
+        range.position = std::clamp(position, range.min, range.max);
     }
     DoPosChange();
 }

@@ -21,15 +21,8 @@ public:
     explicit TEkProgress(QWidget* parent = nullptr);
     ~TEkProgress() override;
 
-    // Max > Min always. setMax(v) at or below Min makes Max = Min + 1; setMin(v) at or above
-    // Max makes Min = Max - 1; each drags Position along into the range. setPosition stores v
-    // raised to Min or lowered to Max. None of them emits posChange. An unchanged value, and a
-    // NaN, do nothing.
-    double Max() const { return range.max; }
-    void setMax(double v);
-    double Min() const { return range.min; }
-    void setMin(double v);
-    double Position() const { return range.position; }
+    // Stores v raised to Min or lowered to Max. It emits no posChange, nor do setMax and
+    // setMin. An unchanged value, and a NaN, do nothing.
     void setPosition(double v);
 
     TPaternType PaternType() const { return paternType; }
@@ -42,12 +35,14 @@ public:
     void setSoftEdgeFront(bool v);
 
     // A left click sets the position to the clicked pixel (x, or y on a standing bar) and emits
-    // posChange when the pixel differs from the present one.
+    // posChange when the pixel differs from the present one. The position it sets is the
+    // lowest that is drawn at that pixel.
     bool AcceptClick = false;
 
     // The lane's length in pixels: the larger side.
     int getLaneLengthInPix() const { return std::max(width(), height()); }
-    // The position's pixel along the lane, 0 .. lane length.
+    // The position's pixel along the lane, 0 .. lane length: lane length * (Position - Min) /
+    // (Max - Min), truncated.
     int PosInPix() const { return posInPix; }
 
 signals:
@@ -62,6 +57,7 @@ protected:
     void EkPaint(TEkBmp* bmp, TRect rect) override;
     void mousePressEvent(QMouseEvent* event) override;
     virtual void DoPosChange();
+    void rangeChanged() override { calculatePosInPix(); }
 
 private:
     void calculatePosInPix();
@@ -70,7 +66,6 @@ private:
     std::unique_ptr<TRoundBmp> roundBmp;
     int posInPix = 0;
     TPaternType paternType = tptPipe;
-    TMoverRange range;
     bool softEdge = true;
     bool softEdgeFront = true;
 };

@@ -1,5 +1,6 @@
 #include "controls/extra/EkSlider.h"
 
+#include "controls/Setters.h"
 #include "controls/extra/EkBmpRound.h"
 
 #include <QKeyEvent>
@@ -26,28 +27,7 @@ TEkSlider::TEkSlider(QWidget* parent) : TEkMovers(parent) {
 
 TEkSlider::~TEkSlider() = default;
 
-template <class T> void TEkSlider::setAndRepaint(T& field, T v) {
-    if (field == v)
-        return;
-    field = v;
-    update();
-}
-
 // ---- value ---------------------------------------------------------------------------------------
-
-void TEkSlider::setMax(double v) {
-    if (range.setMax(v)) {
-        calculateSliderPosInPix();
-        update();
-    }
-}
-
-void TEkSlider::setMin(double v) {
-    if (range.setMin(v)) {
-        calculateSliderPosInPix();
-        update();
-    }
-}
 
 void TEkSlider::setPosition(double v) {
     if (std::isnan(v))
@@ -83,13 +63,13 @@ int TEkSlider::posDoubleToPosInt(double v) const {
 }
 
 void TEkSlider::setNoScroll(bool v) {
-    setAndRepaint(noScroll, v);
+    setAndRepaint(*this, noScroll, v);
 }
 
 // ---- look ----------------------------------------------------------------------------------------
 
 void TEkSlider::setStyleBkg(TEkSliderBkgStyle v) {
-    setAndRepaint(styleBkg, v);
+    setAndRepaint(*this, styleBkg, v);
 }
 
 void TEkSlider::setStyleSlider(TEkSliderStyle v) {
@@ -110,26 +90,23 @@ void TEkSlider::setStyleSlider(TEkSliderStyle v) {
 }
 
 void TEkSlider::setStyleSliderEdge(TEkSliderEdgeStyle v) {
-    setAndRepaint(styleSliderEdge, v);
+    setAndRepaint(*this, styleSliderEdge, v);
 }
 void TEkSlider::setColorDirectionBkg(TEkDirection v) {
-    setAndRepaint(colorDirectionBkg, v);
+    setAndRepaint(*this, colorDirectionBkg, v);
 }
 void TEkSlider::setColorDirectionSlider(TEkDirection v) {
-    setAndRepaint(colorDirectionSlider, v);
+    setAndRepaint(*this, colorDirectionSlider, v);
 }
 void TEkSlider::setBkgSoftEnds(bool v) {
-    setAndRepaint(bkgSoftEnds, v);
+    setAndRepaint(*this, bkgSoftEnds, v);
 }
 void TEkSlider::setShowFocus(bool v) {
-    setAndRepaint(showFocus, v);
+    setAndRepaint(*this, showFocus, v);
 }
 
 void TEkSlider::setSliderGrib(bool v) {
-    if (v == sliderGrib)
-        return;
-    sliderGrib = v;
-    if (!roundThumb())
+    if (assignChanged(sliderGrib, v) && !roundThumb())
         update();
 }
 
@@ -146,38 +123,26 @@ void TEkSlider::setLengthSlider(int v) {
 }
 
 void TEkSlider::setBkgEndMargin(int v) {
-    v = std::max(v, 0);
-    if (v == bkgEndMargin)
+    if (!setAndRepaint(*this, bkgEndMargin, std::max(v, 0)))
         return;
-    bkgEndMargin = v;
     calculateBkgRect();
     calculateSliderPosInPix(); // the thumb starts after the margin
-    update();
 }
 
 void TEkSlider::setBkgSideMargin(int v) {
-    v = std::max(v, 0);
-    if (v == bkgSideMargin)
-        return;
-    bkgSideMargin = v;
-    calculateBkgRect();
-    update();
+    if (setAndRepaint(*this, bkgSideMargin, std::max(v, 0)))
+        calculateBkgRect();
 }
 
+// The lane and the thumb's start change.
 void TEkSlider::setShowScrollButtons(bool v) {
-    if (v == showScrollButtons)
-        return;
-    showScrollButtons = v;
-    calculateSliderPosInPix(); // the lane and the thumb's start change
-    update();
+    if (setAndRepaint(*this, showScrollButtons, v))
+        calculateSliderPosInPix();
 }
 
 void TEkSlider::setShowingDeadCorner(bool v) {
-    if (v == showingDeadCorner)
-        return;
-    showingDeadCorner = v;
-    calculateSliderPosInPix();
-    update();
+    if (setAndRepaint(*this, showingDeadCorner, v))
+        calculateSliderPosInPix();
 }
 
 void TEkSlider::PrepareBitmaps(int w, int h) {

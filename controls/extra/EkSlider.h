@@ -40,16 +40,10 @@ public:
     ~TEkSlider() override;
 
     // ---- value -----------------------------------------------------------------------------
-    // Max > Min always: setMax at or below Min gives Min + 1, setMin at or above Max gives
-    // Max - 1; Position is dragged along without events.
-    double Max() const { return range.max; }
-    void setMax(double v);
-    double Min() const { return range.min; }
-    void setMin(double v);
-    // v is clamped to [Min, Max]; an unchanged (clamped) value or a NaN does nothing. Otherwise
-    // changingPos may veto; an accepted value is stored and changePos follows. Vetoed or not,
-    // the thumb is placed again and the control repainted.
-    double Position() const { return range.position; }
+    // Max, Min and Position are the mover's. setPosition clamps v to [Min, Max]; an unchanged
+    // (clamped) value or a NaN does nothing. Otherwise changingPos may veto; an accepted value is
+    // stored and changePos follows. Vetoed or not, the thumb is placed again and the control
+    // repainted.
     void setPosition(double v);
     // v rounded half up to a whole number (floor(v + 0.5)), kept within int.
     int posDoubleToPosInt(double v) const;
@@ -135,6 +129,7 @@ protected:
     // Sets Position from a mouse coordinate along the lane, the thumb's middle at the pointer.
     virtual void calculateSliderPos(int pixel);
     virtual void calculateSliderPosInPix();
+    void rangeChanged() override { calculateSliderPosInPix(); }
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -155,7 +150,6 @@ private:
     void drawSliderGrib();
     bool roundThumb() const { return styleSlider == tssBall || styleSlider == tssHole; }
     int alongLane(const QPointF& p) const { return int(horizontal ? p.x() : p.y()); }
-    template <class T> void setAndRepaint(T& field, T v);
 
     // One drag at a time in the whole program.
     static inline bool dragging = false;
@@ -181,7 +175,6 @@ private:
     TEkDirection colorDirectionBkg = tgdDownToUp;
     TEkDirection colorDirectionSlider = tgdDownToUp;
     int lengthSlider = 16;
-    TMoverRange range;
     bool sliderGrib = true;
     TEkSliderBkgStyle styleBkg = tbsRoundGrove;
     TEkSliderStyle styleSlider = tssBall;

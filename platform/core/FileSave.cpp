@@ -1,9 +1,13 @@
 #include "platform/core/FileSave.h"
 
+#include "platform/core/SysUtils.h"
+
 #include <QFile>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -20,9 +24,26 @@ QString reasonOf(const QSaveFile& file, int systemError) {
     return qt_error_string(systemError != 0 ? systemError : EIO);
 }
 
+// Gives the new file `fd` the owner and group of the file it replaces, so that a save by another
+// user (root, say) leaves the file with its owner, where the system allows it.
+void keepOwner(int fd, const struct stat& old) {
+    struct stat now;
+    if (::fstat(fd, &now) != 0 || (now.st_uid == old.st_uid && now.st_gid == old.st_gid))
+        return;
+    if (::fchown(fd, old.st_uid, old.st_gid) == 0)
+        return;
+    // Only root may give a file away; its owner may still pass it to a group of their own.
+    [[maybe_unused]] const int kept = ::fchown(fd, uid_t(-1), old.st_gid);
+}
+
 } // namespace
 
 SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write) {
+    // The new file would replace a pipe or a device node (root may write there) with a file.
+    struct stat old;
+    const bool replaces = ::stat(QFile::encodeName(fileName).constData(), &old) == 0;
+    if (replaces && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode))
+        return {false, notRegularFileReason()};
     QSaveFile file(fileName);
     // Each step runs only when the steps before it succeeded, and errno is cleared before each,
     // so that after a failure it holds what the failing step left there.
@@ -30,8 +51,10 @@ SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice&
         errno = 0;
         return run() && file.error() == QFileDevice::NoError;
     };
-    const bool written = step([&] { return file.open(QIODevice::WriteOnly); }) &&
-                         step([&] { return write(file); }) && step([&] { return file.flush(); });
+    const bool opened = step([&] { return file.open(QIODevice::WriteOnly); });
+    if (opened && replaces)
+        keepOwner(file.handle(), old);
+    const bool written = opened && step([&] { return write(file); }) && step([&] { return file.flush(); });
     if (!written) {
         SaveResult failed{false, reasonOf(file, errno)};
         file.cancelWriting();

@@ -29,6 +29,9 @@ struct SaveResult {
 // true, no write failed, and the flush of the buffered rest and the replacement succeeded. On
 // any failure the temporary file is removed and `fileName` (or its absence) is left untouched,
 // byte for byte. A folder that cannot be written to fails, even when the file itself could be.
+// A name that stands for a pipe, a device or a socket fails at once, untouched. The new file gets
+// the owner and group of the file it replaces where the system allows it. A file with further
+// names (hard links) is replaced under this name alone; its other names keep the old content.
 SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write);
 
 // saveFile of content already in memory.

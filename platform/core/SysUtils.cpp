@@ -1,11 +1,17 @@
 #include "platform/core/SysUtils.h"
 
 #include <QCollator>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QtDebug>
 #include <array>
 #include <vector>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -137,6 +143,53 @@ void charLower(QChar* text, qsizetype length) {
 bool FileExists(const QString& fileName) {
     const QFileInfo info(fileName);
     return info.exists() && !info.isDir();
+}
+
+FileKind fileKind(const QString& fileName) {
+    struct stat st;
+    if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &st) != 0)
+        return FileKind::Missing;
+    if (S_ISREG(st.st_mode))
+        return FileKind::Regular;
+    return S_ISDIR(st.st_mode) ? FileKind::Folder : FileKind::Special;
+}
+
+OpenOutcome openForReading(QFile& file, QIODevice::OpenMode mode, QString* reason) {
+    const auto fail = [reason](OpenOutcome outcome, const QString& why) {
+        if (reason)
+            *reason = why;
+        return outcome;
+    };
+    // O_NONBLOCK: a pipe without a writer would hold the open until one came. O_NOCTTY: a
+    // terminal must not become the program's own.
+    const int fd =
+        ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        return fail(error == ENOENT || error == ENOTDIR ? OpenOutcome::Missing : OpenOutcome::Failed,
+                    qt_error_string(error));
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return fail(OpenOutcome::Failed, qt_error_string(error));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(OpenOutcome::NotRegularFile, notRegularFileReason());
+    }
+    // A regular file ignores the flag; it is cleared all the same so that reads behave as usual.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly | mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(OpenOutcome::Failed, file.errorString());
+    }
+    return OpenOutcome::Opened;
+}
+
+QString notRegularFileReason() {
+    return QStringLiteral("It is a pipe, a device or a socket, not a regular file");
 }
 
 } // namespace platform

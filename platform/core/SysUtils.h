@@ -3,9 +3,12 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QIODevice>
 #include <QString>
 #include <QStringView>
 #include <functional>
+
+class QFile;
 
 namespace platform {
 
@@ -51,5 +54,24 @@ void charLower(QChar* text, qsizetype length);
 
 // True when `fileName` names an existing file (not a folder).
 bool FileExists(const QString& fileName);
+
+// What a name stands for, looked up without opening it, so that a pipe or a device never holds
+// the caller; symbolic links are followed. `Special` is a pipe, a device or a socket: a name
+// that can be read from, but that is no file a document could be loaded from or saved to.
+enum class FileKind { Missing, Regular, Folder, Special };
+FileKind fileKind(const QString& fileName);
+
+enum class OpenOutcome { Opened, Missing, NotRegularFile, Failed };
+
+// Opens `file`, named by its fileName(), for reading (with `mode` added) when it is a regular
+// file. It never waits: the name is opened without waiting for a pipe's writer and the kind is
+// checked on what was opened, so a name that became a pipe after a look-up is refused as well.
+// Unless Opened, `file` stays closed and `reason` (when given) holds the system's reason, or
+// for NotRegularFile notRegularFileReason().
+OpenOutcome openForReading(QFile& file, QIODevice::OpenMode mode = {}, QString* reason = nullptr);
+
+// Why a pipe, a device or a socket was neither read nor replaced, fit to follow a message such
+// as "Cannot create file ...".
+QString notRegularFileReason();
 
 } // namespace platform

@@ -2,9 +2,13 @@
 
 #include "platform/core/SysUtils.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
+#include <algorithm>
 
 namespace platform {
 
@@ -58,11 +62,46 @@ int answerOf(int button) {
     }
 }
 
+// Qt sizes a box for its text, and for its title only with a small allowance for the frame
+// buttons, so a window manager whose title bar holds an icon and three buttons cut a short box's
+// title ("Velqu... Search"). The box widens itself for the whole title once Qt has sized it.
+class TitledMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    bool event(QEvent* event) override {
+        const bool handled = QMessageBox::event(event);
+        // Qt fixes the box's size when it shows and again on every layout request.
+        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest)
+            widenForTitle(event->type() == QEvent::Show && !event->spontaneous());
+        return handled;
+    }
+
+private:
+    // `placed`: Qt has just centred the box for its own width, so it moves left by half the
+    // growth to stay centred; later it keeps its left edge, as Qt's own resizing does.
+    void widenForTitle(bool placed) {
+        int wanted = titleBarWidth(windowTitle());
+        if (const QScreen* shown = screen())
+            wanted = std::min(wanted, shown->availableGeometry().width());
+        if (width() >= wanted)
+            return;
+        const int height =
+            layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(wanted) : this->height();
+        if (placed)
+            move(x() - (wanted - width()) / 2, y());
+        setFixedSize(wanted, height);
+        // The new size asks for a layout again, which Qt would answer with its own width.
+        QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+    }
+};
+
 // Shows one box (or asks the responder) and gives the raw answer number.
 int runBox(MessageBoxKind kind, const QString& caption, const QString& text) {
     if (const MessageBoxResponder& responder = responderSlot())
         return responder(caption, text, kind);
-    QMessageBox box(iconOf(kind), caption, text, buttonsOf(kind), ownerSlot().data());
+    TitledMessageBox box(iconOf(kind), caption, text, buttonsOf(kind), ownerSlot().data());
     // A plain text never turns into markup, whatever the file name in it looks like.
     box.setTextFormat(Qt::PlainText);
     if (kind == MessageBoxKind::YesNo)
@@ -73,6 +112,16 @@ int runBox(MessageBoxKind kind, const QString& caption, const QString& text) {
 }
 
 } // namespace
+
+int titleBarWidth(const QString& title) {
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    // Title bar space: the title, a margin of a line height on each side, and five squares of
+    // a line height and a half (window menu, minimise, maximise, close, one spare).
+    const int line = metrics.height();
+    return metrics.horizontalAdvance(title) + 2 * line + 5 * (line + line / 2);
+}
 
 void setMessageBoxOwner(QWidget* owner) {
     ownerSlot() = owner;

@@ -27,7 +27,8 @@ enum MessageBoxAnswer : int { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
 void setMessageBoxOwner(QWidget* owner);
 QWidget* messageBoxOwner();
 
-// Each shows a modal box titled `caption` with `text` and returns when the user answers.
+// Each shows a modal box titled `caption` with `text` and returns when the user answers. A box
+// is at least titleBarWidth(caption) wide (up to its screen's width), so its title reads whole.
 void showInfo(const QString& caption, const QString& text);
 void showError(const QString& caption, const QString& text);
 void showErrorBox(const QString& caption, const QString& text);
@@ -35,6 +36,11 @@ void showErrorBox(const QString& caption, const QString& text);
 bool askYesNo(const QString& caption, const QString& text);
 // IdYes, IdNo or IdCancel; Esc or closing the box counts as IdCancel.
 int askYesNoCancel(const QString& caption, const QString& text);
+
+// The width a window needs for a window manager's title bar to show `title` whole: the title
+// in the application's title-bar font, bold, a line height of margin on either side and room
+// for five frame buttons, each a line and a half wide.
+int titleBarWidth(const QString& title);
 
 // Routes the document model's platform::ShowMessage to showInfo, titled with the
 // application's display name, for as long as the program runs.

@@ -91,7 +91,19 @@ QStringList TextFileDialog::nameFilters() const {
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        result << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        // Qt's dialog shows the patterns after the caption, so a caption that already names
+        // them ("Shortcut Files (*.lnk)") gives them up rather than show them twice.
+        QString caption = parts[i];
+        for (const QString& named : {parts[i + 1], patterns}) {
+            if (caption.endsWith(QLatin1Char('(') + named + QLatin1Char(')'), Qt::CaseInsensitive)) {
+                caption.chop(named.size() + 2);
+                while (caption.endsWith(QLatin1Char(' ')))
+                    caption.chop(1);
+                break;
+            }
+        }
+        result << (caption.isEmpty() ? QStringLiteral("(%1)").arg(patterns)
+                                     : QStringLiteral("%1 (%2)").arg(caption, patterns));
     }
     return result;
 }

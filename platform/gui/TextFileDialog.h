@@ -39,7 +39,8 @@ public:
     // responder is installed it answers instead and nothing is shown.
     bool execute(QWidget* parent);
 
-    // The filter turned into the file dialog's own name filters ("Caption (*.a *.b)").
+    // The filter turned into the file dialog's own name filters ("Caption (*.a *.b)"). A
+    // caption that ends with its own patterns in brackets names them once.
     QStringList nameFilters() const;
     // The extension a typed name without one gets while file type `index` is chosen: the
     // type's own extension when it names exactly one ("*.IniCry"), else `defaultExt`.

@@ -1,16 +1,23 @@
 // The section dialog, the item dialog and the password generator, driven through their widgets.
+#include "app/FrmPasswrd.h"
+#include "app/FrmSearch.h"
 #include "app/ItemFrm.h"
 #include "app/PasswrdFrm.h"
 #include "app/SecFrm.h"
+#include "app/ShortcutFrm.h"
+#include "app/Unit1.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSet>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -28,6 +35,21 @@ template <typename T> void whenModal(std::function<void(T*)> act) {
         else
             whenModal<T>(act);
     });
+}
+
+// The boxes of `dialog` the user types in, and the text of one.
+QWidgetList textBoxes(QWidget* dialog) {
+    QWidgetList boxes;
+    for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        if (auto* edit = qobject_cast<QLineEdit*>(w);
+            (edit && !edit->isReadOnly()) || qobject_cast<TDialogMemo*>(w))
+            boxes.append(w);
+    }
+    return boxes;
+}
+QString textOf(QWidget* box) {
+    auto* edit = qobject_cast<QLineEdit*>(box);
+    return edit ? edit->text() : static_cast<TDialogMemo*>(box)->text();
 }
 
 } // namespace
@@ -154,4 +176,89 @@ TEST(PasswordGenerator, ButtonsFollowTheResultAndTheLengthOnlySteps) {
     EXPECT_EQ(buttons(), "1124");
     QTest::keyClick(result, Qt::Key_Backspace);
     EXPECT_EQ(buttons(), "0025");
+}
+
+TEST(TextBoxes, PasteWithoutTextOnTheClipboardChangesNothing) {
+    // Data of no kind: what the clipboard hands out while no program owns it.
+    QGuiApplication::clipboard()->setMimeData(new QMimeData);
+    QStringList kept;
+    for (QDialog* dialog :
+         QList<QDialog*>{new TFrmSection, new TFrmItem, new TFormSearch, new TPasswordFrm(true),
+                         new TFormPassword(TFormPassword::Mode::Save), new TFrmShortcut("a.ini")}) {
+        const std::unique_ptr<QDialog> owner(dialog);
+        dialog->show();
+        for (QWidget* box : textBoxes(dialog)) {
+            QTest::keyClicks(box, "keep");
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+            kept << textOf(box).right(4);
+        }
+    }
+    EXPECT_EQ(kept.join(' ').toStdString(), QString("keep ").repeated(10).trimmed().toStdString());
+}
+
+// A memo gives back each character as set, copied or pasted, long lines and the separators a
+// text document would not keep included. Where a long line runs on from one block into the
+// next, a break typed is one line break and Backspace and Delete remove one character; undo
+// takes each back.
+TEST(TextBoxes, MemoKeepsTheTextExactly) {
+    const QString blanks = QString("C:\\Program Files\\a.dat,").repeated(2000);
+    const QString pairs = "x" + QString::fromUcs4(U"\U0001F600").repeated(20000);
+    for (const QString& text : {QString(), QString::fromUtf16(u"a\u00A0b\u2028c\u2029d\r\ne\rf\n\uFDD0g\n"),
+                                blanks, pairs, blanks + "\n" + pairs + "\r\n"}) {
+        TDialogMemo memo(nullptr), copy(nullptr);
+        memo.setText(text);
+        memo.selectAll();
+        memo.copy();
+        QTest::keyClick(&copy, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_TRUE(memo.text() == text && QGuiApplication::clipboard()->text() == text &&
+                    copy.text() == text);
+    }
+    TDialogMemo memo(nullptr);
+    memo.setText(blanks);
+    const int split = memo.document()->firstBlock().length() - 1; // after the join, at split + 1
+    const std::tuple<int, Qt::Key, Qt::KeyboardModifier, QString> keys[] = {
+        {split + 1, Qt::Key_Return, Qt::ControlModifier, blanks.left(split) + "\n" + blanks.mid(split)},
+        {split + 1, Qt::Key_Backspace, Qt::NoModifier, blanks.left(split - 1) + blanks.mid(split)},
+        {split, Qt::Key_Delete, Qt::NoModifier, blanks.left(split) + blanks.mid(split + 1)}};
+    for (const auto& [at, key, modifier, expected] : keys) {
+        QTextCursor cursor(memo.document());
+        cursor.setPosition(at);
+        memo.setTextCursor(cursor);
+        QTest::keyClick(&memo, key, modifier);
+        EXPECT_EQ(memo.text(), expected);
+        QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(memo.text(), blanks);
+    }
+}
+
+// Texts longer than a plain line edit takes (32,767 characters) pass the dialogs whole: kept
+// in the boxes that show them, pasted into the empty ones.
+TEST(TextBoxes, LongTextsPassTheDialogsWhole) {
+    const QString big = QString("n").repeated(99999) + "x";
+    QTemporaryDir dir;
+    testsupport::writeFile(dir.filePath("a.ini"), ("[" + big + "]\r\n" + big + "=" + big + "\r\n").toUtf8());
+    TForm1 form;
+    form.show();
+    form.openFile(dir.filePath("a.ini"), 0);
+    form.scrollItemIntoView(form.LvValues, 0);
+    QGuiApplication::clipboard()->setText(big);
+    for (QAction* command : {form.ActEditItem, form.ActInsertItem, form.ActAddItem, form.ActEditSection,
+                             form.ActCopySection, form.ActAddSection, form.ActInsertSection}) {
+        whenModal<QDialog>([](QDialog* dialog) {
+            for (QWidget* box : textBoxes(dialog)) {
+                if (textOf(box).isEmpty())
+                    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            }
+            child<QPushButton>(dialog, "ButApply")->click();
+        });
+        command->trigger();
+    }
+    ASSERT_EQ(QSize(form.model.sections.count, form.model.sections[0]->values.count), QSize(4, 3));
+    for (const TEkIniSection* s : form.model.sections) {
+        EXPECT_TRUE(s->name == big && s->comment == big);
+        for (const TEkIniVal* i : s->values)
+            EXPECT_TRUE(i->type == itemBlank || (i->name == big && i->value == big && i->comment == big));
+    }
 }

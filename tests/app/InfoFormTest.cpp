@@ -11,6 +11,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using platform::MessageBoxKind;
@@ -101,6 +102,21 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
     // Yes to the newer version opens the product's page on the same server.
     ASSERT_EQ(opened.size(), 1);
     EXPECT_TRUE(opened[0].startsWith("http://127.0.0.1:") && opened[0].endsWith("/software/velquin.php"));
+}
+
+// A thin frame rings the client (the logo and 40 beside it); inside it the gradient begins.
+TEST_F(InfoFormTest, HasAThinFrameAroundItsClient) {
+    const QImage image = box.grab().toImage();
+    const QRgb frame = box.frameColour().rgb();
+    const int w = image.width(), h = image.height();
+    EXPECT_EQ(w, 500 + 40 + 2);
+    // Each pixel of the two outermost rings: the frame on the outer one only.
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (const int edge = std::min({x, y, w - 1 - x, h - 1 - y}); edge <= 1)
+                wrong += (image.pixel(x, y) == frame) != (edge == 0);
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(InfoFormTest, StaysWhereItWasShownAndItsLinksOpenOrCopyWithCtrlAndShift) {

@@ -5,7 +5,9 @@
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
@@ -14,6 +16,7 @@
 #include <QTreeView>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -39,7 +42,8 @@ protected:
         dialogs.answer(path, encoding);
         form.ActOpenFile->trigger();
     }
-    // Where a window of `size` is centred on the screen, its top-left corner kept on it.
+    // Where a window whose frame has `size` is centred on the screen, its top-left corner kept
+    // on it.
     static QPoint centred(const QSize& size) {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         return {std::max((screen.width() - size.width()) / 2, 0),
@@ -64,50 +68,71 @@ TEST_F(SettingsTest, AFirstStartKeepsTheWindowOnTheScreenAndWhatARunLeavesComesB
     auto form = start();
     // The design is wider than the test screen: centred, its top-left corner stays on it.
     ASSERT_GT(form->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
-    EXPECT_EQ(form->pos(), centred(form->size()));
+    EXPECT_EQ(form->pos(), centred(form->frameGeometry().size()));
     EXPECT_EQ(form->PnlTop->palette().color(QPalette::Window), QColor(0xA3, 0xB4, 0xD8));
 
     const QString a = file("a.ini");
     const QString b = file("b.ini");
     open(*form, a, 1);
     open(*form, b, 0);
-    form->resize(form->minimumWidth() + 10, 400);
-    form->move(30, 20);
+    // Its least width fills the test screen across.
+    form->resize(form->minimumWidth(), 400);
+    form->move(0, 20);
     form->Splitter1->setSizes({150, form->width() - 150});
     form->ActValuesOnly->trigger();
     form->themeColours[7] = 0x123456;
     form->findSettings->pushFindString("needle");
     const QSize size = form->size();
     const int listWidth = form->LvSections->width();
+    const QPoint client = form->geometry().topLeft();
     ASSERT_TRUE(form->close());
-    EXPECT_EQ(stored.value("FormSettings").toByteArray().size(), 64);
+    // The client area's corner, as the next start restores it: no frame in between.
+    EXPECT_EQ(stored.value("FormSettings").toByteArray().first(8), ints({client.x(), client.y()}));
     EXPECT_EQ(stored.value("MRUPath0").toString(), b + "0");
 
     auto next = start();
-    EXPECT_EQ(next->pos(), QPoint(30, 20));
+    EXPECT_EQ(next->pos(), QPoint(0, 20));
     EXPECT_EQ(next->size(), size);
     EXPECT_EQ(next->LvSections->width(), listWidth);
     EXPECT_TRUE(next->valuesOnly);
     EXPECT_EQ(next->GlNew->FontColor(), 0x123456u); // the theme is applied after it is read
     EXPECT_EQ(recent(*next), QStringList({b + "|0", a + "|1"}));
     EXPECT_EQ(next->findSettings->findHistory[0], "needle");
+    // With no file open, the lists' comment columns follow the view all the same.
+    EXPECT_TRUE(next->LvSections->header()->isSectionHidden(3));
+    EXPECT_EQ(next->LvValues->header()->sectionSize(3), 0);
+    next->ActValuesOnly->trigger();
+    EXPECT_FALSE(next->LvSections->header()->isSectionHidden(3));
+    EXPECT_GT(next->LvValues->header()->sectionSize(3), 0);
 }
 
-TEST_F(SettingsTest, DamagedFormSettingsAreReadSafely) {
+TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const QSize design = TForm1().size();
+    const auto probe = start();
+    const int m = probe->geometry().top() - probe->frameGeometry().top(); // the frame's edge
+    // The client area's top of a window centred frame and all; of one whose frame fills the screen.
+    const auto centred = [&](int height) { return screen.top() + (screen.height() - height) / 2; };
+    const int head = screen.top() + m, fill = screen.height() - 2 * m;
+    constexpr qint32 kMax = std::numeric_limits<qint32>::max();
+    constexpr qint32 kMin = std::numeric_limits<qint32>::min();
     struct Row {
         const char* name;
         QVariant value;
-        QPoint pos;  // (-1, -1): centred, top-left on the screen; (0, 0): where it was built
-        QSize size;  // invalid: the design size
-        QString box; // the message shown, if any
+        int top, height; // of the client area; every frame starts at the screen's left
+        QString box;     // the message shown, if any
     };
-    const QString typeError = "Velquin|FormSettings\r\nInvalid data type for 'FormSettings'";
     const Row rows[] = {
-        {"wrong type", QString("text"), {0, 0}, {}, typeError},
-        {"short value", ints({50, 60}), {50, 60}, {}, {}},
-        {"off every screen", ints({5000, -5000, 600, 300, 100}), {-1, -1}, {600, 300}, {}},
-        {"no size, list wider than the window", ints({10, 10, 0, -5, 99999}), {10, 10}, {}, {}},
+        {"wrong type: where it was built", QString("text"), m, design.height(),
+         "Velquin|FormSettings\r\nInvalid data type for 'FormSettings'"},
+        {"short value", ints({50, 60}), 60, design.height(), {}},
+        {"no size, list wider than the window", ints({10, 10, 0, -5, 99999}), 10, design.height(), {}},
+        {"fits", ints({-50, 100, 500, 300}), 100, 300, {}},
+        {"below the screen's foot", ints({100, 700, 600, 300}), screen.bottom() + 1 - m - 300, 300, {}},
+        {"off every screen", ints({5000, -5000, 600, 300}), centred(300), 300, {}},
+        {"largest place", ints({2147483000, kMax, 600, 300}), centred(300), 300, {}},
+        {"largest place and size", ints({kMax, kMax, kMax, kMax}), head, fill, {}},
+        {"smallest place, largest size", ints({kMin, kMin, kMax, kMax}), head, fill, {}},
     };
     const QString kept = file("kept.ini");
     for (const Row& row : rows) {
@@ -116,16 +141,72 @@ TEST_F(SettingsTest, DamagedFormSettingsAreReadSafely) {
         stored.setValue("FormSettings", row.value);
         stored.setValue("MRUPath0", kept + "1");
         auto form = start();
-        const QSize size = row.size.isValid() ? row.size.expandedTo(form->minimumSize()) : design;
-        EXPECT_EQ(form->pos(), row.pos == QPoint(-1, -1) ? centred(size) : row.pos);
-        EXPECT_EQ(form->size(), size);
+        EXPECT_EQ(QPoint(form->frameGeometry().left(), form->geometry().top()),
+                  QPoint(screen.left(), row.top));
+        EXPECT_EQ(form->height(), row.height);
         EXPECT_LT(form->LvSections->width(), form->width());
         ASSERT_EQ(boxes.records.size(), row.box.isEmpty() ? 0 : 1);
         EXPECT_EQ(row.box,
                   boxes.records.isEmpty() ? "" : boxes.records[0].caption + "|" + boxes.records[0].text);
-        // The other groups are read all the same, and the theme keeps its colours.
+        // The other groups are read all the same, and the bars take the theme's colours.
         EXPECT_EQ(recent(*form), QStringList{kept + "|1"});
         EXPECT_EQ(form->themeColours[0], 0xFFEBDEu);
+        for (QWidget* bar : {form->PnlTop, form->PnlBottom})
+            EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(0xA3, 0xB4, 0xD8));
+    }
+}
+
+TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWritten) {
+    const QString recentFile = file("recent.ini");
+    stored.setValue("FormSettings", ints({0, 100, 600, 300, 100, 1}));
+    stored.setValue("MRUPath0", recentFile + "2");
+    stored.setValue("FindStr0", "needle");
+    stored.sync();
+    const QString name = stored.fileName();
+    const QByteArray sound = testsupport::readFile(name);
+    struct Row {
+        const char* name;
+        QByteArray text;
+        QString lines; // as the message lists them
+        QString copy;  // its name's ending; none: every name a copy could take is a folder
+    };
+    const Row rows[] = {
+        {"a stray header", "[Gen\n" + sound, "1: [Gen", ".bak"},
+        {"a damaged group header, the first copy taken", "[Gen" + sound.mid(9), "1: [Gen", ".bak2"},
+        {"no copy possible", "MRUPath1\n" + sound, "1: MRUPath1", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(testsupport::writeFile(name, row.text));
+        for (int n = 1; n <= 9 && row.copy.isEmpty(); ++n)
+            QDir().mkpath(name + ".bak" + (n > 1 ? QString::number(n) : "")); // no copy can be made
+        boxes.records.clear();
+        auto form = start();
+        ASSERT_EQ(boxes.records.size(), 1);
+        EXPECT_TRUE(boxes.records[0].text.startsWith("Settings\r\nThese lines of " + name +
+                                                     " cannot be read and are left out:\r\n" + row.lines +
+                                                     "\r\n"));
+        EXPECT_TRUE(boxes.records[0].text.endsWith(row.copy.isEmpty()
+                                                       ? "not written while it holds these lines."
+                                                       : "kept as " + name + row.copy + "."));
+        // Every other value is read.
+        EXPECT_EQ(form->height(), 300);
+        EXPECT_EQ(recent(*form), QStringList{recentFile + "|2"});
+        EXPECT_EQ(form->findSettings->findHistory[0], "needle");
+        form->findSettings->pushFindString("new");
+        ASSERT_TRUE(form->close());
+        if (row.copy.isEmpty()) {
+            EXPECT_EQ(testsupport::readFile(name), row.text);
+            continue;
+        }
+        EXPECT_EQ(testsupport::readFile(name + row.copy), row.text);
+        // Written without the lines, the file is sound: the next start reads it all, silently.
+        boxes.records.clear();
+        auto next = start();
+        EXPECT_TRUE(boxes.records.isEmpty());
+        EXPECT_EQ(recent(*next), QStringList{recentFile + "|2"});
+        EXPECT_EQ(next->findSettings->findHistory[0], "new");
+        EXPECT_EQ(QSettings(gMakerName, gProductName).childGroups(), QStringList());
     }
 }
 
@@ -162,9 +243,11 @@ TEST_F(SettingsTest, StoredRecentFilesAreReadPrunedOfferedAndWrittenBack) {
 
     ASSERT_TRUE(form->close());
     EXPECT_EQ(stored.value("MRUPath1").toString(), plain + "1");
-    // Values beyond the list are gone too, so a shorter list does not grow back.
-    for (int i = 2; i < 10; ++i)
+    // Values read beyond the list are gone too, so a shorter list does not grow back; the one
+    // after the gap was never read, and stays.
+    for (int i = 2; i < 5; ++i)
         EXPECT_FALSE(stored.contains("MRUPath" + QString::number(i))) << i;
+    EXPECT_EQ(stored.value("MRUPath5").toString(), plain + "3");
 }
 
 TEST_F(SettingsTest, RecentFilesKeepTheTenNewestAndAReopenedFileMovesToTheTop) {

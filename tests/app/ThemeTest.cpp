@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QLayout>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +30,7 @@
 namespace {
 
 using testsupport::Rgb;
+using testsupport::rgbAt;
 
 Rgb rgbOf(TColor c) {
     return testsupport::rgbOfColorValue(c);
@@ -37,11 +39,6 @@ Rgb rgbOf(TColor c) {
 // What the widget shows (its paint event copies the off-screen picture).
 QImage shown(QWidget* w) {
     return w->grab().toImage();
-}
-
-Rgb pixelAt(const QImage& image, int x, int y) {
-    const QRgb p = image.pixel(x, y);
-    return {qRed(p), qGreen(p), qBlue(p)};
 }
 
 // Children of a bar, left to right.
@@ -131,7 +128,7 @@ TEST_F(BarsTest, SpacersKeepTheToolBarsGroupsApartAndDrawNothing) {
         QTest::mouseMove(form->PnlTop, spacer->geometry().center()); // no hot look either
         const QImage bar = shown(form->PnlTop);
         for (int x = spacer->x(); x <= spacer->geometry().right(); ++x)
-            EXPECT_EQ(pixelAt(bar, x, bar.height() / 2), rgbOf(0xD8B4A3)) << x; // the bar's colour
+            EXPECT_EQ(rgbAt(bar, x, bar.height() / 2), rgbOf(0xD8B4A3)) << x; // the bar's colour
     }
 }
 
@@ -187,7 +184,7 @@ TEST_F(BarsTest, DefaultThemeReachesEveryLabelAndPiece) {
         EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(163, 180, 216));
     // A pixel of the top bar right of its last end piece shows the bar's own colour.
     const QImage top = shown(form->PnlTop);
-    EXPECT_EQ(pixelAt(top, top.width() - 1, top.height() / 2), rgbOf(0xD8B4A3));
+    EXPECT_EQ(rgbAt(top, top.width() - 1, top.height() / 2), rgbOf(0xD8B4A3));
 
     ASSERT_EQ(labels().size(), 31);
     for (TEkGradiLabel* label : labels()) {
@@ -215,14 +212,14 @@ TEST_F(BarsTest, ToolBarButtonOf26RowsShadesFromTheDarkToTheLightThemeColour) {
     ASSERT_EQ(form->GlNew->height(), 26);
     // Column 0 lies in the margin, left of the image: background only.
     const QImage button = shown(form->GlNew);
-    EXPECT_EQ(pixelAt(button, 0, 0), (Rgb{163, 180, 216}));  // 0xD8B4A3
-    EXPECT_EQ(pixelAt(button, 0, 9), (Rgb{233, 241, 250}));  // the ramp towards 0xFBF2EA
-    EXPECT_EQ(pixelAt(button, 0, 10), (Rgb{234, 242, 251})); // 0xFBF2EA
-    EXPECT_EQ(pixelAt(button, 0, 25), (Rgb{124, 137, 165})); // 0xD8B4A3 darkened by the pipe shadow
+    EXPECT_EQ(rgbAt(button, 0, 0), (Rgb{163, 180, 216}));  // 0xD8B4A3
+    EXPECT_EQ(rgbAt(button, 0, 9), (Rgb{233, 241, 250}));  // the ramp towards 0xFBF2EA
+    EXPECT_EQ(rgbAt(button, 0, 10), (Rgb{234, 242, 251})); // 0xFBF2EA
+    EXPECT_EQ(rgbAt(button, 0, 25), (Rgb{124, 137, 165})); // 0xD8B4A3 darkened by the pipe shadow
     // The end piece beside it continues its rows at its right edge.
     const QImage piece = shown(form->EkArt1);
     for (int y : {0, 10, 25})
-        EXPECT_EQ(pixelAt(piece, piece.width() - 1, y), pixelAt(button, 0, y)) << "row " << y;
+        EXPECT_EQ(rgbAt(piece, piece.width() - 1, y), rgbAt(button, 0, y)) << "row " << y;
 }
 
 TEST_F(BarsTest, AllZeroThemePaintsBarsAndButtonsBlack) {
@@ -236,14 +233,14 @@ TEST_F(BarsTest, AllZeroThemePaintsBarsAndButtonsBlack) {
         int notBlack = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                notBlack += pixelAt(image, x, y) == Rgb{0, 0, 0} ? 0 : 1;
+                notBlack += rgbAt(image, x, y) == Rgb{0, 0, 0} ? 0 : 1;
         EXPECT_EQ(notBlack, 0) << letter->objectName().toStdString();
     }
     const QImage button = shown(form->GlNew);
-    EXPECT_EQ(pixelAt(button, 0, button.height() / 2), (Rgb{0, 0, 0}));
+    EXPECT_EQ(rgbAt(button, 0, button.height() / 2), (Rgb{0, 0, 0}));
     const QImage piece = shown(form->EkArt1);
-    EXPECT_EQ(pixelAt(piece, 0, 0), (Rgb{0, 0, 0}));
-    EXPECT_EQ(pixelAt(piece, piece.width() - 1, piece.height() / 2), (Rgb{0, 0, 0}));
+    EXPECT_EQ(rgbAt(piece, 0, 0), (Rgb{0, 0, 0}));
+    EXPECT_EQ(rgbAt(piece, piece.width() - 1, piece.height() / 2), (Rgb{0, 0, 0}));
 }
 
 // --- Actions ------------------------------------------------------------------------------------
@@ -362,25 +359,25 @@ TEST_F(BarsTest, HoverAndPressLooksOnTheWindowsButton) {
     QTest::mouseMove(button, inside);
     ASSERT_EQ(button->visualState(), 1);
     const QImage hot = shown(button);
-    EXPECT_EQ(pixelAt(hot, 0, 0), rgbOf(0x3B88D1)); // hot dark, theme colour 5
+    EXPECT_EQ(rgbAt(hot, 0, 0), rgbOf(0x3B88D1)); // hot dark, theme colour 5
     // The end piece before it keeps continuing the normal look.
-    EXPECT_EQ(pixelAt(shown(form->EkArt1), form->EkArt1->width() - 1, 0), rgbOf(0xD8B4A3));
+    EXPECT_EQ(rgbAt(shown(form->EkArt1), form->EkArt1->width() - 1, 0), rgbOf(0xD8B4A3));
 
     QSignalSpy triggered(form->ActNewFile, &QAction::triggered);
     QTest::mousePress(button, Qt::LeftButton, {}, inside);
     EXPECT_EQ(button->visualState(), 2);
     const QImage pressed = shown(button);
-    EXPECT_EQ(pixelAt(pressed, 5, 0), (Rgb{0, 0, 0}));  // the shadow edge on top
-    EXPECT_EQ(pixelAt(pressed, 0, 5), (Rgb{0, 0, 0}));  // and at the left
-    EXPECT_EQ(pixelAt(pressed, 5, 1), rgbOf(0x3B88D1)); // the pressed picture, one row lower
+    EXPECT_EQ(rgbAt(pressed, 5, 0), (Rgb{0, 0, 0}));  // the shadow edge on top
+    EXPECT_EQ(rgbAt(pressed, 0, 5), (Rgb{0, 0, 0}));  // and at the left
+    EXPECT_EQ(rgbAt(pressed, 5, 1), rgbOf(0x3B88D1)); // the pressed picture, one row lower
     QTest::mouseRelease(button, Qt::LeftButton, {}, inside);
     EXPECT_EQ(button->visualState(), 1);
     EXPECT_EQ(triggered.count(), 1);
 
     QTest::mouseMove(form.get(), QPoint(1, form->height() / 2));
     EXPECT_EQ(button->visualState(), 0);
-    EXPECT_EQ(pixelAt(shown(button), 0, 0), rgbOf(0xD8B4A3));
-    EXPECT_EQ(pixelAt(shown(form->EkArt1), form->EkArt1->width() - 1, 0), rgbOf(0xD8B4A3));
+    EXPECT_EQ(rgbAt(shown(button), 0, 0), rgbOf(0xD8B4A3));
+    EXPECT_EQ(rgbAt(shown(form->EkArt1), form->EkArt1->width() - 1, 0), rgbOf(0xD8B4A3));
 }
 
 TEST_F(BarsTest, StatusLabelsNeverChangeTheirLook) {
@@ -431,15 +428,25 @@ TEST_F(BarsTest, HeldPressIsTakenWithoutAClick) {
 
 TEST_F(BarsTest, LeavingOpenOrAStoppedTimerEndsTheHold) {
     showForm();
-    QTest::mousePress(form->GlOpen, Qt::LeftButton, {}, QPoint(5, 5));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(form->GlOpen, &leave);
-    EXPECT_FALSE(form->MruTimer->isActive());
-    // A tick that comes after the timer stopped changes nothing: the press stays, and the
-    // release over the button opens (the dialog is cancelled).
-    form->MruTimerTimer();
-    QTest::mouseRelease(form->GlOpen, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(dialogs.records.size(), 1);
+    form->MRUList->AddMru(QStringLiteral("/tmp/recent.ini"));
+    // Left by the leave, or by a move off the label, which is all Qt reports while the button
+    // is held: no pop-up comes.
+    for (const bool moved : {false, true}) {
+        QTest::mousePress(form->GlOpen, Qt::LeftButton, {}, QPoint(5, 5));
+        QEvent leave(QEvent::Leave);
+        if (moved)
+            QTest::mouseMove(form->GlOpen, QPoint(5, form->GlOpen->height() + 10));
+        else
+            QApplication::sendEvent(form->GlOpen, &leave);
+        EXPECT_FALSE(form->MruTimer->isActive());
+        EXPECT_FALSE(QTest::qWaitFor([this] { return form->PopupMRU->isVisible(); }, moved ? 900 : 0));
+        form->PopupMRU->hide();
+        // A tick that comes after the timer stopped changes nothing: the press stays, and the
+        // release over the button opens (the dialog is cancelled).
+        form->MruTimerTimer();
+        QTest::mouseRelease(form->GlOpen, Qt::LeftButton, {}, QPoint(5, 5));
+    }
+    EXPECT_EQ(dialogs.records.size(), 2);
 }
 
 } // namespace

@@ -59,13 +59,15 @@ protected:
 using Box = TFormSearch::Box;
 
 // Section 0 is nameless; "broken port" is a line without "=", which the values-only view hides.
-const QByteArray kFind = ";top port\r\n[Alpha] ;port here\r\na=1\r\nport=80 ;port\r\nx=export\r\n"
-                         "[Beta]\r\n;port comment\r\nb=2\r\nbroken port\r\n[Gamma]\r\nc=Port\r\nd=none\r\n";
+const char kFind[] = ";top port\r\n[Alpha] ;port here\r\na=1\r\nport=80 ;port\r\nx=export\r\n"
+                     "[Beta]\r\n;port comment\r\nb=2\r\nbroken port\r\n[Gamma]\r\nc=Port\r\nd=none\r\n";
 
 // A name, the text, the dialog's ticks in the order of TFormSearch::Box, the values-only view, the keys
-// (F Ctrl+F, n F3, p Shift+F3, e an empty file opened) and, after each key, the selected rows;
-// "box" in front of them after "No Mach Vere Found!", "dlg" when the dialog opened (cancelled).
-using FindCase = std::tuple<const char*, const char*, const char*, bool, const char*, const char*>;
+// (F Ctrl+F, n F3, p Shift+F3, e an empty file opened, a digit a click on that section row) and,
+// after each key, the selected rows; "box" in front of them after "No Mach Vere Found!", "dlg"
+// when the dialog opened (cancelled); then the document searched.
+using FindCase =
+    std::tuple<const char*, const char*, const char*, bool, const char*, const char*, const char*>;
 
 class FindTest : public WindowTest, public ::testing::WithParamInterface<FindCase> {
 protected:
@@ -94,6 +96,9 @@ protected:
         findFirst = key == 'F';
         if (key == 'e')
             open("");
+        else if (key >= '0' && key <= '9')
+            QTest::mouseClick(form->LvSections->viewport(), Qt::LeftButton, {},
+                              form->LvSections->visualRect(form->SectionRows->index(key - '0', 1)).center());
         else
             QTest::keyClick(target, key == 'F' ? Qt::Key_F : Qt::Key_F3,
                             key == 'F'   ? Qt::ControlModifier
@@ -118,8 +123,8 @@ protected:
 };
 
 TEST_P(FindTest, SelectsEachHitInBothLists) {
-    const auto& [name, pattern, boxTicks, valuesOnly, keys, expected] = GetParam();
-    open(kFind, valuesOnly);
+    const auto& [name, pattern, boxTicks, valuesOnly, keys, expected, document] = GetParam();
+    open(document, valuesOnly);
     text = pattern;
     ticks = boxTicks;
     QStringList shown;
@@ -131,20 +136,26 @@ TEST_P(FindTest, SelectsEachHitInBothLists) {
     EXPECT_FALSE(valuesOnly && (form->findSettings->sectionComments || form->findSettings->itemComments));
 }
 
-// In order: every header and line holding the text, then back from the end to the start; after
-// the last hit F3 starts over at the top; the hidden line "broken port" shows its section only
-// and the search goes on past it; a header found backwards has no item row to follow; without
-// a search, or with a position the document no longer has, F3 opens the dialog.
+// In order: every header and line holding the text, then back from the end to the start; past
+// the last hit either way "No Mach Vere Found!" comes once, then F3 starts over at the top and
+// Shift+F3 opens the dialog; the hidden line "broken port" shows its section only and the search
+// goes on past it; backwards from a header the previous section's lines come next; a section
+// clicked since, with no line selected, is searched from its header; without a search F3 opens
+// the dialog.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Hits, FindTest, ::testing::Values(
-    FindCase{"forward_to_end_and_back", "port", "1111100", false, "Fnnnnnnnpppppppp",
-             "0,0 1,- 1,1 1,2 2,0 2,2 3,0 box-,- 3,0 2,2 2,0 1,2 1,1 1,- 0,0 dlg"},
-    FindCase{"whole_words_and_case", "port", "1111111", false, "Fnnnnnn", "0,0 1,- 1,1 2,0 2,2 box-,- 0,0"},
-    FindCase{"section_names_only", "a", "1000000", false, "Fnnn", "1,- 2,- 3,- dlg"},
-    FindCase{"item_comments_only", "port", "0000100", false, "Fnnn", "0,0 1,1 2,0 box-,-"},
-    FindCase{"values_only_hidden_line", "port", "1111100", true, "Fnnnnppp", "1,1 1,2 2,- 3,0 box-,- 3,0 2,- 1,2"},
-    FindCase{"values_only_header_backwards", "Gamma", "1111100", true, "Fpp", "3,- 3,- box-,-"},
-    FindCase{"stale_position_after_empty_file", "none", "1111100", false, "nFenp", "dlg 3,1 -,- dlg dlg"}),
+    FindCase{"forward_to_end_and_back", "port", "1111100", false, "Fnnnnnnnppppppppp",
+             "0,0 1,- 1,1 1,2 2,0 2,2 3,0 box-,- 3,0 2,2 2,0 1,2 1,1 1,- 0,0 box-,- dlg", kFind},
+    FindCase{"whole_words_and_case", "port", "1111111", false, "Fnnnnnn", "0,0 1,- 1,1 2,0 2,2 box-,- 0,0", kFind},
+    FindCase{"last_hit_on_the_last_line", "k", "1111100", false, "Fnnn", "0,0 1,0 box-,- 0,0", "[a]\r\nk=1\r\n[b]\r\nk=2\r\n"},
+    FindCase{"section_names_only", "a", "1000000", false, "Fnnnn", "1,- 2,- 3,- box-,- 1,-", kFind},
+    FindCase{"item_comments_only", "port", "0000100", false, "Fnnn", "0,0 1,1 2,0 box-,-", kFind},
+    FindCase{"clicked_section_from_its_header", "x", "1111100", false, "Fnn1n", "0,0 0,1 0,2 1,- 1,0",
+             "[a]\r\nx1=1\r\nx2=2\r\nx3=3\r\n[b]\r\nx1=1\r\nx2=2\r\nx3=3\r\n"},
+    FindCase{"backwards_from_a_header", "port", "1111100", false, "Fnp", "0,0 1,- 0,0", kFind},
+    FindCase{"values_only_hidden_line", "port", "1111100", true, "Fnnnnppp", "1,1 1,2 2,- 3,0 box-,- 3,0 2,- 1,2", kFind},
+    FindCase{"values_only_header_backwards", "Gamma", "1111100", true, "Fpp", "3,- box-,- dlg", kFind},
+    FindCase{"stale_position_after_empty_file", "none", "1111100", false, "nFenp", "dlg 3,1 -,- box-,- box-,-", kFind}),
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
 // clang-format on
 
@@ -282,6 +293,23 @@ TEST_F(ClipboardTest, CtrlSpaceCommentsTheItemOutAndBackOnlyFromTheValueList) {
             EXPECT_EQ((texts.join('|') + "|" + counts).toStdString(), shown);
         }
         EXPECT_TRUE(form->modified);
+    }
+}
+
+TEST_F(ClipboardTest, CommentEntryChosenWithKeysAndOfferedAgain) {
+    // The menu, moved through with the keys, keeps the entry for the value list it opened on:
+    // from the bottom, Up reaches "Sort All Alphabetically", then "Comment / Uncomment Item".
+    select(false, 0, 0, form->LvValues);
+    for (const int image : {2, 1}) {
+        QApplication::setActiveWindow(form.get()); // back from the closed menu
+        form->LvValues->setFocus();
+        const QPoint at = form->LvValues->visualRect(form->ValueRows->index(0, 1)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, form->LvValues->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(form->LvValues->viewport(), &event);
+        QTest::keyClick(form->PopupClip, Qt::Key_Up);
+        QTest::keyClick(form->PopupClip, Qt::Key_Up);
+        QTest::keyClick(form->PopupClip, Qt::Key_Return);
+        EXPECT_EQ(form->ValueRows->row(0)->image, image);
     }
 }
 

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLocale>
+#include <QMenu>
 #include <QMimeData>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -27,6 +28,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -152,6 +154,13 @@ TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
     }
     EXPECT_EQ(form->ActNewFile->toolTip(), " Create a New Ini File ");
     EXPECT_EQ(form->ActValuesOnly->toolTip(), "Hide Comment, Empty Items and Error Items. ");
+    EXPECT_EQ(form->ButCreateShortcut->toolTip().toStdString(), " Opens the Create Shortcut Dialog ");
+    // Per row its category: 1 section, 2 item, 3 program actions, 0 none.
+    const QStringList categories = {"", "Section Actions", "Item Actions", "Program Actions"};
+    for (int i = 0; i < int(std::size(rows)); ++i)
+        EXPECT_EQ(rows[i].action->property("category").toString(),
+                  categories["00000000011111122222223330"[i] - '0'])
+            << rows[i].caption;
     // Two buttons start disabled although their actions are enabled.
     EXPECT_FALSE(form->GlSectionCopy->isEnabled());
     EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
@@ -674,6 +683,73 @@ TEST_F(MainWindowTest, ReloadOfADeletedFileLeavesAnEmptyUnnamedWindow) {
     EXPECT_EQ(boxTexts(), QStringList({"File Error|File Does not exist\r\n" + name}));
     EXPECT_TRUE(form->fileName.isEmpty());
     EXPECT_FALSE(form->ActReload->isEnabled());
+}
+
+// --- Pipes, devices and sockets ---------------------------------------------------------------
+
+// Each way to open or save a file meets a pipe: it is refused at once and named, and the open
+// document stays as it was, its changes included.
+TEST_F(MainWindowTest, PipesAreRefusedAtOnceAndTheDocumentStays) {
+    const QString good = path("good.ini"), recent = path("recent.ini");
+    const QString pipe = path("pipe.ini"), crypt = path("pipe.IniCry");
+    const auto openRefused = [](const QString& name) {
+        return "File Error|Not a regular file, but a pipe, a device or a socket:\r\n" + name;
+    };
+    const auto saveRefused = [](const QString& name) {
+        return "Velquin|Cannot create file \"" + name + "\". " + platform::notRegularFileReason();
+    };
+    const auto openAfterNo = [&](const QString& name) {
+        return [&, name] {
+            boxes.answer({IdNo});
+            open(name);
+        };
+    };
+    const auto saveAs = [&](const QString& name) {
+        return [&, name] {
+            dialogs.answer(name, 0);
+            ScopedPasswordResponder passwords(QString("password"));
+            form->ActSaveAs->trigger();
+        };
+    };
+    const struct {
+        const char* how;
+        QString pipe;
+        std::function<void()> run;
+        QString message;
+    } rows[] = {
+        {"open", pipe, openAfterNo(pipe), openRefused(pipe)},
+        {"encrypted open", crypt, openAfterNo(crypt), openRefused(crypt)},
+        {"reload", good, [&] { form->ActReload->trigger(); }, openRefused(good)},
+        {"recent file", recent,
+         [&] {
+             boxes.answer({IdNo});
+             form->showMruPopup();
+             form->PopupMRU->actions().value(1)->trigger();
+             form->PopupMRU->hide();
+         },
+         openRefused(recent)},
+        {"save", good, [&] { form->ActSave->trigger(); }, saveRefused(good)},
+        {"save as", pipe, saveAs(pipe), saveRefused(pipe)},
+        {"save as encrypted", crypt, saveAs(crypt), saveRefused(crypt)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.how);
+        form->updateActions(false); // the row before left changes behind
+        open(writeSample("recent.ini"), 0);
+        open(writeSample("good.ini"), 0);
+        editFirstValue("changed");
+        testsupport::IdlePipe idle(row.pipe);
+        boxes.records.clear();
+        row.run();
+        EXPECT_EQ(boxTexts().value(boxTexts().size() - 1), row.message);
+        EXPECT_FALSE(idle.freedAReader()) << "the window waited for the pipe's writer";
+        EXPECT_EQ(platform::fileKind(row.pipe), platform::FileKind::Special);
+        EXPECT_TRUE(noPassword.asked.isEmpty());
+        EXPECT_EQ(form->fileName, good);
+        EXPECT_TRUE(form->modified);
+        ASSERT_EQ(form->model.sections.count, 3);
+        EXPECT_EQ(form->model.sections[1]->values[0]->value, "changed");
+    }
 }
 
 // --- Encrypted files ------------------------------------------------------------------------

@@ -16,14 +16,14 @@ constexpr TColor themeDark = 0xD8B4A3;
 constexpr TColor themeLight = 0xFBF2EA;
 
 using testsupport::Rgb;
-constexpr auto rgbOf = testsupport::rgbOfPixel;
+using testsupport::rgbAt;
 
 Rgb piecePixel(const TEkArt& piece, int x, int y) {
-    return rgbOf(piece.bitmapForTest()->pixelAt(x, y));
+    return rgbAt(*piece.bitmapForTest(), x, y);
 }
 
 Rgb labelPixel(const TEkGradiLabel& label, int x, int y) {
-    return rgbOf(label.bitmapForTest()->pixelAt(x, y));
+    return rgbAt(*label.bitmapForTest(), x, y);
 }
 
 // Paints through paintEvent, as the window would.

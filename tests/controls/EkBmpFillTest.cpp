@@ -168,7 +168,7 @@ TEST(EkBmpEdges, SoftInnerCornersSkipCornersWhoseOutsideIsOffTheBitmap) {
     EXPECT_EQ(rgbAt(bmp, 7, 2), (Rgb{0, 0, 0}));
 }
 
-TEST(EkBmpSmoothing, HalfMixesInPlaceAndRotates) {
+TEST(EkBmpSmoothing, HalfMixesInPlace) {
     TEkBmp bmp(5, 1);
     const TPixel row[5] = {0xFF000000u, 0xFF000000u, 0xFF808080u, 0xFFFFFFFFu, 0xFFFFFFFFu};
     std::copy(row, row + 5, bmp.bits());
@@ -176,7 +176,9 @@ TEST(EkBmpSmoothing, HalfMixesInPlaceAndRotates) {
     EXPECT_EQ(bmp.pixelAt(2, 0), 0xFF7F7F7Fu);
     EXPECT_EQ(bmp.pixelAt(3, 0), 0xFFBEBEBEu); // fed by the smoothed pixel 2
     EXPECT_EQ(bmp.pixelAt(4, 0), 0xFFFFFFFFu);
+}
 
+TEST(EkBmpSmoothing, Rotate180ReversesTheClippedRect) {
     TEkBmp r(3, 3);
     for (int i = 0; i < 9; ++i)
         r.bits()[i] = uint32_t(i);

@@ -75,6 +75,10 @@ std::vector<int> single(int n, int v) {
     return row;
 }
 
+void PrintTo(const MarkCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Marks : public ::testing::TestWithParam<MarkCase> {};
 
 TEST_P(Marks, GivenRowsAsTheyStandTheRestSymmetric) {

@@ -72,12 +72,18 @@ TEST(EkBmpCore, ReleasedMemoryIsReportedAsNoDibSection) {
     EXPECT_EQ(bmp.pixelAt(4, 2), 0xFFFFFFFFu);
 }
 
-TEST(Graphics, SystemColoursRectanglesAndQtConversions) {
+TEST(Graphics, SystemColoursResolveThroughOurTable) {
     EXPECT_EQ(uint32_t(colorToRGB(clGrayText)), 0x6D6D6Du);
     EXPECT_EQ(uint32_t(colorToRGB(TColor(0xFF0000FEu))), 0u); // unknown index: black
     EXPECT_EQ(uint32_t(colorToRGB(TColor(0x123456u))), 0x123456u);
+}
+
+TEST(Graphics, ColoursConvertToAndFromQt) {
     EXPECT_EQ(toQColor(TColor(0x0080FF)), QColor(255, 128, 0));
     EXPECT_EQ(uint32_t(fromQColor(QColor(255, 128, 0))), 0x0080FFu);
+}
+
+TEST(Graphics, RectanglesHaveExclusiveEdges) {
     const TRect r(2, 3, 7, 5);
     EXPECT_EQ(r.toQRect(), QRect(2, 3, 5, 2));
     EXPECT_EQ(TRect::fromQRect(QRect(2, 3, 5, 2)), r);
@@ -222,6 +228,11 @@ struct BlendCase {
     TPixel dst;
     TPixel expected;
 };
+
+void PrintTo(const BlendCase& c, std::ostream* os) {
+    *os << "mode " << c.mode << std::hex << ": 0x" << c.src << " over 0x" << c.dst << " gives 0x"
+        << c.expected << std::dec;
+}
 
 class Compositing : public ::testing::TestWithParam<BlendCase> {};
 TEST_P(Compositing, ModeRule) {

@@ -9,13 +9,10 @@
 namespace painttest {
 
 using testsupport::Rgb;
+using testsupport::rgbAt;
 
 inline Rgb rgbOf(TPixel p) {
     return testsupport::rgbOfPixel(p);
-}
-
-inline Rgb rgbAt(const TEkBmp& bmp, int x, int y) {
-    return rgbOf(bmp.pixelAt(x, y));
 }
 
 // Every pixel of bmp := p.

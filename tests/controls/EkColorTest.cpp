@@ -48,9 +48,12 @@ TEST(EkColor, DarkenDividesBy255AndLightenShiftsBy8) {
     EXPECT_EQ(lighten(0x80000000u, 128), 0x807F7F7Fu);
 }
 
-TEST(EkColor, HalfMixAndGrey) {
+TEST(EkColor, HalfMix) {
     EXPECT_EQ(TEkColor::halfMix(TEkColor(0xFFFFFFu), TEkColor(0u)).value(), 0x7F7F7Fu);
     EXPECT_EQ(halfMixOpaque(0xFFFFFFu, 0u), 0xFF7F7F7Fu);
+}
+
+TEST(EkColor, GreyLevel) {
     EXPECT_EQ(greyLevel(makePixel(255, 255, 255)), 255);
     EXPECT_EQ(greyLevel(makePixel(255, 0, 0)), 79);
     EXPECT_EQ(greyLevel(makePixel(0, 0, 255)), 31);
@@ -61,6 +64,14 @@ struct TextCase {
     bool accepted;
     uint32_t value;
 };
+
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+    if (c.accepted)
+        *os << " gives 0x" << std::hex << c.value << std::dec;
+    else
+        *os << " refused";
+}
 
 class RgbText : public ::testing::TestWithParam<TextCase> {};
 TEST_P(RgbText, ParsesOrLeavesOutUnchanged) {

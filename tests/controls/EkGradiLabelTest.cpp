@@ -12,23 +12,19 @@
 namespace {
 
 using testsupport::Rgb;
-constexpr auto rgbOf = testsupport::rgbOfPixel;
+using testsupport::rgbAt;
 
 Rgb rgbOfColor(TColor c) {
     return testsupport::rgbOfColorValue(colorToRGB(c).value);
 }
 
 Rgb bitmapPixel(const TEkGradiLabel& label, int x, int y) {
-    return rgbOf(label.bitmapForTest()->pixelAt(x, y));
+    return rgbAt(*label.bitmapForTest(), x, y);
 }
 
 // What reaches the screen: the widget rendered through its paintEvent.
 QImage screen(TEkGradiLabel& label) {
     return label.grab().toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
-Rgb screenPixel(const QImage& image, int x, int y) {
-    return rgbOf(image.pixel(x, y));
 }
 
 // The main window's tool-bar button: 26 rows, the default theme's gradient.
@@ -64,10 +60,10 @@ TEST_F(EkGradiLabelTest, DefaultToolBarButtonRowsMatchTheWorkedValues) {
     auto label = toolBarButton(&host);
     const QImage image = screen(*label);
     for (int x : {0, 20, 39}) {
-        EXPECT_EQ(screenPixel(image, x, 0), (Rgb{163, 180, 216})) << x;
-        EXPECT_EQ(screenPixel(image, x, 9), (Rgb{233, 241, 250})) << x;
-        EXPECT_EQ(screenPixel(image, x, 10), (Rgb{234, 242, 251})) << x;
-        EXPECT_EQ(screenPixel(image, x, 25), (Rgb{124, 137, 165})) << x;
+        EXPECT_EQ(rgbAt(image, x, 0), (Rgb{163, 180, 216})) << x;
+        EXPECT_EQ(rgbAt(image, x, 9), (Rgb{233, 241, 250})) << x;
+        EXPECT_EQ(rgbAt(image, x, 10), (Rgb{234, 242, 251})) << x;
+        EXPECT_EQ(rgbAt(image, x, 25), (Rgb{124, 137, 165})) << x;
     }
     // The copy to the window is opaque whatever the fills left in the alpha byte.
     EXPECT_EQ(qAlpha(image.pixel(5, 5)), 255);
@@ -159,17 +155,17 @@ TEST_F(EkGradiLabelTest, PressedButtonShowsPictureOnePixelLowerInsideItsEdge) {
     const Rgb light = rgbOfColor(clBtnHighlight);
     const int w = 40, h = 26;
     for (int x = 0; x < w - 1; ++x)
-        EXPECT_EQ(screenPixel(image, x, 0), shadow) << x;
-    EXPECT_EQ(screenPixel(image, w - 1, 0), light);
+        EXPECT_EQ(rgbAt(image, x, 0), shadow) << x;
+    EXPECT_EQ(rgbAt(image, w - 1, 0), light);
     for (int y = 1; y < h; ++y)
-        EXPECT_EQ(screenPixel(image, 0, y), shadow) << y;
+        EXPECT_EQ(rgbAt(image, 0, y), shadow) << y;
     for (int y = 0; y < h - 1; ++y)
-        EXPECT_EQ(screenPixel(image, w - 1, y), light) << y;
+        EXPECT_EQ(rgbAt(image, w - 1, y), light) << y;
     for (int x = 1; x < w; ++x)
-        EXPECT_EQ(screenPixel(image, x, h - 1), light) << x;
+        EXPECT_EQ(rgbAt(image, x, h - 1), light) << x;
     // Inside the edge the picture is moved down by one row.
     for (int y = 1; y < h - 1; ++y)
-        EXPECT_EQ(screenPixel(image, 7, y), bitmapPixel(*label, 7, y - 1)) << y;
+        EXPECT_EQ(rgbAt(image, 7, y), bitmapPixel(*label, 7, y - 1)) << y;
     QTest::mouseRelease(label.get(), Qt::LeftButton, {}, QPoint(5, 5));
 }
 
@@ -264,12 +260,12 @@ TEST_F(EkGradiLabelTest, HoverPressDragOutAndBackRelease) {
     QTest::mouseMove(label.get(), QPoint(60, 5)); // dragged out while held
     EXPECT_EQ(label->visualState(), 0);
     const QImage outside = screen(*label);
-    EXPECT_EQ(screenPixel(outside, 5, 0), bitmapPixel(*label, 5, 0)); // not shifted
+    EXPECT_EQ(rgbAt(outside, 5, 0), bitmapPixel(*label, 5, 0)); // not shifted
 
     QTest::mouseMove(label.get(), QPoint(6, 6)); // and back in
     EXPECT_EQ(label->visualState(), 2);
     const QImage inside = screen(*label);
-    EXPECT_EQ(screenPixel(inside, 5, 0), (Rgb{0, 0, 0})); // the pressed edge
+    EXPECT_EQ(rgbAt(inside, 5, 0), (Rgb{0, 0, 0})); // the pressed edge
 
     QTest::mouseRelease(label.get(), Qt::LeftButton, {}, QPoint(6, 6));
     EXPECT_EQ(label->visualState(), 1);
@@ -348,8 +344,8 @@ TEST_F(EkGradiLabelTest, DisablingWhilePressedEndsThePress) {
     label->setEnabled(true);
     EXPECT_EQ(label->visualState(), 0);
     const QImage image = screen(*label);
-    EXPECT_EQ(screenPixel(image, 5, 0), bitmapPixel(*label, 5, 0)); // not shifted, no edge
-    EXPECT_EQ(screenPixel(image, 0, 5), bitmapPixel(*label, 0, 5));
+    EXPECT_EQ(rgbAt(image, 5, 0), bitmapPixel(*label, 5, 0)); // not shifted, no edge
+    EXPECT_EQ(rgbAt(image, 0, 5), bitmapPixel(*label, 0, 5));
     QTest::mouseRelease(label.get(), Qt::LeftButton, {}, QPoint(5, 5)); // a late release
     EXPECT_EQ(clicks.count(), 0);
 }
@@ -369,7 +365,7 @@ TEST_F(EkGradiLabelTest, HidingWhilePressedEndsThePress) {
     label->show();
     QTest::mouseMove(host.windowHandle(), QPoint(15, 16));
     const QImage image = screen(*label);
-    EXPECT_EQ(screenPixel(image, 5, 0), bitmapPixel(*label, 5, 0)); // not shifted, no edge
+    EXPECT_EQ(rgbAt(image, 5, 0), bitmapPixel(*label, 5, 0)); // not shifted, no edge
 }
 
 TEST_F(EkGradiLabelTest, ReleaseWithoutClickEndsThePressQuietly) {

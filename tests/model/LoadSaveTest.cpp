@@ -106,6 +106,20 @@ TEST_F(Files, MissingAndUnopenableFiles) {
     EXPECT_EQ(doc.sections.count, 0);
 }
 
+TEST_F(Files, PipesAndDevicesAreRefusedWithoutWaiting) {
+    testsupport::IdlePipe pipe(path("pipe.ini"));
+    ASSERT_TRUE(QFile::link(pipe.path, path("link.ini")));
+    for (const QString& name : {pipe.path, path("link.ini"), QStringLiteral("/dev/null")}) {
+        SCOPED_TRACE(name.toStdString());
+        TEkMemIni doc;
+        EXPECT_EQ(doc.LoadFromFile(name), loadNotRegularFile);
+        EXPECT_EQ(doc.LoadFromFileAs(name, codePageUtf8), loadNotRegularFile);
+        EXPECT_EQ(doc.sections.count, 0);
+        EXPECT_EQ(doc.fileName, name);
+    }
+    EXPECT_FALSE(pipe.freedAReader()) << "a load waited for the pipe's writer";
+}
+
 // A device that fails after handing out its first `good` bytes.
 class FailingDevice : public QIODevice {
 public:

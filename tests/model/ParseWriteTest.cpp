@@ -54,6 +54,13 @@ const GrammarCase kGrammar[] = {
     {u"a=1\r\n\x01[x\r\n \t\x0b[s]=1\r\n\x1a", u"[;] 1:a|1| 3:|\x01[x| 1:\x0b[s]|1| 3:|\x1a|\n",
      u"a=1\r\n\x01[x\r\n\x0b[s]=1\r\n\x1a\r\n\r\n"},
     {u"\x01\x02 k\x03=\x04 v\x05 ;\x06 c\x07", u"[;] 1:\x01\x02 k|v|c\n", u"\x01\x02 k=v ;c\r\n\r\n"},
+    // A "[]" header keeps its section apart; only a nameless first section goes without one,
+    // unless a nameless section follows it and would take its place.
+    {u"[a]\r\nx=1\r\n[]\r\ny=2", u"[a;] 1:x|1|\n[;] 1:y|2|\n", u"[a]\r\nx=1\r\n\r\n[]\r\ny=2\r\n\r\n"},
+    {u"top=1\r\n[] ; note\r\n[]", u"[;] 1:top|1|\n[; note]\n[;]\n", u"top=1\r\n\r\n[] ; note\r\n[]\r\n"},
+    {u"[]\r\n[]\r\n[] ;c\r\n[]", u"[;]\n[;]\n[;c]\n[;]\n", u"[]\r\n[]\r\n[] ;c\r\n[]\r\n"},
+    {u"[] ;c\r\nx=1\r\n[]", u"[;c] 1:x|1|\n[;]\n", u"x=1\r\n\r\n[]\r\n"},
+    {u"[]\r\n[a]\r\nx=1", u"[;]\n[a;] 1:x|1|\n", u"[a]\r\nx=1\r\n\r\n"},
 };
 
 class Grammar : public ::testing::TestWithParam<int> {};
@@ -67,7 +74,13 @@ TEST_P(Grammar, ReadsAndWritesBackEachCase) {
         ASSERT_EQ(doc.LoadFromBytes(encode(text, cp, false), cp), cp) << text;
         EXPECT_EQ(dump(doc), QString::fromUtf16(c.structure)) << text;
         EXPECT_EQ(doc.buildText(), QString::fromUtf16(c.written)) << text;
+        EXPECT_EQ(doc.documentTextSize(), doc.buildText().size()) << text;
         EXPECT_EQ(doc.saveToBytes(cp), encode(QString::fromUtf16(c.written), cp, false)) << text;
+        // What was written reads back as itself.
+        TEkMemIni again;
+        again.writeBom = false;
+        ASSERT_EQ(again.LoadFromBytes(doc.saveToBytes(cp), cp), cp) << text;
+        EXPECT_EQ(again.saveToBytes(cp), doc.saveToBytes(cp)) << text;
     }
 }
 

@@ -20,6 +20,15 @@ inline Rgb rgbOfPixel(std::uint32_t p) {
     return {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
 }
 
+// The colour at (x, y) of a picture whose pixels read as pixel words: a TEkBmp (pixelAt) or a
+// QImage (pixel).
+template <class Picture> Rgb rgbAt(const Picture& picture, int x, int y) {
+    if constexpr (requires { picture.pixelAt(x, y); })
+        return rgbOfPixel(picture.pixelAt(x, y));
+    else
+        return rgbOfPixel(picture.pixel(x, y));
+}
+
 // A colour value in the platform's order: 0x00BBGGRR.
 inline Rgb rgbOfColorValue(std::uint32_t c) {
     return {int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)};

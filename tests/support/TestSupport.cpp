@@ -5,10 +5,13 @@
 #include <QFile>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -87,6 +90,30 @@ void FullDisk::release() {
     limit.rlim_cur = rlim_t(oldSoftLimit_);
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, oldHandler_);
+}
+
+IdlePipe::IdlePipe(const QString& path, int patienceMs) : path(path) {
+    const QByteArray name = QFile::encodeName(path);
+    ::unlink(name.constData());
+    ::mkfifo(name.constData(), 0600);
+    watch_ = std::thread([this, name,
+                          due = std::chrono::steady_clock::now() + std::chrono::milliseconds(patienceMs)] {
+        for (; !stop_; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+            // Without a reader this open fails; with one, that reader's open returns.
+            const int fd =
+                std::chrono::steady_clock::now() < due ? -1 : ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                freed_ = true;
+                ::close(fd);
+            }
+        }
+    });
+}
+
+IdlePipe::~IdlePipe() {
+    stop_ = true;
+    watch_.join();
+    ::unlink(QFile::encodeName(path).constData());
 }
 
 std::string caseName(std::string_view text, std::size_t index) {

@@ -5,9 +5,11 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace testsupport {
 
@@ -65,6 +67,23 @@ private:
     bool filled_ = false;
     quint64 oldSoftLimit_ = 0;
     void (*oldHandler_)(int) = nullptr;
+};
+
+// A named pipe at `path` (replacing what was there) that nothing writes to, removed with this
+// object. So that code that waits to open it fails a test rather than hanging it, a reader still
+// waiting `patienceMs` after the construction is given a writer that closes at once, and
+// freedAReader() turns true.
+class IdlePipe {
+public:
+    explicit IdlePipe(const QString& path, int patienceMs = 2000);
+    ~IdlePipe();
+    bool freedAReader() const { return freed_; }
+    const QString path;
+
+private:
+    std::atomic<bool> freed_{false};
+    std::atomic<bool> stop_{false};
+    std::thread watch_;
 };
 
 // A name for a parameterised case that ctest lists the same in every build: `text` with each

@@ -23,20 +23,38 @@ protected:
     }
 };
 
-TEST(EkBaseCtrlTest, PaintsOverTheParentsBackgroundAndFollowsResizesOnly) {
+// A probe on a green parent.
+class ProbeOnParent : public ::testing::Test {
+protected:
+    ProbeOnParent() {
+        host.setAutoFillBackground(true);
+        host.setPalette(QPalette(QColor(10, 200, 30)));
+        host.resize(120, 60);
+        probe.setGeometry(10, 10, 40, 20);
+    }
     QWidget host;
-    host.setAutoFillBackground(true);
-    host.setPalette(QPalette(QColor(10, 200, 30)));
-    host.resize(120, 60);
-    Probe probe(&host), flat(&host);
-    probe.setGeometry(10, 10, 40, 20);
+    Probe probe{&host};
+};
+
+TEST_F(ProbeOnParent, PaintsOverTheParentsBackground) {
     const QImage image = picture(probe);
     EXPECT_EQ(rgbAt(image, 2, 10), (Rgb{10, 200, 30}));
     EXPECT_EQ(rgbAt(image, 30, 10), (Rgb{0, 0, 255}));
+}
+
+TEST_F(ProbeOnParent, PaintsNothingWithoutAnAreaOrAParent) {
+    Probe flat(&host);
     flat.resize(30, 0);
     host.show();
     flat.repaint();
     EXPECT_EQ(flat.painted, 0);
+    Probe orphan;
+    orphan.repaint();
+    EXPECT_EQ(orphan.painted, 0);
+}
+
+TEST_F(ProbeOnParent, FollowsResizesOnly) {
+    host.show();
     const int prepared = probe.prepared;
     probe.move(7, 9);
     EXPECT_EQ(probe.prepared, prepared);
@@ -44,9 +62,6 @@ TEST(EkBaseCtrlTest, PaintsOverTheParentsBackgroundAndFollowsResizesOnly) {
     EXPECT_EQ(probe.prepared, prepared + 1);
     EXPECT_EQ(probe.Bitmap()->width(), 33);
     EXPECT_EQ(probe.PaintRect(), TRect(0, 0, 33, 12));
-    Probe orphan;
-    orphan.repaint();
-    EXPECT_EQ(orphan.painted, 0);
 }
 
 TEST(EkBaseCtrlTest, MoversKeepSidesOfFiveOrZero) {

@@ -6,13 +6,11 @@
 namespace {
 
 using testsupport::Rgb;
+using testsupport::rgbAt;
 
 const TEkColor white(255, 255, 255);
 const TEkColor red(255, 0, 0);
 
-Rgb rgbAt(const TEkBmp& b, int x, int y) {
-    return testsupport::rgbOfPixel(b.pixelAt(x, y));
-}
 int alphaAt(const TEkBmp& b, int x, int y) {
     return int(b.pixelAt(x, y) >> 24);
 }

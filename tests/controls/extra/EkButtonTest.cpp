@@ -164,6 +164,29 @@ TEST(EkButton, ImageSinksWhenPressedAndTurnsGrey) {
     EXPECT_EQ(button.ImageRect(), TRect(41, 12, 49, 20));
 }
 
+// Pressed by the mouse or held down, the caption starts a pixel lower inside its rectangle,
+// whose bottom stays: the rows above and below the rectangle's last text row show the face,
+// so the underline of "&Open" (at (49, 35) and (50, 35)) is cut rather than drawn below it.
+TEST(EkButton, PressedCaptionSinksWithinItsRectangle) {
+    TEkBmp face(110, 56);
+    face.fill(fromQColor(hostColour));
+    face.paintButtonFace(40, true, face.boundsRect(), TEkColor(0xFDF6BAu), TEkColor(0xF5A997u));
+    const QImage bare = face.toOpaqueImage();
+    for (const bool down : {false, true}) {
+        Host host;
+        TEkButton b(&host);
+        b.resize(110, 56), b.setCaption("&Open"), b.setGroupIndex(1), b.setDown(down);
+        if (!down)
+            QTest::mousePress(&b, Qt::LeftButton);
+        const QImage image = picture(b).convertToFormat(QImage::Format_RGB32);
+        const TRect r = b.CaptionRect();
+        const auto row = [&r](const QImage& i, int y) { return i.copy(r.left, y, r.width(), 1); };
+        EXPECT_EQ(row(image, r.top), row(bare, r.top)) << down;
+        EXPECT_EQ(row(image, r.bottom), row(bare, r.bottom)) << down;
+        EXPECT_NE(image.copy(r.toQRect()), bare.copy(r.toQRect())) << down; // the caption is drawn
+    }
+}
+
 TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
     Host host;
     TEkButton b(&host);
@@ -202,19 +225,24 @@ TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
     }
 }
 
-TEST(EkButton, HintAndCaptionMarkers) {
+TEST(EkButton, HintBreaksAtEveryMarkerInItsOwnColourUntilLeave) {
     Host host;
     TEkButton b(&host);
     b.setHint("Save**the file||now");
     QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), b.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&b, &help);
     ASSERT_NE(b.hintWindow(), nullptr);
-    b.setCaption("One**Two||Three"); // the first kind present: "||"
-    EXPECT_EQ(b.MarkerPos(), 9);
     EXPECT_EQ(b.hintWindow()->text(), "Save\nthe file\nnow");
     EXPECT_EQ(b.hintWindow()->palette().color(QPalette::Window), QColor(0, 255, 0));
     leave(b);
     EXPECT_EQ(b.hintWindow(), nullptr);
+}
+
+TEST(EkButton, CaptionBreaksFromTheFirstKindOfMarkerPresent) {
+    Host host;
+    TEkButton b(&host);
+    b.setCaption("One**Two||Three"); // the first kind present: "||"
+    EXPECT_EQ(b.MarkerPos(), 9);
 }
 
 TEST(EkButton, GroupsKeepOneButtonDown) {
@@ -239,12 +267,19 @@ TEST(EkButton, GroupsKeepOneButtonDown) {
     EXPECT_EQ(downs(), 0);
 }
 
-TEST(EkButton, PressDragAndHalfHot) {
+// Two buttons side by side in an active window.
+class EkButtonPair : public ::testing::Test {
+protected:
+    void SetUp() override {
+        other.move(100, 0);
+        host.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    }
     Host host;
-    TEkButton b(&host), other(&host);
-    other.move(100, 0);
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    TEkButton b{&host}, other{&host};
+};
+
+TEST_F(EkButtonPair, PressDragOutAndBackClicksOnlyOnALeftReleaseInside) {
     int clicks = 0;
     QObject::connect(&b, &TEkButton::clicked, [&] { ++clicks; });
     QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
@@ -259,7 +294,10 @@ TEST(EkButton, PressDragAndHalfHot) {
     QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(95, 5));
     QTest::mouseClick(&b, Qt::RightButton);
     EXPECT_EQ(clicks, 1) << "released outside, or the right button";
+}
 
+TEST_F(EkButtonPair, HalfHotShowsTheFocusAndTheDefault) {
+    QTest::mouseClick(&b, Qt::LeftButton, {}, QPoint(5, 5));
     b.setFocusStyle(tfsHalfHot), other.setFocusStyle(tfsHalfHot);
     leave(b);
     EXPECT_TRUE(b.hasFocus()) << "a press takes the focus";
@@ -269,6 +307,9 @@ TEST(EkButton, PressDragAndHalfHot) {
     EXPECT_EQ(other.getButtonState(), tbtHalfHot);
     enter(other);
     EXPECT_EQ(other.getButtonState(), tbtHot);
+}
+
+TEST_F(EkButtonPair, APressCutShortByDisablingLeavesNoPressedLook) {
     // A press whose release never comes (disabled meanwhile) leaves no pressed look behind.
     QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
     b.setEnabled(false), b.setEnabled(true);

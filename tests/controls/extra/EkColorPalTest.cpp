@@ -100,7 +100,7 @@ TEST(EkColorPal, FindColorPastel) {
     EXPECT_EQ(pal.crossPos(), QPoint(94, 75));
 }
 
-TEST(EkColorPal, CrosshairPenAndResize) {
+TEST(EkColorPal, CrosshairPenIsBlackOrWhiteByThePaletteBeneath) {
     TEkColorPal pal;
     picture(pal);
     for (const auto& [y, pen] : {std::pair{2, black}, std::pair{97, white}}) {
@@ -112,6 +112,11 @@ TEST(EkColorPal, CrosshairPenAndResize) {
         for (int x : {101, 115}) // the gap, and beyond the arm
             EXPECT_EQ(rgbAt(image, x, y), rgbAt(pal.paletteImage(), x, y)) << x << "," << y;
     }
+}
+
+TEST(EkColorPal, CrosshairKeepsItsRelativePlaceOnResize) {
+    TEkColorPal pal;
+    picture(pal);
     const int moves[][4] = {{199, 99, 100, 50}, {33, 10, 300, 150}};
     const QPoint scaled[] = {{99, 49}, {99, 30}};
     for (int i = 0; i < 2; ++i) {

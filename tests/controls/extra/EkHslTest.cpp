@@ -14,6 +14,10 @@ struct HslCase {
     Rgb back; // hslToColor of hsl
 };
 
+void PrintTo(const HslCase& c, std::ostream* os) {
+    *os << c.name << " " << c.rgb;
+}
+
 class HslTest : public ::testing::TestWithParam<HslCase> {};
 
 TEST_P(HslTest, ConvertsBothWays) {

@@ -46,12 +46,16 @@ TEST(EkPanel, PositionRectInRect) {
     }
 }
 
-TEST(EkPanel, SettersClampAndKeepFillFlagsApart) {
+TEST(EkPanel, GradientDarkerEndIsClamped) {
     TEkPanel panel;
     panel.setGradientDarkerEnd(300);
     EXPECT_EQ(panel.GradientDarkerEnd(), 255);
     panel.setGradientDarkerEnd(-5);
     EXPECT_EQ(panel.GradientDarkerEnd(), 0);
+}
+
+TEST(EkPanel, DefaultBackgroundAndGradientClearEachOther) {
+    TEkPanel panel;
     panel.setBkgdefaultPaint(true);
     panel.setGradientFill(true);
     EXPECT_FALSE(panel.BkgdefaultPaint());

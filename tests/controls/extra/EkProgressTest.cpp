@@ -51,15 +51,15 @@ TEST_F(ProgressTest, ClickSetsThePositionAndSettersKeepTheRange) {
     EXPECT_EQ(changed.size(), 3);
 }
 
-// Ranges narrower than one unit divide by the whole difference; very wide ones multiply in 64
-// bits. Clicks clamp to the lane. The position keeps its share of a resized lane.
+// Every range divides by its whole difference, one narrower than a unit too. Clicks clamp to
+// the lane. The position keeps its share of a resized lane.
 TEST_F(ProgressTest, PixelArithmeticOverEveryRange) {
     // Position's pixel on a lane of 100, then a click at clickX and the position it gives.
     const struct {
         double min, max, position, pix, clickX, clicked;
     } rows[] = {{0, 0.5, 0.25, 50, 80, 0.4},
                 {0, 4294967296.0, 2147483648.0, 50, 75, 3221225472.0},
-                {-10, 10, 0, 50, 33, -4},
+                {-10, 10, 0, 50, 33, -3.4},
                 {0, 100, 40, 40, -20, 0},
                 {0, 100, 40, 40, 250, 100}};
     for (const auto& r : rows) {
@@ -74,6 +74,27 @@ TEST_F(ProgressTest, PixelArithmeticOverEveryRange) {
         bar->resize(100, 18);
         click(int(r.clickX), 9);
         EXPECT_DOUBLE_EQ(bar->Position(), r.clicked) << r.max;
+    }
+}
+
+// A click lands where the bar is drawn. A position's pixel is lane * (Position - Min) /
+// (Max - Min) truncated, so a click at pixel p sets the lowest position drawn at p, and the
+// positions up to a pixel's share of the range above it are drawn at p too. Max 10.5: 5 is
+// drawn at 47, where a click set 4 (drawn at 42) and now sets 4.935.
+TEST_F(ProgressTest, AClickLandsWhereTheBarIsDrawn) {
+    const double ranges[][2] = {{0, 10.5}, {-3.25, 7.5},     {-0.001, 0},
+                                {0, 0.3},  {1e6, 1e6 + 0.5}, {-5e9, 7e9}};
+    for (const auto& [min, max] : ranges) {
+        bar->setMax(1e12), bar->setMin(min), bar->setMax(max);
+        for (int pix = 0; pix <= 100; ++pix) {
+            const double away = pix == 0 ? max : min; // elsewhere, so that the click moves it
+            bar->setPosition(away), click(pix, 9);
+            const double clicked = bar->Position(), share = (max - min) / 100;
+            for (const double drawn : {clicked, std::min(clicked + share * 0.999, max)}) {
+                bar->setPosition(away), bar->setPosition(drawn);
+                ASSERT_EQ(bar->PosInPix(), pix) << max << " drawn " << drawn;
+            }
+        }
     }
 }
 

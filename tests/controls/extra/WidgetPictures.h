@@ -18,9 +18,7 @@ inline QImage picture(QWidget& w) {
     return w.grab().toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-inline testsupport::Rgb rgbAt(const QImage& image, int x, int y) {
-    return testsupport::rgbOfPixel(image.pixel(x, y));
-}
+using testsupport::rgbAt;
 
 constexpr testsupport::Rgb grey(int v) {
     return {v, v, v};

@@ -245,3 +245,28 @@ INSTANTIATE_TEST_SUITE_P(
                                          (info.param.click == QMessageBox::NoButton ? "_escape" : "_click"),
                                      info.index);
     });
+
+// A box is wide enough for its title in a window manager's title bar (room for the bold title
+// and five frame buttons a line high at least); one whose text is wider keeps Qt's width.
+TEST(RealMessageBoxWidth, FitsTheTitleAndKeepsTheTextsWidth) {
+    const MessageBoxResponder previous = setMessageBoxResponder({});
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    const QFontMetrics title(bold);
+    const std::pair<QString, QString> rows[] = {{"Velquin Search", "No Mach Vere Found!"},
+                                                {"Version Check Error!", "x"},
+                                                {"File Error", QString(60, 'W')}};
+    for (const auto& [caption, text] : rows) {
+        QMessageBox plain(QMessageBox::Information, caption, text);
+        plain.show(); // sized by Qt alone
+        Seen seen;
+        int width = 0;
+        answerNextBox(seen, [&width](QMessageBox* box) {
+            width = box->width(), box->button(QMessageBox::Ok)->click();
+        });
+        showInfo(caption, text);
+        EXPECT_GE(width, title.horizontalAdvance(caption) + 5 * title.height()) << caption.toStdString();
+        EXPECT_EQ(width, std::max(plain.width(), titleBarWidth(caption))) << caption.toStdString();
+    }
+    setMessageBoxResponder(previous);
+}

@@ -110,6 +110,30 @@ INSTANTIATE_TEST_SUITE_P(FileTypes, SaveDialogTypedName,
                                            TypedNameCase{"typed_extension", 1, "notes.txt", "notes.txt"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The file types as the dialog lists them, each naming its patterns once.
+TEST(FileDialog, ListsEachFileTypeWithItsPatternsOnce) {
+    const struct {
+        const char* filter;
+        QStringList shown;
+    } rows[] = {{"Shortcut Files (*.lnk)|*.lnk", {"Shortcut Files (*.lnk)"}},
+                {"Ini File|*.Ini|Other File|*.*", {"Ini File (*.Ini)", "Other File (*.*)"}},
+                {"Both (*.a;*.b)|*.a;*.b|(*.c)|*.c", {"Both (*.a *.b)", "(*.c)"}},
+                {"Text (plain)|*.txt", {"Text (plain) (*.txt)"}}};
+    for (const auto& row : rows) {
+        TextFileDialog dialog(TextFileDialog::Kind::Save);
+        dialog.filter = row.filter;
+        QStringList shown;
+        actOnNextDialog([&](QFileDialog* open) {
+            if (auto* types = open->findChild<QComboBox*>("fileTypeCombo"))
+                for (int i = 0; i < types->count(); ++i)
+                    shown << types->itemText(i);
+            open->reject();
+        });
+        dialog.execute(nullptr);
+        EXPECT_EQ(shown.join(" | "), row.shown.join(" | ")) << row.filter;
+    }
+}
+
 // A typed name or path of an existing file opens it, also when the chosen file type hides it.
 TEST(OpenDialog, TypedNameOfAnExistingFileOpensWhateverTheFileType) {
     QTemporaryDir dir;

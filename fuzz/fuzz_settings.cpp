@@ -1,0 +1,59 @@
+// Splits arbitrary bytes as a settings file. Nothing may crash; QSettings must find a line it
+// cannot read exactly where the split finds one, and none in the readable text, so that the
+// file written from it reads as sound; the lines taken out, in rising order, are exactly the
+// bytes missing from it.
+#include "platform/core/SettingsFile.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void failWith(const char* what) {
+    std::fprintf(stderr, "fuzz_settings: %s\n", what);
+    std::abort();
+}
+
+// QSettings' own verdict on `text`, read from a file of a name never used before: it keeps
+// what it read of a file until the file's size or time changes.
+bool soundToQSettings(const QByteArray& text) {
+    static QTemporaryDir dir;
+    static int files = 0;
+    const QString name = dir.filePath(QString::number(++files) + ".conf");
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        failWith("cannot write a temporary file");
+    file.close();
+    QSettings settings(name, QSettings::IniFormat);
+    // QSettings parses a group's lines only when a value is asked for.
+    (void)settings.allKeys();
+    const bool sound = settings.status() == QSettings::NoError;
+    QFile::remove(name);
+    return sound;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    const platform::SettingsText split = platform::splitSettingsText(input);
+    if (soundToQSettings(input) != split.unreadable.isEmpty())
+        failWith("QSettings and the split disagree about the input");
+    if (!soundToQSettings(split.readable) ||
+        !platform::splitSettingsText(split.readable).unreadable.isEmpty())
+        failWith("the readable text holds a line that cannot be read");
+    if (split.readable.size() > input.size() || split.unreadable.isEmpty() != (split.readable == input))
+        failWith("the readable text is not the input less the lines taken out");
+    int last = 0;
+    for (const platform::UnreadableLine& line : split.unreadable) {
+        if (line.number <= last)
+            failWith("line numbers do not rise");
+        last = line.number;
+    }
+    return 0;
+}
