@@ -48,7 +48,9 @@ enum : int {
 //
 // Items made by a load live in blocks of memory shared by the items of that load (see
 // `operator delete`); every other item has a heap block of its own. Either kind is deleted with
-// `delete`, and an item may move freely between sections and documents.
+// `delete`, and an item may move freely between sections and documents. The texts of a load
+// share blocks of string memory as well: they behave as any QString, but a copy of one keeps its
+// block (of up to 1 MB) until the last text in it goes.
 class TEkIniVal {
 public:
     int type = itemBlank;

@@ -5,12 +5,17 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QtDebug>
+#include <array>
 #include <vector>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace platform {
 
@@ -45,6 +50,42 @@ QString ansiDecode(QByteArrayView bytes) {
     QStringDecoder decoder(ansiCodePageName(), QStringDecoder::Flag::Stateless);
     Q_ASSERT(decoder.isValid());
     return decoder.decode(bytes);
+}
+
+void ansiDecodeInto(QByteArrayView bytes, char16_t* out) {
+    // Every byte maps to a unit of its own, and the bytes below 0x80 to the same units, so a
+    // table of the upper half, filled once through the converter, decodes as the converter does
+    // without its cost per call.
+    static const std::array<char16_t, 0x80> upper = [] {
+        char high[0x80];
+        for (int b = 0; b < 0x80; ++b)
+            high[b] = char(0x80 + b);
+        const QString decoded = ansiDecode(QByteArrayView(high, 0x80));
+        std::array<char16_t, 0x80> table{};
+        for (int b = 0; b < 0x80; ++b)
+            table[size_t(b)] = decoded.at(b).unicode();
+        return table;
+    }();
+    const char* p = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes are widened as they are, then the upper half among them mended.
+    const __m128i zero = _mm_setzero_si128();
+    for (; n - i >= 16; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+        for (int high = _mm_movemask_epi8(v); high != 0; high &= high - 1) {
+            const int k = qCountTrailingZeroBits(quint32(high));
+            out[i + k] = upper[uchar(p[i + k]) - 0x80];
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        const uchar b = uchar(p[i]);
+        out[i] = b < 0x80 ? char16_t(b) : upper[b - 0x80];
+    }
 }
 
 QByteArray ansiEncode(QStringView text) {

@@ -33,6 +33,10 @@ const char* ansiCodePageName();
 // result, and ansiEncode(ansiDecode(b)) == b for every byte string b.
 QString ansiDecode(QByteArrayView bytes);
 
+// Decodes ANSI bytes into `out` (room for bytes.size() units) exactly as ansiDecode does, sixteen
+// bytes at a time: for readers of large files, which decode piece by piece into one buffer.
+void ansiDecodeInto(QByteArrayView bytes, char16_t* out);
+
 // Encodes to ANSI, one byte per character. Each character without an ANSI form becomes one "?"
 // (a surrogate pair is one character, a lone surrogate one more): the converter's own substitute
 // is a control character, which the next load would trim away.

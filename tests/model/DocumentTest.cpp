@@ -174,8 +174,9 @@ TEST(Item, ToggleKeepsAControlCharacterThatStartsTheName) {
               "1:\x01k|v|c");
 }
 
-// Loaded items share blocks of memory: each must be freed alone, in any order, also after its
-// document is gone, and a copy of one is an item of its own.
+// Loaded items and their texts share blocks of memory: each must be freed alone, in any order,
+// also after its document is gone, a copy of one is an item of its own, and a text changed
+// changes no other.
 TEST(Document, LoadedItemsOutliveTheirDocumentAndEachOther) {
     QString text;
     for (int i = 0; i < 500; ++i)
@@ -198,7 +199,13 @@ TEST(Document, LoadedItemsOutliveTheirDocumentAndEachOther) {
     kept->values.push(new TEkIniVal(copy));
     expected[0] = expected[1];
     expected += expected[1];
+    QString name = loaded[1]->name;   // of the line loaded second
+    QString value = loaded[2]->value; // of the line loaded third
     source.reset();
+    name.append(QStringLiteral("_grown"));
+    value[0] = u'w';
+    EXPECT_EQ(name, QStringLiteral("k1_grown"));
+    EXPECT_EQ(value, QStringLiteral("w2"));
     QStringList lines;
     for (const TEkIniVal* item : kept->values)
         lines += item->lineTextWithComment();

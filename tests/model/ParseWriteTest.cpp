@@ -108,31 +108,36 @@ TEST_P(Grammar, BrokenHeadersAndEmbeddedNulsAreUnreadable) {
 
 TEST_P(Grammar, LinesStraddlingTheReadStepsAreReadWhole) {
     // The reader works in steps; put a CR LF pair, a lone CR and a multi-byte
-    // character across such a step and check that nothing is split or lost.
+    // character across such a step and check that nothing is split or lost. Each line once more
+    // begins with U+FEFF, which is text wherever a step begins.
     const int cp = GetParam();
     const int unit = (cp == codePageUtf16LE || cp == codePageUtf16BE) ? 2 : 1;
     const int step = TEkMemIni::kReadStepBytes;
-    QString text;
-    int lines = 0;
-    auto line = [&](const QString& body, const char* lineEnd) {
-        text += body + QLatin1String(lineEnd);
-        ++lines;
-    };
-    // The CR of the first CR LF is the last unit of the first step (read after the mark).
-    line(QString(step / unit - 2, u'a') + "=", "\r\n");
-    // A line longer than two steps.
-    line(QStringLiteral("long=") + QString(2 * step / unit + 7, u'v'), "\r\n");
-    while (text.size() * unit < 5 * step)
-        line(QStringLiteral("key%1=v\u00E9l\u00FC%2 ;c").arg(lines).arg(QString(lines % 97, u'x')),
-             lines % 5 == 0 ? "\r" : "\r\n");
-    TEkMemIni doc;
-    doc.writeBom = true;
-    ASSERT_EQ(doc.LoadFromBytes(encode(text, cp, true), cp), cp);
-    ASSERT_EQ(doc.sections.count, 1);
-    EXPECT_EQ(doc.sections[0]->values.count, lines);
-    QString expected = text;
-    expected.replace("\r\n", "\n").replace("\r", "\n").replace("\n", "\r\n");
-    EXPECT_TRUE(doc.buildText() == expected + "\r\n");
+    for (const QString& lineStart : {QString(), QString(QChar(0xFEFF))}) {
+        QString text;
+        int lines = 0;
+        auto line = [&](const QString& body, const char* lineEnd) {
+            text += lineStart + body + QLatin1String(lineEnd);
+            ++lines;
+        };
+        // The CR of the first CR LF is the last unit of the first step (read after the mark).
+        line(QString(step / unit - 2 - lineStart.size(), u'a') + "=", "\r\n");
+        // A line longer than two steps.
+        line(QStringLiteral("long=") + QString(2 * step / unit + 7, u'v'), "\r\n");
+        while (text.size() * unit < 5 * step)
+            line(QStringLiteral("key%1=v\u00E9l\u00FC%2 ;c").arg(lines).arg(QString(lines % 97, u'x')),
+                 lines % 5 == 0 ? "\r" : "\r\n");
+        TEkMemIni doc;
+        doc.writeBom = true;
+        const QByteArray bytes = encode(text, cp, true);
+        ASSERT_EQ(doc.LoadFromBytes(bytes, cp), cp);
+        ASSERT_EQ(doc.sections.count, 1);
+        EXPECT_EQ(doc.sections[0]->values.count, lines);
+        // ANSI has no U+FEFF: what the file holds instead is read.
+        QString expected = cp == codePageAnsi ? platform::ansiDecode(bytes) : text;
+        expected.replace("\r\n", "\n").replace("\r", "\n").replace("\n", "\r\n");
+        EXPECT_TRUE(doc.buildText() == expected + "\r\n") << lineStart.size();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, Grammar,

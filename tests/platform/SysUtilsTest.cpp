@@ -14,6 +14,12 @@ TEST(AnsiCodePage, EveryByteSurvivesDecodeAndEncode) {
     for (int undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
         EXPECT_EQ(text[undefined], QChar(undefined)) << undefined;
     EXPECT_EQ(platform::ansiEncode(text), all);
+    // The decoder of large files reads every byte alike, sixteen at a time and one by one.
+    for (qsizetype from : {0, 3}) {
+        QString into(all.size() - from, Qt::Uninitialized);
+        platform::ansiDecodeInto(QByteArrayView(all).sliced(from), reinterpret_cast<char16_t*>(into.data()));
+        EXPECT_EQ(into, text.sliced(from)) << from;
+    }
 }
 
 TEST(AnsiCodePage, CharactersWithoutAnAnsiFormBecomeSubstitutes) {
