@@ -1,0 +1,78 @@
+// What the document's own files share: the characters the parser and the writer look for, ranges
+// of UTF-16 text and the byte-order marks. Only the files of model/ include this header.
+#pragma once
+
+#include "model/EkMemIni.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <utility>
+
+namespace ekmemini {
+
+inline constexpr char16_t kNul = 0;
+inline constexpr char16_t kTab = u'\t';
+inline constexpr char16_t kLf = u'\n';
+inline constexpr char16_t kCr = u'\r';
+inline constexpr char16_t kSpace = u' ';
+
+inline const char16_t* units(const QString& s) {
+    return reinterpret_cast<const char16_t*>(s.constData());
+}
+inline QString fromRange(const char16_t* first, const char16_t* end) {
+    // A default-constructed QString costs no allocation; most items leave a field empty.
+    return first == end ? QString() : QString(reinterpret_cast<const QChar*>(first), end - first);
+}
+
+// The blanks that the setters and the parser skip before a text.
+inline bool isBlank(char16_t c) {
+    return c == kSpace || c == kTab;
+}
+
+// The parser's trimming: the range [first, end) loses characters at or below U+0020 at both
+// ends, but a range made only of them keeps its last one ("key=   " gives the value " ").
+inline std::pair<const char16_t*, const char16_t*> trimmedBounds(const char16_t* first, const char16_t* end) {
+    if (first == end)
+        return {first, end};
+    const char16_t* last = end - 1;
+    while (first < last && *first <= kSpace)
+        ++first;
+    while (last > first && *last <= kSpace)
+        --last;
+    return {first, last + 1};
+}
+
+// The range of a line's first field (a name, or the text of a line without "="), which starts
+// at the line's first character after its spaces and TABs: a control character there is part of
+// the text, so that the line is written back as it was read rather than as a header or a
+// comment line. Only the end is trimmed.
+inline std::pair<const char16_t*, const char16_t*> leadingFieldBounds(const char16_t* first,
+                                                                      const char16_t* end) {
+    if (first == end)
+        return {first, end};
+    const char16_t* last = end - 1;
+    while (last > first && *last <= kSpace)
+        --last;
+    return {first, last + 1};
+}
+
+inline constexpr QByteArrayView kMarkUtf8("\xEF\xBB\xBF", 3);
+inline constexpr QByteArrayView kMarkUtf16LE("\xFF\xFE", 2);
+inline constexpr QByteArrayView kMarkUtf16BE("\xFE\xFF", 2);
+
+// The byte-order mark of a code page; empty for ANSI.
+inline QByteArrayView markFor(int codePage) {
+    switch (codePage) {
+    case codePageUtf8:
+        return kMarkUtf8;
+    case codePageUtf16LE:
+        return kMarkUtf16LE;
+    case codePageUtf16BE:
+        return kMarkUtf16BE;
+    default:
+        return QByteArrayView();
+    }
+}
+
+} // namespace ekmemini

@@ -1,0 +1,504 @@
+// Reading a document: the encoding detected, the file read in steps, each step's whole lines
+// decoded to UTF-16 and parsed into sections and items.
+#include "model/EkMemIni.h"
+
+#include "model/EkMemIniBlocks.h"
+#include "model/EkMemIniPrivate.h"
+#include "platform/core/SysUtils.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QtEndian>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+using namespace ekmemini;
+
+namespace {
+
+// --- Scanning a line -------------------------------------------------------------------------
+
+bool endsLine(char16_t c) {
+    return c == kCr || c == kLf || c == kNul;
+}
+
+// First position in [p, end) holding `stop`, CR, LF or NUL, or end. A `stop` of NUL looks for
+// the line end alone. Values and comments run to tens of characters, so many at a time pay; the
+// three line ends are caught as one test for units at or below CR, and the few others it catches
+// (a TAB) are passed over one by one.
+const char16_t* scanToBy8(const char16_t* p, const char16_t* end, char16_t stop) {
+#if defined(__SSE2__)
+    const __m128i wantStop = _mm_set1_epi16(short(stop));
+    const __m128i lastControl = _mm_set1_epi16(short(kCr));
+    const __m128i zero = _mm_setzero_si128();
+    for (; end - p >= 8; p += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hit =
+            _mm_or_si128(_mm_cmpeq_epi16(v, wantStop), _mm_cmpeq_epi16(_mm_subs_epu16(v, lastControl), zero));
+        for (quint32 mask = quint32(_mm_movemask_epi8(hit)); mask != 0; mask &= mask - 1, mask &= mask - 1) {
+            const char16_t* at = p + qCountTrailingZeroBits(mask) / 2;
+            if (*at == stop || endsLine(*at))
+                return at;
+        }
+    }
+#endif
+    while (p < end) {
+        const char16_t c = *p;
+        if (c == stop || (c <= kCr && endsLine(c)))
+            break;
+        ++p;
+    }
+    return p;
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VELQUIN_SCAN_BY_16
+// The same sixteen at a time, on processors that can.
+__attribute__((target("avx2"))) const char16_t* scanToBy16(const char16_t* p, const char16_t* end,
+                                                           char16_t stop) {
+    const __m256i wantStop = _mm256_set1_epi16(short(stop));
+    const __m256i lastControl = _mm256_set1_epi16(short(kCr));
+    const __m256i zero = _mm256_setzero_si256();
+    for (; end - p >= 16; p += 16) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i hit = _mm256_or_si256(_mm256_cmpeq_epi16(v, wantStop),
+                                            _mm256_cmpeq_epi16(_mm256_subs_epu16(v, lastControl), zero));
+        for (quint32 mask = quint32(_mm256_movemask_epi8(hit)); mask != 0;
+             mask &= mask - 1, mask &= mask - 1) {
+            const char16_t* at = p + qCountTrailingZeroBits(mask) / 2;
+            if (*at == stop || endsLine(*at))
+                return at;
+        }
+    }
+    return scanToBy8(p, end, stop);
+}
+
+bool canScanBy16() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+const bool kScanBy16 = canScanBy16();
+#endif
+
+const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
+#if defined(VELQUIN_SCAN_BY_16)
+    if (kScanBy16)
+        return scanToBy16(p, end, stop);
+#endif
+    return scanToBy8(p, end, stop);
+}
+
+// First position in [p, end) holding CR, LF or NUL, or end.
+const char16_t* scanLineEnd(const char16_t* p, const char16_t* end) {
+    return scanTo(p, end, kNul);
+}
+
+// A CR is a line break of its own, and a CR LF pair one break; a NUL is not consumed.
+const char16_t* consumeBreak(const char16_t* p, const char16_t* end) {
+    if (p < end && *p == kCr) {
+        ++p;
+        if (p < end && *p == kLf)
+            ++p;
+    } else if (p < end && *p == kLf) {
+        ++p;
+    }
+    return p;
+}
+
+// --- The parser ------------------------------------------------------------------------------
+
+// Turns whole lines of text into sections and items. Fed piece by piece, each piece ending
+// after a line break, except the last one, which ends the text.
+class LineParser {
+public:
+    enum Stop { Running, StoppedAtNul, BrokenHeader };
+
+    LineParser(TEkMemIni& doc, qint64 fileSize)
+        : doc_(doc), section_(doc.addSection(QString())), texts_(fileSize), share_(fileSize, texts_),
+          items_(fileSize) {}
+
+    // False when the parse stopped: at a NUL, or at a broken header line.
+    bool parse(const char16_t* p, const char16_t* end) {
+        while (p < end) {
+            while (p < end && isBlank(*p))
+                ++p;
+            if (p == end)
+                break;
+            const char16_t c = *p;
+            const bool first = atTextStart_;
+            atTextStart_ = false;
+            if (c == kCr || c == kLf) {
+                section_->values.push(items_.make(itemBlank));
+                p = consumeBreak(p, end);
+            } else if (c == kNul) {
+                stop_ = StoppedAtNul;
+                return false;
+            } else if (c == u';') {
+                const char16_t* e = scanLineEnd(p + 1, end);
+                TEkIniVal* item = items_.make(itemComment);
+                section_->values.push(item);
+                assignComment(*item, p + 1, e);
+                p = consumeBreak(e, end);
+            } else if (c == u'[') {
+                // A header on the first line names the top section itself.
+                if (!first)
+                    section_ = doc_.addSection(QString());
+                p = parseHeader(p + 1, end);
+                if (!p) {
+                    stop_ = BrokenHeader;
+                    return false;
+                }
+            } else {
+                p = parseValueLine(p, end);
+            }
+        }
+        return true;
+    }
+
+    Stop stop() const { return stop_; }
+
+private:
+    // Returns the position after the line, or null for a broken header.
+    const char16_t* parseHeader(const char16_t* p, const char16_t* end) {
+        const char16_t* close = p;
+        while (close < end && *close != u']') {
+            if (*close <= kCr)
+                return nullptr;
+            ++close;
+        }
+        if (close == end)
+            return nullptr;
+        const auto [nameFirst, nameEnd] = trimmedBounds(p, close);
+        section_->name = texts_.make(nameFirst, nameEnd);
+        const char16_t* q = scanTo(close + 1, end, u';');
+        if (q < end && *q == u';') {
+            const char16_t* e = scanLineEnd(q + 1, end);
+            section_->comment = texts_.make(q + 1, e);
+            q = e;
+        }
+        return consumeBreak(q, end);
+    }
+
+    // The text of a comment line, cleaned as setComment cleans it. Without control characters
+    // the cleaning only drops the blanks around it, and the trimmed text can be shared; the shared
+    // text must be the field's final text, as later lines compare against it.
+    void assignComment(TEkIniVal& item, const char16_t* first, const char16_t* end) {
+        const char16_t* b = first;
+        const char16_t* e = end;
+        while (b < e && isBlank(*b))
+            ++b;
+        while (e > b && isBlank(e[-1]))
+            --e;
+        if (std::any_of(b, e, [](char16_t c) { return c < 0x20 && c != kTab; })) {
+            item.setComment(fromRange(first, end));
+            return;
+        }
+        share_.assign(TextShare::Comment, item.comment, b, e);
+        item.updateType();
+    }
+
+    const char16_t* parseValueLine(const char16_t* p, const char16_t* end) {
+        TEkIniVal* item = items_.make(itemValue);
+        section_->values.push(item);
+        const char16_t* eq = scanTo(p, end, u'=');
+        if (eq < end && *eq == u'=') {
+            share_.assignLeadingField(TextShare::Name, item->name, p, eq);
+            const char16_t* semi = scanTo(eq + 1, end, u';');
+            share_.assignTrimmed(TextShare::Value, item->value, eq + 1, semi);
+            if (semi < end && *semi == u';') {
+                const char16_t* e = scanLineEnd(semi + 1, end);
+                share_.assignTrimmed(TextShare::Comment, item->comment, semi + 1, e);
+                semi = e;
+            }
+            return consumeBreak(semi, end);
+        }
+        share_.assignLeadingField(TextShare::Value, item->value, p, eq);
+        item->type = itemError;
+        return consumeBreak(eq, end);
+    }
+
+    TEkMemIni& doc_;
+    TEkIniSection* section_;
+    TextBlocks texts_;
+    TextShare share_;
+    TEkItemBlocks items_;
+    bool atTextStart_ = true;
+    Stop stop_ = Running;
+};
+
+// --- Encodings -------------------------------------------------------------------------------
+
+struct ReaderKind {
+    int codePage;
+    int unitSize;    // bytes per code unit of the file
+    int minimumSize; // a smaller stream is not parsed at all
+    QByteArrayView mark;
+};
+
+ReaderKind readerFor(int codePage) {
+    switch (codePage) {
+    case codePageUtf8:
+        return {codePageUtf8, 1, 1, kMarkUtf8};
+    case codePageUtf16LE:
+        return {codePageUtf16LE, 2, 2, kMarkUtf16LE};
+    case codePageUtf16BE:
+        return {codePageUtf16BE, 2, 2, kMarkUtf16BE};
+    default:
+        return {codePageAnsi, 1, 1, QByteArrayView()};
+    }
+}
+
+constexpr qint64 kReadChunk = TEkMemIni::kReadStepBytes;
+constexpr qsizetype kDecodeStep = 1 << 15;
+
+// Decodes whole lines of file bytes into UTF-16 units.
+class PieceDecoder {
+public:
+    explicit PieceDecoder(int codePage) : codePage_(codePage) {}
+
+    // Decodes [bytes, bytes + n); n is a multiple of the unit size. The result lives until the
+    // next call.
+    std::pair<const char16_t*, const char16_t*> decode(const char* bytes, qsizetype n) {
+        if (n == 0)
+            return {nullptr, nullptr};
+        switch (codePage_) {
+        case codePageUtf8: {
+            // Qt's one-call conversion is a third faster than its decoder objects on text outside
+            // ASCII and reads every byte alike, but drops marks at the start. The reader skips the
+            // file's mark itself; any other is text and stays.
+            qsizetype marks = 0;
+            while (n - marks >= kMarkUtf8.size() &&
+                   QByteArrayView(bytes + marks, kMarkUtf8.size()) == kMarkUtf8)
+                marks += kMarkUtf8.size();
+            text_ = QString(); // its memory serves the next piece
+            text_ = QString::fromUtf8(bytes + marks, n - marks);
+            if (marks > 0)
+                text_.prepend(QString(marks / kMarkUtf8.size(), QChar(0xFEFF)));
+            const char16_t* first = units(text_);
+            return {first, first + text_.size()};
+        }
+        case codePageUtf16LE:
+        case codePageUtf16BE: {
+            const qsizetype count = n / 2;
+            ensure(count);
+            if (codePage_ == codePageUtf16LE)
+                qFromLittleEndian<char16_t>(bytes, count, buffer_.data());
+            else
+                qFromBigEndian<char16_t>(bytes, count, buffer_.data());
+            return {buffer_.data(), buffer_.data() + count};
+        }
+        default:
+            ensure(n);
+            platform::ansiDecodeInto(QByteArrayView(bytes, n), buffer_.data());
+            return {buffer_.data(), buffer_.data() + n};
+        }
+    }
+
+private:
+    void ensure(qsizetype n) {
+        if (qsizetype(buffer_.size()) < n)
+            buffer_.resize(size_t(n));
+    }
+
+    int codePage_;
+    QString text_; // UTF-8
+    std::vector<char16_t> buffer_;
+};
+
+char16_t unitAt(const char* p, int unitSize, int codePage) {
+    if (unitSize == 1)
+        return char16_t(uchar(*p));
+    return codePage == codePageUtf16LE ? qFromLittleEndian<char16_t>(p) : qFromBigEndian<char16_t>(p);
+}
+
+// The end of the last complete line within bytes [0, n), searching no further back than
+// `from`; 0 when there is none. A CR at the very end does not count: an LF may follow it. In
+// UTF-8 and ANSI the two line-break bytes never occur inside a longer character.
+qsizetype lastLineEnd(const char* bytes, qsizetype n, qsizetype from, int unitSize, int codePage) {
+    const qsizetype count = n / unitSize;
+    for (qsizetype i = count - 1; i >= 0 && i >= from / unitSize; --i) {
+        const char16_t u = unitAt(bytes + i * unitSize, unitSize, codePage);
+        if (u == kLf || (u == kCr && i < count - 1))
+            return (i + 1) * unitSize;
+    }
+    return 0;
+}
+
+// Reads the stream from its current position with one of the four readers.
+int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
+    const ReaderKind kind = readerFor(codePage);
+    if (kind.codePage != codePageUtf8)
+        doc.codePage = kind.codePage;
+    const qint64 size = stream.size(); // the whole stream, wherever its position stands
+    if (size < kind.minimumSize)
+        return kind.codePage;
+    if (!kind.mark.isEmpty()) {
+        const QByteArray head = stream.read(kind.mark.size());
+        if (QByteArrayView(head) != kind.mark)
+            stream.seek(0);
+    }
+
+    LineParser parser(doc, size);
+    PieceDecoder decoder(kind.codePage);
+    // Whole lines are decoded and parsed in pieces of about kDecodeStep bytes: the decoded text
+    // of a piece stays in the processor's cache, and the heap hands the same memory back for
+    // every piece instead of new pages.
+    auto parseLines = [&](const char* bytes, qsizetype n) {
+        for (qsizetype at = 0; at < n;) {
+            qsizetype stop = n;
+            if (n - at > kDecodeStep) {
+                const qsizetype inside =
+                    lastLineEnd(bytes, at + kDecodeStep, at, kind.unitSize, kind.codePage);
+                if (inside > at)
+                    stop = inside;
+            }
+            const auto [first, end] = decoder.decode(bytes + at, stop - at);
+            if (!parser.parse(first, end))
+                return false;
+            at = stop;
+        }
+        return true;
+    };
+    std::vector<char> pending; // bytes read but not parsed yet: the start of an unfinished line
+    qsizetype have = 0;
+    qint64 left = size;
+    while (true) {
+        const qint64 want = std::min(left, kReadChunk);
+        qint64 got = 0;
+        if (want > 0) {
+            if (have + want > qsizetype(pending.size()))
+                pending.resize(std::max<size_t>(pending.size() * 2, size_t(have + want)));
+            got = stream.read(pending.data() + have, want);
+            if (got < 0)
+                return loadCannotOpen; // a failing device must not pass for a shorter file
+            left -= got;
+        }
+        const qsizetype before = have;
+        have += got;
+        if (got == 0 || left == 0)
+            break;
+        const qsizetype cut =
+            lastLineEnd(pending.data(), have, std::max<qsizetype>(before - kind.unitSize, 0), kind.unitSize,
+                        kind.codePage);
+        if (cut == 0)
+            continue;
+        if (!parseLines(pending.data(), cut))
+            return loadUnreadable; // a NUL followed by more lines, or a broken header
+        std::memmove(pending.data(), pending.data() + cut, size_t(have - cut));
+        have -= cut;
+    }
+    // The last piece ends the text: an odd byte of UTF-16 is dropped, and the trailing NULs,
+    // TABs and spaces are not part of the text. Any NUL that remains stops the parse before the
+    // end of the text, and what would follow it must not be dropped silently.
+    have -= have % kind.unitSize;
+    const qsizetype lines = lastLineEnd(pending.data(), have, 0, kind.unitSize, kind.codePage);
+    if (!parseLines(pending.data(), lines))
+        return loadUnreadable;
+    auto [first, end] = decoder.decode(pending.data() + lines, have - lines);
+    while (end > first && (end[-1] == kNul || end[-1] == kTab || end[-1] == kSpace))
+        --end;
+    if (!parser.parse(first, end))
+        return loadUnreadable;
+    doc.codePage = kind.codePage;
+    return kind.codePage;
+}
+
+} // namespace
+
+// --- Loading ---------------------------------------------------------------------------------
+
+int TEkMemIni::detectEncoding(QIODevice& stream) {
+    constexpr int kProbe = 200;
+    unsigned char b[kProbe] = {};
+    const qint64 n = std::max<qint64>(stream.read(reinterpret_cast<char*>(b), kProbe), 0);
+    stream.seek(0);
+    if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
+        return codePageUtf8;
+    if (b[0] == 0 && b[1] == 0 && b[2] == 0xFE && b[3] == 0xFF)
+        return codePageUtf32BE;
+    if (b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0)
+        return codePageUtf32LE;
+    if (b[0] == 0xFE && b[1] == 0xFF)
+        return codePageUtf16BE;
+    if (b[0] == 0xFF && b[1] == 0xFE)
+        return codePageUtf16LE;
+    int evenZeros = 0;
+    int oddZeros = 0;
+    for (qint64 i = 0; i < std::min<qint64>(n, 20); ++i) {
+        if (b[i] == 0)
+            ++(i % 2 == 0 ? evenZeros : oddZeros);
+    }
+    if (evenZeros > 1)
+        return codePageUtf16BE;
+    if (oddZeros > 1)
+        return codePageUtf16LE;
+    for (qint64 i = 0; i + 5 <= n; ++i) {
+        if ((b[i] | 0x20) == 'u' && (b[i + 1] | 0x20) == 't' && (b[i + 2] | 0x20) == 'f' && b[i + 3] == '-' &&
+            b[i + 4] == '8')
+            return codePageUtf8;
+    }
+    return codePageUnknown;
+}
+
+int TEkMemIni::LoadFromStream(QIODevice& stream, int codePage) {
+    if (codePage == codePageUtf32LE || codePage == codePageUtf32BE) {
+        platform::ShowMessage(QStringLiteral("32bit File Types are not supported."));
+        return codePageAnsi;
+    }
+    return readStream(*this, stream, codePage);
+}
+
+int TEkMemIni::LoadFromBytes(const QByteArray& bytes, int codePage) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return LoadFromStream(buffer, codePage);
+}
+
+namespace {
+// Shared by the two file loaders; `codePage` < 0 asks for detection.
+int loadFile(TEkMemIni& doc, const QString& fileName, int codePage) {
+    doc.codePage = codePageUnknown;
+    doc.fileName = fileName;
+    switch (platform::fileKind(fileName)) {
+    case platform::FileKind::Missing:
+    case platform::FileKind::Folder:
+        return loadFileMissing;
+    case platform::FileKind::Special:
+        return loadNotRegularFile;
+    case platform::FileKind::Regular:
+        break;
+    }
+    QFile file(fileName);
+    switch (platform::openForReading(file, QIODevice::Unbuffered)) {
+    case platform::OpenOutcome::Opened:
+        break;
+    case platform::OpenOutcome::Missing:
+        return loadFileMissing;
+    case platform::OpenOutcome::NotRegularFile:
+        return loadNotRegularFile;
+    case platform::OpenOutcome::Failed:
+        return loadCannotOpen;
+    }
+    if (codePage < 0)
+        codePage = TEkMemIni::detectEncoding(file);
+    return doc.LoadFromStream(file, codePage);
+}
+} // namespace
+
+int TEkMemIni::LoadFromFile(const QString& name) {
+    return loadFile(*this, name, -1);
+}
+
+int TEkMemIni::LoadFromFileAs(const QString& name, int cp) {
+    return loadFile(*this, name, cp < 0 ? codePageAnsi : cp);
+}
