@@ -3,14 +3,12 @@
 #include "app/ImageLists.h"
 #include "controls/ImgList.h"
 
-#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <algorithm>
 #include <climits>
-#include <cmath>
 
 TIniListModel::TIniListModel(const QStringList& headers, const TImageList& images, QObject* parent)
     : QAbstractTableModel(parent), headers_(headers), imageList_(&images) {
@@ -248,51 +246,43 @@ void setupReportView(QTreeView* view, TIniListModel* model) {
 
 // --- Widest text ----------------------------------------------------------------------------
 
-TWidestText::TWidestText(const QFont& font, int start) : metrics_(font), width_(start) {
-    const QFontMetricsF fine(font);
-    for (int c = 0; c < 256; ++c) {
-        const QChar ch(c);
-        // Control characters have no glyph of their own: leave those texts to measuring.
-        advances_[c] = ch.isPrint() ? fine.horizontalAdvance(ch) : -1.0;
-    }
-}
+TWidestText::TWidestText(const QFont& font, int start)
+    : advances_(TTextAdvances::forFont(font)), metrics_(font), width_(start) {}
 
-int TWidestText::bound(const QString& text) const {
-    // The text's own width is this sum, rounded as the text's width is, less what kerning
-    // takes away.
-    qreal sum = 0;
-    for (const QChar ch : text) {
-        const ushort u = ch.unicode();
-        if (u >= 256 || advances_[u] < 0)
-            return -1;
-        sum += advances_[u];
+qint32 TWidestText::sum(const QString& text) {
+    if (text.isEmpty())
+        return kNoSum;
+    const qint64 sum = advances_->width64(text);
+    // A sum past what 32 bits hold is of a text far wider than any screen: laid out (in part).
+    if (sum < 0 || sum >= INT_MAX / 2) {
+        measure(text);
+        return kNoSum;
     }
-    return qRound(sum);
+    return qint32(sum);
 }
 
 void TWidestText::add(const QString& text) {
-    if (text.isEmpty())
-        return;
-    const int b = bound(text);
-    if (b >= 0 && b <= width_)
-        return;
-    measure(text);
+    if (const qint32 s = sum(text); mayWiden(s))
+        measure(text, s);
 }
 
-void TWidestText::measure(const QString& text) {
+void TWidestText::measure(const QString& text, qint32 sum) {
     ++measured_;
-    // Laying out a text of megabytes takes seconds. Beyond this length the width comes from the
-    // summed advances, or is scaled from a measured start: the column is then far wider than any
-    // screen, and kerning or the scaling moves its edge by a hair of that width.
+    // Laying out a text of megabytes takes seconds. Beyond this length the width is its sum, or
+    // is scaled from a measured start: the column is then far wider than any screen, and what
+    // the sum misses or the scaling moves its edge by a hair of that width.
     constexpr qsizetype kExactLength = 4096;
     int width = 0;
-    if (text.size() <= kExactLength)
+    if (text.size() <= kExactLength) {
         width = metrics_.horizontalAdvance(text);
-    else if (const int b = bound(text); b >= 0)
-        width = b;
-    else
+        if (sum >= 0)
+            margin_ = std::max(margin_, qint64(width) * 64 - 32 - sum);
+    } else if (const qint64 s = sum >= 0 ? sum : advances_->width64(text); s >= 0) {
+        width = int(std::min<qint64>(TTextAdvances::pixels(s), INT_MAX));
+    } else {
         width = int(std::min<qint64>(qint64(metrics_.horizontalAdvance(text.left(kExactLength))) *
                                          text.size() / kExactLength,
                                      INT_MAX));
+    }
     width_ = std::max(width_, width);
 }

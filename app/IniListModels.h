@@ -5,6 +5,8 @@
 // rows a view paints, so a list of a million rows costs a pointer store per row.
 #pragma once
 
+#include "app/TextAdvances.h"
+
 #include <QAbstractTableModel>
 #include <QFont>
 #include <QFontMetrics>
@@ -105,18 +107,19 @@ private:
 // selection, uniform row heights, no editing, grid lines, no root decoration.
 void setupReportView(QTreeView* view, TIniListModel* model);
 
-// The widest of many texts in one font, measuring only texts that could be wider than the
-// widest found so far. The bound of a text of Latin-1 characters (the common case) is the sum
-// of its characters' advances: kerning only narrows such a text, except for the rare positive
-// pair, which the pad of a column absorbs. Other texts are always measured.
+// The widest of many texts in one font, laying out only the texts that could be wider than the
+// widest found so far. Each text's width is first summed from its characters (TTextAdvances);
+// the widest sum is laid out, and then only the texts whose sums exceed the width found. A text
+// the sums cannot tell is laid out at once. The sums are exact for the texts they tell but for
+// effects of four or more characters together; the laid-out texts keep a check on that: a text
+// wider than its sum widens the margin by which the others are taken as possibly wider.
 class TWidestText {
 public:
     explicit TWidestText(const QFont& font, int start = 0);
 
     // Takes `text` into account.
     void add(const QString& text);
-    // Takes the texts textAt(0) .. textAt(n - 1) into account, measuring the text with the
-    // largest bound first so that its width settles most others without measuring them.
+    // Takes the texts textAt(0) .. textAt(n - 1) into account.
     template <typename TextAt> void addAll(int n, TextAt textAt) {
         for (int i = 0; i < n; ++i)
             note(textAt(i));
@@ -124,35 +127,34 @@ public:
     }
     // addAll in two steps, for a caller that reads several columns in one pass over its rows:
     // note() the texts of indexes 0, 1, 2, ... in turn, then settle() with the same texts.
-    void note(const QString& text) {
-        const int b = text.isEmpty() ? -1 : bound(text);
-        if (b < 0 && !text.isEmpty())
-            measure(text);
-        bounds_.push_back(b);
-    }
+    void note(const QString& text) { sums_.push_back(sum(text)); }
     template <typename TextAt> void settle(TextAt textAt) {
-        const auto widest = std::max_element(bounds_.begin(), bounds_.end());
-        if (widest != bounds_.end() && *widest >= 0 && *widest > width_) {
-            measure(textAt(int(widest - bounds_.begin())));
-            for (size_t i = 0; i < bounds_.size(); ++i) {
-                if (bounds_[i] >= 0 && bounds_[i] > width_)
-                    measure(textAt(int(i)));
+        const auto widest = std::max_element(sums_.begin(), sums_.end());
+        if (widest != sums_.end() && mayWiden(*widest)) {
+            measure(textAt(int(widest - sums_.begin())), *widest);
+            for (size_t i = 0; i < sums_.size(); ++i) {
+                if (mayWiden(sums_[i]))
+                    measure(textAt(int(i)), sums_[i]);
             }
         }
-        bounds_.clear();
+        sums_.clear();
     }
 
     int width() const { return width_; }
     int measured() const { return measured_; }
 
 private:
-    // The bound of `text`, or -1 when the bound cannot be told cheaply.
-    int bound(const QString& text) const;
-    void measure(const QString& text);
+    static constexpr qint32 kNoSum = -1;
+    // The sum of `text` in 64ths of a pixel, or kNoSum for an empty text or one laid out now.
+    qint32 sum(const QString& text);
+    bool mayWiden(qint32 sum) const { return sum >= 0 && TTextAdvances::pixels(sum + margin_) > width_; }
+    // Lays `text` out (or sums it, beyond the length worth laying out) and widens to it.
+    void measure(const QString& text, qint32 sum = kNoSum);
 
+    std::shared_ptr<TTextAdvances> advances_;
     QFontMetrics metrics_;
-    qreal advances_[256]; // -1 for characters the bound leaves to measuring
     int width_;
     int measured_ = 0;
-    std::vector<int> bounds_; // of the texts noted, in order; -1 for an empty text or one measured at once
+    qint64 margin_ = 0;        // the most a laid-out text was found wider than its sum, in 64ths
+    std::vector<qint32> sums_; // of the texts noted, in order
 };

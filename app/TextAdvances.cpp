@@ -1,0 +1,354 @@
+#include "app/TextAdvances.h"
+
+#include <QFontDatabase>
+#include <QtEndian>
+#include <algorithm>
+
+namespace {
+
+constexpr qint32 kUnknown = INT_MIN;
+constexpr int kDenseIds = 1024; // pairs of the first ids sit in a table of 2 MB
+constexpr qint16 kUnknownPair = SHRT_MIN;
+constexpr char32_t kPlanes = 0x110000;
+
+enum Kind : quint8 {
+    kNew,    // not looked at yet
+    kPlain,  // a character of a script whose runs the tables can sum
+    kCommon, // a space, digit or sign: takes the script of its run
+    kTab,    // advances to the next tab stop and starts a new run
+    kOther,  // shaped by wider context: the text must be laid out
+};
+
+// Scripts whose runs are their characters' advances plus what neighbours do to each other.
+bool summable(QChar::Script script) {
+    switch (script) {
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Armenian:
+    case QChar::Script_Georgian:
+    case QChar::Script_Ethiopic:
+    case QChar::Script_Cherokee:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Bopomofo:
+    case QChar::Script_Hangul:
+    case QChar::Script_Yi:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Scripts of large alphabets, whose fonts are often without kerning or ligatures: a pair of
+// their characters in such a font needs no correction, and is not measured.
+QFontDatabase::WritingSystem largeAlphabet(int script) {
+    switch (script) {
+    case QChar::Script_Han:
+    case QChar::Script_Bopomofo:
+        return QFontDatabase::SimplifiedChinese;
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+        return QFontDatabase::Japanese;
+    case QChar::Script_Hangul:
+        return QFontDatabase::Korean;
+    default:
+        return QFontDatabase::Any;
+    }
+}
+
+quint16 be16(const QByteArray& table, qsizetype at) {
+    return at + 2 <= table.size() ? qFromBigEndian<quint16>(table.constData() + at) : 0;
+}
+
+// Whether a GSUB or GPOS table has only features that shaping leaves off unless asked for
+// (vertical forms, widths, alternates, figure styles), so that a character's glyph and advance
+// do not depend on its neighbours. Any feature not known to be optional counts as applied.
+bool optionalFeaturesOnly(const QByteArray& table) {
+    if (table.isEmpty())
+        return true;
+    static const char* const optional[] = {
+        "vert", "vrt2", "vkrn", "vpal", "vhal", "valt", "palt", "halt", "pwid", "fwid", "hwid",
+        "twid", "qwid", "aalt", "salt", "smcp", "c2sc", "pcap", "c2pc", "unic", "onum", "lnum",
+        "pnum", "tnum", "afrc", "ordn", "sups", "subs", "sinf", "zero", "jp78", "jp83", "jp90",
+        "jp04", "trad", "smpl", "nlck", "expt", "hojo", "ruby", "ital", "case", "cpsp", "swsh",
+        "cswh", "titl", "dlig", "hlig", "hist", "ornm", "nalt", "size"};
+    constexpr qsizetype kFeatureListOffset = 6; // after the version and the script list's offset
+    constexpr qsizetype kRecordSize = 6;        // tag, offset
+    const qsizetype list = be16(table, kFeatureListOffset);
+    if (list == 0 || list + 2 > table.size())
+        return false;
+    const int count = be16(table, list);
+    if (list + 2 + count * kRecordSize > table.size())
+        return false;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray tag = table.mid(list + 2 + i * kRecordSize, 4);
+        const bool stylistic = (tag.startsWith("ss") || tag.startsWith("cv")) && tag.at(2) >= '0' &&
+                               tag.at(2) <= '9';
+        if (!stylistic && std::none_of(std::begin(optional), std::end(optional),
+                                       [&](const char* name) { return tag == name; }))
+            return false;
+    }
+    return true;
+}
+
+qint64 toFixed(qreal width) {
+    return qRound64(width * 64);
+}
+
+} // namespace
+
+struct TTextAdvances::Glyph {
+    qint32 first = kUnknown; // the character's width alone in its run
+    qint32 id = -1;          // its index in the pair tables
+    char32_t ch = 0;
+    quint8 kind = kNew;
+    quint8 script = 0; // of the character; for a character of kind kCommon in a run, the run's
+    bool quiet = false; // in a font without kerning or ligatures
+};
+
+struct TTextAdvances::PageTable {
+    std::vector<std::unique_ptr<Page>> pages = std::vector<std::unique_ptr<Page>>(kPlanes / 256);
+    Glyph& at(char32_t c) {
+        std::unique_ptr<Page>& page = pages[c >> 8];
+        if (!page)
+            page = std::make_unique<Page>();
+        return (*page)[c & 0xFF];
+    }
+};
+
+TTextAdvances::TTextAdvances(const QFont& font)
+    : font_(font), metrics_(font), tab64_(toFixed(metrics_.horizontalAdvance(QStringLiteral("\t")))),
+      base_(std::make_unique<PageTable>()), common_(QChar::ScriptCount), anchors_(QChar::ScriptCount, 0),
+      quietFonts_(QChar::ScriptCount, -1), rawFonts_(QChar::ScriptCount) {
+    if (tab64_ <= 0)
+        tab64_ = 80 * 64; // Qt's default tab stop distance
+}
+
+TTextAdvances::~TTextAdvances() = default;
+
+std::shared_ptr<TTextAdvances> TTextAdvances::forFont(const QFont& font) {
+    constexpr size_t kKept = 4;
+    static std::vector<std::shared_ptr<TTextAdvances>> kept;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (kept[i]->font() == font) {
+            std::rotate(kept.begin(), kept.begin() + qsizetype(i), kept.begin() + qsizetype(i) + 1);
+            return kept.front();
+        }
+    }
+    kept.insert(kept.begin(), std::make_shared<TTextAdvances>(font));
+    if (kept.size() > kKept)
+        kept.pop_back();
+    return kept.front();
+}
+
+qint64 TTextAdvances::measure64(const QString& text) const {
+    return toFixed(metrics_.horizontalAdvance(text));
+}
+
+void TTextAdvances::classify(Glyph& g, char32_t c) {
+    g.ch = c;
+    g.kind = kOther;
+    if (c == '\t') {
+        g.kind = kTab;
+        return;
+    }
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return;
+    default:
+        break;
+    }
+    const bool joinsEmoji = (c >= 0x1F1E6 && c <= 0x1F1FF) || // regional indicators pair into flags
+                            (c >= 0x1F3FB && c <= 0x1F3FF);   // skin tones join the emoji before
+    const bool conjoiningJamo = (c >= 0x1100 && c <= 0x11FF) || (c >= 0xA960 && c <= 0xA97F) ||
+                                (c >= 0xD7B0 && c <= 0xD7FF);
+    if (joinsEmoji || conjoiningJamo || c == QChar::ObjectReplacementCharacter)
+        return;
+    const QChar::Script script = QChar::script(c);
+    g.script = quint8(script);
+    if (script == QChar::Script_Common) {
+        g.kind = kCommon;
+    } else if (summable(script)) {
+        g.kind = kPlain;
+        if (!anchors_[script])
+            anchors_[script] = c;
+    }
+}
+
+TTextAdvances::Glyph& TTextAdvances::glyph(char32_t c) {
+    Glyph& g = base_->at(c);
+    if (g.kind == kNew)
+        classify(g, c);
+    return g;
+}
+
+TTextAdvances::Glyph& TTextAdvances::commonGlyph(int run, char32_t c, const Glyph& base) {
+    std::unique_ptr<PageTable>& table = common_[size_t(run)];
+    if (!table)
+        table = std::make_unique<PageTable>();
+    Glyph& g = table->at(c);
+    if (g.kind == kNew) {
+        g = base;
+        g.script = quint8(run);
+    }
+    return g;
+}
+
+qint64 TTextAdvances::runWidth(int run, const QString& chars) {
+    // Alone, a text takes the script of its first letter, or Common. Otherwise it is put after a
+    // TAB behind a letter of the run: the TAB ends the letter's item but not its script, and
+    // reaches a tab stop whatever the letter's width.
+    int own = QChar::Script_Common;
+    for (qsizetype i = 0; i < chars.size(); ++i) {
+        const char32_t c = chars.at(i).isHighSurrogate() && i + 1 < chars.size()
+                               ? QChar::surrogateToUcs4(chars.at(i), chars.at(i + 1))
+                               : chars.at(i).unicode();
+        if (const int s = QChar::script(c); s != QChar::Script_Common) {
+            own = s;
+            break;
+        }
+        if (c > 0xFFFF)
+            ++i;
+    }
+    if (own == run || run == QChar::Script_Common)
+        return measure64(chars);
+    QString anchor = QString::fromUcs4(&anchors_[size_t(run)], 1) + QLatin1Char('\t');
+    return measure64(anchor + chars) - measure64(anchor);
+}
+
+bool TTextAdvances::quietFont(int script) {
+    if (quietFonts_[size_t(script)] < 0) {
+        const QRawFont raw = QRawFont::fromFont(font_, largeAlphabet(script));
+        rawFonts_[size_t(script)] = raw;
+        quietFonts_[size_t(script)] = raw.isValid() && raw.fontTable("kern").isEmpty() &&
+                                      optionalFeaturesOnly(raw.fontTable("GSUB")) &&
+                                      optionalFeaturesOnly(raw.fontTable("GPOS"));
+    }
+    return quietFonts_[size_t(script)] > 0;
+}
+
+void TTextAdvances::fill(Glyph& g) {
+    if (g.kind == kPlain && g.ch <= 0xFFFF)
+        g.first = qint32(toFixed(metrics_.horizontalAdvance(QChar(char16_t(g.ch)))));
+    else
+        g.first = qint32(runWidth(g.script, QString::fromUcs4(&g.ch, 1)));
+    g.id = ids_++;
+    if (g.kind == kPlain && largeAlphabet(g.script) != QFontDatabase::Any && quietFont(g.script)) {
+        // The character is drawn in the quiet font only if that font has it, at this advance.
+        const QRawFont& raw = rawFonts_[g.script];
+        const QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromUcs4(&g.ch, 1));
+        if (glyphs.size() == 1 && glyphs[0] != 0) {
+            const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+            g.quiet = advances.size() == 1 && toFixed(advances[0].x()) == g.first;
+        }
+    }
+}
+
+int TTextAdvances::pair(const Glyph& a, const Glyph& b) {
+    if (a.quiet && b.quiet)
+        return 0;
+    qint16* dense = nullptr;
+    if (a.id < kDenseIds && b.id < kDenseIds) {
+        if (!pairs_) {
+            pairs_ = std::make_unique<qint16[]>(size_t(kDenseIds) * kDenseIds);
+            std::fill_n(pairs_.get(), size_t(kDenseIds) * kDenseIds, kUnknownPair);
+        }
+        dense = &pairs_[size_t(a.id) * kDenseIds + size_t(b.id)];
+        if (*dense != kUnknownPair)
+            return *dense;
+    } else if (const auto found = farPairs_.find(quint64(a.id) << 32 | quint64(b.id)); found != farPairs_.end()) {
+        return found->second;
+    }
+    const int correction =
+        int(runWidth(b.script, QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1)) - a.first - b.first);
+    if (dense && correction > SHRT_MIN && correction <= SHRT_MAX)
+        *dense = qint16(correction);
+    else
+        farPairs_[quint64(a.id) << 32 | quint64(b.id)] = correction;
+    return correction;
+}
+
+int TTextAdvances::triple(const Glyph& a, const Glyph& b, const Glyph& c) {
+    const quint64 key = quint64(a.id) << 42 | quint64(b.id) << 21 | quint64(c.id);
+    if (const auto found = triples_.find(key); found != triples_.end())
+        return found->second;
+    const QString chars = QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1) + QString::fromUcs4(&c.ch, 1);
+    // What the three together are wider than their two pairs, the middle character counted once.
+    const int correction = int(runWidth(c.script, chars) - (a.first + b.first + pair(a, b)) -
+                               (b.first + c.first + pair(b, c)) + b.first);
+    triples_[key] = correction;
+    return correction;
+}
+
+qint64 TTextAdvances::width64(QStringView text) {
+    const qsizetype n = text.size();
+    const char16_t* s = text.utf16();
+    auto decode = [&](qsizetype& i) -> char32_t {
+        const char16_t u = s[i];
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(s[i + 1]))
+            return QChar::surrogateToUcs4(u, s[++i]);
+        return u;
+    };
+    // Leading spaces, digits and signs belong to the run of the first letter.
+    int run = QChar::Script_Common;
+    for (qsizetype i = 0; i < n; ++i) {
+        const Glyph& g = glyph(decode(i));
+        if (g.kind == kOther)
+            return -1;
+        if (g.kind == kPlain) {
+            run = g.script;
+            break;
+        }
+    }
+    qint64 x = 0;
+    const Glyph* before = nullptr; // the two characters before, in the same run
+    const Glyph* last = nullptr;
+    int lastPair = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const Glyph* g = &glyph(decode(i));
+        switch (g->kind) {
+        case kOther:
+            return -1;
+        case kTab:
+            // As Qt finds the next stop: its fixed-point division rounds, so a text that ends
+            // within 1/128 of a stop's width before it goes on to the stop after.
+            x = (((x * 64 + tab64_ / 2) / tab64_ >> 6) + 1) * tab64_;
+            last = nullptr;
+            continue;
+        case kCommon:
+            g = &commonGlyph(run, g->ch, *g);
+            break;
+        default:
+            if (g->script != run) {
+                run = g->script;
+                last = nullptr;
+            }
+            break;
+        }
+        if (g->first == kUnknown)
+            fill(*const_cast<Glyph*>(g));
+        x += g->first;
+        if (last) {
+            const int p = pair(*last, *g);
+            x += p;
+            if (p != 0 && lastPair != 0 && before)
+                x += triple(*before, *last, *g);
+            lastPair = p;
+        } else {
+            lastPair = 0;
+        }
+        before = last;
+        last = g;
+    }
+    return x;
+}

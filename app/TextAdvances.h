@@ -1,0 +1,79 @@
+// Widths of many texts in one font, told without laying each text out.
+//
+// Laying out a text (itemizing it into script runs, choosing fallback fonts, shaping each run)
+// costs microseconds; a list of a million rows cannot afford it for every row. But a run of
+// text in the alphabetic scripts, and in Chinese, Japanese and Korean, is as wide as the sum of
+// its characters' advances plus what each character does to its neighbours: kerning and
+// ligatures. So the width of a text is summed from tables measured once, with QFontMetricsF,
+// per character (its advance), per pair of neighbours (the pair's correction) and, where a
+// character is corrected on both sides, per triple (what the pairs miss of a ligature of three).
+// The tables are filled the first time an entry is needed. Characters take the script of their
+// run as Qt's itemizer gives it, so a space or a digit among Greek or Japanese letters is
+// measured in that run's font.
+//
+// A text of characters whose shape depends on wider context (combining marks, Arabic and the
+// Indic scripts, joiners, control characters other than TAB) is not summed: width64() says so
+// and the caller measures it.
+#pragma once
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QRawFont>
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <climits>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class TTextAdvances {
+public:
+    explicit TTextAdvances(const QFont& font);
+    ~TTextAdvances();
+    TTextAdvances(const TTextAdvances&) = delete;
+    TTextAdvances& operator=(const TTextAdvances&) = delete;
+
+    // The tables of `font`, shared by every caller on the GUI thread for as long as the font
+    // is in use; the few fonts used last are kept.
+    static std::shared_ptr<TTextAdvances> forFont(const QFont& font);
+
+    // The width of `text` as QFontMetricsF::horizontalAdvance gives it, in 64ths of a pixel
+    // (the unit Qt's layout adds in); -1 when the text must be laid out to know it. Fills the
+    // tables the text needs; the first text of a new alphabet costs a few layouts of two or
+    // three characters per new neighbour pair.
+    qint64 width64(QStringView text);
+    // The whole pixels QFontMetrics::horizontalAdvance rounds a width of `w64` 64ths to.
+    static int pixels(qint64 w64) { return int((w64 + 32) >> 6); }
+
+    const QFont& font() const { return font_; }
+
+private:
+    struct Glyph;
+    using Page = std::array<Glyph, 256>;
+    struct PageTable;
+
+    Glyph& glyph(char32_t c);
+    Glyph& commonGlyph(int run, char32_t c, const Glyph& base);
+    void classify(Glyph& g, char32_t c);
+    void fill(Glyph& g);
+    int pair(const Glyph& a, const Glyph& b);
+    int triple(const Glyph& a, const Glyph& b, const Glyph& c);
+    // The width of `chars` laid out as part of a run of script `run`, in 64ths.
+    qint64 runWidth(int run, const QString& chars);
+    qint64 measure64(const QString& text) const;
+    bool quietFont(int script);
+
+    QFont font_;
+    QFontMetricsF metrics_;
+    qint64 tab64_;
+    std::unique_ptr<PageTable> base_;
+    std::vector<std::unique_ptr<PageTable>> common_; // per run script: its spaces, digits, signs
+    std::vector<char32_t> anchors_;                  // per script: a character that starts such a run
+    std::vector<signed char> quietFonts_;            // per script: -1 not known, 0 no, 1 yes
+    std::vector<QRawFont> rawFonts_;
+    int ids_ = 0;
+    std::unique_ptr<qint16[]> pairs_; // kDenseIds x kDenseIds, for the first ids
+    std::unordered_map<quint64, int> farPairs_;
+    std::unordered_map<quint64, int> triples_;
+};
