@@ -24,8 +24,14 @@ void TIniListModel::reloadImages() {
     images_.clear();
     for (int i = 0; i < imageList_->count(); ++i)
         images_.append(imageList_->pixmap(i));
-    if (!rows_.empty())
+    if (count() > 0)
         emit dataChanged(index(0, 0), index(count() - 1, 0), {Qt::DecorationRole});
+}
+
+QModelIndex TIniListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || row >= count() || column < 0 || column >= columns)
+        return {};
+    return createIndex(row, column);
 }
 
 int TIniListModel::rowCount(const QModelIndex& parent) const {
@@ -106,12 +112,12 @@ QString TIniListModel::headerText(int column) const {
 TListRow* TIniListModel::row(int index) const {
     if (index < 0 || index >= count())
         return nullptr;
-    return rows_[size_t(index)];
+    return inOrder_ ? inOrder_ + index : rows_[size_t(index)];
 }
 
 TListRow* TIniListModel::findRow(const void* data) const {
-    for (TListRow* r : rows_) {
-        if (r->data == data)
+    for (int i = 0; i < count(); ++i) {
+        if (TListRow* r = row(i); r->data == data)
             return r;
     }
     return nullptr;
@@ -124,11 +130,9 @@ void TIniListModel::setRows(std::vector<TListRow>&& rows) {
     blocks_.clear();
     blocks_.push_back(std::move(rows));
     std::vector<TListRow>& block = blocks_.back();
-    rows_.reserve(block.size());
-    for (size_t i = 0; i < block.size(); ++i) {
+    for (size_t i = 0; i < block.size(); ++i)
         block[i].index = int(i);
-        rows_.push_back(&block[i]);
-    }
+    inOrder_ = block.data();
     endResetModel();
 }
 
@@ -137,10 +141,22 @@ void TIniListModel::clear() {
     rows_.clear();
     singles_.clear();
     blocks_.clear();
+    inOrder_ = nullptr;
     endResetModel();
 }
 
+void TIniListModel::listRows() {
+    if (!inOrder_)
+        return;
+    const size_t n = blocks_.front().size();
+    rows_.reserve(n + 1);
+    for (size_t i = 0; i < n; ++i)
+        rows_.push_back(inOrder_ + i);
+    inOrder_ = nullptr;
+}
+
 TListRow* TIniListModel::insertRow(int index, TListRow row) {
+    listRows();
     index = std::clamp(index, 0, count());
     beginInsertRows({}, index, index);
     singles_.push_back(std::make_unique<TListRow>(std::move(row)));
@@ -154,6 +170,7 @@ TListRow* TIniListModel::insertRow(int index, TListRow row) {
 void TIniListModel::removeRowAt(int index) {
     if (index < 0 || index >= count())
         return;
+    listRows();
     beginRemoveRows({}, index, index);
     TListRow* removed = rows_[size_t(index)];
     rows_.erase(rows_.begin() + index);
@@ -163,8 +180,7 @@ void TIniListModel::removeRowAt(int index) {
 }
 
 void TIniListModel::rowChanged(const TListRow* changed) {
-    if (!changed || changed->index < 0 || changed->index >= count() ||
-        rows_[size_t(changed->index)] != changed)
+    if (!changed || row(changed->index) != changed)
         return;
     emit dataChanged(index(changed->index, 0), index(changed->index, columns - 1));
 }
@@ -266,17 +282,21 @@ void TWidestText::add(const QString& text) {
         measure(text, s);
 }
 
-void TWidestText::measure(const QString& text, qint32 sum) {
+bool TWidestText::measure(const QString& text, qint32 sum) {
     ++measured_;
     // Laying out a text of megabytes takes seconds. Beyond this length the width is its sum, or
     // is scaled from a measured start: the column is then far wider than any screen, and what
     // the sum misses or the scaling moves its edge by a hair of that width.
     constexpr qsizetype kExactLength = 4096;
     int width = 0;
+    bool asSummed = true;
     if (text.size() <= kExactLength) {
         width = metrics_.horizontalAdvance(text);
-        if (sum >= 0)
+        if (sum >= 0 && width != TTextAdvances::pixels(sum)) {
+            asSummed = false;
+            // So that pixels(sum + margin) reaches the width: 64 * width - 32 <= sum + margin.
             margin_ = std::max(margin_, qint64(width) * 64 - 32 - sum);
+        }
     } else if (const qint64 s = sum >= 0 ? sum : advances_->width64(text); s >= 0) {
         width = int(std::min<qint64>(TTextAdvances::pixels(s), INT_MAX));
     } else {
@@ -285,4 +305,5 @@ void TWidestText::measure(const QString& text, qint32 sum) {
                                      INT_MAX));
     }
     width_ = std::max(width_, width);
+    return asSummed;
 }

@@ -44,6 +44,8 @@ public:
 
     static constexpr int columns = 4;
 
+    // Without asking rowCount and columnCount, as the view asks it for every row it lays out.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -65,14 +67,15 @@ public:
     void setColumnTag(int column, int tag);
 
     // --- Rows ------------------------------------------------------------------------------
-    int count() const { return int(rows_.size()); }
+    int count() const { return inOrder_ ? int(blocks_.front().size()) : int(rows_.size()); }
     // The row at `index`; null outside the list.
     TListRow* row(int index) const;
     // The first row whose data is `data`; null when none.
     TListRow* findRow(const void* data) const;
 
     // Replaces every row with `rows` in one model reset: views see one change whatever the
-    // number of rows. The rows keep their order and get their `index`.
+    // number of rows. The rows keep their order, their addresses in `rows` (whose storage the
+    // model takes over) and get their `index`.
     void setRows(std::vector<TListRow>&& rows);
     // Removes every row (one reset).
     void clear();
@@ -87,6 +90,8 @@ public:
 
 private:
     void renumberFrom(int index);
+    // Lists the rows one by one in rows_, before a row is inserted or removed.
+    void listRows();
     // Pixmaps of the image list, made once rather than on every paint of a row.
     void reloadImages();
 
@@ -97,6 +102,9 @@ private:
     int tags_[columns] = {};
     QVector<QPixmap> images_;
     std::vector<TListRow*> rows_;
+    // The rows when they are still the block setRows took, in order (rows_ is then empty):
+    // a million rows are shown without a million pointers.
+    TListRow* inOrder_ = nullptr;
     // Storage: one block per reset, plus rows inserted one at a time. Removed rows stay in
     // their block, emptied, until the next reset.
     std::vector<std::vector<TListRow>> blocks_;
@@ -108,11 +116,10 @@ private:
 void setupReportView(QTreeView* view, TIniListModel* model);
 
 // The widest of many texts in one font, laying out only the texts that could be wider than the
-// widest found so far. Each text's width is first summed from its characters (TTextAdvances);
-// the widest sum is laid out, and then only the texts whose sums exceed the width found. A text
-// the sums cannot tell is laid out at once. The sums are exact for the texts they tell but for
-// effects of four or more characters together; the laid-out texts keep a check on that: a text
-// wider than its sum widens the margin by which the others are taken as possibly wider.
+// widest found. Each text's width is first summed from its characters (TTextAdvances), and the
+// text of the widest sum is laid out. The sums are exact but for effects of four or more
+// characters together; should the laid-out text differ from its sum, the texts are summed again
+// and every one that may be wider is laid out. A text the sums cannot tell is laid out at once.
 class TWidestText {
 public:
     explicit TWidestText(const QFont& font, int start = 0);
@@ -127,17 +134,26 @@ public:
     }
     // addAll in two steps, for a caller that reads several columns in one pass over its rows:
     // note() the texts of indexes 0, 1, 2, ... in turn, then settle() with the same texts.
-    void note(const QString& text) { sums_.push_back(sum(text)); }
+    void note(const QString& text) {
+        if (const qint32 s = sum(text); s > widestSum_) {
+            widestSum_ = s;
+            widestIndex_ = noted_;
+        }
+        ++noted_;
+    }
     template <typename TextAt> void settle(TextAt textAt) {
-        const auto widest = std::max_element(sums_.begin(), sums_.end());
-        if (widest != sums_.end() && mayWiden(*widest)) {
-            measure(textAt(int(widest - sums_.begin())), *widest);
-            for (size_t i = 0; i < sums_.size(); ++i) {
-                if (mayWiden(sums_[i]))
-                    measure(textAt(int(i)), sums_[i]);
+        if (mayWiden(widestSum_)) {
+            // When the sum of the widest is not its width, any text may be wider than its sum.
+            if (!measure(textAt(widestIndex_), widestSum_)) {
+                for (int i = 0; i < noted_; ++i) {
+                    const QString& text = textAt(i);
+                    if (const qint64 s = text.isEmpty() ? kNoSum : advances_->width64(text); mayWiden(s))
+                        measure(text, qint32(std::min<qint64>(s, INT_MAX)));
+                }
             }
         }
-        sums_.clear();
+        widestSum_ = kNoSum;
+        noted_ = 0;
     }
 
     int width() const { return width_; }
@@ -147,14 +163,17 @@ private:
     static constexpr qint32 kNoSum = -1;
     // The sum of `text` in 64ths of a pixel, or kNoSum for an empty text or one laid out now.
     qint32 sum(const QString& text);
-    bool mayWiden(qint32 sum) const { return sum >= 0 && TTextAdvances::pixels(sum + margin_) > width_; }
+    bool mayWiden(qint64 sum) const { return sum >= 0 && TTextAdvances::pixels(sum + margin_) > width_; }
     // Lays `text` out (or sums it, beyond the length worth laying out) and widens to it.
-    void measure(const QString& text, qint32 sum = kNoSum);
+    // False when `sum` was given and the text is not as wide as the sum tells.
+    bool measure(const QString& text, qint32 sum = kNoSum);
 
     std::shared_ptr<TTextAdvances> advances_;
     QFontMetrics metrics_;
     int width_;
     int measured_ = 0;
-    qint64 margin_ = 0;        // the most a laid-out text was found wider than its sum, in 64ths
-    std::vector<qint32> sums_; // of the texts noted, in order
+    qint64 margin_ = 0;         // the most a laid-out text was found wider than its sum, in 64ths
+    qint32 widestSum_ = kNoSum; // of the texts noted, and its index
+    int widestIndex_ = 0;
+    int noted_ = 0;
 };

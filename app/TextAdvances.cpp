@@ -84,8 +84,8 @@ bool optionalFeaturesOnly(const QByteArray& table) {
         return false;
     for (int i = 0; i < count; ++i) {
         const QByteArray tag = table.mid(list + 2 + i * kRecordSize, 4);
-        const bool stylistic = (tag.startsWith("ss") || tag.startsWith("cv")) && tag.at(2) >= '0' &&
-                               tag.at(2) <= '9';
+        const bool stylistic =
+            (tag.startsWith("ss") || tag.startsWith("cv")) && tag.at(2) >= '0' && tag.at(2) <= '9';
         if (!stylistic && std::none_of(std::begin(optional), std::end(optional),
                                        [&](const char* name) { return tag == name; }))
             return false;
@@ -104,7 +104,7 @@ struct TTextAdvances::Glyph {
     qint32 id = -1;          // its index in the pair tables
     char32_t ch = 0;
     quint8 kind = kNew;
-    quint8 script = 0; // of the character; for a character of kind kCommon in a run, the run's
+    quint8 script = 0;  // of the character; for a character of kind kCommon in a run, the run's
     bool quiet = false; // in a font without kerning or ligatures
 };
 
@@ -124,6 +124,12 @@ TTextAdvances::TTextAdvances(const QFont& font)
       quietFonts_(QChar::ScriptCount, -1), rawFonts_(QChar::ScriptCount) {
     if (tab64_ <= 0)
         tab64_ = 80 * 64; // Qt's default tab stop distance
+    for (char16_t c = 0; c < 256; ++c)
+        latin1Kinds_[c] = glyph(c).kind;
+    for (Latin1Run& run : latin1_) {
+        run.steps = std::make_unique<qint32[]>((kNone + 1) * 256);
+        std::fill_n(run.steps.get(), (kNone + 1) * 256, kUnknown);
+    }
 }
 
 TTextAdvances::~TTextAdvances() = default;
@@ -170,8 +176,8 @@ void TTextAdvances::classify(Glyph& g, char32_t c) {
     }
     const bool joinsEmoji = (c >= 0x1F1E6 && c <= 0x1F1FF) || // regional indicators pair into flags
                             (c >= 0x1F3FB && c <= 0x1F3FF);   // skin tones join the emoji before
-    const bool conjoiningJamo = (c >= 0x1100 && c <= 0x11FF) || (c >= 0xA960 && c <= 0xA97F) ||
-                                (c >= 0xD7B0 && c <= 0xD7FF);
+    const bool conjoiningJamo =
+        (c >= 0x1100 && c <= 0x11FF) || (c >= 0xA960 && c <= 0xA97F) || (c >= 0xD7B0 && c <= 0xD7FF);
     if (joinsEmoji || conjoiningJamo || c == QChar::ObjectReplacementCharacter)
         return;
     const QChar::Script script = QChar::script(c);
@@ -266,11 +272,12 @@ int TTextAdvances::pair(const Glyph& a, const Glyph& b) {
         dense = &pairs_[size_t(a.id) * kDenseIds + size_t(b.id)];
         if (*dense != kUnknownPair)
             return *dense;
-    } else if (const auto found = farPairs_.find(quint64(a.id) << 32 | quint64(b.id)); found != farPairs_.end()) {
+    } else if (const auto found = farPairs_.find(quint64(a.id) << 32 | quint64(b.id));
+               found != farPairs_.end()) {
         return found->second;
     }
-    const int correction =
-        int(runWidth(b.script, QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1)) - a.first - b.first);
+    const int correction = int(runWidth(b.script, QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1)) -
+                               a.first - b.first);
     if (dense && correction > SHRT_MIN && correction <= SHRT_MAX)
         *dense = qint16(correction);
     else
@@ -280,17 +287,99 @@ int TTextAdvances::pair(const Glyph& a, const Glyph& b) {
 
 int TTextAdvances::triple(const Glyph& a, const Glyph& b, const Glyph& c) {
     const quint64 key = quint64(a.id) << 42 | quint64(b.id) << 21 | quint64(c.id);
-    if (const auto found = triples_.find(key); found != triples_.end())
+    // A text of kerned letters meets the same few triples on every row: a small cache in front.
+    TripleCache& cached = tripleCache_[(key ^ key >> 21 ^ key >> 42) % tripleCache_.size()];
+    if (cached.key == key + 1)
+        return cached.correction;
+    if (const auto found = triples_.find(key); found != triples_.end()) {
+        cached = {key + 1, found->second};
         return found->second;
-    const QString chars = QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1) + QString::fromUcs4(&c.ch, 1);
+    }
+    const QString chars =
+        QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1) + QString::fromUcs4(&c.ch, 1);
     // What the three together are wider than their two pairs, the middle character counted once.
     const int correction = int(runWidth(c.script, chars) - (a.first + b.first + pair(a, b)) -
                                (b.first + c.first + pair(b, c)) + b.first);
     triples_[key] = correction;
+    cached = {key + 1, correction};
     return correction;
 }
 
+namespace {
+// As Qt finds the next tab stop: its fixed-point division rounds, so a text that ends within
+// 1/128 of a stop's width before a stop goes on to the stop after.
+qint64 nextTabStop(qint64 x, qint64 tab) {
+    return (((x * 64 + tab / 2) / tab >> 6) + 1) * tab;
+}
+} // namespace
+
+qint32 TTextAdvances::fillLatin1(Latin1Run& run, int script, int last, char16_t c) {
+    Glyph* g = &glyph(c);
+    if (g->kind == kCommon)
+        g = &commonGlyph(script, c, *g);
+    if (g->first == kUnknown)
+        fill(*g);
+    run.glyphs[c] = g;
+    const int correction = last == kNone ? 0 : pair(*run.glyphs[last], *g);
+    const qint64 step = 2 * (qint64(g->first) + correction) + (correction != 0);
+    if (step <= kUnknown || step > INT_MAX) // too wide to keep: measured again next time
+        return kUnknown;
+    return run.steps[last << 8 | c] = qint32(step);
+}
+
 qint64 TTextAdvances::width64(QStringView text) {
+    const qint64 width = latin1Width(text);
+    return width == kUnknown ? anyWidth(text) : width;
+}
+
+qint64 TTextAdvances::latin1Width(QStringView text) {
+    const qsizetype n = text.size();
+    const char16_t* s = text.utf16();
+    // All the letters of 0 to 255 are Latin: the text is one run, of Latin letters if it has one.
+    int script = QChar::Script_Common;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (s[i] > 0xFF)
+            return kUnknown;
+        if (latin1Kinds_[s[i]] == kPlain) {
+            script = QChar::Script_Latin;
+            break;
+        }
+    }
+    Latin1Run& run = latin1_[script == QChar::Script_Latin ? 0 : 1];
+    // The loop of a million rows: one look-up per character.
+    qint64 x = 0;
+    int before = kNone; // the two characters before, in the same run
+    int last = kNone;
+    qint32 corrected = 0; // whether the pair before was corrected
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c > 0xFF)
+            return kUnknown;
+        qint32 step = run.steps[last << 8 | c];
+        if (step == kUnknown) {
+            if (latin1Kinds_[c] == kTab) {
+                x = nextTabStop(x, tab64_);
+                last = kNone;
+                corrected = 0;
+                continue;
+            }
+            if (latin1Kinds_[c] == kOther)
+                return -1;
+            step = fillLatin1(run, script, last, c);
+            if (step == kUnknown)
+                return -1;
+        }
+        x += step >> 1;
+        if (step & corrected & 1)
+            x += triple(*run.glyphs[before], *run.glyphs[last], *run.glyphs[c]);
+        corrected = step;
+        before = last;
+        last = c;
+    }
+    return x;
+}
+
+qint64 TTextAdvances::anyWidth(QStringView text) {
     const qsizetype n = text.size();
     const char16_t* s = text.utf16();
     auto decode = [&](qsizetype& i) -> char32_t {
@@ -320,9 +409,7 @@ qint64 TTextAdvances::width64(QStringView text) {
         case kOther:
             return -1;
         case kTab:
-            // As Qt finds the next stop: its fixed-point division rounds, so a text that ends
-            // within 1/128 of a stop's width before it goes on to the stop after.
-            x = (((x * 64 + tab64_ / 2) / tab64_ >> 6) + 1) * tab64_;
+            x = nextTabStop(x, tab64_);
             last = nullptr;
             continue;
         case kCommon:

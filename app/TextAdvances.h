@@ -52,6 +52,21 @@ private:
     struct Glyph;
     using Page = std::array<Glyph, 256>;
     struct PageTable;
+    // The characters 0 to 255 in a run of Latin letters or of Common characters alone: most
+    // texts of INI files, summed without looking up pages.
+    static constexpr int kNone = 256; // no character before, in a run
+    struct Latin1Run {
+        // For each character before (or kNone) and character: twice what the character adds
+        // to the width (its advance and the pair's correction), plus 1 when the pair's
+        // correction is not 0; kUnknown for a pair not measured yet, a TAB or a character to
+        // lay out.
+        std::unique_ptr<qint32[]> steps;
+        std::array<const Glyph*, 256> glyphs{};
+    };
+
+    qint64 latin1Width(QStringView text);
+    qint64 anyWidth(QStringView text);
+    qint32 fillLatin1(Latin1Run& run, int script, int last, char16_t c);
 
     Glyph& glyph(char32_t c);
     Glyph& commonGlyph(int run, char32_t c, const Glyph& base);
@@ -76,4 +91,11 @@ private:
     std::unique_ptr<qint16[]> pairs_; // kDenseIds x kDenseIds, for the first ids
     std::unordered_map<quint64, int> farPairs_;
     std::unordered_map<quint64, int> triples_;
+    struct TripleCache {
+        quint64 key = 0; // the triple's key + 1; 0 for none
+        int correction = 0;
+    };
+    std::array<TripleCache, 4096> tripleCache_{};
+    std::array<quint8, 256> latin1Kinds_;
+    Latin1Run latin1_[2]; // in a run of Latin letters, and of Common characters alone
 };

@@ -819,6 +819,7 @@ void TForm1::fillValueList(TEkIniSection* section) {
     }
     const TIniValVec& items = section->values;
     rows.reserve(size_t(items.count));
+    // The rows keep their addresses in the list: each item is linked while it is at hand.
     for (TEkIniVal* item : items) {
         if (valuesOnly && item->type != itemValue) {
             item->listItem = nullptr;
@@ -828,12 +829,9 @@ void TForm1::fillValueList(TEkIniSection* section) {
         row.data = item;
         row.image = std::clamp(item->type, int(itemBlank), int(itemError));
         row.withComment = !valuesOnly;
+        item->listItem = &row;
     }
     setValueRows(std::move(rows));
-    for (int i = 0; i < ValueRows->count(); ++i) {
-        TListRow* row = ValueRows->row(i);
-        static_cast<TEkIniVal*>(row->data)->listItem = row;
-    }
 }
 
 void TForm1::sizeSectionColumns() {
