@@ -9,6 +9,7 @@
 #include <QTreeView>
 #include <algorithm>
 #include <climits>
+#include <thread>
 
 TIniListModel::TIniListModel(const QStringList& headers, const TImageList& images, QObject* parent)
     : QAbstractTableModel(parent), headers_(headers), imageList_(&images) {
@@ -265,24 +266,40 @@ void setupReportView(QTreeView* view, TIniListModel* model) {
 TWidestText::TWidestText(const QFont& font, int start)
     : advances_(TTextAdvances::forFont(font)), metrics_(font), width_(start) {}
 
-qint32 TWidestText::sum(const QString& text) {
+int partsFor(qint64 work, qint64 perPart) {
+    constexpr int kMostParts = 8;
+    const int cores = int(std::thread::hardware_concurrency());
+    return int(
+        std::clamp<qint64>(std::min<qint64>(work / std::max<qint64>(perPart, 1), cores), 1, kMostParts));
+}
+
+void runParts(int n, const std::function<void(int)>& part) {
+    std::vector<std::thread> threads;
+    for (int t = 1; t < n; ++t)
+        threads.emplace_back(part, t);
+    if (n > 0)
+        part(0);
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+qint64 TWidestText::sum(const QString& text) {
     if (text.isEmpty())
         return kNoSum;
     const qint64 sum = advances_->width64(text);
-    // A sum past what 32 bits hold is of a text far wider than any screen: laid out (in part).
-    if (sum < 0 || sum >= INT_MAX / 2) {
+    if (sum < 0) {
         measure(text);
         return kNoSum;
     }
-    return qint32(sum);
+    return sum;
 }
 
 void TWidestText::add(const QString& text) {
-    if (const qint32 s = sum(text); mayWiden(s))
+    if (const qint64 s = sum(text); mayWiden(s))
         measure(text, s);
 }
 
-bool TWidestText::measure(const QString& text, qint32 sum) {
+bool TWidestText::measure(const QString& text, qint64 sum) {
     ++measured_;
     // Laying out a text of megabytes takes seconds. Beyond this length the width is its sum, or
     // is scaled from a measured start: the column is then far wider than any screen, and what

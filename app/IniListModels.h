@@ -20,6 +20,12 @@
 #include <vector>
 
 class QTreeView;
+
+// Runs part(0) .. part(n - 1), each on its own thread but part(0), which runs on this one, and
+// returns when all are done.
+void runParts(int n, const std::function<void(int)>& part);
+// How many parts to split `work` into: one per core, each of at least `perPart`; at least one.
+int partsFor(qint64 work, qint64 perPart);
 class TImageList;
 
 // One row of a list view. A row's address stays the same for as long as the row is in its
@@ -129,51 +135,98 @@ public:
     // Takes the texts textAt(0) .. textAt(n - 1) into account.
     template <typename TextAt> void addAll(int n, TextAt textAt) {
         for (int i = 0; i < n; ++i)
-            note(textAt(i));
-        settle(textAt);
+            note(i, textAt(i));
+        settle(n, textAt);
     }
-    // addAll in two steps, for a caller that reads several columns in one pass over its rows:
-    // note() the texts of indexes 0, 1, 2, ... in turn, then settle() with the same texts.
-    void note(const QString& text) {
-        if (const qint32 s = sum(text); s > widestSum_) {
-            widestSum_ = s;
-            widestIndex_ = noted_;
-        }
-        ++noted_;
-    }
-    template <typename TextAt> void settle(TextAt textAt) {
-        if (mayWiden(widestSum_)) {
-            // When the sum of the widest is not its width, any text may be wider than its sum.
-            if (!measure(textAt(widestIndex_), widestSum_)) {
-                for (int i = 0; i < noted_; ++i) {
-                    const QString& text = textAt(i);
-                    if (const qint64 s = text.isEmpty() ? kNoSum : advances_->width64(text); mayWiden(s))
-                        measure(text, qint32(std::min<qint64>(s, INT_MAX)));
-                }
-            }
-        }
-        widestSum_ = kNoSum;
-        noted_ = 0;
-    }
+    // Takes the texts textAt(row, k) of rows 0 .. rows - 1 into columns[k], for every column; all
+    // the columns in one font. Many rows are summed on several threads, in parts, from what the
+    // first rows put in the tables; texts that need more are summed on this thread after.
+    template <typename TextAt>
+    static void addRows(std::vector<TWidestText>& columns, int rows, TextAt textAt);
 
     int width() const { return width_; }
     int measured() const { return measured_; }
 
 private:
     static constexpr qint32 kNoSum = -1;
+    struct Widest {
+        qint64 sum = kNoSum;
+        int index = 0;
+    };
+
+    void note(int index, const QString& text) { noteSum(index, sum(text)); }
+    void noteSum(int index, qint64 sum) {
+        if (sum > widest_.sum)
+            widest_ = {sum, index};
+    }
+    template <typename TextAt> void settle(int n, TextAt textAt) {
+        // When the sum of the widest is not its width, any text may be wider than its sum.
+        if (mayWiden(widest_.sum) && !measure(textAt(widest_.index), widest_.sum)) {
+            for (int i = 0; i < n; ++i) {
+                const QString& text = textAt(i);
+                if (const qint64 s = text.isEmpty() ? kNoSum : advances_->width64(text); mayWiden(s))
+                    measure(text, s);
+            }
+        }
+        widest_ = {};
+    }
     // The sum of `text` in 64ths of a pixel, or kNoSum for an empty text or one laid out now.
-    qint32 sum(const QString& text);
+    qint64 sum(const QString& text);
     bool mayWiden(qint64 sum) const { return sum >= 0 && TTextAdvances::pixels(sum + margin_) > width_; }
     // Lays `text` out (or sums it, beyond the length worth laying out) and widens to it.
     // False when `sum` was given and the text is not as wide as the sum tells.
-    bool measure(const QString& text, qint32 sum = kNoSum);
+    bool measure(const QString& text, qint64 sum = kNoSum);
 
     std::shared_ptr<TTextAdvances> advances_;
     QFontMetrics metrics_;
     int width_;
     int measured_ = 0;
-    qint64 margin_ = 0;         // the most a laid-out text was found wider than its sum, in 64ths
-    qint32 widestSum_ = kNoSum; // of the texts noted, and its index
-    int widestIndex_ = 0;
-    int noted_ = 0;
+    qint64 margin_ = 0; // the most a laid-out text was found wider than its sum, in 64ths
+    Widest widest_;     // of the texts noted
 };
+
+template <typename TextAt>
+void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt textAt) {
+    const int k = int(columns.size());
+    // The first rows fill the tables with the characters and pairs that the rest mostly use.
+    constexpr int kFirstRows = 2000;
+    const int first = std::min(rows, kFirstRows);
+    for (int i = 0; i < first; ++i) {
+        for (int c = 0; c < k; ++c)
+            columns[size_t(c)].note(i, textAt(i, c));
+    }
+    struct Part {
+        std::vector<Widest> widest;
+        std::vector<std::pair<int, int>> later; // rows and columns summed on this thread after
+    };
+    constexpr int kTextsPerPart = 50000; // fewer texts are not worth a thread
+    const int threads = partsFor(qint64(rows - first) * k, kTextsPerPart);
+    auto parts = std::vector<Part>(size_t(threads));
+    auto sumPart = [&](int t) {
+        Part& part = parts[size_t(t)];
+        part.widest.resize(size_t(k));
+        const int from = first + int(qint64(rows - first) * t / threads);
+        const int to = first + int(qint64(rows - first) * (t + 1) / threads);
+        for (int i = from; i < to; ++i) {
+            for (int c = 0; c < k; ++c) {
+                const QString& text = textAt(i, c);
+                if (text.isEmpty())
+                    continue;
+                const qint64 s = columns[size_t(c)].advances_->knownWidth64(text);
+                if (s < 0)
+                    part.later.emplace_back(i, c);
+                else if (s > part.widest[size_t(c)].sum)
+                    part.widest[size_t(c)] = {s, i};
+            }
+        }
+    };
+    runParts(threads, sumPart);
+    for (const Part& part : parts) {
+        for (int c = 0; c < k; ++c)
+            columns[size_t(c)].noteSum(part.widest[size_t(c)].index, part.widest[size_t(c)].sum);
+        for (const auto& [i, c] : part.later)
+            columns[size_t(c)].note(i, textAt(i, c));
+    }
+    for (int c = 0; c < k; ++c)
+        columns[size_t(c)].settle(rows, [&](int i) -> decltype(auto) { return textAt(i, c); });
+}

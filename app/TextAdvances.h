@@ -3,17 +3,19 @@
 // Laying out a text (itemizing it into script runs, choosing fallback fonts, shaping each run)
 // costs microseconds; a list of a million rows cannot afford it for every row. But a run of
 // text in the alphabetic scripts, and in Chinese, Japanese and Korean, is as wide as the sum of
-// its characters' advances plus what each character does to its neighbours: kerning and
-// ligatures. So the width of a text is summed from tables measured once, with QFontMetricsF,
-// per character (its advance), per pair of neighbours (the pair's correction) and, where a
-// character is corrected on both sides, per triple (what the pairs miss of a ligature of three).
-// The tables are filled the first time an entry is needed. Characters take the script of their
-// run as Qt's itemizer gives it, so a space or a digit among Greek or Japanese letters is
-// measured in that run's font.
+// its characters' advances plus what each character does to its neighbours. Kerning adjusts
+// pairs, and adds up; a ligature joins glyphs, and may reach a third character. So the width of
+// a text is summed from tables measured once with QFontMetricsF: per character (its advance),
+// per pair of neighbours (the pair's correction, and whether it joins) and, beside a pair that
+// joins, per triple (what the pairs miss). The tables are filled the first time an entry is
+// needed. Characters take the script of their run as Qt's itemizer gives it, so a space or a
+// digit among Greek or Japanese letters is measured in that run's font; neighbours of different
+// scripts are laid out apart and do nothing to each other. A font whose tables hold no kerning
+// or ligature features leaves its pairs unmeasured: Chinese and Japanese texts have too many.
 //
 // A text of characters whose shape depends on wider context (combining marks, Arabic and the
 // Indic scripts, joiners, control characters other than TAB) is not summed: width64() says so
-// and the caller measures it.
+// and the caller lays it out.
 #pragma once
 
 #include <QFont>
@@ -43,6 +45,11 @@ public:
     // tables the text needs; the first text of a new alphabet costs a few layouts of two or
     // three characters per new neighbour pair.
     qint64 width64(QStringView text);
+    // What width64 gives, but only from what the tables hold: kDefer when they lack something.
+    // Only reads, so several threads may call it while no thread calls width64.
+    qint64 knownWidth64(QStringView text) const;
+    static constexpr qint64 kLayOut = -1;
+    static constexpr qint64 kDefer = -2;
     // The whole pixels QFontMetrics::horizontalAdvance rounds a width of `w64` 64ths to.
     static int pixels(qint64 w64) { return int((w64 + 32) >> 6); }
 
@@ -64,16 +71,26 @@ private:
         std::array<const Glyph*, 256> glyphs{};
     };
 
-    qint64 latin1Width(QStringView text);
-    qint64 anyWidth(QStringView text);
+    static constexpr qint64 kNotLatin1 = INT_MIN;
+    // The sums of a text: with Fill, filling what the tables lack; without, only reading them.
+    template <bool Fill> qint64 latin1Sum(QStringView text);
+    template <bool Fill> qint64 anySum(QStringView text);
+    template <bool Fill> const Glyph* find(char32_t c);
+    template <bool Fill> const Glyph* findCommon(int run, char32_t c, const Glyph& base);
+    // The correction of a pair, coded as twice the correction plus 1 when the pair joins.
+    template <bool Fill> bool pair(const Glyph& a, const Glyph& b, int& coded);
+    // Whether shaping `chars` joins some of them into one glyph (a ligature).
+    bool joins(const QString& chars) const;
+    // The step of `g` after `last` (null at a run's start or after a TAB): twice the width `g`
+    // adds, plus 1 when the pair joins.
+    template <bool Fill> bool step(const Glyph* last, const Glyph& g, qint64& stepped);
+    template <bool Fill> bool triple(const Glyph& a, const Glyph& b, const Glyph& c, int& correction);
     qint32 fillLatin1(Latin1Run& run, int script, int last, char16_t c);
 
     Glyph& glyph(char32_t c);
     Glyph& commonGlyph(int run, char32_t c, const Glyph& base);
     void classify(Glyph& g, char32_t c);
     void fill(Glyph& g);
-    int pair(const Glyph& a, const Glyph& b);
-    int triple(const Glyph& a, const Glyph& b, const Glyph& c);
     // The width of `chars` laid out as part of a run of script `run`, in 64ths.
     qint64 runWidth(int run, const QString& chars);
     qint64 measure64(const QString& text) const;
@@ -89,6 +106,7 @@ private:
     std::vector<QRawFont> rawFonts_;
     int ids_ = 0;
     std::unique_ptr<qint16[]> pairs_; // kDenseIds x kDenseIds, for the first ids
+    std::unique_ptr<qint32[]> steps_; // (kDenseIds + 1) x kDenseIds; the last row for no pair
     std::unordered_map<quint64, int> farPairs_;
     std::unordered_map<quint64, int> triples_;
     struct TripleCache {
