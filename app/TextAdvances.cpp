@@ -12,7 +12,7 @@
 namespace {
 
 constexpr qint32 kUnknown = INT_MIN;
-constexpr int kDenseIds = 1024; // pairs of the first ids sit in a table of 2 MB
+constexpr int kDenseIds = 1024; // the first ids have their pairs and steps in tables of 2 and 4 MB
 constexpr qint16 kUnknownPair = SHRT_MIN;
 constexpr char32_t kPlanes = 0x110000;
 
@@ -126,7 +126,8 @@ struct TTextAdvances::PageTable {
 TTextAdvances::TTextAdvances(const QFont& font)
     : font_(font), metrics_(font), tab64_(toFixed(metrics_.horizontalAdvance(QStringLiteral("\t")))),
       base_(std::make_unique<PageTable>()), common_(QChar::ScriptCount), anchors_(QChar::ScriptCount, 0),
-      quietFonts_(QChar::ScriptCount, -1), rawFonts_(QChar::ScriptCount) {
+      quietFonts_(QChar::ScriptCount, -1), rawFonts_(QChar::ScriptCount),
+      bmp_(std::make_unique<Glyph*[]>(0x10000)) {
     if (tab64_ <= 0)
         tab64_ = 80 * 64; // Qt's default tab stop distance
     for (char16_t c = 0; c < 256; ++c)
@@ -502,6 +503,11 @@ template <bool Fill> qint64 TTextAdvances::latin1Sum(QStringView text) {
 }
 
 template <bool Fill> const TTextAdvances::Glyph* TTextAdvances::find(char32_t c) {
+    if (c <= 0xFFFF) {
+        if (Glyph* known = bmp_[c]; known || !Fill)
+            return known;
+        return bmp_[c] = &glyph(c);
+    }
     if constexpr (Fill)
         return &glyph(c);
     const Page* page = base_->pages[c >> 8].get();
@@ -518,27 +524,19 @@ const TTextAdvances::Glyph* TTextAdvances::findCommon(int run, char32_t c, const
 }
 
 template <bool Fill> bool TTextAdvances::step(const Glyph* last, const Glyph& g, qint64& stepped) {
-    qint32* known = nullptr;
-    if ((!last || last->id < kDenseIds) && g.id < kDenseIds) {
-        if (!steps_) {
-            if constexpr (!Fill)
-                return false;
-            steps_ = std::make_unique<qint32[]>(size_t(kDenseIds + 1) * kDenseIds);
-            std::fill_n(steps_.get(), size_t(kDenseIds + 1) * kDenseIds, kUnknown);
-        }
-        known = &steps_[size_t(last ? last->id : kDenseIds) * kDenseIds + size_t(g.id)];
-        if (*known != kUnknown) {
-            stepped = *known;
-            return true;
-        }
-    }
     int coded = 0;
     if (last && !pair<Fill>(*last, g, coded))
         return false;
     stepped = 2 * qint64(g.first) + coded;
     if constexpr (Fill) {
-        if (known && stepped > kUnknown && stepped <= INT_MAX)
-            *known = qint32(stepped);
+        const unsigned row = last ? unsigned(last->id) : 0;
+        if (row < kDenseIds && unsigned(g.id) < kDenseIds && stepped > kUnknown && stepped <= INT_MAX) {
+            if (!steps_) {
+                steps_ = std::make_unique<qint32[]>(size_t(kDenseIds) * kDenseIds);
+                std::fill_n(steps_.get(), size_t(kDenseIds) * kDenseIds, kUnknown);
+            }
+            steps_[row * kDenseIds + unsigned(g.id)] = qint32(stepped);
+        }
     }
     return true;
 }
@@ -567,35 +565,46 @@ template <bool Fill> qint64 TTextAdvances::anySum(QStringView text) {
     }
     // A character of another script than the one before starts a new run: the pair tables know
     // that such neighbours do nothing to each other.
+    Glyph* const* bmp = bmp_.get();
+    const qint32* steps = steps_.get();
     qint64 x = 0;
     const Glyph* before = nullptr; // the two characters before
     const Glyph* last = nullptr;
-    qint64 joined = 0; // whether the pair before joins into other glyphs (bit 0)
+    unsigned lastId = 0; // of `last`, 0 for none
+    qint64 joined = 0;   // whether the pair before joins into other glyphs (bit 0)
     for (qsizetype i = 0; i < n; ++i) {
-        const Glyph* g = find<Fill>(decode(i));
-        if (!g)
+        const char32_t c = decode(i);
+        const Glyph* g = c <= 0xFFFF ? bmp[c] : nullptr;
+        if (!g && !(g = find<Fill>(c)))
             return kDefer;
         if (g->kind == kPlain) {
             run = g->script;
         } else if (g->kind == kCommon) {
-            if (!(g = findCommon<Fill>(run, g->ch, *g)))
+            if (!(g = findCommon<Fill>(run, c, *g)))
                 return kDefer;
         } else if (g->kind == kTab) {
             x = nextTabStop(x, tab64_);
             last = nullptr;
+            lastId = 0;
             joined = 0;
             continue;
         } else {
             return kLayOut;
         }
-        if (g->first == kUnknown) {
-            if constexpr (!Fill)
+        // Most steps are known and looked up here; a character not measured yet has no id.
+        const unsigned id = unsigned(g->id);
+        qint64 stepped =
+            steps && lastId < kDenseIds && id < kDenseIds ? steps[lastId * kDenseIds + id] : kUnknown;
+        if (stepped == kUnknown) {
+            if (g->first == kUnknown) {
+                if constexpr (!Fill)
+                    return kDefer;
+                fill(*const_cast<Glyph*>(g));
+            }
+            if (!step<Fill>(last, *g, stepped))
                 return kDefer;
-            fill(*const_cast<Glyph*>(g));
+            steps = steps_.get();
         }
-        qint64 stepped = 0;
-        if (!step<Fill>(last, *g, stepped))
-            return kDefer;
         x += stepped >> 1;
         if ((stepped | joined) & 1 && before) {
             int correction = 0;
@@ -606,6 +615,7 @@ template <bool Fill> qint64 TTextAdvances::anySum(QStringView text) {
         joined = stepped;
         before = last;
         last = g;
+        lastId = unsigned(g->id);
     }
     return x;
 }

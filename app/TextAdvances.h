@@ -104,9 +104,10 @@ private:
     std::vector<char32_t> anchors_;                  // per script: a character that starts such a run
     std::vector<signed char> quietFonts_;            // per script: -1 not known, 0 no, 1 yes
     std::vector<QRawFont> rawFonts_;
-    int ids_ = 0;
+    int ids_ = 1;                     // id 0 stands for no character before, in the step table
     std::unique_ptr<qint16[]> pairs_; // kDenseIds x kDenseIds, for the first ids
-    std::unique_ptr<qint32[]> steps_; // (kDenseIds + 1) x kDenseIds; the last row for no pair
+    std::unique_ptr<qint32[]> steps_; // kDenseIds x kDenseIds of what step() gives; row 0 at a run's start
+    std::unique_ptr<Glyph*[]> bmp_;   // the glyphs of 0 to 0xFFFF, without the pages; null when new
     std::unordered_map<quint64, int> farPairs_;
     std::unordered_map<quint64, int> triples_;
     struct TripleCache {
