@@ -166,12 +166,25 @@ void TTextAdvances::classify(Glyph& g, char32_t c) {
         g.kind = kTab;
         return;
     }
+    // Qt cuts a text at U+009C; other control characters, and the soft hyphen that a UTF-8 text
+    // read as ANSI is full of, are as wide in a text as alone (mostly nothing).
+    if (c == 0x9C)
+        return;
     switch (QChar::category(c)) {
     case QChar::Mark_NonSpacing:
     case QChar::Mark_SpacingCombining:
     case QChar::Mark_Enclosing:
+        return;
     case QChar::Other_Control:
+        g.kind = kCommon;
+        g.script = QChar::Script_Common;
+        return;
     case QChar::Other_Format:
+        if (c == QChar::SoftHyphen) {
+            g.kind = kCommon;
+            g.script = QChar::Script_Common;
+        }
+        return;
     case QChar::Other_Surrogate:
     case QChar::Other_NotAssigned:
     case QChar::Separator_Line:

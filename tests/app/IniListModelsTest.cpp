@@ -212,6 +212,9 @@ TEST(TextAdvancesTest, SumsAgreeWithLayingOutEveryText) {
         {"Korean", QString::fromUtf8("한국어 텍스트 123"), true},
         {"TABs", QString::fromUtf8("ab\tWW\t,. 漢 ii"), true},
         {"surrogate pairs", QString::fromUtf8("a𠀀𠀁😀 b漢"), true},
+        {"UTF-8 read as ANSI",
+         QString::fromLatin1(QString::fromUtf8("äöü αβ 値数据库 ÀÎ").toUtf8()) + "\u20AC\u201A\x8D\xAD",
+         true},
         {"combining marks", QString::fromUtf8("ae\u0301\u0308o "), false},
         {"Arabic", QString::fromUtf8("مرحبا abc"), false},
     };
