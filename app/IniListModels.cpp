@@ -283,6 +283,12 @@ void runParts(int n, const std::function<void(int)>& part) {
         thread.join();
 }
 
+QFont TWidestText::ownFont(const QFont& font) {
+    QFont own;
+    own.fromString(font.toString());
+    return own;
+}
+
 qint64 TWidestText::sum(const QString& text) {
     if (text.isEmpty())
         return kNoSum;
@@ -301,10 +307,9 @@ void TWidestText::add(const QString& text) {
 
 bool TWidestText::measure(const QString& text, qint64 sum) {
     ++measured_;
-    // Laying out a text of megabytes takes seconds. Beyond this length the width is its sum, or
-    // is scaled from a measured start: the column is then far wider than any screen, and what
-    // the sum misses or the scaling moves its edge by a hair of that width.
-    constexpr qsizetype kExactLength = 4096;
+    // Beyond kExactLength the width is the text's sum, or is scaled from a measured start: the
+    // column is then far wider than any screen, and what the sum misses or the scaling moves its
+    // edge by a hair of that width.
     int width = 0;
     bool asSummed = true;
     if (text.size() <= kExactLength) {

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTreeView;
@@ -149,6 +150,10 @@ public:
 
 private:
     static constexpr qint32 kNoSum = -1;
+    // Texts longer than this are not laid out whole: that takes seconds for a text of megabytes.
+    static constexpr qsizetype kExactLength = 4096;
+    // A font equal to `font` that shares nothing with it.
+    static QFont ownFont(const QFont& font);
     struct Widest {
         qint64 sum = kNoSum;
         int index = 0;
@@ -197,6 +202,8 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
     }
     struct Part {
         std::vector<Widest> widest;
+        std::vector<int> laidOut;               // the widest of the texts laid out, per column
+        std::vector<int> layouts;               // how many were, per column
         std::vector<std::pair<int, int>> later; // rows and columns summed on this thread after
     };
     constexpr int kTextsPerPart = 50000; // fewer texts are not worth a thread
@@ -205,6 +212,11 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
     auto sumPart = [&](int t) {
         Part& part = parts[size_t(t)];
         part.widest.resize(size_t(k));
+        part.laidOut.resize(size_t(k));
+        part.layouts.resize(size_t(k));
+        // A text the sums cannot tell (Arabic, combining marks) is laid out here, in a font of
+        // this thread's own: Qt keeps font engines per thread, and a font's copies share a cache.
+        std::optional<QFontMetrics> metrics;
         const int from = first + int(qint64(rows - first) * t / threads);
         const int to = first + int(qint64(rows - first) * (t + 1) / threads);
         for (int i = from; i < to; ++i) {
@@ -213,17 +225,27 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
                 if (text.isEmpty())
                     continue;
                 const qint64 s = columns[size_t(c)].advances_->knownWidth64(text);
-                if (s < 0)
+                if (s == TTextAdvances::kLayOut && text.size() <= kExactLength) {
+                    if (!metrics)
+                        metrics.emplace(ownFont(columns[size_t(c)].advances_->font()));
+                    part.laidOut[size_t(c)] =
+                        std::max(part.laidOut[size_t(c)], metrics->horizontalAdvance(text));
+                    ++part.layouts[size_t(c)];
+                } else if (s < 0) {
                     part.later.emplace_back(i, c);
-                else if (s > part.widest[size_t(c)].sum)
+                } else if (s > part.widest[size_t(c)].sum) {
                     part.widest[size_t(c)] = {s, i};
+                }
             }
         }
     };
     runParts(threads, sumPart);
     for (const Part& part : parts) {
-        for (int c = 0; c < k; ++c)
+        for (int c = 0; c < k; ++c) {
             columns[size_t(c)].noteSum(part.widest[size_t(c)].index, part.widest[size_t(c)].sum);
+            columns[size_t(c)].width_ = std::max(columns[size_t(c)].width_, part.laidOut[size_t(c)]);
+            columns[size_t(c)].measured_ += part.layouts[size_t(c)];
+        }
         for (const auto& [i, c] : part.later)
             columns[size_t(c)].note(i, textAt(i, c));
     }
