@@ -14,8 +14,8 @@
 // or ligature features leaves its pairs unmeasured: Chinese and Japanese texts have too many.
 //
 // A text of characters whose shape depends on wider context (combining marks, Arabic and the
-// Indic scripts, joiners, control characters other than TAB) is not summed: width64() says so
-// and the caller lays it out.
+// Indic scripts, joiners, emoji sequences) or of U+009C, at which Qt cuts a text, is not summed:
+// width64() says so and the caller lays it out.
 #pragma once
 
 #include <QFont>
@@ -64,9 +64,8 @@ private:
     static constexpr int kNone = 256; // no character before, in a run
     struct Latin1Run {
         // For each character before (or kNone) and character: twice what the character adds
-        // to the width (its advance and the pair's correction), plus 1 when the pair's
-        // correction is not 0; kUnknown for a pair not measured yet, a TAB or a character to
-        // lay out.
+        // to the width (its advance and the pair's correction), plus 1 when the pair joins;
+        // kUnknown for a pair not measured yet, a TAB or a character to lay out.
         std::unique_ptr<qint32[]> steps;
         std::array<const Glyph*, 256> glyphs{};
     };
