@@ -110,12 +110,6 @@ QString TIniListModel::headerText(int column) const {
     return {};
 }
 
-TListRow* TIniListModel::row(int index) const {
-    if (index < 0 || index >= count())
-        return nullptr;
-    return inOrder_ ? inOrder_ + index : rows_[size_t(index)];
-}
-
 TListRow* TIniListModel::findRow(const void* data) const {
     for (int i = 0; i < count(); ++i) {
         if (TListRow* r = row(i); r->data == data)

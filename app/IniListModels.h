@@ -76,7 +76,11 @@ public:
     // --- Rows ------------------------------------------------------------------------------
     int count() const { return inOrder_ ? int(blocks_.front().size()) : int(rows_.size()); }
     // The row at `index`; null outside the list.
-    TListRow* row(int index) const;
+    TListRow* row(int index) const {
+        if (index < 0 || index >= count())
+            return nullptr;
+        return inOrder_ ? inOrder_ + index : rows_[size_t(index)];
+    }
     // The first row whose data is `data`; null when none.
     TListRow* findRow(const void* data) const;
 
