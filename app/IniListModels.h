@@ -196,35 +196,29 @@ private:
 
 template <typename TextAt>
 void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt textAt) {
-    const int k = int(columns.size());
-    // The first rows fill the tables with the characters and pairs that the rest mostly use.
-    constexpr int kFirstRows = 2000;
-    const int first = std::min(rows, kFirstRows);
-    for (int i = 0; i < first; ++i) {
-        for (int c = 0; c < k; ++c)
-            columns[size_t(c)].note(i, textAt(i, c));
-    }
+    using Text = std::pair<int, int>; // a row and a column
     struct Part {
         std::vector<Widest> widest;
-        std::vector<int> laidOut;               // the widest of the texts laid out, per column
-        std::vector<int> layouts;               // how many were, per column
-        std::vector<std::pair<int, int>> later; // rows and columns summed on this thread after
+        std::vector<int> laidOut; // the widest of the texts laid out, per column
+        std::vector<int> layouts; // how many were, per column
+        std::vector<Text> later;  // what the tables cannot tell yet
     };
-    constexpr int kTextsPerPart = 50000; // fewer texts are not worth a thread
-    const int threads = partsFor(qint64(rows - first) * k, kTextsPerPart);
-    auto parts = std::vector<Part>(size_t(threads));
-    auto sumPart = [&](int t) {
-        Part& part = parts[size_t(t)];
-        part.widest.resize(size_t(k));
-        part.laidOut.resize(size_t(k));
-        part.layouts.resize(size_t(k));
-        // A text the sums cannot tell (Arabic, combining marks) is laid out here, in a font of
-        // this thread's own: Qt keeps font engines per thread, and a font's copies share a cache.
-        std::optional<QFontMetrics> metrics;
-        const int from = first + int(qint64(rows - first) * t / threads);
-        const int to = first + int(qint64(rows - first) * (t + 1) / threads);
-        for (int i = from; i < to; ++i) {
-            for (int c = 0; c < k; ++c) {
+    const int k = int(columns.size());
+    // Sums the texts at(0) .. at(n - 1) in parts of at least `perPart` texts, on several
+    // threads, and adds to `later` those the tables cannot tell yet.
+    auto sumInParts = [&](qint64 n, qint64 perPart, auto at, std::vector<Text>& later) {
+        const int threads = partsFor(n, perPart);
+        auto parts = std::vector<Part>(size_t(threads));
+        runParts(threads, [&](int t) {
+            Part& part = parts[size_t(t)];
+            part.widest.resize(size_t(k));
+            part.laidOut.resize(size_t(k));
+            part.layouts.resize(size_t(k));
+            // A text the sums cannot tell (Arabic, combining marks) is laid out here, in a font of
+            // this thread's own: Qt keeps font engines per thread, and a font's copies share a cache.
+            std::optional<QFontMetrics> metrics;
+            for (qint64 j = n * t / threads; j < n * (t + 1) / threads; ++j) {
+                const auto [i, c] = at(j);
                 const QString& text = textAt(i, c);
                 if (text.isEmpty())
                     continue;
@@ -241,17 +235,45 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
                     part.widest[size_t(c)] = {s, i};
                 }
             }
+        });
+        for (const Part& part : parts) {
+            for (int c = 0; c < k; ++c) {
+                columns[size_t(c)].noteSum(part.widest[size_t(c)].index, part.widest[size_t(c)].sum);
+                columns[size_t(c)].width_ = std::max(columns[size_t(c)].width_, part.laidOut[size_t(c)]);
+                columns[size_t(c)].measured_ += part.layouts[size_t(c)];
+            }
+            later.insert(later.end(), part.later.begin(), part.later.end());
         }
     };
-    runParts(threads, sumPart);
-    for (const Part& part : parts) {
-        for (int c = 0; c < k; ++c) {
-            columns[size_t(c)].noteSum(part.widest[size_t(c)].index, part.widest[size_t(c)].sum);
-            columns[size_t(c)].width_ = std::max(columns[size_t(c)].width_, part.laidOut[size_t(c)]);
-            columns[size_t(c)].measured_ += part.layouts[size_t(c)];
-        }
-        for (const auto& [i, c] : part.later)
+    // The first rows fill the tables with the characters and pairs that the rest mostly use.
+    constexpr int kFirstTexts = 2000;
+    constexpr qint64 kTextsPerPart = 50000; // fewer texts of new rows are not worth a thread
+    constexpr qint64 kLaterPerPart = 4000;  // texts read before are quicker to read again
+    const int first = std::min(rows, kFirstTexts);
+    for (int i = 0; i < first; ++i) {
+        for (int c = 0; c < k; ++c)
             columns[size_t(c)].note(i, textAt(i, c));
+    }
+    std::vector<Text> later;
+    sumInParts(
+        qint64(rows - first) * k, kTextsPerPart,
+        [&](qint64 j) { return Text(first + int(j / k), int(j % k)); }, later);
+    // What the tables could not tell: the first texts fill them and the rest are summed again,
+    // as long as that leaves most of them told; else all are summed here.
+    auto note = [&](const Text& text) {
+        columns[size_t(text.second)].note(text.first, textAt(text.first, text.second));
+    };
+    while (!later.empty()) {
+        const size_t filling = std::min(later.size(), size_t(kFirstTexts));
+        std::for_each(later.begin(), later.begin() + qsizetype(filling), note);
+        std::vector<Text> rest(later.begin() + qsizetype(filling), later.end());
+        later.clear();
+        sumInParts(
+            qint64(rest.size()), kLaterPerPart, [&](qint64 j) { return rest[size_t(j)]; }, later);
+        if (later.size() * 2 > rest.size()) {
+            std::for_each(later.begin(), later.end(), note);
+            break;
+        }
     }
     for (int c = 0; c < k; ++c)
         columns[size_t(c)].settle(rows, [&](int i) -> decltype(auto) { return textAt(i, c); });
