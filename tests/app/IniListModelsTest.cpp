@@ -196,6 +196,16 @@ int widestLaidOut(const QStringList& texts, const QFont& font) {
     return widest;
 }
 
+// Kerning also widens: a text of pairs kerned apart is wider than its characters' advances,
+// and wider than a text of the same characters kerned together.
+TEST(WidestTextTest, TextsKernedApartAreMeasuredWide) {
+    const QFont font = QApplication::font();
+    const QStringList texts = {QString(11, '-') + QString(11, 'J'), QString("-J").repeated(11)};
+    TWidestText widest(font);
+    widest.addAll(int(texts.size()), [&](int i) -> const QString& { return texts[i]; });
+    EXPECT_EQ(widest.width(), widestLaidOut(texts, font));
+}
+
 // Summed widths agree with laying each text out, within a pixel, for every kind of text; a
 // text the sums cannot tell says so. The widest of many such texts agrees as well.
 TEST(TextAdvancesTest, SumsAgreeWithLayingOutEveryText) {
