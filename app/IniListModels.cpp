@@ -9,6 +9,7 @@
 #include <QTreeView>
 #include <algorithm>
 #include <climits>
+#include <system_error>
 #include <thread>
 
 TIniListModel::TIniListModel(const QStringList& headers, const TImageList& images, QObject* parent)
@@ -269,8 +270,13 @@ int partsFor(qint64 work, qint64 perPart) {
 
 void runParts(int n, const std::function<void(int)>& part) {
     std::vector<std::thread> threads;
-    for (int t = 1; t < n; ++t)
-        threads.emplace_back(part, t);
+    for (int t = 1; t < n; ++t) {
+        try {
+            threads.emplace_back(part, t);
+        } catch (const std::system_error&) { // no thread to be had: the part runs here
+            part(t);
+        }
+    }
     if (n > 0)
         part(0);
     for (std::thread& thread : threads)

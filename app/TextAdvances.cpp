@@ -141,7 +141,7 @@ TTextAdvances::TTextAdvances(const QFont& font)
 TTextAdvances::~TTextAdvances() = default;
 
 std::shared_ptr<TTextAdvances> TTextAdvances::forFont(const QFont& font) {
-    constexpr size_t kKept = 4;
+    constexpr size_t kKept = 2; // the lists use one font; tables of a few MB each
     static std::vector<std::shared_ptr<TTextAdvances>> kept;
     for (size_t i = 0; i < kept.size(); ++i) {
         if (kept[i]->font() == font) {

@@ -37,7 +37,7 @@ public:
     TTextAdvances& operator=(const TTextAdvances&) = delete;
 
     // The tables of `font`, shared by every caller on the GUI thread for as long as the font
-    // is in use; the few fonts used last are kept.
+    // is in use; the two fonts used last are kept.
     static std::shared_ptr<TTextAdvances> forFont(const QFont& font);
 
     // The width of `text` as QFontMetricsF::horizontalAdvance gives it, in 64ths of a pixel
