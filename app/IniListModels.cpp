@@ -3,14 +3,14 @@
 #include "app/ImageLists.h"
 #include "controls/ImgList.h"
 
-#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <algorithm>
 #include <climits>
-#include <cmath>
+#include <system_error>
+#include <thread>
 
 TIniListModel::TIniListModel(const QStringList& headers, const TImageList& images, QObject* parent)
     : QAbstractTableModel(parent), headers_(headers), imageList_(&images) {
@@ -26,8 +26,14 @@ void TIniListModel::reloadImages() {
     images_.clear();
     for (int i = 0; i < imageList_->count(); ++i)
         images_.append(imageList_->pixmap(i));
-    if (!rows_.empty())
+    if (count() > 0)
         emit dataChanged(index(0, 0), index(count() - 1, 0), {Qt::DecorationRole});
+}
+
+QModelIndex TIniListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || row >= count() || column < 0 || column >= columns)
+        return {};
+    return createIndex(row, column);
 }
 
 int TIniListModel::rowCount(const QModelIndex& parent) const {
@@ -105,15 +111,9 @@ QString TIniListModel::headerText(int column) const {
     return {};
 }
 
-TListRow* TIniListModel::row(int index) const {
-    if (index < 0 || index >= count())
-        return nullptr;
-    return rows_[size_t(index)];
-}
-
 TListRow* TIniListModel::findRow(const void* data) const {
-    for (TListRow* r : rows_) {
-        if (r->data == data)
+    for (int i = 0; i < count(); ++i) {
+        if (TListRow* r = row(i); r->data == data)
             return r;
     }
     return nullptr;
@@ -126,11 +126,9 @@ void TIniListModel::setRows(std::vector<TListRow>&& rows) {
     blocks_.clear();
     blocks_.push_back(std::move(rows));
     std::vector<TListRow>& block = blocks_.back();
-    rows_.reserve(block.size());
-    for (size_t i = 0; i < block.size(); ++i) {
+    for (size_t i = 0; i < block.size(); ++i)
         block[i].index = int(i);
-        rows_.push_back(&block[i]);
-    }
+    inOrder_ = block.data();
     endResetModel();
 }
 
@@ -139,10 +137,22 @@ void TIniListModel::clear() {
     rows_.clear();
     singles_.clear();
     blocks_.clear();
+    inOrder_ = nullptr;
     endResetModel();
 }
 
+void TIniListModel::listRows() {
+    if (!inOrder_)
+        return;
+    const size_t n = blocks_.front().size();
+    rows_.reserve(n + 1);
+    for (size_t i = 0; i < n; ++i)
+        rows_.push_back(inOrder_ + i);
+    inOrder_ = nullptr;
+}
+
 TListRow* TIniListModel::insertRow(int index, TListRow row) {
+    listRows();
     index = std::clamp(index, 0, count());
     beginInsertRows({}, index, index);
     singles_.push_back(std::make_unique<TListRow>(std::move(row)));
@@ -156,6 +166,7 @@ TListRow* TIniListModel::insertRow(int index, TListRow row) {
 void TIniListModel::removeRowAt(int index) {
     if (index < 0 || index >= count())
         return;
+    listRows();
     beginRemoveRows({}, index, index);
     TListRow* removed = rows_[size_t(index)];
     rows_.erase(rows_.begin() + index);
@@ -165,8 +176,7 @@ void TIniListModel::removeRowAt(int index) {
 }
 
 void TIniListModel::rowChanged(const TListRow* changed) {
-    if (!changed || changed->index < 0 || changed->index >= count() ||
-        rows_[size_t(changed->index)] != changed)
+    if (!changed || row(changed->index) != changed)
         return;
     emit dataChanged(index(changed->index, 0), index(changed->index, columns - 1));
 }
@@ -248,51 +258,74 @@ void setupReportView(QTreeView* view, TIniListModel* model) {
 
 // --- Widest text ----------------------------------------------------------------------------
 
-TWidestText::TWidestText(const QFont& font, int start) : metrics_(font), width_(start) {
-    const QFontMetricsF fine(font);
-    for (int c = 0; c < 256; ++c) {
-        const QChar ch(c);
-        // Control characters have no glyph of their own: leave those texts to measuring.
-        advances_[c] = ch.isPrint() ? fine.horizontalAdvance(ch) : -1.0;
-    }
+TWidestText::TWidestText(const QFont& font, int start)
+    : advances_(TTextAdvances::forFont(font)), metrics_(font), width_(start) {}
+
+int partsFor(qint64 work, qint64 perPart) {
+    constexpr int kMostParts = 8;
+    const int cores = int(std::thread::hardware_concurrency());
+    return int(
+        std::clamp<qint64>(std::min<qint64>(work / std::max<qint64>(perPart, 1), cores), 1, kMostParts));
 }
 
-int TWidestText::bound(const QString& text) const {
-    // The text's own width is this sum, rounded as the text's width is, less what kerning
-    // takes away.
-    qreal sum = 0;
-    for (const QChar ch : text) {
-        const ushort u = ch.unicode();
-        if (u >= 256 || advances_[u] < 0)
-            return -1;
-        sum += advances_[u];
+void runParts(int n, const std::function<void(int)>& part) {
+    std::vector<std::thread> threads;
+    for (int t = 1; t < n; ++t) {
+        try {
+            threads.emplace_back(part, t);
+        } catch (const std::system_error&) { // no thread to be had: the part runs here
+            part(t);
+        }
     }
-    return qRound(sum);
+    if (n > 0)
+        part(0);
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+QFont TWidestText::ownFont(const QFont& font) {
+    QFont own;
+    own.fromString(font.toString());
+    return own;
+}
+
+qint64 TWidestText::sum(const QString& text) {
+    if (text.isEmpty())
+        return kNoSum;
+    const qint64 sum = advances_->width64(text);
+    if (sum < 0) {
+        measure(text);
+        return kNoSum;
+    }
+    return sum;
 }
 
 void TWidestText::add(const QString& text) {
-    if (text.isEmpty())
-        return;
-    const int b = bound(text);
-    if (b >= 0 && b <= width_)
-        return;
-    measure(text);
+    if (const qint64 s = sum(text); mayWiden(s))
+        measure(text, s);
 }
 
-void TWidestText::measure(const QString& text) {
+bool TWidestText::measure(const QString& text, qint64 sum) {
     ++measured_;
-    // Laying out a text of megabytes takes seconds. Beyond this length the width comes from the
-    // summed advances, or is scaled from a measured start: the column is then far wider than any
-    // screen, and kerning or the scaling moves its edge by a hair of that width.
-    constexpr qsizetype kExactLength = 4096;
+    // Beyond kExactLength the width is the text's sum, or is scaled from a measured start: the
+    // column is then far wider than any screen, and what the sum misses or the scaling moves its
+    // edge by a hair of that width.
     int width = 0;
-    if (text.size() <= kExactLength)
+    bool asSummed = true;
+    if (text.size() <= kExactLength) {
         width = metrics_.horizontalAdvance(text);
-    else if (const int b = bound(text); b >= 0)
-        width = b;
-    else
+        if (sum >= 0 && width != TTextAdvances::pixels(sum)) {
+            asSummed = false;
+            // So that pixels(sum + margin) reaches the width: 64 * width - 32 <= sum + margin.
+            margin_ = std::max(margin_, qint64(width) * 64 - 32 - sum);
+        }
+    } else if (const qint64 s = sum >= 0 ? sum : advances_->width64(text); s >= 0) {
+        width = int(std::min<qint64>(TTextAdvances::pixels(s), INT_MAX));
+    } else {
         width = int(std::min<qint64>(qint64(metrics_.horizontalAdvance(text.left(kExactLength))) *
                                          text.size() / kExactLength,
                                      INT_MAX));
+    }
     width_ = std::max(width_, width);
+    return asSummed;
 }

@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 #include <exception>
 #include <initializer_list>
+#include <numeric>
 
 namespace {
 
@@ -40,9 +41,10 @@ constexpr int kIconColumnWidth = 22; // column 0 of both lists, in screen pixels
 constexpr int kBarHeight = 26;
 constexpr int kBarFontHeight = 18;
 constexpr int kEndPieceWidth = 23;
-constexpr int kTimeWidth = 90;     // LbLoadTime, LbShowTime
-constexpr int kShortcutWidth = 54; // ButCreateShortcut
-constexpr int kSpacerWidth = 12;   // between the top bar's groups
+constexpr int kTimeWidth = 90;        // LbLoadTime, LbShowTime
+constexpr int kShortcutWidth = 54;    // ButCreateShortcut
+constexpr int kItemsPerPart = 100000; // fewer items are not worth a thread
+constexpr int kSpacerWidth = 12;      // between the top bar's groups
 
 // Label margins, in pixels of the screen.
 constexpr int kButtonMargin = 5;       // caption to edge of a tool-bar button
@@ -817,23 +819,41 @@ void TForm1::fillValueList(TEkIniSection* section) {
         setValueRows(std::move(rows));
         return;
     }
+    // A million items take a while to read from memory: the items are read on several threads,
+    // each filling its part of the rows (and, in the values-only view, first counting them).
     const TIniValVec& items = section->values;
-    rows.reserve(size_t(items.count));
-    for (TEkIniVal* item : items) {
-        if (valuesOnly && item->type != itemValue) {
-            item->listItem = nullptr;
-            continue;
+    const int parts = partsFor(items.count, kItemsPerPart);
+    auto from = [&](int part) { return int(qint64(items.count) * part / parts); };
+    std::vector<int> firstRows(size_t(parts) + 1, 0);
+    if (valuesOnly) {
+        runParts(parts, [&](int part) {
+            int shown = 0;
+            for (int i = from(part); i < from(part + 1); ++i)
+                shown += items[i]->type == itemValue;
+            firstRows[size_t(part) + 1] = shown;
+        });
+        std::partial_sum(firstRows.begin(), firstRows.end(), firstRows.begin());
+    } else {
+        for (int part = 0; part <= parts; ++part)
+            firstRows[size_t(part)] = from(part);
+    }
+    rows.resize(size_t(firstRows.back()));
+    // The rows keep their addresses in the list: each item is linked while it is at hand.
+    runParts(parts, [&](int part) {
+        TListRow* row = rows.data() + firstRows[size_t(part)];
+        for (int i = from(part); i < from(part + 1); ++i) {
+            TEkIniVal* item = items[i];
+            if (valuesOnly && item->type != itemValue) {
+                item->listItem = nullptr;
+                continue;
+            }
+            row->data = item;
+            row->image = std::clamp(item->type, int(itemBlank), int(itemError));
+            row->withComment = !valuesOnly;
+            item->listItem = row++;
         }
-        TListRow& row = rows.emplace_back();
-        row.data = item;
-        row.image = std::clamp(item->type, int(itemBlank), int(itemError));
-        row.withComment = !valuesOnly;
-    }
+    });
     setValueRows(std::move(rows));
-    for (int i = 0; i < ValueRows->count(); ++i) {
-        TListRow* row = ValueRows->row(i);
-        static_cast<TEkIniVal*>(row->data)->listItem = row;
-    }
 }
 
 void TForm1::sizeSectionColumns() {
@@ -874,17 +894,11 @@ void TForm1::sizeValueColumns() {
             widest.emplace_back(LvValues->font(), metrics.horizontalAdvance(ValueRows->headerText(k + 1)) +
                                                       kCaptionMargin - pad);
         // One pass over the rows for all columns: each item is read from memory once.
-        const int rows = ValueRows->count();
-        for (int i = 0; i < rows; ++i) {
-            const TListRow& row = *ValueRows->row(i);
-            for (int k = 0; k < n; ++k)
-                widest[size_t(k)].note(itemRowText(row, k));
-        }
-        for (int k = 0; k < n; ++k) {
-            widest[size_t(k)].settle(
-                [this, k](int i) -> const QString& { return itemRowText(*ValueRows->row(i), k); });
+        TWidestText::addRows(widest, ValueRows->count(), [this](int i, int k) -> const QString& {
+            return itemRowText(*ValueRows->row(i), k);
+        });
+        for (int k = 0; k < n; ++k)
             w[size_t(k)] = widest[size_t(k)].width() + pad;
-        }
         valueWidths = {selectedSection, valuesOnly, LvValues->font(), ValueRows->count(), w};
     }
     const int avail = LvValues->viewport()->width() - LvValues->header()->sectionSize(0);

@@ -1,5 +1,6 @@
 // How long the real main window takes to open and show very large files: one section of a
-// million lines, a hundred thousand small sections, and a value of 2 MB among short lines; how
+// million lines (of ASCII, and of accented Latin, Greek and Chinese), a hundred thousand small
+// sections, and a value of 2 MB among short lines; how
 // long it takes to find in, and sort, the 128 MB generated file and a section of a million
 // lines; and how long one item command takes on a section of a million lines, against one of a
 // thousand. Offscreen by default; on a real display (an X server with a window manager, where
@@ -26,6 +27,7 @@ struct LargeFile {
     int sections;
     int linesPerSection;
     int longValueBytes = 0; // the first line of the first section holds a value this long
+    bool accented = false;  // lines of accented Latin, Greek and Chinese words instead of ASCII
 };
 
 QTemporaryDir& workDir() {
@@ -35,14 +37,17 @@ QTemporaryDir& workDir() {
 
 // Writes the file once per shape and returns its name.
 QString largeFile(const LargeFile& shape) {
-    const QString name = workDir().filePath(QStringLiteral("large_%1x%2_%3.ini")
+    const QString name = workDir().filePath(QStringLiteral("large_%1x%2_%3%4.ini")
                                                 .arg(shape.sections)
                                                 .arg(shape.linesPerSection)
-                                                .arg(shape.longValueBytes));
+                                                .arg(shape.longValueBytes)
+                                                .arg(shape.accented ? "_accented" : ""));
     if (QFile::exists(name))
         return name;
     QByteArray text;
     text.reserve(qsizetype(shape.sections) * (shape.linesPerSection * 26 + 24));
+    if (shape.accented)
+        text += "\xEF\xBB\xBF"; // UTF-8, told by its byte-order mark
     for (int s = 0; s < shape.sections; ++s) {
         text += "[Section" + QByteArray::number(s) + "] ; comment\r\n";
         if (s == 0 && shape.longValueBytes > 0) {
@@ -51,8 +56,15 @@ QString largeFile(const LargeFile& shape) {
                 text += "C:\\Program Files\\Velquin\\data\\file.dat,";
             text += "\r\n";
         }
-        for (int i = 0; i < shape.linesPerSection; ++i)
-            text += "key" + QByteArray::number(i) + "=value" + QByteArray::number(i) + "\r\n";
+        for (int i = 0; i < shape.linesPerSection; ++i) {
+            if (shape.accented)
+                text += "Schl\xC3\xBCssel " + QByteArray::number(i) +
+                        " \xCE\xBA\xCE\xBB\xCE\xB5\xCE\xB9\xCE\xB4\xCE\xAF="
+                        "\xE5\x80\xBC " +
+                        QByteArray::number(i * 7) + " \xE6\x95\xB0\xE6\x8D\xAE\xE5\xBA\x93\r\n";
+            else
+                text += "key" + QByteArray::number(i) + "=value" + QByteArray::number(i) + "\r\n";
+        }
     }
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
@@ -132,6 +144,7 @@ void itemCommand(benchmark::State& state, LargeFile shape, ItemCommand command) 
 }
 
 constexpr LargeFile kMillionLines{1, 1000000};
+constexpr LargeFile kMillionAccentedLines{1, 1000000, 0, true};
 constexpr LargeFile kThousandLines{1, 1000};
 constexpr LargeFile kManySections{100000, 2};
 constexpr LargeFile kLongValue{1, 1000, 2 << 20};
@@ -139,7 +152,11 @@ constexpr LargeFile kLongValue{1, 1000, 2 << 20};
 BENCHMARK_CAPTURE(openAndShow, OneSectionOfAMillionLines, kMillionLines)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openAndShow, HundredThousandSections, kManySections)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openAndShow, ValueOf2MB, kLongValue)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(openAndShow, OneSectionOfAMillionAccentedLines, kMillionAccentedLines)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(selectSection, OneSectionOfAMillionLines, kMillionLines)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(selectSection, OneSectionOfAMillionAccentedLines, kMillionAccentedLines)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(selectSection, ValueOf2MB, kLongValue)->Unit(benchmark::kMillisecond);
 
 // --- Find and sort -------------------------------------------------------------------------------

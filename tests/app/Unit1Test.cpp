@@ -472,6 +472,36 @@ TEST_F(MainWindowTest, RowsLinkBothWaysAndFollowTheValuesOnlyView) {
     EXPECT_EQ(form->selectedRow(form->LvValues), -1);
 }
 
+// A section of enough lines to be filled in parts: every item and its row point at each other,
+// in order, in both views.
+TEST_F(MainWindowTest, BigSectionRowsLinkBothWaysInBothViews) {
+    constexpr int kLines = 240000;
+    QByteArray text = "[Big]\r\n";
+    for (int i = 0; i < kLines; ++i)
+        text +=
+            i % 3 == 0 ? "k" + QByteArray::number(i) + "=v\r\n" : QByteArray(i % 3 == 1 ? ";c\r\n" : "\r\n");
+    form->show();
+    open(writeSample("big.ini", text), 0);
+    for (bool valuesOnly : {false, true}) {
+        if (valuesOnly)
+            form->ActValuesOnly->trigger();
+        form->scrollItemIntoView(form->LvSections, 0);
+        const TIniValVec& items = form->model.sections[0]->values;
+        ASSERT_EQ(form->ValueRows->count(), valuesOnly ? kLines / 3 : kLines);
+        int row = 0;
+        for (TEkIniVal* item : items) {
+            const auto* linked = static_cast<const TListRow*>(item->listItem);
+            if (valuesOnly && item->type != itemValue) {
+                ASSERT_EQ(linked, nullptr);
+                continue;
+            }
+            ASSERT_EQ(linked, form->ValueRows->row(row++));
+            ASSERT_EQ(linked->data, item);
+            ASSERT_EQ(linked->image, item->type);
+        }
+    }
+}
+
 TEST_F(MainWindowTest, CountersGroupThousandsAndCoverTheWholeDocument) {
     QByteArray text = "[Big]\r\n";
     for (int i = 0; i < 12345; ++i)
