@@ -6,20 +6,20 @@
 #include <QWidget>
 
 QString groupThousands(const QString& digits) {
-    constexpr qsizetype groupSize = 3;
-    if (digits.size() <= groupSize)
+    constexpr qsizetype kGroupSize = 3;
+    if (digits.size() <= kGroupSize)
         return digits;
     const QString separator = QLocale().groupSeparator();
     QString result;
-    result.reserve(digits.size() + (digits.size() / groupSize) * separator.size());
+    result.reserve(digits.size() + (digits.size() / kGroupSize) * separator.size());
     // The first group holds what is left over after whole groups of three from the right.
-    qsizetype lead = digits.size() % groupSize;
+    qsizetype lead = digits.size() % kGroupSize;
     if (lead == 0)
-        lead = groupSize;
+        lead = kGroupSize;
     result.append(QStringView(digits).left(lead));
-    for (qsizetype pos = lead; pos < digits.size(); pos += groupSize) {
+    for (qsizetype pos = lead; pos < digits.size(); pos += kGroupSize) {
         result.append(separator);
-        result.append(QStringView(digits).mid(pos, groupSize));
+        result.append(QStringView(digits).mid(pos, kGroupSize));
     }
     return result;
 }

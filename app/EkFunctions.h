@@ -1,27 +1,13 @@
-// Small functions the editor's windows share. The message boxes and the version-resource
-// reader come from the platform layer and are brought in here for convenience.
+// Small functions the editor's windows share.
 #pragma once
 
 #include "controls/Graphics.h"
-#include "platform/gui/MessageBoxes.h"
-#include "platform/gui/VersionInfo.h"
 
 #include <QChar>
 #include <QString>
 #include <QStringView>
 
 class QWidget;
-
-using platform::askYesNo;
-using platform::askYesNoCancel;
-using platform::getVersionInfoString;
-using platform::IdCancel;
-using platform::IdNo;
-using platform::IdOk;
-using platform::IdYes;
-using platform::showError;
-using platform::showErrorBox;
-using platform::showInfo;
 
 // Inserts the user's thousands separator (QLocale's group separator) between groups of three
 // characters counted from the right; texts of fewer than 4 characters come back unchanged.

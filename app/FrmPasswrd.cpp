@@ -8,19 +8,19 @@
 namespace {
 
 // Design sizes at 144 pixels per inch.
-constexpr int clientWidth = 408;
-constexpr int label1Height = 30;
-constexpr int warningHeight = 35;
-constexpr int panelHeight = 97;
-constexpr int margin = 24;
-constexpr int editTop = 8;
-constexpr int editHeight = 33;
-constexpr int buttonTop = 52;
-constexpr int buttonWidth = 112;
-constexpr int buttonHeight = 38;
-constexpr int buttonGap = 12;
-constexpr int fontHeight = 18;
-constexpr int warningFontHeight = 22;
+constexpr int kClientWidth = 408;
+constexpr int kLabel1Height = 30;
+constexpr int kWarningHeight = 35;
+constexpr int kPanelHeight = 97;
+constexpr int kMargin = 24;
+constexpr int kEditTop = 8;
+constexpr int kEditHeight = 33;
+constexpr int kButtonTop = 52;
+constexpr int kButtonWidth = 112;
+constexpr int kButtonHeight = 38;
+constexpr int kButtonGap = 12;
+constexpr int kFontHeight = 18;
+constexpr int kWarningFontHeight = 22;
 
 using Seam = TDialogSeam<TFormPassword::Responder>;
 
@@ -62,28 +62,28 @@ void TFormPassword::buildControls() {
 }
 
 void TFormPassword::layoutControls() {
-    setDesignFont(QStringLiteral("Tahoma"), fontHeight);
+    setDesignFont(QStringLiteral("Tahoma"), kFontHeight);
     QFont warningFont(QStringLiteral("Tahoma"));
-    warningFont.setPixelSize(px(warningFontHeight));
+    warningFont.setPixelSize(px(kWarningFontHeight));
     warningFont.setBold(true);
     LbWarning->setFont(warningFont);
 
-    const int width = px(clientWidth);
-    Label1->setGeometry(0, 0, width, px(label1Height));
-    LbWarning->setGeometry(0, px(label1Height), width, px(warningHeight));
+    const int width = px(kClientWidth);
+    Label1->setGeometry(0, 0, width, px(kLabel1Height));
+    LbWarning->setGeometry(0, px(kLabel1Height), width, px(kWarningHeight));
     // The panel follows the labels that are shown; a hidden warning takes no room.
-    const int panelTop = px(label1Height) + (mode_ == Mode::Save ? px(warningHeight) : 0);
-    PnlBottom->setGeometry(0, panelTop, width, px(panelHeight));
+    const int panelTop = px(kLabel1Height) + (mode_ == Mode::Save ? px(kWarningHeight) : 0);
+    PnlBottom->setGeometry(0, panelTop, width, px(kPanelHeight));
 
-    EdPassword->setGeometry(px(margin), px(editTop), width - 2 * px(margin), px(editHeight));
+    EdPassword->setGeometry(px(kMargin), px(kEditTop), width - 2 * px(kMargin), px(kEditHeight));
     // OK sits at the right margin, Cancel one gap to its left.
-    const int okLeft = width - px(margin) - px(buttonWidth);
-    const int cancelLeft = okLeft - px(buttonGap) - px(buttonWidth);
-    ButOk->setGeometry(okLeft, px(buttonTop), px(buttonWidth), px(buttonHeight));
-    ButCancel->setGeometry(cancelLeft, px(buttonTop), px(buttonWidth), px(buttonHeight));
+    const int okLeft = width - px(kMargin) - px(kButtonWidth);
+    const int cancelLeft = okLeft - px(kButtonGap) - px(kButtonWidth);
+    ButOk->setGeometry(okLeft, px(kButtonTop), px(kButtonWidth), px(kButtonHeight));
+    ButCancel->setGeometry(cancelLeft, px(kButtonTop), px(kButtonWidth), px(kButtonHeight));
 
     // The dialog ends right below the buttons: client height = panel top + panel height.
-    setFixedSize(width, panelTop + px(panelHeight));
+    setFixedSize(width, panelTop + px(kPanelHeight));
 }
 
 QString TFormPassword::password() const {
@@ -91,7 +91,7 @@ QString TFormPassword::password() const {
 }
 
 bool TFormPassword::acceptable() const {
-    return EdPassword->text().size() >= minimumLength;
+    return EdPassword->text().size() >= kMinimumLength;
 }
 
 void TFormPassword::EdPasswordChange() {

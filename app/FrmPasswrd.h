@@ -21,7 +21,7 @@ public:
     // dialog taller by the warning's height.
     enum class Mode { Open, Save };
 
-    static constexpr int minimumLength = 5;
+    static constexpr int kMinimumLength = 5;
 
     explicit TFormPassword(Mode mode, QWidget* parent = nullptr);
 

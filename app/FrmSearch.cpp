@@ -10,31 +10,31 @@
 namespace {
 
 // Design sizes at 144 pixels per inch.
-constexpr int clientWidth = 570;
-constexpr int clientHeight = 314;
-constexpr int panel1Height = 47;
-constexpr int whereHeight = 127;
-constexpr int bottomHeight = 64;
-constexpr int fontHeight = 18;
-constexpr int labelLeft = 14;
-constexpr int labelTop = 10;
-constexpr int comboWidth = 455;
-constexpr int comboTop = 6;
-constexpr int comboHeight = 33;
-constexpr int boxHeight = 30;
-constexpr int boxRow1 = 40; // first row of boxes, from the top of its panel
-constexpr int boxRow2 = 80; // second row
+constexpr int kClientWidth = 570;
+constexpr int kClientHeight = 314;
+constexpr int kPanel1Height = 47;
+constexpr int kWhereHeight = 127;
+constexpr int kBottomHeight = 64;
+constexpr int kFontHeight = 18;
+constexpr int kLabelLeft = 14;
+constexpr int kLabelTop = 10;
+constexpr int kComboWidth = 455;
+constexpr int kComboTop = 6;
+constexpr int kComboHeight = 33;
+constexpr int kBoxHeight = 30;
+constexpr int kBoxRow1 = 40; // first row of boxes, from the top of its panel
+constexpr int kBoxRow2 = 80; // second row
 // Left edges of the three columns of boxes; a box reaches to the next column, the last one to
 // the right margin.
-constexpr int boxColumn1 = 30;
-constexpr int boxColumn2 = 210;
-constexpr int boxColumn3 = 390;
-constexpr int boxRight = clientWidth - 4;
-constexpr int buttonWidth = 130;
-constexpr int buttonHeight = 38;
-constexpr int buttonTop = 13;
-constexpr int buttonGap = 12;
-constexpr int buttonRight = 24; // right edge of Find First to the dialog's right edge
+constexpr int kBoxColumn1 = 30;
+constexpr int kBoxColumn2 = 210;
+constexpr int kBoxColumn3 = 390;
+constexpr int kBoxRight = kClientWidth - 4;
+constexpr int kButtonWidth = 130;
+constexpr int kButtonHeight = 38;
+constexpr int kButtonTop = 13;
+constexpr int kButtonGap = 12;
+constexpr int kButtonRight = 24; // right edge of Find First to the dialog's right edge
 
 using Seam = TDialogSeam<TFormSearch::Responder>;
 
@@ -94,42 +94,42 @@ void TFormSearch::buildControls() {
 void TFormSearch::layoutControls() {
     // Once the controls exist: the combo box hands a changed font on to its drop-down list, which
     // as a window of its own would not inherit it.
-    setUpDesign(QStringLiteral("Find"), QStringLiteral("Tahoma"), fontHeight, {clientWidth, clientHeight});
+    setUpDesign(QStringLiteral("Find"), QStringLiteral("Tahoma"), kFontHeight, {kClientWidth, kClientHeight});
 
     // Top to bottom: Panel1, PnlWhere, PnlOptions (the rest), PnlBottom at the bottom.
-    const int width = px(clientWidth);
-    const int height = px(clientHeight);
-    const int whereTop = px(panel1Height);
-    const int optionsTop = whereTop + px(whereHeight);
-    const int bottomTop = height - px(bottomHeight);
+    const int width = px(kClientWidth);
+    const int height = px(kClientHeight);
+    const int whereTop = px(kPanel1Height);
+    const int optionsTop = whereTop + px(kWhereHeight);
+    const int bottomTop = height - px(kBottomHeight);
     Panel1->setGeometry(0, 0, width, whereTop);
     PnlWhere->setGeometry(0, whereTop, width, optionsTop - whereTop);
     PnlOptions->setGeometry(0, optionsTop, width, bottomTop - optionsTop);
-    PnlBottom->setGeometry(0, bottomTop, width, px(bottomHeight));
+    PnlBottom->setGeometry(0, bottomTop, width, px(kBottomHeight));
 
     // The combo box ends at the right label margin; its label takes the room before it.
-    const int comboLeft = width - px(labelLeft) - px(comboWidth);
-    Label1->setGeometry(px(labelLeft), px(labelTop), comboLeft - px(labelLeft), px(boxHeight));
-    CmbFindStr->setGeometry(comboLeft, px(comboTop), px(comboWidth), px(comboHeight));
+    const int comboLeft = width - px(kLabelLeft) - px(kComboWidth);
+    Label1->setGeometry(px(kLabelLeft), px(kLabelTop), comboLeft - px(kLabelLeft), px(kBoxHeight));
+    CmbFindStr->setGeometry(comboLeft, px(kComboTop), px(kComboWidth), px(kComboHeight));
 
     const auto place = [&](QWidget* control, int left, int top, int right) {
-        control->setGeometry(px(left), px(top), px(right) - px(left), px(boxHeight));
+        control->setGeometry(px(left), px(top), px(right) - px(left), px(kBoxHeight));
     };
-    Label2->setGeometry(px(labelLeft), px(labelTop), width - 2 * px(labelLeft), px(boxHeight));
-    place(CbxSectionNames, boxColumn1, boxRow1, boxColumn2);
-    place(CbxSectionComments, boxColumn2, boxRow1, boxRight);
-    place(CbxItemNames, boxColumn1, boxRow2, boxColumn2);
-    place(CbxItemValues, boxColumn2, boxRow2, boxColumn3);
-    place(CbxItemComments, boxColumn3, boxRow2, boxRight);
-    Label3->setGeometry(px(labelLeft), px(labelTop), width - 2 * px(labelLeft), px(boxHeight));
-    place(CbxWholeWords, boxColumn1, boxRow1, boxColumn2);
-    place(CbxCaseSensitive, boxColumn2, boxRow1, boxColumn3);
+    Label2->setGeometry(px(kLabelLeft), px(kLabelTop), width - 2 * px(kLabelLeft), px(kBoxHeight));
+    place(CbxSectionNames, kBoxColumn1, kBoxRow1, kBoxColumn2);
+    place(CbxSectionComments, kBoxColumn2, kBoxRow1, kBoxRight);
+    place(CbxItemNames, kBoxColumn1, kBoxRow2, kBoxColumn2);
+    place(CbxItemValues, kBoxColumn2, kBoxRow2, kBoxColumn3);
+    place(CbxItemComments, kBoxColumn3, kBoxRow2, kBoxRight);
+    Label3->setGeometry(px(kLabelLeft), px(kLabelTop), width - 2 * px(kLabelLeft), px(kBoxHeight));
+    place(CbxWholeWords, kBoxColumn1, kBoxRow1, kBoxColumn2);
+    place(CbxCaseSensitive, kBoxColumn2, kBoxRow1, kBoxColumn3);
 
     // Find First at the right margin, Cancel one gap to its left.
-    const int findLeft = width - px(buttonRight) - px(buttonWidth);
-    const int cancelLeft = findLeft - px(buttonGap) - px(buttonWidth);
-    ButFindFirst->setGeometry(findLeft, px(buttonTop), px(buttonWidth), px(buttonHeight));
-    ButCancel->setGeometry(cancelLeft, px(buttonTop), px(buttonWidth), px(buttonHeight));
+    const int findLeft = width - px(kButtonRight) - px(kButtonWidth);
+    const int cancelLeft = findLeft - px(kButtonGap) - px(kButtonWidth);
+    ButFindFirst->setGeometry(findLeft, px(kButtonTop), px(kButtonWidth), px(kButtonHeight));
+    ButCancel->setGeometry(cancelLeft, px(kButtonTop), px(kButtonWidth), px(kButtonHeight));
 }
 
 QCheckBox* TFormSearch::box(Box which) const {

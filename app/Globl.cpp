@@ -9,10 +9,10 @@
 
 void TSearchStruct::pushFindString(const QString& text) {
     int i = 0;
-    while (i < historySize && !findHistory[i].isEmpty() && findHistory[i] != text)
+    while (i < kHistorySize && !findHistory[i].isEmpty() && findHistory[i] != text)
         ++i;
-    if (i == historySize)
-        i = historySize - 1;
+    if (i == kHistorySize)
+        i = kHistorySize - 1;
     for (int j = i - 1; j >= 0; --j)
         findHistory[j + 1] = findHistory[j];
     findHistory[0] = text;
@@ -62,7 +62,7 @@ void TSearchStruct::readFindSettings(const QString& prefix, QSettings& settings)
                 *flags[i] = charToBool(bools[i]);
         }
     }
-    for (int i = 0; i < historySize; ++i) {
+    for (int i = 0; i < kHistorySize; ++i) {
         const QString key = prefix + QString::number(i);
         if (!settings.contains(key))
             break;
@@ -72,6 +72,6 @@ void TSearchStruct::readFindSettings(const QString& prefix, QSettings& settings)
 
 void TSearchStruct::writeFindSettings(const QString& prefix, QSettings& settings) const {
     settings.setValue(prefix + QLatin1String("Bools"), flagsString());
-    for (int i = 0; i < historySize && !findHistory[i].isEmpty(); ++i)
+    for (int i = 0; i < kHistorySize && !findHistory[i].isEmpty(); ++i)
         settings.setValue(prefix + QString::number(i), findHistory[i]);
 }

@@ -16,22 +16,22 @@ class TEkMemIni;
 
 // --- Global strings -------------------------------------------------------------------------
 
-inline const QString gProductName = QStringLiteral("Velquin");
+inline const QString kProductName = QStringLiteral("Velquin");
 // The last part of the settings key "Software\Tolvard\Velquin".
-inline const QString gProductFolder = QStringLiteral("\\Velquin");
-inline const QString gLineBreak = QStringLiteral("\r\n");
-inline const QString gEmptyStr;
-inline const QString gSpace = QStringLiteral(" ");
+inline const QString kProductFolder = QStringLiteral("\\Velquin");
+inline const QString kLineBreak = QStringLiteral("\r\n");
+inline const QString kEmptyStr;
+inline const QString kSpace = QStringLiteral(" ");
 
 // --- Find settings --------------------------------------------------------------------------
 
 // The find settings the main window owns for its whole life and lends to the find dialog:
 // the last ten search texts, most recent first, and what to search and how.
 struct TSearchStruct {
-    static constexpr int historySize = 10;
+    static constexpr int kHistorySize = 10;
 
     // Index 0 is the most recent; used entries stand at the front, the first empty one ends them.
-    std::array<QString, historySize> findHistory;
+    std::array<QString, kHistorySize> findHistory;
     // Where to look, in the order the document's find takes them.
     bool sectionNames = true;
     bool sectionComments = true;
@@ -114,7 +114,7 @@ void xorWithPasswordKey(QByteArray& buffer, const QString& password);
 // this exact form.
 
 // The 22 bytes that begin the plain image.
-inline const QByteArray gEncryptedMarker = QByteArrayLiteral("Encrypted Velquin File");
+inline const QByteArray kEncryptedMarker = QByteArrayLiteral("Encrypted Velquin File");
 
 // Results of readEncryptedImage besides the model's load results.
 enum : int {

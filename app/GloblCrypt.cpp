@@ -13,9 +13,9 @@
 namespace {
 
 // Per-round shift amounts and the sine-derived additive constants of RFC 1321.
-constexpr std::uint32_t shifts[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
+constexpr std::uint32_t kShifts[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
 
-constexpr std::uint32_t sines[64] = {
+constexpr std::uint32_t kSines[64] = {
     0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
     0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
     0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
@@ -29,7 +29,7 @@ constexpr std::uint32_t rotateLeft(std::uint32_t x, std::uint32_t n) {
     return (x << n) | (x >> (32 - n));
 }
 
-constexpr char hexDigits[] = "0123456789ABCDEF";
+constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 } // namespace
 
@@ -132,7 +132,7 @@ void TMd5Hash::transform(const std::uint8_t block[64]) {
             k = (7 * step) % 16;
             break;
         }
-        const std::uint32_t rotated = rotateLeft(a + f + x[k] + sines[step], shifts[round][step % 4]);
+        const std::uint32_t rotated = rotateLeft(a + f + x[k] + kSines[step], kShifts[round][step % 4]);
         a = d;
         d = c;
         c = b;
@@ -148,8 +148,8 @@ QByteArray TMd5Hash::hexDigest() const {
     QByteArray hex;
     hex.reserve(32);
     for (std::uint8_t byte : digestCopy_) {
-        hex.append(hexDigits[byte >> 4]);
-        hex.append(hexDigits[byte & 0x0F]);
+        hex.append(kHexDigits[byte >> 4]);
+        hex.append(kHexDigits[byte & 0x0F]);
     }
     return hex;
 }
@@ -188,7 +188,7 @@ void xorWithPasswordKey(QByteArray& buffer, const QString& password) {
 // --- Encrypted files ------------------------------------------------------------------------
 
 QByteArray encryptedImage(const TEkMemIni& doc, const QString& password) {
-    QByteArray image = gEncryptedMarker;
+    QByteArray image = kEncryptedMarker;
     image += doc.saveToBytes(codePageUtf8);
     xorWithPasswordKey(image, password);
     return image;
@@ -196,11 +196,11 @@ QByteArray encryptedImage(const TEkMemIni& doc, const QString& password) {
 
 int readEncryptedImage(TEkMemIni& doc, QByteArray stored, const QString& password) {
     xorWithPasswordKey(stored, password);
-    if (stored.size() < gEncryptedMarker.size())
+    if (stored.size() < kEncryptedMarker.size())
         return loadNotEncrypted;
-    if (!stored.startsWith(gEncryptedMarker))
+    if (!stored.startsWith(kEncryptedMarker))
         return loadWrongPassword;
     // The text alone, not the stream past the marker: a reader that finds no byte-order mark
     // starts again at the start of its stream.
-    return doc.LoadFromBytes(stored.sliced(gEncryptedMarker.size()), codePageUtf8);
+    return doc.loadFromBytes(stored.sliced(kEncryptedMarker.size()), codePageUtf8);
 }

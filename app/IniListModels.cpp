@@ -31,7 +31,7 @@ void TIniListModel::reloadImages() {
 }
 
 QModelIndex TIniListModel::index(int row, int column, const QModelIndex& parent) const {
-    if (parent.isValid() || row < 0 || row >= count() || column < 0 || column >= columns)
+    if (parent.isValid() || row < 0 || row >= count() || column < 0 || column >= kColumns)
         return {};
     return createIndex(row, column);
 }
@@ -41,7 +41,7 @@ int TIniListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TIniListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : columns;
+    return parent.isValid() ? 0 : kColumns;
 }
 
 QVariant TIniListModel::data(const QModelIndex& index, int role) const {
@@ -52,7 +52,7 @@ QVariant TIniListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        if (column >= 1 && column < columns) {
+        if (column >= 1 && column < kColumns) {
             QString shown = text(r, column - 1);
             if (!shown.isEmpty())
                 return shown;
@@ -63,7 +63,7 @@ QVariant TIniListModel::data(const QModelIndex& index, int role) const {
             return images_[r->image];
         return {};
     case Qt::TextAlignmentRole:
-        return column < columns ? QVariant(int(alignments_[column])) : QVariant();
+        return column < kColumns ? QVariant(int(alignments_[column])) : QVariant();
     default:
         return {};
     }
@@ -74,7 +74,7 @@ QVariant TIniListModel::headerData(int section, Qt::Orientation orientation, int
         return {};
     if (role == Qt::DisplayRole)
         return headerText(section);
-    if (role == Qt::TextAlignmentRole && section >= 0 && section < columns)
+    if (role == Qt::TextAlignmentRole && section >= 0 && section < kColumns)
         return int(alignments_[section]);
     return {};
 }
@@ -86,22 +86,22 @@ Qt::ItemFlags TIniListModel::flags(const QModelIndex& index) const {
 }
 
 QString TIniListModel::text(const TListRow* r, int k) const {
-    if (!r || !textSource_ || k < 0 || k >= columns - 1)
+    if (!r || !textSource_ || k < 0 || k >= kColumns - 1)
         return {};
     return textSource_(*r, k);
 }
 
 void TIniListModel::setColumnAlignment(int column, Qt::Alignment alignment) {
-    if (column >= 0 && column < columns)
+    if (column >= 0 && column < kColumns)
         alignments_[column] = alignment;
 }
 
 int TIniListModel::columnTag(int column) const {
-    return column >= 0 && column < columns ? tags_[column] : 0;
+    return column >= 0 && column < kColumns ? tags_[column] : 0;
 }
 
 void TIniListModel::setColumnTag(int column, int tag) {
-    if (column >= 0 && column < columns)
+    if (column >= 0 && column < kColumns)
         tags_[column] = tag;
 }
 
@@ -178,7 +178,7 @@ void TIniListModel::removeRowAt(int index) {
 void TIniListModel::rowChanged(const TListRow* changed) {
     if (!changed || row(changed->index) != changed)
         return;
-    emit dataChanged(index(changed->index, 0), index(changed->index, columns - 1));
+    emit dataChanged(index(changed->index, 0), index(changed->index, kColumns - 1));
 }
 
 void TIniListModel::renumberFrom(int index) {

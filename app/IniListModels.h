@@ -49,7 +49,7 @@ public:
     TIniListModel(const QStringList& headers, const TImageList& images, QObject* parent = nullptr);
     ~TIniListModel() override;
 
-    static constexpr int columns = 4;
+    static constexpr int kColumns = 4;
 
     // Without asking rowCount and columnCount, as the view asks it for every row it lays out.
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -109,8 +109,8 @@ private:
     QStringList headers_;
     const TImageList* imageList_;
     TextSource textSource_;
-    Qt::Alignment alignments_[columns] = {};
-    int tags_[columns] = {};
+    Qt::Alignment alignments_[kColumns] = {};
+    int tags_[kColumns] = {};
     QVector<QPixmap> images_;
     std::vector<TListRow*> rows_;
     // The rows when they are still the block setRows took, in order (rows_ is then empty):

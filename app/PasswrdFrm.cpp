@@ -38,7 +38,7 @@ constexpr int kButtonWidth = 112;
 constexpr int kButtonGap = 8;
 constexpr int kIconSize = 16;
 
-constexpr TColor kLengthColour = 15330797;
+constexpr TColor kLengthColour = 0xE9EDED;
 
 const QString kLower = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
 const QString kUpper = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
@@ -85,8 +85,8 @@ TPasswordFrm::TPasswordFrm(bool withApply, QWidget* parent) : TGradientDialog(pa
     Label1->setGeometry(px(kRightColumn), px(kCheckTop), px(kLengthLeft - kRightColumn), px(kEditHeight));
     EdLength = new QSpinBox(this);
     EdLength->setObjectName("EdLength");
-    EdLength->setRange(0, maximumLength);
-    EdLength->setValue(defaultLength);
+    EdLength->setRange(0, kMaximumLength);
+    EdLength->setValue(kDefaultLength);
     EdLength->setSingleStep(1);
     // Read-only for typing; the arrows and the arrow keys still step it.
     auto* lengthText = EdLength->findChild<QLineEdit*>();
@@ -160,7 +160,7 @@ void TPasswordFrm::EdResultChange() {
     const bool ok = EdResult->text().size() >= EdLength->value();
     ButApply->setEnabled(ok);
     ButCopyToClip->setEnabled(ok);
-    copyButtonImage_ = ok ? copyImage : copyImageDisabled;
+    copyButtonImage_ = ok ? kCopyImage : kCopyImageDisabled;
     ButCopyToClip->setIcon(copyIcon(ok, px(kIconSize)));
 }
 

@@ -19,11 +19,11 @@ class TPasswordFrm : public TGradientDialog {
     Q_OBJECT
 
 public:
-    static constexpr int defaultLength = 8;
-    static constexpr int maximumLength = 100;
+    static constexpr int kDefaultLength = 8;
+    static constexpr int kMaximumLength = 100;
     // The copy button's image while the result is acceptable, and while it is not.
-    static constexpr int copyImage = 24;
-    static constexpr int copyImageDisabled = 25;
+    static constexpr int kCopyImage = 24;
+    static constexpr int kCopyImageDisabled = 25;
 
     // `withApply` shows the Apply button (opened from the item dialog).
     explicit TPasswordFrm(bool withApply, QWidget* parent = nullptr);
@@ -68,5 +68,5 @@ private:
     QPushButton* ButCancel = nullptr;
     QPushButton* ButCopyToClip = nullptr;
     QFrame* Bevel1 = nullptr;
-    int copyButtonImage_ = copyImage;
+    int copyButtonImage_ = kCopyImage;
 };

@@ -6,6 +6,7 @@
 #include "app/ImageLists.h"
 #include "app/Shellhlpr.h"
 #include "platform/gui/FolderDialog.h"
+#include "platform/gui/MessageBoxes.h"
 #include "platform/gui/TextFileDialog.h"
 
 #include <QCheckBox>
@@ -18,14 +19,14 @@
 namespace {
 
 // Design sizes at 144 pixels per inch.
-constexpr int clientWidth = 553;
-constexpr int clientHeight = 308;
-constexpr int margin = 24;
-constexpr int rowHeight = 33;    // the edit boxes; the buttons beside them are squares of it
-constexpr int columnRight = 290; // the second column of check boxes
-constexpr int buttonWidth = 112;
-constexpr int buttonGap = 12;
-constexpr int fontHeight = 18;
+constexpr int kClientWidth = 553;
+constexpr int kClientHeight = 308;
+constexpr int kMargin = 24;
+constexpr int kRowHeight = 33;    // the edit boxes; the buttons beside them are squares of it
+constexpr int kColumnRight = 290; // the second column of check boxes
+constexpr int kButtonWidth = 112;
+constexpr int kButtonGap = 12;
+constexpr int kFontHeight = 18;
 
 using Seam = TDialogSeam<TFrmShortcut::Responder>;
 
@@ -54,7 +55,7 @@ TFrmShortcut::TFrmShortcut(const QString& filePath, QWidget* parent)
 }
 
 void TFrmShortcut::buildControls() {
-    const auto make = [this](auto* widget, const char* name) {
+    const auto make = [](auto* widget, const char* name) {
         widget->setObjectName(name);
         return widget;
     };
@@ -78,26 +79,27 @@ void TFrmShortcut::buildControls() {
 }
 
 void TFrmShortcut::layoutControls() {
-    setUpDesign(QStringLiteral("Create Shortcut"), QStringLiteral("Arial"), fontHeight,
-                {clientWidth, clientHeight});
+    setUpDesign(QStringLiteral("Create Shortcut"), QStringLiteral("Arial"), kFontHeight,
+                {kClientWidth, kClientHeight});
 
     // Rows from the top: name label, name box, two rows of places, folder label, folder box,
     // buttons. Each box leaves room on its right for the square browse button.
-    const int boxWidth = px(clientWidth - 2 * margin - rowHeight - 8);
-    const int browseLeft = px(clientWidth - margin - rowHeight);
-    Label1->setGeometry(px(margin), px(14), boxWidth, px(28));
-    EdShortcutName->setGeometry(px(margin), px(44), boxWidth, px(rowHeight));
-    ButBrowseForFile->setGeometry(browseLeft, px(44), px(rowHeight), px(rowHeight));
-    CbxDesktop->setGeometry(px(margin), px(92), px(columnRight - margin), px(30));
-    CbxDocuments->setGeometry(px(columnRight), px(92), px(clientWidth - columnRight - margin), px(30));
-    CbxStartMenu->setGeometry(px(margin), px(126), px(columnRight - margin), px(30));
-    CbxQuickLaunch->setGeometry(px(columnRight), px(126), px(clientWidth - columnRight - margin), px(30));
-    Label2->setGeometry(px(margin), px(166), boxWidth, px(28));
-    EdCustomShortcut->setGeometry(px(margin), px(196), boxWidth, px(rowHeight));
-    ButBrowseFolder->setGeometry(browseLeft, px(196), px(rowHeight), px(rowHeight));
-    const int createLeft = px(clientWidth - margin - buttonWidth);
-    ButCreate->setGeometry(createLeft, px(254), px(buttonWidth), px(rowHeight));
-    ButCancel->setGeometry(createLeft - px(buttonGap + buttonWidth), px(254), px(buttonWidth), px(rowHeight));
+    const int boxWidth = px(kClientWidth - 2 * kMargin - kRowHeight - 8);
+    const int browseLeft = px(kClientWidth - kMargin - kRowHeight);
+    Label1->setGeometry(px(kMargin), px(14), boxWidth, px(28));
+    EdShortcutName->setGeometry(px(kMargin), px(44), boxWidth, px(kRowHeight));
+    ButBrowseForFile->setGeometry(browseLeft, px(44), px(kRowHeight), px(kRowHeight));
+    CbxDesktop->setGeometry(px(kMargin), px(92), px(kColumnRight - kMargin), px(30));
+    CbxDocuments->setGeometry(px(kColumnRight), px(92), px(kClientWidth - kColumnRight - kMargin), px(30));
+    CbxStartMenu->setGeometry(px(kMargin), px(126), px(kColumnRight - kMargin), px(30));
+    CbxQuickLaunch->setGeometry(px(kColumnRight), px(126), px(kClientWidth - kColumnRight - kMargin), px(30));
+    Label2->setGeometry(px(kMargin), px(166), boxWidth, px(28));
+    EdCustomShortcut->setGeometry(px(kMargin), px(196), boxWidth, px(kRowHeight));
+    ButBrowseFolder->setGeometry(browseLeft, px(196), px(kRowHeight), px(kRowHeight));
+    const int createLeft = px(kClientWidth - kMargin - kButtonWidth);
+    ButCreate->setGeometry(createLeft, px(254), px(kButtonWidth), px(kRowHeight));
+    ButCancel->setGeometry(createLeft - px(kButtonGap + kButtonWidth), px(254), px(kButtonWidth),
+                           px(kRowHeight));
 }
 
 void TFrmShortcut::showEvent(QShowEvent* event) {
@@ -170,13 +172,13 @@ void TFrmShortcut::ButCreateClick() {
             known ? uniqueLinkName(includeTrailingBackslash(folder) + name, ".lnk") : name + ".lnk";
         if (!known || createShortcutFile(path, name).isEmpty()) {
             ++failed;
-            list += gLineBreak + path;
+            list += kLineBreak + path;
         }
     }
     if (failed > 0) {
         const QString heading =
             failed == 1 ? "Could Not Create this ShortcutFile" : "Could Not Create these ShortcutFiles";
-        showError("File Error", heading + gLineBreak + list);
+        platform::showError("File Error", heading + kLineBreak + list);
     }
     done(failed == attempted ? QDialog::Rejected : QDialog::Accepted);
 }

@@ -9,6 +9,7 @@
 #include "model/EkSearch.h"
 #include "platform/core/SysUtils.h"
 #include "platform/gui/DesignScale.h"
+#include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
 
 #include <QAction>
@@ -60,7 +61,7 @@ constexpr TColor kDesignLight = 0xFBF2EA;
 constexpr TColor kDesignHotDark = 0xD9A980;
 constexpr TColor kDesignHotLight = 0xFFEFD2;
 constexpr TColor kDesignFontHot = 0xD50000;
-constexpr TColor kDesignLetterColour = 12072974; // "?" and "i"
+constexpr TColor kDesignLetterColour = 0xB8380E; // "?" and "i"
 
 // The default colour theme: the about box's two colours, the labels' light and dark gradient
 // (the dark one also the bars' colour), their hot light and dark, hot text and text colours.
@@ -75,13 +76,13 @@ int disabledButtonImage(int image) {
 
 // A disabled button's image: grey by luminance, shown halfway to white, alpha kept.
 QImage greyedImage(const QImage& image) {
-    constexpr int white = 255;
+    constexpr int kWhite = 255;
     QImage grey = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < grey.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
         for (int x = 0; x < grey.width(); ++x) {
             // shade = (luminance + white) / 2
-            const int shade = (greyLevel(line[x]) + white) / 2;
+            const int shade = (greyLevel(line[x]) + kWhite) / 2;
             line[x] = qRgba(shade, shade, shade, qAlpha(line[x]));
         }
     }
@@ -514,7 +515,7 @@ void TForm1::runGuarded(const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& e) {
-        showError(gProductName, QString::fromLocal8Bit(e.what()));
+        platform::showError(kProductName, QString::fromLocal8Bit(e.what()));
     }
 }
 
@@ -618,10 +619,10 @@ bool TForm1::FormCloseQuery() {
     bool canClose = true;
     if (modified) {
         const int answer =
-            askYesNoCancel("Exit Velquin", "There is unsaved changes!\r\nDo You want to Save ?");
-        if (answer == IdCancel)
+            platform::askYesNoCancel("Exit Velquin", "There is unsaved changes!\r\nDo You want to Save ?");
+        if (answer == platform::IdCancel)
             return false;
-        if (answer == IdYes) {
+        if (answer == platform::IdYes) {
             runGuarded([this] { ActSaveExecute(); });
             canClose = !modified;
         }
@@ -666,7 +667,7 @@ void TForm1::openDroppedFiles(const QStringList& paths) {
 }
 
 QString TForm1::helpAddress() {
-    return gMakerWebPage + "/velquin.htm";
+    return kMakerWebPage + "/velquin.htm";
 }
 
 void TForm1::ActHelpExecute() {
@@ -781,7 +782,7 @@ void TForm1::valueSelectionChanged(const QItemSelection& selected, const QItemSe
 
 void TForm1::fillSectionList() {
     clearSectionRows();
-    valueWidths = {};
+    valueWidths_ = {};
     const std::uint32_t start = platform::timeGetTime();
     std::vector<TListRow> rows(size_t(model.sections.count));
     for (int i = 0; i < model.sections.count; ++i) {
@@ -884,9 +885,9 @@ void TForm1::sizeValueColumns() {
     std::array<int, 3> w = {0, 0, 0};
     // Measuring every text of a big section takes a while: the widths of the section last
     // measured are kept until the document changes.
-    if (valueWidths.section == selectedSection && selectedSection && valueWidths.valuesOnly == valuesOnly &&
-        valueWidths.font == LvValues->font() && valueWidths.rows == ValueRows->count()) {
-        w = valueWidths.widths;
+    if (valueWidths_.section == selectedSection && selectedSection && valueWidths_.valuesOnly == valuesOnly &&
+        valueWidths_.font == LvValues->font() && valueWidths_.rows == ValueRows->count()) {
+        w = valueWidths_.widths;
     } else {
         // Texts count with the pad, captions with their margin: widest text = w - pad.
         std::vector<TWidestText> widest;
@@ -899,7 +900,7 @@ void TForm1::sizeValueColumns() {
         });
         for (int k = 0; k < n; ++k)
             w[size_t(k)] = widest[size_t(k)].width() + pad;
-        valueWidths = {selectedSection, valuesOnly, LvValues->font(), ValueRows->count(), w};
+        valueWidths_ = {selectedSection, valuesOnly, LvValues->font(), ValueRows->count(), w};
     }
     const int avail = LvValues->viewport()->width() - LvValues->header()->sectionSize(0);
     if (avail > w[0] + w[1] + w[2]) {

@@ -321,7 +321,7 @@ public:
     // --- Find ---------------------------------------------------------------------------------
     // The find position (findSection, findItem) indexes the document, not the lists: -1 stands
     // before the start (for findItem also the section's header line), findPastEnd past the end.
-    static constexpr int findPastEnd = 2147483647;
+    static constexpr int kFindPastEnd = 2147483647;
     // Ctrl+F: the find dialog; on Find First a new search from the top of the document.
     void ActSearchExecute();
     // F3 and Shift+F3: the next hit after, or before, the rows the user selected since the last
@@ -408,7 +408,7 @@ public:
 
     // --- Settings -----------------------------------------------------------------------------
     // The window's place and size, the section list's width, the view, the colour theme, the
-    // recent files and the find settings, kept in QSettings(gMakerName, gProductName). Read once
+    // recent files and the find settings, kept in QSettings(kMakerName, kProductName). Read once
     // at the first show (with no settings: the window centred, the normal view, the default
     // theme) and written once by an allowed close. Each group is guarded on its own: a failure
     // is shown with the group's name and the other groups still go.
@@ -508,7 +508,7 @@ private:
         int rows = -1;
         std::array<int, 3> widths{};
     };
-    ValueWidths valueWidths;
+    ValueWidths valueWidths_;
     void clearSectionRows();
     void clearValueRows();
     bool writeEncryptedFile(const QString& name, const QString& password);

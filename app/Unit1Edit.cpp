@@ -10,6 +10,7 @@
 #include "app/ItemFrm.h"
 #include "app/PasswrdFrm.h"
 #include "app/SecFrm.h"
+#include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
 
 #include <QAction>
@@ -171,8 +172,8 @@ void TForm1::ActDeleteSectionExecute() {
     if (!section)
         return;
     if (platform::isShiftDown() ||
-        askYesNo("Delete Section ?", "Are You sure You want to delete the section named:\r\n\"" +
-                                         section->name + "\"\r\nAnd all its Items ?"))
+        platform::askYesNo("Delete Section ?", "Are You sure You want to delete the section named:\r\n\"" +
+                                                   section->name + "\"\r\nAnd all its Items ?"))
         ActSilentDeleteSectionExecute();
 }
 
@@ -214,7 +215,7 @@ void TForm1::sizeValueColumnsFor(const TListRow* row) {
         const QString& text = itemRowText(*row, k);
         if (!text.isEmpty() &&
             metrics.horizontalAdvance(text) + pad > LvValues->header()->sectionSize(k + 1)) {
-            valueWidths = {}; // the row changed since they were measured
+            valueWidths_ = {}; // the row changed since they were measured
             sizeValueColumns();
             return;
         }
@@ -338,8 +339,8 @@ void TForm1::ActDeleteItemExecute() {
     if (!item || selectedRow(LvSections) < 0)
         return;
     if (platform::isShiftDown() ||
-        askYesNo("Delete Value Item ?",
-                 "Are You sure You want to delete the Item named:\r\n\"" + item->name + "\" ?"))
+        platform::askYesNo("Delete Value Item ?",
+                           "Are You sure You want to delete the Item named:\r\n\"" + item->name + "\" ?"))
         ActSilentDeleteItemExecute();
 }
 

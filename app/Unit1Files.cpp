@@ -6,6 +6,7 @@
 #include "app/IniListModels.h"
 #include "platform/core/FileSave.h"
 #include "platform/core/SysUtils.h"
+#include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
 
 #include <QCoreApplication>
@@ -89,7 +90,7 @@ void TForm1::setCaption(bool noFile) {
 void TForm1::updateActions(bool flag) {
     modified = flag;
     if (flag)
-        valueWidths = {};
+        valueWidths_ = {};
     ActSave->setEnabled(flag);
     refreshCounts();
 }
@@ -102,12 +103,13 @@ void TForm1::enableFileActions(bool flag) {
 bool TForm1::askSaveChanges() {
     if (!modified)
         return false;
-    const int answer = askYesNoCancel(kQuestion, "There is Unsaved Changes\r\nDoYou want to save ??");
-    if (answer == IdYes) {
+    const int answer =
+        platform::askYesNoCancel(kQuestion, "There is Unsaved Changes\r\nDoYou want to save ??");
+    if (answer == platform::IdYes) {
         ActSaveExecute();
         return modified;
     }
-    return answer != IdNo;
+    return answer != platform::IdNo;
 }
 
 void TForm1::clearDocument() {
@@ -165,7 +167,7 @@ void TForm1::ActOpenFileExecute() {
 bool TForm1::refuseSpecialFile(const QString& name) {
     if (platform::fileKind(name) != platform::FileKind::Special)
         return false;
-    showError(kFileError, kNotRegularFile + name);
+    platform::showError(kFileError, kNotRegularFile + name);
     return true;
 }
 
@@ -229,13 +231,13 @@ bool TForm1::checkFileError(int status, const QString& name) {
     if (status >= 0 && !refused)
         return false;
     if (status == loadFileMissing)
-        showError(kFileError, "File Does not exist\r\n" + name);
+        platform::showError(kFileError, "File Does not exist\r\n" + name);
     else if (status == loadUnreadable)
-        showError(kFileError, "Error Reading File\r\n" + name);
+        platform::showError(kFileError, "Error Reading File\r\n" + name);
     else if (status == loadCannotOpen)
-        showError(kFileError, "Cannot open File\r\n" + name);
+        platform::showError(kFileError, "Cannot open File\r\n" + name);
     else if (status == loadNotRegularFile)
-        showError(kFileError, kNotRegularFile + name);
+        platform::showError(kFileError, kNotRegularFile + name);
     clearDocument();
     fileName.clear();
     // The shortcut button is enabled only while the document has a file name.
@@ -282,7 +284,8 @@ bool TForm1::refuseReadOnlyTarget(const QString& name) {
     // read-only file; its attribute is honoured here, as a direct write would have to.
     if (!QFileInfo::exists(name) || !platform::isFileReadOnly(name))
         return false;
-    showError(gProductName, QStringLiteral("Cannot create file \"%1\". The file is read-only").arg(name));
+    platform::showError(kProductName,
+                        QStringLiteral("Cannot create file \"%1\". The file is read-only").arg(name));
     return true;
 }
 
@@ -291,7 +294,7 @@ bool TForm1::writePlainFile(const QString& name, int codePage) {
         return false;
     QString error;
     if (!model.SaveToFile(name, codePage, &error)) {
-        showError(gProductName, QStringLiteral("Cannot create file \"%1\". %2").arg(name, error));
+        platform::showError(kProductName, QStringLiteral("Cannot create file \"%1\". %2").arg(name, error));
         return false;
     }
     return true;
@@ -326,7 +329,7 @@ void TForm1::ActSaveAsExecute() {
         return;
     }
     // Declining the new name leaves the document as it was: the file was written as a copy.
-    if (!fileName.isEmpty() && !askYesNo("FileName Question:", "Use new FileName ?\r\n" + name))
+    if (!fileName.isEmpty() && !platform::askYesNo("FileName Question:", "Use new FileName ?\r\n" + name))
         return;
     encrypted = enc;
     filePassword = password;
@@ -348,13 +351,14 @@ bool TForm1::refuseUnreadableLines() {
                               ? QStringLiteral("before the first section")
                               : "in section \"" + section->name + "\"";
     if (item) {
-        showError(gProductName, "The line\r\n" + item->lineTextWithComment() + "\r\n" + where +
-                                    " begins with \"[\" and would be read back as a section header." +
-                                    "\r\nNothing was saved: change that line, then save again.");
+        platform::showError(kProductName,
+                            "The line\r\n" + item->lineTextWithComment() + "\r\n" + where +
+                                " begins with \"[\" and would be read back as a section header." +
+                                "\r\nNothing was saved: change that line, then save again.");
     } else {
-        showError(gProductName, "The section name\r\n" + section->name +
-                                    "\r\nholds \"]\" and would be read back cut short at it." +
-                                    "\r\nNothing was saved: change the name, then save again.");
+        platform::showError(kProductName, "The section name\r\n" + section->name +
+                                              "\r\nholds \"]\" and would be read back cut short at it." +
+                                              "\r\nNothing was saved: change the name, then save again.");
     }
     // Showing the section gives its items their rows; the values-only view hides a line
     // without "=", so then every line is shown, as F4 would.
@@ -392,17 +396,19 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
     const platform::OpenOutcome opened = platform::openForReading(file, {}, &reason);
     if (opened != platform::OpenOutcome::Opened) {
         if (opened == platform::OpenOutcome::NotRegularFile)
-            showError(kFileError, kNotRegularFile + name);
+            platform::showError(kFileError, kNotRegularFile + name);
         else
-            showError(gProductName, QStringLiteral("Cannot open file \"%1\". %2").arg(name, reason));
+            platform::showError(kProductName,
+                                QStringLiteral("Cannot open file \"%1\". %2").arg(name, reason));
         encryptedLoadFailed();
         return;
     }
     const int status = readEncryptedImage(model, file.readAll(), password);
     file.close();
     if (status == loadNotEncrypted || status == loadWrongPassword) {
-        showError(kFileError, status == loadNotEncrypted ? name + "\r\nIs not an Encrypted Velquin File"
-                                                         : "Wrong password for:\r\n" + name);
+        platform::showError(kFileError, status == loadNotEncrypted
+                                            ? name + "\r\nIs not an Encrypted Velquin File"
+                                            : "Wrong password for:\r\n" + name);
         encryptedLoadFailed();
         return;
     }
@@ -428,7 +434,8 @@ bool TForm1::writeEncryptedFile(const QString& name, const QString& password) {
         return false;
     const platform::SaveResult saved = platform::saveFile(name, encryptedImage(model, password));
     if (!saved)
-        showError(gProductName, QStringLiteral("Cannot create file \"%1\". %2").arg(name, saved.error));
+        platform::showError(kProductName,
+                            QStringLiteral("Cannot create file \"%1\". %2").arg(name, saved.error));
     return saved.ok;
 }
 

@@ -7,6 +7,7 @@
 #include "app/IniListModels.h"
 #include "app/LvDragObject.h"
 #include "model/EkSearch.h"
+#include "platform/gui/MessageBoxes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -120,20 +121,20 @@ void TForm1::syncFindPosition() {
 
 void TForm1::advanceFindForward() {
     // A section is entered at its header (-1), so that its name and comment are searched too.
-    if (findSection < 0 || findSection == findPastEnd) {
+    if (findSection < 0 || findSection == kFindPastEnd) {
         findSection = 0;
         findItem = -1;
         return;
     }
     // A header hit found backwards stands past the items: forwards its items come next.
-    if (findItem == findPastEnd)
+    if (findItem == kFindPastEnd)
         findItem = -1;
     const TSearchStruct& where = *findSettings;
     const int sectionRows = SectionRows->count();
     if (!where.itemNames && !where.itemValues && !where.itemComments) {
         ++findSection;
         if (findSection >= sectionRows)
-            findSection = findPastEnd;
+            findSection = kFindPastEnd;
         return;
     }
     // A position the document has lost since (its section deleted, another file opened) counts
@@ -146,14 +147,14 @@ void TForm1::advanceFindForward() {
     findItem = -1;
     ++findSection;
     if (findSection >= sectionRows)
-        findSection = findPastEnd;
+        findSection = kFindPastEnd;
 }
 
 void TForm1::advanceFindBackward() {
     const TSearchStruct& where = *findSettings;
     // A section's lines follow its header: before the header come the previous section's lines.
-    if (findItem == findPastEnd || findItem == -1) {
-        findItem = findPastEnd;
+    if (findItem == kFindPastEnd || findItem == -1) {
+        findItem = kFindPastEnd;
         --findSection;
         return;
     }
@@ -165,7 +166,7 @@ void TForm1::advanceFindBackward() {
         --findItem;
         return;
     }
-    findItem = findPastEnd;
+    findItem = kFindPastEnd;
     --findSection;
 }
 
@@ -176,10 +177,10 @@ void TForm1::searchAndSelect() {
     const bool backward = where.backward;
     if (!model.find(*search, findSection, findItem, where.sectionNames, where.sectionComments,
                     where.itemNames, where.itemValues, where.itemComments, backward)) {
-        showInfo("Velquin Search", "No Mach Vere Found!");
+        platform::showInfo("Velquin Search", "No Mach Vere Found!");
         LvSections->selectionModel()->clear();
         LvValues->selectionModel()->clear();
-        findSection = backward ? -1 : findPastEnd;
+        findSection = backward ? -1 : kFindPastEnd;
         findItem = findSection;
         return;
     }
@@ -191,7 +192,7 @@ void TForm1::searchAndSelect() {
         else
             scrollItemIntoView(LvSections, findSection);
     } else
-        findSection = backward ? findPastEnd : -1;
+        findSection = backward ? kFindPastEnd : -1;
 
     int row = findItem;
     if (valuesOnly) {
@@ -212,7 +213,7 @@ void TForm1::searchAndSelect() {
         scrollItemIntoView(LvValues, row);
     } else {
         LvValues->selectionModel()->clear();
-        findItem = backward ? findPastEnd : -1;
+        findItem = backward ? kFindPastEnd : -1;
     }
 }
 
@@ -359,7 +360,7 @@ void TForm1::MnuCopySectionItemClick() {
     QString text = '[' + section->name + ']';
     if (!valuesOnly && !section->comment.isEmpty())
         text += " ;" + section->comment;
-    putOnClipboard(text + gLineBreak + item->lineTextWithComment());
+    putOnClipboard(text + kLineBreak + item->lineTextWithComment());
 }
 
 void TForm1::MnuCopySectionAllItemsClick() {
@@ -414,7 +415,7 @@ void TForm1::createColumnSorting() {
         header->setSectionsClickable(true);
         connect(header, &QHeaderView::sectionClicked, this, [this, list](int column) {
             const TIniListModel* rows = list == LvSections ? SectionRows : ValueRows;
-            for (int i = 0; i < TIniListModel::columns; ++i)
+            for (int i = 0; i < TIniListModel::kColumns; ++i)
                 setHeaderArrow(list, i, rows->columnTag(i));
             runGuarded([&] {
                 if (list == LvSections)
@@ -451,7 +452,7 @@ void TForm1::LvValuesColumnClick(int column) {
 }
 
 void TForm1::LvSectionsColumnClick(int column) {
-    if (column <= 0 || column >= TIniListModel::columns)
+    if (column <= 0 || column >= TIniListModel::kColumns)
         return;
     TEkIniSection* previous = selectedSection ? sectionOf(selectedSectionRow(*this)) : nullptr;
     selectedSection = nullptr;
@@ -473,7 +474,7 @@ void TForm1::MnuSortAllAlphabeticallyClick() {
 
 void TForm1::setSortArrow(QTreeView* list, int index, int direction) {
     TIniListModel* rows = list == LvSections ? SectionRows : ValueRows;
-    for (int i = 0; i < TIniListModel::columns; ++i) {
+    for (int i = 0; i < TIniListModel::kColumns; ++i) {
         const int tag = i == index ? direction : 0;
         setHeaderArrow(list, i, tag);
         rows->setColumnTag(i, tag);

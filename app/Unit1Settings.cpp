@@ -8,6 +8,7 @@
 #include "controls/EkGradiLabel.h"
 #include "platform/core/SettingsFile.h"
 #include "platform/core/SysUtils.h"
+#include "platform/gui/MessageBoxes.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -68,7 +69,7 @@ void guarded(const QString& heading, const std::function<void()>& group) {
     try {
         group();
     } catch (const std::exception& e) {
-        showInfo(gProductName, heading + QString::fromUtf8(e.what()));
+        platform::showInfo(kProductName, heading + QString::fromUtf8(e.what()));
     }
 }
 
@@ -151,7 +152,7 @@ void reportUnreadableLines(const platform::SettingsFile& store) {
                 ? QStringLiteral("\r\nNo copy of the file could be made: it is not written while it "
                                  "holds these lines.")
                 : "\r\nThe file as it was is kept as " + copy + ".";
-    showInfo(gProductName, text);
+    platform::showInfo(kProductName, text);
 }
 
 } // namespace
@@ -173,7 +174,7 @@ void TForm1::centreOnScreen() {
 }
 
 void TForm1::saveSettings() {
-    platform::SettingsFile store(gMakerName, gProductName);
+    platform::SettingsFile store(kMakerName, kProductName);
     // Settings that cannot be written are lost for this run, without a message; so are they
     // when the file holds lines that cannot be read and no copy of it could be kept.
     if (!store.isWritable() || !store.repair())
@@ -207,7 +208,7 @@ void TForm1::saveSettings() {
 }
 
 void TForm1::loadSettings() {
-    platform::SettingsFile store(gMakerName, gProductName);
+    platform::SettingsFile store(kMakerName, kProductName);
     if (!store.unreadableLines().isEmpty())
         reportUnreadableLines(store);
     QSettings& settings = store.values();

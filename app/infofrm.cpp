@@ -5,7 +5,9 @@
 #include "app/Globl.h"
 #include "app/GradientDialog.h"
 #include "platform/gui/DesignScale.h"
+#include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
+#include "platform/gui/VersionInfo.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -28,24 +30,24 @@
 namespace {
 
 // Design sizes at 144 pixels per inch.
-constexpr int borderWidth = 10;
-constexpr int space1Height = 12;
-constexpr int rowHeight = 28; // the name, the notice and the two link rows
-constexpr int space2Height = 16;
-constexpr int bottomHeight = 32;
-constexpr int checkLeft = 110;
-constexpr int checkWidth = 233;
-constexpr int okWidth = 92;
-constexpr int fontHeight = 18;
-constexpr int nameFontHeight = 22;
+constexpr int kBorderWidth = 10;
+constexpr int kSpace1Height = 12;
+constexpr int kRowHeight = 28; // the name, the notice and the two link rows
+constexpr int kSpace2Height = 16;
+constexpr int kBottomHeight = 32;
+constexpr int kCheckLeft = 110;
+constexpr int kCheckWidth = 233;
+constexpr int kOkWidth = 92;
+constexpr int kFontHeight = 18;
+constexpr int kNameFontHeight = 22;
 // The client is this much wider than the logo (screen pixels, as the logo's own size).
-constexpr int logoMargin = 40;
+constexpr int kLogoMargin = 40;
 // The frame around the client, in screen pixels: the box has no title bar, and without a frame
 // of its own it would have no edge against what lies behind it.
-constexpr int frameWidth = 1;
+constexpr int kFrameWidth = 1;
 
-constexpr int logoWidth = 500;
-constexpr int logoHeight = 200;
+constexpr int kLogoWidth = 500;
+constexpr int kLogoHeight = 200;
 
 const QString kReportAddress = QStringLiteral("bugs@tolvard.example");
 const QString kResultCaption = QStringLiteral("Version Check Result");
@@ -54,7 +56,7 @@ using Seam = TDialogSeam<TInfoForm::Responder>;
 
 // The maker's web server: the web page's address without its path.
 QUrl& versionServerSlot() {
-    static QUrl server = QUrl(gMakerWebPage).adjusted(QUrl::RemovePath | QUrl::RemoveQuery);
+    static QUrl server = QUrl(kMakerWebPage).adjusted(QUrl::RemovePath | QUrl::RemoveQuery);
     return server;
 }
 
@@ -89,42 +91,42 @@ QFont arial(int pixelSize, bool bold = false) {
 // --- The logo -----------------------------------------------------------------------------------
 
 QImage TInfoForm::logo() {
-    QImage image(logoWidth, logoHeight, QImage::Format_ARGB32);
+    QImage image(kLogoWidth, kLogoHeight, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
 
     // Logo space: 500 x 200, origin top left. A rounded card with a soft shadow below it.
     const QRectF card(12, 14, 472, 168);
-    constexpr qreal cardRadius = 26;
+    constexpr qreal kCardRadius = 26;
     for (int i = 6; i >= 1; --i) {
         // Shadow rings: alpha grows towards the card, 6 steps of 1 pixel.
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0, 0, 0, 10));
-        p.drawRoundedRect(card.translated(0, 4).adjusted(-i, -i, i, i), cardRadius + i, cardRadius + i);
+        p.drawRoundedRect(card.translated(0, 4).adjusted(-i, -i, i, i), kCardRadius + i, kCardRadius + i);
     }
     QLinearGradient cardFill(card.topLeft(), card.bottomRight());
     cardFill.setColorAt(0, QColor(0x2B, 0x4F, 0x8E));
     cardFill.setColorAt(1, QColor(0x5F, 0x8F, 0xD0));
     p.setBrush(cardFill);
-    p.drawRoundedRect(card, cardRadius, cardRadius);
+    p.drawRoundedRect(card, kCardRadius, kCardRadius);
 
     // The emblem on the card's left: a sheet with a folded corner holding an INI text.
     const QRectF sheet(40, 38, 104, 122);
-    constexpr qreal fold = 26;
+    constexpr qreal kFold = 26;
     QPainterPath sheetPath;
     sheetPath.moveTo(sheet.topLeft());
-    sheetPath.lineTo(sheet.right() - fold, sheet.top());
-    sheetPath.lineTo(sheet.right(), sheet.top() + fold);
+    sheetPath.lineTo(sheet.right() - kFold, sheet.top());
+    sheetPath.lineTo(sheet.right(), sheet.top() + kFold);
     sheetPath.lineTo(sheet.bottomRight());
     sheetPath.lineTo(sheet.bottomLeft());
     sheetPath.closeSubpath();
     p.setBrush(QColor(255, 255, 255, 235));
     p.drawPath(sheetPath);
     QPainterPath foldPath;
-    foldPath.moveTo(sheet.right() - fold, sheet.top());
-    foldPath.lineTo(sheet.right() - fold, sheet.top() + fold);
-    foldPath.lineTo(sheet.right(), sheet.top() + fold);
+    foldPath.moveTo(sheet.right() - kFold, sheet.top());
+    foldPath.lineTo(sheet.right() - kFold, sheet.top() + kFold);
+    foldPath.lineTo(sheet.right(), sheet.top() + kFold);
     foldPath.closeSubpath();
     p.setBrush(QColor(0xC9, 0xD8, 0xF0));
     p.drawPath(foldPath);
@@ -157,7 +159,7 @@ QImage TInfoForm::logo() {
     // The name and the line under it, on the card's right.
     p.setPen(Qt::white);
     p.setFont(arial(70, true));
-    p.drawText(QRectF(170, 34, 300, 90), Qt::AlignLeft | Qt::AlignVCenter, gProductName);
+    p.drawText(QRectF(170, 34, 300, 90), Qt::AlignLeft | Qt::AlignVCenter, kProductName);
     p.setPen(QColor(255, 255, 255, 200));
     p.setFont(arial(22));
     p.drawText(QRectF(174, 122, 300, 34), Qt::AlignLeft | Qt::AlignVCenter,
@@ -201,10 +203,10 @@ QLabel* TInfoForm::addLink(QWidget* row, const char* name, const QString& before
 
 void TInfoForm::buildControls() {
     const auto px = [this](int design) { return scaleFromDesign(design, this); };
-    setFont(arial(px(fontHeight)));
+    setFont(arial(px(kFontHeight)));
 
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(frameWidth, frameWidth, frameWidth, frameWidth);
+    outer->setContentsMargins(kFrameWidth, kFrameWidth, kFrameWidth, kFrameWidth);
     PnlSurface = new QWidget(this);
     outer->addWidget(PnlSurface);
     auto* column = new QVBoxLayout(PnlSurface);
@@ -214,13 +216,13 @@ void TInfoForm::buildControls() {
     ImgLogo->setObjectName("ImgLogo");
     ImgLogo->setPixmap(QPixmap::fromImage(logo()));
     ImgLogo->setAlignment(Qt::AlignCenter);
-    ImgLogo->setFixedHeight(logoHeight);
+    ImgLogo->setFixedHeight(kLogoHeight);
     column->addWidget(ImgLogo);
-    column->addSpacing(px(space1Height));
+    column->addSpacing(px(kSpace1Height));
 
     PnlAppName = new QLabel(PnlSurface);
     PnlAppName->setObjectName("PnlAppName");
-    PnlAppName->setFont(arial(px(nameFontHeight), true));
+    PnlAppName->setFont(arial(px(kNameFontHeight), true));
     PnlAppName->setAlignment(Qt::AlignCenter);
     PnlAppName->setCursor(Qt::PointingHandCursor);
     PnlAppName->setToolTip(" Click to copy to Clipboard ");
@@ -235,25 +237,25 @@ void TInfoForm::buildControls() {
                       " Ctrl + Click to copy Mail Address to clipboard ");
     for (QWidget* row :
          {static_cast<QWidget*>(PnlAppName), static_cast<QWidget*>(LbNotice), PnlWeb, PnlMail}) {
-        row->setFixedHeight(px(rowHeight));
+        row->setFixedHeight(px(kRowHeight));
         column->addWidget(row);
     }
-    column->addSpacing(px(space2Height));
+    column->addSpacing(px(kSpace2Height));
     column->addStretch();
 
     auto* PnlBottom = new QWidget(PnlSurface);
-    PnlBottom->setFixedHeight(px(bottomHeight));
+    PnlBottom->setFixedHeight(px(kBottomHeight));
     auto* buttons = new QHBoxLayout(PnlBottom);
     buttons->setContentsMargins(0, 0, 0, 0);
     ButCheckVersion = new QPushButton(QStringLiteral("Check for newer Version"), PnlBottom);
     ButCheckVersion->setObjectName("ButCheckVersion");
-    ButCheckVersion->setFixedSize(px(checkWidth), px(bottomHeight));
+    ButCheckVersion->setFixedSize(px(kCheckWidth), px(kBottomHeight));
     ButCheckVersion->setAutoDefault(false);
     ButOk = new QPushButton(QStringLiteral("OK"), PnlBottom);
     ButOk->setObjectName("ButOk");
-    ButOk->setFixedSize(px(okWidth), px(bottomHeight));
+    ButOk->setFixedSize(px(kOkWidth), px(kBottomHeight));
     ButOk->setDefault(true);
-    buttons->addSpacing(px(checkLeft));
+    buttons->addSpacing(px(kCheckLeft));
     buttons->addWidget(ButCheckVersion);
     buttons->addStretch();
     buttons->addWidget(ButOk);
@@ -271,21 +273,22 @@ QString TInfoForm::versionText() const {
 }
 
 QString TInfoForm::appNameCaption() const {
-    return gProductName + gSpace + versionText();
+    return kProductName + kSpace + versionText();
 }
 
 void TInfoForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    const int border = scaleFromDesign(borderWidth, this);
+    const int border = scaleFromDesign(kBorderWidth, this);
     PnlSurface->layout()->setContentsMargins(border, border, border, border);
-    version_ = getVersionInfoString(QCoreApplication::applicationFilePath(), "FileVersion");
+    version_ = platform::getVersionInfoString(QCoreApplication::applicationFilePath(), "FileVersion");
     PnlAppName->setText(appNameCaption());
 
     const auto px = [this](int design) { return scaleFromDesign(design, this); };
     // Client: the logo and 40 beside it; the logo, the rows below it and the border twice.
     // The box: the client and the frame on each side.
-    const int rows = px(space1Height) + 4 * px(rowHeight) + px(space2Height) + px(bottomHeight);
-    setFixedSize(logoWidth + logoMargin + 2 * frameWidth, logoHeight + rows + 2 * border + 2 * frameWidth);
+    const int rows = px(kSpace1Height) + 4 * px(kRowHeight) + px(kSpace2Height) + px(kBottomHeight);
+    setFixedSize(kLogoWidth + kLogoMargin + 2 * kFrameWidth,
+                 kLogoHeight + rows + 2 * border + 2 * kFrameWidth);
     if (mainForm_) {
         const QRect main = mainForm_->frameGeometry();
         const int left = main.left() + (main.width() - width()) / 2;
@@ -306,7 +309,7 @@ void TInfoForm::moveEvent(QMoveEvent* event) {
 void TInfoForm::paintEvent(QPaintEvent*) {
     paintVerticalGradient(this, first_, second_);
     QPainter painter(this);
-    painter.setPen(QPen(frameColour(), frameWidth));
+    painter.setPen(QPen(frameColour(), kFrameWidth));
     // A 1-pixel pen on rect (0, 0, w - 1, h - 1) covers columns 0 and w - 1, rows 0 and h - 1.
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
@@ -336,17 +339,17 @@ void TInfoForm::PnlAppNameClick() {
 
 void TInfoForm::LbWebSiteClick() {
     if (platform::isCtrlDown())
-        QGuiApplication::clipboard()->setText(gMakerWebPage);
+        QGuiApplication::clipboard()->setText(kMakerWebPage);
     else
-        platform::openUrlInBrowser(gMakerWebPage);
+        platform::openUrlInBrowser(kMakerWebPage);
 }
 
 void TInfoForm::LbEmailClick() {
     if (!platform::isCtrlDown()) {
-        platform::openUrlInBrowser("Mailto:" + kReportAddress + "?subject=BugReport " + gProductName + "  " +
+        platform::openUrlInBrowser("Mailto:" + kReportAddress + "?subject=BugReport " + kProductName + "  " +
                                    versionText());
     } else if (platform::isShiftDown()) {
-        QGuiApplication::clipboard()->setText(kReportAddress + "  " + gProductName + "  " + versionText());
+        QGuiApplication::clipboard()->setText(kReportAddress + "  " + kProductName + "  " + versionText());
     } else {
         QGuiApplication::clipboard()->setText(kReportAddress);
     }
@@ -398,11 +401,11 @@ std::optional<QString> TInfoForm::fetchVersionReply(const QUrl& url, Timeouts ti
 void TInfoForm::ButCheckVersionClick() {
     QUrl url = versionServerSlot();
     url.setPath("/software/version.php");
-    url.setQuery("stat=" + removeBlanks(gProductName));
+    url.setQuery("stat=" + removeBlanks(kProductName));
     MessageBoxOwnerScope owner(this);
     const std::optional<QString> reply = fetchVersionReply(url, timeoutsSlot());
     if (!reply) {
-        showErrorBox("Version Check Failed", "Could not get acces to the server ");
+        platform::showErrorBox("Version Check Failed", "Could not get acces to the server ");
         return;
     }
     // An empty reply says nothing about a version: it is an error like a foreign page.
@@ -410,16 +413,17 @@ void TInfoForm::ButCheckVersionClick() {
         reply->isEmpty() ||
         (*reply != version_ && (reply->contains("wrong parameter") || reply->size() > version_.size() + 4));
     if (error) {
-        showErrorBox("Version Check Error!",
-                     "An Error occurred during version check. \r\nPlease contact Tolvard Software with this "
-                     "info:\r\n" +
-                         *reply + "\r\nif it keeps happening.");
+        platform::showErrorBox(
+            "Version Check Error!",
+            "An Error occurred during version check. \r\nPlease contact Tolvard Software with this "
+            "info:\r\n" +
+                *reply + "\r\nif it keeps happening.");
     } else if (*reply == version_) {
-        showInfo(kResultCaption, "You have the latest version: " + *reply);
-    } else if (askYesNo(kResultCaption,
-                        "There is a newer version " + *reply + "\r\navailable, do you want to download ?")) {
+        platform::showInfo(kResultCaption, "You have the latest version: " + *reply);
+    } else if (platform::askYesNo(kResultCaption, "There is a newer version " + *reply +
+                                                      "\r\navailable, do you want to download ?")) {
         QUrl page = versionServerSlot();
-        page.setPath("/software/" + gProductName.toLower().remove('-') + ".php");
+        page.setPath("/software/" + kProductName.toLower().remove('-') + ".php");
         platform::openUrlInBrowser(page.toString());
     }
 }

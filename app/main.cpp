@@ -1,7 +1,8 @@
 // Program entry: one main window, run until it closes.
-#include "app/EkFunctions.h"
 #include "app/Globl.h"
 #include "app/Unit1.h"
+#include "platform/gui/MessageBoxes.h"
+#include "platform/gui/VersionInfo.h"
 
 #include <QApplication>
 #include <exception>
@@ -9,17 +10,17 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The application name only: a display name would be appended to every window caption.
-    QApplication::setApplicationName(gProductName);
-    QApplication::setApplicationVersion(VELQUIN_VERSION);
+    QApplication::setApplicationName(kProductName);
+    QApplication::setApplicationVersion(platform::compiledFileVersion());
     platform::installModelMessageBoxes();
     try {
         TForm1 form(QApplication::arguments().mid(1));
         form.show();
         QApplication::exec();
     } catch (const std::exception& e) {
-        showError(gProductName, QString::fromLocal8Bit(e.what()));
+        platform::showError(kProductName, QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        showError(gProductName, QString());
+        platform::showError(kProductName, QString());
     }
     return 0;
 }

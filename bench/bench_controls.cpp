@@ -47,23 +47,23 @@ void progressRepaint(benchmark::State& state) {
 }
 BENCHMARK(progressRepaint);
 
-constexpr int hdWidth = 1920, hdHeight = 1080;
+constexpr int kHdWidth = 1920, kHdHeight = 1080;
 
 void compositeFullHd(benchmark::State& state) {
-    TEkBmp src(hdWidth, hdHeight), dst(hdWidth, hdHeight);
+    TEkBmp src(kHdWidth, kHdHeight), dst(kHdWidth, kHdHeight);
     // Every alpha from 0 to 255, so that the blend takes all three of its paths.
-    for (int i = 0; i < hdWidth * hdHeight; ++i)
+    for (int i = 0; i < kHdWidth * kHdHeight; ++i)
         src.bits()[i] = (TPixel(i & 0xFF) << 24) | 0x3080C0u;
     for (auto _ : state) {
         src.drawTo(&dst, 0, 0, bmAlphaBlend);
         benchmark::DoNotOptimize(dst.bits());
     }
-    state.SetBytesProcessed(state.iterations() * int64_t(hdWidth) * hdHeight * 4);
+    state.SetBytesProcessed(state.iterations() * int64_t(kHdWidth) * kHdHeight * 4);
 }
 BENCHMARK(compositeFullHd);
 
 void memcpyFullHd(benchmark::State& state) {
-    std::vector<TPixel> src(size_t(hdWidth) * hdHeight, 0x803080C0u), dst(src.size());
+    std::vector<TPixel> src(size_t(kHdWidth) * kHdHeight, 0x803080C0u), dst(src.size());
     for (auto _ : state) {
         std::memcpy(dst.data(), src.data(), src.size() * sizeof(TPixel));
         benchmark::DoNotOptimize(dst.data());

@@ -364,7 +364,7 @@ void resetPeak() {
 int measure(const QString& path, int codePage, const QString& target) {
     { // warm the converters and the page cache outside the measurement
         TEkMemIni warm;
-        warm.LoadFromBytes("a=1", codePage);
+        warm.loadFromBytes("a=1", codePage);
         QFile f(path);
         f.open(QIODevice::ReadOnly);
         char buf[1 << 16];

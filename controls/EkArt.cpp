@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int defaultSide = 23;
+constexpr int kDefaultSide = 23;
 
 bool isCorner(TEkArtType type) {
     return type >= aatCornerNW && type <= aatCornerSW;
@@ -23,11 +23,11 @@ bool isEnd(TEkArtType type) {
 
 } // namespace
 
-TEkArt::TEkArt(QWidget* parent) : QWidget(parent), bitmap(std::make_unique<TEkBmp>()) {
+TEkArt::TEkArt(QWidget* parent) : QWidget(parent), bitmap_(std::make_unique<TEkBmp>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Moves are reported without a button held, too.
     setMouseTracking(true);
-    resize(defaultSide, defaultSide);
+    resize(kDefaultSide, kDefaultSide);
 }
 
 TEkArt::~TEkArt() = default;
@@ -35,28 +35,28 @@ TEkArt::~TEkArt() = default;
 // --- properties -------------------------------------------------------------------------------
 
 void TEkArt::changed() {
-    dirty = true;
+    dirty_ = true;
     update();
 }
 
 void TEkArt::setGradiDark(TColor c) {
-    setAndRepaint(*this, clGradiDark, c, &dirty);
+    setAndRepaint(*this, clGradiDark_, c, &dirty_);
 }
 void TEkArt::setGradiLight(TColor c) {
-    setAndRepaint(*this, clGradiLight, c, &dirty);
+    setAndRepaint(*this, clGradiLight_, c, &dirty_);
 }
 void TEkArt::setArtStyle(TEkGradyStyle style) {
-    setAndRepaint(*this, artStyle, style, &dirty);
+    setAndRepaint(*this, artStyle_, style, &dirty_);
 }
 void TEkArt::setArtType(TEkArtType type) {
-    setAndRepaint(*this, artType, type, &dirty);
+    setAndRepaint(*this, artType_, type, &dirty_);
 }
 void TEkArt::setPipeShadow(int value) {
-    setAndRepaint(*this, pipeShadow, std::clamp(value, 0, 255), &dirty);
+    setAndRepaint(*this, pipeShadow_, std::clamp(value, 0, 255), &dirty_);
 }
 
 void TEkArt::setAlign(TAlign value) {
-    if (assignChanged(align, value) && parentWidget() && parentWidget()->layout())
+    if (assignChanged(align_, value) && parentWidget() && parentWidget()->layout())
         parentWidget()->layout()->invalidate();
 }
 
@@ -78,16 +78,16 @@ void TEkArt::watchNeighbour(TEkGradiLabel* label, Neighbour& slot) {
 }
 
 void TEkArt::setLabelBefore(TEkGradiLabel* label) {
-    if (label == before.label)
+    if (label == before_.label)
         return;
-    watchNeighbour(label, before);
+    watchNeighbour(label, before_);
     changed();
 }
 
 void TEkArt::setLabelAfter(TEkGradiLabel* label) {
-    if (label == after.label)
+    if (label == after_.label)
         return;
-    watchNeighbour(label, after);
+    watchNeighbour(label, after_);
     changed();
 }
 
@@ -127,16 +127,16 @@ void TEkArt::neighbourPainted(const Neighbour& slot) {
     if (!slot.label)
         return;
     // A piece waiting for its neighbour takes whatever picture comes.
-    if (dirty) {
+    if (dirty_) {
         update();
         return;
     }
     // The hot and pressed looks come and go with the mouse: the piece keeps continuing the
     // resting look (the neighbour's normal or disabled picture).
     const int state = slot.label->paintedVisualState();
-    constexpr int hot = 1;
-    constexpr int pressed = 2;
-    if (state == hot || state == pressed)
+    constexpr int kHot = 1;
+    constexpr int kPressed = 2;
+    if (state == kHot || state == kPressed)
         return;
     if (slot.label->pictureSerial() != slot.seen.serial || state != slot.seen.state)
         changed();
@@ -145,23 +145,23 @@ void TEkArt::neighbourPainted(const Neighbour& slot) {
 bool TEkArt::followSize(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
     const QSize target(vertical ? vertical->width() : width(), horizontal ? horizontal->height() : height());
     if (target == size()) {
-        triedSize = QSize();
+        triedSize_ = QSize();
         return false;
     }
     // A layout that keeps another size wins: the piece stops asking and waits (dirty) for
     // the next change rather than resizing back and forth.
-    if (target == triedSize)
+    if (target == triedSize_)
         return true;
-    if (!resizeQueued) {
-        resizeQueued = true;
+    if (!resizeQueued_) {
+        resizeQueued_ = true;
         // Resizing from inside a paint would re-enter the layout; do it once the paint is over.
         QTimer::singleShot(0, this, [this] {
-            resizeQueued = false;
-            const Neighbours n = neighboursOf(artType, before.label, after.label);
+            resizeQueued_ = false;
+            const Neighbours n = neighboursOf(artType_, before_.label, after_.label);
             const QSize wanted(n.vertical ? n.vertical->width() : width(),
                                n.horizontal ? n.horizontal->height() : height());
             if (wanted != size()) {
-                triedSize = wanted;
+                triedSize_ = wanted;
                 resize(wanted);
                 updateGeometry();
             }
@@ -173,16 +173,17 @@ bool TEkArt::followSize(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
 // --- painting ---------------------------------------------------------------------------------
 
 const TPixel* TEkArt::getScanLine(int row) const {
-    return static_cast<const TEkBmp&>(*bitmap).scanLine(row);
+    return static_cast<const TEkBmp&>(*bitmap_).scanLine(row);
 }
 
 void TEkArt::paintOwnBackground() {
-    fillGradyStyle(*bitmap, artStyle, uint8_t(pipeShadow), TEkColor(clGradiLight), TEkColor(clGradiDark));
+    fillGradyStyle(*bitmap_, artStyle_, uint8_t(pipeShadow_), TEkColor(clGradiLight_),
+                   TEkColor(clGradiDark_));
 }
 
 void TEkArt::fillOwnRamp(TPixel* ramp, int n, bool pipe) const {
-    const TPixel light = tColorToPixel(clGradiLight);
-    const TPixel dark = tColorToPixel(clGradiDark);
+    const TPixel light = tColorToPixel(clGradiLight_);
+    const TPixel dark = tColorToPixel(clGradiDark_);
     if (!pipe) {
         fillColorRamp32(ramp, n, light, dark);
         return;
@@ -190,42 +191,43 @@ void TEkArt::fillOwnRamp(TPixel* ramp, int n, bool pipe) const {
     // split = 2n / 5: dark rising to light, then light falling to dark darkened by the shadow
     const int split = (2 * n) / 5;
     fillColorRamp32(ramp, split, dark, light);
-    fillColorRamp32(ramp + split, n - split, light, darken(dark, uint8_t(pipeShadow)));
+    fillColorRamp32(ramp + split, n - split, light, darken(dark, uint8_t(pipeShadow_)));
 }
 
 TPixel TEkArt::edgeColour(TEkGradiLabel* neighbour) const {
-    return tColorToPixel(neighbour ? neighbour->ClGradiDark() : clGradiDark);
+    return tColorToPixel(neighbour ? neighbour->ClGradiDark() : clGradiDark_);
 }
 
 void TEkArt::paintBitmap() {
-    if (bitmap->width() != width() || bitmap->height() != height())
-        bitmap->setSize(width(), height(), false);
+    if (bitmap_->width() != width() || bitmap_->height() != height())
+        bitmap_->setSize(width(), height(), false);
     // A size the painter refuses leaves no pixel memory; the painters below write rows directly.
-    bitmap->checkDc();
+    bitmap_->checkDc();
 
-    const Neighbours n = neighboursOf(artType, before.label, after.label);
-    if (artType == aatSpace || (isCorner(artType) && !n.horizontal))
+    const Neighbours n = neighboursOf(artType_, before_.label, after_.label);
+    if (artType_ == aatSpace || (isCorner(artType_) && !n.horizontal))
         paintOwnBackground();
 
-    if (artType != aatSpace && !paintBitmapSpecial()) {
+    if (artType_ != aatSpace && !paintBitmapSpecial()) {
         // Stays dirty; a neighbour's bitmapPainted() or the queued resize brings the next try.
-        dirty = true;
+        dirty_ = true;
         return;
     }
-    dirty = false;
-    for (Neighbour* n : {&before, &after}) {
+    dirty_ = false;
+    for (Neighbour* n : {&before_, &after_}) {
         if (n->label)
             n->seen = {n->label->pictureSerial(), n->label->paintedVisualState()};
     }
 }
 
 bool TEkArt::paintBitmapSpecial() {
-    if ((after.label && !after.label->GetFullyLoaded()) || (before.label && !before.label->GetFullyLoaded()))
+    if ((after_.label && !after_.label->GetFullyLoaded()) ||
+        (before_.label && !before_.label->GetFullyLoaded()))
         return false;
-    const Neighbours n = neighboursOf(artType, before.label, after.label);
-    if (isCorner(artType))
+    const Neighbours n = neighboursOf(artType_, before_.label, after_.label);
+    if (isCorner(artType_))
         return paintCorner(n.horizontal, n.vertical);
-    if (isEnd(artType))
+    if (isEnd(artType_))
         return paintEnd(n.horizontal, n.vertical);
     return false;
 }
@@ -236,20 +238,20 @@ bool TEkArt::paintCorner(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
     const int w = width();
     const int h = height();
     std::vector<TPixel> ramp(size_t(w) + 1);
-    fillOwnRamp(ramp.data(), w, artStyle == agsHorzPipe);
+    fillOwnRamp(ramp.data(), w, artStyle_ == agsHorzPipe);
     const TPixel* columns = vertical ? vertical->getScanLine(0) : ramp.data();
     // b(y) = y * w / h rounded half up: (10 * y * w + 5) / (10 * h)
     const auto diagonal = [w, h](int y) { return int((10LL * y * w + 5) / (10LL * h)); };
     const auto rowColour = [horizontal](int y) { return horizontal->getScanLine(y)[0]; };
     const auto copyColumns = [&](int y, int from, int to) { // columns from..to-1
-        TPixel* row = bitmap->rowAddress(y);
+        TPixel* row = bitmap_->rowAddress(y);
         std::copy(columns + from, columns + to, row + from);
     };
 
     for (int y = 0; y < h; ++y) {
         const int b = diagonal(y);
-        TPixel* row = bitmap->rowAddress(y);
-        switch (artType) {
+        TPixel* row = bitmap_->rowAddress(y);
+        switch (artType_) {
         case aatCornerNW:
             if (horizontal)
                 fillPixels(row + b, w - b, rowColour(y));
@@ -284,30 +286,30 @@ bool TEkArt::paintEnd(TEkGradiLabel* horizontal, TEkGradiLabel* vertical) {
     const int h = height();
     const TPixel edge = edgeColour(horizontal ? horizontal : vertical);
 
-    if (artType == aatEndLeft || artType == aatEndRight) {
+    if (artType_ == aatEndLeft || artType_ == aatEndRight) {
         std::vector<TPixel> ramp(size_t(h) + 1);
-        fillOwnRamp(ramp.data(), h, artStyle == agsVertPipe);
+        fillOwnRamp(ramp.data(), h, artStyle_ == agsVertPipe);
         for (int y = 0; y < h; ++y) {
             const TPixel c = horizontal ? horizontal->getScanLine(y)[0] : ramp[size_t(y)];
-            if (artType == aatEndLeft)
-                fillColorRampEased(bitmap->rowAddress(y), w, true, edge, c); // c at the right
+            if (artType_ == aatEndLeft)
+                fillColorRampEased(bitmap_->rowAddress(y), w, true, edge, c); // c at the right
             else
-                fillColorRampEased(bitmap->rowAddress(y), w, false, c, edge); // c at the left
+                fillColorRampEased(bitmap_->rowAddress(y), w, false, c, edge); // c at the left
         }
         return true;
     }
 
     std::vector<TPixel> ramp(size_t(w) + 1);
-    fillOwnRamp(ramp.data(), w, artStyle == agsVertPipe);
+    fillOwnRamp(ramp.data(), w, artStyle_ == agsVertPipe);
     const TPixel* columns = vertical ? vertical->getScanLine(0) : ramp.data();
     std::vector<TPixel> column(size_t(h) + 1);
     for (int x = 0; x < w; ++x) {
-        if (artType == aatEndDown)
+        if (artType_ == aatEndDown)
             fillColorRamp32(column.data(), h, columns[x], edge); // neighbour colour in row 0
         else
             fillColorRamp32(column.data(), h, edge, columns[x]); // neighbour colour in row h-1
         for (int y = 0; y < h; ++y)
-            bitmap->rowAddress(y)[x] = column[size_t(y)];
+            bitmap_->rowAddress(y)[x] = column[size_t(y)];
     }
     return true;
 }
@@ -316,10 +318,10 @@ void TEkArt::paintEvent(QPaintEvent*) {
     if (width() < 1 || height() < 1)
         return;
     try {
-        if (dirty || bitmap->width() != width() || bitmap->height() != height())
+        if (dirty_ || bitmap_->width() != width() || bitmap_->height() != height())
             paintBitmap();
         QPainter painter(this);
-        bitmap->bitBlt(painter, 0, 0);
+        bitmap_->bitBlt(painter, 0, 0);
         emit paintOver(this, &painter);
     } catch (const EInvalidGraphicOperation& e) {
         qWarning("TEkArt: %s", qPrintable(e.message()));
@@ -349,10 +351,10 @@ void TEkArt::contextMenuEvent(QContextMenuEvent* event) {
 
 void TEkArt::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    dirty = true;
+    dirty_ = true;
 }
 
 void TEkArt::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    dirty = true;
+    dirty_ = true;
 }

@@ -38,32 +38,32 @@ public:
     ~TEkArt() override;
 
     // Setters store a changed value and repaint.
-    TColor ClGradiDark() const { return clGradiDark; }
+    TColor ClGradiDark() const { return clGradiDark_; }
     void setGradiDark(TColor c);
-    TColor ClGradiLight() const { return clGradiLight; }
+    TColor ClGradiLight() const { return clGradiLight_; }
     void setGradiLight(TColor c);
-    TEkGradyStyle ArtStyle() const { return artStyle; }
+    TEkGradyStyle ArtStyle() const { return artStyle_; }
     void setArtStyle(TEkGradyStyle style);
-    TEkArtType ArtType() const { return artType; }
+    TEkArtType ArtType() const { return artType_; }
     void setArtType(TEkArtType type);
     // Clamped to 0..255.
-    int PipeShadow() const { return pipeShadow; }
+    int PipeShadow() const { return pipeShadow_; }
     void setPipeShadow(int value);
-    TAlign Align() const { return align; }
+    TAlign Align() const { return align_; }
     void setAlign(TAlign value);
 
     // Neighbours (not owned; forgotten when destroyed, the piece then paints its own ramp).
     // Which one is beside the piece and which above or below depends on ArtType.
-    TEkGradiLabel* LabelBefore() const { return before.label; }
+    TEkGradiLabel* LabelBefore() const { return before_.label; }
     void setLabelBefore(TEkGradiLabel* label);
-    TEkGradiLabel* LabelAfter() const { return after.label; }
+    TEkGradiLabel* LabelAfter() const { return after_.label; }
     void setLabelAfter(TEkGradiLabel* label);
 
     // Row `row` of the piece's picture; EInvalidGraphicOperation outside 0..height-1.
     const TPixel* getScanLine(int row) const;
     // True while the picture is out of date (a neighbour not painted yet, a size to follow).
-    bool isDirty() const { return dirty; }
-    const TEkBmp* bitmapForTest() const { return bitmap.get(); }
+    bool isDirty() const { return dirty_; }
+    const TEkBmp* bitmapForTest() const { return bitmap_.get(); }
 
     QSize sizeHint() const override { return size(); }
     QSize minimumSizeHint() const override { return QSize(0, 0); }
@@ -101,7 +101,7 @@ private:
         QMetaObject::Connection destroyed;
     };
 
-    int alignValue() const { return int(align); }
+    int alignValue() const { return int(align_); }
     void setAlignValue(int value) { setAlign(TAlign(value)); }
     void changed();
     // Stores label in the slot and follows its painting and its end.
@@ -118,16 +118,16 @@ private:
     bool paintCorner(TEkGradiLabel* horizontal, TEkGradiLabel* vertical);
     bool paintEnd(TEkGradiLabel* horizontal, TEkGradiLabel* vertical);
 
-    std::unique_ptr<TEkBmp> bitmap;
-    bool dirty = true;
-    bool resizeQueued = false;
-    QSize triedSize; // the last size asked for by following a neighbour
-    TColor clGradiDark = 0xE97A01;
-    TColor clGradiLight = 0xFFFF00;
-    TEkGradyStyle artStyle = agsVertPipe;
-    TEkArtType artType = aatSpace;
-    int pipeShadow = 60;
-    TAlign align = alNone;
-    Neighbour before;
-    Neighbour after;
+    std::unique_ptr<TEkBmp> bitmap_;
+    bool dirty_ = true;
+    bool resizeQueued_ = false;
+    QSize triedSize_; // the last size asked for by following a neighbour
+    TColor clGradiDark_ = 0xE97A01;
+    TColor clGradiLight_ = 0xFFFF00;
+    TEkGradyStyle artStyle_ = agsVertPipe;
+    TEkArtType artType_ = aatSpace;
+    int pipeShadow_ = 60;
+    TAlign align_ = alNone;
+    Neighbour before_;
+    Neighbour after_;
 };

@@ -13,8 +13,8 @@
 namespace {
 
 // Opaque alpha byte of a pixel word.
-constexpr TPixel alphaMask = 0xFF000000u;
-constexpr TPixel colourMask = 0x00FFFFFFu;
+constexpr TPixel kAlphaMask = 0xFF000000u;
+constexpr TPixel kColourMask = 0x00FFFFFFu;
 
 [[noreturn]] void fail(const char* text) {
     throw EInvalidGraphicOperation(QString::fromLatin1(text));
@@ -27,7 +27,7 @@ constexpr uint32_t byteAt(TPixel p, int i) {
 // Per colour byte (d * (255 - a) + s * a) >> 8, alpha of d kept.
 inline TPixel blendBytes(TPixel d, TPixel s, uint32_t a) {
     const uint32_t na = 255u - a;
-    return (d & alphaMask) | ((byteAt(d, 0) * na + byteAt(s, 0) * a) >> 8) |
+    return (d & kAlphaMask) | ((byteAt(d, 0) * na + byteAt(s, 0) * a) >> 8) |
            (((byteAt(d, 1) * na + byteAt(s, 1) * a) >> 8) << 8) |
            (((byteAt(d, 2) * na + byteAt(s, 2) * a) >> 8) << 16);
 }
@@ -38,33 +38,33 @@ constexpr TPixel greyWord(uint32_t g) {
 }
 
 // Weight tables of the faces.
-constexpr uint8_t glassHighlight[11] = {130, 120, 105, 85, 65, 45, 25, 10, 10, 10, 10};
-constexpr uint8_t shadedFace[11] = {76, 56, 39, 29, 22, 17, 13, 10, 10, 14, 18};
-constexpr int faceBandRows = 11;
+constexpr uint8_t kGlassHighlight[11] = {130, 120, 105, 85, 65, 45, 25, 10, 10, 10, 10};
+constexpr uint8_t kShadedFace[11] = {76, 56, 39, 29, 22, 17, 13, 10, 10, 14, 18};
+constexpr int kFaceBandRows = 11;
 
 // Coverage of the soft inner corners: triangle rows of 4, 3, 2 and 1 entries.
-constexpr uint8_t softInnerCorner[10] = {255, 255, 168, 64, 255, 120, 15, 168, 15, 64};
+constexpr uint8_t kSoftInnerCorner[10] = {255, 255, 168, 64, 255, 120, 15, 168, 15, 64};
 // Alpha of a softened corner: the corner pixel, then its neighbours along the edges.
-constexpr uint8_t softCornerAlpha[3] = {50, 180, 180};
+constexpr uint8_t kSoftCornerAlpha[3] = {50, 180, 180};
 
 // ---- grip shade tables: a positive entry lightens by v, a negative one darkens by -v ----------
 
-constexpr int16_t gripTall9[7 * 4] = {80,   80, 80, 80,  65,   -125, -145, 65,  55,  -95, -125, 55, 45, -85,
-                                      -120, 45, 25, -70, -120, 25,   15,   -50, -90, 15,  0,    15, 15, 0};
-constexpr int16_t gripTall12[7 * 5] = {80,  80,   80,  80,  80,  65,  -105, -125, -145, 65,  55,  -65,
-                                       -95, -125, 55,  45,  -45, -85, -120, 45,   25,   -40, -70, -120,
-                                       25,  15,   -35, -50, -90, 15,  0,    15,   15,   15,  0};
-constexpr int16_t gripTall14[7 * 6] = {
+constexpr int16_t kGripTall9[7 * 4] = {80,   80, 80, 80,  65,   -125, -145, 65,  55,  -95, -125, 55, 45, -85,
+                                       -120, 45, 25, -70, -120, 25,   15,   -50, -90, 15,  0,    15, 15, 0};
+constexpr int16_t kGripTall12[7 * 5] = {80,  80,   80,  80,  80,  65,  -105, -125, -145, 65,  55,  -65,
+                                        -95, -125, 55,  45,  -45, -85, -120, 45,   25,   -40, -70, -120,
+                                        25,  15,   -35, -50, -90, 15,  0,    15,   15,   15,  0};
+constexpr int16_t kGripTall14[7 * 6] = {
     80,  80,   80, 80, 80,  80,  65,  -80,  -105, -125, -145, 65,  55,  -45, -65, -95, -125, 55, 45, -30, -45,
     -85, -120, 45, 25, -25, -40, -70, -120, 25,   15,   -30,  -35, -50, -90, 15,  0,   15,   15, 15, 15,  0};
-constexpr int16_t gripWide9[4 * 7] = {80, 65,   55,  45,  25,  15,  0,  80, -145, -125, -120, -120, -90, 15,
-                                      80, -120, -95, -85, -70, -50, 15, 80, 65,   55,   45,   25,   15,  0};
-constexpr int16_t gripWide12[5 * 7] = {80,  65,  55,  45,   25,  15,  0,   80,  -145, -125, -120, -120,
-                                       -90, 15,  80,  -120, -95, -85, -70, -50, 15,   80,   -105, -65,
-                                       -45, -40, -35, 15,   80,  65,  55,  45,  25,   15,   0};
-constexpr int16_t gripWide14[6 * 7] = {80, 65,   55,  45,  25,  15,  0,  80, -145, -125, -120, -120, -90, 15,
-                                       80, -120, -95, -85, -70, -50, 15, 80, -105, -65,  -45,  -40,  -35, 15,
-                                       80, -80,  -45, -30, -25, -30, 15, 80, 65,   55,   45,   25,   15,  0};
+constexpr int16_t kGripWide9[4 * 7] = {80, 65,   55,  45,  25,  15,  0,  80, -145, -125, -120, -120, -90, 15,
+                                       80, -120, -95, -85, -70, -50, 15, 80, 65,   55,   45,   25,   15,  0};
+constexpr int16_t kGripWide12[5 * 7] = {80,  65,  55,  45,   25,  15,  0,   80,  -145, -125, -120, -120,
+                                        -90, 15,  80,  -120, -95, -85, -70, -50, 15,   80,   -105, -65,
+                                        -45, -40, -35, 15,   80,  65,  55,  45,  25,   15,   0};
+constexpr int16_t kGripWide14[6 * 7] = {80, 65,   55,  45,  25,  15,  0,  80, -145, -125, -120, -120, -90, 15,
+                                        80, -120, -95, -85, -70, -50, 15, 80, -105, -65,  -45,  -40,  -35, 15,
+                                        80, -80,  -45, -30, -25, -30, 15, 80, 65,   55,   45,   25,   15,  0};
 
 inline TPixel shadePixel(TPixel p, int v) {
     return v < 0 ? darken(p, uint8_t(-v)) : lighten(p, uint8_t(v));
@@ -103,7 +103,7 @@ PipeRamps pipeRamps(int n, uint8_t shade, TPixel c2, bool wide) {
 // ---- mark masks: coverage bytes row by row, symmetric about both axes except where the given
 // rows themselves are not (the circle's first row, the 11-pixel star's middle row) -----------
 // clang-format off
-constexpr uint8_t diamondMask9[9 * 9] = {
+constexpr uint8_t kDiamondMask9[9 * 9] = {
       0,   0,   0,   0, 243,   0,   0,   0,   0,
       0,   0,  46, 235, 255, 235,  46,   0,   0,
       0,  46, 235, 255, 255, 255, 235,  46,   0,
@@ -114,7 +114,7 @@ constexpr uint8_t diamondMask9[9 * 9] = {
       0,   0,  46, 235, 255, 235,  46,   0,   0,
       0,   0,   0,   0, 243,   0,   0,   0,   0,
 };
-constexpr uint8_t diamondMask11[11 * 11] = {
+constexpr uint8_t kDiamondMask11[11 * 11] = {
       0,   0,   0,   0,   0, 226,   0,   0,   0,   0,   0,
       0,   0,   0,  40, 231, 255, 231,  40,   0,   0,   0,
       0,   0,  40, 231, 255, 255, 255, 231,  40,   0,   0,
@@ -127,7 +127,7 @@ constexpr uint8_t diamondMask11[11 * 11] = {
       0,   0,   0,  40, 231, 255, 231,  40,   0,   0,   0,
       0,   0,   0,   0,   0, 226,   0,   0,   0,   0,   0,
 };
-constexpr uint8_t diamondMask13[13 * 13] = {
+constexpr uint8_t kDiamondMask13[13 * 13] = {
       0,   0,   0,   0,   0,  39, 207,  39,   0,   0,   0,   0,   0,
       0,   0,   0,   0,  40, 231, 255, 231,  40,   0,   0,   0,   0,
       0,   0,   0,  40, 231, 255, 255, 255, 231,  40,   0,   0,   0,
@@ -142,7 +142,7 @@ constexpr uint8_t diamondMask13[13 * 13] = {
       0,   0,   0,   0,  40, 231, 255, 231,  40,   0,   0,   0,   0,
       0,   0,   0,   0,   0,  39, 207,  39,   0,   0,   0,   0,   0,
 };
-constexpr uint8_t circleMask7[7 * 7] = {
+constexpr uint8_t kCircleMask7[7 * 7] = {
       0,  91, 219, 255, 215,  91,   0,
      90, 255, 255, 255, 255, 255,  90,
     214, 255, 255, 255, 255, 255, 214,
@@ -151,7 +151,7 @@ constexpr uint8_t circleMask7[7 * 7] = {
      90, 255, 255, 255, 255, 255,  90,
       0,  90, 214, 255, 214,  90,   0,
 };
-constexpr uint8_t circleMask9[9 * 9] = {
+constexpr uint8_t kCircleMask9[9 * 9] = {
       0,  11, 135, 227, 255, 227, 135,  11,   0,
      11, 207, 255, 255, 255, 255, 255, 207,  11,
     135, 255, 255, 255, 255, 255, 255, 255, 135,
@@ -162,7 +162,7 @@ constexpr uint8_t circleMask9[9 * 9] = {
      11, 207, 255, 255, 255, 255, 255, 207,  11,
       0,  11, 135, 227, 255, 227, 135,  11,   0,
 };
-constexpr uint8_t circleMask11[11 * 11] = {
+constexpr uint8_t kCircleMask11[11 * 11] = {
       0,   0,   7, 119, 207, 251, 207, 119,   7,   0,   0,
       0,  53, 234, 255, 255, 255, 255, 255, 234,  53,   0,
       7, 234, 255, 255, 255, 255, 255, 255, 255, 234,   7,
@@ -175,7 +175,7 @@ constexpr uint8_t circleMask11[11 * 11] = {
       0,  53, 234, 255, 255, 255, 255, 255, 234,  53,   0,
       0,   0,   7, 119, 207, 251, 207, 119,   7,   0,   0,
 };
-constexpr uint8_t starMask9[9 * 9] = {
+constexpr uint8_t kStarMask9[9 * 9] = {
       0,   0,   0,   0, 121,   0,   0,   0,   0,
       0,   1,   0,   0, 176,   0,   0,   1,   0,
       0,   0,  78,  19, 255,  19,  78,   0,   0,
@@ -186,7 +186,7 @@ constexpr uint8_t starMask9[9 * 9] = {
       0,   1,   0,   0, 176,   0,   0,   1,   0,
       0,   0,   0,   0, 121,   0,   0,   0,   0,
 };
-constexpr uint8_t starMask11[11 * 11] = {
+constexpr uint8_t kStarMask11[11 * 11] = {
       0,   0,   0,   0,   0, 107,   0,   0,   0,   0,   0,
       0,   0,   0,   0,   0, 144,   0,   0,   0,   0,   0,
       0,   0,  19,   3,   0, 210,   0,   3,  19,   0,   0,
@@ -199,7 +199,7 @@ constexpr uint8_t starMask11[11 * 11] = {
       0,   0,   0,   0,   0, 144,   0,   0,   0,   0,   0,
       0,   0,   0,   0,   0, 107,   0,   0,   0,   0,   0,
 };
-constexpr uint8_t starMask13[13 * 13] = {
+constexpr uint8_t kStarMask13[13 * 13] = {
       0,   0,   0,   0,   0,   0,  59,   0,   0,   0,   0,   0,   0,
       0,   0,   0,   0,   0,   0, 159,   0,   0,   0,   0,   0,   0,
       0,   0,   0,   0,   0,   3, 255,   3,   0,   0,   0,   0,   0,
@@ -241,8 +241,8 @@ TEkBmp::TEkBmp() {
 TEkBmp::TEkBmp(int width, int height) {
     resetFields();
     // Negative sizes count as empty.
-    w = std::max(width, 0);
-    h = std::max(height, 0);
+    w_ = std::max(width, 0);
+    h_ = std::max(height, 0);
     createDib();
 }
 
@@ -251,65 +251,65 @@ TEkBmp::~TEkBmp() {
 }
 
 void TEkBmp::resetFields() {
-    delete[] pix;
-    pix = nullptr;
-    memDc = false;
-    flg = false;
-    ownFont = false;
-    bounds = TRect();
+    delete[] pix_;
+    pix_ = nullptr;
+    memDc_ = false;
+    flg_ = false;
+    ownFont_ = false;
+    bounds_ = TRect();
 }
 
 bool TEkBmp::allocate() {
-    delete[] pix;
-    pix = nullptr;
-    if (w <= 0 || h <= 0 || w > maxSide || h > maxSide)
+    delete[] pix_;
+    pix_ = nullptr;
+    if (w_ <= 0 || h_ <= 0 || w_ > kMaxSide || h_ > kMaxSide)
         return false;
-    const size_t bytes = size_t(w) * size_t(h) * sizeof(TPixel);
-    if (bytes > maxBytes)
+    const size_t bytes = size_t(w_) * size_t(h_) * sizeof(TPixel);
+    if (bytes > kMaxBytes)
         return false;
-    pix = new (std::nothrow) TPixel[size_t(w) * size_t(h)];
-    return pix != nullptr;
+    pix_ = new (std::nothrow) TPixel[size_t(w_) * size_t(h_)];
+    return pix_ != nullptr;
 }
 
 void TEkBmp::createDib() {
-    if (w > 0 && h > 0) {
-        memDc = true;
-        flg = false;
+    if (w_ > 0 && h_ > 0) {
+        memDc_ = true;
+        flg_ = false;
         if (!allocate()) {
             releaseDib(true);
             return;
         }
-        std::memset(pix, 0xFF, size_t(w) * size_t(h) * sizeof(TPixel));
-        bounds = TRect(0, 0, w, h);
-    } else if (pix || memDc) {
+        std::memset(pix_, 0xFF, size_t(w_) * size_t(h_) * sizeof(TPixel));
+        bounds_ = TRect(0, 0, w_, h_);
+    } else if (pix_ || memDc_) {
         releaseDib(true);
     }
 }
 
 void TEkBmp::releaseDib(bool deleteDc) {
-    delete[] pix;
-    pix = nullptr;
+    delete[] pix_;
+    pix_ = nullptr;
     if (deleteDc)
-        memDc = false;
-    flg = false;
-    bounds = TRect();
+        memDc_ = false;
+    flg_ = false;
+    bounds_ = TRect();
 }
 
 void TEkBmp::assign(const TEkBmp& other) {
     if (&other == this)
         return;
-    w = other.w;
-    h = other.h;
+    w_ = other.w_;
+    h_ = other.h_;
     createDib();
-    if (pix && other.pix)
-        std::memcpy(pix, other.pix, size_t(w) * size_t(h) * sizeof(TPixel));
-    flg = other.flg;
+    if (pix_ && other.pix_)
+        std::memcpy(pix_, other.pix_, size_t(w_) * size_t(h_) * sizeof(TPixel));
+    flg_ = other.flg_;
 }
 
 void TEkBmp::assignFrom(const TEkBmp* other) {
     if (!other || other == this)
         return;
-    if (memDc)
+    if (memDc_)
         releaseDib(false);
     assign(*other);
 }
@@ -317,32 +317,32 @@ void TEkBmp::assignFrom(const TEkBmp* other) {
 // ---- size --------------------------------------------------------------------------------------
 
 void TEkBmp::resize(int newWidth, int newHeight, bool stretch, bool halftone, bool keepPicture) {
-    const int oldWidth = w;
-    const int oldHeight = h;
-    w = std::max(newWidth, 0);
-    h = std::max(newHeight, 0);
-    if (!pix) {
+    const int oldWidth = w_;
+    const int oldHeight = h_;
+    w_ = std::max(newWidth, 0);
+    h_ = std::max(newHeight, 0);
+    if (!pix_) {
         releaseDib(true);
         createDib();
         return;
     }
-    TPixel* old = pix;
-    pix = nullptr; // set aside; createDib makes new memory
+    TPixel* old = pix_;
+    pix_ = nullptr; // set aside; createDib makes new memory
     createDib();
-    if (keepPicture && pix) {
+    if (keepPicture && pix_) {
         if (stretch && halftone) {
             stretchSmooth(old, oldWidth, oldHeight);
         } else if (stretch) {
             // Nearest pixel, whole words: source column x * oldWidth / w, row y * oldHeight / h.
-            for (int y = 0; y < h; ++y) {
-                const TPixel* from = old + size_t(y) * size_t(oldHeight) / size_t(h) * size_t(oldWidth);
+            for (int y = 0; y < h_; ++y) {
+                const TPixel* from = old + size_t(y) * size_t(oldHeight) / size_t(h_) * size_t(oldWidth);
                 TPixel* to = rowAddress(y);
-                for (int x = 0; x < w; ++x)
-                    to[x] = from[size_t(x) * size_t(oldWidth) / size_t(w)];
+                for (int x = 0; x < w_; ++x)
+                    to[x] = from[size_t(x) * size_t(oldWidth) / size_t(w_)];
             }
         } else {
-            const int cw = std::min(oldWidth, w);
-            const int ch = std::min(oldHeight, h);
+            const int cw = std::min(oldWidth, w_);
+            const int ch = std::min(oldHeight, h_);
             for (int y = 0; y < ch; ++y)
                 std::memcpy(rowAddress(y), old + size_t(y) * size_t(oldWidth), size_t(cw) * sizeof(TPixel));
         }
@@ -363,43 +363,43 @@ void TEkBmp::stretchSmooth(const TPixel* old, int oldWidth, int oldHeight) {
         TPixel* c = reinterpret_cast<TPixel*>(colours.scanLine(y));
         TPixel* a = reinterpret_cast<TPixel*>(alphas.scanLine(y));
         for (int x = 0; x < oldWidth; ++x) {
-            c[x] = from[x] | alphaMask;
-            a[x] = alphaMask | (from[x] >> 24); // alpha in the blue byte
+            c[x] = from[x] | kAlphaMask;
+            a[x] = kAlphaMask | (from[x] >> 24); // alpha in the blue byte
         }
     }
     const auto smooth = [this](const QImage& image) {
-        return image.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        return image.scaled(w_, h_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
             .convertToFormat(QImage::Format_RGB32);
     };
     const QImage newColours = smooth(colours);
     const QImage newAlphas = smooth(alphas);
     if (newColours.isNull() || newAlphas.isNull())
         return;
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < h_; ++y) {
         const TPixel* c = reinterpret_cast<const TPixel*>(newColours.constScanLine(y));
         const TPixel* a = reinterpret_cast<const TPixel*>(newAlphas.constScanLine(y));
         TPixel* to = rowAddress(y);
-        for (int x = 0; x < w; ++x)
-            to[x] = (c[x] & colourMask) | ((a[x] & 0xFFu) << 24);
+        for (int x = 0; x < w_; ++x)
+            to[x] = (c[x] & kColourMask) | ((a[x] & 0xFFu) << 24);
     }
 }
 
 void TEkBmp::setWidth(int newWidth) {
     newWidth = std::abs(newWidth);
-    if (newWidth != w)
-        resize(newWidth, h, false, false, true);
+    if (newWidth != w_)
+        resize(newWidth, h_, false, false, true);
 }
 
 void TEkBmp::setHeight(int newHeight) {
     newHeight = std::abs(newHeight);
-    if (newHeight != h)
-        resize(w, newHeight, false, false, true);
+    if (newHeight != h_)
+        resize(w_, newHeight, false, false, true);
 }
 
 void TEkBmp::setSize(int newWidth, int newHeight, bool keepPicture) {
     newWidth = std::abs(newWidth);
     newHeight = std::abs(newHeight);
-    if (newWidth != w || newHeight != h)
+    if (newWidth != w_ || newHeight != h_)
         resize(newWidth, newHeight, false, false, keepPicture);
 }
 
@@ -410,27 +410,27 @@ void TEkBmp::getPixel(int x, int y, TEkColor& out) const {
 }
 
 void TEkBmp::getPixelUnchecked(int x, int y, TEkColor& out) const {
-    out = TEkColor(pix[size_t(y) * size_t(w) + size_t(x)]);
+    out = TEkColor(pix_[size_t(y) * size_t(w_) + size_t(x)]);
 }
 
 TPixel TEkBmp::pixelAt(int x, int y) const {
-    if (!pix)
+    if (!pix_)
         fail("No Bitmap Created");
-    if (y < 0 || y >= h)
+    if (y < 0 || y >= h_)
         fail("Pixel Y Value out of Range");
-    if (x < 0 || x >= w)
+    if (x < 0 || x >= w_)
         fail("Pixel X Value out of Range");
-    return pix[size_t(y) * size_t(w) + size_t(x)];
+    return pix_[size_t(y) * size_t(w_) + size_t(x)];
 }
 
 const TPixel* TEkBmp::scanLine(int rowIndex) const {
-    if (rowIndex > h - 1 || rowIndex < 0) {
-        qDebug().noquote() << QStringLiteral("(Row > FHeight-1 || Row < 0) %1  %2").arg(rowIndex).arg(h - 1);
+    if (rowIndex > h_ - 1 || rowIndex < 0) {
+        qDebug().noquote() << QStringLiteral("(Row > FHeight-1 || Row < 0) %1  %2").arg(rowIndex).arg(h_ - 1);
         fail("Scanlines Out of Range");
     }
-    if (!pix)
+    if (!pix_)
         fail("No DibSection");
-    return pix + size_t(rowIndex) * size_t(w);
+    return pix_ + size_t(rowIndex) * size_t(w_);
 }
 
 TPixel* TEkBmp::scanLine(int rowIndex) {
@@ -438,20 +438,20 @@ TPixel* TEkBmp::scanLine(int rowIndex) {
 }
 
 QImage TEkBmp::image() {
-    if (!pix)
+    if (!pix_)
         return QImage();
-    return QImage(reinterpret_cast<uchar*>(pix), w, h, w * 4, QImage::Format_ARGB32);
+    return QImage(reinterpret_cast<uchar*>(pix_), w_, h_, w_ * 4, QImage::Format_ARGB32);
 }
 
 // ---- checks ------------------------------------------------------------------------------------
 
 void TEkBmp::checkDc() const {
-    if (!memDc)
+    if (!memDc_)
         fail("No Bitmap Created");
 }
 
 bool TEkBmp::checkBitsClip(TRect& r) const {
-    if (!pix)
+    if (!pix_)
         fail("No Bitmap Created");
     return clipRect(r);
 }
@@ -462,8 +462,8 @@ bool TEkBmp::checkDcClip(TRect& r) const {
 }
 
 bool TEkBmp::clipRect(TRect& r) const {
-    r.right = std::min(r.right, w);
-    r.bottom = std::min(r.bottom, h);
+    r.right = std::min(r.right, w_);
+    r.bottom = std::min(r.bottom, h_);
     r.left = std::max(r.left, 0);
     r.top = std::max(r.top, 0);
     return r.left < r.right && r.top < r.bottom;
@@ -472,26 +472,26 @@ bool TEkBmp::clipRect(TRect& r) const {
 // ---- copy out ----------------------------------------------------------------------------------
 
 QImage TEkBmp::toOpaqueImage() const {
-    if (!pix)
+    if (!pix_)
         return QImage();
-    QImage out(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        const TPixel* src = pix + size_t(y) * size_t(w);
+    QImage out(w_, h_, QImage::Format_RGB32);
+    for (int y = 0; y < h_; ++y) {
+        const TPixel* src = pix_ + size_t(y) * size_t(w_);
         TPixel* dst = reinterpret_cast<TPixel*>(out.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            dst[x] = src[x] | alphaMask;
+        for (int x = 0; x < w_; ++x)
+            dst[x] = src[x] | kAlphaMask;
     }
     return out;
 }
 
 void TEkBmp::bitBlt(QPainter& dst, int x, int y) const {
-    if (pix)
+    if (pix_)
         dst.drawImage(x, y, toOpaqueImage());
 }
 
 void TEkBmp::bitBltRect(QPainter& dst, int x, int y, TRect src) const {
     const TRect asked = src;
-    if (!pix || !clipRect(src))
+    if (!pix_ || !clipRect(src))
         return;
     // Source pixel (sx, sy) lands on (x + sx - asked.left, y + sy - asked.top), also when the
     // clip moved the rect's left or top edge.
@@ -503,43 +503,43 @@ void TEkBmp::bitBltRect(QPainter& dst, int x, int y, TRect src) const {
 bool TEkBmp::clampOffset(const TEkBmp& dst, int& x, int& y) const {
     x = std::max(x, 0);
     y = std::max(y, 0);
-    if (x + w > dst.w)
-        x = dst.w - w;
-    if (y + h > dst.h)
-        y = dst.h - h;
+    if (x + w_ > dst.w_)
+        x = dst.w_ - w_;
+    if (y + h_ > dst.h_)
+        y = dst.h_ - h_;
     return x >= 0 && y >= 0;
 }
 
 void TEkBmp::drawTo(TEkBmp* dst, int x, int y, uint8_t mode) const {
-    if (!memDc || !pix || !dst || !dst->pix)
+    if (!memDc_ || !pix_ || !dst || !dst->pix_)
         return;
     if (!clampOffset(*dst, x, y))
         return;
-    blendRows(dst->pix + size_t(y) * size_t(dst->w) + size_t(x), dst->w, mode, h, w, pix);
+    blendRows(dst->pix_ + size_t(y) * size_t(dst->w_) + size_t(x), dst->w_, mode, h_, w_, pix_);
 }
 
 void TEkBmp::blendRows(TPixel* dst, int dstWidth, uint8_t mode, int rows, int columns,
                        const TPixel* src) const {
-    constexpr uint32_t blendSkip = 8;  // mode 0 leaves pixels below this alpha
-    constexpr uint32_t ghostSkip = 15; // the other modes leave pixels below this alpha
-    constexpr uint32_t fullFrom = 241; // from this alpha on the source counts as opaque
+    constexpr uint32_t kBlendSkip = 8;  // mode 0 leaves pixels below this alpha
+    constexpr uint32_t kGhostSkip = 15; // the other modes leave pixels below this alpha
+    constexpr uint32_t kFullFrom = 241; // from this alpha on the source counts as opaque
     for (int r = 0; r < rows; ++r) {
         TPixel* d = dst + size_t(r) * size_t(dstWidth);
-        const TPixel* s = src + size_t(r) * size_t(w);
+        const TPixel* s = src + size_t(r) * size_t(w_);
         for (int i = 0; i < columns; ++i) {
             const TPixel sp = s[i];
             const uint32_t a = sp >> 24;
             switch (mode) {
             case bmAlphaBlend:
-                if (a < blendSkip)
+                if (a < kBlendSkip)
                     break;
-                d[i] = a >= fullFrom ? (d[i] & alphaMask) | (sp & colourMask) : blendBytes(d[i], sp, a);
+                d[i] = a >= kFullFrom ? (d[i] & kAlphaMask) | (sp & kColourMask) : blendBytes(d[i], sp, a);
                 break;
             case bmGhost75:
             case bmGhost50: {
-                if (a < ghostSkip)
+                if (a < kGhostSkip)
                     break;
-                const TPixel b = a >= fullFrom ? sp : blendBytes(d[i], sp, a);
+                const TPixel b = a >= kFullFrom ? sp : blendBytes(d[i], sp, a);
                 const TPixel half = halfMixOpaque(d[i], b);
                 // three quarters b: the half mix once more with b
                 d[i] = mode == bmGhost75 ? halfMixOpaque(half, b) : half;
@@ -548,10 +548,10 @@ void TEkBmp::blendRows(TPixel* dst, int dstWidth, uint8_t mode, int rows, int co
             case bmGrey:
             case bmGreyGhost75:
             case bmGreyGhost50: {
-                if (a < ghostSkip)
+                if (a < kGhostSkip)
                     break;
                 const TPixel g = greyWord(greyLevel(sp));
-                const TPixel b = a >= fullFrom ? (d[i] & alphaMask) | g : blendBytes(d[i], g, a);
+                const TPixel b = a >= kFullFrom ? (d[i] & kAlphaMask) | g : blendBytes(d[i], g, a);
                 if (mode == bmGrey)
                     d[i] = b;
                 else if (mode == bmGreyGhost75)
@@ -569,25 +569,25 @@ void TEkBmp::blendRows(TPixel* dst, int dstWidth, uint8_t mode, int rows, int co
 }
 
 void TEkBmp::makeGrey() {
-    if (!pix)
+    if (!pix_)
         return;
-    const size_t n = size_t(w) * size_t(h);
+    const size_t n = size_t(w_) * size_t(h_);
     for (size_t i = 0; i < n; ++i)
-        pix[i] = (pix[i] & alphaMask) | greyWord(greyLevel(pix[i]));
+        pix_[i] = (pix_[i] & kAlphaMask) | greyWord(greyLevel(pix_[i]));
 }
 
 void TEkBmp::premultiplyAlpha() {
-    constexpr uint32_t keepFrom = 251; // nearly opaque pixels stay as they are
-    if (!pix)
+    constexpr uint32_t kEepFrom = 251; // nearly opaque pixels stay as they are
+    if (!pix_)
         return;
-    const size_t n = size_t(w) * size_t(h);
+    const size_t n = size_t(w_) * size_t(h_);
     for (size_t i = 0; i < n; ++i) {
-        const uint32_t a = pix[i] >> 24;
-        if (a >= keepFrom)
+        const uint32_t a = pix_[i] >> 24;
+        if (a >= kEepFrom)
             continue;
         // c := c * alpha >> 8
-        pix[i] = (pix[i] & alphaMask) | ((byteAt(pix[i], 0) * a) >> 8) |
-                 (((byteAt(pix[i], 1) * a) >> 8) << 8) | (((byteAt(pix[i], 2) * a) >> 8) << 16);
+        pix_[i] = (pix_[i] & kAlphaMask) | ((byteAt(pix_[i], 0) * a) >> 8) |
+                  (((byteAt(pix_[i], 1) * a) >> 8) << 8) | (((byteAt(pix_[i], 2) * a) >> 8) << 16);
     }
 }
 
@@ -603,8 +603,8 @@ bool TEkBmp::hasNoPartialAlpha(const TPixel* pixels, int count) {
 // ---- fills and gradients -----------------------------------------------------------------------
 
 void TEkBmp::fill(TEkColor c) {
-    if (pix)
-        fillPixels(pix, w * h, colorToPixel(c));
+    if (pix_)
+        fillPixels(pix_, w_ * h_, colorToPixel(c));
 }
 
 void TEkBmp::fillRect(TRect r, TEkColor c) {
@@ -639,7 +639,7 @@ void TEkBmp::fillRectCutCorners(TRect r, TEkColor c) {
 }
 
 void TEkBmp::clearRect(TRect r) {
-    if (!checkDcClip(r) || !pix)
+    if (!checkDcClip(r) || !pix_)
         return;
     for (int y = r.top; y < r.bottom; ++y)
         fillPixels(rowAddress(y) + r.left, r.width(), 0u);
@@ -844,7 +844,7 @@ void TEkBmp::drawBevel(bool endsOnly, TRect r) {
 void TEkBmp::softenCorners(TRect r) {
     if (!checkBitsClip(r))
         return;
-    setCornerAlpha(r, softCornerAlpha, 2);
+    setCornerAlpha(r, kSoftCornerAlpha, 2);
 }
 
 void TEkBmp::setCornerAlpha(TRect r, const uint8_t* table, int n) {
@@ -852,7 +852,7 @@ void TEkBmp::setCornerAlpha(TRect r, const uint8_t* table, int n) {
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n - i; ++j, ++k) {
             const TPixel alpha = TPixel(table[k]) << 24;
-            forCorners(r, j, i, [alpha](TPixel& p) { p = (p & colourMask) | alpha; });
+            forCorners(r, j, i, [alpha](TPixel& p) { p = (p & kColourMask) | alpha; });
         }
     }
 }
@@ -862,7 +862,7 @@ void TEkBmp::drawSoftInnerCorners(TRect r) {
     inflateRect(grown, 1, 1);
     if (!checkBitsClip(grown))
         return;
-    softCornerBlend(r, softInnerCorner, 4);
+    softCornerBlend(r, kSoftInnerCorner, 4);
 }
 
 void TEkBmp::softCornerBlend(TRect r, const uint8_t* table, int n) {
@@ -889,7 +889,7 @@ void TEkBmp::softCornerBlend(TRect r, const uint8_t* table, int n) {
                 const int x = c.x + c.dx * j;
                 const int y = c.y + c.dy * i;
                 if (inside(x, y))
-                    blendMask(at(x, y), 1, 1, table + k, 1, colour, w);
+                    blendMask(at(x, y), 1, 1, table + k, 1, colour, w_);
             }
     }
 }
@@ -911,7 +911,7 @@ void TEkBmp::vLine(int x, int y1, TPixel p, int y2) {
 }
 
 void TEkBmp::drawFrame(int thickness, TRect r, TEkColor c) {
-    if (!memDc)
+    if (!memDc_)
         return;
     const TPixel p = colorToPixel(c);
     const int rings = std::min(r.width(), r.height()) / 2;
@@ -941,7 +941,7 @@ void TEkBmp::smoothRows(TRect r, bool keepAlpha) {
         for (int x = r.left + 2; x <= r.right - 2; ++x) {
             // c := (left >> 1 & 0x7F) + (right >> 1 & 0x7F) per colour byte
             const TPixel mix = halfMixWords(line[x - 1], line[x + 1]);
-            line[x] = mix | (keepAlpha ? line[x] & alphaMask : alphaMask);
+            line[x] = mix | (keepAlpha ? line[x] & kAlphaMask : kAlphaMask);
         }
     }
 }
@@ -960,7 +960,7 @@ void TEkBmp::smoothVert(TRect r) {
 
 void TEkBmp::rotate180(int left, int top, int right, int bottom) {
     TRect r(left, top, right, bottom);
-    if (!pix || !clipRect(r))
+    if (!pix_ || !clipRect(r))
         return;
     // Turning by 180 degrees reverses the rect's pixels in row order.
     const long long cols = r.width();
@@ -1044,20 +1044,20 @@ void TEkBmp::drawShadedFace(TRect r) {
 // the clipped rect instead.
 void TEkBmp::paintFaceRows(TRect r, bool glass) {
     // columns 1 .. W-2 of the face end at bitmap column r.left + w - 2
-    const int W = r.left + w - 2 < w ? w : r.width();
+    const int W = r.left + w_ - 2 < w_ ? w_ : r.width();
     // rows end at r.top + h - 3 (glass) or r.top + h - 2 (shaded, with its side columns)
-    const int lastRow = glass ? h - 3 : h - 2;
-    const int H = r.top + lastRow < h ? h : r.height();
+    const int lastRow = glass ? h_ - 3 : h_ - 2;
+    const int H = r.top + lastRow < h_ ? h_ : r.height();
     const auto shadeRow = [&](int rowInRect, uint8_t weight, bool lightenIt) {
         // The band's eleven rows pass the bottom of a bitmap lower than the face.
-        if (rowInRect < 0 || rowInRect >= H || r.top + rowInRect >= h)
+        if (rowInRect < 0 || rowInRect >= H || r.top + rowInRect >= h_)
             return;
         TPixel* line = rowAddress(r.top + rowInRect) + r.left;
         for (int x = 1; x <= W - 2; ++x)
             line[x] = lightenIt ? lighten(line[x], weight) : darken(line[x], weight);
     };
-    for (int k = 1; k <= faceBandRows; ++k)
-        shadeRow(k, glass ? glassHighlight[k - 1] : shadedFace[k - 1], glass);
+    for (int k = 1; k <= kFaceBandRows; ++k)
+        shadeRow(k, glass ? kGlassHighlight[k - 1] : kShadedFace[k - 1], glass);
     if (glass) {
         // rows 12 .. H-3 darkened by a ramp from 20 down to 1
         const int n = H - 14;
@@ -1072,12 +1072,12 @@ void TEkBmp::paintFaceRows(TRect r, bool glass) {
     // rows 12 .. H-2 darkened by a ramp from 18 down to 10 ending in 10, 25, 56
     const int n = H - 13;
     if (n > 0) {
-        constexpr uint8_t tail[3] = {10, 25, 56};
+        constexpr uint8_t kTail[3] = {10, 25, 56};
         TEkByteBuf ramp(n);
         uint8_t* weights = ramp.fillRamp(18, 10);
         const int tailCount = std::min(n, 3);
         for (int i = 0; i < tailCount; ++i)
-            weights[n - tailCount + i] = tail[3 - tailCount + i];
+            weights[n - tailCount + i] = kTail[3 - tailCount + i];
         for (int i = 0; i < n; ++i)
             shadeRow(12 + i, weights[i], false);
     }
@@ -1085,18 +1085,18 @@ void TEkBmp::paintFaceRows(TRect r, bool glass) {
     for (int y = 1; y <= H - 2; ++y) {
         TPixel* line = rowAddress(r.top + y) + r.left;
         if (W > 2) {
-            line[1] = darken(line[1], shadedFace[2]);
-            line[W - 2] = darken(line[W - 2], shadedFace[2]);
+            line[1] = darken(line[1], kShadedFace[2]);
+            line[W - 2] = darken(line[W - 2], kShadedFace[2]);
         }
         if (W > 4) {
-            line[2] = darken(line[2], shadedFace[5]);
-            line[W - 3] = darken(line[W - 3], shadedFace[5]);
+            line[2] = darken(line[2], kShadedFace[5]);
+            line[W - 3] = darken(line[W - 3], kShadedFace[5]);
         }
     }
 }
 
 void TEkBmp::paintGlassFace(TRect r) {
-    if (!pix || !clipRect(r))
+    if (!pix_ || !clipRect(r))
         return;
     paintFaceRows(r, true);
     darkenRoundedOutline(r, 80);
@@ -1106,14 +1106,14 @@ void TEkBmp::paintGlassFace(TRect r) {
 }
 
 void TEkBmp::paintShadedFace(TRect r) {
-    if (!pix || !clipRect(r))
+    if (!pix_ || !clipRect(r))
         return;
     paintFaceRows(r, false);
     darkenRoundedOutline(r, 170);
 }
 
 bool TEkBmp::fillButtonBody(uint8_t shade, bool pipe, TRect& r, TEkColor c1, TEkColor c2) {
-    if (!checkDcClip(r) || !pix)
+    if (!checkDcClip(r) || !pix_)
         return false;
     TRect inner = r;
     inflateRect(inner, -1, -1);
@@ -1130,10 +1130,10 @@ void TEkBmp::paintButtonFace(uint8_t shade, bool pipe, TRect r, TEkColor c1, TEk
 }
 
 void TEkBmp::paintButtonFaceFramed(uint8_t shade, bool pipe, TRect r, TEkColor c1, TEkColor c2) {
-    constexpr uint8_t frameDarkening = 80; // c * 175 / 255 = c * (255 - 80) / 255
+    constexpr uint8_t kFrameDarkening = 80; // c * 175 / 255 = c * (255 - 80) / 255
     if (!fillButtonBody(shade, pipe, r, c1, c2))
         return;
-    drawRoundedFrame(r, darken(colorToPixel(c2), frameDarkening));
+    drawRoundedFrame(r, darken(colorToPixel(c2), kFrameDarkening));
     TRect inner = r;
     inflateRect(inner, -1, -1);
     lightenInnerOutline(inner, 130);
@@ -1170,26 +1170,26 @@ void TEkBmp::placeGripWide(TRect& r, int glyphWidth, int narrowHeight, int wideH
 }
 
 void TEkBmp::applyShadeRows(TPixel* dst, const int16_t* table, int columns, int middleRepeat) {
-    constexpr int tableRows = 7;
-    constexpr int repeatedRow = 3;
-    for (int t = 0; t < tableRows; ++t) {
-        const int times = t == repeatedRow ? middleRepeat : 1;
-        for (int k = 0; k < times; ++k, dst += w)
+    constexpr int kTableRows = 7;
+    constexpr int kRepeatedRow = 3;
+    for (int t = 0; t < kTableRows; ++t) {
+        const int times = t == kRepeatedRow ? middleRepeat : 1;
+        for (int k = 0; k < times; ++k, dst += w_)
             for (int c = 0; c < columns; ++c)
                 dst[c] = shadePixel(dst[c], table[t * columns + c]);
     }
 }
 
 void TEkBmp::applyShadeColumns(TPixel* dst, const int16_t* table, int rows, int middleRepeat) {
-    constexpr int tableColumns = 7;
-    for (int r = 0; r < rows; ++r, dst += w) {
-        const int16_t* entries = table + r * tableColumns;
+    constexpr int kTableColumns = 7;
+    for (int r = 0; r < rows; ++r, dst += w_) {
+        const int16_t* entries = table + r * kTableColumns;
         int x = 0;
         for (int c = 0; c < 3; ++c, ++x)
             dst[x] = shadePixel(dst[x], entries[c]);
         for (int k = 0; k < middleRepeat; ++k, ++x)
             dst[x] = shadePixel(dst[x], entries[3]);
-        for (int c = 4; c < tableColumns; ++c, ++x)
+        for (int c = 4; c < kTableColumns; ++c, ++x)
             dst[x] = shadePixel(dst[x], entries[c]);
     }
 }
@@ -1198,28 +1198,28 @@ void TEkBmp::repeatGripRight(TPixel* dst, int rows, int cellWidth, int available
     const int copies = extraRidges(availableWidth, cellWidth);
     for (int c = 0; c < copies; ++c, dst += cellWidth)
         for (int y = 0; y < rows; ++y)
-            std::memcpy(dst + size_t(y) * size_t(w) + cellWidth, dst + size_t(y) * size_t(w),
+            std::memcpy(dst + size_t(y) * size_t(w_) + cellWidth, dst + size_t(y) * size_t(w_),
                         size_t(cellWidth) * sizeof(TPixel));
 }
 
 void TEkBmp::repeatGripDown(TPixel* dst, int columns, int cellHeight, int availableHeight) {
     const int copies = extraRidges(availableHeight, cellHeight);
-    for (int c = 0; c < copies; ++c, dst += size_t(cellHeight) * size_t(w))
+    for (int c = 0; c < copies; ++c, dst += size_t(cellHeight) * size_t(w_))
         for (int y = 0; y < cellHeight; ++y)
-            std::memcpy(dst + size_t(y + cellHeight) * size_t(w), dst + size_t(y) * size_t(w),
+            std::memcpy(dst + size_t(y + cellHeight) * size_t(w_), dst + size_t(y) * size_t(w_),
                         size_t(columns) * sizeof(TPixel));
 }
 
 // The whole grip, ridges included, must lie on the bitmap; otherwise it is not drawn.
 void TEkBmp::gripTall(TRect r, const int16_t* table, int columns, int glyphHeight, int narrow, int wide,
                       int cell) {
-    if (!pix)
+    if (!pix_)
         return;
     placeGripTall(r, glyphHeight, narrow, wide);
     const int available = r.width();
     const int ridges = 1 + extraRidges(available, cell);
     const TRect box(r.left, r.top, r.left + 1 + cell * ridges, r.top + glyphHeight);
-    if (box.left < 0 || box.top < 0 || box.right > w || box.bottom > h)
+    if (box.left < 0 || box.top < 0 || box.right > w_ || box.bottom > h_)
         return;
     TPixel* origin = pixelPtr(r);
     applyShadeRows(origin, table, columns, glyphHeight - 6);
@@ -1228,112 +1228,112 @@ void TEkBmp::gripTall(TRect r, const int16_t* table, int columns, int glyphHeigh
 
 void TEkBmp::gripWide(TRect r, const int16_t* table, int rows, int glyphWidth, int narrow, int wide,
                       int cell) {
-    if (!pix)
+    if (!pix_)
         return;
     placeGripWide(r, glyphWidth, narrow, wide);
     const int available = r.height();
     const int ridges = 1 + extraRidges(available, cell);
     const TRect box(r.left, r.top, r.left + glyphWidth, r.top + 1 + cell * ridges);
-    if (box.left < 0 || box.top < 0 || box.right > w || box.bottom > h)
+    if (box.left < 0 || box.top < 0 || box.right > w_ || box.bottom > h_)
         return;
     TPixel* origin = pixelPtr(r);
     applyShadeColumns(origin, table, rows, glyphWidth - 6);
-    repeatGripDown(origin + w, glyphWidth, cell, available);
+    repeatGripDown(origin + w_, glyphWidth, cell, available);
 }
 
 void TEkBmp::drawGripTall9(TRect r) {
-    gripTall(r, gripTall9, 4, 9, 7, 10, 3);
+    gripTall(r, kGripTall9, 4, 9, 7, 10, 3);
 }
 void TEkBmp::drawGripTall12(TRect r) {
-    gripTall(r, gripTall12, 5, 12, 9, 13, 4);
+    gripTall(r, kGripTall12, 5, 12, 9, 13, 4);
 }
 void TEkBmp::drawGripTall14(TRect r) {
-    gripTall(r, gripTall14, 6, 14, 11, 16, 5);
+    gripTall(r, kGripTall14, 6, 14, 11, 16, 5);
 }
 void TEkBmp::drawGripWide9(TRect r) {
-    gripWide(r, gripWide9, 4, 9, 7, 10, 3);
+    gripWide(r, kGripWide9, 4, 9, 7, 10, 3);
 }
 void TEkBmp::drawGripWide12(TRect r) {
-    gripWide(r, gripWide12, 5, 12, 9, 13, 4);
+    gripWide(r, kGripWide12, 5, 12, 9, 13, 4);
 }
 void TEkBmp::drawGripWide14(TRect r) {
-    gripWide(r, gripWide14, 6, 14, 11, 16, 5);
+    gripWide(r, kGripWide14, 6, 14, 11, 16, 5);
 }
 
 // ---- marks -------------------------------------------------------------------------------------
 
 void TEkBmp::blendMask(TPixel* dst, int width, int height, const uint8_t* mask, int maskStride, TPixel colour,
                        int stride) {
-    constexpr uint8_t leaveBelow = 8;
-    constexpr uint8_t fullAbove = 240;
+    constexpr uint8_t kLeaveBelow = 8;
+    constexpr uint8_t kFullAbove = 240;
     for (int y = 0; y < height; ++y) {
         TPixel* d = dst + size_t(y) * size_t(stride);
         const uint8_t* m = mask + size_t(y) * size_t(maskStride);
         for (int x = 0; x < width; ++x) {
-            if (m[x] < leaveBelow)
+            if (m[x] < kLeaveBelow)
                 continue;
-            d[x] = m[x] > fullAbove ? (d[x] & alphaMask) | (colour & colourMask)
-                                    : blendBytes(d[x], colour, m[x]);
+            d[x] = m[x] > kFullAbove ? (d[x] & kAlphaMask) | (colour & kColourMask)
+                                     : blendBytes(d[x], colour, m[x]);
         }
     }
 }
 
 void TEkBmp::drawMark(int x, int y, TEkColor c, const uint8_t* mask, int n) {
     TRect box(x, y, x + n, y + n);
-    if (!checkDcClip(box) || !pix)
+    if (!checkDcClip(box) || !pix_)
         return;
     // The mask's bytes that land on the clipped box.
     const uint8_t* first = mask + size_t(box.top - y) * size_t(n) + size_t(box.left - x);
-    blendMask(pixelPtr(box), box.width(), box.height(), first, n, colorToPixel(c), w);
+    blendMask(pixelPtr(box), box.width(), box.height(), first, n, colorToPixel(c), w_);
 }
 
 void TEkBmp::drawDiamondMark9(int x, int y, TEkColor c) {
-    drawMark(x, y, c, diamondMask9, 9);
+    drawMark(x, y, c, kDiamondMask9, 9);
 }
 void TEkBmp::drawDiamondMark11(int x, int y, TEkColor c) {
-    drawMark(x, y, c, diamondMask11, 11);
+    drawMark(x, y, c, kDiamondMask11, 11);
 }
 void TEkBmp::drawDiamondMark13(int x, int y, TEkColor c) {
-    drawMark(x, y, c, diamondMask13, 13);
+    drawMark(x, y, c, kDiamondMask13, 13);
 }
 void TEkBmp::drawCircleMark7(int x, int y, TEkColor c) {
-    drawMark(x, y, c, circleMask7, 7);
+    drawMark(x, y, c, kCircleMask7, 7);
 }
 void TEkBmp::drawCircleMark9(int x, int y, TEkColor c) {
-    drawMark(x, y, c, circleMask9, 9);
+    drawMark(x, y, c, kCircleMask9, 9);
 }
 void TEkBmp::drawCircleMark11(int x, int y, TEkColor c) {
-    drawMark(x, y, c, circleMask11, 11);
+    drawMark(x, y, c, kCircleMask11, 11);
 }
 void TEkBmp::drawStarMark9(int x, int y, TEkColor c) {
-    drawMark(x, y, c, starMask9, 9);
+    drawMark(x, y, c, kStarMask9, 9);
 }
 void TEkBmp::drawStarMark11(int x, int y, TEkColor c) {
-    drawMark(x, y, c, starMask11, 11);
+    drawMark(x, y, c, kStarMask11, 11);
 }
 void TEkBmp::drawStarMark13(int x, int y, TEkColor c) {
-    drawMark(x, y, c, starMask13, 13);
+    drawMark(x, y, c, kStarMask13, 13);
 }
 
 // ---- text --------------------------------------------------------------------------------------
 
 bool TEkBmp::setFont(const QString& faceName, int size, int style, int pixelsPerInch) {
-    constexpr int pointsPerInch = 72;
-    constexpr int maxFaceName = 31;
-    if (!memDc)
+    constexpr int kPointsPerInch = 72;
+    constexpr int kMaxFaceName = 31;
+    if (!memDc_)
         return false;
-    const long long pixelSize = (long long)size * pixelsPerInch / pointsPerInch;
-    if (pixelSize <= 0 || pixelSize > maxSide)
+    const long long pixelSize = (long long)size * pixelsPerInch / kPointsPerInch;
+    if (pixelSize <= 0 || pixelSize > kMaxSide)
         return false;
     QFont f;
-    f.setFamily(faceName.left(maxFaceName));
+    f.setFamily(faceName.left(kMaxFaceName));
     f.setPixelSize(int(pixelSize));
     f.setWeight((style & 1) ? QFont::Bold : QFont::Normal);
     f.setItalic(style & 2);
     f.setUnderline(style & 4);
     f.setStrikeOut(style & 8);
-    fnt = f;
-    ownFont = true;
+    fnt_ = f;
+    ownFont_ = true;
     return true;
 }
 
@@ -1343,23 +1343,23 @@ int TEkBmp::fontStyleBits(const QFont& font) {
 }
 
 TEkColor TEkBmp::setTextColor(TEkColor c) {
-    const TEkColor previous = txtColor;
-    txtColor = TEkColor(c.value() & 0xFFFFFFu);
+    const TEkColor previous = txtColor_;
+    txtColor_ = TEkColor(c.value() & 0xFFFFFFu);
     return previous;
 }
 
 void TEkBmp::setBkTransparent(bool transparent) {
-    bkTrans = transparent;
+    bkTrans_ = transparent;
 }
 
 bool TEkBmp::drawText(const QString& text, unsigned format, TRect r) {
-    if (!checkDcClip(r) || !pix)
+    if (!checkDcClip(r) || !pix_)
         return false;
     QImage view = image();
     QPainter painter(&view);
-    painter.setFont(fnt);
-    painter.setPen(toQColor(txtColor.toTColor()));
-    if (!bkTrans) {
+    painter.setFont(fnt_);
+    painter.setPen(toQColor(txtColor_.toTColor()));
+    if (!bkTrans_) {
         painter.setBackgroundMode(Qt::OpaqueMode);
         painter.setBackground(Qt::white);
     }
@@ -1389,7 +1389,7 @@ bool TEkBmp::calcTextRect(TRect& r, const QString& text, bool singleLine) {
         r.bottom = r.top;
         return false;
     }
-    const QFontMetrics metrics(fnt);
+    const QFontMetrics metrics(fnt_);
     const QString shown = stripMnemonics(text);
     QStringList lines;
     if (singleLine) {
@@ -1413,12 +1413,12 @@ bool TEkBmp::calcTextRect(TRect& r, const QString& text, bool singleLine) {
 }
 
 void TEkBmp::drawFocusRect(TRect r) {
-    if (!checkDcClip(r) || !pix)
+    if (!checkDcClip(r) || !pix_)
         return;
     // Every other pixel of the border, inverted: drawing twice restores the picture.
     const auto invert = [this](int x, int y) {
         if (((x + y) & 1) == 0)
-            *at(x, y) ^= colourMask;
+            *at(x, y) ^= kColourMask;
     };
     for (int x = r.left; x < r.right; ++x) {
         invert(x, r.top);
@@ -1435,13 +1435,13 @@ void TEkBmp::drawFocusRect(TRect r) {
 // ---- image lists -------------------------------------------------------------------------------
 
 bool TEkBmp::copyFromImageList(const TImageList* list, int index) {
-    if (!list || !pix || index < 0 || index >= list->count())
+    if (!list || !pix_ || index < 0 || index >= list->count())
         return false;
-    if (list->width() != w || list->height() != h)
+    if (list->width() != w_ || list->height() != h_)
         return false;
     const QImage source = list->image(index);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(rowAddress(y), source.constScanLine(y), size_t(w) * sizeof(TPixel));
+    for (int y = 0; y < h_; ++y)
+        std::memcpy(rowAddress(y), source.constScanLine(y), size_t(w_) * sizeof(TPixel));
     return true;
 }
 
@@ -1462,20 +1462,20 @@ void inflateRectSides(TRect& r, int dLeft, int dTop, int dRight, int dBottom) {
 }
 
 std::vector<TResampleWeight> resampleWeights(int count, int span, bool scale) {
-    constexpr int unitShift = 12; // weights in 1/4096
+    constexpr int kUnitShift = 12; // weights in 1/4096
     std::vector<TResampleWeight> weights;
     // A span wider than the count spreads each entry over more than one cell: the first branch
     // below covers it.
     if (count <= 0 || span <= 0)
         return weights;
     weights.resize(size_t(count));
-    const int64_t unit = scale ? (int64_t(span) << unitShift) / count : int64_t(1) << unitShift;
+    const int64_t unit = scale ? (int64_t(span) << kUnitShift) / count : int64_t(1) << kUnitShift;
     const int64_t divisor = scale ? count : span;
     int64_t a = 0;
     for (TResampleWeight& entry : weights) {
         if (span + a > count) {
-            entry.weight = int32_t(((count - a) << unitShift) / divisor);
-            entry.next = int32_t(((span + a - count) << unitShift) / divisor);
+            entry.weight = int32_t(((count - a) << kUnitShift) / divisor);
+            entry.next = int32_t(((span + a - count) << kUnitShift) / divisor);
             a = span + a - count;
         } else {
             entry.weight = int32_t(unit);

@@ -43,8 +43,8 @@ class TEkBmp {
 public:
     // Largest side and largest pixel memory a bitmap accepts; a larger request leaves the
     // bitmap empty (as a failed creation does).
-    static constexpr int maxSide = 32767;
-    static constexpr size_t maxBytes = size_t(256) << 20;
+    static constexpr int kMaxSide = 32767;
+    static constexpr size_t kMaxBytes = size_t(256) << 20;
 
     // An empty bitmap: no pixel memory, bounds empty.
     TEkBmp();
@@ -78,18 +78,18 @@ public:
     // |w|, |h|; resizes when either differs.
     void setSize(int w, int h, bool keepPicture);
 
-    int width() const { return w; }
-    int height() const { return h; }
-    int stride() const { return w * 4; }
+    int width() const { return w_; }
+    int height() const { return h_; }
+    int stride() const { return w_ * 4; }
     // The drawing context exists (a bitmap with non-zero size was created).
-    bool hasDc() const { return memDc; }
+    bool hasDc() const { return memDc_; }
     // Pixel memory, null when none.
-    TPixel* bits() { return pix; }
-    const TPixel* bits() const { return pix; }
-    bool flag() const { return flg; }
-    void setFlag(bool f) { flg = f; }
-    TEkColor colour() const { return col; }
-    void setColour(TEkColor c) { col = c; }
+    TPixel* bits() { return pix_; }
+    const TPixel* bits() const { return pix_; }
+    bool flag() const { return flg_; }
+    void setFlag(bool f) { flg_ = f; }
+    TEkColor colour() const { return col_; }
+    void setColour(TEkColor c) { col_ = c; }
 
     // ---- access ----------------------------------------------------------------------------
     // The pixel as a colour (bytes 0 and 2 exchanged). Throws "No Bitmap Created" without pixel
@@ -105,12 +105,12 @@ public:
     const TPixel* scanLine(int row) const;
     TPixel* row(int y) { return scanLine(y); }
     // Row address without a test (caller keeps y inside).
-    TPixel* rowAddress(int y) { return pix + size_t(y) * size_t(w); }
+    TPixel* rowAddress(int y) { return pix_ + size_t(y) * size_t(w_); }
     TPixel* scanLineUnchecked(int y) { return rowAddress(y); }
     // Address of r's top-left pixel, no test.
-    TPixel* pixelPtr(const TRect& r) { return pix + size_t(r.top) * size_t(w) + r.left; }
+    TPixel* pixelPtr(const TRect& r) { return pix_ + size_t(r.top) * size_t(w_) + r.left; }
     // (0, 0, width, height) while pixel memory exists, empty otherwise.
-    const TRect& boundsRect() const { return bounds; }
+    const TRect& boundsRect() const { return bounds_; }
 
     // A QImage (Format_ARGB32, not premultiplied) that shares this bitmap's memory; valid until
     // the next resize or release. Null without pixel memory.
@@ -263,19 +263,19 @@ public:
     // Font of pixel size size * pixelsPerInch / 72; style bits: 1 bold, 2 italic, 4 underline,
     // 8 strike-out. False without a drawing context or for a size that gives no pixels. The
     // font survives resizes. The face name is cut to 31 characters.
-    bool setFont(const QString& faceName, int size, int style, int pixelsPerInch = fontPixelsPerInch);
+    bool setFont(const QString& faceName, int size, int style, int pixelsPerInch = kFontPixelsPerInch);
     // The style bits of setFont for font.
     static int fontStyleBits(const QFont& font);
-    const QFont& font() const { return fnt; }
-    bool hasOwnFont() const { return ownFont; }
+    const QFont& font() const { return fnt_; }
+    bool hasOwnFont() const { return ownFont_; }
     // Pixel height of the own font as a negative number (-(size * ppi / 72)), 0 when none.
-    int fontHeight() const { return ownFont ? -fnt.pixelSize() : 0; }
+    int fontHeight() const { return ownFont_ ? -fnt_.pixelSize() : 0; }
     // Text colour (byte 3 ignored); returns the previous one (black at first).
     TEkColor setTextColor(TEkColor c);
-    TEkColor textColor() const { return txtColor; }
+    TEkColor textColor() const { return txtColor_; }
     // true: text leaves the background; false: text cells get the background colour (white).
     void setBkTransparent(bool transparent);
-    bool bkTransparent() const { return bkTrans; }
+    bool bkTransparent() const { return bkTrans_; }
     // Draws text in r (clipped to the bitmap) with the DT_* format; false when nothing of r is
     // inside. "No Bitmap Created" without a drawing context.
     bool drawText(const QString& text, unsigned format, TRect r);
@@ -309,8 +309,8 @@ protected:
     void drawMark(int x, int y, TEkColor c, const uint8_t* mask, int n);
 
 private:
-    bool inside(int x, int y) const { return pix && x >= 0 && y >= 0 && x < w && y < h; }
-    TPixel* at(int x, int y) { return pix + size_t(y) * size_t(w) + size_t(x); }
+    bool inside(int x, int y) const { return pix_ && x >= 0 && y >= 0 && x < w_ && y < h_; }
+    TPixel* at(int x, int y) { return pix_ + size_t(y) * size_t(w_) + size_t(x); }
     // f applied to the pixels of the run (x, y) .. (x + dx * (n - 1), y + dy * (n - 1)) that lie
     // inside the bitmap.
     template <class F> void forRun(int x, int y, int dx, int dy, int n, F f);
@@ -340,17 +340,17 @@ private:
     // Fills this bitmap (already of its new size) with the old picture scaled smoothly.
     void stretchSmooth(const TPixel* old, int oldWidth, int oldHeight);
 
-    TPixel* pix = nullptr;
-    bool memDc = false;
-    bool flg = false;
-    int w = 0;
-    int h = 0;
-    TRect bounds;
-    TEkColor col;
-    QFont fnt;
-    bool ownFont = false;
-    TEkColor txtColor{0u};
-    bool bkTrans = false;
+    TPixel* pix_ = nullptr;
+    bool memDc_ = false;
+    bool flg_ = false;
+    int w_ = 0;
+    int h_ = 0;
+    TRect bounds_;
+    TEkColor col_;
+    QFont fnt_;
+    bool ownFont_ = false;
+    TEkColor txtColor_{0u};
+    bool bkTrans_ = false;
 };
 
 // r grown by dx / dy on each side (negative shrinks).

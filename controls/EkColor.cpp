@@ -6,8 +6,8 @@
 namespace {
 
 // Ramps run each channel in 22-bit fixed point.
-constexpr int fixShift = 22;
-constexpr int64_t fixOne = int64_t(1) << fixShift;
+constexpr int kFixShift = 22;
+constexpr int64_t kFixOne = int64_t(1) << kFixShift;
 
 constexpr uint32_t channel(uint32_t word, int index) {
     return (word >> (8 * index)) & 0xFFu;
@@ -32,9 +32,9 @@ struct LinearChannel {
     int64_t value;
     int64_t step;
     LinearChannel(uint32_t from, uint32_t to, int count)
-        : value(int64_t(from) * fixOne), step((int64_t(from) - int64_t(to)) * fixOne / (count - 1)) {}
+        : value(int64_t(from) * kFixOne), step((int64_t(from) - int64_t(to)) * kFixOne / (count - 1)) {}
     uint32_t next() {
-        const uint32_t byte = uint32_t(value >> fixShift);
+        const uint32_t byte = uint32_t(value >> kFixShift);
         value -= step;
         return byte;
     }
@@ -46,8 +46,8 @@ struct EasedChannel {
     int64_t value;
     int64_t unit;
     EasedChannel(uint32_t from, uint32_t to, int64_t weightSum)
-        : value(int64_t(from) * fixOne), unit((int64_t(to) - int64_t(from)) * fixOne / weightSum) {}
-    uint32_t at() const { return uint32_t(value >> fixShift); }
+        : value(int64_t(from) * kFixOne), unit((int64_t(to) - int64_t(from)) * kFixOne / weightSum) {}
+    uint32_t at() const { return uint32_t(value >> kFixShift); }
     void advance(int i) { value += unit * (10 + i); }
 };
 
@@ -100,18 +100,18 @@ uint32_t hexTextToInt(const QString& text) {
 // ---- TEkColor ----------------------------------------------------------------------------------
 
 void TEkColor::swapRB(TEkColor& out) {
-    word = pixelToColor(word).value();
+    word_ = pixelToColor(word_).value();
     out = *this;
 }
 
 TEkColor& TEkColor::darkened(uint8_t w, TEkColor& out) {
-    word = darken(word, w);
+    word_ = darken(word_, w);
     out = *this;
     return *this;
 }
 
 TEkColor& TEkColor::lightened(uint8_t w, TEkColor& out) {
-    word = lighten(word, w);
+    word_ = lighten(word_, w);
     out = *this;
     return *this;
 }
@@ -237,22 +237,22 @@ TEkColorBuf::TEkColorBuf(int count) {
 }
 
 TEkColor* TEkColorBuf::resize(int count) {
-    n = std::max(count, 0);
-    entries = std::make_unique<TEkColor[]>(size_t(n) + 1); // every entry -1 (no colour)
-    cursor = entries.get();
-    return entries.get();
+    n_ = std::max(count, 0);
+    entries_ = std::make_unique<TEkColor[]>(size_t(n_) + 1); // every entry -1 (no colour)
+    cursor = entries_.get();
+    return entries_.get();
 }
 
 TEkByteBuf::TEkByteBuf(int count)
-    : n(std::max(count, 0)), bytes(std::make_unique<uint8_t[]>(size_t(n) + 1)) {}
+    : n_(std::max(count, 0)), bytes_(std::make_unique<uint8_t[]>(size_t(n_) + 1)) {}
 
 uint8_t* TEkByteBuf::fillRamp(uint8_t from, uint8_t to) {
-    if (n == 1) {
-        bytes[0] = from;
-    } else if (n > 1) {
-        LinearChannel c(from, to, n);
-        for (int i = 0; i < n; ++i)
-            bytes[i] = uint8_t(c.next());
+    if (n_ == 1) {
+        bytes_[0] = from;
+    } else if (n_ > 1) {
+        LinearChannel c(from, to, n_);
+        for (int i = 0; i < n_; ++i)
+            bytes_[i] = uint8_t(c.next());
     }
-    return bytes.get();
+    return bytes_.get();
 }

@@ -21,21 +21,21 @@ public:
     constexpr TEkColor() = default;
     // The raw word, taken as it is (no system-colour resolution). Explicit, so that a pixel
     // word never slips in where a colour is meant.
-    constexpr explicit TEkColor(uint32_t raw) : word(raw) {}
+    constexpr explicit TEkColor(uint32_t raw) : word_(raw) {}
     // colorToRGB of the value: a system colour becomes its RGB value with byte 3 = 0; any
     // other value is used unchanged.
-    TEkColor(TColor c) : word(colorToRGB(c).value) {}
+    TEkColor(TColor c) : word_(colorToRGB(c).value) {}
     constexpr TEkColor(uint8_t r, uint8_t g, uint8_t b)
-        : word(uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16)) {}
+        : word_(uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16)) {}
 
-    constexpr uint32_t value() const { return word; }
+    constexpr uint32_t value() const { return word_; }
     // The low 24 bits (byte 3 dropped).
-    constexpr TColor toTColor() const { return TColor(word & 0xFFFFFFu); }
-    constexpr uint8_t red() const { return uint8_t(word); }
-    constexpr uint8_t green() const { return uint8_t(word >> 8); }
-    constexpr uint8_t blue() const { return uint8_t(word >> 16); }
-    constexpr uint8_t alpha() const { return uint8_t(word >> 24); }
-    constexpr bool isNone() const { return word == 0xFFFFFFFFu; }
+    constexpr TColor toTColor() const { return TColor(word_ & 0xFFFFFFu); }
+    constexpr uint8_t red() const { return uint8_t(word_); }
+    constexpr uint8_t green() const { return uint8_t(word_ >> 8); }
+    constexpr uint8_t blue() const { return uint8_t(word_ >> 16); }
+    constexpr uint8_t alpha() const { return uint8_t(word_ >> 24); }
+    constexpr bool isNone() const { return word_ == 0xFFFFFFFFu; }
     constexpr bool operator==(const TEkColor&) const = default;
 
     // Exchanges bytes 0 and 2 of this colour, then copies it to out.
@@ -49,7 +49,7 @@ public:
     static TEkColor halfMix(TEkColor a, TEkColor b);
 
 private:
-    uint32_t word = 0xFFFFFFFFu;
+    uint32_t word_ = 0xFFFFFFFFu;
 };
 
 // ---- Pixel conversions ---------------------------------------------------------------------
@@ -136,18 +136,18 @@ public:
 
     // Frees the entries and allocates count + 1 new ones (count < 0 counts as 0).
     TEkColor* resize(int count);
-    int count() const { return n; }
-    TEkColor* data() { return entries.get(); }
-    TEkColor* end() { return entries.get() + n; }
-    TEkColor* at(int i) { return entries.get() + i; }
+    int count() const { return n_; }
+    TEkColor* data() { return entries_.get(); }
+    TEkColor* end() { return entries_.get() + n_; }
+    TEkColor* at(int i) { return entries_.get() + i; }
     // The same memory as pixel words (count + 1 of them).
-    TPixel* pixels() { return reinterpret_cast<TPixel*>(entries.get()); }
+    TPixel* pixels() { return reinterpret_cast<TPixel*>(entries_.get()); }
 
     TEkColor* cursor = nullptr;
 
 private:
-    int n = 0;
-    std::unique_ptr<TEkColor[]> entries;
+    int n_ = 0;
+    std::unique_ptr<TEkColor[]> entries_;
 };
 
 // count + 1 bytes with a linear ramp.
@@ -157,13 +157,13 @@ public:
     TEkByteBuf(const TEkByteBuf&) = delete;
     TEkByteBuf& operator=(const TEkByteBuf&) = delete;
 
-    int count() const { return n; }
-    uint8_t* data() { return bytes.get(); }
+    int count() const { return n_; }
+    uint8_t* data() { return bytes_.get(); }
     // count bytes from 'from' (entry 0) towards 'to' in the 22-bit fixed point of
     // fillColorRamp32; count == 1 writes 'from'. Returns data().
     uint8_t* fillRamp(uint8_t from, uint8_t to);
 
 private:
-    int n = 0;
-    std::unique_ptr<uint8_t[]> bytes;
+    int n_ = 0;
+    std::unique_ptr<uint8_t[]> bytes_;
 };

@@ -14,15 +14,15 @@
 
 namespace {
 
-constexpr int defaultWidth = 81;
-constexpr int defaultHeight = 23;
+constexpr int kDefaultWidth = 81;
+constexpr int kDefaultHeight = 23;
 
 // Point size of a font that may have been given in pixels.
 int fontPointSize(const QFont& font) {
     if (font.pointSize() > 0)
         return font.pointSize();
     // points = pixels * 72 / pixels-per-inch, rounded
-    return std::max(1, (font.pixelSize() * 72 + fontPixelsPerInch / 2) / fontPixelsPerInch);
+    return std::max(1, (font.pixelSize() * 72 + kFontPixelsPerInch / 2) / kFontPixelsPerInch);
 }
 
 void relayoutParent(QWidget* w) {
@@ -34,7 +34,7 @@ void relayoutParent(QWidget* w) {
 
 void setActionImageIndex(QAction* action, int index) {
     if (action)
-        action->setProperty(actionImageIndexProperty, index);
+        action->setProperty(kActionImageIndexProperty, index);
 }
 
 void followActionState(QWidget* control, const QAction* action) {
@@ -90,121 +90,121 @@ QPoint placeImageBesideCaption(TRect& r, TAlignment alignment, bool imageRight, 
 TEkGradiLabel::TEkGradiLabel(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    resize(defaultWidth, defaultHeight);
+    resize(kDefaultWidth, kDefaultHeight);
 }
 
 TEkGradiLabel::~TEkGradiLabel() {
-    if (action)
-        action->removeEventFilter(this);
+    if (action_)
+        action_->removeEventFilter(this);
 }
 
 void TEkGradiLabel::Loaded() {
-    if (loaded)
+    if (loaded_)
         return;
-    loaded = true;
+    loaded_ = true;
     adjustBounds();
 }
 
 // --- property setters -----------------------------------------------------------------------
 
 void TEkGradiLabel::setGradiantDark(TColor c) {
-    setAndRepaint(*this, clGradiDark, c, &dirty);
+    setAndRepaint(*this, clGradiDark_, c, &dirty_);
 }
 void TEkGradiLabel::setGradiantLight(TColor c) {
-    setAndRepaint(*this, clGradiLight, c, &dirty);
+    setAndRepaint(*this, clGradiLight_, c, &dirty_);
 }
 void TEkGradiLabel::setFontColor(TColor c) {
-    setAndRepaint(*this, fontColor, c, &dirty);
+    setAndRepaint(*this, fontColor_, c, &dirty_);
 }
 void TEkGradiLabel::setGradiStyle(TEkGradyStyle style) {
-    setAndRepaint(*this, gradiStyle, style, &dirty);
+    setAndRepaint(*this, gradiStyle_, style, &dirty_);
 }
 void TEkGradiLabel::setAlignment(TAlignment value) {
-    setAndRepaint(*this, alignment, value, &dirty);
+    setAndRepaint(*this, alignment_, value, &dirty_);
 }
 
 // The auto-size and margin setters also repaint, so that a change shows even when the size
 // stays the same.
 void TEkGradiLabel::setAutoSize(bool value) {
-    if (setAndRepaint(*this, autoSize, value, &dirty))
+    if (setAndRepaint(*this, autoSize_, value, &dirty_))
         adjustBounds();
 }
 void TEkGradiLabel::setTextMarginHorz(int value) {
-    if (setAndRepaint(*this, marginTextHorz, value, &dirty))
+    if (setAndRepaint(*this, marginTextHorz_, value, &dirty_))
         adjustBounds();
 }
 void TEkGradiLabel::setTextMarginVert(int value) {
-    if (setAndRepaint(*this, marginTextVert, value, &dirty))
+    if (setAndRepaint(*this, marginTextVert_, value, &dirty_))
         adjustBounds();
 }
 void TEkGradiLabel::setMarginImage(int value) {
-    if (setAndRepaint(*this, marginImage, value, &dirty))
+    if (setAndRepaint(*this, marginImage_, value, &dirty_))
         adjustBounds();
 }
 
 void TEkGradiLabel::setPipeShadow(int value) {
-    setAndRepaint(*this, pipeShadow, std::clamp(value, 0, 255), &dirty);
+    setAndRepaint(*this, pipeShadow_, std::clamp(value, 0, 255), &dirty_);
 }
 
 void TEkGradiLabel::setAlive(bool value) {
-    if (setAndRepaint(*this, alive, value, &dirty) && !value)
-        state = 0;
+    if (setAndRepaint(*this, alive_, value, &dirty_) && !value)
+        state_ = 0;
 }
 
 void TEkGradiLabel::setAlign(TAlign value) {
-    if (!assignChanged(align, value))
+    if (!assignChanged(align_, value))
         return;
     adjustBounds();
     relayoutParent(this);
 }
 
 void TEkGradiLabel::setCaption(const QString& text) {
-    if (setAndRepaint(*this, caption, text, &dirty))
+    if (setAndRepaint(*this, caption_, text, &dirty_))
         adjustBounds();
 }
 
 void TEkGradiLabel::setImages(TImageList* list) {
-    if (list == images)
+    if (list == images_)
         return;
-    images.attach(
+    images_.attach(
         list, this, [this] { ImagesChanged(); }, [this] { ImagesChanged(); });
     ImagesChanged();
 }
 
 void TEkGradiLabel::ImagesChanged() {
     // The image list's size takes part in the auto-size and the picture.
-    dirty = true;
+    dirty_ = true;
     adjustBounds();
     update();
 }
 
 void TEkGradiLabel::setImageIndex(int index) {
-    setAndRepaint(*this, imageIndex, index, &dirty);
+    setAndRepaint(*this, imageIndex_, index, &dirty_);
 }
 void TEkGradiLabel::setImageDisabledIndex(int index) {
-    setAndRepaint(*this, imageDisabledIndex, index, &dirty);
+    setAndRepaint(*this, imageDisabledIndex_, index, &dirty_);
 }
 void TEkGradiLabel::setImagePos(TEkImagePos pos) {
-    setAndRepaint(*this, imagePos, pos, &dirty);
+    setAndRepaint(*this, imagePos_, pos, &dirty_);
 }
 
 void TEkGradiLabel::setLabelBefore(TEkGradiLabel* label) {
-    linkNeighbour(labelBefore, labelBeforeLink, label);
+    linkNeighbour(labelBefore_, labelBeforeLink_, label);
 }
 
 void TEkGradiLabel::setLabelAfter(TEkGradiLabel* label) {
-    linkNeighbour(labelAfter, labelAfterLink, label);
+    linkNeighbour(labelAfter_, labelAfterLink_, label);
 }
 
 void TEkGradiLabel::linkNeighbour(QPointer<TEkGradiLabel>& slot, QMetaObject::Connection& link,
                                   TEkGradiLabel* label) {
-    if (!setAndRepaint(*this, slot, label, &dirty))
+    if (!setAndRepaint(*this, slot, label, &dirty_))
         return;
     disconnect(link);
     if (label)
         link = connect(label, &QObject::destroyed, this, [this, &slot] {
             slot = nullptr;
-            dirty = true;
+            dirty_ = true;
             update();
         });
 }
@@ -212,39 +212,39 @@ void TEkGradiLabel::linkNeighbour(QPointer<TEkGradiLabel>& slot, QMetaObject::Co
 // --- action -----------------------------------------------------------------------------------
 
 void TEkGradiLabel::setAction(QAction* value) {
-    if (value == action)
+    if (value == action_)
         return;
-    if (action)
-        action->removeEventFilter(this);
-    disconnect(actionChangedLink);
-    disconnect(actionDestroyedLink);
-    action = value;
+    if (action_)
+        action_->removeEventFilter(this);
+    disconnect(actionChangedLink_);
+    disconnect(actionDestroyedLink_);
+    action_ = value;
     if (!value)
         return;
-    actionChangedLink = connect(value, &QAction::changed, this, &TEkGradiLabel::updateFromAction);
-    actionDestroyedLink = connect(value, &QObject::destroyed, this, [this] {
-        action = nullptr;
-        disconnect(actionChangedLink);
-        disconnect(actionDestroyedLink);
+    actionChangedLink_ = connect(value, &QAction::changed, this, &TEkGradiLabel::updateFromAction);
+    actionDestroyedLink_ = connect(value, &QObject::destroyed, this, [this] {
+        action_ = nullptr;
+        disconnect(actionChangedLink_);
+        disconnect(actionDestroyedLink_);
     });
     value->installEventFilter(this);
     updateFromAction();
 }
 
 void TEkGradiLabel::updateFromAction() {
-    if (!action)
+    if (!action_)
         return;
-    setCaption(action->text());
-    setToolTip(action->toolTip());
-    const QVariant index = action->property(actionImageIndexProperty);
+    setCaption(action_->text());
+    setToolTip(action_->toolTip());
+    const QVariant index = action_->property(kActionImageIndexProperty);
     if (index.isValid() && index.toInt() >= 0)
         setImageIndex(index.toInt());
-    followActionState(this, action);
+    followActionState(this, action_);
 }
 
 bool TEkGradiLabel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == action && event->type() == QEvent::DynamicPropertyChange &&
-        static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == actionImageIndexProperty)
+    if (watched == action_ && event->type() == QEvent::DynamicPropertyChange &&
+        static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == kActionImageIndexProperty)
         updateFromAction();
     return QWidget::eventFilter(watched, event);
 }
@@ -252,143 +252,143 @@ bool TEkGradiLabel::eventFilter(QObject* watched, QEvent* event) {
 void TEkGradiLabel::click() {
     QPointer<TEkGradiLabel> self(this);
     emit clicked();
-    if (self && action && action->isEnabled())
-        action->trigger();
+    if (self && action_ && action_->isEnabled())
+        action_->trigger();
 }
 
 // --- measuring and sizing ---------------------------------------------------------------------
 
 void TEkGradiLabel::transferFont() {
     const QFont f = font();
-    bitmap->setFont(f.family(), fontPointSize(f), TEkBmp::fontStyleBits(f), fontPixelsPerInch);
+    bitmap_->setFont(f.family(), fontPointSize(f), TEkBmp::fontStyleBits(f), kFontPixelsPerInch);
 }
 
 TRect TEkGradiLabel::measureCaption() {
     TRect textRect(0, 0, 0, 0);
-    if (caption.isEmpty())
+    if (caption_.isEmpty())
         return textRect;
-    if (bitmap->hasDc()) {
-        bitmap->calcTextRect(textRect, caption, false);
+    if (bitmap_->hasDc()) {
+        bitmap_->calcTextRect(textRect, caption_, false);
         return textRect;
     }
     // A label of no size has no bitmap to measure with; it still learns its caption's extent.
     TEkBmp stand(1, 1);
     const QFont f = font();
-    stand.setFont(f.family(), fontPointSize(f), TEkBmp::fontStyleBits(f), fontPixelsPerInch);
-    stand.calcTextRect(textRect, caption, false);
+    stand.setFont(f.family(), fontPointSize(f), TEkBmp::fontStyleBits(f), kFontPixelsPerInch);
+    stand.calcTextRect(textRect, caption_, false);
     return textRect;
 }
 
 void TEkGradiLabel::adjustBounds() {
-    if (!loaded)
+    if (!loaded_)
         return;
-    if (!bitmap) {
-        bitmap = std::make_unique<TEkBmp>(width(), height());
+    if (!bitmap_) {
+        bitmap_ = std::make_unique<TEkBmp>(width(), height());
         transferFont();
     }
     const TRect textRect = measureCaption();
-    textWidth = textRect.width();
-    textHeight = textRect.height();
-    if (autoSize && align != alTop && align != alBottom && align != alClient) {
-        int imageWidth = images ? images->width() : 0;
-        const int imageHeight = images ? images->height() : 0;
-        textHeight = std::max(textHeight, imageHeight);
+    textWidth_ = textRect.width();
+    textHeight_ = textRect.height();
+    if (autoSize_ && align_ != alTop && align_ != alBottom && align_ != alClient) {
+        int imageWidth = images_ ? images_->width() : 0;
+        const int imageHeight = images_ ? images_->height() : 0;
+        textHeight_ = std::max(textHeight_, imageHeight);
         if (imageWidth != 0)
-            imageWidth += marginImage;
-        const int newWidth = imageWidth + textWidth + 2 * marginTextHorz;
-        const int newHeight = textHeight + 2 * marginTextVert;
-        autoSizeHint = QSize(newWidth, newHeight);
+            imageWidth += marginImage_;
+        const int newWidth = imageWidth + textWidth_ + 2 * marginTextHorz_;
+        const int newHeight = textHeight_ + 2 * marginTextVert_;
+        autoSizeHint_ = QSize(newWidth, newHeight);
         // A layout places the label from its size hint; the docking layout leaves alNone alone.
         const bool placedByLayout =
             managedByLayout(this) &&
-            !(align == alNone && qobject_cast<TEkDockLayout*>(parentWidget()->layout()));
+            !(align_ == alNone && qobject_cast<TEkDockLayout*>(parentWidget()->layout()));
         if (placedByLayout) {
             updateGeometry();
-        } else if (alignment == taRightJustify) {
+        } else if (alignment_ == taRightJustify) {
             setGeometry(x() + width() - newWidth, y(), newWidth, newHeight);
         } else {
             setGeometry(x(), y(), newWidth, newHeight);
         }
     } else {
-        autoSizeHint = QSize();
+        autoSizeHint_ = QSize();
         update();
     }
 }
 
 QSize TEkGradiLabel::sizeHint() const {
-    return autoSizeHint.isValid() ? autoSizeHint : size();
+    return autoSizeHint_.isValid() ? autoSizeHint_ : size();
 }
 
 void TEkGradiLabel::resizeBitmap() {
     if (width() < 1 || height() < 1)
         return;
-    bitmap->setSize(width(), height(), false);
+    bitmap_->setSize(width(), height(), false);
     transferFont();
 }
 
 // --- painting ---------------------------------------------------------------------------------
 
 const TPixel* TEkGradiLabel::getScanLine(int row) const {
-    if (!bitmap)
+    if (!bitmap_)
         throw EInvalidGraphicOperation(QStringLiteral("No DibSection"));
-    return static_cast<const TEkBmp&>(*bitmap).scanLine(row);
+    return static_cast<const TEkBmp&>(*bitmap_).scanLine(row);
 }
 
 void TEkGradiLabel::paintBitmap() {
-    if (bitmap->width() != width() || bitmap->height() != height())
+    if (bitmap_->width() != width() || bitmap_->height() != height())
         resizeBitmap();
 
-    TColor light = clGradiLight;
-    TColor dark = clGradiDark;
-    TColor textColour = fontColor;
-    int index = imageIndex;
-    switch (state) {
+    TColor light = clGradiLight_;
+    TColor dark = clGradiDark_;
+    TColor textColour = fontColor_;
+    int index = imageIndex_;
+    switch (state_) {
     case 1:
-        light = clHotLight;
-        dark = clHotDark;
-        textColour = clFontHot;
-        if (imageHotIndex > -1)
-            index = imageHotIndex;
+        light = clHotLight_;
+        dark = clHotDark_;
+        textColour = clFontHot_;
+        if (imageHotIndex_ > -1)
+            index = imageHotIndex_;
         break;
     case 2:
-        light = clPressLight;
-        dark = clPressDark;
-        textColour = clFontPressed;
-        if (imagePressedIndex > -1)
-            index = imagePressedIndex;
+        light = clPressLight_;
+        dark = clPressDark_;
+        textColour = clFontPressed_;
+        if (imagePressedIndex_ > -1)
+            index = imagePressedIndex_;
         break;
     case 3:
-        light = clDisableLight;
-        dark = clDisableDark;
-        textColour = clFontDisable;
-        if (imageDisabledIndex > -1)
-            index = imageDisabledIndex;
+        light = clDisableLight_;
+        dark = clDisableDark_;
+        textColour = clFontDisable_;
+        if (imageDisabledIndex_ > -1)
+            index = imageDisabledIndex_;
         break;
     default:
         break;
     }
-    bitmap->setTextColor(TEkColor(textColour));
+    bitmap_->setTextColor(TEkColor(textColour));
 
-    fillGradyStyle(*bitmap, gradiStyle, uint8_t(pipeShadow), TEkColor(light), TEkColor(dark));
+    fillGradyStyle(*bitmap_, gradiStyle_, uint8_t(pipeShadow_), TEkColor(light), TEkColor(dark));
 
     TRect r(0, 0, width(), height());
-    if (marginTextVert != 0 || marginTextHorz != 0)
-        inflateRect(r, -marginTextHorz, -marginTextVert);
+    if (marginTextVert_ != 0 || marginTextHorz_ != 0)
+        inflateRect(r, -marginTextHorz_, -marginTextVert_);
 
-    if (images && index > -1) {
+    if (images_ && index > -1) {
         const QPoint at =
-            placeImageBesideCaption(r, alignment, imagePos == aipRight,
-                                    QSize(images->width(), images->height()), textWidth, marginImage);
-        images->draw(*bitmap, at.x(), at.y(), index);
+            placeImageBesideCaption(r, alignment_, imagePos_ == aipRight,
+                                    QSize(images_->width(), images_->height()), textWidth_, marginImage_);
+        images_->draw(*bitmap_, at.x(), at.y(), index);
     }
 
-    if (!caption.isEmpty() && (labelType == altLabel || labelType == altButton)) {
+    if (!caption_.isEmpty() && (labelType_ == altLabel || labelType_ == altButton)) {
         const unsigned horizontal =
-            alignment == taRightJustify ? DT_RIGHT : (alignment == taCenter ? DT_CENTER : DT_LEFT);
-        bitmap->setBkTransparent(true);
-        bitmap->drawText(caption, horizontal | DT_VCENTER | DT_SINGLELINE, r);
+            alignment_ == taRightJustify ? DT_RIGHT : (alignment_ == taCenter ? DT_CENTER : DT_LEFT);
+        bitmap_->setBkTransparent(true);
+        bitmap_->drawText(caption_, horizontal | DT_VCENTER | DT_SINGLELINE, r);
     }
-    dirty = false;
+    dirty_ = false;
 }
 
 void TEkGradiLabel::paintButtonDownEdge(QPainter& painter) {
@@ -396,8 +396,8 @@ void TEkGradiLabel::paintButtonDownEdge(QPainter& painter) {
     const int h = height();
     // Left column and top row in the shadow colour; right column and bottom row in the light
     // colour, which wins the top-right and bottom-right pixels.
-    const QColor shadow = toQColor(clButtonShadow);
-    const QColor light = toQColor(clButtonLight);
+    const QColor shadow = toQColor(clButtonShadow_);
+    const QColor light = toQColor(clButtonLight_);
     painter.fillRect(QRect(0, 1, 1, h - 1), shadow);
     painter.fillRect(QRect(0, 0, w - 1, 1), shadow);
     painter.fillRect(QRect(w - 1, 0, 1, h - 1), light);
@@ -409,32 +409,32 @@ void TEkGradiLabel::paintEvent(QPaintEvent*) {
         return;
     bool repainted = false;
     try {
-        if (!loaded) {
+        if (!loaded_) {
             // Painted before it was shown (grab, render): the auto-size must not resize from
             // inside a paint, so it runs once this paint is over.
-            loaded = true;
+            loaded_ = true;
             QMetaObject::invokeMethod(this, &TEkGradiLabel::adjustBounds, Qt::QueuedConnection);
         }
-        if (!bitmap) {
-            bitmap = std::make_unique<TEkBmp>(width(), height());
+        if (!bitmap_) {
+            bitmap_ = std::make_unique<TEkBmp>(width(), height());
             transferFont();
-            textWidth = measureCaption().width();
+            textWidth_ = measureCaption().width();
         }
         // A size change of a hidden label arrives without a resize event: compare sizes too.
-        const bool newLook = dirty || bitmap->width() != width() || bitmap->height() != height();
-        if (newLook || paintedState != state) {
+        const bool newLook = dirty_ || bitmap_->width() != width() || bitmap_->height() != height();
+        if (newLook || paintedState_ != state_) {
             if (newLook)
-                ++serial;
+                ++serial_;
             paintBitmap();
             repainted = true;
         }
-        paintedState = state;
+        paintedState_ = state_;
         QPainter painter(this);
-        if (buttonDown && labelType == altButton && mouseInside) {
-            bitmap->bitBlt(painter, 0, 1);
+        if (buttonDown_ && labelType_ == altButton && mouseInside_) {
+            bitmap_->bitBlt(painter, 0, 1);
             paintButtonDownEdge(painter);
         } else {
-            bitmap->bitBlt(painter, 0, 0);
+            bitmap_->bitBlt(painter, 0, 0);
         }
         emit paintOver(this, &painter);
     } catch (const EInvalidGraphicOperation& e) {
@@ -448,13 +448,13 @@ void TEkGradiLabel::paintEvent(QPaintEvent*) {
 
 void TEkGradiLabel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    dirty = true;
+    dirty_ = true;
 }
 
 void TEkGradiLabel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    dirty = true;
-    if (!loaded)
+    dirty_ = true;
+    if (!loaded_)
         Loaded();
 }
 
@@ -465,15 +465,15 @@ void TEkGradiLabel::hideEvent(QHideEvent* event) {
 }
 
 void TEkGradiLabel::dropPress() {
-    buttonDown = false;
-    clickPending = false;
+    buttonDown_ = false;
+    clickPending_ = false;
 }
 
 void TEkGradiLabel::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     switch (event->type()) {
     case QEvent::EnabledChange:
-        state = (!isEnabled() && alive) ? 3 : 0;
+        state_ = (!isEnabled() && alive_) ? 3 : 0;
         // A disabled widget gets no mouse release: a pending press ends here, without a click.
         if (!isEnabled())
             dropPress();
@@ -481,9 +481,9 @@ void TEkGradiLabel::changeEvent(QEvent* event) {
         break;
     case QEvent::FontChange:
         // The new font reaches the bitmap at once, so the auto-size measures with it.
-        if (bitmap)
+        if (bitmap_)
             transferFont();
-        dirty = true;
+        dirty_ = true;
         adjustBounds();
         update();
         break;
@@ -496,7 +496,7 @@ void TEkGradiLabel::enterEvent(QEnterEvent* event) {
     QWidget::enterEvent(event);
     emit mouseEntered();
     if (isEnabled() && tracksMouse()) {
-        state = alive ? 1 : 0;
+        state_ = alive_ ? 1 : 0;
         update();
     }
 }
@@ -505,7 +505,7 @@ void TEkGradiLabel::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     emit mouseLeft();
     if (isEnabled() && tracksMouse()) {
-        state = 0;
+        state_ = 0;
         update();
     }
 }
@@ -518,11 +518,11 @@ void TEkGradiLabel::mouseMoveEvent(QMouseEvent* event) {
     if (!self || !isEnabled() || !tracksMouse())
         return;
     const bool inside = rect().contains(event->position().toPoint());
-    if (inside == mouseInside)
+    if (inside == mouseInside_)
         return;
-    mouseInside = inside;
-    if (buttonDown) {
-        state = (inside && alive) ? 2 : 0;
+    mouseInside_ = inside;
+    if (buttonDown_) {
+        state_ = (inside && alive_) ? 2 : 0;
         update();
     }
 }
@@ -532,16 +532,16 @@ void TEkGradiLabel::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     const bool left = event->button() == Qt::LeftButton;
     if (left) {
-        clickPending = true;
-        if (labelType == altButton) {
-            buttonDown = true;
-            mouseInside = rect().contains(pos);
-            state = alive ? 2 : 0;
+        clickPending_ = true;
+        if (labelType_ == altButton) {
+            buttonDown_ = true;
+            mouseInside_ = rect().contains(pos);
+            state_ = alive_ ? 2 : 0;
         }
     }
     QPointer<TEkGradiLabel> self(this);
     emit mouseDown(event->button(), event->modifiers(), pos);
-    if (self && left && labelType == altButton)
+    if (self && left && labelType_ == altButton)
         update();
 }
 
@@ -569,7 +569,7 @@ void TEkGradiLabel::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TEkGradiLabel::releaseWithoutClick() {
-    if (!buttonDown && !clickPending)
+    if (!buttonDown_ && !clickPending_)
         return;
     // Released just below the label, where a release never clicks.
     handleRelease(Qt::LeftButton, Qt::NoModifier, QPoint(0, height() + 3));
@@ -577,19 +577,19 @@ void TEkGradiLabel::releaseWithoutClick() {
 
 void TEkGradiLabel::handleRelease(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos) {
     const bool left = button == Qt::LeftButton;
-    const bool isClick = left && clickPending && rect().contains(pos);
+    const bool isClick = left && clickPending_ && rect().contains(pos);
     if (left) {
-        clickPending = false;
-        if (labelType == altButton) {
-            buttonDown = false;
-            state = alive ? 1 : 0;
+        clickPending_ = false;
+        if (labelType_ == altButton) {
+            buttonDown_ = false;
+            state_ = alive_ ? 1 : 0;
         }
     }
     QPointer<TEkGradiLabel> self(this);
     emit mouseUp(button, modifiers, pos);
     if (self && isClick)
         click();
-    if (self && left && labelType == altButton)
+    if (self && left && labelType_ == altButton)
         update();
 }
 
@@ -601,7 +601,7 @@ TEkDockLayout::TEkDockLayout(QWidget* parent) : QLayout(parent) {
 }
 
 TEkDockLayout::~TEkDockLayout() {
-    for (const Entry& entry : entries)
+    for (const Entry& entry : entries_)
         delete entry.item;
 }
 
@@ -609,24 +609,24 @@ void TEkDockLayout::addWidget(QWidget* w, TAlign align) {
     addChildWidget(w);
     if (w->metaObject()->indexOfProperty("Align") >= 0)
         w->setProperty("Align", int(align));
-    entries.append({new QWidgetItem(w), align});
+    entries_.append({new QWidgetItem(w), align});
     invalidate();
 }
 
 void TEkDockLayout::addItem(QLayoutItem* item) {
-    entries.append({item, alNone});
+    entries_.append({item, alNone});
     invalidate();
 }
 
 QLayoutItem* TEkDockLayout::itemAt(int index) const {
-    return index >= 0 && index < entries.size() ? entries[index].item : nullptr;
+    return index >= 0 && index < entries_.size() ? entries_[index].item : nullptr;
 }
 
 QLayoutItem* TEkDockLayout::takeAt(int index) {
-    if (index < 0 || index >= entries.size())
+    if (index < 0 || index >= entries_.size())
         return nullptr;
-    QLayoutItem* item = entries[index].item;
-    entries.removeAt(index);
+    QLayoutItem* item = entries_[index].item;
+    entries_.removeAt(index);
     invalidate();
     return item;
 }
@@ -645,7 +645,7 @@ QSize TEkDockLayout::sizeHint() const {
     int rowHeight = 0;
     int stacked = 0; // height taken by alTop / alBottom
     int stackWidth = 0;
-    for (const Entry& entry : entries) {
+    for (const Entry& entry : entries_) {
         if (entry.item->isEmpty())
             continue;
         const QSize hint = entry.item->sizeHint();
@@ -677,7 +677,7 @@ QSize TEkDockLayout::minimumSize() const {
     // Docked widgets keep their widths: the bar is never narrower than its left and right rows.
     int across = 0;
     int stacked = 0;
-    for (const Entry& entry : entries) {
+    for (const Entry& entry : entries_) {
         if (entry.item->isEmpty())
             continue;
         const TAlign a = alignOf(entry);
@@ -698,7 +698,7 @@ void TEkDockLayout::setGeometry(const QRect& rect) {
     int right = rect.x() + rect.width() - m.right(); // exclusive
     int bottom = rect.y() + rect.height() - m.bottom();
     for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient}) {
-        for (const Entry& entry : entries) {
+        for (const Entry& entry : entries_) {
             if (entry.item->isEmpty() || alignOf(entry) != pass)
                 continue;
             const QSize hint = entry.item->sizeHint();

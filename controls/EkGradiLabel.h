@@ -30,7 +30,7 @@ enum TAlign { alNone = 0, alTop = 1, alBottom = 2, alLeft = 3, alRight = 4, alCl
 
 // Name of the QAction dynamic property that carries the action's image index (an int; absent
 // or negative: the bound label keeps its own ImageIndex).
-inline constexpr const char* actionImageIndexProperty = "imageIndex";
+inline constexpr const char* kActionImageIndexProperty = "imageIndex";
 // Sets the image index of an action; labels bound to it follow at once.
 void setActionImageIndex(QAction* action, int index);
 // A control bound to action takes the action's enabled state and hiding. A visible action shows
@@ -63,100 +63,100 @@ public:
     // Ends the setting-up: from now on caption, font, margins and images re-run the auto-size.
     // Called by the first show (or the first paint) when nobody called it before.
     void Loaded();
-    bool isLoaded() const { return loaded; }
+    bool isLoaded() const { return loaded_; }
 
     // ---- colours (TColor: 0x00BBGGRR or a system colour) ------------------------------------
     // The normal gradient; changing either repaints.
-    TColor ClGradiDark() const { return clGradiDark; }
+    TColor ClGradiDark() const { return clGradiDark_; }
     void setGradiantDark(TColor c);
-    TColor ClGradiLight() const { return clGradiLight; }
+    TColor ClGradiLight() const { return clGradiLight_; }
     void setGradiantLight(TColor c);
     // The remaining colours are only stored: they show when the visual state next changes
     // (or the bitmap is next repainted).
-    TColor ClButtonLight() const { return clButtonLight; }
-    void setClButtonLight(TColor c) { clButtonLight = c; }
-    TColor ClButtonShadow() const { return clButtonShadow; }
-    void setClButtonShadow(TColor c) { clButtonShadow = c; }
-    TColor ClDisableDark() const { return clDisableDark; }
-    void setClDisableDark(TColor c) { clDisableDark = c; }
-    TColor ClDisableLight() const { return clDisableLight; }
-    void setClDisableLight(TColor c) { clDisableLight = c; }
-    TColor ClHotDark() const { return clHotDark; }
-    void setClHotDark(TColor c) { clHotDark = c; }
-    TColor ClHotLight() const { return clHotLight; }
-    void setClHotLight(TColor c) { clHotLight = c; }
-    TColor ClPressDark() const { return clPressDark; }
-    void setClPressDark(TColor c) { clPressDark = c; }
-    TColor ClPressLight() const { return clPressLight; }
-    void setClPressLight(TColor c) { clPressLight = c; }
-    TColor ClFontDisable() const { return clFontDisable; }
-    void setClFontDisable(TColor c) { clFontDisable = c; }
-    TColor ClFontHot() const { return clFontHot; }
-    void setClFontHot(TColor c) { clFontHot = c; }
-    TColor ClFontPressed() const { return clFontPressed; }
-    void setClFontPressed(TColor c) { clFontPressed = c; }
+    TColor ClButtonLight() const { return clButtonLight_; }
+    void setClButtonLight(TColor c) { clButtonLight_ = c; }
+    TColor ClButtonShadow() const { return clButtonShadow_; }
+    void setClButtonShadow(TColor c) { clButtonShadow_ = c; }
+    TColor ClDisableDark() const { return clDisableDark_; }
+    void setClDisableDark(TColor c) { clDisableDark_ = c; }
+    TColor ClDisableLight() const { return clDisableLight_; }
+    void setClDisableLight(TColor c) { clDisableLight_ = c; }
+    TColor ClHotDark() const { return clHotDark_; }
+    void setClHotDark(TColor c) { clHotDark_ = c; }
+    TColor ClHotLight() const { return clHotLight_; }
+    void setClHotLight(TColor c) { clHotLight_ = c; }
+    TColor ClPressDark() const { return clPressDark_; }
+    void setClPressDark(TColor c) { clPressDark_ = c; }
+    TColor ClPressLight() const { return clPressLight_; }
+    void setClPressLight(TColor c) { clPressLight_ = c; }
+    TColor ClFontDisable() const { return clFontDisable_; }
+    void setClFontDisable(TColor c) { clFontDisable_ = c; }
+    TColor ClFontHot() const { return clFontHot_; }
+    void setClFontHot(TColor c) { clFontHot_ = c; }
+    TColor ClFontPressed() const { return clFontPressed_; }
+    void setClFontPressed(TColor c) { clFontPressed_ = c; }
     // Text colour of the normal state (the font's colour); changing it repaints.
-    TColor FontColor() const { return fontColor; }
+    TColor fontColor() const { return fontColor_; }
     void setFontColor(TColor c);
 
     // ---- appearance and layout ---------------------------------------------------------------
-    TEkGradyStyle GradiStyle() const { return gradiStyle; }
+    TEkGradyStyle GradiStyle() const { return gradiStyle_; }
     void setGradiStyle(TEkGradyStyle style);
-    TAlignment Alignment() const { return alignment; }
+    TAlignment Alignment() const { return alignment_; }
     void setAlignment(TAlignment value);
     // Auto-size: width = image width + MarginImage (when an image list is set) + caption width
     // + 2 * MarginTextHorz; height = max(caption, image) + 2 * MarginTextVert. Off for Align
     // alTop, alBottom and alClient. Right-justified labels keep their right edge.
-    bool AutoSize() const { return autoSize; }
+    bool AutoSize() const { return autoSize_; }
     void setAutoSize(bool value);
-    int MarginTextHorz() const { return marginTextHorz; }
+    int MarginTextHorz() const { return marginTextHorz_; }
     void setTextMarginHorz(int value);
-    int MarginTextVert() const { return marginTextVert; }
+    int MarginTextVert() const { return marginTextVert_; }
     void setTextMarginVert(int value);
-    int MarginImage() const { return marginImage; }
+    int MarginImage() const { return marginImage_; }
     void setMarginImage(int value);
-    TEkLabelType LabelType() const { return labelType; }
-    void setLabelType(TEkLabelType type) { labelType = type; }
+    TEkLabelType LabelType() const { return labelType_; }
+    void setLabelType(TEkLabelType type) { labelType_ = type; }
     // Clamped to 0..255.
-    int PipeShadow() const { return pipeShadow; }
+    int PipeShadow() const { return pipeShadow_; }
     void setPipeShadow(int value);
     // A label that is not alive never changes its look on mouse events or when disabled.
-    bool Alive() const { return alive; }
+    bool Alive() const { return alive_; }
     void setAlive(bool value);
-    TAlign Align() const { return align; }
+    TAlign Align() const { return align_; }
     // Tells the parent's TEkDockLayout (if any) to place the label again.
     void setAlign(TAlign value);
 
     // The caption; '&' marks a mnemonic ("&&" shows one '&'). Changing it re-runs the auto-size.
-    QString Caption() const { return caption; }
+    QString Caption() const { return caption_; }
     void setCaption(const QString& text);
 
     // ---- images ------------------------------------------------------------------------------
     // Not owned; the label forgets a list that is destroyed. Index -1: no image.
-    TImageList* Images() const { return images; }
+    TImageList* Images() const { return images_; }
     void setImages(TImageList* list);
-    int ImageIndex() const { return imageIndex; }
+    int ImageIndex() const { return imageIndex_; }
     void setImageIndex(int index);
-    int ImageDisabledIndex() const { return imageDisabledIndex; }
+    int ImageDisabledIndex() const { return imageDisabledIndex_; }
     void setImageDisabledIndex(int index);
-    int ImageHotIndex() const { return imageHotIndex; }
-    void setImageHotIndex(int index) { imageHotIndex = index; }
-    int ImagePressedIndex() const { return imagePressedIndex; }
-    void setImagePressedIndex(int index) { imagePressedIndex = index; }
-    TEkImagePos ImagePos() const { return imagePos; }
+    int ImageHotIndex() const { return imageHotIndex_; }
+    void setImageHotIndex(int index) { imageHotIndex_ = index; }
+    int ImagePressedIndex() const { return imagePressedIndex_; }
+    void setImagePressedIndex(int index) { imagePressedIndex_ = index; }
+    TEkImagePos ImagePos() const { return imagePos_; }
     void setImagePos(TEkImagePos pos);
 
     // ---- neighbours (read by the end pieces; not owned, forgotten when destroyed) -----------
-    TEkGradiLabel* LabelBefore() const { return labelBefore; }
+    TEkGradiLabel* LabelBefore() const { return labelBefore_; }
     void setLabelBefore(TEkGradiLabel* label);
-    TEkGradiLabel* LabelAfter() const { return labelAfter; }
+    TEkGradiLabel* LabelAfter() const { return labelAfter_; }
     void setLabelAfter(TEkGradiLabel* label);
 
     // ---- action --------------------------------------------------------------------------------
     // Binds the label to an action (not owned; null unbinds): the label takes the action's
     // enabled state, visibility, text as caption, tool tip as hint and image index (see
     // setActionImageIndex), now and whenever they change; a click triggers the action.
-    QAction* Action() const { return action; }
+    QAction* Action() const { return action_; }
     void setAction(QAction* value);
 
     // ---- what the end pieces read ----------------------------------------------------------
@@ -166,18 +166,18 @@ public:
     // True when the painted picture is current: painted since the last change and of the
     // label's present size.
     bool GetFullyLoaded() const {
-        return bitmap && !dirty && bitmap->width() == width() && bitmap->height() == height();
+        return bitmap_ && !dirty_ && bitmap_->width() == width() && bitmap_->height() == height();
     }
     // The off-screen picture; null until the label is loaded. For tests and the end pieces.
-    const TEkBmp* bitmapForTest() const { return bitmap.get(); }
+    const TEkBmp* bitmapForTest() const { return bitmap_.get(); }
     // 0 normal, 1 hot, 2 pressed, 3 disabled.
-    int visualState() const { return state; }
+    int visualState() const { return state_; }
     // The state the present picture was painted for.
-    int paintedVisualState() const { return paintedState; }
+    int paintedVisualState() const { return paintedState_; }
     // Counts the repaints of the picture that were more than a change of state (new colours,
     // size, caption, images): with paintedVisualState() it tells an end piece whether the
     // look it continues has changed.
-    int pictureSerial() const { return serial; }
+    int pictureSerial() const { return serial_; }
 
     // Ends a left press as a release outside the label would: mouseUp() is emitted, no click
     // follows, and a pressed button looks hot again. Nothing while no press is pending. (The
@@ -222,7 +222,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    int alignValue() const { return int(align); }
+    int alignValue() const { return int(align_); }
     void setAlignValue(int value) { setAlign(TAlign(value)); }
     void ImagesChanged();
     // Follows label as the neighbour in slot (link: its end), repainting on a change.
@@ -238,64 +238,64 @@ private:
     void click();
     void handleRelease(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     // State the mouse and enabled events change only for labels and buttons.
-    bool tracksMouse() const { return labelType == altLabel || labelType == altButton; }
+    bool tracksMouse() const { return labelType_ == altLabel || labelType_ == altButton; }
     // Ends a press whose release will not reach the label (disabled or hidden meanwhile).
     void dropPress();
 
-    std::unique_ptr<TEkBmp> bitmap;
-    bool dirty = true;
-    bool loaded = false;
-    bool buttonDown = false;
-    bool clickPending = false;
-    bool mouseInside = false;
-    int textWidth = 0;
-    int textHeight = 0;
-    int state = 0;
-    int paintedState = 0;
-    int serial = 0;
-    QSize autoSizeHint;
+    std::unique_ptr<TEkBmp> bitmap_;
+    bool dirty_ = true;
+    bool loaded_ = false;
+    bool buttonDown_ = false;
+    bool clickPending_ = false;
+    bool mouseInside_ = false;
+    int textWidth_ = 0;
+    int textHeight_ = 0;
+    int state_ = 0;
+    int paintedState_ = 0;
+    int serial_ = 0;
+    QSize autoSizeHint_;
 
-    TColor clButtonLight = clBtnHighlight;
-    TColor clButtonShadow = clBlack;
-    TColor clGradiDark = 0xE97A01;
-    TColor clGradiLight = 0xFFFF00;
-    TColor clDisableDark = 0x858585;
-    TColor clDisableLight = 0xC1C1C1;
-    TColor clHotDark = 0xEB8E28;
-    TColor clHotLight = 0xFEFE3B;
-    TColor clPressDark = 0xD67000;
-    TColor clPressLight = 0xF5F500;
-    TColor clFontDisable = clGrayText;
-    TColor clFontHot = 0x800000;
-    TColor clFontPressed = clWindowText;
-    TColor fontColor = clWindowText;
-    TEkGradyStyle gradiStyle = agsVertPipe;
-    TAlignment alignment = taLeftJustify;
-    bool autoSize = true;
-    int marginTextHorz = 6;
-    int marginTextVert = 3;
-    int marginImage = 3;
-    TEkLabelType labelType = altLabel;
-    int pipeShadow = 60;
-    bool alive = true;
-    TAlign align = alNone;
-    QString caption;
+    TColor clButtonLight_ = clBtnHighlight;
+    TColor clButtonShadow_ = clBlack;
+    TColor clGradiDark_ = 0xE97A01;
+    TColor clGradiLight_ = 0xFFFF00;
+    TColor clDisableDark_ = 0x858585;
+    TColor clDisableLight_ = 0xC1C1C1;
+    TColor clHotDark_ = 0xEB8E28;
+    TColor clHotLight_ = 0xFEFE3B;
+    TColor clPressDark_ = 0xD67000;
+    TColor clPressLight_ = 0xF5F500;
+    TColor clFontDisable_ = clGrayText;
+    TColor clFontHot_ = 0x800000;
+    TColor clFontPressed_ = clWindowText;
+    TColor fontColor_ = clWindowText;
+    TEkGradyStyle gradiStyle_ = agsVertPipe;
+    TAlignment alignment_ = taLeftJustify;
+    bool autoSize_ = true;
+    int marginTextHorz_ = 6;
+    int marginTextVert_ = 3;
+    int marginImage_ = 3;
+    TEkLabelType labelType_ = altLabel;
+    int pipeShadow_ = 60;
+    bool alive_ = true;
+    TAlign align_ = alNone;
+    QString caption_;
 
-    TImageListLink images;
-    int imageIndex = -1;
-    int imageDisabledIndex = -1;
-    int imageHotIndex = -1;
-    int imagePressedIndex = -1;
-    TEkImagePos imagePos = aipLeft;
+    TImageListLink images_;
+    int imageIndex_ = -1;
+    int imageDisabledIndex_ = -1;
+    int imageHotIndex_ = -1;
+    int imagePressedIndex_ = -1;
+    TEkImagePos imagePos_ = aipLeft;
 
-    QPointer<TEkGradiLabel> labelBefore;
-    QPointer<TEkGradiLabel> labelAfter;
-    QMetaObject::Connection labelBeforeLink;
-    QMetaObject::Connection labelAfterLink;
+    QPointer<TEkGradiLabel> labelBefore_;
+    QPointer<TEkGradiLabel> labelAfter_;
+    QMetaObject::Connection labelBeforeLink_;
+    QMetaObject::Connection labelAfterLink_;
 
-    QPointer<QAction> action;
-    QMetaObject::Connection actionChangedLink;
-    QMetaObject::Connection actionDestroyedLink;
+    QPointer<QAction> action_;
+    QMetaObject::Connection actionChangedLink_;
+    QMetaObject::Connection actionDestroyedLink_;
 };
 
 // Places the widgets of one bar along its edges, in the order they were added: alTop from the
@@ -316,7 +316,7 @@ public:
     void addItem(QLayoutItem* item) override;
     QLayoutItem* itemAt(int index) const override;
     QLayoutItem* takeAt(int index) override;
-    int count() const override { return int(entries.size()); }
+    int count() const override { return int(entries_.size()); }
     QSize sizeHint() const override;
     QSize minimumSize() const override;
     void setGeometry(const QRect& rect) override;
@@ -327,5 +327,5 @@ private:
         TAlign align;
     };
     TAlign alignOf(const Entry& entry) const;
-    QVector<Entry> entries;
+    QVector<Entry> entries_;
 };

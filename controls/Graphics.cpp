@@ -12,7 +12,7 @@ struct SystemColour {
 
 // Fixed values of the system colours: the classic light desktop theme, so that pictures are
 // the same everywhere.
-constexpr SystemColour systemColours[] = {
+constexpr SystemColour kSystemColours[] = {
     {0x05, 0xFFFFFF}, // window
     {0x08, 0x000000}, // window text
     {0x0D, 0xFF9933}, // highlight
@@ -31,7 +31,7 @@ TColor colorToRGB(TColor c) {
     if (!isSystemColor(c))
         return c;
     const uint32_t index = c.value & 0x00FFFFFFu;
-    for (const SystemColour& s : systemColours)
+    for (const SystemColour& s : kSystemColours)
         if (s.index == index)
             return TColor(s.rgb);
     return clBlack;

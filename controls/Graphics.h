@@ -75,7 +75,7 @@ TColor fromQColor(const QColor& c);
 
 // Pixels per inch that turn every font size (in points) into pixels, project-wide, so that
 // text measures the same on every screen.
-constexpr int fontPixelsPerInch = 96;
+constexpr int kFontPixelsPerInch = 96;
 
 // The painter's error: thrown with the texts "No Bitmap Created", "Pixel X Value out of Range",
 // "Pixel Y Value out of Range", "Scanlines Out of Range" and "No DibSection". Every paintEvent
@@ -83,11 +83,11 @@ constexpr int fontPixelsPerInch = 96;
 class EInvalidGraphicOperation : public std::runtime_error {
 public:
     explicit EInvalidGraphicOperation(const QString& message)
-        : std::runtime_error(message.toStdString()), text(message) {}
-    const QString& message() const { return text; }
+        : std::runtime_error(message.toStdString()), text_(message) {}
+    const QString& message() const { return text_; }
 
 private:
-    QString text;
+    QString text_;
 };
 
 // Text-format flags of TEkBmp::drawText / drawCaption / calcTextRect (values as the text calls

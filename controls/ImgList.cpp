@@ -34,23 +34,23 @@ TPixel over(TPixel d, TPixel s) {
 } // namespace
 
 TImageList::TImageList(int width, int height, QObject* parent)
-    : QObject(parent), w(std::max(width, 1)), h(std::max(height, 1)) {}
+    : QObject(parent), w_(std::max(width, 1)), h_(std::max(height, 1)) {}
 
 int TImageList::add(const QImage& image) {
     if (image.isNull())
         return -1;
-    images.append(fitted(image, w, h));
+    images_.append(fitted(image, w_, h_));
     emit changed();
-    return int(images.size()) - 1;
+    return int(images_.size()) - 1;
 }
 
 int TImageList::addStrip(const QImage& strip) {
-    if (strip.isNull() || strip.height() != h || strip.width() % w != 0)
+    if (strip.isNull() || strip.height() != h_ || strip.width() % w_ != 0)
         return 0;
     const QImage all = strip.convertToFormat(QImage::Format_ARGB32);
-    const int cells = all.width() / w;
+    const int cells = all.width() / w_;
     for (int i = 0; i < cells; ++i)
-        images.append(all.copy(i * w, 0, w, h));
+        images_.append(all.copy(i * w_, 0, w_, h_));
     emit changed();
     return cells;
 }
@@ -58,24 +58,24 @@ int TImageList::addStrip(const QImage& strip) {
 bool TImageList::replace(int index, const QImage& image) {
     if (index < 0 || index >= count() || image.isNull())
         return false;
-    images[index] = fitted(image, w, h);
+    images_[index] = fitted(image, w_, h_);
     emit changed();
     return true;
 }
 
 void TImageList::clear() {
-    if (images.isEmpty())
+    if (images_.isEmpty())
         return;
-    images.clear();
+    images_.clear();
     emit changed();
 }
 
 QImage TImageList::image(int index) const {
-    return index >= 0 && index < count() ? images.at(index) : QImage();
+    return index >= 0 && index < count() ? images_.at(index) : QImage();
 }
 
 QPixmap TImageList::pixmap(int index) const {
-    return index >= 0 && index < count() ? QPixmap::fromImage(images.at(index)) : QPixmap();
+    return index >= 0 && index < count() ? QPixmap::fromImage(images_.at(index)) : QPixmap();
 }
 
 QIcon TImageList::icon(int index, int hotIndex) const {
@@ -90,11 +90,11 @@ QIcon TImageList::icon(int index, int hotIndex) const {
 void TImageList::draw(TEkBmp& bmp, int x, int y, int index) const {
     if (index < 0 || index >= count() || !bmp.bits())
         return;
-    const QImage& source = images.at(index);
+    const QImage& source = images_.at(index);
     const int x0 = std::max(x, 0);
     const int y0 = std::max(y, 0);
-    const int x1 = std::min(x + w, bmp.width());
-    const int y1 = std::min(y + h, bmp.height());
+    const int x1 = std::min(x + w_, bmp.width());
+    const int y1 = std::min(y + h_, bmp.height());
     for (int py = y0; py < y1; ++py) {
         const TPixel* src = reinterpret_cast<const TPixel*>(source.constScanLine(py - y));
         TPixel* dst = bmp.rowAddress(py);
@@ -105,7 +105,7 @@ void TImageList::draw(TEkBmp& bmp, int x, int y, int index) const {
 
 void TImageList::draw(QPainter& painter, int x, int y, int index) const {
     if (index >= 0 && index < count())
-        painter.drawImage(x, y, images.at(index));
+        painter.drawImage(x, y, images_.at(index));
 }
 
 void TImageListLink::attach(TImageList* list, QObject* owner, std::function<void()> changed,

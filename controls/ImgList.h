@@ -20,9 +20,9 @@ public:
     // A list of width x height images (sides below 1 count as 1).
     TImageList(int width, int height, QObject* parent = nullptr);
 
-    int width() const { return w; }
-    int height() const { return h; }
-    int count() const { return int(images.size()); }
+    int width() const { return w_; }
+    int height() const { return h_; }
+    int count() const { return int(images_.size()); }
 
     // Appends an image (converted to Format_ARGB32, smoothly scaled to width x height when its
     // size differs); returns its index, or -1 (nothing added) for a null image. Emits changed().
@@ -53,9 +53,9 @@ signals:
     void changed();
 
 private:
-    int w;
-    int h;
-    QVector<QImage> images;
+    int w_;
+    int h_;
+    QVector<QImage> images_;
 };
 
 // A control's hold on the image list it shows. The pointer turns null when the list is

@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArray plain(reinterpret_cast<const char*>(data + 1 + passwordLength),
                      qsizetype(size - 1 - passwordLength));
     if (given == Given::Text)
-        plain.prepend(gEncryptedMarker);
+        plain.prepend(kEncryptedMarker);
     QByteArray stored = plain;
     if (given != Given::Stored)
         xorWithPasswordKey(stored, password);
@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     TEkMemIni doc;
     const int status = readEncryptedImage(doc, stored, password);
-    const int expected = plain.size() < gEncryptedMarker.size() ? loadNotEncrypted
-                         : !plain.startsWith(gEncryptedMarker)  ? loadWrongPassword
+    const int expected = plain.size() < kEncryptedMarker.size() ? loadNotEncrypted
+                         : !plain.startsWith(kEncryptedMarker)  ? loadWrongPassword
                                                                 : status;
     if (status != expected)
         failWith("the reader misjudged the unscrambled bytes");

@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         codePage == codePageUtf8 ? QString::fromUtf8(patternRaw) : platform::ansiDecode(patternRaw);
 
     TEkMemIni doc;
-    doc.LoadFromBytes(QByteArray(reinterpret_cast<const char*>(data + 2 + patternBytes),
+    doc.loadFromBytes(QByteArray(reinterpret_cast<const char*>(data + 2 + patternBytes),
                                  qsizetype(size - 2 - patternBytes)),
                       codePage); // a failed load leaves its sections, which are searched all the same
     TEkSearch search(pattern, QString(), caseSensitive, wholeWords);

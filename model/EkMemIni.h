@@ -185,7 +185,7 @@ public:
     // Reads the first 200 bytes, guesses the code page and seeks back to position 0.
     static int detectEncoding(QIODevice& stream);
     // Parses `bytes` as a whole file in `codePage`, as LoadFromStream over a buffer does.
-    int LoadFromBytes(const QByteArray& bytes, int codePage);
+    int loadFromBytes(const QByteArray& bytes, int codePage);
     // The readers take the file in steps of this many bytes and parse each step's whole lines,
     // so the decoded text of a large file never stands in memory beside its items.
     static constexpr int kReadStepBytes = 1 << 18;

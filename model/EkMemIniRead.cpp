@@ -457,7 +457,7 @@ int TEkMemIni::LoadFromStream(QIODevice& stream, int codePage) {
     return readStream(*this, stream, codePage);
 }
 
-int TEkMemIni::LoadFromBytes(const QByteArray& bytes, int codePage) {
+int TEkMemIni::loadFromBytes(const QByteArray& bytes, int codePage) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -132,10 +132,10 @@ bool itemBefore(const TEkIniVal* a, const TEkIniVal* b, const Key (&keys)[3]) {
 void TEkIniSection::sortValues(int column, bool ascending) {
     if (values.count < 2)
         return;
-    static constexpr Key byValue[3] = {Key::Value, Key::Name, Key::Comment};
-    static constexpr Key byComment[3] = {Key::Comment, Key::Name, Key::Value};
-    static constexpr Key byName[3] = {Key::Name, Key::Value, Key::Comment};
-    const Key(&keys)[3] = column == 1 ? byValue : (column == 3 ? byComment : byName);
+    static constexpr Key kByValue[3] = {Key::Value, Key::Name, Key::Comment};
+    static constexpr Key kByComment[3] = {Key::Comment, Key::Name, Key::Value};
+    static constexpr Key kByName[3] = {Key::Name, Key::Value, Key::Comment};
+    const Key(&keys)[3] = column == 1 ? kByValue : (column == 3 ? kByComment : kByName);
     if (ascending)
         stableSort(values, [&](const TEkIniVal* a, const TEkIniVal* b) { return itemBefore(a, b, keys); });
     else
@@ -145,12 +145,12 @@ void TEkIniSection::sortValues(int column, bool ascending) {
 void TEkMemIni::sortSections(int column, bool ascending) {
     if (sections.count < 2)
         return;
-    static constexpr Key byName[3] = {Key::Name, Key::Count, Key::Comment};
-    static constexpr Key byCount[3] = {Key::Count, Key::Name, Key::Comment};
-    static constexpr Key byComment[3] = {Key::Comment, Key::Name, Key::Count};
+    static constexpr Key kByName[3] = {Key::Name, Key::Count, Key::Comment};
+    static constexpr Key kByCount[3] = {Key::Count, Key::Name, Key::Comment};
+    static constexpr Key kByComment[3] = {Key::Comment, Key::Name, Key::Count};
     if (column != 0 && column != 2 && column != 3)
         return;
-    const Key(&keys)[3] = column == 0 ? byName : (column == 2 ? byCount : byComment);
+    const Key(&keys)[3] = column == 0 ? kByName : (column == 2 ? kByCount : kByComment);
     if (ascending)
         stableSort(sections,
                    [&](const TEkIniSection* a, const TEkIniSection* b) { return sectionBefore(a, b, keys); });

@@ -35,8 +35,8 @@ public:
     void put(const QString& s) { put(units(s), s.size()); }
     void put(char16_t c) { put(&c, 1); }
     void putLineEnd() {
-        static constexpr char16_t crlf[2] = {kCr, kLf};
-        put(crlf, 2);
+        static constexpr char16_t kCrlf[2] = {kCr, kLf};
+        put(kCrlf, 2);
     }
     // Hands the last piece on.
     void finish() {

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build, tests, fuzzing and screenshots need, skipping what is present.
 set -euo pipefail
 packages=(
-    build-essential cmake ninja-build clang clang-format libclang-rt-14-dev pkg-config
+    build-essential cmake ninja-build clang clang-format clang-tidy libclang-rt-14-dev pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth x11-apps imagemagick fonts-liberation liblnk-utils

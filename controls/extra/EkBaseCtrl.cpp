@@ -9,7 +9,7 @@
 #include <exception>
 
 TEkCustomControl::TEkCustomControl(QWidget* parent)
-    : QWidget(parent), bmp(std::make_unique<TEkBmp>(width(), height())) {
+    : QWidget(parent), bmp_(std::make_unique<TEkBmp>(width(), height())) {
     TEkCustomControl::setAlive(true);
     // Every pixel comes from the bitmap: the window is never erased between paints.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -19,7 +19,7 @@ TEkCustomControl::TEkCustomControl(QWidget* parent)
 TEkCustomControl::~TEkCustomControl() = default;
 
 void TEkCustomControl::setAlive(bool value) {
-    alive = value;
+    alive_ = value;
 }
 
 bool TEkCustomControl::MouseIsIn(int x, int y) const {
@@ -27,15 +27,15 @@ bool TEkCustomControl::MouseIsIn(int x, int y) const {
 }
 
 void TEkCustomControl::setIsHot(bool value) {
-    setAndRepaint(*this, isHot, value);
+    setAndRepaint(*this, isHot_, value);
 }
 
 void TEkCustomControl::UpdateBmpFont() {
     const QFont& f = font();
     // A font given in pixels has no point size: points = pixels * 72 / pixels per inch.
-    const int points = f.pointSize() > 0 ? f.pointSize() : f.pixelSize() * 72 / fontPixelsPerInch;
-    bmp->setFont(f.family(), points, fontStyleBits(f), fontPixelsPerInch);
-    bmp->setBkTransparent(true);
+    const int points = f.pointSize() > 0 ? f.pointSize() : f.pixelSize() * 72 / kFontPixelsPerInch;
+    bmp_->setFont(f.family(), points, fontStyleBits(f), kFontPixelsPerInch);
+    bmp_->setBkTransparent(true);
 }
 
 void TEkCustomControl::PrepareBitmaps(int, int) {}
@@ -47,8 +47,8 @@ void TEkCustomControl::EkPaint(TEkBmp*, TRect) {
 void TEkCustomControl::FocusChanged() {}
 
 void TEkCustomControl::UdateBackground() {
-    if (bmp->bits())
-        getParentBackground(*bmp);
+    if (bmp_->bits())
+        getParentBackground(*bmp_);
 }
 
 void TEkCustomControl::getParentBackground(TEkBmp& target) {
@@ -60,34 +60,34 @@ void TEkCustomControl::getParentBackground(TEkBmp& target) {
     // The palette colour shows where the parent paints no background of its own, and is all
     // there is when a parent that paints its children brings this paint back here.
     painter.fillRect(view.rect(), parent->palette().color(parent->backgroundRole()));
-    if (fetchingBackground)
+    if (fetchingBackground_)
         return;
-    fetchingBackground = true;
+    fetchingBackground_ = true;
     parent->render(&painter, QPoint(0, 0), QRegion(geometry()), QWidget::DrawWindowBackground);
-    fetchingBackground = false;
+    fetchingBackground_ = false;
 }
 
 void TEkCustomControl::paintEvent(QPaintEvent*) {
     if (width() < 1 || height() < 1 || !parentWidget())
         return;
     // A size change of a hidden widget may reach the paint before its resize event.
-    if (bmp->width() != width() || bmp->height() != height())
+    if (bmp_->width() != width() || bmp_->height() != height())
         sizeChanged();
     try {
         QPainter painter(this);
-        canvas = &painter;
-        EkPaint(bmp.get(), paintRect);
-        canvas = nullptr;
-        bmp->bitBlt(painter, 0, 0);
+        canvas_ = &painter;
+        EkPaint(bmp_.get(), paintRect_);
+        canvas_ = nullptr;
+        bmp_->bitBlt(painter, 0, 0);
     } catch (const std::exception& e) {
-        canvas = nullptr;
+        canvas_ = nullptr;
         qWarning("%s: %s", metaObject()->className(), e.what());
     }
 }
 
 void TEkCustomControl::sizeChanged() {
-    bmp->setSize(width(), height(), false);
-    paintRect = TRect(0, 0, width(), height());
+    bmp_->setSize(width(), height(), false);
+    paintRect_ = TRect(0, 0, width(), height());
     PrepareBitmaps(width(), height());
 }
 
@@ -103,7 +103,7 @@ void TEkCustomControl::showEvent(QShowEvent* event) {
 
 void TEkCustomControl::enterEvent(QEnterEvent* event) {
     QWidget::enterEvent(event);
-    setIsHot(alive && MouseIsIn(0, 0));
+    setIsHot(alive_ && MouseIsIn(0, 0));
 }
 
 void TEkCustomControl::leaveEvent(QEvent* event) {

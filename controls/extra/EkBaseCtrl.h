@@ -8,11 +8,11 @@
 // - The bitmap exists from construction to destruction and always has the widget's size after
 //   the size is known (it is empty, without pixels, while a side is 0).
 // - After every size change (not after a move), in this order: the bitmap has the new size
-//   (picture not kept), PaintRect() is (0, 0, width, height), PrepareBitmaps(width, height)
-//   runs. Showing the widget runs the same steps. Before the first size change PaintRect() is
+//   (picture not kept), paintRect() is (0, 0, width, height), PrepareBitmaps(width, height)
+//   runs. Showing the widget runs the same steps. Before the first size change paintRect() is
 //   empty.
 // - A paint happens only with a parent and a size of at least 1 x 1. It runs
-//   EkPaint(bitmap, PaintRect()) and then copies the bitmap opaquely to (0, 0). Canvas() is the
+//   EkPaint(bitmap, paintRect()) and then copies the bitmap opaquely to (0, 0). Canvas() is the
 //   painter on the widget during EkPaint: what is drawn on it there lies under that copy.
 //   Any exception from EkPaint is caught and reported as a warning; none leaves paintEvent.
 // - The base's EkPaint puts the parent's background (the parent rendered without its
@@ -37,17 +37,17 @@ public:
     ~TEkCustomControl() override;
 
     // Hot tracking is wanted. Setting it only stores it (no repaint, the hot flag stays).
-    bool Alive() const { return alive; }
+    bool Alive() const { return alive_; }
     virtual void setAlive(bool value);
     // The mouse is over the control (and, for the slider, over its visible track).
-    bool IsHot() const { return isHot; }
+    bool isHot() const { return isHot_; }
     // True when left <= x < right and top <= y < bottom of the widget's rectangle.
     virtual bool MouseIsIn(int x, int y) const;
 
     // The off-screen picture, owned by the control.
-    TEkBmp* Bitmap() const { return bmp.get(); }
+    TEkBmp* bitmap() const { return bmp_.get(); }
     // The rectangle EkPaint receives: (0, 0, width, height) of the last size change.
-    TRect PaintRect() const { return paintRect; }
+    TRect paintRect() const { return paintRect_; }
 
     // Selects the widget's font into the bitmap (face, point size, style bits, 96 pixels per
     // inch) with a transparent text background. The base never calls it; a descendant that
@@ -60,7 +60,7 @@ protected:
     // After every size change, once the bitmap has the new size: descendants resize their own
     // bitmaps here. Empty in the base.
     virtual void PrepareBitmaps(int width, int height);
-    // Paints the whole control into bmp within rect (PaintRect()). The base paints the parent's
+    // Paints the whole control into bmp within rect (paintRect()). The base paints the parent's
     // background (UdateBackground).
     virtual void EkPaint(TEkBmp* bmp, TRect rect);
     // A hook the base never calls (the slider repaints its focus rectangle from it).
@@ -71,7 +71,7 @@ protected:
     // The parent's background into the bitmap (see the header's notes); nothing without one.
     void UdateBackground();
     // The painter on the widget while EkPaint runs, null otherwise.
-    QPainter* Canvas() const { return canvas; }
+    QPainter* Canvas() const { return canvas_; }
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -86,10 +86,10 @@ private:
     void sizeChanged();
     void getParentBackground(TEkBmp& target);
 
-    std::unique_ptr<TEkBmp> bmp;
-    bool isHot = false;
-    TRect paintRect;
-    bool alive = true;
-    QPainter* canvas = nullptr;
-    bool fetchingBackground = false;
+    std::unique_ptr<TEkBmp> bmp_;
+    bool isHot_ = false;
+    TRect paintRect_;
+    bool alive_ = true;
+    QPainter* canvas_ = nullptr;
+    bool fetchingBackground_ = false;
 };

@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr TPixel alphaMask = 0xFF000000u;
-constexpr TPixel colourMask = 0x00FFFFFFu;
+constexpr TPixel kAlphaMask = 0xFF000000u;
+constexpr TPixel kColourMask = 0x00FFFFFFu;
 
 // The smallest side a ball, a hole, a pipe or a groove is painted at.
 constexpr int kSmallestSide = 4;
@@ -33,17 +33,17 @@ struct SmallCell {
 
 // The small balls are symmetric about their diagonal: only cells (i, j) with j >= i are kept,
 // row by row (row 0 has n cells, row 1 n - 1, ...).
-constexpr SmallCell ball4[] = {{LB, 70, 40},   {LB, 150, 180}, {LB, 40, 180},  {BD, 140, 40}, //
-                               {LB, 200, 255}, {LB, 130, 255}, {BD, 180, 180},                //
-                               {BD, 220, 255}, {BD, 140, 180},                                //
-                               {BD, 100, 40}};
-constexpr SmallCell ball5[] = {{LB, 128, 20},  {LB, 210, 110}, {LB, 150, 180}, {LB, 123, 110},
-                               {BD, 225, 20},                                                  //
-                               {LB, 240, 255}, {LB, 160, 255}, {LB, 80, 230},  {BD, 200, 100}, //
-                               {LB, 130, 255}, {BD, 245, 255}, {BD, 230, 160},                 //
-                               {BD, 240, 235}, {BD, 160, 100},                                 //
-                               {BD, 20, 20}};
-constexpr SmallCell ball6[] = {
+constexpr SmallCell kBall4[] = {{LB, 70, 40},   {LB, 150, 180}, {LB, 40, 180},  {BD, 140, 40}, //
+                                {LB, 200, 255}, {LB, 130, 255}, {BD, 180, 180},                //
+                                {BD, 220, 255}, {BD, 140, 180},                                //
+                                {BD, 100, 40}};
+constexpr SmallCell kBall5[] = {{LB, 128, 20},  {LB, 210, 110}, {LB, 150, 180}, {LB, 123, 110},
+                                {BD, 225, 20},                                                  //
+                                {LB, 240, 255}, {LB, 160, 255}, {LB, 80, 230},  {BD, 200, 100}, //
+                                {LB, 130, 255}, {BD, 245, 255}, {BD, 230, 160},                 //
+                                {BD, 240, 235}, {BD, 160, 100},                                 //
+                                {BD, 20, 20}};
+constexpr SmallCell kBall6[] = {
     {LB, 128, 0},   {LB, 210, 100}, {LB, 150, 180}, {LB, 123, 180}, {BD, 225, 80}, {BD, 160, 0}, //
     {LB, 220, 255}, {LB, 206, 255}, {LB, 130, 255}, {BD, 240, 255}, {BD, 200, 80},               //
     {LB, 184, 255}, {LB, 80, 255},  {LB, 0, 255},   {BD, 200, 180},                              //
@@ -95,15 +95,15 @@ void TRoundBmp::paintBall(TRect square, uint8_t shade, TPixel B, TPixel L) {
         return;
     }
     clearRect(square);
-    L |= alphaMask;
-    B |= alphaMask;
+    L |= kAlphaMask;
+    B |= kAlphaMask;
     // h = size * (1 - 181/512) / 2, rounded: the highlight sits a third of the way in.
     const int h = (331 * size + 200) >> 10;
-    highlightX = square.left + h;
-    highlightY = square.top + h;
+    highlightX_ = square.left + h;
+    highlightY_ = square.top + h;
     const int hmin = std::max(h, 2);
     // Rings reach 2.3 times the highlight's distance to the right edge (in doubled units).
-    const int maxR = (square.right - highlightX) * 23 / 10;
+    const int maxR = (square.right - highlightX_) * 23 / 10;
     const int n = size - size / 8;
 
     // Ring colours: the highlight, eased into the body, then eased into the darkened body.
@@ -113,20 +113,20 @@ void TRoundBmp::paintBall(TRect square, uint8_t shade, TPixel B, TPixel L) {
     fillColorRampEased(colours + 1, hmin + 2, true, L, B);
     fillColorRampEased(colours + hmin + 1, (n - hmin - 1) * 9 / 10, false, B, darken(B, shade));
     for (int i = 0; i < n; ++i)
-        colours[i] |= alphaMask;
+        colours[i] |= kAlphaMask;
 
-    rowAddress(highlightY)[highlightX] = L;
+    rowAddress(highlightY_)[highlightX_] = L;
     paintRings(square, colours, n, maxR);
     fillGaps(square.left, square.top, square.right, square.bottom);
     smoothHorz(square);
     smoothVert(square);
-    rowAddress(highlightY)[highlightX] = L;
+    rowAddress(highlightY_)[highlightX_] = L;
     circleAlpha(square);
     clearOutside(square, size / 2);
 }
 
 void TRoundBmp::paintRings(TRect square, const TPixel* colours, int count, int maxR) {
-    const int hx = highlightX, hy = highlightY;
+    const int hx = highlightX_, hy = highlightY_;
     TPixel colour = 0;
     const auto plot = [&](int dx, int dy) {
         if (square.contains(hx + dx, hy + dy))
@@ -185,14 +185,14 @@ void TRoundBmp::fillGaps(int left, int top, int right, int bottom) {
 void TRoundBmp::setAlphaAt(int x, int y, uint8_t alpha) {
     if (x >= 0 && y >= 0 && x < width() && y < height()) {
         TPixel& p = rowAddress(y)[x];
-        p = (p & colourMask) | (TPixel(alpha) << 24);
+        p = (p & kColourMask) | (TPixel(alpha) << 24);
     }
 }
 
 // The eight octant points of (x, y) around the outline's centre; off moves the right and lower
 // halves in by one for an even size, whose centre lies between pixels.
 void TRoundBmp::setAlpha8(uint8_t alpha, int x, int y, int off) {
-    const int cx = circleCentreX, cy = circleCentreY;
+    const int cx = circleCentreX_, cy = circleCentreY_;
     setAlphaAt(cx - y, cy - x, alpha);
     setAlphaAt(cx - x, cy - y, alpha);
     setAlphaAt(cx + x + off, cy - y, alpha);
@@ -206,8 +206,8 @@ void TRoundBmp::setAlpha8(uint8_t alpha, int x, int y, int off) {
 void TRoundBmp::circleAlpha(TRect square) {
     const int size = square.width();
     const int R = size / 2;
-    circleCentreX = square.left + R;
-    circleCentreY = square.top + R;
+    circleCentreX_ = square.left + R;
+    circleCentreY_ = square.top + R;
     const int off = size % 2 ? 0 : -1;
     int a = 198, w = 0, x = 0, y = R, prevY = R;
     while (y >= x) {
@@ -238,9 +238,9 @@ void TRoundBmp::clearOutside(TRect square, int n) {
     const auto clearRow = [&](int y) {
         TPixel* line = rowAddress(y);
         for (int x = square.left; x < square.right && (line[x] >> 24) >= 251; ++x)
-            line[x] &= colourMask;
+            line[x] &= kColourMask;
         for (int x = square.right - 1; x >= square.left && (line[x] >> 24) > 250; --x)
-            line[x] &= colourMask;
+            line[x] &= kColourMask;
     };
     for (int i = 0; i < n - 1; ++i) {
         clearRow(square.top + i);
@@ -250,7 +250,7 @@ void TRoundBmp::clearOutside(TRect square, int n) {
 
 void TRoundBmp::paintSmallBall(TRect square, TPixel B, TPixel L) {
     const int n = square.width();
-    const SmallCell* cells = n == 4 ? ball4 : n == 5 ? ball5 : ball6;
+    const SmallCell* cells = n == 4 ? kBall4 : n == 5 ? kBall5 : kBall6;
     const TPixel D = darken(B, 220);
     for (int i = 0; i < n; ++i) {
         TPixel* line = rowAddress(square.top + i) + square.left;
@@ -429,8 +429,8 @@ void TRoundBmp::drawProgressBar(int position, bool reverse, TRect r, TEkColor la
     // The ramps run across the bar's thickness.
     const bool v = !upright;
     if (pattern == 0) {
-        fillRect(r, TEkColor(laneA.value() | alphaMask));
-        fillRect(front, TEkColor(frontA.value() | alphaMask));
+        fillRect(r, TEkColor(laneA.value() | kAlphaMask));
+        fillRect(front, TEkColor(frontA.value() | kAlphaMask));
     } else if (pattern == 1) {
         gradientFill(v, r, laneA, laneB);
         gradientFill(v, front, frontA, frontB);

@@ -47,10 +47,10 @@ public:
 
     // Where the last computed ball put its highlight point and its outline's centre (bitmap
     // coordinates).
-    int highlightXPos() const { return highlightX; }
-    int highlightYPos() const { return highlightY; }
-    int circleCentreXPos() const { return circleCentreX; }
-    int circleCentreYPos() const { return circleCentreY; }
+    int highlightXPos() const { return highlightX_; }
+    int highlightYPos() const { return highlightY_; }
+    int circleCentreXPos() const { return circleCentreX_; }
+    int circleCentreYPos() const { return circleCentreY_; }
 
 private:
     void drawBallOrHole(bool hole, uint8_t shade, TRect r, TEkColor body, TEkColor light);
@@ -73,8 +73,8 @@ private:
     void stretchHoleVert(TRect r);
     void stretchHorz(TRect r, bool grove);
 
-    int circleCentreX = 0;
-    int circleCentreY = 0;
-    int highlightX = 0;
-    int highlightY = 0;
+    int circleCentreX_ = 0;
+    int circleCentreY_ = 0;
+    int highlightX_ = 0;
+    int highlightY_ = 0;
 };

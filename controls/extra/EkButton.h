@@ -65,7 +65,7 @@ public:
     // or Default with FocusStyle tfsHalfHot, else normal.
     TEkButtonState getButtonState() const;
     // The state the last paint used.
-    TEkButtonState PaintedState() const { return paintedState; }
+    TEkButtonState paintedState() const { return paintedState_; }
     // The face and caption colour of a state (Down and Alive as they are now).
     TEkButtonFace faceFor(TEkButtonState state) const;
     TColor captionColour(TEkButtonState state) const;
@@ -74,132 +74,132 @@ public:
 
     // ---- look ------------------------------------------------------------------------------
     // A style other than bstButton also sets Alive; clearing Alive returns to bstButton.
-    TEkButtonStyle ButtonStyle() const { return buttonStyle; }
+    TEkButtonStyle ButtonStyle() const { return buttonStyle_; }
     void setButtonStyle(TEkButtonStyle value);
     void setAlive(bool value) override;
     // The face's shade byte (low 8 bits used) and pipe (true) or plain gradient.
-    int PipeShadow() const { return pipeShadow; }
+    int PipeShadow() const { return pipeShadow_; }
     void setPipeShadow(int value);
-    bool PipeGradient() const { return pipeGradient; }
+    bool PipeGradient() const { return pipeGradient_; }
     void setPipeGradient(bool value);
 
     // Face colours (TColor). Normal: dimmed (or hot while not Alive); hovered or pressed: hot;
     // Down: sel-down; disabled: disab; half-hot: the half mix of hot and dimmed.
     // setClAutoDark / setClAutoLight set the hot colour, the disabled colour (its grey) and the
     // dimmed colour (less saturated; the light one also a little darker) from one colour.
-    TColor ClAutoDark() const { return clAutoDark; }
+    TColor ClAutoDark() const { return clAutoDark_; }
     void setClAutoDark(TColor c);
-    TColor ClAutoLight() const { return clAutoLight; }
+    TColor ClAutoLight() const { return clAutoLight_; }
     void setClAutoLight(TColor c);
-    TColor ClDimmedDark() const { return clDimmedDark; }
+    TColor ClDimmedDark() const { return clDimmedDark_; }
     void setClDimmedDark(TColor c);
-    TColor ClDimmedLight() const { return clDimmedLight; }
+    TColor ClDimmedLight() const { return clDimmedLight_; }
     void setClDimmedLight(TColor c);
-    TColor ClDisabDark() const { return clDisabDark; }
+    TColor ClDisabDark() const { return clDisabDark_; }
     void setClDisabDark(TColor c);
-    TColor ClDisabLight() const { return clDisabLight; }
+    TColor ClDisabLight() const { return clDisabLight_; }
     void setClDisabLight(TColor c);
-    TColor ClHotDark() const { return clHotDark; }
+    TColor ClHotDark() const { return clHotDark_; }
     void setClHotDark(TColor c);
-    TColor ClHotLight() const { return clHotLight; }
+    TColor ClHotLight() const { return clHotLight_; }
     void setClHotLight(TColor c);
-    TColor ClSelDownDark() const { return clSelDownDark; }
+    TColor ClSelDownDark() const { return clSelDownDark_; }
     void setClSelDownDark(TColor c);
-    TColor ClSelDownLight() const { return clSelDownLight; }
+    TColor ClSelDownLight() const { return clSelDownLight_; }
     void setClSelDownLight(TColor c);
     // Caption colours by state (the font's own colour is not used).
-    TColor FontClDisabled() const { return fontClDisabled; }
+    TColor FontClDisabled() const { return fontClDisabled_; }
     void setFontClDisabled(TColor c);
-    TColor FontClDown() const { return fontClDown; }
+    TColor FontClDown() const { return fontClDown_; }
     void setFontClDown(TColor c);
-    TColor FontClHot() const { return fontClHot; }
+    TColor FontClHot() const { return fontClHot_; }
     void setFontClHot(TColor c);
-    TColor FontClDimmed() const { return fontClDimmed; }
+    TColor FontClDimmed() const { return fontClDimmed_; }
     void setFontClDimmed(TColor c);
 
     // Shown while the button has the focus or is Default.
-    TEkFocusStyle FocusStyle() const { return focusStyle; }
+    TEkFocusStyle FocusStyle() const { return focusStyle_; }
     void setFocusStyle(TEkFocusStyle value);
-    TColor FocusColor() const { return focusColor; }
+    TColor FocusColor() const { return focusColor_; }
     void setFocusColor(TColor c);
 
     // The corner marker.
-    bool MarkShow() const { return markShow; }
+    bool MarkShow() const { return markShow_; }
     void setMarkShow(bool value);
-    TColor MarkColor() const { return markColor; }
+    TColor MarkColor() const { return markColor_; }
     void setMarkColor(TColor c);
-    TEkPosInRect MarkPos() const { return markPos; }
+    TEkPosInRect MarkPos() const { return markPos_; }
     void setMarkPos(TEkPosInRect value);
-    TEkShape MarkShape() const { return markShape; }
+    TEkShape MarkShape() const { return markShape_; }
     void setMarkShape(TEkShape value);
-    TEkThreeSizes MarkSize() const { return markSize; }
+    TEkThreeSizes MarkSize() const { return markSize_; }
     void setMarkSize(TEkThreeSizes value);
     // Top-left corner of the marker in r (not pressed).
     void findMarkerPos(int& x, int& y, const TRect& r) const;
 
     // ---- caption and hint --------------------------------------------------------------------
     // '&' marks the Alt accelerator ("&&" shows one '&').
-    QString Caption() const { return caption; }
+    QString Caption() const { return caption_; }
     void setCaption(const QString& text);
-    bool ShowCaption() const { return showCaption; }
+    bool ShowCaption() const { return showCaption_; }
     void setShowCaption(bool value);
     // 1-based position of the first marker of the first kind present ("¤¤", then "||", then
     // "**"), 0 for none.
-    int MarkerPos() const { return markerPos; }
-    QString Hint() const { return hint; }
-    void setHint(const QString& text) { hint = text; }
+    int markerPos() const { return markerPos_; }
+    QString Hint() const { return hint_; }
+    void setHint(const QString& text) { hint_ = text; }
     // The hint window while it is shown, else null (for tests).
     QLabel* hintWindow() const;
-    static constexpr TColor hintColor = 0x00FF00;
+    static constexpr TColor kHintColor = 0x00FF00;
 
     // ---- images ------------------------------------------------------------------------------
     // Not owned; forgotten when destroyed. Its changes repaint.
-    TImageList* Images() const { return images; }
+    TImageList* Images() const { return images_; }
     void setImages(TImageList* list);
     // Index -1: none for that state; a state without its own index shows the first of
     // ImageIndex, ImageIndexHot, ImageIndexPressed, ImageIndexDisabled that is set.
-    int ImageIndex() const { return imageIndex; }
+    int ImageIndex() const { return imageIndex_; }
     void setImageIndex(int value);
-    int ImageIndexHot() const { return imageIndexHot; }
+    int ImageIndexHot() const { return imageIndexHot_; }
     void setImageIndexHot(int value);
-    int ImageIndexPressed() const { return imageIndexPressed; }
+    int ImageIndexPressed() const { return imageIndexPressed_; }
     void setImageIndexPressed(int value);
-    int ImageIndexDisabled() const { return imageIndexDisabled; }
+    int ImageIndexDisabled() const { return imageIndexDisabled_; }
     void setImageIndexDisabled(int value);
     int getImageIndex(TEkButtonState state) const;
     // The image is drawn grey in every state (a disabled button draws it grey anyway).
-    bool AutoGrayDisabled() const { return autoGrayDisabled; }
-    void setAutoGrayDisabled(bool value) { autoGrayDisabled = value; }
-    TEkImageAlignment ImageAlignment() const { return imageAlignment; }
+    bool AutoGrayDisabled() const { return autoGrayDisabled_; }
+    void setAutoGrayDisabled(bool value) { autoGrayDisabled_ = value; }
+    TEkImageAlignment ImageAlignment() const { return imageAlignment_; }
     void setImageAlignment(TEkImageAlignment value);
-    TEkLayoutStyle LayoutStyle() const { return layoutStyle; }
+    TEkLayoutStyle LayoutStyle() const { return layoutStyle_; }
     void setLayoutStyle(TEkLayoutStyle value);
     // Space around the image (left, top, right, bottom; 3 each).
-    QMargins ImageMargins() const { return imageMargins; }
+    QMargins ImageMargins() const { return imageMargins_; }
     void setImageMargins(const QMargins& value);
     // The last layout: where the image's top-left lies and the caption's rect.
-    TRect ImageRect() const { return imageRect; }
-    TRect CaptionRect() const { return captionRect; }
+    TRect imageRect() const { return imageRect_; }
+    TRect captionRect() const { return captionRect_; }
 
     // ---- behaviour ---------------------------------------------------------------------------
-    bool Down() const { return down; }
+    bool Down() const { return down_; }
     void setDown(bool value);
-    int GroupIndex() const { return groupIndex; }
+    int GroupIndex() const { return groupIndex_; }
     void setGroupIndex(int value);
     // Spreads to every member of the group.
-    bool AllowAllUp() const { return allowAllUp; }
+    bool AllowAllUp() const { return allowAllUp_; }
     void setAllowAllUp(bool value);
-    bool Default() const { return isDefault; }
+    bool Default() const { return isDefault_; }
     void setDefault(bool value);
-    bool Cancel() const { return cancel; }
-    void setCancel(bool value) { cancel = value; }
-    TEkModalResult ModalResult() const { return modalResult; }
-    void setModalResult(TEkModalResult value) { modalResult = value; }
+    bool Cancel() const { return cancel_; }
+    void setCancel(bool value) { cancel_ = value; }
+    TEkModalResult ModalResult() const { return modalResult_; }
+    void setModalResult(TEkModalResult value) { modalResult_ = value; }
     // A click takes the focus (and Tab reaches the button) only with TabStop.
     bool TabStop() const { return focusPolicy() != Qt::NoFocus; }
     void setTabStop(bool value);
     // Not owned; null unbinds.
-    QAction* Action() const { return action; }
+    QAction* Action() const { return action_; }
     void setAction(QAction* value);
 
     // Toggles Down in a group, ends the dialog with ModalResult, emits clicked() and triggers
@@ -262,65 +262,65 @@ private:
     void showHint(const QPoint& globalPos);
     void hideHint();
 
-    TEkButtonState paintedState = tbtNormal;
-    bool enterActive = false;
-    bool layoutDirty = true;
-    TRect imageRect;
-    bool mouseDown = false;
-    bool mouseOutside = false;
-    bool leftPressed = false;
-    int markerPos = 0;
-    TRect captionRect;
+    TEkButtonState paintedState_ = tbtNormal;
+    bool enterActive_ = false;
+    bool layoutDirty_ = true;
+    TRect imageRect_;
+    bool mouseDown_ = false;
+    bool mouseOutside_ = false;
+    bool leftPressed_ = false;
+    int markerPos_ = 0;
+    TRect captionRect_;
 
-    bool allowAllUp = false;
-    bool autoGrayDisabled = false;
-    TEkButtonStyle buttonStyle = bstButton;
-    bool cancel = false;
-    TColor clAutoDark = 0xF5A997;
-    TColor clAutoLight = 0xFDF6EA;
-    TColor clDimmedDark = 0xE5B2A3;
-    TColor clDimmedLight = 0xDBD8BC;
-    TColor clDisabDark = 0xACACAC;
-    TColor clDisabLight = 0xE4E4E4;
-    TColor clHotDark = 0xF5A997;
-    TColor clHotLight = 0xFDF6BA;
-    TColor clSelDownDark = 0xF5A997;
-    TColor clSelDownLight = 0xFDF6BA;
-    bool isDefault = false;
-    bool down = false;
-    TColor focusColor = 0xFF0000;
-    TEkFocusStyle focusStyle = tfsDottetRect;
-    TColor fontClDisabled = 0x707070;
-    TColor fontClDown = 0x800000;
-    TColor fontClHot = 0x800000;
-    TColor fontClDimmed = clWindowText;
-    int groupIndex = 0;
-    TEkImageAlignment imageAlignment = tiaLeft;
-    int imageIndex = -1;
-    int imageIndexDisabled = -1;
-    int imageIndexHot = -1;
-    int imageIndexPressed = -1;
-    QMargins imageMargins{3, 3, 3, 3};
-    TImageListLink images;
-    TEkLayoutStyle layoutStyle = tlsCenterTextAndImageClose;
-    TColor markColor = 0xFFFFFF;
-    TEkPosInRect markPos = pirUpLeft;
-    TEkShape markShape = tasStar;
-    bool markShow = false;
-    TEkThreeSizes markSize = ttsMedium;
-    TEkModalResult modalResult = tmrNone;
-    bool pipeGradient = true;
-    int pipeShadow = 40;
-    bool showCaption = true;
-    QString caption;
-    QString hint;
+    bool allowAllUp_ = false;
+    bool autoGrayDisabled_ = false;
+    TEkButtonStyle buttonStyle_ = bstButton;
+    bool cancel_ = false;
+    TColor clAutoDark_ = 0xF5A997;
+    TColor clAutoLight_ = 0xFDF6EA;
+    TColor clDimmedDark_ = 0xE5B2A3;
+    TColor clDimmedLight_ = 0xDBD8BC;
+    TColor clDisabDark_ = 0xACACAC;
+    TColor clDisabLight_ = 0xE4E4E4;
+    TColor clHotDark_ = 0xF5A997;
+    TColor clHotLight_ = 0xFDF6BA;
+    TColor clSelDownDark_ = 0xF5A997;
+    TColor clSelDownLight_ = 0xFDF6BA;
+    bool isDefault_ = false;
+    bool down_ = false;
+    TColor focusColor_ = 0xFF0000;
+    TEkFocusStyle focusStyle_ = tfsDottetRect;
+    TColor fontClDisabled_ = 0x707070;
+    TColor fontClDown_ = 0x800000;
+    TColor fontClHot_ = 0x800000;
+    TColor fontClDimmed_ = clWindowText;
+    int groupIndex_ = 0;
+    TEkImageAlignment imageAlignment_ = tiaLeft;
+    int imageIndex_ = -1;
+    int imageIndexDisabled_ = -1;
+    int imageIndexHot_ = -1;
+    int imageIndexPressed_ = -1;
+    QMargins imageMargins_{3, 3, 3, 3};
+    TImageListLink images_;
+    TEkLayoutStyle layoutStyle_ = tlsCenterTextAndImageClose;
+    TColor markColor_ = 0xFFFFFF;
+    TEkPosInRect markPos_ = pirUpLeft;
+    TEkShape markShape_ = tasStar;
+    bool markShow_ = false;
+    TEkThreeSizes markSize_ = ttsMedium;
+    TEkModalResult modalResult_ = tmrNone;
+    bool pipeGradient_ = true;
+    int pipeShadow_ = 40;
+    bool showCaption_ = true;
+    QString caption_;
+    QString hint_;
 
-    int acceleratorId = 0;
-    QMetaObject::Connection focusLink;
-    QPointer<QWidget> watchedWindow;
-    QPointer<QAction> action;
-    int actionImageIndex = -1;
-    QMetaObject::Connection actionChangedLink;
-    QPointer<QLabel> hintLabel;
-    QTimer* hintTimer = nullptr;
+    int acceleratorId_ = 0;
+    QMetaObject::Connection focusLink_;
+    QPointer<QWidget> watchedWindow_;
+    QPointer<QAction> action_;
+    int actionImageIndex_ = -1;
+    QMetaObject::Connection actionChangedLink_;
+    QPointer<QLabel> hintLabel_;
+    QTimer* hintTimer_ = nullptr;
 };

@@ -19,157 +19,157 @@ QString forQt(QString text) {
 TEkCheckLabel::TEkCheckLabel(QWidget* parent) : QWidget(parent) {}
 
 void TEkCheckLabel::Loaded() {
-    if (loaded)
+    if (loaded_)
         return;
-    loaded = true;
+    loaded_ = true;
     adjustBounds();
 }
 
 // --- properties -----------------------------------------------------------------------------------
 
 void TEkCheckLabel::setChecked(bool value) {
-    setAndRepaint(*this, checked, value);
+    setAndRepaint(*this, checked_, value);
 }
 void TEkCheckLabel::setImageIndex(int index) {
-    setAndRepaint(*this, imageIndex, index);
+    setAndRepaint(*this, imageIndex_, index);
 }
 void TEkCheckLabel::setImageHotIndex(int index) {
-    setAndRepaint(*this, imageHotIndex, index);
+    setAndRepaint(*this, imageHotIndex_, index);
 }
 void TEkCheckLabel::setImageCheckedIndex(int index) {
-    setAndRepaint(*this, imageCheckedIndex, index);
+    setAndRepaint(*this, imageCheckedIndex_, index);
 }
 void TEkCheckLabel::setImageHotCheckedIndex(int index) {
-    setAndRepaint(*this, imageHotCheckedIndex, index);
+    setAndRepaint(*this, imageHotCheckedIndex_, index);
 }
 void TEkCheckLabel::setImagePos(TEkImgPos pos) {
-    setAndRepaint(*this, imagePos, pos);
+    setAndRepaint(*this, imagePos_, pos);
 }
 void TEkCheckLabel::setMarginImage(int value) {
-    setAndRepaint(*this, marginImage, value);
+    setAndRepaint(*this, marginImage_, value);
 }
 void TEkCheckLabel::setAlignment(TAlignment value) {
-    setAndRepaint(*this, alignment, value);
+    setAndRepaint(*this, alignment_, value);
 }
 void TEkCheckLabel::setFontColor(TColor c) {
-    setAndRepaint(*this, fontColor, c);
+    setAndRepaint(*this, fontColor_, c);
 }
 
 void TEkCheckLabel::setTextMarginHorz(int value) {
-    if (assignChanged(marginTextHorz, value))
+    if (assignChanged(marginTextHorz_, value))
         adjustBounds();
 }
 
 void TEkCheckLabel::setTextMarginVert(int value) {
-    if (assignChanged(marginTextVert, value))
+    if (assignChanged(marginTextVert_, value))
         adjustBounds();
 }
 
 void TEkCheckLabel::setAutoSize(bool value) {
-    if (assignChanged(autoSize, value))
+    if (assignChanged(autoSize_, value))
         adjustBounds();
 }
 
 void TEkCheckLabel::setAlign(TAlign value) {
-    if (assignChanged(align, value))
+    if (assignChanged(align_, value))
         adjustBounds();
 }
 
 void TEkCheckLabel::setCaption(const QString& text) {
-    if (setAndRepaint(*this, caption, text))
+    if (setAndRepaint(*this, caption_, text))
         adjustBounds();
 }
 
 void TEkCheckLabel::setImages(TImageList* list) {
-    if (list != images)
+    if (list != images_)
         attachImages(list);
 }
 
 void TEkCheckLabel::attachImages(TImageList* list) {
-    images.attach(
+    images_.attach(
         list, this, [this] { adjustBounds(); }, [this] { attachImages(nullptr); });
     // Without an image list the label cannot be hot.
     if (!list)
-        hot = false;
+        hot_ = false;
     adjustBounds();
     update();
 }
 
 void TEkCheckLabel::setHot(bool value) {
-    if (isEnabled() && images)
-        setAndRepaint(*this, hot, value);
+    if (isEnabled() && images_)
+        setAndRepaint(*this, hot_, value);
 }
 
 // --- sizing -----------------------------------------------------------------------------------------
 
 void TEkCheckLabel::adjustBounds() {
-    if (!loaded)
+    if (!loaded_)
         return;
     const QSize text =
-        caption.isEmpty()
+        caption_.isEmpty()
             ? QSize(0, 0)
-            : QFontMetrics(font()).boundingRect(QRect(), Qt::TextShowMnemonic, forQt(caption)).size();
-    textWidth = text.width();
-    textHeight = text.height();
-    if (!autoSize || align == alTop || align == alBottom || align == alClient) {
-        autoSizeHint = QSize();
+            : QFontMetrics(font()).boundingRect(QRect(), Qt::TextShowMnemonic, forQt(caption_)).size();
+    textWidth_ = text.width();
+    textHeight_ = text.height();
+    if (!autoSize_ || align_ == alTop || align_ == alBottom || align_ == alClient) {
+        autoSizeHint_ = QSize();
         update();
         return;
     }
-    int imageWidth = images ? images->width() : 0;
-    const int imageHeight = images ? images->height() : 0;
-    textHeight = std::max(textHeight, imageHeight);
+    int imageWidth = images_ ? images_->width() : 0;
+    const int imageHeight = images_ ? images_->height() : 0;
+    textHeight_ = std::max(textHeight_, imageHeight);
     if (imageWidth != 0)
-        imageWidth += marginImage;
-    const int w = imageWidth + textWidth + 2 * marginTextHorz;
-    const int h = 2 * marginTextVert + textHeight;
-    autoSizeHint = QSize(w, h);
+        imageWidth += marginImage_;
+    const int w = imageWidth + textWidth_ + 2 * marginTextHorz_;
+    const int h = 2 * marginTextVert_ + textHeight_;
+    autoSizeHint_ = QSize(w, h);
     if (managedByLayout(this))
         updateGeometry();
-    else if (alignment == taRightJustify)
+    else if (alignment_ == taRightJustify)
         setGeometry(x() + width() - w, y(), w, h);
     else
         setGeometry(x(), y(), w, h);
 }
 
 QSize TEkCheckLabel::sizeHint() const {
-    return autoSizeHint.isValid() ? autoSizeHint : size();
+    return autoSizeHint_.isValid() ? autoSizeHint_ : size();
 }
 
 // --- painting ---------------------------------------------------------------------------------------
 
 int TEkCheckLabel::shownImageIndex() const {
-    if (checked && images && imageCheckedIndex > -1)
-        return hot ? imageHotCheckedIndex : imageCheckedIndex;
-    return hot ? imageHotIndex : imageIndex;
+    if (checked_ && images_ && imageCheckedIndex_ > -1)
+        return hot_ ? imageHotCheckedIndex_ : imageCheckedIndex_;
+    return hot_ ? imageHotIndex_ : imageIndex_;
 }
 
 void TEkCheckLabel::paintEvent(QPaintEvent*) {
-    if (!loaded) {
+    if (!loaded_) {
         // A label painted before it was shown sizes itself once this paint is over (a resize
         // from inside a paint would be lost).
-        loaded = true;
+        loaded_ = true;
         QMetaObject::invokeMethod(this, &TEkCheckLabel::adjustBounds, Qt::QueuedConnection);
     }
     // No background: the parent's picture stays beneath the image and the text.
     QPainter canvas(this);
     canvas.setFont(font());
-    canvas.setPen(toQColor(isEnabled() ? fontColor : clGrayText));
+    canvas.setPen(toQColor(isEnabled() ? fontColor_ : clGrayText));
     TRect r(0, 0, width(), height());
-    if (marginTextHorz != 0 || marginTextVert != 0)
-        inflateRect(r, -marginTextHorz, -marginTextVert);
+    if (marginTextHorz_ != 0 || marginTextVert_ != 0)
+        inflateRect(r, -marginTextHorz_, -marginTextVert_);
 
     const int index = shownImageIndex();
-    if (images && index > -1) {
+    if (images_ && index > -1) {
         const QPoint at =
-            placeImageBesideCaption(r, alignment, imagePos == aimpRight,
-                                    QSize(images->width(), images->height()), textWidth, marginImage);
-        images->draw(canvas, at.x(), at.y(), index);
+            placeImageBesideCaption(r, alignment_, imagePos_ == aimpRight,
+                                    QSize(images_->width(), images_->height()), textWidth_, marginImage_);
+        images_->draw(canvas, at.x(), at.y(), index);
     }
-    if (!caption.isEmpty()) {
+    if (!caption_.isEmpty()) {
         const unsigned horizontal =
-            alignment == taRightJustify ? DT_RIGHT : (alignment == taCenter ? DT_CENTER : DT_LEFT);
-        canvas.drawText(r.toQRect(), qtTextFlags(horizontal | DT_VCENTER | DT_SINGLELINE), caption);
+            alignment_ == taRightJustify ? DT_RIGHT : (alignment_ == taCenter ? DT_CENTER : DT_LEFT);
+        canvas.drawText(r.toQRect(), qtTextFlags(horizontal | DT_VCENTER | DT_SINGLELINE), caption_);
     }
 }
 
@@ -188,8 +188,8 @@ void TEkCheckLabel::changeEvent(QEvent* event) {
     } else if (event->type() == QEvent::EnabledChange) {
         // A label disabled under the mouse does not keep its hot image.
         if (!isEnabled())
-            hot = false;
-        pressed = false;
+            hot_ = false;
+        pressed_ = false;
         update();
     }
 }
@@ -207,22 +207,22 @@ void TEkCheckLabel::leaveEvent(QEvent* event) {
 void TEkCheckLabel::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton)
-        pressed = true;
+        pressed_ = true;
 }
 
 void TEkCheckLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton)
         return;
-    const bool click = pressed && rect().contains(event->position().toPoint());
-    pressed = false;
+    const bool click = pressed_ && rect().contains(event->position().toPoint());
+    pressed_ = false;
     if (click)
         Click();
 }
 
 void TEkCheckLabel::Click() {
-    if (checkedLabel) {
-        checked = !checked;
+    if (checkedLabel_) {
+        checked_ = !checked_;
         update();
     }
     emit clicked();

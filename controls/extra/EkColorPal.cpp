@@ -17,23 +17,23 @@
 
 namespace {
 
-constexpr int defaultWidth = 200;
-constexpr int defaultHeight = 100;
+constexpr int kDefaultWidth = 200;
+constexpr int kDefaultHeight = 100;
 
 // The HLS scale of FindColor: 0..240 for hue, saturation and luminance.
-constexpr int hlsMax = 240;
-constexpr int rgbMax = 255;
+constexpr int kHlsMax = 240;
+constexpr int kRgbMax = 255;
 
 // The crosshair: four 13-pixel arms around a 3 x 3 gap, repainted as a 31 x 31 square.
-constexpr int crossArmStart = 2;
-constexpr int crossArmLength = 13;
-constexpr int crossReach = 15;
+constexpr int kCrossArmStart = 2;
+constexpr int kCrossArmLength = 13;
+constexpr int kCrossReach = 15;
 // Palette grey below which the crosshair is drawn white.
-constexpr int crossWhiteBelowGrey = 111;
+constexpr int kCrossWhiteBelowGrey = 111;
 
 // Hue segments need two pixels each, the lightness axis four entries.
-constexpr int minHueSegment = 2;
-constexpr int minLightnessAxis = 4;
+constexpr int kMinHueSegment = 2;
+constexpr int kMinLightnessAxis = 4;
 
 // The left button's press, shared by every palette of the program.
 bool leftButtonDown = false;
@@ -116,16 +116,16 @@ void lightnessLine(Bgr* dst, const LightnessAxis& axis, TPixel c) {
 // that is below two pixels (too short to interpolate).
 int hueSegment(int extent, int graySize) {
     const int64_t segment = (int64_t(extent) - 3 - graySize) / 6;
-    return segment < minHueSegment ? 0 : int(segment);
+    return segment < kMinHueSegment ? 0 : int(segment);
 }
 
 // Red byte of the HLS-to-RGB conversion at hue 0 (0..240 scale): there red is the conversion's
 // upper magic value.
 int hlsRedAtHueZero(int luminance, int saturation) {
-    const int upper = luminance <= hlsMax / 2
-                          ? (luminance * (hlsMax + saturation) + hlsMax / 2) / hlsMax
-                          : luminance + saturation - (luminance * saturation + hlsMax / 2) / hlsMax;
-    return (upper * rgbMax + hlsMax / 2) / hlsMax;
+    const int upper = luminance <= kHlsMax / 2
+                          ? (luminance * (kHlsMax + saturation) + kHlsMax / 2) / kHlsMax
+                          : luminance + saturation - (luminance * saturation + kHlsMax / 2) / kHlsMax;
+    return (upper * kRgbMax + kHlsMax / 2) / kHlsMax;
 }
 
 int clampToSide(int v, int side) {
@@ -133,7 +133,7 @@ int clampToSide(int v, int side) {
 }
 
 QRect crossArea(int x, int y) {
-    return QRect(x - crossReach, y - crossReach, 2 * crossReach + 1, 2 * crossReach + 1);
+    return QRect(x - kCrossReach, y - kCrossReach, 2 * kCrossReach + 1, 2 * kCrossReach + 1);
 }
 
 QPoint arrowStep(int key) {
@@ -159,30 +159,30 @@ TEkColorPal::TEkColorPal(QWidget* parent) : QWidget(parent) {
     // The palette covers every pixel: nothing beneath needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Qt's double-click distance is already a distance from the press, half the rectangle.
-    clickTolerance = QGuiApplication::styleHints()->mouseDoubleClickDistance();
-    resize(defaultWidth, defaultHeight);
+    clickTolerance_ = QGuiApplication::styleHints()->mouseDoubleClickDistance();
+    resize(kDefaultWidth, kDefaultHeight);
 }
 
 // --- settings -------------------------------------------------------------------------------------
 
 void TEkColorPal::setGraySize(int value) {
     // A negative band would make the hue part longer than the scan line.
-    setAndRepaint(*this, graySize, std::max(value, 0), &paletteDirty);
+    setAndRepaint(*this, graySize_, std::max(value, 0), &paletteDirty_);
 }
 void TEkColorPal::setOrientation(TCpOrientation value) {
-    setAndRepaint(*this, orientation, value, &paletteDirty);
+    setAndRepaint(*this, orientation_, value, &paletteDirty_);
 }
 void TEkColorPal::setPastel(int value) {
-    setAndRepaint(*this, pastel, uint8_t(std::clamp(value, 0, 255)), &paletteDirty);
+    setAndRepaint(*this, pastel_, uint8_t(std::clamp(value, 0, 255)), &paletteDirty_);
 }
 void TEkColorPal::setWhite2Black(bool value) {
-    setAndRepaint(*this, white2Black, value, &paletteDirty);
+    setAndRepaint(*this, white2Black_, value, &paletteDirty_);
 }
 void TEkColorPal::setHotTrack(bool value) {
-    setAndRepaint(*this, hotTrack, value);
+    setAndRepaint(*this, hotTrack_, value);
 }
 void TEkColorPal::setNoRightSelect(bool value) {
-    setAndRepaint(*this, noRightSelect, value);
+    setAndRepaint(*this, noRightSelect_, value);
 }
 
 // --- building the palette -------------------------------------------------------------------------
@@ -190,35 +190,35 @@ void TEkColorPal::setNoRightSelect(bool value) {
 void TEkColorPal::followSize() {
     const int cx = width();
     const int cy = height();
-    const int oldWidth = paletteBitmap.width();
-    const int oldHeight = paletteBitmap.height();
+    const int oldWidth = paletteBitmap_.width();
+    const int oldHeight = paletteBitmap_.height();
     if (oldWidth == cx && oldHeight == cy)
         return;
     if (oldWidth > 0 && oldHeight > 0) {
         // The crosshair keeps its relative place: cursor * new / old, to the nearest pixel.
-        cursorX = clampToSide(int(cursorX * double(cx) / oldWidth + 0.5), cx);
-        cursorY = clampToSide(int(cursorY * double(cy) / oldHeight + 0.5), cy);
+        cursorX_ = clampToSide(int(cursorX_ * double(cx) / oldWidth + 0.5), cx);
+        cursorY_ = clampToSide(int(cursorY_ * double(cy) / oldHeight + 0.5), cy);
     }
-    paletteBitmap = QImage();
+    paletteBitmap_ = QImage();
     if (cx > 0 && cy > 0) {
-        paletteBitmap = QImage(cx, cy, QImage::Format_BGR888);
-        paletteBitmap.fill(Qt::white);
+        paletteBitmap_ = QImage(cx, cy, QImage::Format_BGR888);
+        paletteBitmap_.fill(Qt::white);
     }
-    paletteDirty = true;
+    paletteDirty_ = true;
 }
 
 void TEkColorPal::CreateColorPal(const TRect& r) {
-    paletteRect = r;
-    if (orientation == tcpHorizontal)
-        CreateColorPalHorz(paletteBitmap, r.width(), r.height(), white2Black, pastel);
+    paletteRect_ = r;
+    if (orientation_ == tcpHorizontal)
+        CreateColorPalHorz(paletteBitmap_, r.width(), r.height(), white2Black_, pastel_);
     else
-        CreateColorPalVert(paletteBitmap, r.width(), r.height(), white2Black, pastel);
-    paletteDirty = false;
+        CreateColorPalVert(paletteBitmap_, r.width(), r.height(), white2Black_, pastel_);
+    paletteDirty_ = false;
 }
 
 bool TEkColorPal::CreateColorPalHorz(QImage& bitmap, int width, int height, bool toBlack, uint8_t tint) {
-    const int seg = hueSegment(width, graySize);
-    if (bitmap.width() < width || bitmap.height() < height || height < minLightnessAxis || seg == 0)
+    const int seg = hueSegment(width, graySize_);
+    if (bitmap.width() < width || bitmap.height() < height || height < kMinLightnessAxis || seg == 0)
         return false;
     const LightnessAxis axis = lightnessAxis(height, toBlack, tint);
     // Column tables: red (c0) and yellow (c1) tinted by the pastel, and the grey band.
@@ -243,13 +243,13 @@ bool TEkColorPal::CreateColorPalHorz(QImage& bitmap, int width, int height, bool
         }
         std::fill(line + 3 * run - 1, line + width, grey[size_t(y)]);
     }
-    hueLength = 3 * run - 1;
+    hueLength_ = 3 * run - 1;
     return true;
 }
 
 bool TEkColorPal::CreateColorPalVert(QImage& bitmap, int width, int height, bool toBlack, uint8_t tint) {
-    const int seg = hueSegment(height, graySize);
-    if (bitmap.width() < width || bitmap.height() < height || width < minLightnessAxis || seg == 0)
+    const int seg = hueSegment(height, graySize_);
+    if (bitmap.width() < width || bitmap.height() < height || width < kMinLightnessAxis || seg == 0)
         return false;
     const LightnessAxis axis = lightnessAxis(width, toBlack, tint);
     const size_t entries = size_t(seg);
@@ -278,20 +278,20 @@ bool TEkColorPal::CreateColorPalVert(QImage& bitmap, int width, int height, bool
         for (int x = 0; x < width; ++x)
             row[x] = brightest(above[x], below[x]);
     }
-    hueLength = 6 * seg;
-    fillColorRamp24(bitmap.scanLine(hueLength), width, axis.top, axis.bottom);
-    for (int y = hueLength + 1; y < height; ++y)
-        std::memcpy(bitmap.scanLine(y), bitmap.scanLine(hueLength), size_t(width) * sizeof(Bgr));
+    hueLength_ = 6 * seg;
+    fillColorRamp24(bitmap.scanLine(hueLength_), width, axis.top, axis.bottom);
+    for (int y = hueLength_ + 1; y < height; ++y)
+        std::memcpy(bitmap.scanLine(y), bitmap.scanLine(hueLength_), size_t(width) * sizeof(Bgr));
     return true;
 }
 
 int TEkColorPal::getColorCount() const {
-    const int w = paletteBitmap.width();
-    const int h = paletteBitmap.height();
+    const int w = paletteBitmap_.width();
+    const int h = paletteBitmap_.height();
     std::vector<uint32_t> values;
     values.reserve(size_t(w) * size_t(h));
     for (int y = 0; y < h; ++y) {
-        const Bgr* line = reinterpret_cast<const Bgr*>(paletteBitmap.constScanLine(y));
+        const Bgr* line = reinterpret_cast<const Bgr*>(paletteBitmap_.constScanLine(y));
         for (int x = 0; x < w; ++x)
             values.push_back(uint32_t(line[x].b) << 16 | uint32_t(line[x].g) << 8 | line[x].r);
     }
@@ -307,28 +307,29 @@ int TEkColorPal::findPastel([[maybe_unused]] int hue, int saturation, int lumina
     const int h = height();
     const double halfHeight = std::max(1, h / 2);
     const double red = hlsRedAtHueZero(luminance, saturation);
-    const double distance = std::max(1, luminance > 0 ? h * luminance / hlsMax : 0);
+    const double distance = std::max(1, luminance > 0 ? h * luminance / kHlsMax : 0);
     double angle = std::atan(red / distance);
     if (!(angle > 0))
         angle = 0.1;
     const double v = 255 / std::tan(angle);
     // Clamped before the conversion to int, which truncates towards zero.
     setPastel(int(std::clamp((v - halfHeight) / halfHeight * 256, -1.0, 256.0)));
-    return pastel;
+    return pastel_;
 }
 
 int TEkColorPal::FindColor(int hue, int saturation, int luminance, bool applyPastel) {
-    hue = std::clamp(hue, 0, hlsMax);
-    saturation = std::clamp(saturation, 0, hlsMax);
-    luminance = std::clamp(luminance, 0, hlsMax);
-    const int p = saturation == 0 ? 255 : (saturation == hlsMax ? 0 : findPastel(hue, saturation, luminance));
+    hue = std::clamp(hue, 0, kHlsMax);
+    saturation = std::clamp(saturation, 0, kHlsMax);
+    luminance = std::clamp(luminance, 0, kHlsMax);
+    const int p =
+        saturation == 0 ? 255 : (saturation == kHlsMax ? 0 : findPastel(hue, saturation, luminance));
     if (applyPastel)
         setPastel(p);
-    const int alongHue = hue * hueLength / hlsMax;
-    const bool horizontal = orientation == tcpHorizontal;
+    const int alongHue = hue * hueLength_ / kHlsMax;
+    const bool horizontal = orientation_ == tcpHorizontal;
     const int across = horizontal ? height() : width();
-    const int v = luminance > 0 ? across * luminance / hlsMax : 0;
-    const int alongLightness = white2Black ? across - v : v;
+    const int v = luminance > 0 ? across * luminance / kHlsMax : 0;
+    const int alongLightness = white2Black_ ? across - v : v;
     if (horizontal)
         moveCursor(alongHue, alongLightness);
     else
@@ -337,20 +338,20 @@ int TEkColorPal::FindColor(int hue, int saturation, int luminance, bool applyPas
 }
 
 TEkColor TEkColorPal::pixelColor(int x, int y) const {
-    if (x < 0 || y < 0 || x >= paletteBitmap.width() || y >= paletteBitmap.height())
+    if (x < 0 || y < 0 || x >= paletteBitmap_.width() || y >= paletteBitmap_.height())
         return TEkColor();
-    const Bgr c = reinterpret_cast<const Bgr*>(paletteBitmap.constScanLine(y))[x];
+    const Bgr c = reinterpret_cast<const Bgr*>(paletteBitmap_.constScanLine(y))[x];
     return TEkColor(c.r, c.g, c.b);
 }
 
 TEkColor TEkColorPal::getColor() {
-    color = pixelColor(cursorX, cursorY);
-    return color;
+    color_ = pixelColor(cursorX_, cursorY_);
+    return color_;
 }
 
 void TEkColorPal::SetCrossPos(int x, int y) {
-    color = pixelColor(x, y);
-    emit colorChange(color);
+    color_ = pixelColor(x, y);
+    emit colorChange(color_);
     moveCursor(x, y);
 }
 
@@ -359,24 +360,24 @@ void TEkColorPal::SetCrossPos(int x, int y) {
 void TEkColorPal::moveCursor(int x, int y) {
     x = clampToSide(x, width());
     y = clampToSide(y, height());
-    if (x == cursorX && y == cursorY)
+    if (x == cursorX_ && y == cursorY_)
         return;
-    update(crossArea(cursorX, cursorY));
-    cursorX = x;
-    cursorY = y;
-    update(crossArea(cursorX, cursorY));
+    update(crossArea(cursorX_, cursorY_));
+    cursorX_ = x;
+    cursorY_ = y;
+    update(crossArea(cursorX_, cursorY_));
 }
 
 void TEkColorPal::drawCursor(QPainter& canvas, int x, int y) const {
     const TEkColor under = pixelColor(x, y);
-    const bool dark = greyLevel(colorToPixel(under)) < crossWhiteBelowGrey;
+    const bool dark = greyLevel(colorToPixel(under)) < kCrossWhiteBelowGrey;
     const QColor pen = dark ? Qt::white : Qt::black;
-    const int nearArm = crossArmStart;
-    const int farArm = crossArmStart + crossArmLength - 1;
-    canvas.fillRect(QRect(x - farArm, y, crossArmLength, 1), pen);
-    canvas.fillRect(QRect(x + nearArm, y, crossArmLength, 1), pen);
-    canvas.fillRect(QRect(x, y - farArm, 1, crossArmLength), pen);
-    canvas.fillRect(QRect(x, y + nearArm, 1, crossArmLength), pen);
+    const int nearArm = kCrossArmStart;
+    const int farArm = kCrossArmStart + kCrossArmLength - 1;
+    canvas.fillRect(QRect(x - farArm, y, kCrossArmLength, 1), pen);
+    canvas.fillRect(QRect(x + nearArm, y, kCrossArmLength, 1), pen);
+    canvas.fillRect(QRect(x, y - farArm, 1, kCrossArmLength), pen);
+    canvas.fillRect(QRect(x, y + nearArm, 1, kCrossArmLength), pen);
 }
 
 void TEkColorPal::changeCursor(bool hide) {
@@ -388,8 +389,8 @@ void TEkColorPal::changeCursor(bool hide) {
 
 void TEkColorPal::trackTo(int x, int y) {
     moveCursor(x, y);
-    color = pixelColor(cursorX, cursorY);
-    emit colorChange(color);
+    color_ = pixelColor(cursorX_, cursorY_);
+    emit colorChange(color_);
 }
 
 // --- painting and events ----------------------------------------------------------------------------
@@ -397,12 +398,12 @@ void TEkColorPal::trackTo(int x, int y) {
 void TEkColorPal::paintEvent(QPaintEvent*) {
     followSize();
     const TRect r(0, 0, width(), height());
-    if (r != paletteRect || paletteDirty)
+    if (r != paletteRect_ || paletteDirty_)
         CreateColorPal(r);
     {
         QPainter canvas(this);
-        canvas.drawImage(paletteRect.left, paletteRect.top, paletteBitmap);
-        drawCursor(canvas, cursorX, cursorY);
+        canvas.drawImage(paletteRect_.left, paletteRect_.top, paletteBitmap_);
+        drawCursor(canvas, cursorX_, cursorY_);
     }
     emit colorChange(getColor());
     emit paintDone();
@@ -414,7 +415,7 @@ void TEkColorPal::resizeEvent(QResizeEvent* event) {
 }
 
 bool TEkColorPal::tracking(Qt::KeyboardModifiers modifiers) const {
-    return hotTrack != modifiers.testFlag(Qt::ControlModifier);
+    return hotTrack_ != modifiers.testFlag(Qt::ControlModifier);
 }
 
 void TEkColorPal::mousePressEvent(QMouseEvent* event) {
@@ -426,18 +427,18 @@ void TEkColorPal::mousePressEvent(QMouseEvent* event) {
         downX = p.x();
         downY = p.y();
         moveCursor(p.x(), p.y());
-        if (tracking(event->modifiers()) && paletteRect.contains(p.x(), p.y())) {
-            leftPick = pixelColor(p.x(), p.y());
-            emit colorPickLeft(leftPick);
+        if (tracking(event->modifiers()) && paletteRect_.contains(p.x(), p.y())) {
+            leftPick_ = pixelColor(p.x(), p.y());
+            emit colorPickLeft(leftPick_);
         } else {
-            color = pixelColor(p.x(), p.y());
-            emit colorChange(color);
+            color_ = pixelColor(p.x(), p.y());
+            emit colorChange(color_);
         }
     } else if (event->button() == Qt::RightButton) {
         setFocus(Qt::MouseFocusReason);
-        if (!noRightSelect && paletteRect.contains(p.x(), p.y())) {
-            rightPick = pixelColor(p.x(), p.y());
-            emit colorPickRight(rightPick);
+        if (!noRightSelect_ && paletteRect_.contains(p.x(), p.y())) {
+            rightPick_ = pixelColor(p.x(), p.y());
+            emit colorPickRight(rightPick_);
             moveCursor(p.x(), p.y());
         }
     }
@@ -448,7 +449,7 @@ void TEkColorPal::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     const bool track = tracking(event->modifiers());
     changeCursor(track);
-    if ((leftButtonDown || track) && paletteRect.contains(p.x(), p.y()))
+    if ((leftButtonDown || track) && paletteRect_.contains(p.x(), p.y()))
         trackTo(p.x(), p.y());
 }
 
@@ -457,15 +458,15 @@ void TEkColorPal::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint p = event->position().toPoint();
-    const bool click = std::abs(p.x() - downX) < clickTolerance && std::abs(p.y() - downY) < clickTolerance;
+    const bool click = std::abs(p.x() - downX) < clickTolerance_ && std::abs(p.y() - downY) < clickTolerance_;
     if (!tracking(event->modifiers()) && click) {
-        leftPick = pixelColor(downX, downY);
+        leftPick_ = pixelColor(downX, downY);
         if (isSignalConnected(QMetaMethod::fromSignal(&TEkColorPal::colorPickLeft))) {
-            emit colorPickLeft(leftPick);
+            emit colorPickLeft(leftPick_);
             moveCursor(downX, downY);
         }
-        color = leftPick;
-        emit colorChange(color);
+        color_ = leftPick_;
+        emit colorChange(color_);
     }
     leftButtonDown = false;
 }
@@ -494,19 +495,19 @@ void TEkColorPal::ArrowKey(int key, [[maybe_unused]] Qt::KeyboardModifiers modif
     const QPoint step = arrowStep(key);
     if (step.isNull())
         return;
-    if (!hotTrack) {
-        trackTo(cursorX + step.x(), cursorY + step.y());
+    if (!hotTrack_) {
+        trackTo(cursorX_ + step.x(), cursorY_ + step.y());
         return;
     }
     // The pointer moves and the crosshair follows it through the mouse-move handling.
     QPoint local = mapFromGlobal(QCursor::pos() + step);
     if (!rect().contains(local))
-        local = QPoint(cursorX, cursorY);
+        local = QPoint(cursorX_, cursorY_);
     local = QPoint(clampToSide(local.x(), width()), clampToSide(local.y(), height()));
     const QPoint target = mapToGlobal(local);
     QCursor::setPos(target);
     // A platform that lets no program move the pointer (Wayland) leaves it where it was; the
     // crosshair then moves by itself, one step from where it stands.
     if (QCursor::pos() != target)
-        trackTo(cursorX + step.x(), cursorY + step.y());
+        trackTo(cursorX_ + step.x(), cursorY_ + step.y());
 }

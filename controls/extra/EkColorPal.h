@@ -28,25 +28,25 @@ public:
 
     // ---- palette settings (each rebuilds the palette at the next paint) -----------------------
     // Width of the grey band plus what the hue segments leave over; clamped to 0 or more.
-    int GraySize() const { return graySize; }
+    int GraySize() const { return graySize_; }
     void setGraySize(int value);
-    TCpOrientation Orientation() const { return orientation; }
+    TCpOrientation Orientation() const { return orientation_; }
     void setOrientation(TCpOrientation value);
     // 0..255: tints the pure hues towards white and moves them along the lightness axis
     // (towards the white end). Clamped.
-    int Pastel() const { return pastel; }
+    int Pastel() const { return pastel_; }
     void setPastel(int value);
     // White at the top (or left) and black at the far end; false reverses the lightness axis.
-    bool White2Black() const { return white2Black; }
+    bool White2Black() const { return white2Black_; }
     void setWhite2Black(bool value);
 
     // ---- picking ---------------------------------------------------------------------------------
     // The crosshair follows the mouse without a button, and a left press picks at once
     // (colorPickLeft) instead of at the release. Ctrl held reverses this setting.
-    bool HotTrack() const { return hotTrack; }
+    bool HotTrack() const { return hotTrack_; }
     void setHotTrack(bool value);
     // The right button picks nothing.
-    bool NoRightSelect() const { return noRightSelect; }
+    bool NoRightSelect() const { return noRightSelect_; }
     void setNoRightSelect(bool value);
 
     // Places the crosshair for a colour given on the 0..240 scale of hue, saturation and
@@ -64,18 +64,18 @@ public:
     void ArrowKey(int key, Qt::KeyboardModifiers modifiers);
     // The colour under the crosshair; it also becomes Color().
     TEkColor getColor();
-    int getPastel() const { return pastel; }
+    int getPastel() const { return pastel_; }
 
     // The last colour reported through colorChange, picked with the left and with the right
     // button (none, -1, at first).
-    TEkColor Color() const { return color; }
-    TEkColor LeftPick() const { return leftPick; }
-    TEkColor RightPick() const { return rightPick; }
-    QPoint crossPos() const { return QPoint(cursorX, cursorY); }
+    TEkColor Color() const { return color_; }
+    TEkColor leftPick() const { return leftPick_; }
+    TEkColor rightPick() const { return rightPick_; }
+    QPoint crossPos() const { return QPoint(cursorX_, cursorY_); }
     // Length of the hue part along its axis, set by each successful build (0 before).
-    int hueExtent() const { return hueLength; }
+    int hueExtent() const { return hueLength_; }
     // The palette image as last built (blank white where a build was refused).
-    const QImage& paletteImage() const { return paletteBitmap; }
+    const QImage& paletteImage() const { return paletteBitmap_; }
 
 signals:
     // The colour under the crosshair: at every paint, and whenever the crosshair moves by mouse,
@@ -116,20 +116,20 @@ private:
     // Moves the crosshair to (x, y) and reports the colour there.
     void trackTo(int x, int y);
 
-    QImage paletteBitmap;
-    TRect paletteRect;
-    bool paletteDirty = false;
-    uint8_t pastel = 0;
-    int clickTolerance = 0;
-    int cursorX = 0;
-    int cursorY = 0;
-    int graySize = 6;
-    int hueLength = 0;
-    bool hotTrack = false;
-    bool noRightSelect = false;
-    bool white2Black = true;
-    TCpOrientation orientation = tcpHorizontal;
-    TEkColor color;
-    TEkColor leftPick;
-    TEkColor rightPick;
+    QImage paletteBitmap_;
+    TRect paletteRect_;
+    bool paletteDirty_ = false;
+    uint8_t pastel_ = 0;
+    int clickTolerance_ = 0;
+    int cursorX_ = 0;
+    int cursorY_ = 0;
+    int graySize_ = 6;
+    int hueLength_ = 0;
+    bool hotTrack_ = false;
+    bool noRightSelect_ = false;
+    bool white2Black_ = true;
+    TCpOrientation orientation_ = tcpHorizontal;
+    TEkColor color_;
+    TEkColor leftPick_;
+    TEkColor rightPick_;
 };

@@ -35,39 +35,39 @@ TEkMovers::TEkMovers(QWidget* parent) : TEkCustomControl(parent) {
 TEkMovers::~TEkMovers() = default;
 
 void TEkMovers::setClBkgDark(TColor c) {
-    setAndRepaint(*this, clBkgDark, c);
+    setAndRepaint(*this, clBkgDark_, c);
 }
 void TEkMovers::setClBkgLight(TColor c) {
-    setAndRepaint(*this, clBkgLight, c);
+    setAndRepaint(*this, clBkgLight_, c);
 }
 void TEkMovers::setClFrontDark(TColor c) {
-    setAndRepaint(*this, clFrontDark, c);
+    setAndRepaint(*this, clFrontDark_, c);
 }
 void TEkMovers::setClFrontLight(TColor c) {
-    setAndRepaint(*this, clFrontLight, c);
+    setAndRepaint(*this, clFrontLight_, c);
 }
 void TEkMovers::setClHotBkgDark(TColor c) {
-    setAndRepaint(*this, clHotBkgDark, c);
+    setAndRepaint(*this, clHotBkgDark_, c);
 }
 void TEkMovers::setClHotBkgLight(TColor c) {
-    setAndRepaint(*this, clHotBkgLight, c);
+    setAndRepaint(*this, clHotBkgLight_, c);
 }
 void TEkMovers::setClHotFrontDark(TColor c) {
-    setAndRepaint(*this, clHotFrontDark, c);
+    setAndRepaint(*this, clHotFrontDark_, c);
 }
 void TEkMovers::setClHotFrontLight(TColor c) {
-    setAndRepaint(*this, clHotFrontLight, c);
+    setAndRepaint(*this, clHotFrontLight_, c);
 }
 
 void TEkMovers::setMax(double v) {
-    if (!range.setMax(v))
+    if (!range_.setMax(v))
         return;
     rangeChanged();
     update();
 }
 
 void TEkMovers::setMin(double v) {
-    if (!range.setMin(v))
+    if (!range_.setMin(v))
         return;
     rangeChanged();
     update();

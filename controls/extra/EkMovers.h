@@ -25,21 +25,21 @@ public:
 
     // Colours as TColor (0x00BBGGRR or a system colour). A setter stores a changed value and
     // repaints; an equal value does nothing.
-    TColor ClBkgDark() const { return clBkgDark; } // lane, dark end
+    TColor ClBkgDark() const { return clBkgDark_; } // lane, dark end
     void setClBkgDark(TColor c);
-    TColor ClBkgLight() const { return clBkgLight; } // lane, light end
+    TColor ClBkgLight() const { return clBkgLight_; } // lane, light end
     void setClBkgLight(TColor c);
-    TColor ClFrontDark() const { return clFrontDark; } // front part, dark end
+    TColor ClFrontDark() const { return clFrontDark_; } // front part, dark end
     void setClFrontDark(TColor c);
-    TColor ClFrontLight() const { return clFrontLight; } // front part, light end
+    TColor ClFrontLight() const { return clFrontLight_; } // front part, light end
     void setClFrontLight(TColor c);
-    TColor ClHotBkgDark() const { return clHotBkgDark; } // the same while hot
+    TColor ClHotBkgDark() const { return clHotBkgDark_; } // the same while hot
     void setClHotBkgDark(TColor c);
-    TColor ClHotBkgLight() const { return clHotBkgLight; }
+    TColor ClHotBkgLight() const { return clHotBkgLight_; }
     void setClHotBkgLight(TColor c);
-    TColor ClHotFrontDark() const { return clHotFrontDark; }
+    TColor ClHotFrontDark() const { return clHotFrontDark_; }
     void setClHotFrontDark(TColor c);
-    TColor ClHotFrontLight() const { return clHotFrontLight; }
+    TColor ClHotFrontLight() const { return clHotFrontLight_; }
     void setClHotFrontLight(TColor c);
 
     // Moves and sizes the widget; a side that is not 0 but below 5 (negative ones too) becomes
@@ -55,11 +55,11 @@ public:
     // TMoverRange does, drag Position along without events, place the moving part again
     // (rangeChanged) and repaint; an unchanged value or a NaN does nothing. Each descendant sets
     // Position its own way.
-    double Max() const { return range.max; }
+    double Max() const { return range_.max; }
     void setMax(double v);
-    double Min() const { return range.min; }
+    double Min() const { return range_.min; }
     void setMin(double v);
-    double Position() const { return range.position; }
+    double Position() const { return range_.position; }
 
 protected:
     bool event(QEvent* event) override;
@@ -67,15 +67,15 @@ protected:
     // After setMax or setMin changed the range: the moving part follows it. Empty in the base.
     virtual void rangeChanged();
 
-    TMoverRange range;
+    TMoverRange range_;
 
 private:
-    TColor clBkgDark = 0xE97A01;       // blue
-    TColor clBkgLight = 0xFFFF00;      // aqua
-    TColor clFrontDark = 0x0078C4;     // dark orange
-    TColor clFrontLight = 0xAAF1FF;    // pale yellow
-    TColor clHotBkgDark = 0x008800;    // green
-    TColor clHotBkgLight = 0x55FF55;   // light green
-    TColor clHotFrontDark = 0x003DDF;  // red orange
-    TColor clHotFrontLight = 0x94F1FF; // light yellow
+    TColor clBkgDark_ = 0xE97A01;       // blue
+    TColor clBkgLight_ = 0xFFFF00;      // aqua
+    TColor clFrontDark_ = 0x0078C4;     // dark orange
+    TColor clFrontLight_ = 0xAAF1FF;    // pale yellow
+    TColor clHotBkgDark_ = 0x008800;    // green
+    TColor clHotBkgLight_ = 0x55FF55;   // light green
+    TColor clHotFrontDark_ = 0x003DDF;  // red orange
+    TColor clHotFrontLight_ = 0x94F1FF; // light yellow
 };

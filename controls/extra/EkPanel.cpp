@@ -13,20 +13,20 @@ namespace {
 
 // The corner pieces: a 10 x 10 bitmap, a 1-pixel frame around an 8 x 8 inside that the four
 // 4 x 4 quadrants are cut from.
-constexpr int cornerBitmapSide = 10;
-constexpr int cornerQuadrant = 4;
+constexpr int kCornerBitmapSide = 10;
+constexpr int kCornerQuadrant = 4;
 // Ramp entries the corner inside takes from each end of the gradient.
-constexpr int cornerRampEntries = 4;
+constexpr int kCornerRampEntries = 4;
 
 // The pipe's light band lies at 4/10 of the far coordinate.
-constexpr int pipeSplitNumerator = 4;
-constexpr int pipeSplitDenominator = 10;
+constexpr int kPipeSplitNumerator = 4;
+constexpr int kPipeSplitDenominator = 10;
 
-constexpr QChar lineBreakMarkers[] = {u'*', u'|', QChar(0x00A4)};
+constexpr QChar kLineBreakMarkers[] = {u'*', u'|', QChar(0x00A4)};
 
 bool isMarker(QChar c) {
-    return std::find(std::begin(lineBreakMarkers), std::end(lineBreakMarkers), c) !=
-           std::end(lineBreakMarkers);
+    return std::find(std::begin(kLineBreakMarkers), std::end(kLineBreakMarkers), c) !=
+           std::end(kLineBreakMarkers);
 }
 
 } // namespace
@@ -49,93 +49,93 @@ void replaceLineBreakMarkers(QString& text, qsizetype from) {
 TEkPanel::TEkPanel(QWidget* parent) : QWidget(parent) {}
 
 void TEkPanel::setBkgdefaultPaint(bool value) {
-    if (setAndRepaint(*this, bkgdefaultPaint, value) && value)
-        gradientFill = false;
+    if (setAndRepaint(*this, bkgdefaultPaint_, value) && value)
+        gradientFill_ = false;
 }
 
 void TEkPanel::setGradientFill(bool value) {
-    if (setAndRepaint(*this, gradientFill, value) && value)
-        bkgdefaultPaint = false;
+    if (setAndRepaint(*this, gradientFill_, value) && value)
+        bkgdefaultPaint_ = false;
 }
 
 void TEkPanel::setGradientDirection(TGradientDirection value) {
-    if (assignChanged(gradientDirection, value) && gradientFill)
+    if (assignChanged(gradientDirection_, value) && gradientFill_)
         update();
 }
 
 void TEkPanel::setGradientDarkerEnd(int value) {
-    setAndRepaint(*this, gradientDarkerEnd, std::clamp(value, 0, 255));
+    setAndRepaint(*this, gradientDarkerEnd_, std::clamp(value, 0, 255));
 }
 
 void TEkPanel::setGradientPipe(bool value) {
-    setAndRepaint(*this, gradientPipe, value);
+    setAndRepaint(*this, gradientPipe_, value);
 }
 void TEkPanel::setClBegin(TColor c) {
-    setAndRepaint(*this, clBegin, c);
+    setAndRepaint(*this, clBegin_, c);
 }
 void TEkPanel::setClEnd(TColor c) {
-    setAndRepaint(*this, clEnd, c);
+    setAndRepaint(*this, clEnd_, c);
 }
 void TEkPanel::setColor(TColor c) {
-    setAndRepaint(*this, color, c);
+    setAndRepaint(*this, color_, c);
 }
 void TEkPanel::setBevelOuter(TPanelBevel value) {
-    setAndRepaint(*this, bevelOuter, value);
+    setAndRepaint(*this, bevelOuter_, value);
 }
 void TEkPanel::setBevelInner(TPanelBevel value) {
-    setAndRepaint(*this, bevelInner, value);
+    setAndRepaint(*this, bevelInner_, value);
 }
 void TEkPanel::setBevelWidth(int value) {
-    setAndRepaint(*this, bevelWidth, std::max(value, 0));
+    setAndRepaint(*this, bevelWidth_, std::max(value, 0));
 }
 void TEkPanel::setBorderWidth(int value) {
-    setAndRepaint(*this, borderWidth, std::max(value, 0));
+    setAndRepaint(*this, borderWidth_, std::max(value, 0));
 }
 void TEkPanel::setClBorder(TColor c) {
-    setAndRepaint(*this, clBorder, c);
+    setAndRepaint(*this, clBorder_, c);
 }
 void TEkPanel::setBorderSoftInner(bool value) {
-    setAndRepaint(*this, borderSoftInner, value);
+    setAndRepaint(*this, borderSoftInner_, value);
 }
 void TEkPanel::setCaption(const QString& text) {
-    setAndRepaint(*this, caption, text);
+    setAndRepaint(*this, caption_, text);
 }
 void TEkPanel::setShowCaption(bool value) {
-    setAndRepaint(*this, showCaption, value);
+    setAndRepaint(*this, showCaption_, value);
 }
 void TEkPanel::setFontColor(TColor c) {
-    setAndRepaint(*this, fontColor, c);
+    setAndRepaint(*this, fontColor_, c);
 }
 void TEkPanel::setAlignment(TAlignment value) {
-    setAndRepaint(*this, alignment, value);
+    setAndRepaint(*this, alignment_, value);
 }
 void TEkPanel::setAlignmentVertical(TTextLayout value) {
-    setAndRepaint(*this, alignmentVertical, value);
+    setAndRepaint(*this, alignmentVertical_, value);
 }
 void TEkPanel::setTextPadLeft(int value) {
-    setAndRepaint(*this, textPadLeft, value);
+    setAndRepaint(*this, textPadLeft_, value);
 }
 void TEkPanel::setTextPadTop(int value) {
-    setAndRepaint(*this, textPadTop, value);
+    setAndRepaint(*this, textPadTop_, value);
 }
 void TEkPanel::setTextPadRight(int value) {
-    setAndRepaint(*this, textPadRight, value);
+    setAndRepaint(*this, textPadRight_, value);
 }
 void TEkPanel::setTextPadBottom(int value) {
-    setAndRepaint(*this, textPadBottom, value);
+    setAndRepaint(*this, textPadBottom_, value);
 }
 void TEkPanel::setNoPaint(bool value) {
-    setAndRepaint(*this, noPaint, value);
+    setAndRepaint(*this, noPaint_, value);
 }
 
 // --- layout arithmetic ----------------------------------------------------------------------------
 
 void TEkPanel::adjustTextRect(TRect& r) const {
     const QMargins padding = contentsMargins();
-    r.left += padding.left() + textPadLeft;
-    r.top += padding.top() + textPadTop;
-    r.right -= padding.right() + textPadRight;
-    r.bottom -= padding.bottom() + textPadBottom;
+    r.left += padding.left() + textPadLeft_;
+    r.top += padding.top() + textPadTop_;
+    r.right -= padding.right() + textPadRight_;
+    r.bottom -= padding.bottom() + textPadBottom_;
 }
 
 void TEkPanel::positionRectInRect(const TRect& outer, TRect& inner) const {
@@ -144,7 +144,7 @@ void TEkPanel::positionRectInRect(const TRect& outer, TRect& inner) const {
     const int dx = (outer.width() - innerWidth) / 2;
     const int dy = (outer.height() - innerHeight) / 2;
     if (dy > 0) {
-        switch (alignmentVertical) {
+        switch (alignmentVertical_) {
         case tlTop:
             inner.top = outer.top;
             inner.bottom = inner.top + innerHeight;
@@ -160,7 +160,7 @@ void TEkPanel::positionRectInRect(const TRect& outer, TRect& inner) const {
         }
     }
     if (dx > 0) {
-        switch (alignment) {
+        switch (alignment_) {
         case taLeftJustify:
             inner.left = outer.left;
             inner.right = inner.left + innerWidth;
@@ -181,9 +181,9 @@ void TEkPanel::positionRectInRect(const TRect& outer, TRect& inner) const {
 
 void TEkPanel::paintEvent(QPaintEvent*) {
     QPainter canvas(this);
-    if (!dontEraceBkg)
-        canvas.fillRect(rect(), toQColor(color));
-    if (noPaint)
+    if (!dontEraceBkg_)
+        canvas.fillRect(rect(), toQColor(color_));
+    if (noPaint_)
         return;
     try {
         paintPanel(canvas);
@@ -198,26 +198,26 @@ void TEkPanel::paintPanel(QPainter& canvas) {
     emit paintBegin(this, &canvas, &r, &handled);
     if (handled)
         return;
-    if (bevelOuter != bvNone)
-        drawBevelRings(canvas, r, bevelOuter != bvLowered, bevelWidth);
-    for (int i = 0; i < borderWidth; ++i) {
+    if (bevelOuter_ != bvNone)
+        drawBevelRings(canvas, r, bevelOuter_ != bvLowered, bevelWidth_);
+    for (int i = 0; i < borderWidth_; ++i) {
         // One ring: the rect's outline, one pixel wide.
-        const QColor border = toQColor(clBorder);
+        const QColor border = toQColor(clBorder_);
         canvas.fillRect(TRect(r.left, r.top, r.right, r.top + 1).toQRect(), border);
         canvas.fillRect(TRect(r.left, r.bottom - 1, r.right, r.bottom).toQRect(), border);
         canvas.fillRect(TRect(r.left, r.top, r.left + 1, r.bottom).toQRect(), border);
         canvas.fillRect(TRect(r.right - 1, r.top, r.right, r.bottom).toQRect(), border);
         inflateRect(r, -1, -1);
     }
-    if (bevelInner != bvNone)
-        drawBevelRings(canvas, r, bevelInner != bvLowered, bevelWidth);
-    if (gradientFill)
+    if (bevelInner_ != bvNone)
+        drawBevelRings(canvas, r, bevelInner_ != bvLowered, bevelWidth_);
+    if (gradientFill_)
         paintGradient(canvas, r);
     else
-        canvas.fillRect(r.toQRect(), toQColor(color));
-    if (!bkgdefaultPaint && borderSoftInner && borderWidth != 0)
+        canvas.fillRect(r.toQRect(), toQColor(color_));
+    if (!bkgdefaultPaint_ && borderSoftInner_ && borderWidth_ != 0)
         drawSoftInnerCorners(canvas, r);
-    if (showCaption && !caption.isEmpty()) {
+    if (showCaption_ && !caption_.isEmpty()) {
         canvas.setFont(font());
         drawCaption(canvas, r);
     }
@@ -239,31 +239,31 @@ void TEkPanel::drawBevelRings(QPainter& canvas, TRect& r, bool raised, int width
 }
 
 std::vector<TPixel> TEkPanel::insideColours(TRect r) const {
-    const bool vertical = gradientDirection == gdVertical;
+    const bool vertical = gradientDirection_ == gdVertical;
     const int start = vertical ? r.top : r.left;
     const int end = vertical ? r.bottom : r.right;
     const int n = std::max(end - start, 0);
-    std::vector<TPixel> ramp(size_t(n), tColorToPixel(color) | 0xFF000000u);
-    if (!gradientFill || n == 0)
+    std::vector<TPixel> ramp(size_t(n), tColorToPixel(color_) | 0xFF000000u);
+    if (!gradientFill_ || n == 0)
         return ramp;
-    if (!gradientPipe) {
-        fillColorRamp32(ramp.data(), n, tColorToPixel(clBegin), tColorToPixel(clEnd));
+    if (!gradientPipe_) {
+        fillColorRamp32(ramp.data(), n, tColorToPixel(clBegin_), tColorToPixel(clEnd_));
         return ramp;
     }
-    TEkColor dark(clEnd);
-    if (gradientDarkerEnd != 0)
-        dark.darkened(uint8_t(gradientDarkerEnd), dark);
+    TEkColor dark(clEnd_);
+    if (gradientDarkerEnd_ != 0)
+        dark.darkened(uint8_t(gradientDarkerEnd_), dark);
     // The split is 4/10 of the far coordinate (not of the extent), kept inside the rect: with
     // thick rings the bare coordinate would fall above the rect and paint over the border.
-    const int split = std::clamp(end * pipeSplitNumerator / pipeSplitDenominator, start, end) - start;
-    fillColorRamp32(ramp.data(), split, tColorToPixel(clEnd), tColorToPixel(clBegin));
-    fillColorRamp32(ramp.data() + split, n - split, tColorToPixel(clBegin), colorToPixel(dark));
+    const int split = std::clamp(end * kPipeSplitNumerator / kPipeSplitDenominator, start, end) - start;
+    fillColorRamp32(ramp.data(), split, tColorToPixel(clEnd_), tColorToPixel(clBegin_));
+    fillColorRamp32(ramp.data() + split, n - split, tColorToPixel(clBegin_), colorToPixel(dark));
     return ramp;
 }
 
 void TEkPanel::paintGradient(QPainter& canvas, TRect r) const {
     const std::vector<TPixel> ramp = insideColours(r);
-    const bool vertical = gradientDirection == gdVertical;
+    const bool vertical = gradientDirection_ == gdVertical;
     for (int i = 0; i < int(ramp.size()); ++i) {
         const TRect line = vertical ? TRect(r.left, r.top + i, r.right, r.top + i + 1)
                                     : TRect(r.left + i, r.top, r.left + i + 1, r.bottom);
@@ -272,19 +272,19 @@ void TEkPanel::paintGradient(QPainter& canvas, TRect r) const {
 }
 
 void TEkPanel::drawSoftInnerCorners(QPainter& canvas, TRect r) const {
-    if (r.width() < cornerBitmapSide || r.height() < cornerBitmapSide)
+    if (r.width() < kCornerBitmapSide || r.height() < kCornerBitmapSide)
         return;
-    TEkBmp corners(cornerBitmapSide, cornerBitmapSide);
-    corners.drawFrame(1, corners.boundsRect(), TEkColor(clBorder));
+    TEkBmp corners(kCornerBitmapSide, kCornerBitmapSide);
+    corners.drawFrame(1, corners.boundsRect(), TEkColor(clBorder_));
 
     // The first four and the last four colours of the inside along the gradient's axis (of the
     // pipe too, so its dark ends reach into the corners).
     std::vector<TPixel> entries = insideColours(r);
-    std::copy(entries.end() - cornerRampEntries, entries.end(), entries.begin() + cornerRampEntries);
+    std::copy(entries.end() - kCornerRampEntries, entries.end(), entries.begin() + kCornerRampEntries);
 
     // The 8 x 8 inside (columns and rows 1..8): row (or column) k takes entry k - 1.
-    const bool vertical = gradientDirection == gdVertical;
-    const int insideEnd = cornerBitmapSide - 1;
+    const bool vertical = gradientDirection_ == gdVertical;
+    const int insideEnd = kCornerBitmapSide - 1;
     for (int k = 1; k < insideEnd; ++k) {
         const TPixel p = entries[size_t(k - 1)];
         if (vertical)
@@ -294,17 +294,17 @@ void TEkPanel::drawSoftInnerCorners(QPainter& canvas, TRect r) const {
     }
     corners.drawSoftInnerCorners(TRect(1, 1, insideEnd, insideEnd));
 
-    const int mid = 1 + cornerQuadrant;
+    const int mid = 1 + kCornerQuadrant;
     corners.bitBltRect(canvas, r.left, r.top, TRect(1, 1, mid, mid));
-    corners.bitBltRect(canvas, r.left, r.bottom - cornerQuadrant, TRect(1, mid, mid, insideEnd));
-    corners.bitBltRect(canvas, r.right - cornerQuadrant, r.top, TRect(mid, 1, insideEnd, mid));
-    corners.bitBltRect(canvas, r.right - cornerQuadrant, r.bottom - cornerQuadrant,
+    corners.bitBltRect(canvas, r.left, r.bottom - kCornerQuadrant, TRect(1, mid, mid, insideEnd));
+    corners.bitBltRect(canvas, r.right - kCornerQuadrant, r.top, TRect(mid, 1, insideEnd, mid));
+    corners.bitBltRect(canvas, r.right - kCornerQuadrant, r.bottom - kCornerQuadrant,
                        TRect(mid, mid, insideEnd, insideEnd));
 }
 
 void TEkPanel::drawCaption(QPainter& canvas, TRect& r) {
-    QString text = caption;
-    unsigned flags = alignment == taLeftJustify ? DT_LEFT : (alignment == taCenter ? DT_CENTER : DT_RIGHT);
+    QString text = caption_;
+    unsigned flags = alignment_ == taLeftJustify ? DT_LEFT : (alignment_ == taCenter ? DT_CENTER : DT_RIGHT);
     const qsizetype bar = text.indexOf(QLatin1String("||"));
     if (bar >= 0) {
         replaceLineBreakMarkers(text, bar);
@@ -323,6 +323,6 @@ void TEkPanel::drawCaption(QPainter& canvas, TRect& r) {
     TRect calc(r.left, r.top, r.left + extent.width(), r.top + extent.height());
     positionRectInRect(r, calc);
 
-    canvas.setPen(toQColor(fontColor));
+    canvas.setPen(toQColor(fontColor_));
     canvas.drawText(calc.toQRect(), qtFlags, shown);
 }

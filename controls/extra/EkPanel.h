@@ -38,78 +38,78 @@ public:
     // ---- background ----------------------------------------------------------------------------
     // Fill the inside with Color only (no gradient, no soft corners). Setting it true clears
     // GradientFill; setting GradientFill true clears it, so the two are never both true.
-    bool BkgdefaultPaint() const { return bkgdefaultPaint; }
+    bool BkgdefaultPaint() const { return bkgdefaultPaint_; }
     void setBkgdefaultPaint(bool value);
-    bool GradientFill() const { return gradientFill; }
+    bool GradientFill() const { return gradientFill_; }
     void setGradientFill(bool value);
     // Two ramps instead of one: ClEnd to ClBegin over the first 40 %, then ClBegin to ClEnd
     // darkened by GradientDarkerEnd.
-    bool GradientPipe() const { return gradientPipe; }
+    bool GradientPipe() const { return gradientPipe_; }
     void setGradientPipe(bool value);
     // Repaints only while GradientFill is on.
-    TGradientDirection GradientDirection() const { return gradientDirection; }
+    TGradientDirection GradientDirection() const { return gradientDirection_; }
     void setGradientDirection(TGradientDirection value);
     // Clamped to 0..255.
-    int GradientDarkerEnd() const { return gradientDarkerEnd; }
+    int GradientDarkerEnd() const { return gradientDarkerEnd_; }
     void setGradientDarkerEnd(int value);
-    TColor ClBegin() const { return clBegin; }
+    TColor ClBegin() const { return clBegin_; }
     void setClBegin(TColor c);
-    TColor ClEnd() const { return clEnd; }
+    TColor ClEnd() const { return clEnd_; }
     void setClEnd(TColor c);
     // The inside's colour when there is no gradient.
-    TColor Color() const { return color; }
+    TColor Color() const { return color_; }
     void setColor(TColor c);
 
     // ---- frame ---------------------------------------------------------------------------------
     // Rings from the outside in: BevelOuter, BorderWidth rings in ClBorder, BevelInner; each
     // bevel is BevelWidth rings (bvSpace draws as raised).
-    TPanelBevel BevelOuter() const { return bevelOuter; }
+    TPanelBevel BevelOuter() const { return bevelOuter_; }
     void setBevelOuter(TPanelBevel value);
-    TPanelBevel BevelInner() const { return bevelInner; }
+    TPanelBevel BevelInner() const { return bevelInner_; }
     void setBevelInner(TPanelBevel value);
-    int BevelWidth() const { return bevelWidth; }
+    int BevelWidth() const { return bevelWidth_; }
     void setBevelWidth(int value);
-    int BorderWidth() const { return borderWidth; }
+    int BorderWidth() const { return borderWidth_; }
     void setBorderWidth(int value);
-    TColor ClBorder() const { return clBorder; }
+    TColor ClBorder() const { return clBorder_; }
     void setClBorder(TColor c);
     // Round the four inner corners of the border (only with a border and without
     // BkgdefaultPaint, and only when the inside is 10 pixels or more each way).
-    bool BorderSoftInner() const { return borderSoftInner; }
+    bool BorderSoftInner() const { return borderSoftInner_; }
     void setBorderSoftInner(bool value);
 
     // ---- caption -------------------------------------------------------------------------------
     // Drawn on one line, markers included, unless it holds "||": then the markers from the
     // first "||" on break the line and long lines wrap. '&' underlines the next character.
-    QString Caption() const { return caption; }
+    QString Caption() const { return caption_; }
     void setCaption(const QString& text);
-    bool ShowCaption() const { return showCaption; }
+    bool ShowCaption() const { return showCaption_; }
     void setShowCaption(bool value);
-    TColor FontColor() const { return fontColor; }
+    TColor fontColor() const { return fontColor_; }
     void setFontColor(TColor c);
-    TAlignment Alignment() const { return alignment; }
+    TAlignment Alignment() const { return alignment_; }
     void setAlignment(TAlignment value);
-    TTextLayout AlignmentVertical() const { return alignmentVertical; }
+    TTextLayout AlignmentVertical() const { return alignmentVertical_; }
     void setAlignmentVertical(TTextLayout value);
     // Space between the frame and the caption, added to the widget's contents margins (the
     // panel's padding, which also keeps child layouts off the frame).
-    int TextPadLeft() const { return textPadLeft; }
+    int TextPadLeft() const { return textPadLeft_; }
     void setTextPadLeft(int value);
-    int TextPadTop() const { return textPadTop; }
+    int TextPadTop() const { return textPadTop_; }
     void setTextPadTop(int value);
-    int TextPadRight() const { return textPadRight; }
+    int TextPadRight() const { return textPadRight_; }
     void setTextPadRight(int value);
-    int TextPadBottom() const { return textPadBottom; }
+    int TextPadBottom() const { return textPadBottom_; }
     void setTextPadBottom(int value);
 
     // ---- painting switches ---------------------------------------------------------------------
     // Paint nothing: only the background erase (if any) shows.
-    bool NoPaint() const { return noPaint; }
+    bool NoPaint() const { return noPaint_; }
     void setNoPaint(bool value);
     // Skip the background erase (a fill with Color before every paint): what lies beneath the
     // panel shows wherever the panel paints nothing. Only stored; it counts from the next paint.
-    bool DontEraceBkg() const { return dontEraceBkg; }
-    void setDontEraceBkg(bool value) { dontEraceBkg = value; }
+    bool DontEraceBkg() const { return dontEraceBkg_; }
+    void setDontEraceBkg(bool value) { dontEraceBkg_ = value; }
 
     // ---- layout arithmetic (public for the button, which places its caption alike) ------------
     // r shrunk by the contents margins and the TextPad values.
@@ -141,29 +141,29 @@ private:
     static void drawBevelRings(QPainter& canvas, TRect& r, bool raised, int width);
     // Stores value in field and repaints when it changed.
 
-    bool bkgdefaultPaint = false;
-    bool borderSoftInner = true;
-    TColor clBegin = 0xFDF5E5;
-    TColor clEnd = 0xBEB6AC;
-    TColor clBorder = clBlack;
-    TColor color = clBtnFace;
-    TColor fontColor = clWindowText;
-    bool dontEraceBkg = false;
-    TGradientDirection gradientDirection = gdVertical;
-    bool gradientFill = false;
-    bool gradientPipe = false;
-    int gradientDarkerEnd = 20;
-    bool noPaint = false;
-    int textPadBottom = 0;
-    int textPadLeft = 0;
-    int textPadRight = 0;
-    int textPadTop = 0;
-    TTextLayout alignmentVertical = tlCenter;
-    TAlignment alignment = taCenter;
-    TPanelBevel bevelOuter = bvRaised;
-    TPanelBevel bevelInner = bvNone;
-    int bevelWidth = 1;
-    int borderWidth = 0;
-    bool showCaption = true;
-    QString caption;
+    bool bkgdefaultPaint_ = false;
+    bool borderSoftInner_ = true;
+    TColor clBegin_ = 0xFDF5E5;
+    TColor clEnd_ = 0xBEB6AC;
+    TColor clBorder_ = clBlack;
+    TColor color_ = clBtnFace;
+    TColor fontColor_ = clWindowText;
+    bool dontEraceBkg_ = false;
+    TGradientDirection gradientDirection_ = gdVertical;
+    bool gradientFill_ = false;
+    bool gradientPipe_ = false;
+    int gradientDarkerEnd_ = 20;
+    bool noPaint_ = false;
+    int textPadBottom_ = 0;
+    int textPadLeft_ = 0;
+    int textPadRight_ = 0;
+    int textPadTop_ = 0;
+    TTextLayout alignmentVertical_ = tlCenter;
+    TAlignment alignment_ = taCenter;
+    TPanelBevel bevelOuter_ = bvRaised;
+    TPanelBevel bevelInner_ = bvNone;
+    int bevelWidth_ = 1;
+    int borderWidth_ = 0;
+    bool showCaption_ = true;
+    QString caption_;
 };

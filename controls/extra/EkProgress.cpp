@@ -16,7 +16,7 @@ constexpr double kPixelRoundingError = 1e-6;
 } // namespace
 
 TEkProgress::TEkProgress(QWidget* parent)
-    : TEkMovers(parent), roundBmp(std::make_unique<TRoundBmp>(width(), height())) {
+    : TEkMovers(parent), roundBmp_(std::make_unique<TRoundBmp>(width(), height())) {
     resize(100, 18);
     setAlive(false);
 }
@@ -24,76 +24,76 @@ TEkProgress::TEkProgress(QWidget* parent)
 TEkProgress::~TEkProgress() = default;
 
 void TEkProgress::setPosition(double v) {
-    if (v == range.position || std::isnan(v))
+    if (v == range_.position || std::isnan(v))
         return;
-    range.position = std::clamp(v, range.min, range.max);
+    range_.position = std::clamp(v, range_.min, range_.max);
     calculatePosInPix();
     update();
 }
 
 void TEkProgress::setPaternType(TPaternType v) {
-    setAndRepaint(*this, paternType, v);
+    setAndRepaint(*this, paternType_, v);
 }
 
 void TEkProgress::setSoftEdge(bool v) {
-    setAndRepaint(*this, softEdge, v);
+    setAndRepaint(*this, softEdge_, v);
 }
 
 void TEkProgress::setSoftEdgeFront(bool v) {
-    setAndRepaint(*this, softEdgeFront, v);
+    setAndRepaint(*this, softEdgeFront_, v);
 }
 
 void TEkProgress::calculatePosInPix() {
     // pix = lane * (position - min) / (max - min), truncated; the whole difference divides, a
     // fractional or sub-unit one too, so the front never runs past the lane.
     const int lane = getLaneLengthInPix();
-    double pix = lane * (range.position - range.min) / (range.max - range.min);
+    double pix = lane * (range_.position - range_.min) / (range_.max - range_.min);
     // A quotient a rounding error short of a whole pixel is that pixel: a position that a
     // click at pixel p set is drawn at p.
     if (const double whole = std::round(pix); std::abs(pix - whole) < kPixelRoundingError)
         pix = whole;
-    posInPix = pix >= 0 ? int(std::min(pix, double(lane))) : 0;
+    posInPix_ = pix >= 0 ? int(std::min(pix, double(lane))) : 0;
 }
 
 void TEkProgress::calculatePosFromPix(int pix) {
-    if (pix == posInPix)
+    if (pix == posInPix_)
         return;
     const int lane = getLaneLengthInPix();
     pix = std::clamp(pix, 0, lane);
-    posInPix = pix;
+    posInPix_ = pix;
     if (lane > 0) {
         // position = min + pix * (max - min) / lane: the inverse of the drawing, so the
         // position lies on the clicked pixel's first edge and is drawn there.
-        const double position = pix == 0      ? range.min
-                                : pix == lane ? range.max
-                                              : range.min + pix * (range.max - range.min) / lane;
-        range.position = std::clamp(position, range.min, range.max);
+        const double position = pix == 0      ? range_.min
+                                : pix == lane ? range_.max
+                                              : range_.min + pix * (range_.max - range_.min) / lane;
+        range_.position = std::clamp(position, range_.min, range_.max);
     }
     DoPosChange();
 }
 
 void TEkProgress::DoPosChange() {
-    emit posChange(this, range.position);
+    emit posChange(this, range_.position);
 }
 
 void TEkProgress::PrepareBitmaps(int w, int h) {
-    if (roundBmp->width() != w || roundBmp->height() != h)
-        roundBmp->setSize(w, h, false);
+    if (roundBmp_->width() != w || roundBmp_->height() != h)
+        roundBmp_->setSize(w, h, false);
     // The position keeps its share of the lane at the new length.
     calculatePosInPix();
 }
 
 void TEkProgress::EkPaint(TEkBmp* bmp, TRect rect) {
-    if (softEdge)
+    if (softEdge_)
         TEkMovers::EkPaint(bmp, rect);
-    const bool hot = IsHot();
+    const bool hot = isHot();
     const TEkColor laneLight = hot ? ClHotBkgLight() : ClBkgLight();
     const TEkColor laneDark = hot ? ClHotBkgDark() : ClBkgDark();
     const TEkColor frontLight = hot ? ClHotFrontLight() : ClFrontLight();
     const TEkColor frontDark = hot ? ClHotFrontDark() : ClFrontDark();
-    roundBmp->drawProgressBar(posInPix, false, rect, laneLight, laneDark, frontLight, frontDark, paternType,
-                              softEdge, softEdgeFront, 60);
-    roundBmp->drawTo(bmp, 0, 0, bmAlphaBlend);
+    roundBmp_->drawProgressBar(posInPix_, false, rect, laneLight, laneDark, frontLight, frontDark,
+                               paternType_, softEdge_, softEdgeFront_, 60);
+    roundBmp_->drawTo(bmp, 0, 0, bmAlphaBlend);
     emit painted(this, Canvas(), rect.toQRect());
 }
 

@@ -25,13 +25,13 @@ public:
     // setMin. An unchanged value, and a NaN, do nothing.
     void setPosition(double v);
 
-    TPaternType PaternType() const { return paternType; }
+    TPaternType PaternType() const { return paternType_; }
     void setPaternType(TPaternType v);
     // The lane's edges shaded and its corners soft over the parent's background.
-    bool SoftEdge() const { return softEdge; }
+    bool SoftEdge() const { return softEdge_; }
     void setSoftEdge(bool v);
     // The front's moving edge shaded.
-    bool SoftEdgeFront() const { return softEdgeFront; }
+    bool SoftEdgeFront() const { return softEdgeFront_; }
     void setSoftEdgeFront(bool v);
 
     // A left click sets the position to the clicked pixel (x, or y on a standing bar) and emits
@@ -43,7 +43,7 @@ public:
     int getLaneLengthInPix() const { return std::max(width(), height()); }
     // The position's pixel along the lane, 0 .. lane length: lane length * (Position - Min) /
     // (Max - Min), truncated.
-    int PosInPix() const { return posInPix; }
+    int posInPix() const { return posInPix_; }
 
 signals:
     // After a click moved the position.
@@ -63,9 +63,9 @@ private:
     void calculatePosInPix();
     void calculatePosFromPix(int pix);
 
-    std::unique_ptr<TRoundBmp> roundBmp;
-    int posInPix = 0;
-    TPaternType paternType = tptPipe;
-    bool softEdge = true;
-    bool softEdgeFront = true;
+    std::unique_ptr<TRoundBmp> roundBmp_;
+    int posInPix_ = 0;
+    TPaternType paternType_ = tptPipe;
+    bool softEdge_ = true;
+    bool softEdgeFront_ = true;
 };

@@ -12,14 +12,14 @@
 
 namespace {
 
-constexpr int wheelNotch = 120; // rotation of one wheel notch
+constexpr int kWheelNotch = 120; // rotation of one wheel notch
 
 } // namespace
 
 TEkSlider::TEkSlider(QWidget* parent) : TEkMovers(parent) {
     const int side = std::min(width(), height());
-    sliderBmp = std::make_unique<TRoundBmp>(side, side);
-    bkgBmp = std::make_unique<TRoundBmp>(width(), height());
+    sliderBmp_ = std::make_unique<TRoundBmp>(side, side);
+    bkgBmp_ = std::make_unique<TRoundBmp>(width(), height());
     // Moves without a button pressed keep the hot flag on the visible track.
     setMouseTracking(true);
     resize(100, 18);
@@ -32,16 +32,16 @@ TEkSlider::~TEkSlider() = default;
 void TEkSlider::setPosition(double v) {
     if (std::isnan(v))
         return;
-    if (v < range.min)
-        v = range.min;
-    if (v > range.max)
-        v = range.max;
-    if (v == range.position)
+    if (v < range_.min)
+        v = range_.min;
+    if (v > range_.max)
+        v = range_.max;
+    if (v == range_.position)
         return;
     bool accept = true;
     emit changingPos(this, v, posDoubleToPosInt(v), &accept);
     if (accept) {
-        range.position = v;
+        range_.position = v;
         emit changePos(this, v, posDoubleToPosInt(v));
     }
     calculateSliderPosInPix();
@@ -49,8 +49,8 @@ void TEkSlider::setPosition(double v) {
 }
 
 void TEkSlider::doWheelAndKeyPosChange(double v) {
-    v = std::clamp(v, range.min, range.max);
-    if (v != range.position)
+    v = std::clamp(v, range_.min, range_.max);
+    if (v != range_.position)
         setPosition(v);
 }
 
@@ -63,132 +63,132 @@ int TEkSlider::posDoubleToPosInt(double v) const {
 }
 
 void TEkSlider::setNoScroll(bool v) {
-    setAndRepaint(*this, noScroll, v);
+    setAndRepaint(*this, noScroll_, v);
 }
 
 // ---- look ----------------------------------------------------------------------------------------
 
 void TEkSlider::setStyleBkg(TEkSliderBkgStyle v) {
-    setAndRepaint(*this, styleBkg, v);
+    setAndRepaint(*this, styleBkg_, v);
 }
 
 void TEkSlider::setStyleSlider(TEkSliderStyle v) {
-    if (v == styleSlider)
+    if (v == styleSlider_)
         return;
     const bool toRound = v == tssBall || v == tssHole;
     if (toRound && !roundThumb()) {
         // The square thumb replaces the flat one's length, which comes back with a flat style.
-        savedLength = sliderBmp->width() != sliderBmp->height() ? lengthSlider : 0;
-    } else if (!toRound && roundThumb() && savedLength > 0) {
-        lengthSlider = savedLength;
-        savedLength = 0;
+        savedLength_ = sliderBmp_->width() != sliderBmp_->height() ? lengthSlider_ : 0;
+    } else if (!toRound && roundThumb() && savedLength_ > 0) {
+        lengthSlider_ = savedLength_;
+        savedLength_ = 0;
     }
-    styleSlider = v;
+    styleSlider_ = v;
     // The thumb takes its new shape at once, not at the next size change.
     PrepareBitmaps(width(), height());
     update();
 }
 
 void TEkSlider::setStyleSliderEdge(TEkSliderEdgeStyle v) {
-    setAndRepaint(*this, styleSliderEdge, v);
+    setAndRepaint(*this, styleSliderEdge_, v);
 }
 void TEkSlider::setColorDirectionBkg(TEkDirection v) {
-    setAndRepaint(*this, colorDirectionBkg, v);
+    setAndRepaint(*this, colorDirectionBkg_, v);
 }
 void TEkSlider::setColorDirectionSlider(TEkDirection v) {
-    setAndRepaint(*this, colorDirectionSlider, v);
+    setAndRepaint(*this, colorDirectionSlider_, v);
 }
 void TEkSlider::setBkgSoftEnds(bool v) {
-    setAndRepaint(*this, bkgSoftEnds, v);
+    setAndRepaint(*this, bkgSoftEnds_, v);
 }
 void TEkSlider::setShowFocus(bool v) {
-    setAndRepaint(*this, showFocus, v);
+    setAndRepaint(*this, showFocus_, v);
 }
 
 void TEkSlider::setSliderGrib(bool v) {
-    if (assignChanged(sliderGrib, v) && !roundThumb())
+    if (assignChanged(sliderGrib_, v) && !roundThumb())
         update();
 }
 
 // ---- geometry ------------------------------------------------------------------------------------
 
 void TEkSlider::setLengthSlider(int v) {
-    if (v == lengthSlider)
+    if (v == lengthSlider_)
         return;
     // A thumb of no length would have no pixels to paint.
-    lengthSlider = std::max(1, std::min(v, horizontal ? width() : height()));
-    savedLength = 0;
+    lengthSlider_ = std::max(1, std::min(v, horizontal_ ? width() : height()));
+    savedLength_ = 0;
     PrepareBitmaps(width(), height());
     update();
 }
 
 void TEkSlider::setBkgEndMargin(int v) {
-    if (!setAndRepaint(*this, bkgEndMargin, std::max(v, 0)))
+    if (!setAndRepaint(*this, bkgEndMargin_, std::max(v, 0)))
         return;
     calculateBkgRect();
     calculateSliderPosInPix(); // the thumb starts after the margin
 }
 
 void TEkSlider::setBkgSideMargin(int v) {
-    if (setAndRepaint(*this, bkgSideMargin, std::max(v, 0)))
+    if (setAndRepaint(*this, bkgSideMargin_, std::max(v, 0)))
         calculateBkgRect();
 }
 
 // The lane and the thumb's start change.
 void TEkSlider::setShowScrollButtons(bool v) {
-    if (setAndRepaint(*this, showScrollButtons, v))
+    if (setAndRepaint(*this, showScrollButtons_, v))
         calculateSliderPosInPix();
 }
 
 void TEkSlider::setShowingDeadCorner(bool v) {
-    if (setAndRepaint(*this, showingDeadCorner, v))
+    if (setAndRepaint(*this, showingDeadCorner_, v))
         calculateSliderPosInPix();
 }
 
 void TEkSlider::PrepareBitmaps(int w, int h) {
-    horizontal = w >= h;
-    vertical = !horizontal;
-    if (bkgBmp->width() != w || bkgBmp->height() != h)
-        bkgBmp->setSize(w, h, false);
+    horizontal_ = w >= h;
+    vertical_ = !horizontal_;
+    if (bkgBmp_->width() != w || bkgBmp_->height() != h)
+        bkgBmp_->setSize(w, h, false);
     calculateBkgRect();
-    int thumbW = horizontal ? lengthSlider : w;
-    int thumbH = horizontal ? h : lengthSlider;
+    int thumbW = horizontal_ ? lengthSlider_ : w;
+    int thumbH = horizontal_ ? h : lengthSlider_;
     if (roundThumb()) {
-        lengthSlider = std::max(1, horizontal ? h : w);
-        thumbW = thumbH = lengthSlider;
+        lengthSlider_ = std::max(1, horizontal_ ? h : w);
+        thumbW = thumbH = lengthSlider_;
     }
-    if (sliderBmp->width() != thumbW || sliderBmp->height() != thumbH)
-        sliderBmp->setSize(thumbW, thumbH, false);
-    sliderBmpRect = TRect(0, 0, sliderBmp->width(), sliderBmp->height());
+    if (sliderBmp_->width() != thumbW || sliderBmp_->height() != thumbH)
+        sliderBmp_->setSize(thumbW, thumbH, false);
+    sliderBmpRect_ = TRect(0, 0, sliderBmp_->width(), sliderBmp_->height());
     calculateSliderPosInPix();
 }
 
 void TEkSlider::calculateBkgRect() {
-    bkgRect = TRect(0, 0, width(), height());
-    if (horizontal)
-        inflateRectSides(bkgRect, -bkgEndMargin, -bkgSideMargin, -bkgEndMargin, -bkgSideMargin);
+    bkgRect_ = TRect(0, 0, width(), height());
+    if (horizontal_)
+        inflateRectSides(bkgRect_, -bkgEndMargin_, -bkgSideMargin_, -bkgEndMargin_, -bkgSideMargin_);
     else
-        inflateRectSides(bkgRect, -bkgSideMargin, -bkgEndMargin, -bkgSideMargin, -bkgEndMargin);
+        inflateRectSides(bkgRect_, -bkgSideMargin_, -bkgEndMargin_, -bkgSideMargin_, -bkgEndMargin_);
 }
 
 int TEkSlider::getLaneLengthInPix() const {
-    int lane = horizontal ? width() - sliderBmp->width() : height() - sliderBmp->height();
-    if (vertical && showingDeadCorner)
+    int lane = horizontal_ ? width() - sliderBmp_->width() : height() - sliderBmp_->height();
+    if (vertical_ && showingDeadCorner_)
         lane -= width();
-    if (showScrollButtons)
-        lane -= 2 * (horizontal ? height() : width());
+    if (showScrollButtons_)
+        lane -= 2 * (horizontal_ ? height() : width());
     return lane;
 }
 
 void TEkSlider::calculateSliderPosInPix() {
     const int lane = getLaneLengthInPix();
     // trunc((Position - Min) * lane / (Max - Min)) within 0 .. lane
-    const double pix = (range.position - range.min) * lane / (range.max - range.min);
-    sliderPosInPix = pix > 0 && lane > 0 ? int(std::min(pix, double(lane))) : 0;
-    const int thickness = horizontal ? sliderBmp->height() : sliderBmp->width();
-    const int start = sliderPosInPix + (showScrollButtons ? thickness : bkgEndMargin);
-    const int tw = sliderBmp->width(), th = sliderBmp->height();
-    sliderRect = horizontal ? TRect(start, 0, start + tw, th) : TRect(0, start, tw, start + th);
+    const double pix = (range_.position - range_.min) * lane / (range_.max - range_.min);
+    sliderPosInPix_ = pix > 0 && lane > 0 ? int(std::min(pix, double(lane))) : 0;
+    const int thickness = horizontal_ ? sliderBmp_->height() : sliderBmp_->width();
+    const int start = sliderPosInPix_ + (showScrollButtons_ ? thickness : bkgEndMargin_);
+    const int tw = sliderBmp_->width(), th = sliderBmp_->height();
+    sliderRect_ = horizontal_ ? TRect(start, 0, start + tw, th) : TRect(0, start, tw, start + th);
 }
 
 void TEkSlider::calculateSliderPos(int pixel) {
@@ -196,15 +196,15 @@ void TEkSlider::calculateSliderPos(int pixel) {
     // A thumb that fills the control has nowhere to go.
     if (lane <= 0)
         return;
-    const int p = std::clamp(pixel - lengthSlider / 2, 0, lane);
-    setPosition(p * (range.max - range.min) / lane + range.min);
+    const int p = std::clamp(pixel - lengthSlider_ / 2, 0, lane);
+    setPosition(p * (range_.max - range_.min) / lane + range_.min);
 }
 
 bool TEkSlider::MouseIsIn(int x, int y) const {
-    if (x < 0 || y < 0 || x >= bkgBmp->width() || y >= bkgBmp->height())
+    if (x < 0 || y < 0 || x >= bkgBmp_->width() || y >= bkgBmp_->height())
         return false;
-    constexpr int visibleFrom = 51; // track alpha from which the pointer counts as over it
-    return int(bkgBmp->pixelAt(x, y) >> 24) >= visibleFrom;
+    constexpr int kVisibleFrom = 51; // track alpha from which the pointer counts as over it
+    return int(bkgBmp_->pixelAt(x, y) >> 24) >= kVisibleFrom;
 }
 
 // ---- mouse, wheel and keys -----------------------------------------------------------------------
@@ -227,7 +227,7 @@ void TEkSlider::mouseMoveEvent(QMouseEvent* event) {
     // move: a drag follows the pointer only while it stays over the visible track.
     const QPoint p = event->position().toPoint();
     const bool overTrack = MouseIsIn(p.x(), p.y());
-    if (dragging && IsHot() && overTrack) {
+    if (dragging && isHot() && overTrack) {
         dragPos = alongLane(event->position());
         calculateSliderPos(dragPos);
         update();
@@ -242,25 +242,25 @@ void TEkSlider::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TEkSlider::wheelEvent(QWheelEvent* event) {
-    if (noScroll) {
+    if (noScroll_) {
         event->ignore();
         return;
     }
     // A notch up adds a step to a lying slider and takes one from a standing one.
-    wheelDelta += event->angleDelta().y();
-    for (; wheelDelta >= wheelNotch; wheelDelta -= wheelNotch)
-        doWheelAndKeyPosChange(range.position + (horizontal ? StepSizeWheel : -StepSizeWheel));
-    for (; wheelDelta <= -wheelNotch; wheelDelta += wheelNotch)
-        doWheelAndKeyPosChange(range.position + (horizontal ? -StepSizeWheel : StepSizeWheel));
+    wheelDelta_ += event->angleDelta().y();
+    for (; wheelDelta_ >= kWheelNotch; wheelDelta_ -= kWheelNotch)
+        doWheelAndKeyPosChange(range_.position + (horizontal_ ? StepSizeWheel : -StepSizeWheel));
+    for (; wheelDelta_ <= -kWheelNotch; wheelDelta_ += kWheelNotch)
+        doWheelAndKeyPosChange(range_.position + (horizontal_ ? -StepSizeWheel : StepSizeWheel));
     event->accept();
 }
 
 void TEkSlider::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    if ((horizontal && key == Qt::Key_Right) || (vertical && key == Qt::Key_Down))
-        doWheelAndKeyPosChange(range.position + StepSizeKey);
-    else if ((horizontal && key == Qt::Key_Left) || (vertical && key == Qt::Key_Up))
-        doWheelAndKeyPosChange(range.position - StepSizeKey);
+    if ((horizontal_ && key == Qt::Key_Right) || (vertical_ && key == Qt::Key_Down))
+        doWheelAndKeyPosChange(range_.position + StepSizeKey);
+    else if ((horizontal_ && key == Qt::Key_Left) || (vertical_ && key == Qt::Key_Up))
+        doWheelAndKeyPosChange(range_.position - StepSizeKey);
     // The key is not consumed: it goes on to the parent.
     TEkMovers::keyPressEvent(event);
 }
@@ -274,22 +274,22 @@ void TEkSlider::FocusChanged() {
 void TEkSlider::EkPaint(TEkBmp* bmp, TRect rect) {
     TEkMovers::EkPaint(bmp, rect);
     paintBitmaps();
-    bkgBmp->drawTo(bmp, 0, 0, bmAlphaBlend);
-    if (hasFocus() && showFocus) {
+    bkgBmp_->drawTo(bmp, 0, 0, bmAlphaBlend);
+    if (hasFocus() && showFocus_) {
         // A thin dotted bar along the middle of the lane.
         const int d = std::min(width(), height()) / 2 - 1;
         TRect bar = rect;
         inflateRectSides(bar, -d, -d, 1 - d, 1 - d);
         bmp->drawFocusRect(bar);
     }
-    sliderBmp->drawTo(bmp, sliderRect.left, sliderRect.top, bmAlphaBlend);
+    sliderBmp_->drawTo(bmp, sliderRect_.left, sliderRect_.top, bmAlphaBlend);
 }
 
 void TEkSlider::paintBitmaps() {
-    const bool hot = IsHot() && Alive();
+    const bool hot = isHot() && Alive();
     paintTrack(hot ? ClHotBkgDark() : ClBkgDark(), hot ? ClHotBkgLight() : ClBkgLight());
     drawBkgSoftEnds();
-    sliderBmpRect = TRect(0, 0, sliderBmp->width(), sliderBmp->height());
+    sliderBmpRect_ = TRect(0, 0, sliderBmp_->width(), sliderBmp_->height());
     paintThumb(hot ? ClHotFrontDark() : ClFrontDark(), hot ? ClHotFrontLight() : ClFrontLight());
     drawSliderEdge();
     drawSliderGrib();
@@ -313,35 +313,35 @@ TEkColor opaque(TEkColor c) {
 } // namespace
 
 bool TEkSlider::handleBkgColorDirection(TEkColor& dark, TEkColor& light) const {
-    return applyDirection(colorDirectionBkg, vertical, dark, light);
+    return applyDirection(colorDirectionBkg_, vertical_, dark, light);
 }
 
 bool TEkSlider::handleSliderColorDirection(TEkColor& dark, TEkColor& light) const {
-    return applyDirection(colorDirectionSlider, vertical, dark, light);
+    return applyDirection(colorDirectionSlider_, vertical_, dark, light);
 }
 
 void TEkSlider::paintTrack(TEkColor dark, TEkColor light) {
-    TRoundBmp& b = *bkgBmp;
-    switch (styleBkg) {
+    TRoundBmp& b = *bkgBmp_;
+    switch (styleBkg_) {
     case tbsPipe:
     case tbsGrove: {
         const bool v = handleBkgColorDirection(dark, light);
-        b.pipeFill(v, 60, bkgRect, light, dark, styleBkg == tbsGrove);
+        b.pipeFill(v, 60, bkgRect_, light, dark, styleBkg_ == tbsGrove);
         break;
     }
     case tbsGradi: {
         const bool v = handleBkgColorDirection(dark, light);
-        b.gradientFill(v, bkgRect, dark, light);
+        b.gradientFill(v, bkgRect_, dark, light);
         break;
     }
     case tbsRoundPipe:
-        b.drawRoundPipe(240, bkgRect, dark, light);
+        b.drawRoundPipe(240, bkgRect_, dark, light);
         break;
     case tbsRoundGrove:
-        b.drawRoundGrove(240, bkgRect, dark, light);
+        b.drawRoundGrove(240, bkgRect_, dark, light);
         break;
     case tbsCustom:
-        emit drawBkg(this, bkgBmp.get(), bkgRect);
+        emit drawBkg(this, bkgBmp_.get(), bkgRect_);
         break;
     default: // tbsSolid, and any value out of the range
         b.fill(opaque(dark));
@@ -350,47 +350,47 @@ void TEkSlider::paintTrack(TEkColor dark, TEkColor light) {
 }
 
 void TEkSlider::paintThumb(TEkColor dark, TEkColor light) {
-    TRoundBmp& b = *sliderBmp;
-    switch (styleSlider) {
+    TRoundBmp& b = *sliderBmp_;
+    switch (styleSlider_) {
     case tssBall:
-        b.drawBall(160, sliderBmpRect, dark, light);
+        b.drawBall(160, sliderBmpRect_, dark, light);
         break;
     case tssHole:
-        b.drawHole(120, sliderBmpRect, dark, light);
+        b.drawHole(120, sliderBmpRect_, dark, light);
         break;
     case tssPipe:
     case tssGrove: {
         const bool v = handleSliderColorDirection(dark, light);
-        b.pipeFill(v, 60, sliderBmpRect, dark, light, styleSlider == tssGrove);
+        b.pipeFill(v, 60, sliderBmpRect_, dark, light, styleSlider_ == tssGrove);
         break;
     }
     case tssRoundPipe:
-        b.drawRoundPipe(80, sliderBmpRect, dark, light);
+        b.drawRoundPipe(80, sliderBmpRect_, dark, light);
         break;
     case tssRoundGrove:
-        b.drawRoundGrove(160, sliderBmpRect, dark, light);
+        b.drawRoundGrove(160, sliderBmpRect_, dark, light);
         break;
     case tssSolid:
         b.fill(opaque(dark));
         break;
     case tssCustom:
-        emit drawSlider(this, sliderBmp.get(), sliderBmpRect);
+        emit drawSlider(this, sliderBmp_.get(), sliderBmpRect_);
         break;
     default: { // tssGradi, and any value out of the range
         const bool v = handleSliderColorDirection(dark, light);
-        b.gradientFill(v, sliderBmpRect, dark, light);
+        b.gradientFill(v, sliderBmpRect_, dark, light);
         break;
     }
     }
 }
 
 void TEkSlider::drawBkgSoftEnds() {
-    if (bkgSoftEnds && styleBkg != tbsRoundPipe && styleBkg != tbsRoundGrove && styleBkg != tbsCustom)
-        bkgBmp->drawBevel(true, bkgRect);
+    if (bkgSoftEnds_ && styleBkg_ != tbsRoundPipe && styleBkg_ != tbsRoundGrove && styleBkg_ != tbsCustom)
+        bkgBmp_->drawBevel(true, bkgRect_);
 }
 
 void TEkSlider::drawSliderEdge() {
-    switch (styleSlider) {
+    switch (styleSlider_) {
     case tssPipe:
     case tssGrove:
     case tssGradi:
@@ -400,18 +400,18 @@ void TEkSlider::drawSliderEdge() {
     default:
         return; // the round thumbs keep their own edge
     }
-    switch (styleSliderEdge) {
+    switch (styleSliderEdge_) {
     case tseSoftEnds:
-        sliderBmp->drawBevel(true, sliderBmpRect);
+        sliderBmp_->drawBevel(true, sliderBmpRect_);
         break;
     case tseSoftButton:
-        sliderBmp->drawBevel(false, sliderBmpRect);
+        sliderBmp_->drawBevel(false, sliderBmpRect_);
         break;
     case tesButton:
-        sliderBmp->drawSliderEdge(false, true, sliderBmpRect);
+        sliderBmp_->drawSliderEdge(false, true, sliderBmpRect_);
         break;
     case tesButton3D:
-        sliderBmp->drawSliderEdge(true, true, sliderBmpRect);
+        sliderBmp_->drawSliderEdge(true, true, sliderBmpRect_);
         break;
     default:
         break;
@@ -420,15 +420,15 @@ void TEkSlider::drawSliderEdge() {
 
 void TEkSlider::drawSliderGrib() {
     // A lying slider's thumb carries an upright grip.
-    if (sliderGrib && !roundThumb())
-        sliderBmp->drawGrip(horizontal, sliderBmpRect);
+    if (sliderGrib_ && !roundThumb())
+        sliderBmp_->drawGrip(horizontal_, sliderBmpRect_);
 }
 
 void TEkSlider::drawVistaToSlider(TEkColor c1, TEkColor c2) {
-    sliderBmp->drawVista(true, vertical, sliderBmpRect, c2, c1, true);
+    sliderBmp_->drawVista(true, vertical_, sliderBmpRect_, c2, c1, true);
 }
 
 void TEkSlider::handleTransParent() {
-    sliderBmp->premultiplyAlpha();
-    bkgBmp->premultiplyAlpha();
+    sliderBmp_->premultiplyAlpha();
+    bkgBmp_->premultiplyAlpha();
 }

@@ -47,62 +47,62 @@ public:
     void setPosition(double v);
     // v rounded half up to a whole number (floor(v + 0.5)), kept within int.
     int posDoubleToPosInt(double v) const;
-    int getPosAsInt() const { return posDoubleToPosInt(range.position); }
+    int getPosAsInt() const { return posDoubleToPosInt(range_.position); }
     double StepSizeKey = 1.0;
     double StepSizeWheel = 0.5;
-    bool NoScroll() const { return noScroll; } // the wheel is ignored (and goes on to the parent)
+    bool NoScroll() const { return noScroll_; } // the wheel is ignored (and goes on to the parent)
     void setNoScroll(bool v);
 
     // ---- look ------------------------------------------------------------------------------
-    TEkSliderBkgStyle StyleBkg() const { return styleBkg; }
+    TEkSliderBkgStyle StyleBkg() const { return styleBkg_; }
     void setStyleBkg(TEkSliderBkgStyle v);
     // A ball or hole thumb is square (its length the control's thickness); switching to one
     // keeps the flat thumb's length, and switching back restores it.
-    TEkSliderStyle StyleSlider() const { return styleSlider; }
+    TEkSliderStyle StyleSlider() const { return styleSlider_; }
     void setStyleSlider(TEkSliderStyle v);
     // The edge of a flat thumb (pipe, groove, gradient, solid, custom).
-    TEkSliderEdgeStyle StyleSliderEdge() const { return styleSliderEdge; }
+    TEkSliderEdgeStyle StyleSliderEdge() const { return styleSliderEdge_; }
     void setStyleSliderEdge(TEkSliderEdgeStyle v);
-    TEkDirection ColorDirectionBkg() const { return colorDirectionBkg; }
+    TEkDirection ColorDirectionBkg() const { return colorDirectionBkg_; }
     void setColorDirectionBkg(TEkDirection v);
-    TEkDirection ColorDirectionSlider() const { return colorDirectionSlider; }
+    TEkDirection ColorDirectionSlider() const { return colorDirectionSlider_; }
     void setColorDirectionSlider(TEkDirection v);
     // Bevelled track ends (not for the round and custom tracks).
-    bool BkgSoftEnds() const { return bkgSoftEnds; }
+    bool BkgSoftEnds() const { return bkgSoftEnds_; }
     void setBkgSoftEnds(bool v);
     // A grip on every thumb but the ball and the hole.
-    bool SliderGrib() const { return sliderGrib; }
+    bool SliderGrib() const { return sliderGrib_; }
     void setSliderGrib(bool v);
     // A dotted focus bar along the lane while focused.
-    bool ShowFocus() const { return showFocus; }
+    bool ShowFocus() const { return showFocus_; }
     void setShowFocus(bool v);
 
     // ---- geometry --------------------------------------------------------------------------
     // The thumb's length along the lane: 1 .. the control's length.
-    int LengthSlider() const { return lengthSlider; }
+    int LengthSlider() const { return lengthSlider_; }
     void setLengthSlider(int v);
     // Track margins along the lane (both ends) and across it (both sides); never below 0.
-    int BkgEndMargin() const { return bkgEndMargin; }
+    int BkgEndMargin() const { return bkgEndMargin_; }
     void setBkgEndMargin(int v);
-    int BkgSideMargin() const { return bkgSideMargin; }
+    int BkgSideMargin() const { return bkgSideMargin_; }
     void setBkgSideMargin(int v);
     // Room for a scroll button at each end of the lane (no button is painted).
-    bool ShowScrollButtons() const { return showScrollButtons; }
+    bool ShowScrollButtons() const { return showScrollButtons_; }
     void setShowScrollButtons(bool v);
     // A standing slider keeps a corner of its width free at its lower end.
-    bool ShowingDeadCorner() const { return showingDeadCorner; }
+    bool ShowingDeadCorner() const { return showingDeadCorner_; }
     void setShowingDeadCorner(bool v);
 
     // The thumb's travel in pixels: the control's length less the thumb's (and the dead corner
     // and scroll buttons); 0 or less when the thumb fills the control, and the mouse is then
     // ignored.
     int getLaneLengthInPix() const;
-    bool isVertical() const { return vertical; }
-    TRect BkgRect() const { return bkgRect; }
-    TRect SliderRect() const { return sliderRect; }
-    int SliderPosInPix() const { return sliderPosInPix; }
-    TRoundBmp* TrackBitmap() const { return bkgBmp.get(); }
-    TRoundBmp* ThumbBitmap() const { return sliderBmp.get(); }
+    bool isVertical() const { return vertical_; }
+    TRect bkgRect() const { return bkgRect_; }
+    TRect sliderRect() const { return sliderRect_; }
+    int sliderPosInPix() const { return sliderPosInPix_; }
+    TRoundBmp* trackBitmap() const { return bkgBmp_.get(); }
+    TRoundBmp* thumbBitmap() const { return sliderBmp_.get(); }
 
     // True over the visible track: inside the track bitmap where its alpha is 51 or more.
     bool MouseIsIn(int x, int y) const override;
@@ -148,35 +148,35 @@ private:
     void drawBkgSoftEnds();
     void drawSliderEdge();
     void drawSliderGrib();
-    bool roundThumb() const { return styleSlider == tssBall || styleSlider == tssHole; }
-    int alongLane(const QPointF& p) const { return int(horizontal ? p.x() : p.y()); }
+    bool roundThumb() const { return styleSlider_ == tssBall || styleSlider_ == tssHole; }
+    int alongLane(const QPointF& p) const { return int(horizontal_ ? p.x() : p.y()); }
 
     // One drag at a time in the whole program.
     static inline bool dragging = false;
     static inline int dragPos = 0;
 
-    std::unique_ptr<TRoundBmp> sliderBmp; // the thumb
-    std::unique_ptr<TRoundBmp> bkgBmp;    // the track, the control's size
-    TRect bkgRect;
-    TRect sliderBmpRect;
-    TRect sliderRect;
-    int sliderPosInPix = 0;
-    int savedLength = 0; // a flat thumb's length while a ball or hole thumb is square
-    int wheelDelta = 0;  // wheel rotation not yet turned into steps
-    bool showScrollButtons = false;
-    bool showingDeadCorner = false;
-    bool bkgSoftEnds = true;
-    bool vertical = false;
-    bool showFocus = false;
-    bool noScroll = false;
-    bool horizontal = true;
-    int bkgSideMargin = 0;
-    int bkgEndMargin = 0;
-    TEkDirection colorDirectionBkg = tgdDownToUp;
-    TEkDirection colorDirectionSlider = tgdDownToUp;
-    int lengthSlider = 16;
-    bool sliderGrib = true;
-    TEkSliderBkgStyle styleBkg = tbsRoundGrove;
-    TEkSliderStyle styleSlider = tssBall;
-    TEkSliderEdgeStyle styleSliderEdge = tesNone;
+    std::unique_ptr<TRoundBmp> sliderBmp_; // the thumb
+    std::unique_ptr<TRoundBmp> bkgBmp_;    // the track, the control's size
+    TRect bkgRect_;
+    TRect sliderBmpRect_;
+    TRect sliderRect_;
+    int sliderPosInPix_ = 0;
+    int savedLength_ = 0; // a flat thumb's length while a ball or hole thumb is square
+    int wheelDelta_ = 0;  // wheel rotation not yet turned into steps
+    bool showScrollButtons_ = false;
+    bool showingDeadCorner_ = false;
+    bool bkgSoftEnds_ = true;
+    bool vertical_ = false;
+    bool showFocus_ = false;
+    bool noScroll_ = false;
+    bool horizontal_ = true;
+    int bkgSideMargin_ = 0;
+    int bkgEndMargin_ = 0;
+    TEkDirection colorDirectionBkg_ = tgdDownToUp;
+    TEkDirection colorDirectionSlider_ = tgdDownToUp;
+    int lengthSlider_ = 16;
+    bool sliderGrib_ = true;
+    TEkSliderBkgStyle styleBkg_ = tbsRoundGrove;
+    TEkSliderStyle styleSlider_ = tssBall;
+    TEkSliderEdgeStyle styleSliderEdge_ = tesNone;
 };

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 int scaleFromDesign(int designPixels, int logicalDpi) {
-    return designPixels * logicalDpi / designPixelsPerInch;
+    return designPixels * logicalDpi / kDesignPixelsPerInch;
 }
 
 int scaleFromDesign(int designPixels, const QWidget* widget) {

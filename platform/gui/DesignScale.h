@@ -5,7 +5,7 @@
 
 class QWidget;
 
-inline constexpr int designPixelsPerInch = 144;
+inline constexpr int kDesignPixelsPerInch = 144;
 
 // designPixels * logicalDpi / 144 in integer division (so 24 becomes 16 at 96 dpi).
 int scaleFromDesign(int designPixels, int logicalDpi);

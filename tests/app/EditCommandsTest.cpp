@@ -110,7 +110,7 @@ protected:
 
     QTemporaryDir dir;
     QString name = dir.filePath("edit.ini");
-    platform::ScopedMessageBoxResponder boxes{IdNo};
+    platform::ScopedMessageBoxResponder boxes{platform::IdNo};
     platform::ScopedTextFileResponder files;
     ScopedPasswordResponder noPassword{std::nullopt};
     QStringList asked; // each dialog asked for: its caption and prefill
@@ -157,7 +157,7 @@ TEST_P(CommandTest, ChangesTheDocumentAndTheRows) {
     itemReply = c.reply;
     if (c.reply)
         sectionReply = TSectionText{c.reply->name, c.reply->comment};
-    boxes.answer({c.reply ? IdYes : IdNo});
+    boxes.answer({c.reply ? platform::IdYes : platform::IdNo});
     auto probe = platform::setKeyStateProbe([&] { return c.shift ? Qt::ShiftModifier : Qt::NoModifier; });
     (form.get()->*c.action)->trigger();
     platform::setKeyStateProbe(probe);

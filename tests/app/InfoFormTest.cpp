@@ -136,8 +136,8 @@ TEST_F(InfoFormTest, LinksOpenOrCopyWithCtrlAndShift) {
     const QString mail = "bugs@tolvard.example";
     const Row rows[] = {
         {"PnlAppName", {}, "Velquin ver. " + version, {}},
-        {"LbWebSite", {}, {}, gMakerWebPage},
-        {"LbWebSite", Qt::ControlModifier, gMakerWebPage, {}},
+        {"LbWebSite", {}, {}, kMakerWebPage},
+        {"LbWebSite", Qt::ControlModifier, kMakerWebPage, {}},
         {"LbEmail", {}, {}, "Mailto:" + mail + "?subject=BugReport Velquin  ver. " + version},
         {"LbEmail", Qt::ControlModifier, mail, {}},
         {"LbEmail", Qt::ControlModifier | Qt::ShiftModifier, mail + "  Velquin  ver. " + version, {}},

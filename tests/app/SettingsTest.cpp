@@ -59,7 +59,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    QSettings stored{gMakerName, gProductName};
+    QSettings stored{kMakerName, kProductName};
     platform::ScopedMessageBoxResponder boxes{platform::IdNo};
     platform::ScopedTextFileResponder dialogs;
 };
@@ -95,7 +95,7 @@ TEST_F(SettingsTest, AFirstStartKeepsTheWindowOnTheScreenAndWhatARunLeavesComesB
     EXPECT_EQ(next->size(), size);
     EXPECT_EQ(next->LvSections->width(), listWidth);
     EXPECT_TRUE(next->valuesOnly);
-    EXPECT_EQ(next->GlNew->FontColor(), 0x123456u); // the theme is applied after it is read
+    EXPECT_EQ(next->GlNew->fontColor(), 0x123456u); // the theme is applied after it is read
     EXPECT_EQ(recent(*next), QStringList({b + "|0", a + "|1"}));
     EXPECT_EQ(next->findSettings->findHistory[0], "needle");
     // With no file open, the lists' comment columns follow the view all the same.
@@ -206,7 +206,7 @@ TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWrit
         EXPECT_TRUE(boxes.records.isEmpty());
         EXPECT_EQ(recent(*next), QStringList{recentFile + "|2"});
         EXPECT_EQ(next->findSettings->findHistory[0], "new");
-        EXPECT_EQ(QSettings(gMakerName, gProductName).childGroups(), QStringList());
+        EXPECT_EQ(QSettings(kMakerName, kProductName).childGroups(), QStringList());
     }
 }
 

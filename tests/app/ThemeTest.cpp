@@ -179,7 +179,7 @@ TEST_F(BarsTest, MinimumWidthIsTheRightEdgeOfTheLastEndPiece) {
 
 TEST_F(BarsTest, DefaultThemeReachesEveryLabelAndPiece) {
     // The window design's colour of the "?" and "i" buttons, until the theme replaces it.
-    EXPECT_EQ(form->GlHelp->FontColor(), 12072974u);
+    EXPECT_EQ(form->GlHelp->fontColor(), 12072974u);
     showForm();
     for (QWidget* bar : {form->PnlTop, form->PnlBottom})
         EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(163, 180, 216));
@@ -197,7 +197,7 @@ TEST_F(BarsTest, DefaultThemeReachesEveryLabelAndPiece) {
         EXPECT_EQ(label->ClPressLight(), 0xCFEFFFu);
         EXPECT_EQ(label->ClPressDark(), 0x3B88D1u);
         EXPECT_EQ(label->ClFontHot(), 0xD50000u);
-        EXPECT_EQ(label->FontColor(), 9243666u);
+        EXPECT_EQ(label->fontColor(), 9243666u);
     }
     for (TEkArt* piece : pieces()) {
         SCOPED_TRACE(piece->objectName().toStdString());
@@ -297,7 +297,7 @@ TEST_F(BarsTest, ButtonsFollowTheirActions) {
 TEST_F(BarsTest, ButtonsShowTheirImagesAndGreyedOnesWhenDisabled) {
     showForm();
     EXPECT_EQ(form->GlSave->Images(), form->IlButtons);
-    EXPECT_EQ(form->GlSave->ImageIndex(), form->ActSave->property(actionImageIndexProperty).toInt());
+    EXPECT_EQ(form->GlSave->ImageIndex(), form->ActSave->property(kActionImageIndexProperty).toInt());
     const QImage normal = form->IlButtons->image(form->GlSave->ImageIndex());
     const QImage greyed = form->IlButtons->image(form->GlSave->ImageDisabledIndex());
     ASSERT_FALSE(greyed.isNull());

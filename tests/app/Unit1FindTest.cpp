@@ -325,7 +325,7 @@ QString rowsAndArrows(QTreeView* list, const TIniListModel* rows) {
     if (header->isSortIndicatorShown())
         arrows[header->sortIndicatorSection()] =
             header->sortIndicatorOrder() == Qt::DescendingOrder ? '1' : '2';
-    for (int i = 0; i < TIniListModel::columns; ++i)
+    for (int i = 0; i < TIniListModel::kColumns; ++i)
         EXPECT_EQ(arrows[i].digitValue(), rows->columnTag(i)) << i;
     return names.join(',') + " " + arrows;
 }

@@ -99,7 +99,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    platform::ScopedMessageBoxResponder boxes{IdCancel};
+    platform::ScopedMessageBoxResponder boxes{platform::IdCancel};
     platform::ScopedTextFileResponder dialogs;
     // No test may reach the real password dialog: unless a test answers, it is cancelled.
     ScopedPasswordResponder noPassword{std::nullopt};
@@ -263,7 +263,7 @@ TEST_F(MainWindowTest, HelpOpensTheMakersPageInTheBrowser) {
     });
     form->ActHelp->trigger();
     platform::setUrlOpener(previous);
-    EXPECT_EQ(opened, gMakerWebPage + "/velquin.htm");
+    EXPECT_EQ(opened, kMakerWebPage + "/velquin.htm");
 }
 
 // --- Open ------------------------------------------------------------------------------------
@@ -609,7 +609,7 @@ TEST_F(MainWindowTest, SaveAsAsksToAdoptTheNewName) {
         int answer;
         bool adopted;
     };
-    for (const Row row : {Row{IdYes, true}, Row{IdNo, false}}) {
+    for (const Row row : {Row{platform::IdYes, true}, Row{platform::IdNo, false}}) {
         SCOPED_TRACE(row.answer);
         const QString oldName = writeSample(QString("old%1.ini").arg(row.answer));
         open(oldName, 0);
@@ -649,7 +649,8 @@ TEST_F(MainWindowTest, OpenAsksAboutUnsavedChanges) {
         bool saved;       // the old file holds the change afterwards
         bool dialogShown; // the open dialog ran
     };
-    for (const Row row : {Row{IdYes, true, true}, Row{IdNo, false, true}, Row{IdCancel, false, false}}) {
+    for (const Row row : {Row{platform::IdYes, true, true}, Row{platform::IdNo, false, true},
+                          Row{platform::IdCancel, false, false}}) {
         SCOPED_TRACE(row.answer);
         const QString name = writeSample(QString("doc%1.ini").arg(row.answer));
         open(name, 0);
@@ -672,7 +673,7 @@ TEST_F(MainWindowTest, YesForAnUnnamedDocumentThenCancelledSaveAsCancelsNewAndOp
     for (QAction* command : {form->ActOpenFile, form->ActNewFile}) {
         boxes.records.clear();
         dialogs.records.clear();
-        boxes.answer({IdYes});
+        boxes.answer({platform::IdYes});
         dialogs.answer({}); // Save As cancelled
         command->trigger();
         ASSERT_EQ(dialogs.records.size(), 1);
@@ -684,7 +685,7 @@ TEST_F(MainWindowTest, YesForAnUnnamedDocumentThenCancelledSaveAsCancelsNewAndOp
 TEST_F(MainWindowTest, NewWithNoDiscardsTheChanges) {
     open(writeSample("n.ini"), 0);
     editFirstValue("x");
-    boxes.answer({IdNo});
+    boxes.answer({platform::IdNo});
     form->ActNewFile->trigger();
     EXPECT_FALSE(form->modified);
     EXPECT_TRUE(form->fileName.isEmpty());
@@ -700,8 +701,9 @@ TEST_F(MainWindowTest, CloseAsksOnlyWithUnsavedChanges) {
         int boxes;
     };
     const Row rows[] = {
-        {false, IdCancel, true, true, 0}, {true, IdCancel, true, false, 1}, {true, IdNo, true, true, 1},
-        {true, IdYes, true, true, 1},     {true, IdYes, false, false, 1},
+        {false, platform::IdCancel, true, true, 0}, {true, platform::IdCancel, true, false, 1},
+        {true, platform::IdNo, true, true, 1},      {true, platform::IdYes, true, true, 1},
+        {true, platform::IdYes, false, false, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.modified << row.answer << row.named);
@@ -752,7 +754,7 @@ TEST_F(MainWindowTest, PipesAreRefusedAtOnceAndTheDocumentStays) {
     };
     const auto openAfterNo = [&](const QString& name) {
         return [&, name] {
-            boxes.answer({IdNo});
+            boxes.answer({platform::IdNo});
             open(name);
         };
     };
@@ -774,7 +776,7 @@ TEST_F(MainWindowTest, PipesAreRefusedAtOnceAndTheDocumentStays) {
         {"reload", good, [&] { form->ActReload->trigger(); }, openRefused(good)},
         {"recent file", recent,
          [&] {
-             boxes.answer({IdNo});
+             boxes.answer({platform::IdNo});
              form->showMruPopup();
              form->PopupMRU->actions().value(1)->trigger();
              form->PopupMRU->hide();
@@ -813,7 +815,7 @@ protected:
         open(writeSample("plain.ini"), 0);
         const QString name = path(fileName);
         dialogs.answer(name, 0);
-        boxes.answer({IdYes});
+        boxes.answer({platform::IdYes});
         ScopedPasswordResponder passwords(password);
         form->ActSaveAs->trigger();
         EXPECT_EQ(passwords.asked, QList<TFormPassword::Mode>({TFormPassword::Mode::Save}));
@@ -959,7 +961,7 @@ TEST_P(FullDiskSaveTest, SaveTellsTheReasonAndKeepsTheFile) {
             if (encrypted) {
                 open(writeSample("plain.ini"), 0);
                 dialogs.answer(name, 0);
-                boxes.answer({IdYes});
+                boxes.answer({platform::IdYes});
                 ScopedPasswordResponder passwords(QString("password"));
                 form->ActSaveAs->trigger();
             } else {
@@ -995,7 +997,7 @@ TEST_F(EncryptedTest, DecliningTheEncryptedNameKeepsTheDocumentModified) {
     editFirstValue("changed");
     const QString copy = path("copy.IniCry");
     dialogs.answer(copy, 0);
-    boxes.answer({IdNo});
+    boxes.answer({platform::IdNo});
     {
         ScopedPasswordResponder passwords(QString("password"));
         form->ActSaveAs->trigger();
@@ -1014,7 +1016,7 @@ TEST_F(EncryptedTest, SaveAsPlainAfterEncryptedWritesPlainText) {
     saveEncrypted("enc.IniCry", "password");
     const QString plain = path("again.ini");
     dialogs.answer(plain, 0);
-    boxes.answer({IdYes});
+    boxes.answer({platform::IdYes});
     form->ActSaveAs->trigger();
     EXPECT_FALSE(form->encrypted);
     EXPECT_TRUE(form->filePassword.isEmpty());

@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr TColor themeDark = 0xD8B4A3;
-constexpr TColor themeLight = 0xFBF2EA;
+constexpr TColor kThemeDark = 0xD8B4A3;
+constexpr TColor kThemeLight = 0xFBF2EA;
 
 using testsupport::Rgb;
 using testsupport::rgbAt;
@@ -34,8 +34,8 @@ void paint(QWidget& w) {
 std::unique_ptr<TEkGradiLabel> neighbour(QWidget* parent, QSize size, TEkGradyStyle style) {
     auto label = std::make_unique<TEkGradiLabel>(parent);
     label->setAutoSize(false);
-    label->setGradiantDark(themeDark);
-    label->setGradiantLight(themeLight);
+    label->setGradiantDark(kThemeDark);
+    label->setGradiantLight(kThemeLight);
     label->setGradiStyle(style);
     label->resize(size);
     label->Loaded();
@@ -44,8 +44,8 @@ std::unique_ptr<TEkGradiLabel> neighbour(QWidget* parent, QSize size, TEkGradySt
 
 std::unique_ptr<TEkArt> piece(QWidget* parent, TEkArtType type, QSize size = QSize(23, 26)) {
     auto art = std::make_unique<TEkArt>(parent);
-    art->setGradiDark(themeDark);
-    art->setGradiLight(themeLight);
+    art->setGradiDark(kThemeDark);
+    art->setGradiLight(kThemeLight);
     art->setArtType(type);
     art->resize(size);
     return art;
@@ -66,7 +66,7 @@ TEST_F(EkArtTest, EndLeftWithoutNeighbourBuildsItsOwnPipeRamp) {
     EXPECT_EQ(piecePixel(*art, 22, 10), (Rgb{234, 242, 251}));
     EXPECT_EQ(piecePixel(*art, 22, 25), (Rgb{124, 137, 165}));
     // Each row fades from its colour at the right edge towards the dark colour at the left.
-    const TPixel edge = tColorToPixel(themeDark);
+    const TPixel edge = tColorToPixel(kThemeDark);
     for (int y : {0, 10, 25}) {
         TPixel expected[23];
         fillColorRampEased(expected, 23, true, edge, art->getScanLine(y)[22]);
@@ -385,7 +385,7 @@ TEST_F(EkArtTest, TinyPiecesPaintInEveryTypeAndStyle) {
 // dirty rather than writing rows that do not exist.
 TEST_F(EkArtTest, PieceTooLargeForThePainterPaintsNothing) {
     for (int type = aatSpace; type <= aatEndRight; ++type) {
-        auto art = piece(&host, TEkArtType(type), QSize(TEkBmp::maxSide + 1, 3));
+        auto art = piece(&host, TEkArtType(type), QSize(TEkBmp::kMaxSide + 1, 3));
         paint(*art);
         EXPECT_TRUE(art->isDirty()) << type;
         EXPECT_EQ(art->bitmapForTest()->bits(), nullptr) << type;

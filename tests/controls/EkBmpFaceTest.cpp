@@ -7,11 +7,11 @@ using namespace painttest;
 
 namespace {
 
-constexpr TPixel grey = 0xFF808080u;
+constexpr TPixel kGrey = 0xFF808080u;
 
 // The weight by which a grey 0x80 pixel was darkened: c * (255 - w) / 255 = result.
 bool darkenedBy(TPixel p, int w) {
-    return p == darken(grey, uint8_t(w));
+    return p == darken(kGrey, uint8_t(w));
 }
 
 TEST(EkBmpOutline, RoundedOutlineCornerWeights) {
@@ -44,11 +44,11 @@ TEST(EkBmpOutline, RoundedFrameMixesTheCorners) {
 
 TEST(EkBmpOutline, InnerOutlineAndSmallFrame) {
     TEkBmp bmp(6, 6);
-    fillAll(bmp, grey);
+    fillAll(bmp, kGrey);
     bmp.lightenInnerOutline(bmp.boundsRect(), 130);
-    EXPECT_EQ(bmp.pixelAt(1, 1), lighten(grey, 92));
-    EXPECT_EQ(bmp.pixelAt(1, 0), lighten(grey, 130));
-    EXPECT_EQ(bmp.pixelAt(0, 0), grey);
+    EXPECT_EQ(bmp.pixelAt(1, 1), lighten(kGrey, 92));
+    EXPECT_EQ(bmp.pixelAt(1, 0), lighten(kGrey, 130));
+    EXPECT_EQ(bmp.pixelAt(0, 0), kGrey);
     fillAll(bmp, 0xFF000000u);
     bmp.drawFocusFrame(TRect(-2, -2, 4, 4), 0xFFFFFFFFu); // clipped to (0, 0, 4, 4)
     EXPECT_EQ(bmp.pixelAt(1, 0), 0xFFFFFFFFu);
@@ -59,20 +59,20 @@ TEST(EkBmpOutline, InnerOutlineAndSmallFrame) {
 
 TEST(EkBmpFace, GlassFaceRows) {
     TEkBmp bmp(40, 24);
-    fillAll(bmp, grey);
+    fillAll(bmp, kGrey);
     bmp.drawGlassFace(bmp.boundsRect());
     // row 1 is also the inner outline's top run (lightened by 130 once more)
-    EXPECT_EQ(bmp.pixelAt(20, 1), lighten(lighten(grey, 130), 130));
-    EXPECT_EQ(bmp.pixelAt(20, 11), lighten(grey, 10));
+    EXPECT_EQ(bmp.pixelAt(20, 1), lighten(lighten(kGrey, 130), 130));
+    EXPECT_EQ(bmp.pixelAt(20, 11), lighten(kGrey, 10));
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(20, 12), 20));
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(20, 21), 1));
-    EXPECT_EQ(bmp.pixelAt(20, 22), lighten(grey, 130));
+    EXPECT_EQ(bmp.pixelAt(20, 22), lighten(kGrey, 130));
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(20, 23), 80)); // the outline
 }
 
 TEST(EkBmpFace, ShadedFaceRowsAndSides) {
     TEkBmp bmp(40, 24);
-    fillAll(bmp, grey);
+    fillAll(bmp, kGrey);
     bmp.drawShadedFace(bmp.boundsRect());
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(20, 1), 76));
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(20, 12), 18));
@@ -80,8 +80,8 @@ TEST(EkBmpFace, ShadedFaceRowsAndSides) {
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(20, 21), 25));
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(20, 22), 56));
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(20, 23), 170));
-    EXPECT_EQ(bmp.pixelAt(2, 20), darken(darken(grey, 10), 17));
-    EXPECT_EQ(bmp.pixelAt(38, 20), darken(darken(grey, 10), 39));
+    EXPECT_EQ(bmp.pixelAt(2, 20), darken(darken(kGrey, 10), 17));
+    EXPECT_EQ(bmp.pixelAt(38, 20), darken(darken(kGrey, 10), 39));
 }
 
 // A face on an offset rect used the bitmap's size and wrote past the bitmap; it now works
@@ -89,17 +89,17 @@ TEST(EkBmpFace, ShadedFaceRowsAndSides) {
 TEST(EkBmpFace, OffsetAndTinyFacesStayInsideTheBitmap) {
     for (int h = 1; h <= 17; ++h) {
         TEkBmp bmp(12, h);
-        fillAll(bmp, grey);
+        fillAll(bmp, kGrey);
         bmp.drawShadedFace(bmp.boundsRect());
         bmp.drawGlassFace(bmp.boundsRect());
         bmp.paintButtonFace(60, true, bmp.boundsRect(), TColor(0xFFFFFF), TColor(0x808080));
         bmp.paintButtonFaceFramed(60, false, bmp.boundsRect(), TColor(0xFFFFFF), TColor(0x808080));
     }
     TEkBmp bmp(20, 20);
-    fillAll(bmp, grey);
+    fillAll(bmp, kGrey);
     bmp.drawShadedFace(TRect(10, 10, 60, 40));
-    EXPECT_EQ(bmp.pixelAt(9, 19), grey);
-    EXPECT_EQ(bmp.pixelAt(19, 9), grey);
+    EXPECT_EQ(bmp.pixelAt(9, 19), kGrey);
+    EXPECT_EQ(bmp.pixelAt(19, 9), kGrey);
     EXPECT_TRUE(darkenedBy(bmp.pixelAt(15, 11), 76)); // row 1 of the clipped rect
 }
 
@@ -111,13 +111,13 @@ TEST(EkBmpFace, FaceInTheCornerSpansTheWholeBitmap) {
         int x, y;
         TPixel expected;
     } rows[] = {
-        {true, TRect(0, 0, 20, 24), 38, 1, lighten(grey, 130)},             // row 1 to the last inner column
-        {true, TRect(0, 0, 40, 12), 20, 21, darken(grey, 1)},               // the ramp's last row
-        {false, TRect(0, 0, 20, 24), 38, 20, darken(darken(grey, 10), 39)}, // the right side column
+        {true, TRect(0, 0, 20, 24), 38, 1, lighten(kGrey, 130)},             // row 1 to the last inner column
+        {true, TRect(0, 0, 40, 12), 20, 21, darken(kGrey, 1)},               // the ramp's last row
+        {false, TRect(0, 0, 20, 24), 38, 20, darken(darken(kGrey, 10), 39)}, // the right side column
     };
     for (const Row& row : rows) {
         TEkBmp bmp(40, 24);
-        fillAll(bmp, grey);
+        fillAll(bmp, kGrey);
         row.glass ? bmp.drawGlassFace(row.r) : bmp.drawShadedFace(row.r);
         EXPECT_EQ(bmp.pixelAt(row.x, row.y), row.expected) << row.x << "," << row.y;
     }

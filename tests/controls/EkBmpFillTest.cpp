@@ -7,15 +7,15 @@ using namespace painttest;
 
 namespace {
 
-constexpr TPixel black = 0xFF000000u;
-constexpr TPixel white = 0xFFFFFFFFu;
+constexpr TPixel kBlack = 0xFF000000u;
+constexpr TPixel kWhite = 0xFFFFFFFFu;
 
 TEST(EkBmpFill, FillRectClipsToTheBitmap) {
     TEkBmp bmp(4, 4);
     bmp.fillRect(TRect(2, -3, 9, 2), TEkColor(0u));
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(bmp.pixelAt(x, y), (x >= 2 && y < 2) ? 0x00000000u : white) << x << "," << y;
+            EXPECT_EQ(bmp.pixelAt(x, y), (x >= 2 && y < 2) ? 0x00000000u : kWhite) << x << "," << y;
 }
 
 TEST(EkBmpFill, CutCornersLeaveExactlyTheFourCorners) {
@@ -24,10 +24,10 @@ TEST(EkBmpFill, CutCornersLeaveExactlyTheFourCorners) {
     int untouched = 0;
     for (int y = 1; y < 4; ++y)
         for (int x = 1; x < 5; ++x)
-            untouched += bmp.pixelAt(x, y) == white;
+            untouched += bmp.pixelAt(x, y) == kWhite;
     EXPECT_EQ(untouched, 4);
-    EXPECT_EQ(bmp.pixelAt(1, 1), white);
-    EXPECT_EQ(bmp.pixelAt(4, 3), white);
+    EXPECT_EQ(bmp.pixelAt(1, 1), kWhite);
+    EXPECT_EQ(bmp.pixelAt(4, 3), kWhite);
     EXPECT_EQ(bmp.pixelAt(1, 2), 0u);
 }
 
@@ -106,13 +106,13 @@ TEST(EkBmpEdges, EdgesCoverTheirStatedRuns) {
     TEkBmp bmp(4, 4);
     fillAll(bmp, 0xFF808080u);
     bmp.darkenLeftEdge(bmp.boundsRect(), 255);
-    EXPECT_EQ(bmp.pixelAt(0, 2), black);
+    EXPECT_EQ(bmp.pixelAt(0, 2), kBlack);
     EXPECT_EQ(bmp.pixelAt(0, 3), 0xFF808080u); // height - 1 pixels
     bmp.lightenBottomEdge(bmp.boundsRect(), 255);
     EXPECT_EQ(bmp.pixelAt(3, 3), 0xFFFEFEFEu); // full width
     // An edge partly off the bitmap changes only the pixels on it.
     bmp.darkenTopEdge(TRect(-10, 1, 10, 3), 255);
-    EXPECT_EQ(bmp.pixelAt(3, 1), black);
+    EXPECT_EQ(bmp.pixelAt(3, 1), kBlack);
 }
 
 TEST(EkBmpEdges, FrameOfThicknessThreeOnFourByFourPaintsTwoRings) {
@@ -129,7 +129,7 @@ TEST(EkBmpEdges, FrameIsClippedToTheBitmap) {
     bmp.drawFrame(2, TRect(-3, 2, 20, 30), TEkColor(0u));
     EXPECT_EQ(bmp.pixelAt(0, 2), 0u);
     EXPECT_EQ(bmp.pixelAt(3, 3), 0u);
-    EXPECT_EQ(bmp.pixelAt(0, 1), white);
+    EXPECT_EQ(bmp.pixelAt(0, 1), kWhite);
 }
 
 TEST(EkBmpEdges, SoftenCornersSetsAlphaOnly) {
@@ -147,7 +147,7 @@ TEST(EkBmpEdges, SoftenCornersSetsAlphaOnly) {
 
 TEST(EkBmpEdges, SoftInnerCornersTakeTheOutsideColour) {
     TEkBmp bmp(14, 10);
-    fillAll(bmp, black);
+    fillAll(bmp, kBlack);
     bmp.fillRect(TRect(2, 2, 12, 8), TEkColor(0xFFFFFFu));
     bmp.drawSoftInnerCorners(TRect(2, 2, 12, 8));
     EXPECT_EQ(bmp.pixelAt(2, 2) & 0xFFFFFFu, 0u);      // coverage 255
@@ -160,7 +160,7 @@ TEST(EkBmpEdges, SoftInnerCornersTakeTheOutsideColour) {
 
 TEST(EkBmpEdges, SoftInnerCornersSkipCornersWhoseOutsideIsOffTheBitmap) {
     TEkBmp bmp(10, 10);
-    fillAll(bmp, black);
+    fillAll(bmp, kBlack);
     bmp.fillRect(TRect(0, 2, 8, 8), TEkColor(0xFFFFFFu));
     bmp.drawSoftInnerCorners(TRect(0, 2, 8, 8)); // the left corners have nothing outside
     EXPECT_EQ(rgbAt(bmp, 0, 2), (Rgb{255, 255, 255}));

@@ -7,14 +7,14 @@ using namespace painttest;
 
 namespace {
 
-constexpr TPixel grey = 0xFF808080u;
+constexpr TPixel kGrey = 0xFF808080u;
 
 // The box of pixels that differ from grey, or an empty rect.
 TRect changedBox(const TEkBmp& bmp) {
     TRect box(bmp.width(), bmp.height(), 0, 0);
     for (int y = 0; y < bmp.height(); ++y)
         for (int x = 0; x < bmp.width(); ++x)
-            if (bmp.pixelAt(x, y) != grey)
+            if (bmp.pixelAt(x, y) != kGrey)
                 box = TRect(std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
                             std::max(box.bottom, y + 1));
     return box.isEmpty() ? TRect() : box;
@@ -22,33 +22,33 @@ TRect changedBox(const TEkBmp& bmp) {
 
 TEST(EkBmpGrip, TwentySquareGetsTheTwelveHighGripWithThreeRidges) {
     TEkBmp bmp(20, 20);
-    fillAll(bmp, grey);
+    fillAll(bmp, kGrey);
     bmp.drawGrip(true, bmp.boundsRect());
     // shrunk by 3 to (3, 3, 17, 17), the 12-high glyph one row lower, 1 + 3 * 4 wide
     EXPECT_EQ(changedBox(bmp), TRect(3, 4, 16, 16));
-    EXPECT_EQ(bmp.pixelAt(3, 4), lighten(grey, 80));
-    EXPECT_EQ(bmp.pixelAt(4, 5), darken(grey, 105));
-    EXPECT_EQ(bmp.pixelAt(8, 5), darken(grey, 105)); // the copied ridge
-    EXPECT_EQ(bmp.pixelAt(5, 10), darken(grey, 85)); // table row 3 repeated
+    EXPECT_EQ(bmp.pixelAt(3, 4), lighten(kGrey, 80));
+    EXPECT_EQ(bmp.pixelAt(4, 5), darken(kGrey, 105));
+    EXPECT_EQ(bmp.pixelAt(8, 5), darken(kGrey, 105)); // the copied ridge
+    EXPECT_EQ(bmp.pixelAt(5, 10), darken(kGrey, 85)); // table row 3 repeated
 }
 
 TEST(EkBmpGrip, TooSmallRectsGetNothing) {
     TEkBmp bmp(10, 12);
-    fillAll(bmp, grey);
+    fillAll(bmp, kGrey);
     bmp.drawGrip(true, bmp.boundsRect()); // shrunk to 6 x 8: h below 9
     EXPECT_TRUE(changedBox(bmp).isEmpty());
 }
 
 TEST(EkBmpGrip, WideGripRunsAlongTheWidth) {
     TEkBmp bmp(20, 20);
-    fillAll(bmp, grey);
+    fillAll(bmp, kGrey);
     bmp.drawGrip(false, bmp.boundsRect());
     EXPECT_EQ(changedBox(bmp), TRect(4, 3, 16, 16));
 }
 
 TEST(EkBmpGrip, GripsOffTheBitmapAreNotDrawn) {
     TEkBmp bmp(8, 8);
-    fillAll(bmp, grey);
+    fillAll(bmp, kGrey);
     bmp.drawGripTall14(TRect(0, 0, 20, 20));
     bmp.drawGripWide14(TRect(-10, -10, 5, 5));
     EXPECT_TRUE(changedBox(bmp).isEmpty());
@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(EkBmpMark, MarkWhollyOffTheBitmapPaintsNothing) {
     TEkBmp bmp(5, 5);
-    fillAll(bmp, grey);
+    fillAll(bmp, kGrey);
     bmp.drawCircleMark11(5, 0, TEkColor(0u));
     bmp.drawStarMark13(-13, -13, TEkColor(0u));
     EXPECT_TRUE(changedBox(bmp).isEmpty());

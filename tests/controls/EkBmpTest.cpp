@@ -31,7 +31,7 @@ TEST(EkBmpCore, NewBitmapIsWhiteOpaqueTopDown) {
 
 TEST(EkBmpCore, EmptySizesGiveNoBitmapAndDrawingReportsIt) {
     for (auto [w, h] :
-         {std::pair{0, 5}, std::pair{-3, 4}, std::pair{4, -1}, std::pair{TEkBmp::maxSide + 1, 1}}) {
+         {std::pair{0, 5}, std::pair{-3, 4}, std::pair{4, -1}, std::pair{TEkBmp::kMaxSide + 1, 1}}) {
         TEkBmp bmp(w, h);
         EXPECT_EQ(bmp.bits(), nullptr) << w << "x" << h;
         EXPECT_TRUE(bmp.boundsRect().isEmpty());

@@ -385,8 +385,8 @@ TEST_F(EkGradiLabelTest, ReleaseWithoutClickEndsThePressQuietly) {
 int measuredWidth(const TEkGradiLabel& label, const QString& text) {
     TEkBmp bmp(1, 1);
     const QFont f = label.font();
-    const int points = f.pointSize() > 0 ? f.pointSize() : f.pixelSize() * 72 / fontPixelsPerInch;
-    bmp.setFont(f.family(), points, f.bold() ? 1 : 0, fontPixelsPerInch);
+    const int points = f.pointSize() > 0 ? f.pointSize() : f.pixelSize() * 72 / kFontPixelsPerInch;
+    bmp.setFont(f.family(), points, f.bold() ? 1 : 0, kFontPixelsPerInch);
     TRect r;
     bmp.calcTextRect(r, text, false);
     return r.width();

@@ -166,7 +166,7 @@ TEST(Item, ToggleCommentOutAndBack) {
 
 TEST(Item, ToggleKeepsAControlCharacterThatStartsTheName) {
     TEkMemIni doc;
-    ASSERT_EQ(doc.LoadFromBytes("\x01k=v ;c", codePageUtf8), codePageUtf8);
+    ASSERT_EQ(doc.loadFromBytes("\x01k=v ;c", codePageUtf8), codePageUtf8);
     TEkIniVal& item = *doc.sections[0]->values[0];
     item.toggleComment();
     item.toggleComment();
@@ -182,7 +182,7 @@ TEST(Document, LoadedItemsOutliveTheirDocumentAndEachOther) {
     for (int i = 0; i < 500; ++i)
         text += QStringLiteral("k%1 = v%2 ;  note %2\r\n;  repeated comment \r\n").arg(i).arg(i % 7);
     auto source = std::make_unique<TEkMemIni>();
-    ASSERT_EQ(source->LoadFromBytes(text.toUtf8(), codePageUtf8), codePageUtf8);
+    ASSERT_EQ(source->loadFromBytes(text.toUtf8(), codePageUtf8), codePageUtf8);
     TIniValVec& loaded = source->sections[0]->values;
     ASSERT_EQ(loaded.count, 1000);
     TEkMemIni keeper;

@@ -159,22 +159,22 @@ TEST_F(Files, AReadErrorIsNoShorterFile) {
 TEST_F(Files, MarksAreSkippedOnceAndKeptWhenDoubled) {
     TEkMemIni doc;
     // A UTF-8 file beginning with EF that is no mark: nothing is skipped.
-    EXPECT_EQ(doc.LoadFromBytes(bytes({0xEF, 'a', '=', '1'}), codePageUtf8), codePageUtf8);
+    EXPECT_EQ(doc.loadFromBytes(bytes({0xEF, 'a', '=', '1'}), codePageUtf8), codePageUtf8);
     EXPECT_EQ(doc.sections[0]->values[0]->name, QString(QChar::ReplacementCharacter) + "a");
     doc.sections.clear();
-    EXPECT_EQ(doc.LoadFromBytes(bytes({0xEF, 0xBB, 0xBF, 0xEF, 0xBB, 0xBF, 'a', '=', '1'}), codePageUtf8),
+    EXPECT_EQ(doc.loadFromBytes(bytes({0xEF, 0xBB, 0xBF, 0xEF, 0xBB, 0xBF, 'a', '=', '1'}), codePageUtf8),
               codePageUtf8);
     EXPECT_EQ(doc.sections[0]->values[0]->name, QString(QChar(0xFEFF)) + "a");
     doc.writeBom = true;
     EXPECT_EQ(doc.saveToBytes(codePageUtf8), bytes({0xEF, 0xBB, 0xBF, 0xEF, 0xBB, 0xBF}) + "a=1\r\n\r\n");
     doc.sections.clear();
-    EXPECT_EQ(doc.LoadFromBytes(bytes({0xFE, 0xFF, 0xFE, 0xFF, 0, 'a'}), codePageUtf16BE), codePageUtf16BE);
+    EXPECT_EQ(doc.loadFromBytes(bytes({0xFE, 0xFF, 0xFE, 0xFF, 0, 'a'}), codePageUtf16BE), codePageUtf16BE);
     EXPECT_EQ(doc.sections[0]->values[0]->value, QString(QChar(0xFEFF)) + "a");
 }
 
 TEST_F(Files, AnOddLastByteOfUtf16IsDropped) {
     TEkMemIni doc;
-    EXPECT_EQ(doc.LoadFromBytes(bytes({'a', 0, '=', 0, '1', 0, '2'}), codePageUtf16LE), codePageUtf16LE);
+    EXPECT_EQ(doc.loadFromBytes(bytes({'a', 0, '=', 0, '1', 0, '2'}), codePageUtf16LE), codePageUtf16LE);
     EXPECT_EQ(dump(doc), "[;] 1:a|1|\n");
 }
 
@@ -302,7 +302,7 @@ TEST_P(RoundTrips, ReadWriteReadWriteGivesTheSameBytes) {
     const auto [cp, mark] = GetParam();
     TEkMemIni first;
     first.writeBom = mark;
-    ASSERT_EQ(first.LoadFromBytes(encode(QString::fromUtf16(kSample), cp, mark), cp), cp);
+    ASSERT_EQ(first.loadFromBytes(encode(QString::fromUtf16(kSample), cp, mark), cp), cp);
     const QByteArray once = first.saveToBytes(cp);
     EXPECT_EQ(once, encode(QString::fromUtf16(u";Einstellungen f\u00FCr den Server\r\n"
                                               u"top=1\r\n"
@@ -326,7 +326,7 @@ TEST_P(RoundTrips, ReadWriteReadWriteGivesTheSameBytes) {
                            cp, mark && cp != codePageAnsi));
     TEkMemIni second;
     second.writeBom = mark;
-    ASSERT_EQ(second.LoadFromBytes(once, cp), cp);
+    ASSERT_EQ(second.loadFromBytes(once, cp), cp);
     EXPECT_EQ(second.saveToBytes(cp), once);
 }
 
@@ -347,7 +347,7 @@ TEST(MarkedFiles, AreDetectedWhenLoadedAgain) {
     QTemporaryDir dir;
     for (int cp : {int(codePageUtf8), int(codePageUtf16LE), int(codePageUtf16BE)}) {
         TEkMemIni doc;
-        ASSERT_EQ(doc.LoadFromBytes(encode(QString::fromUtf16(kSample), cp, true), cp), cp);
+        ASSERT_EQ(doc.loadFromBytes(encode(QString::fromUtf16(kSample), cp, true), cp), cp);
         ASSERT_TRUE(doc.SaveToFile(dir.filePath("x.ini"), cp));
         TEkMemIni back;
         EXPECT_EQ(back.LoadFromFile(dir.filePath("x.ini")), cp);
@@ -362,7 +362,7 @@ TEST(AnsiFiles, EveryByteSurvivesALoadAndSave) {
             all.append(char(b));
     }
     TEkMemIni doc;
-    ASSERT_EQ(doc.LoadFromBytes("k=" + all + "\r\n\r\n", codePageAnsi), codePageAnsi);
+    ASSERT_EQ(doc.loadFromBytes("k=" + all + "\r\n\r\n", codePageAnsi), codePageAnsi);
     EXPECT_EQ(doc.sections[0]->values[0]->value, platform::ansiDecode(all));
     EXPECT_EQ(doc.saveToBytes(codePageAnsi), "k=" + all + "\r\n\r\n");
 }

@@ -71,7 +71,7 @@ TEST_P(Grammar, ReadsAndWritesBackEachCase) {
         const QString text = QString::fromUtf16(c.text.data(), qsizetype(c.text.size()));
         TEkMemIni doc;
         doc.writeBom = false;
-        ASSERT_EQ(doc.LoadFromBytes(encode(text, cp, false), cp), cp) << text;
+        ASSERT_EQ(doc.loadFromBytes(encode(text, cp, false), cp), cp) << text;
         EXPECT_EQ(dump(doc), QString::fromUtf16(c.structure)) << text;
         EXPECT_EQ(doc.buildText(), QString::fromUtf16(c.written)) << text;
         EXPECT_EQ(doc.documentTextSize(), doc.buildText().size()) << text;
@@ -79,7 +79,7 @@ TEST_P(Grammar, ReadsAndWritesBackEachCase) {
         // What was written reads back as itself.
         TEkMemIni again;
         again.writeBom = false;
-        ASSERT_EQ(again.LoadFromBytes(doc.saveToBytes(cp), cp), cp) << text;
+        ASSERT_EQ(again.loadFromBytes(doc.saveToBytes(cp), cp), cp) << text;
         EXPECT_EQ(again.saveToBytes(cp), doc.saveToBytes(cp)) << text;
     }
 }
@@ -102,7 +102,7 @@ TEST_P(Grammar, BrokenHeadersAndEmbeddedNulsAreUnreadable) {
     };
     for (const BrokenCase& c : cases) {
         TEkMemIni doc;
-        EXPECT_EQ(doc.LoadFromBytes(encode(c.text, cp, true), cp), loadUnreadable) << c.name;
+        EXPECT_EQ(doc.loadFromBytes(encode(c.text, cp, true), cp), loadUnreadable) << c.name;
     }
 }
 
@@ -130,7 +130,7 @@ TEST_P(Grammar, LinesStraddlingTheReadStepsAreReadWhole) {
         TEkMemIni doc;
         doc.writeBom = true;
         const QByteArray bytes = encode(text, cp, true);
-        ASSERT_EQ(doc.LoadFromBytes(bytes, cp), cp);
+        ASSERT_EQ(doc.loadFromBytes(bytes, cp), cp);
         ASSERT_EQ(doc.sections.count, 1);
         EXPECT_EQ(doc.sections[0]->values.count, lines);
         // ANSI has no U+FEFF: what the file holds instead is read.
@@ -177,7 +177,7 @@ TEST(Writer, ALineWithoutNameKeepsTheCommentItWasGiven) {
     EXPECT_EQ(doc.buildText(), "text ;note\r\nt\r\n\r\n");
     EXPECT_EQ(doc.documentTextSize(), doc.buildText().size());
     TEkMemIni back;
-    ASSERT_EQ(back.LoadFromBytes(doc.saveToBytes(codePageUtf8), codePageUtf8), codePageUtf8);
+    ASSERT_EQ(back.loadFromBytes(doc.saveToBytes(codePageUtf8), codePageUtf8), codePageUtf8);
     EXPECT_EQ(dump(back), "[;] 3:|text ;note| 3:|t| 0:||\n");
 }
 

@@ -60,8 +60,8 @@ TEST_F(ProbeOnParent, FollowsResizesOnly) {
     EXPECT_EQ(probe.prepared, prepared);
     probe.resize(33, 12);
     EXPECT_EQ(probe.prepared, prepared + 1);
-    EXPECT_EQ(probe.Bitmap()->width(), 33);
-    EXPECT_EQ(probe.PaintRect(), TRect(0, 0, 33, 12));
+    EXPECT_EQ(probe.bitmap()->width(), 33);
+    EXPECT_EQ(probe.paintRect(), TRect(0, 0, 33, 12));
 }
 
 TEST(EkBaseCtrlTest, MoversKeepSidesOfFiveOrZero) {
@@ -79,7 +79,7 @@ TEST(EkBaseCtrlTest, MoversKeepSidesOfFiveOrZero) {
             continue;           // only SetBounds sees negative sides
         probe.resize(r.w, r.h); // as a layout would, before the widget shows
         probe.show();
-        EXPECT_EQ(probe.PaintRect(), TRect(0, 0, r.wantW, r.wantH)) << r.w << "x" << r.h;
+        EXPECT_EQ(probe.paintRect(), TRect(0, 0, r.wantW, r.wantH)) << r.w << "x" << r.h;
     }
 }
 

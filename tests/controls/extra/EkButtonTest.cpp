@@ -18,12 +18,12 @@ namespace {
 using namespace pictures;
 using testsupport::Rgb;
 
-const QColor hostColour(236, 233, 216);
+const QColor kHostColour(236, 233, 216);
 
 struct Host : QWidget {
     Host() {
         setAutoFillBackground(true);
-        setPalette(QPalette(hostColour));
+        setPalette(QPalette(kHostColour));
         resize(300, 200);
     }
 };
@@ -112,7 +112,7 @@ TEST(EkButton, PaintsFaceFocusAndMarkerOfEachState) {
             QTest::mousePress(&b, row.input == marker ? Qt::LeftButton : Qt::RightButton);
         b.setEnabled(row.input != disable), b.setAlive(row.input != notAlive);
         TEkBmp want(90, 32);
-        want.fill(fromQColor(hostColour));
+        want.fill(fromQColor(kHostColour));
         (want.*(row.face.framed ? &TEkBmp::paintButtonFaceFramed : &TEkBmp::paintButtonFace))(
             40, true, want.boundsRect(), row.face.light, row.face.dark);
         // Marks at the top right, 5 down (6 pressed); the square marker 6 in from the bottom right.
@@ -125,8 +125,8 @@ TEST(EkButton, PaintsFaceFocusAndMarkerOfEachState) {
         else if (row.mark == square9)
             want.fillRectCutCorners(TRect(75, 17 + 1, 84, 26 + 1), clWhite);
         EXPECT_EQ(picture(b).convertToFormat(QImage::Format_RGB32), want.toOpaqueImage()) << row.name;
-        EXPECT_EQ(b.PaintedState(), row.state) << row.name;
-        EXPECT_EQ(b.captionColour(b.PaintedState()), row.caption) << row.name;
+        EXPECT_EQ(b.paintedState(), row.state) << row.name;
+        EXPECT_EQ(b.captionColour(b.paintedState()), row.caption) << row.name;
     }
 }
 
@@ -151,7 +151,7 @@ TEST(EkButton, ImageSinksWhenPressedAndTurnsGrey) {
         button.setImages(images.get()), button.setImageIndexHot(0);
         row.setup(button);
         const QImage image = picture(button);
-        const TRect r = button.ImageRect();
+        const TRect r = button.imageRect();
         EXPECT_EQ(r, TRect(41, 12, 49, 20)) << row.name;
         EXPECT_EQ(rgbAt(image, r.left, r.top + row.sink), row.colour) << row.name;
         EXPECT_NE(rgbAt(image, r.left, r.top - 1 + row.sink), row.colour) << row.name;
@@ -161,7 +161,7 @@ TEST(EkButton, ImageSinksWhenPressedAndTurnsGrey) {
     TEkButton button(&host);
     host.show(), button.setImages(images.get()), button.setImageIndex(-2), picture(button);
     button.setImageIndex(0), picture(button);
-    EXPECT_EQ(button.ImageRect(), TRect(41, 12, 49, 20));
+    EXPECT_EQ(button.imageRect(), TRect(41, 12, 49, 20));
 }
 
 // Pressed by the mouse or held down, the caption starts a pixel lower inside its rectangle,
@@ -169,7 +169,7 @@ TEST(EkButton, ImageSinksWhenPressedAndTurnsGrey) {
 // so the underline of "&Open" (at (49, 35) and (50, 35)) is cut rather than drawn below it.
 TEST(EkButton, PressedCaptionSinksWithinItsRectangle) {
     TEkBmp face(110, 56);
-    face.fill(fromQColor(hostColour));
+    face.fill(fromQColor(kHostColour));
     face.paintButtonFace(40, true, face.boundsRect(), TEkColor(0xFDF6BAu), TEkColor(0xF5A997u));
     const QImage bare = face.toOpaqueImage();
     for (const bool down : {false, true}) {
@@ -179,7 +179,7 @@ TEST(EkButton, PressedCaptionSinksWithinItsRectangle) {
         if (!down)
             QTest::mousePress(&b, Qt::LeftButton);
         const QImage image = picture(b).convertToFormat(QImage::Format_RGB32);
-        const TRect r = b.CaptionRect();
+        const TRect r = b.captionRect();
         const auto row = [&r](const QImage& i, int y) { return i.copy(r.left, y, r.width(), 1); };
         EXPECT_EQ(row(image, r.top), row(bare, r.top)) << down;
         EXPECT_EQ(row(image, r.bottom), row(bare, r.bottom)) << down;
@@ -194,7 +194,7 @@ TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
     auto images = redImage(16);
     b.setCaption("Go"), b.setImageIndex(0);
     picture(b);
-    const int tw = b.CaptionRect().width(), th = b.CaptionRect().height();
+    const int tw = b.captionRect().width(), th = b.captionRect().height();
     b.setImages(images.get());
     // Image box 22 x 22 (16 + margins 3); image (x, y) and caption (x, y).
     const int close = (120 - 22 - tw) / 2, closeV = (80 - 22 - th) / 2, cx = (120 - tw) / 2;
@@ -212,15 +212,15 @@ TEST(EkButton, PlacesImageAndCaptionByAlignmentAndLayout) {
                 {tiaCenter, tlsTextFolowImage, 52, 32, cx, 51}};
     for (const auto& row : rows) {
         b.setImageAlignment(row.align), b.setLayoutStyle(row.layout), picture(b);
-        EXPECT_EQ(QPoint(b.ImageRect().left, b.ImageRect().top), QPoint(row.ix, row.iy))
+        EXPECT_EQ(QPoint(b.imageRect().left, b.imageRect().top), QPoint(row.ix, row.iy))
             << row.align << row.layout;
-        EXPECT_EQ(QPoint(b.CaptionRect().left, b.CaptionRect().top), QPoint(row.tx, row.ty)) << row.align;
+        EXPECT_EQ(QPoint(b.captionRect().left, b.captionRect().top), QPoint(row.tx, row.ty)) << row.align;
     }
     // A caption wider than the control, with no image: from the left edge, or overhanging both.
     b.setImages(nullptr), b.setCaption(QString(40, u'W'));
     for (TEkImageAlignment align : {tiaLeft, tiaTop}) {
         b.setImageAlignment(align), picture(b);
-        const TRect r = b.CaptionRect();
+        const TRect r = b.captionRect();
         EXPECT_EQ(r.left, align == tiaLeft ? 0 : (120 - r.width()) / 2) << align;
     }
 }
@@ -242,7 +242,7 @@ TEST(EkButton, CaptionBreaksFromTheFirstKindOfMarkerPresent) {
     Host host;
     TEkButton b(&host);
     b.setCaption("One**Two||Three"); // the first kind present: "||"
-    EXPECT_EQ(b.MarkerPos(), 9);
+    EXPECT_EQ(b.markerPos(), 9);
 }
 
 TEST(EkButton, GroupsKeepOneButtonDown) {

@@ -31,15 +31,15 @@ void apply(TEkColorPal& pal, QSize size, const Setting& s) {
     pal.SetCrossPos(size.width() / 2, size.height() / 2);
 }
 
-const Rgb white = grey(255), black = grey(0), red{255, 0, 0}, yellow{255, 255, 0}, green{0, 255, 0},
-          cyan{0, 255, 255}, blue{0, 0, 255}, magenta{255, 0, 255};
+const Rgb kWhite = grey(255), kBlack = grey(0), kRed{255, 0, 0}, kYellow{255, 255, 0}, kGreen{0, 255, 0},
+          kCyan{0, 255, 255}, kBlue{0, 0, 255}, kMagenta{255, 0, 255};
 
 // Segment (200 - 3 - 6) / 6 = 31, hue part 188, grey band 12; pure hues on rows 49 and 50.
 TEST(EkColorPal, DefaultPalettePixels) {
-    const pictures::Probe probes[] = {{0, 0, white},       {0, 49, red},   {0, 50, red},    {31, 50, yellow},
-                                      {62, 50, green},     {93, 50, cyan}, {124, 50, blue}, {125, 50, blue},
-                                      {156, 50, magenta},  {187, 50, red}, {0, 99, black},  {188, 0, white},
-                                      {199, 50, grey(126)}};
+    const pictures::Probe probes[] = {
+        {0, 0, kWhite},  {0, 49, kRed},    {0, 50, kRed},       {31, 50, kYellow},   {62, 50, kGreen},
+        {93, 50, kCyan}, {124, 50, kBlue}, {125, 50, kBlue},    {156, 50, kMagenta}, {187, 50, kRed},
+        {0, 99, kBlack}, {188, 0, kWhite}, {199, 50, grey(126)}};
     TEkColorPal pal;
     apply(pal, {200, 100}, {});
     EXPECT_EQ(pal.hueExtent(), 188);
@@ -52,17 +52,21 @@ TEST(EkColorPal, PalettePixels) {
     const std::tuple<const char*, QSize, Setting, int, std::vector<pictures::Probe>> cases[] = {
         // Pastel 128 tints red to (255, 128, 128) and lifts it to row 100 - 75 - 1.
         {"Pastel", {200, 100}, {.pastel = 128}, 188, {{0, 24, {255, 128, 128}}}},
-        {"Large", {400, 240}, {}, 392, {{0, 120, red}, {390, 239, black}}},
-        {"BlackToWhite", {200, 100}, {.white2Black = false}, 188, {{0, 0, black}, {199, 99, grey(254)}}},
-        {"Vertical", {100, 200}, {.vertical = true}, 186, {{50, 0, red}, {50, 93, cyan}, {99, 199, black}}},
+        {"Large", {400, 240}, {}, 392, {{0, 120, kRed}, {390, 239, kBlack}}},
+        {"BlackToWhite", {200, 100}, {.white2Black = false}, 188, {{0, 0, kBlack}, {199, 99, grey(254)}}},
+        {"Vertical",
+         {100, 200},
+         {.vertical = true},
+         186,
+         {{50, 0, kRed}, {50, 93, kCyan}, {99, 199, kBlack}}},
         // Grey band -5 counts as 0: segment 33, not 34 whose 206-pixel hue part would overrun.
         {"NegativeGreyBand", {202, 100}, {.graySize = -5}, 200, {}},
         // Hue segments under two pixels are refused like the sizes that are too small.
-        {"SegmentOfTwo", {21, 10}, {}, 14, {{0, 5, red}}},
-        {"SegmentOfOneRefused", {20, 10}, {}, 0, {{0, 5, white}}},
-        {"LightnessAxisTooShort", {200, 3}, {}, 0, {{0, 1, white}}},
+        {"SegmentOfTwo", {21, 10}, {}, 14, {{0, 5, kRed}}},
+        {"SegmentOfOneRefused", {20, 10}, {}, 0, {{0, 5, kWhite}}},
+        {"LightnessAxisTooShort", {200, 3}, {}, 0, {{0, 1, kWhite}}},
         // A lower lightness part of one entry: 4 rows split 3 + 1.
-        {"LowerPartOfOneEntry", {200, 4}, {.pastel = 200, .white2Black = false}, 188, {{0, 0, black}}},
+        {"LowerPartOfOneEntry", {200, 4}, {.pastel = 200, .white2Black = false}, 188, {{0, 0, kBlack}}},
     };
     for (const auto& [name, size, setting, hueExtent, probes] : cases) {
         TEkColorPal pal;
@@ -103,7 +107,7 @@ TEST(EkColorPal, FindColorPastel) {
 TEST(EkColorPal, CrosshairPenIsBlackOrWhiteByThePaletteBeneath) {
     TEkColorPal pal;
     picture(pal);
-    for (const auto& [y, pen] : {std::pair{2, black}, std::pair{97, white}}) {
+    for (const auto& [y, pen] : {std::pair{2, kBlack}, std::pair{97, kWhite}}) {
         pal.SetCrossPos(100, y);
         const QImage image = picture(pal);
         for (int x : {86, 98, 102, 114})

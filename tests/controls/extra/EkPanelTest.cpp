@@ -84,44 +84,44 @@ std::unique_ptr<TEkPanel> panelWith(const Look& look, QSize size, QWidget* paren
     return panel;
 }
 
-const Rgb black = grey(0), white = grey(255), red{255, 0, 0}, face = grey(240), shadow = grey(160);
+const Rgb kBlack = grey(0), kWhite = grey(255), kRed{255, 0, 0}, kFace = grey(240), kShadow = grey(160);
 
 TEST(EkPanel, Pixels) {
     const std::tuple<const char*, QSize, Look, std::vector<pictures::Probe>> cases[] = {
         {"VerticalRampRowK",
          {20, 256},
          {.gradient = true},
-         {{5, 0, white}, {5, 128, grey(127)}, {5, 255, black}}},
+         {{5, 0, kWhite}, {5, 128, grey(127)}, {5, 255, kBlack}}},
         {"HorizontalRamp", {256, 20}, {.gradient = true, .horizontal = true}, {{200, 19, grey(55)}}},
         // Split at 100 * 4 / 10: rows 0..39 end to begin (rising: one below), 40..99 begin to end.
         {"PipeSplitAtFortyPercent",
          {20, 100},
          {.gradient = true, .pipe = true},
-         {{5, 0, black}, {5, 39, grey(254)}, {5, 40, white}, {5, 99, black}}},
+         {{5, 0, kBlack}, {5, 39, grey(254)}, {5, 40, kWhite}, {5, 99, kBlack}}},
         // Rings reach row 15, and 25 * 4 / 10 = 10 lies above the inside: the split is held at
         // row 15, where the second ramp starts, and the border rows 10..14 keep their colour.
         {"PipeSplitKeptInsideThickRings",
          {60, 40},
          {.outer = bvRaised, .bevelWidth = 5, .border = 10, .gradient = true, .pipe = true},
-         {{30, 12, black}, {30, 14, black}, {30, 15, white}}},
+         {{30, 12, kBlack}, {30, 14, kBlack}, {30, 15, kWhite}}},
         // Corner coverage 255, 255, 168, 64 along the top row, 120 one row down.
         {"SoftInnerCorners",
          {40, 30},
          {.border = 1, .colour = clWhite},
-         {{3, 1, grey(86)}, {4, 1, grey(190)}, {5, 1, white}, {2, 2, grey(134)}, {36, 28, grey(86)}}},
+         {{3, 1, grey(86)}, {4, 1, grey(190)}, {5, 1, kWhite}, {2, 2, grey(134)}, {36, 28, grey(86)}}},
         // Corner pieces carry the pipe's end colours ((4, 2), (4, 97): in a piece, off its triangle).
         {"PipeCornersContinueThePipe",
          {20, 100},
          {.border = 1, .gradient = true, .pipe = true},
          {{4, 2, grey(6)}, {5, 2, grey(6)}, {4, 97, grey(4)}, {5, 97, grey(4)}}},
-        {"NoCornersInsideUnderTen", {11, 11}, {.border = 1, .colour = clWhite}, {{1, 1, white}}},
+        {"NoCornersInsideUnderTen", {11, 11}, {.border = 1, .colour = clWhite}, {{1, 1, kWhite}}},
         {"RaisedBevel",
          {20, 20},
          {.outer = bvRaised},
-         {{0, 0, white}, {18, 0, white}, {19, 0, shadow}, {0, 19, shadow}, {5, 5, face}}},
-        {"LoweredInnerBevel", {20, 20}, {.inner = bvLowered}, {{0, 0, shadow}, {19, 19, white}}},
-        {"NoPaintShowsTheErase", {20, 20}, {.noPaint = true}, {{5, 5, face}}},
-        {"NoPaintNoEraseShowsParent", {20, 20}, {.noPaint = true, .noErase = true}, {{5, 5, red}}},
+         {{0, 0, kWhite}, {18, 0, kWhite}, {19, 0, kShadow}, {0, 19, kShadow}, {5, 5, kFace}}},
+        {"LoweredInnerBevel", {20, 20}, {.inner = bvLowered}, {{0, 0, kShadow}, {19, 19, kWhite}}},
+        {"NoPaintShowsTheErase", {20, 20}, {.noPaint = true}, {{5, 5, kFace}}},
+        {"NoPaintNoEraseShowsParent", {20, 20}, {.noPaint = true, .noErase = true}, {{5, 5, kRed}}},
     };
     for (const auto& [name, size, look, probes] : cases) {
         QWidget host;
@@ -142,7 +142,7 @@ TEST(EkPanel, HandledPaintBeginLeavesThePanelToTheHandler) {
                          canvas->fillRect(0, 0, 20, 20, Qt::red), *handled = true;
                      });
     QObject::connect(panel.get(), &TEkPanel::painted, [] { ADD_FAILURE() << "painted after handled"; });
-    EXPECT_EQ(rgbAt(pictures::picture(*panel), 0, 0), red);
+    EXPECT_EQ(rgbAt(pictures::picture(*panel), 0, 0), kRed);
 }
 
 // Separate bands of rows holding caption ink.

@@ -33,7 +33,7 @@ TEST_F(ProgressTest, ClickSetsThePositionAndSettersKeepTheRange) {
     EXPECT_EQ(changed[0][1].toDouble(), 25.0);
     bar->setMin(50);
     bar->setPosition(75);
-    EXPECT_EQ(bar->PosInPix(), 50);
+    EXPECT_EQ(bar->posInPix(), 50);
     click(100, 9);
     EXPECT_EQ(bar->Position(), 100.0);
     bar->resize(18, 100); // a standing bar takes the click's y along its height
@@ -68,9 +68,9 @@ TEST_F(ProgressTest, PixelArithmeticOverEveryRange) {
         bar->setMin(r.min);
         bar->setMax(r.max);
         bar->setPosition(r.position);
-        EXPECT_EQ(bar->PosInPix(), r.pix) << r.max;
+        EXPECT_EQ(bar->posInPix(), r.pix) << r.max;
         bar->resize(200, 18);
-        EXPECT_EQ(bar->PosInPix(), 2 * r.pix) << r.max;
+        EXPECT_EQ(bar->posInPix(), 2 * r.pix) << r.max;
         bar->resize(100, 18);
         click(int(r.clickX), 9);
         EXPECT_DOUBLE_EQ(bar->Position(), r.clicked) << r.max;
@@ -92,7 +92,7 @@ TEST_F(ProgressTest, AClickLandsWhereTheBarIsDrawn) {
             const double clicked = bar->Position(), share = (max - min) / 100;
             for (const double drawn : {clicked, std::min(clicked + share * 0.999, max)}) {
                 bar->setPosition(away), bar->setPosition(drawn);
-                ASSERT_EQ(bar->PosInPix(), pix) << max << " drawn " << drawn;
+                ASSERT_EQ(bar->posInPix(), pix) << max << " drawn " << drawn;
             }
         }
     }

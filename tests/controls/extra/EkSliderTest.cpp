@@ -56,7 +56,7 @@ TEST_F(SliderTest, ThumbGeometryInEveryLayout) {
         slider->setShowScrollButtons(r.scrollButtons);
         slider->setPosition(r.position);
         EXPECT_EQ(slider->getLaneLengthInPix(), r.lane) << r.name;
-        EXPECT_EQ(slider->SliderRect(), r.thumb) << r.name;
+        EXPECT_EQ(slider->sliderRect(), r.thumb) << r.name;
     }
 }
 
@@ -75,7 +75,7 @@ TEST_F(SliderTest, VetoedPositionStaysAndTheThumbStaysPut) {
                      [](TEkSlider*, double, int, bool* accept) { *accept = false; });
     slider->setPosition(30);
     EXPECT_EQ(slider->Position(), 100.0);
-    EXPECT_EQ(slider->SliderRect().left, 82);
+    EXPECT_EQ(slider->sliderRect().left, 82);
 }
 
 TEST_F(SliderTest, RangeKeepsMaxAboveMinAndDragsThePositionWithoutEvents) {
@@ -104,7 +104,7 @@ TEST_F(SliderTest, PressAndDragOverTheVisibleTrack) {
     QSignalSpy changed(slider, &TEkSlider::changePos);
     picture(*slider);
     mouse(QEvent::MouseMove, 50, 9);
-    ASSERT_TRUE(slider->IsHot());
+    ASSERT_TRUE(slider->isHot());
     EXPECT_FALSE(slider->MouseIsIn(0, 0)); // the groove's transparent corner
     mouse(QEvent::MouseButtonPress, 50, 9);
     EXPECT_EQ(slider->Position(), 50.0); // (50 - 9) * 100 / 82
@@ -167,10 +167,10 @@ TEST_F(SliderTest, ThumbLengthSurvivesStyleSwitchesAndNeverReachesZero) {
     EXPECT_EQ(slider->LengthSlider(), 18);
     slider->setStyleSlider(tssGrove);
     EXPECT_EQ(slider->LengthSlider(), 30);
-    EXPECT_EQ(slider->ThumbBitmap()->width(), 30);
+    EXPECT_EQ(slider->thumbBitmap()->width(), 30);
     slider->setLengthSlider(0);
     EXPECT_EQ(slider->LengthSlider(), 1);
-    EXPECT_NE(rgbAt(picture(*slider), slider->SliderRect().left, 9), rgbAt(picture(*slider), 60, 9));
+    EXPECT_NE(rgbAt(picture(*slider), slider->sliderRect().left, 9), rgbAt(picture(*slider), 60, 9));
 }
 
 TEST_F(SliderTest, TrackColoursFollowStyleAndHotState) {
@@ -178,7 +178,7 @@ TEST_F(SliderTest, TrackColoursFollowStyleAndHotState) {
     slider->setStyleSlider(tssCustom); // paints no thumb
     slider->setBkgSideMargin(4);
     picture(*slider);
-    EXPECT_EQ(slider->TrackBitmap()->pixelAt(0, 0), 0xFF017AE9u); // ClBkgDark, margin included
+    EXPECT_EQ(slider->trackBitmap()->pixelAt(0, 0), 0xFF017AE9u); // ClBkgDark, margin included
     slider->setAlive(false);
     mouse(QEvent::MouseMove, 50, 9);
     EXPECT_EQ(rgbAt(picture(*slider), 50, 9), (Rgb{0x01, 0x7A, 0xE9}));

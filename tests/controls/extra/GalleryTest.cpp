@@ -58,7 +58,7 @@ TEST(GalleryTest, RendersEveryStyleAndState) {
             slider.setShowFocus(state == "focused");
             if (state == "focused")
                 slider.setFocus();
-            EXPECT_EQ(slider.IsHot(), state == "hot") << style.toStdString();
+            EXPECT_EQ(slider.isHot(), state == "hot") << style.toStdString();
             EXPECT_TRUE(save(picture(slider).scaled(slider.size() * 3), "slider", style, state));
         }
     };
