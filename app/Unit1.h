@@ -250,6 +250,9 @@ public:
     // The model's load status: the code page read, or loadFileMissing, loadUnreadable,
     // loadCannotOpen, loadNotRegularFile.
     int loadPlainFile(QString name, int selector);
+    // After a load begun at `loadStart` (timeGetTime): the load time, the read-only state and the
+    // encoding of `name`, then the section list filled and sized for the loaded document.
+    void showLoadedDocument(const QString& name, std::uint32_t loadStart);
     // True when the load failed; then the failure is reported and the document cleared.
     bool checkFileError(int status, const QString& name);
     // False when the file could not be written (reported; `modified` stays).

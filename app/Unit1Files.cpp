@@ -217,13 +217,17 @@ int TForm1::loadPlainFile(QString name, int selector) {
         status = model.LoadFromFile(name);
         break;
     }
-    LbLoadTime->setCaption(QString::number(std::uint32_t(platform::timeGetTime() - start)));
+    showLoadedDocument(name, start);
+    updateActions(false);
+    return status;
+}
+
+void TForm1::showLoadedDocument(const QString& name, std::uint32_t loadStart) {
+    LbLoadTime->setCaption(QString::number(std::uint32_t(platform::timeGetTime() - loadStart)));
     readOnly = platform::isFileReadOnly(name);
     encodingSelector = codePageToSelector(model.codePage);
     fillSectionList();
     sizeSectionColumns();
-    updateActions(false);
-    return status;
 }
 
 bool TForm1::checkFileError(int status, const QString& name) {
@@ -417,11 +421,7 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
         return;
     }
     filePassword = password;
-    LbLoadTime->setCaption(QString::number(std::uint32_t(platform::timeGetTime() - start)));
-    readOnly = platform::isFileReadOnly(name);
-    encodingSelector = codePageToSelector(model.codePage);
-    fillSectionList();
-    sizeSectionColumns();
+    showLoadedDocument(name, start);
     enableFileActions(true);
     updateActions(false);
     encrypted = true;
