@@ -1,6 +1,7 @@
 #include "controls/EkArt.h"
 
 #include "tests/support/Rgb.h"
+#include "tests/support/TestSupport.h"
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMouseEvent>

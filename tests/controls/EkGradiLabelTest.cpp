@@ -1,6 +1,7 @@
 #include "controls/EkGradiLabel.h"
 
 #include "tests/support/Rgb.h"
+#include "tests/support/TestSupport.h"
 #include <QAction>
 #include <QApplication>
 #include <QEnterEvent>

@@ -2,6 +2,7 @@
 #include "controls/EkGradiLabel.h"
 
 #include "tests/controls/extra/WidgetPictures.h"
+#include "tests/support/TestSupport.h"
 
 #include <QAction>
 #include <QDialog>

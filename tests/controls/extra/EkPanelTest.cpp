@@ -1,6 +1,7 @@
 #include "controls/extra/EkPanel.h"
 
 #include "tests/controls/extra/WidgetPictures.h"
+#include "tests/support/TestSupport.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
