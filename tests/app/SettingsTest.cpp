@@ -64,13 +64,16 @@ protected:
     platform::ScopedTextFileResponder dialogs;
 };
 
-TEST_F(SettingsTest, AFirstStartKeepsTheWindowOnTheScreenAndWhatARunLeavesComesBack) {
+TEST_F(SettingsTest, AFirstStartKeepsTheWindowOnTheScreenInTheDesignColours) {
     auto form = start();
     // The design is wider than the test screen: centred, its top-left corner stays on it.
     ASSERT_GT(form->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
     EXPECT_EQ(form->pos(), centred(form->frameGeometry().size()));
     EXPECT_EQ(form->PnlTop->palette().color(QPalette::Window), QColor(0xA3, 0xB4, 0xD8));
+}
 
+TEST_F(SettingsTest, WhatARunLeavesComesBackAtTheNextStart) {
+    auto form = start();
     const QString a = file("a.ini");
     const QString b = file("b.ini");
     open(*form, a, 1);
