@@ -42,10 +42,9 @@ constexpr int kIconColumnWidth = 22; // column 0 of both lists, in screen pixels
 constexpr int kBarHeight = 26;
 constexpr int kBarFontHeight = 18;
 constexpr int kEndPieceWidth = 23;
-constexpr int kTimeWidth = 90;        // LbLoadTime, LbShowTime
-constexpr int kShortcutWidth = 54;    // ButCreateShortcut
-constexpr int kItemsPerPart = 100000; // fewer items are not worth a thread
-constexpr int kSpacerWidth = 12;      // between the top bar's groups
+constexpr int kTimeWidth = 90;     // LbLoadTime, LbShowTime
+constexpr int kShortcutWidth = 54; // ButCreateShortcut
+constexpr int kSpacerWidth = 12;   // between the top bar's groups
 
 // Label margins, in pixels of the screen.
 constexpr int kButtonMargin = 5;       // caption to edge of a tool-bar button
@@ -68,6 +67,10 @@ constexpr TColor kDesignLetterColour = 0xB8380E; // "?" and "i"
 constexpr std::array<TColor, 8> kDefaultTheme = {TColor(0xFFEBDE), TColor(0xD8B4A3), TColor(0xFBF2EA),
                                                  TColor(0xD8B4A3), TColor(0xCFEFFF), TColor(0x3B88D1),
                                                  TColor(0xD50000), TColor(0x8D0C12)};
+
+// A section's items are read on several threads only in parts of this many or more: fewer are
+// not worth a thread.
+constexpr int kItemsPerPart = 100000;
 
 // IlButtons holds a greyed copy of every button image after the images themselves.
 int disabledButtonImage(int image) {
