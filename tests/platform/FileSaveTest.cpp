@@ -32,21 +32,15 @@ TEST(SaveFile, KeepsTheOwnerAndGroupOfTheOldFileOrClearsTheGroupsBits) {
     if (geteuid() != 0)
         GTEST_SKIP() << "only root may save as other users";
     constexpr uid_t kNobody = 65534;
-    struct Row {
+    using Ids = std::tuple<uid_t, gid_t, mode_t>; // a file's owner, group and permission bits
+    const struct Row {
         const char* name;
-        uid_t saver;
-        gid_t saverGroup; // a further group of the saver's
-        uid_t owner;      // of the old file, and its group and mode
-        gid_t group;
-        mode_t mode;
-        uid_t newOwner; // of the new file, and its group and mode
-        gid_t newGroup;
-        mode_t newMode;
-    };
-    const Row rows[] = {
-        {"root gives both", 0, 0, 4242, 4343, 0640, 4242, 4343, 0640},
-        {"a group of the saver's is kept", kNobody, 4343, 4242, 4343, 0664, kNobody, 4343, 0664},
-        {"another group's bits are cleared", kNobody, 4343, kNobody, 4444, 0640, kNobody, kNobody, 0600},
+        uid_t saver; // in the groups kNobody and 4343
+        Ids old, saved;
+    } rows[] = {
+        {"root gives both", 0, {4242, 4343, 0640}, {4242, 4343, 0640}},
+        {"a group of the saver's is kept", kNobody, {4242, 4343, 0664}, {kNobody, 4343, 0664}},
+        {"another group's bits are cleared", kNobody, {kNobody, 4444, 0640}, {kNobody, kNobody, 0600}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -55,11 +49,11 @@ TEST(SaveFile, KeepsTheOwnerAndGroupOfTheOldFileOrClearsTheGroupsBits) {
         const QByteArray path = QFile::encodeName(name);
         ASSERT_TRUE(testsupport::writeFile(name, "old"));
         ASSERT_EQ(::chown(QFile::encodeName(dir.path()).constData(), row.saver, kNobody), 0);
-        ASSERT_EQ(::chown(path.constData(), row.owner, row.group), 0);
-        ASSERT_EQ(::chmod(path.constData(), row.mode), 0);
+        ASSERT_EQ(::chown(path.constData(), std::get<0>(row.old), std::get<1>(row.old)), 0);
+        ASSERT_EQ(::chmod(path.constData(), std::get<2>(row.old)), 0);
         const pid_t child = ::fork();
         if (child == 0) {
-            const gid_t groups[] = {kNobody, row.saverGroup};
+            const gid_t groups[] = {kNobody, 4343};
             if (row.saver != 0 &&
                 (::setgroups(2, groups) != 0 || ::setgid(kNobody) != 0 || ::setuid(row.saver) != 0))
                 ::_exit(2);
@@ -70,8 +64,7 @@ TEST(SaveFile, KeepsTheOwnerAndGroupOfTheOldFileOrClearsTheGroupsBits) {
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child's status: " << status;
         struct stat st;
         ASSERT_EQ(::stat(path.constData(), &st), 0);
-        EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777),
-                  std::tuple(row.newOwner, row.newGroup, row.newMode));
+        EXPECT_EQ(Ids(st.st_uid, st.st_gid, st.st_mode & 07777), row.saved);
         EXPECT_EQ(testsupport::readFile(name), "new");
     }
 }
