@@ -26,20 +26,25 @@ QString reasonOf(const QSaveFile& file, int systemError) {
 }
 
 // Gives the new file `fd` the owner and group of the file it replaces, so that a save by another
-// user (root, say) leaves the file with its owner, where the system allows it.
-void keepOwner(int fd, const struct stat& old) {
+// user (root, say) leaves the file with its owner, where the system allows it. False when the
+// group bits could not be taken from a group other than the old one.
+bool keepOwner(int fd, const struct stat& old) {
     struct stat now;
     if (::fstat(fd, &now) != 0 || (now.st_uid == old.st_uid && now.st_gid == old.st_gid))
-        return;
+        return true;
     if (::fchown(fd, old.st_uid, old.st_gid) == 0)
-        return;
+        return true;
     // Only root may give a file away; its owner may still pass it to a group of their own.
-    [[maybe_unused]] const int kept = ::fchown(fd, uid_t(-1), old.st_gid);
+    if (now.st_gid == old.st_gid || ::fchown(fd, uid_t(-1), old.st_gid) == 0)
+        return true;
+    // The group bits were granted to the old group, not to the one the file is left with.
+    return ::fchmod(fd, now.st_mode & ~mode_t(S_IFMT | S_IRWXG)) == 0;
 }
 
 } // namespace
 
-SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write) {
+SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write,
+                    std::optional<unsigned> mode) {
     // The new file would replace a pipe or a device node (root may write there) with a file.
     struct stat old;
     const bool replaces = ::stat(QFile::encodeName(fileName).constData(), &old) == 0;
@@ -52,9 +57,11 @@ SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice&
         errno = 0;
         return run() && file.error() == QFileDevice::NoError;
     };
-    const bool opened = step([&] { return file.open(QIODevice::WriteOnly); });
-    if (opened && replaces)
-        keepOwner(file.handle(), old);
+    // QSaveFile gives the new file the old one's permission bits as it opens it, and no byte is
+    // written before the bits are as they will stay.
+    const bool opened = step([&] { return file.open(QIODevice::WriteOnly); }) &&
+                        (!mode || step([&] { return ::fchmod(file.handle(), mode_t(*mode)) == 0; })) &&
+                        (!replaces || step([&] { return keepOwner(file.handle(), old); }));
     const bool written = opened && step([&] { return write(file); }) && step([&] { return file.flush(); });
     if (!written) {
         SaveResult failed{false, reasonOf(file, errno)};
@@ -67,10 +74,13 @@ SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice&
     return {true, QString()};
 }
 
-SaveResult saveFile(const QString& fileName, QByteArrayView bytes) {
-    return saveFile(fileName, [bytes](QIODevice& file) {
-        return bytes.isEmpty() || file.write(bytes.data(), bytes.size()) == bytes.size();
-    });
+SaveResult saveFile(const QString& fileName, QByteArrayView bytes, std::optional<unsigned> mode) {
+    return saveFile(
+        fileName,
+        [bytes](QIODevice& file) {
+            return bytes.isEmpty() || file.write(bytes.data(), bytes.size()) == bytes.size();
+        },
+        mode);
 }
 
 SaveResult createNewFile(const QString& fileName, QByteArrayView bytes) {

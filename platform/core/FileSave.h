@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
@@ -30,12 +31,18 @@ struct SaveResult {
 // any failure the temporary file is removed and `fileName` (or its absence) is left untouched,
 // byte for byte. A folder that cannot be written to fails, even when the file itself could be.
 // A name that stands for a pipe, a device or a socket fails at once, untouched. The new file gets
-// the owner and group of the file it replaces where the system allows it. A file with further
-// names (hard links) is replaced under this name alone; its other names keep the old content.
-SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write);
+// the owner, group and permission bits of the file it replaces where the system allows it; when
+// the group cannot be kept, the new file's group bits are cleared, since they were granted to the
+// old group, not to the saver's. `mode`, when given, stands for the permission bits (as chmod
+// takes them: 0600, say) in place of the old file's or, for a new file, of the system's default;
+// they are set before `write` runs. A file with further names (hard links) is replaced under this
+// name alone; its other names keep the old content.
+SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write,
+                    std::optional<unsigned> mode = std::nullopt);
 
 // saveFile of content already in memory.
-SaveResult saveFile(const QString& fileName, QByteArrayView bytes);
+SaveResult saveFile(const QString& fileName, QByteArrayView bytes,
+                    std::optional<unsigned> mode = std::nullopt);
 
 // Creates `fileName` as a new file holding `bytes`, for a name that must not be taken: any entry
 // of that name (a file, a folder, a link even when it leads nowhere) fails with the system's

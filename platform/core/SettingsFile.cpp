@@ -4,6 +4,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -112,8 +117,11 @@ SettingsFile::SettingsFile(const QString& organization, const QString& applicati
         text_.readable.clear();
         return;
     }
-    const QString copy = readableDir_.filePath(QStringLiteral("readable.conf"));
-    if (readableDir_.isValid() && saveFile(copy, text_.readable))
+    struct stat st;
+    mode_ = ::fstat(file.handle(), &st) == 0 ? unsigned(st.st_mode & 0777) : 0600;
+    readableDir_ = std::make_unique<QTemporaryDir>();
+    const QString copy = readableDir_->filePath(QStringLiteral("readable.conf"));
+    if (readableDir_->isValid() && saveFile(copy, text_.readable))
         readable_ = std::make_unique<QSettings>(copy, QSettings::IniFormat);
 }
 
@@ -128,6 +136,14 @@ QSettings& SettingsFile::values() {
 }
 
 bool SettingsFile::isWritable() const {
+    QStringList missing;
+    for (QFileInfo folder(QFileInfo(fileName()).absolutePath()); !folder.exists() && !folder.isRoot();
+         folder.setFile(folder.absolutePath()))
+        missing.prepend(folder.absoluteFilePath());
+    for (const QString& folder : missing) {
+        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
     return file_->isWritable();
 }
 
@@ -143,7 +159,7 @@ QString SettingsFile::keepCopy() const {
                 return name;
             continue;
         }
-        return saveFile(name, bytes_) ? name : QString();
+        return saveFile(name, bytes_, mode_) ? name : QString();
     }
     return {};
 }

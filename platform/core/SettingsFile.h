@@ -10,8 +10,9 @@
 #include <QList>
 #include <QSettings>
 #include <QString>
-#include <QTemporaryDir>
 #include <memory>
+
+class QTemporaryDir;
 
 namespace platform {
 
@@ -35,7 +36,7 @@ SettingsText splitSettingsText(QByteArrayView text);
 class SettingsFile {
 public:
     // Reads the settings of `organization`'s `application` as QSettings(organization,
-    // application) finds them.
+    // application) finds them. A temporary folder is made only for a file with unreadable lines.
     SettingsFile(const QString& organization, const QString& application);
     ~SettingsFile();
     SettingsFile(const SettingsFile&) = delete;
@@ -49,12 +50,15 @@ public:
     // unreadable lines they are those of its readable lines, held in a temporary copy: what
     // is written to them then reaches nothing.
     QSettings& values();
-    // True when the file (or, when it is missing, its folder) may be written.
+    // True when the file (or, when it is missing, its folder) may be written. Makes the missing
+    // folders above the file first, each private to the user (0700), as the desktop's rules
+    // want a user's configuration folders: QSettings would make them readable by everyone.
     bool isWritable() const;
 
-    // A byte-for-byte copy of the file as it was read, beside it: the first of fileName() +
-    // ".bak", ".bak2" ... ".bak9" that is free or already holds these bytes. Returns its name;
-    // empty when no copy could be made. Nothing for a sound file (returns empty).
+    // A byte-for-byte copy of the file as it was read, beside it, with the file's permission
+    // bits: the first of fileName() + ".bak", ".bak2" ... ".bak9" that is free or already holds
+    // these bytes (left as it is). Returns its name; empty when no copy could be made. Nothing
+    // for a sound file (returns empty).
     QString keepCopy() const;
     // Makes a file with unreadable lines sound before values() writes to it: keeps a copy
     // (keepCopy), then writes the readable lines over the file. True when the file is sound
@@ -65,10 +69,11 @@ public:
 private:
     QString organization_;
     QString application_;
-    QByteArray bytes_; // the file as read, when it had unreadable lines
+    QByteArray bytes_;  // the file as read, when it had unreadable lines
+    unsigned mode_ = 0; // its permission bits, then
     SettingsText text_;
     std::unique_ptr<QSettings> file_;
-    QTemporaryDir readableDir_;
+    std::unique_ptr<QTemporaryDir> readableDir_;
     std::unique_ptr<QSettings> readable_; // the readable lines, in readableDir_
 };
 

@@ -7,7 +7,10 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -24,20 +27,46 @@ TEST(SaveFile, LeavesPipesAndLinksToThemAsTheyAre) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(), 2);
 }
 
-TEST(SaveFile, GivesTheNewFileTheOwnerAndGroupOfTheOld) {
+// Run as root, each save runs in a child process as the row's user: only root gives a file away.
+TEST(SaveFile, KeepsTheOwnerAndGroupOfTheOldFileOrClearsTheGroupsBits) {
     if (geteuid() != 0)
-        GTEST_SKIP() << "only root may give a file to another user";
-    QTemporaryDir dir;
-    const QString name = dir.filePath("theirs.ini");
-    const QByteArray path = QFile::encodeName(name);
-    ASSERT_TRUE(testsupport::writeFile(name, "old"));
-    if (::chown(path.constData(), 4242, 4343) != 0)
-        GTEST_SKIP() << "this system has no such user: " << qt_error_string(errno).toStdString();
-    ASSERT_TRUE(platform::saveFile(name, QByteArrayView("new")).ok);
-    struct stat st;
-    ASSERT_EQ(::stat(path.constData(), &st), 0);
-    EXPECT_EQ(std::pair(st.st_uid, st.st_gid), std::pair(uid_t(4242), gid_t(4343)));
-    EXPECT_EQ(testsupport::readFile(name), "new");
+        GTEST_SKIP() << "only root may save as other users";
+    constexpr uid_t kNobody = 65534;
+    using Ids = std::tuple<uid_t, gid_t, mode_t>; // a file's owner, group and permission bits
+    const struct Row {
+        const char* name;
+        uid_t saver; // in the groups kNobody and 4343
+        Ids old, saved;
+    } rows[] = {
+        {"root gives both", 0, {4242, 4343, 0640}, {4242, 4343, 0640}},
+        {"a group of the saver's is kept", kNobody, {4242, 4343, 0664}, {kNobody, 4343, 0664}},
+        {"another group's bits are cleared", kNobody, {kNobody, 4444, 0640}, {kNobody, kNobody, 0600}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString name = dir.filePath("theirs.ini");
+        const QByteArray path = QFile::encodeName(name);
+        ASSERT_TRUE(testsupport::writeFile(name, "old"));
+        ASSERT_EQ(::chown(QFile::encodeName(dir.path()).constData(), row.saver, kNobody), 0);
+        ASSERT_EQ(::chown(path.constData(), std::get<0>(row.old), std::get<1>(row.old)), 0);
+        ASSERT_EQ(::chmod(path.constData(), std::get<2>(row.old)), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const gid_t groups[] = {kNobody, 4343};
+            if (row.saver != 0 &&
+                (::setgroups(2, groups) != 0 || ::setgid(kNobody) != 0 || ::setuid(row.saver) != 0))
+                ::_exit(2);
+            ::_exit(platform::saveFile(name, QByteArrayView("new")).ok ? 0 : 1);
+        }
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child's status: " << status;
+        struct stat st;
+        ASSERT_EQ(::stat(path.constData(), &st), 0);
+        EXPECT_EQ(Ids(st.st_uid, st.st_gid, st.st_mode & 07777), row.saved);
+        EXPECT_EQ(testsupport::readFile(name), "new");
+    }
 }
 
 } // namespace

@@ -1,9 +1,13 @@
-// Settings texts with lines that QSettings cannot read: QSettings itself judges the result.
+// Settings texts with lines that QSettings cannot read: QSettings itself judges the result. And
+// the settings file that holds such lines: its copy, its repair and its folder.
 #include "platform/core/SettingsFile.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
 #include <QSettings>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -38,6 +42,7 @@ TEST(SettingsText, AnUnreadableLineCostsOnlyItself) {
         {"open quote takes only its own line", "\"quoted\nk=1\n", {1}, {"k=1"}},
         {"quoted value over two lines", "a=\"x\ny\"\nk=1\n", {}, {"a=x\ny", "k=1"}},
         {"continued line", "a=1\\\nb\nk=1", {}, {"a=1b", "k=1"}},
+        {"continued line, then a blank one", "a=1\\\n\n[Gen\nk=1", {3}, {"a=1", "k=1"}},
         {"carriage returns alone", "k=1\r[Gen\rj=2\r", {2}, {"j=2", "k=1"}},
         {"semicolon in a header", "[a;b]\nk=1\n", {1}, {"k=1"}},
         {"escaped equals sign", "k\\=v\nj=2", {1}, {"j=2"}},
@@ -59,6 +64,86 @@ TEST(SettingsText, AnUnreadableLineCostsOnlyItself) {
         EXPECT_EQ(split.readable == row.text, row.unreadable.isEmpty());
     }
     EXPECT_EQ(platform::splitSettingsText("k=1\n  novalue \r\n").unreadable[0].text, "  novalue ");
+}
+
+mode_t modeOf(const QString& name) {
+    struct stat st;
+    return ::stat(QFile::encodeName(name).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The settings of "Org"'s "App" in a folder of this test's own, where temporary folders go too.
+class SettingsFileTest : public ::testing::Test {
+protected:
+    SettingsFileTest() : oldTemp(qgetenv("TMPDIR")) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.filePath("config"));
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    }
+    ~SettingsFileTest() override { qputenv("TMPDIR", oldTemp); }
+    qsizetype temporaryFolders() const {
+        return QDir(temp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    }
+
+    QTemporaryDir home;
+    QTemporaryDir temp;
+    QByteArray oldTemp;
+    const QString name = home.filePath("config/Org/App.conf");
+};
+
+TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesOverIt) {
+    const QByteArray sound = "[General]\nk=1\n";
+    const struct Row {
+        const char* name;
+        QByteArray text;
+        mode_t mode;
+        QStringList taken; // copies there already: "other" bytes or the "same"
+        QString copy;      // its name's ending; none: no copy
+    } rows[] = {
+        {"sound: nothing to copy or repair", sound, 0600, {}, {}},
+        {"the first name", "[Gen\n" + sound, 0600, {}, ".bak"},
+        {"the next free name", "novalue\n" + sound, 0640, {"other", "other"}, ".bak3"},
+        {"a copy already made", "novalue\n" + sound, 0640, {"other", "same"}, ".bak2"},
+        {"every name taken", "novalue\n" + sound, 0600, QStringList(9, "other"), {}},
+    };
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(testsupport::writeFile(name, row.text));
+        ASSERT_EQ(::chmod(QFile::encodeName(name).constData(), row.mode), 0);
+        for (int n = 1; n <= 9; ++n) {
+            const QString copy = name + ".bak" + (n > 1 ? QString::number(n) : "");
+            QFile::remove(copy);
+            if (n <= row.taken.size()) {
+                ASSERT_TRUE(testsupport::writeFile(copy, row.taken[n - 1] == "same" ? row.text : "other"));
+            }
+        }
+        platform::SettingsFile store("Org", "App");
+        // A temporary folder holds the readable lines of an unsound file only.
+        EXPECT_EQ(temporaryFolders(), row.text == sound ? 0 : 1);
+        EXPECT_EQ(store.values().value("k").toString(), "1");
+        const QString copy = store.keepCopy();
+        EXPECT_EQ(copy, row.copy.isEmpty() ? QString() : name + row.copy);
+        if (!row.copy.isEmpty()) {
+            EXPECT_EQ(testsupport::readFile(copy), row.text);
+            // One made now has the file's bits; one made before keeps its own.
+            EXPECT_TRUE(row.taken.contains("same") || modeOf(copy) == row.mode) << modeOf(copy);
+        }
+        const bool repaired = row.text == sound || !row.copy.isEmpty();
+        EXPECT_EQ(store.repair(), repaired);
+        EXPECT_EQ(testsupport::readFile(name), repaired ? sound : row.text);
+        EXPECT_EQ(modeOf(name), row.mode);
+    }
+}
+
+TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateBeforeTheFirstWrite) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.filePath("a/b"));
+    platform::SettingsFile store("Org", "App");
+    EXPECT_EQ(temporaryFolders(), 0);
+    ASSERT_TRUE(store.isWritable());
+    for (const char* folder : {"a", "a/b", "a/b/Org"})
+        EXPECT_EQ(modeOf(home.filePath(folder)), 0700) << folder;
+    store.values().setValue("k", 1);
+    store.values().sync();
+    EXPECT_EQ(testsupport::readFile(home.filePath("a/b/Org/App.conf")), "[General]\nk=1\n");
 }
 
 } // namespace
