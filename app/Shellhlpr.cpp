@@ -155,6 +155,6 @@ QString CreateShortcut(const QString& target, const QString& linkFile, const QSt
     };
     if (bytes.isEmpty())
         return fail(QStringLiteral("A text of the shortcut is too long"));
-    const platform::SaveResult saved = platform::saveFile(linkFile, bytes);
+    const platform::SaveResult saved = platform::createNewFile(linkFile, bytes);
     return saved ? linkFile : fail(saved.error);
 }

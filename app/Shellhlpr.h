@@ -26,7 +26,8 @@ QByteArray shellLinkBytes(const TShellLink& link);
 // Writes the shortcut `linkFile` that starts `target` with `arguments`, described by
 // `description`, showing icon `iconIndex` of `iconFile` (none when empty). Returns `linkFile`
 // on success and an empty string on failure, with the reason in `error` when given. The file
-// is replaced as a whole: a failed write leaves an existing file as it was.
+// is made new: a name already taken, by a link that leads nowhere too, fails and stays as it
+// was, and a failed write leaves no file behind.
 QString CreateShortcut(const QString& target, const QString& linkFile, const QString& description,
                        const QString& arguments, const QString& iconFile, int iconIndex,
                        QString* error = nullptr);

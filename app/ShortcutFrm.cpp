@@ -129,7 +129,11 @@ void TFrmShortcut::updateCreateButton() {
 
 QString TFrmShortcut::uniqueLinkName(const QString& base, const QString& ext) {
     QString candidate = base + ext;
-    for (int i = 1; QFileInfo::exists(candidate); ++i)
+    // Any entry counts as taken, a link that leads nowhere too: the link itself is not free.
+    const auto taken = [](const QString& path) {
+        return QFileInfo(path).isSymLink() || QFileInfo::exists(path);
+    };
+    for (int i = 1; taken(candidate); ++i)
         candidate = base + "(" + QString::number(i) + ")" + ext;
     return candidate;
 }

@@ -37,7 +37,8 @@ public:
     // Installs a responder (an empty function restores the dialog); returns the previous one.
     static Responder setResponder(Responder responder);
 
-    // `base` + `ext` when no such file exists, else the first free base(1)ext, base(2)ext, ...
+    // `base` + `ext` when no entry of that name exists (a link that leads nowhere counts), else
+    // the first free base(1)ext, base(2)ext, ...
     static QString uniqueLinkName(const QString& base, const QString& ext);
     // Writes the shortcut file `path` to this program with the file path as its argument
     // (quoted, so that a path with blanks arrives whole) and the description "Shortcut to " +

@@ -60,11 +60,6 @@ QUrl& versionServerSlot() {
     return server;
 }
 
-TInfoForm::Timeouts& timeoutsSlot() {
-    static TInfoForm::Timeouts timeouts{10000, 10000};
-    return timeouts;
-}
-
 // While it lives, the message boxes belong to `owner`.
 class MessageBoxOwnerScope {
 public:
@@ -357,70 +352,103 @@ void TInfoForm::LbEmailClick() {
 
 // --- Version check ------------------------------------------------------------------------------
 
-std::optional<QString> TInfoForm::fetchVersionReply(const QUrl& url, Timeouts timeouts) {
+namespace {
+
+// A version reply is a few bytes; anything longer than this is a foreign page or worse.
+constexpr qsizetype kMaxReplyBytes = 64 * 1024;
+// An error box shows no more of a reply than this many characters.
+constexpr qsizetype kShownReplyChars = 300;
+
+// What the version server sent: nothing usable (no connection, an HTTP error status, the
+// deadline passed), the whole reply, or the first part of a reply longer than the cap.
+struct VersionReply {
+    enum class Kind { Failed, Whole, TooLong };
+    Kind kind = Kind::Failed;
+    QByteArray body;
+};
+
+VersionReply fetchVersionReply(const QUrl& url, int deadlineMs) {
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
     request.setRawHeader("Accept-Charset", "utf-8");
+    // One deadline for the whole exchange, which no piece of the reply restarts: a server that
+    // sends a byte now and then would otherwise hold both windows, which take no input meanwhile.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(deadlineMs);
     QNetworkReply* reply = manager.get(request);
-
-    // The connect timer runs until the request is on its way; the read timer then restarts
-    // with every piece of the reply.
-    QTimer connectTimer;
-    QTimer readTimer;
-    for (QTimer* timer : {&connectTimer, &readTimer}) {
-        timer->setSingleShot(true);
-        QObject::connect(timer, &QTimer::timeout, reply, &QNetworkReply::abort);
-    }
-    QObject::connect(reply, &QNetworkReply::requestSent, &connectTimer, [&] {
-        connectTimer.stop();
-        readTimer.start(timeouts.readMs);
-    });
-    const auto progressed = [&] {
-        if (readTimer.isActive())
-            readTimer.start(timeouts.readMs);
+    // The reply buffers no more than the cap, so a server that never stops costs no memory.
+    reply->setReadBufferSize(kMaxReplyBytes);
+    VersionReply result;
+    const auto take = [&] {
+        result.body += reply->read(kMaxReplyBytes + 1 - result.body.size());
+        if (result.body.size() > kMaxReplyBytes && result.kind != VersionReply::Kind::TooLong) {
+            result.kind = VersionReply::Kind::TooLong;
+            reply->abort();
+        }
     };
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, &readTimer, progressed);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, &readTimer, progressed);
+    QObject::connect(reply, &QNetworkReply::readyRead, &deadline, take);
+    QObject::connect(&deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
 
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    connectTimer.start(timeouts.connectMs);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-
+    if (result.kind == VersionReply::Kind::TooLong)
+        return result;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    std::optional<QString> result;
-    if (reply->error() == QNetworkReply::NoError && status < 400)
-        result = QString::fromUtf8(reply->readAll()).trimmed();
-    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError || status >= 400)
+        return {};
+    take();
+    if (result.kind != VersionReply::Kind::TooLong)
+        result.kind = VersionReply::Kind::Whole;
     return result;
 }
+
+// The reply as an error box shows it: no more than its first characters, marked where it was cut.
+QString shownReply(QString reply, bool cut) {
+    if (reply.size() > kShownReplyChars) {
+        reply.truncate(reply.at(kShownReplyChars - 1).isHighSurrogate() ? kShownReplyChars - 1
+                                                                        : kShownReplyChars);
+        cut = true;
+    }
+    return cut ? reply + QChar(0x2026) : reply;
+}
+
+int& deadlineSlot() {
+    static int deadlineMs = 10000;
+    return deadlineMs;
+}
+
+} // namespace
 
 void TInfoForm::ButCheckVersionClick() {
     QUrl url = versionServerSlot();
     url.setPath("/software/version.php");
     url.setQuery("stat=" + removeBlanks(kProductName));
     MessageBoxOwnerScope owner(this);
-    const std::optional<QString> reply = fetchVersionReply(url, timeoutsSlot());
-    if (!reply) {
+    const VersionReply fetched = fetchVersionReply(url, deadlineSlot());
+    if (fetched.kind == VersionReply::Kind::Failed) {
         platform::showErrorBox("Version Check Failed", "Could not get acces to the server ");
         return;
     }
+    const bool tooLong = fetched.kind == VersionReply::Kind::TooLong;
+    const QString reply = QString::fromUtf8(fetched.body).trimmed();
     // An empty reply says nothing about a version: it is an error like a foreign page.
     const bool error =
-        reply->isEmpty() ||
-        (*reply != version_ && (reply->contains("wrong parameter") || reply->size() > version_.size() + 4));
+        tooLong || reply.isEmpty() ||
+        (reply != version_ && (reply.contains("wrong parameter") || reply.size() > version_.size() + 4));
     if (error) {
         platform::showErrorBox(
             "Version Check Error!",
             "An Error occurred during version check. \r\nPlease contact Tolvard Software with this "
             "info:\r\n" +
-                *reply + "\r\nif it keeps happening.");
-    } else if (*reply == version_) {
-        platform::showInfo(kResultCaption, "You have the latest version: " + *reply);
-    } else if (platform::askYesNo(kResultCaption, "There is a newer version " + *reply +
+                shownReply(reply, tooLong) + "\r\nif it keeps happening.");
+    } else if (reply == version_) {
+        platform::showInfo(kResultCaption, "You have the latest version: " + reply);
+    } else if (platform::askYesNo(kResultCaption, "There is a newer version " + reply +
                                                       "\r\navailable, do you want to download ?")) {
         QUrl page = versionServerSlot();
         page.setPath("/software/" + kProductName.toLower().remove('-') + ".php");
@@ -432,8 +460,8 @@ QUrl TInfoForm::setVersionServer(const QUrl& server) {
     return std::exchange(versionServerSlot(), server);
 }
 
-TInfoForm::Timeouts TInfoForm::setVersionTimeouts(Timeouts timeouts) {
-    return std::exchange(timeoutsSlot(), timeouts);
+int TInfoForm::setVersionDeadline(int milliseconds) {
+    return std::exchange(deadlineSlot(), milliseconds);
 }
 
 // --- The about command --------------------------------------------------------------------------

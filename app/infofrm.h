@@ -15,7 +15,6 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
-#include <optional>
 
 class QLabel;
 class QPaintEvent;
@@ -56,23 +55,17 @@ public:
     void LbEmailClick();
     // Asks the version server for the newest version and says what it found, each case in a
     // box of its own; the box stays open. The request runs in a local event loop that takes
-    // no user input, so the box cannot be closed meanwhile.
+    // no user input, so the box cannot be closed meanwhile; one deadline bounds the whole
+    // exchange, and a reply over 64 KB is cut off at once and shown as an error, of which an
+    // error box shows only the first few hundred characters.
     void ButCheckVersionClick();
 
     // The version check's server (scheme, host and port); the maker's own unless set. Tests
     // point it at a local server. Returns the previous address.
     static QUrl setVersionServer(const QUrl& server);
-    // How long the check waits for the connection and then for each piece of the reply, in
-    // milliseconds (10 000 each unless set). Returns the previous values.
-    struct Timeouts {
-        int connectMs;
-        int readMs;
-    };
-    static Timeouts setVersionTimeouts(Timeouts timeouts);
-
-    // The reply of the server at `url`, trimmed; nothing when the request failed, timed out or
-    // ended with an HTTP error status.
-    static std::optional<QString> fetchVersionReply(const QUrl& url, Timeouts timeouts);
+    // How long the whole version check may take, from the request to the last byte of the
+    // reply, in milliseconds (10 000 unless set). Returns the previous value.
+    static int setVersionDeadline(int milliseconds);
 
 protected:
     void showEvent(QShowEvent* event) override;

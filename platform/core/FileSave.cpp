@@ -6,6 +6,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,6 +81,33 @@ SaveResult saveFile(const QString& fileName, QByteArrayView bytes, std::optional
             return bytes.isEmpty() || file.write(bytes.data(), bytes.size()) == bytes.size();
         },
         mode);
+}
+
+SaveResult createNewFile(const QString& fileName, QByteArrayView bytes) {
+    const QByteArray name = QFile::encodeName(fileName);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return {false, qt_error_string(errno)};
+    int error = 0;
+    for (qsizetype done = 0; done < bytes.size() && error == 0;) {
+        const ssize_t n = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n == 0 || errno != EINTR)
+            error = n == 0 ? EIO : errno;
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    struct stat created;
+    const bool known = ::fstat(fd, &created) == 0;
+    if (::close(fd) != 0 && errno != EINTR && error == 0)
+        error = errno;
+    struct stat now;
+    // Only the file made here is removed, should another have taken its name since.
+    if (error != 0 && known && ::lstat(name.constData(), &now) == 0 && now.st_dev == created.st_dev &&
+        now.st_ino == created.st_ino)
+        ::unlink(name.constData());
+    return {error == 0, error == 0 ? QString() : qt_error_string(error)};
 }
 
 } // namespace platform

@@ -44,4 +44,11 @@ SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice&
 SaveResult saveFile(const QString& fileName, QByteArrayView bytes,
                     std::optional<unsigned> mode = std::nullopt);
 
+// Creates `fileName` as a new file holding `bytes`, for a name that must not be taken: any entry
+// of that name (a file, a folder, a link even when it leads nowhere) fails with the system's
+// reason and is left untouched, and no link is ever followed, so a link planted in a shared
+// folder cannot steer the file elsewhere. The file gets the user's default permissions. A write
+// that fails removes the new file again. `error` is as for saveFile.
+SaveResult createNewFile(const QString& fileName, QByteArrayView bytes);
+
 } // namespace platform

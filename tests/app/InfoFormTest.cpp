@@ -12,31 +12,61 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using platform::MessageBoxKind;
 
 namespace {
 
-// Answers every request on 127.0.0.1 with `response`, or never while it is empty; keeps what
-// it was sent.
+// Answers every request on 127.0.0.1 with `response` (never while it is empty), then `more`
+// bytes: one each `paceMs` milliseconds, or as fast as they are taken while that is 0. Keeps what
+// it was sent, and how much of `more` it had left when the client hung up.
 struct LocalServer : QTcpServer {
     LocalServer() {
         EXPECT_TRUE(listen(QHostAddress::LocalHost));
         connect(this, &QTcpServer::newConnection, this, [this] {
             QTcpSocket* socket = nextPendingConnection();
+            unsent = 0;
             connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                 request += socket->readAll();
-                if (request.contains("\r\n\r\n") && !response.isEmpty()) {
-                    socket->write(response);
-                    socket->disconnectFromHost();
-                }
+                if (request.contains("\r\n\r\n") && !response.isEmpty())
+                    answer(socket);
             });
+            connect(socket, &QTcpSocket::disconnected, this, [this] { closed = true; });
         });
     }
+    void answer(QTcpSocket* socket) {
+        unsent = more;
+        const auto send = [this, socket, chunk = paceMs > 0 ? 1 : 64 * 1024] {
+            if (socket->state() != QAbstractSocket::ConnectedState)
+                return;
+            do {
+                const qint64 n = std::min<qint64>(chunk, unsent);
+                socket->write(QByteArray(n, 'x'));
+                unsent -= n;
+            } while (chunk > 1 && unsent > 0 && socket->bytesToWrite() < chunk);
+            if (unsent == 0)
+                socket->disconnectFromHost();
+        };
+        socket->write(response);
+        if (paceMs > 0) {
+            auto* timer = new QTimer(socket);
+            connect(timer, &QTimer::timeout, socket, send);
+            timer->start(paceMs);
+        } else {
+            connect(socket, &QTcpSocket::bytesWritten, socket, send);
+        }
+        send();
+    }
     QByteArray response;
+    qint64 more = 0;
+    int paceMs = 0;
     QByteArray request;
+    qint64 unsent = 0;
+    bool closed = false;
 };
 
 QByteArray httpReply(int status, const QByteArray& body) {
@@ -59,17 +89,23 @@ protected:
     platform::ScopedMessageBoxResponder boxes{platform::IdYes};
 };
 
+// Each server behaviour ends in one box within the one deadline, and no reply is read past the
+// cap: a server that sends without end or too much is hung up on before it has sent everything.
 TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
     const QString error = "Version Check Error!|An Error occurred during version check. \r\nPlease contact "
                           "Tolvard Software with this info:\r\n%1\r\nif it keeps happening.";
     const QString failed = "Version Check Failed|Could not get acces to the server ";
+    const QString cutOff = QString(300, 'x') + QChar(0x2026);
     struct Row {
         const char* name;
         QByteArray response; // empty: the server never answers
         MessageBoxKind kind;
         QString box; // caption|text
+        qint64 more = 0;
+        int paceMs = 0;
     };
     const QByteArray v = version.toUtf8();
+    const QByteArray header = "HTTP/1.1 200 X\r\n";
     const Row rows[] = {
         {"latest", httpReply(200, "  " + v + "\r\n"), MessageBoxKind::Info,
          "Version Check Result|You have the latest version: " + version},
@@ -77,19 +113,25 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
          "Version Check Result|There is a newer version 9.9.9\r\navailable, do you want to download ?"},
         {"foreign page", httpReply(200, v + "<html>"), MessageBoxKind::ErrorBox,
          error.arg(version + "<html>")},
+        {"long page", httpReply(200, QByteArray(400, 'x')), MessageBoxKind::ErrorBox, error.arg(cutOff)},
         {"empty", httpReply(200, " \r\n"), MessageBoxKind::ErrorBox, error.arg("")},
         {"http error", httpReply(404, v), MessageBoxKind::ErrorBox, failed},
-        {"no answer", {}, MessageBoxKind::ErrorBox, failed},
+        {"silent", {}, MessageBoxKind::ErrorBox, failed},
+        {"drip", header + "Content-Length: 30\r\n\r\n", MessageBoxKind::ErrorBox, failed, 30, 100},
+        {"endless", header + "\r\n", MessageBoxKind::ErrorBox, error.arg(cutOff), qint64(64) << 20},
+        {"huge", header + "Content-Length: 20971520\r\n\r\n", MessageBoxKind::ErrorBox, error.arg(cutOff),
+         qint64(20) << 20},
     };
     LocalServer server;
     const QUrl previousServer =
         TInfoForm::setVersionServer(QUrl(QString("http://127.0.0.1:%1").arg(server.serverPort())));
-    const TInfoForm::Timeouts previousTimeouts = TInfoForm::setVersionTimeouts({2000, 300});
+    const int previousDeadline = TInfoForm::setVersionDeadline(1000);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         boxes.records.clear();
         server.request.clear();
-        server.response = row.response;
+        server.closed = false;
+        std::tie(server.response, server.more, server.paceMs) = std::tie(row.response, row.more, row.paceMs);
         box.ButCheckVersionClick();
         EXPECT_TRUE(server.request.startsWith("GET /software/version.php?stat=Velquin HTTP/1.1\r\n"));
         EXPECT_FALSE(server.request.contains("Cookie"));
@@ -97,8 +139,11 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
         EXPECT_EQ(boxes.records[0].kind, row.kind);
         EXPECT_EQ(boxes.records[0].caption + "|" + boxes.records[0].text, row.box);
         EXPECT_TRUE(box.isVisible());
+        EXPECT_TRUE(QTest::qWaitFor([&server] { return server.closed; }));
+        // A server with more to send is hung up on: by the deadline or at the cap.
+        EXPECT_EQ(server.unsent > 0, row.more > 0);
     }
-    TInfoForm::setVersionTimeouts(previousTimeouts);
+    TInfoForm::setVersionDeadline(previousDeadline);
     TInfoForm::setVersionServer(previousServer);
     // Yes to the newer version opens the product's page on the same server.
     ASSERT_EQ(opened.size(), 1);

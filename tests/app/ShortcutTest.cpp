@@ -1,5 +1,6 @@
 // The Create Shortcut dialog; every file it writes is read back with lnkinfo, a reader not ours.
 #include "app/EkKnownFolders.h"
+#include "app/Shellhlpr.h"
 #include "app/ShortcutFrm.h"
 #include "platform/gui/MessageBoxes.h"
 #include "tests/support/TestSupport.h"
@@ -13,6 +14,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <utility>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -104,6 +109,42 @@ TEST_F(ShortcutTest, FailedPlacesAreListedInOneBox) {
         EXPECT_EQ(boxes.records[0].caption + "|" + boxes.records[0].text, "File Error|" + row.text);
     }
     EXPECT_FALSE(QFile::exists("Report.lnk"));
+}
+
+// A link planted under the shortcut's name in a shared folder, one that leads nowhere too, takes
+// the name and is never written through; a write that fails leaves no file behind.
+TEST_F(ShortcutTest, APlantedLinkIsNeitherFollowedNorReplaced) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Private"));
+    const QString hidden = dir.filePath("Private/notes.lnk");
+    const QString planted = dir.filePath("Desktop/notes.lnk");
+    const QString old = dir.filePath("Desktop/old.lnk");
+    ASSERT_TRUE(QFile::link(hidden, planted) && testsupport::writeFile(old, "old"));
+    open({}, "notes");
+    EXPECT_EQ(create({"CbxDesktop"}), QDialog::Accepted);
+    EXPECT_EQ(lnkinfo(dir.filePath("Desktop/notes(1).lnk"))["Description"], "Shortcut to notes");
+    // Planted after the name was chosen: the writer refuses it as it refuses any file.
+    const QString program = QCoreApplication::applicationFilePath();
+    QString error;
+    for (const QString& name : {planted, old}) {
+        EXPECT_EQ(CreateShortcut(program, name, "d", {}, {}, 0, &error), QString());
+        EXPECT_EQ(error, "File exists");
+    }
+    EXPECT_FALSE(QFileInfo::exists(hidden));
+    EXPECT_TRUE(QFileInfo(planted).isSymLink());
+    EXPECT_EQ(testsupport::readFile(old), "old");
+
+    // A file size limit makes the write fail half way.
+    rlimit limit;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlim_t soft = std::exchange(limit.rlim_cur, 40);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(CreateShortcut(program, dir.filePath("Desktop/full.lnk"), "d", {}, {}, 0, &error), QString());
+    limit.rlim_cur = soft;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(error, "File too large");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("Desktop/full.lnk")));
 }
 
 TEST_F(ShortcutTest, CreateNeedsANameAndAPlace) {
