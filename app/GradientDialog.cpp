@@ -9,10 +9,12 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 TGradientDialog::TGradientDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -111,14 +113,47 @@ qsizetype blockBreakAt(QStringView text, qsizetype i) {
     }
 }
 
+// Whether `block` continues the line of the block before it.
+bool continuesLine(const QTextBlock& block) {
+    return block.isValid() && block.previous().isValid() && breakBefore(block).isEmpty();
+}
+
+// Where the first block of `line` (longer than kBlockLength) ends: after a blank near the limit,
+// otherwise at the last boundary between characters as the reader sees them (grapheme clusters),
+// so that no block starts with an accent, a vowel of a Hangul syllable or the rest of an emoji or
+// a flag. Only a made-up text holds a cluster longer than a block; it is cut between code points.
+qsizetype firstCut(QStringView line) {
+    // Finding clusters costs more than laying out a block; below U+0300 no character joins its
+    // neighbour (a line holds no line break), so most texts never need it.
+    std::optional<QTextBoundaryFinder> clusters;
+    const auto between = [&](qsizetype at) {
+        if (line[at - 1].unicode() < 0x300 && line[at].unicode() < 0x300)
+            return true;
+        // Whether a position is a boundary depends on the code point after it, so the finder
+        // sees one past the limit; the block starts at a boundary, so nothing before it counts.
+        if (!clusters)
+            clusters.emplace(QTextBoundaryFinder::Grapheme, line.left(kBlockLength + 2));
+        clusters->setPosition(at);
+        return clusters->isAtBoundary();
+    };
+    for (qsizetype blank = line.left(kBlockLength).lastIndexOf(u' '); blank >= kBlockLength - kBlankReach;
+         blank = line.left(blank).lastIndexOf(u' ')) {
+        if (between(blank + 1))
+            return blank + 1;
+    }
+    if (between(kBlockLength))
+        return kBlockLength;
+    if (const qsizetype cut = clusters->toPreviousBoundary(); cut > 0)
+        return cut;
+    return line[kBlockLength - 1].isHighSurrogate() ? kBlockLength - 1 : kBlockLength;
+}
+
 // Inserts a line without separators, in blocks of kBlockLength characters or less.
 void insertLine(QTextCursor& cursor, QStringView line) {
     QTextBlockFormat joined;
     joined.setProperty(kBreakBefore, QString());
     while (line.size() > kBlockLength) {
-        qsizetype cut = line.left(kBlockLength).lastIndexOf(u' ') + 1;
-        if (cut <= kBlockLength - kBlankReach)
-            cut = line[kBlockLength - 1].isHighSurrogate() ? kBlockLength - 1 : kBlockLength;
+        const qsizetype cut = firstCut(line);
         cursor.insertText(line.left(cut).toString());
         cursor.insertBlock(joined);
         line = line.mid(cut);
@@ -198,6 +233,7 @@ void TDialogMemo::insertText(QTextCursor& cursor, const QString& text) {
 }
 
 void TDialogMemo::typeText(const QString& text) {
+    leaveJoinStart();
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     insertText(cursor, text);
@@ -221,21 +257,37 @@ QString TDialogMemo::textBetween(int from, int to) const {
 }
 
 bool TDialogMemo::deleteOverJoin(QKeyEvent* event) {
-    const bool back = event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier;
+    const bool back = (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier)) ||
+                      event->matches(QKeySequence::DeleteStartOfWord);
+    const bool forward =
+        event->matches(QKeySequence::Delete) || event->matches(QKeySequence::DeleteEndOfWord);
     QTextCursor cursor = textCursor();
-    if ((!back && !event->matches(QKeySequence::Delete)) || cursor.hasSelection())
+    if ((!back && !forward) || cursor.hasSelection() || isReadOnly() ||
+        !(back ? cursor.atBlockStart() && continuesLine(cursor.block())
+               : cursor.atBlockEnd() && continuesLine(cursor.block().next())))
         return false;
-    const QTextBlock after = back ? cursor.block() : cursor.block().next();
-    if (!(back ? cursor.atBlockStart() : cursor.atBlockEnd()) || after == document()->firstBlock() ||
-        !after.isValid() || !breakBefore(after).isEmpty())
-        return false;
-    // Removing the join leaves the line whole; the character beyond it goes as in any line.
+    // With the join removed the key sees the text on both sides of it, as in an unbroken line;
+    // the two steps are undone as one.
     cursor.beginEditBlock();
-    for (int i = 0; i < 2; ++i)
-        back ? cursor.deletePreviousChar() : cursor.deleteChar();
-    cursor.endEditBlock();
+    back ? cursor.deletePreviousChar() : cursor.deleteChar();
     setTextCursor(cursor);
+    QPlainTextEdit::keyPressEvent(event);
+    cursor.endEditBlock();
     return true;
+}
+
+void TDialogMemo::leaveJoinStart() {
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection() && cursor.atBlockStart() && continuesLine(cursor.block())) {
+        cursor.movePosition(QTextCursor::PreviousCharacter);
+        setTextCursor(cursor);
+    }
+}
+
+void TDialogMemo::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty())
+        leaveJoinStart();
+    QPlainTextEdit::inputMethodEvent(event);
 }
 
 bool TDialogMemo::canInsertFromMimeData(const QMimeData* source) const {
@@ -257,6 +309,8 @@ QMimeData* TDialogMemo::createMimeDataFromSelection() const {
 
 void TDialogMemo::keyPressEvent(QKeyEvent* event) {
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        if (!event->text().isEmpty() && event->text().front().category() != QChar::Other_Control)
+            leaveJoinStart();
         if (!deleteOverJoin(event))
             QPlainTextEdit::keyPressEvent(event);
         return;

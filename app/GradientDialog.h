@@ -73,8 +73,11 @@ protected:
 // Read and write it through text() and setText(), never toPlainText() and setPlainText(): the
 // memo holds a long line as blocks of a few thousand characters, so that opening it lays out
 // only the part in view (a line of millions of characters would take seconds), and only text()
-// joins those blocks again. text() gives back every character as set or typed, non-breaking
-// spaces and line separators included, which toPlainText() would turn into blanks and breaks.
+// joins those blocks again. The blocks meet between characters as the reader sees them (an
+// accent, a syllable's jamo, an emoji sequence and a flag stay whole), and the keys that type or
+// delete where they meet change the text as in an unbroken line. text() gives back every
+// character as set or typed, non-breaking spaces and line separators included, which
+// toPlainText() would turn into blanks and breaks.
 //
 // A paste or a drop inserts the data's text; data without text (as the clipboard gives while
 // no program owns it) inserts nothing. Copying gives the text as text() reads it.
@@ -94,6 +97,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
@@ -105,9 +109,14 @@ private:
     void typeText(const QString& text);
     // The text between two positions of the document, long lines joined again.
     QString textBetween(int from, int to) const;
-    // Backspace or Delete next to where a long line runs on into its next block: deletes the
-    // character beyond, as in an unbroken line, and returns true. False for any other key.
+    // A key that deletes a character or a word (Backspace, Shift+Backspace, Delete and their
+    // Ctrl forms) next to where a long line runs on into its next block: deletes as in an
+    // unbroken line and returns true. False for any other key or place.
     bool deleteOverJoin(QKeyEvent* event);
+    // Moves the cursor from the start of a block that continues a long line to the end of the
+    // block before, the same place in the text, so that a mark or joiner typed there stays in the
+    // block of the character it belongs to.
+    void leaveJoinStart();
 
     bool wantReturns_ = false;
 };
