@@ -1,4 +1,5 @@
 // The section dialog, the item dialog and the password generator, driven through their widgets.
+#include "app/DialogTextBoxes.h"
 #include "app/FrmPasswrd.h"
 #include "app/FrmSearch.h"
 #include "app/ItemFrm.h"
