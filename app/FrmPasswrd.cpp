@@ -1,5 +1,7 @@
 #include "app/FrmPasswrd.h"
 
+#include "app/DialogTextBoxes.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

@@ -12,6 +12,7 @@ class QLabel;
 class QPushButton;
 class QShowEvent;
 class QWidget;
+class TDialogEdit;
 
 class TFormPassword : public TGradientDialog {
     Q_OBJECT

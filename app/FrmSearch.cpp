@@ -1,5 +1,6 @@
 #include "app/FrmSearch.h"
 
+#include "app/DialogTextBoxes.h"
 #include "app/Globl.h"
 
 #include <QCheckBox>

@@ -1,5 +1,6 @@
 #include "app/ItemFrm.h"
 
+#include "app/DialogTextBoxes.h"
 #include "app/PasswrdFrm.h"
 
 #include <QCheckBox>

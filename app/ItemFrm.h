@@ -14,6 +14,8 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class TDialogEdit;
+class TDialogMemo;
 
 // What the dialog shows and gives back, as typed.
 struct TItemText {

@@ -1,5 +1,6 @@
 #include "app/PasswrdFrm.h"
 
+#include "app/DialogTextBoxes.h"
 #include "controls/Graphics.h"
 
 #include <QApplication>

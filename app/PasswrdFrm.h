@@ -14,6 +14,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class TDialogEdit;
 
 class TPasswordFrm : public TGradientDialog {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "app/SecFrm.h"
 
+#include "app/DialogTextBoxes.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <tuple>

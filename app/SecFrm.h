@@ -10,6 +10,8 @@
 
 class QLabel;
 class QPushButton;
+class TDialogEdit;
+class TDialogMemo;
 
 // What the dialog shows and gives back, as typed.
 struct TSectionText {

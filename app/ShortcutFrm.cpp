@@ -1,5 +1,6 @@
 #include "app/ShortcutFrm.h"
 
+#include "app/DialogTextBoxes.h"
 #include "app/EkFunctions.h"
 #include "app/EkKnownFolders.h"
 #include "app/Globl.h"

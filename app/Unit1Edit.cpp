@@ -4,6 +4,7 @@
 // they point at are deleted, so that no row and no selection handler ever sees a freed object.
 #include "app/Unit1.h"
 
+#include "app/DialogTextBoxes.h"
 #include "app/EkFunctions.h"
 #include "app/ImageLists.h"
 #include "app/IniListModels.h"

@@ -1,4 +1,5 @@
 // The section dialog, the item dialog and the password generator, driven through their widgets.
+#include "app/DialogTextBoxes.h"
 #include "app/FrmPasswrd.h"
 #include "app/FrmSearch.h"
 #include "app/ItemFrm.h"
@@ -18,6 +19,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -199,9 +201,7 @@ TEST(TextBoxes, PasteWithoutTextOnTheClipboardChangesNothing) {
 }
 
 // A memo gives back each character as set, copied or pasted, long lines and the separators a
-// text document would not keep included. Where a long line runs on from one block into the
-// next, a break typed is one line break and Backspace and Delete remove one character; undo
-// takes each back.
+// text document would not keep included.
 TEST(TextBoxes, MemoKeepsTheTextExactly) {
     const QString blanks = QString("C:\\Program Files\\a.dat,").repeated(2000);
     const QString pairs = "x" + QString::fromUcs4(U"\U0001F600").repeated(20000);
@@ -215,21 +215,53 @@ TEST(TextBoxes, MemoKeepsTheTextExactly) {
         EXPECT_TRUE(memo.text() == text && QGuiApplication::clipboard()->text() == text &&
                     copy.text() == text);
     }
-    TDialogMemo memo(nullptr);
-    memo.setText(blanks);
-    const int split = memo.document()->firstBlock().length() - 1; // after the join, at split + 1
-    const std::tuple<int, Qt::Key, Qt::KeyboardModifier, QString> keys[] = {
-        {split + 1, Qt::Key_Return, Qt::ControlModifier, blanks.left(split) + "\n" + blanks.mid(split)},
-        {split + 1, Qt::Key_Backspace, Qt::NoModifier, blanks.left(split - 1) + blanks.mid(split)},
-        {split, Qt::Key_Delete, Qt::NoModifier, blanks.left(split) + blanks.mid(split + 1)}};
-    for (const auto& [at, key, modifier, expected] : keys) {
-        QTextCursor cursor(memo.document());
-        cursor.setPosition(at);
-        memo.setTextCursor(cursor);
-        QTest::keyClick(&memo, key, modifier);
-        EXPECT_EQ(memo.text(), expected);
+}
+
+// Where a long line runs on from one block into the next, the blocks meet between characters as
+// a reader sees them, and a key typed or deleting there changes the text as in a short line;
+// undo takes the change back. Backspace and the accent act from the next block's start, the
+// others from the first block's end.
+TEST(TextBoxes, MemoActsWhereBlocksMeetAsInAShortLine) {
+    const auto across = [](int lead, const char16_t* cluster) { // the cluster over the 4,096th character
+        return QString("x").repeated(4096 - lead) + QString::fromUtf16(cluster) + "yyy";
+    };
+    const QString blanks = QString("C:\\Program Files\\a.dat,").repeated(180), accent = across(1, u"e\u0301");
+    const Qt::KeyboardModifiers none, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+    const std::tuple<const char*, QString, Qt::Key, Qt::KeyboardModifiers, QString> rows[] = {
+        {"accent", accent, Qt::Key_Delete, none, ""},
+        {"jamo", across(1, u"\u1100\u1161\u11A8"), Qt::Key_Delete, none, ""},
+        {"zwj emoji", across(2, u"\U0001F469\u200D\U0001F4BB"), Qt::Key_Delete, none, ""},
+        {"flag", across(2, u"\U0001F1EB\U0001F1F7"), Qt::Key_Delete, none, ""},
+        {"letter", accent, Qt::Key_Z, none, "z"},
+        {"typed accent", blanks, Qt::Key_unknown, none, QString(QChar(0x0301))},
+        {"backspace", blanks, Qt::Key_Backspace, none, ""},
+        {"shift backspace", blanks, Qt::Key_Backspace, shift, ""},
+        {"ctrl backspace", blanks, Qt::Key_Backspace, ctrl, ""},
+        {"delete", blanks, Qt::Key_Delete, none, ""},
+        {"ctrl delete", blanks, Qt::Key_Delete, ctrl, ""},
+        {"ctrl enter", blanks, Qt::Key_Return, ctrl, ""}};
+    for (const auto& [name, text, key, modifiers, typed] : rows) {
+        TDialogMemo memo(nullptr), line(nullptr);
+        const auto whole = [&memo] { // the second block starts between two characters
+            QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, memo.text());
+            clusters.setPosition(memo.document()->firstBlock().length() - 1);
+            return clusters.isAtBoundary();
+        };
+        memo.setText(text);
+        EXPECT_TRUE(whole()) << name;
+        const int join = memo.document()->firstBlock().length() - 1;
+        line.setText(text.mid(join - 40, 80));
+        for (auto [box, at] : {std::pair(&memo, join + (key == Qt::Key_Backspace || key == Qt::Key_unknown)),
+                               std::pair(&line, 40)}) {
+            QTextCursor cursor(box->document());
+            cursor.setPosition(at);
+            box->setTextCursor(cursor);
+            QTest::sendKeyEvent(QTest::Click, box, key, typed, modifiers);
+        }
+        EXPECT_TRUE(memo.text().startsWith(text.left(join - 40)) && whole()) << name;
+        EXPECT_EQ(memo.text().mid(join - 40), line.text() + text.mid(join + 40)) << name;
         QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
-        EXPECT_EQ(memo.text(), blanks);
+        EXPECT_TRUE(memo.text() == text) << name;
     }
 }
 
