@@ -323,7 +323,7 @@ public:
     bool refuseUnreadableLines();
     // --- Find ---------------------------------------------------------------------------------
     // The find position (findSection, findItem) indexes the document, not the lists: -1 stands
-    // before the start (for findItem also the section's header line), findPastEnd past the end.
+    // before the start (for findItem also the section's header line), kFindPastEnd past the end.
     static constexpr int kFindPastEnd = 2147483647;
     // Ctrl+F: the find dialog; on Find First a new search from the top of the document.
     void ActSearchExecute();

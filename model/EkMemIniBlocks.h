@@ -118,12 +118,6 @@ private:
 
 // The texts of one load, many to a block. A heap block of its own for each of millions of fields
 // costs a trip through malloc, a header of the allocator's and one of the string's, and padding:
-// more than the text itself for most fields. A block here is one of Qt's own string allocations,
-// and each field a QString that points into it, its text followed by a NUL as every QString's is;
-// the block's count of references is the number of strings that point into it, so it is freed with
-
-// The texts of one load, many to a block. A heap block of its own for each of millions of fields
-// costs a trip through malloc, a header of the allocator's and one of the string's, and padding:
 // more than the text itself for most fields. A block here is a QString whose memory the texts are
 // copied into, each followed by a NUL as every QString's text is, and each field a string made by
 // stringInBlock that points into it. A string changed later detaches or grows in place like any

@@ -1,7 +1,6 @@
 #include "controls/extra/EkColorPal.h"
 
 #include "controls/Setters.h"
-#include "platform/gui/SystemServices.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -473,7 +472,8 @@ void TEkColorPal::mouseReleaseEvent(QMouseEvent* event) {
 
 void TEkColorPal::enterEvent(QEnterEvent* event) {
     QWidget::enterEvent(event);
-    if (!platform::isCtrlDown())
+    // Qt's enter events carry no modifiers: the keyboard is asked as it is now.
+    if (!QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier))
         changeCursor(true);
 }
 
