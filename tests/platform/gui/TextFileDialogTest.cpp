@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -133,15 +134,25 @@ TEST(FileDialog, ListsEachFileTypeWithItsPatternsOnce) {
     }
 }
 
-// A typed name or path of an existing file opens it, also when the chosen file type hides it.
-TEST(OpenDialog, TypedNameOfAnExistingFileOpensWhateverTheFileType) {
+// A typed name or path of an existing file opens it as typed, also when the chosen file type
+// hides it; the default extension is added only to a name that names no file as typed.
+TEST(OpenDialog, TypedNameOfAnExistingFileOpensAsTyped) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid() && QDir(dir.path()).mkdir("etc"));
-    for (const QString& typed : {dir.filePath("app.conf"), QString("app.conf"), QString("etc/app.conf")}) {
+    const struct {
+        const char* typed;  // none: the whole path of the file
+        const char* opens;  // the file, inside the folder
+        const char* beside; // another file there
+    } rows[] = {{"", "app.conf", ""},   {"app.conf", "app.conf", ""}, {"etc/app.conf", "etc/app.conf", ""},
+                {"noext", "noext", ""}, {"both", "both", "both.Ini"}, {"plain", "plain.Ini", ""}};
+    for (const auto& row : rows) {
+        const QString typed = *row.typed ? QString(row.typed) : dir.filePath(row.opens);
         SCOPED_TRACE(typed.toStdString());
-        const QString file = QDir(dir.path()).absoluteFilePath(typed);
+        const QString file = QDir(dir.path()).absoluteFilePath(row.opens);
         ASSERT_TRUE(testsupport::writeFile(file, {}));
+        ASSERT_TRUE(!*row.beside || testsupport::writeFile(dir.filePath(row.beside), {}));
         TextFileDialog dialog(TextFileDialog::Kind::Open);
+        dialog.defaultExt = "Ini";
         dialog.filter = "Ini Files|*.Ini|All Files|*.*";
         dialog.fileName = dir.filePath("start.ini");
         actOnNextDialog([&](QFileDialog* shown) {
@@ -156,14 +167,44 @@ TEST(OpenDialog, TypedNameOfAnExistingFileOpensWhateverTheFileType) {
             edit->setFocus();
             edit->clear();
             QTest::keyClicks(edit, typed);
-            QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
-            QTimer::singleShot(0, shown, [shown] { // a refused name leaves the dialog open
+            // A name not found is told in a message box, and the dialog stays open.
+            QTimer::singleShot(0, shown, [shown] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->reject();
                 if (shown->isVisible())
                     shown->reject();
             });
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
         });
         ASSERT_TRUE(dialog.execute(nullptr));
         EXPECT_EQ(dialog.fileName, file);
+    }
+}
+
+// "*.*" shows every file, names without a dot too, in the open and the save dialog alike.
+TEST(FileDialog, EveryFilePatternShowsNamesWithoutADot) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid() && testsupport::writeFile(dir.filePath("a.Ini"), {}) &&
+                testsupport::writeFile(dir.filePath("noext"), {}));
+    for (const auto kind : {TextFileDialog::Kind::Open, TextFileDialog::Kind::Save}) {
+        for (const int filterIndex : {0, 1}) { // chosen by the program, then by the user
+            TextFileDialog dialog(kind);
+            dialog.filter = "All Files|*.*|Ini Files|*.Ini";
+            dialog.filterIndex = filterIndex;
+            dialog.fileName = dir.filePath("start.Ini");
+            bool both = false;
+            actOnNextDialog([&](QFileDialog* open) {
+                auto* files = open->findChild<QFileSystemModel*>();
+                if (QComboBox* types = comboStartingWith(open, "All Files (*.*)"); types && files) {
+                    pickWithKeys(types, 0);
+                    both =
+                        QTest::qWaitFor([&] { return files->rowCount(files->index(dir.path())) == 2; }, 2000);
+                }
+                open->reject();
+            });
+            dialog.execute(nullptr);
+            EXPECT_TRUE(both) << "kind " << int(kind) << ", starting with file type " << filterIndex;
+        }
     }
 }
 
