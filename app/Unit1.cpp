@@ -582,37 +582,10 @@ void TForm1::applyThemeToArt(TEkArt* piece) {
     piece->setGradiDark(themeColours[3]);
 }
 
-// --- Press and hold on Open ------------------------------------------------------------------------
-
-void TForm1::GlOpenMouseDown(Qt::MouseButton button) {
-    // The click still runs Open when the button is released in time.
-    if (button == Qt::LeftButton)
-        MruTimer->start();
-}
-
-void TForm1::GlOpenMouseUp() {
-    MruTimer->stop();
-}
-
-void TForm1::GlOpenMouseLeave() {
-    MruTimer->stop();
-}
-
-void TForm1::MruTimerTimer() {
-    if (!MruTimer->isActive())
-        return;
-    MruTimer->stop();
-    // With nothing to offer, the press stays the button's: a release over it still opens.
-    if (MRUList->getCount() == 0)
-        return;
-    // The held press belongs to the pop-up now: the button lets it go without a click.
-    GlOpen->releaseWithoutClick();
-    showMruPopup();
-}
-
 void TForm1::LoadFileTimerTimer() {
     LoadFileTimer->stop();
-    if (arguments_.isEmpty() || !platform::FileExists(arguments_.constFirst()))
+    // A name of nothing is ignored; a folder or a pipe is refused by the open.
+    if (arguments_.isEmpty() || platform::fileKind(arguments_.constFirst()) == platform::FileKind::Missing)
         return;
     const QString name = QFileInfo(arguments_.constFirst()).absoluteFilePath();
     runGuarded([&] { openFile(name, -1); });
@@ -975,14 +948,21 @@ void TForm1::LvSectionsSelectItem(TListRow* row, bool selected) {
     } else {
         selectedSection = nullptr;
     }
+    enableSectionCommands(selected);
+    if (!selected)
+        clearValueRows();
+    updateClipMenu();
+}
+
+void TForm1::enableSectionCommands(bool selected) {
     const bool e = selected && !readOnly;
     for (QAction* action : {ActAddItem, ActCopySection, ActInsertSection, ActEditSection, ActDeleteSection,
                             ActSilentDeleteSection})
         action->setEnabled(e);
+    // The button starts disabled while its action is enabled: it follows each enabling, also one
+    // that leaves the action as it was.
+    GlSectionCopy->setEnabled(e);
     ActAddSection->setEnabled(e || !fileName.isEmpty());
-    if (!selected)
-        clearValueRows();
-    updateClipMenu();
 }
 
 void TForm1::LvValuesSelectItem(TListRow* row, bool selected) {
@@ -992,8 +972,13 @@ void TForm1::LvValuesSelectItem(TListRow* row, bool selected) {
         action->setEnabled(e);
     // The section list's current index outlives its selection while the list is cleared:
     // only a selected section counts.
-    ActAddItem->setEnabled(e || selectedRow(LvSections) >= 0);
+    ActAddItem->setEnabled(!readOnly && (selected || selectedRow(LvSections) >= 0));
     updateClipMenu();
+}
+
+void TForm1::enableRowCommands() {
+    enableSectionCommands(selectedRow(LvSections) >= 0);
+    LvValuesSelectItem(nullptr, selectedRow(LvValues) >= 0);
 }
 
 void TForm1::scrollItemIntoView(QTreeView* list, int index) {

@@ -228,6 +228,12 @@ public:
     void ActValuesOnlyExecute();
     void LvSectionsSelectItem(TListRow* row, bool selected);
     void LvValuesSelectItem(TListRow* row, bool selected);
+    // The section commands for a selected section row, or for none: in a read-only document only
+    // Add Section, which a file name alone enables too.
+    void enableSectionCommands(bool selected);
+    // The enabling of both lists' selections again, for the rows selected now: run when the
+    // document's name or read-only state changes without a change of selection.
+    void enableRowCommands();
     // Selects row `index` of `list` alone and scrolls it fully into view; nothing for index < 0.
     void scrollItemIntoView(QTreeView* list, int index);
     // The row of `list` that is current and selected, -1 when none.
@@ -243,8 +249,8 @@ public:
     // True when the user cancelled (or a Yes whose save did not happen).
     bool askSaveChanges();
     void openFile(const QString& name, int selector);
-    // True when `name` is a pipe, a device or a socket; then that is reported and nothing else
-    // happens, so the open document stays.
+    // True when `name` is a folder, a pipe, a device or a socket; then that is reported and
+    // nothing else happens, so the open document stays.
     bool refuseSpecialFile(const QString& name);
     void openPlain(const QString& name, int selector);
     // The model's load status: the code page read, or loadFileMissing, loadUnreadable,

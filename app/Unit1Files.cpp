@@ -21,6 +21,7 @@ const QString kQuestion = QStringLiteral("Question");
 const QString kFileError = QStringLiteral("File Error");
 const QString kNoName = QStringLiteral("NoName.Ini");
 const QString kNotRegularFile = QStringLiteral("Not a regular file, but a pipe, a device or a socket:\r\n");
+const QString kFolder = QStringLiteral("Not a file, but a folder:\r\n");
 
 // The extension alone tells an encrypted file: from the last dot of the file name on.
 bool isEncryptedName(const QString& name) {
@@ -117,6 +118,9 @@ void TForm1::clearDocument() {
     clearValueRows();
     selectedSection = nullptr;
     model.sections.clear();
+    // The next document's order is its own.
+    setSortArrow(LvSections, -1, 0);
+    setSortArrow(LvValues, -1, 0);
     setCaption(true);
 }
 
@@ -125,6 +129,7 @@ void TForm1::setFileName(const QString& name) {
     addToMru();
     setCaption(false);
     ButCreateShortcut->setEnabled(!name.isEmpty());
+    enableRowCommands();
 }
 
 void TForm1::showDisplayTime() {
@@ -165,9 +170,10 @@ void TForm1::ActOpenFileExecute() {
 }
 
 bool TForm1::refuseSpecialFile(const QString& name) {
-    if (platform::fileKind(name) != platform::FileKind::Special)
+    const platform::FileKind kind = platform::fileKind(name);
+    if (kind != platform::FileKind::Special && kind != platform::FileKind::Folder)
         return false;
-    platform::showError(kFileError, kNotRegularFile + name);
+    platform::showError(kFileError, (kind == platform::FileKind::Folder ? kFolder : kNotRegularFile) + name);
     return true;
 }
 
@@ -248,6 +254,8 @@ bool TForm1::checkFileError(int status, const QString& name) {
     ButCreateShortcut->setEnabled(false);
     readOnly = false;
     setCaption(true);
+    // Add Section went with the name: the window is as empty as at the start.
+    enableRowCommands();
     // The counters would otherwise still count the document that was just dropped.
     refreshCounts();
     return true;
@@ -340,6 +348,8 @@ void TForm1::ActSaveAsExecute() {
     readOnly = false;
     encodingSelector = selector;
     setFileName(name);
+    // A document emptied by a failed load has its file commands again once it has a file.
+    enableFileActions(true);
     updateActions(false);
 }
 
@@ -385,6 +395,7 @@ void TForm1::encryptedLoadFailed() {
     readOnly = false;
     encrypted = false;
     setCaption(true);
+    enableRowCommands();
     enableFileActions(false);
     refreshCounts();
 }

@@ -282,13 +282,15 @@ void TForm1::updateClipMenu() {
     // While a selection changes, the current row may still be the old one: ask the selection.
     const bool v = LvValues->selectionModel()->hasSelection();
     const bool s = LvSections->selectionModel()->hasSelection();
-    for (QAction* entry :
-         {MnuCopyItemValue, MnuCopyItemName, MnuCopyItemComment, MnuCopyItem, MnuPasteItemValue})
+    for (QAction* entry : {MnuCopyItemValue, MnuCopyItemName, MnuCopyItemComment, MnuCopyItem})
         entry->setEnabled(v);
     for (QAction* entry :
          {MnuCopySectionName, MnuCopySectionComment, MnuCopySectionItem, MnuCopySectionAllItems})
         entry->setEnabled(s);
-    MnuCommentUncommentItem->setEnabled(v && valueListFocused());
+    // A read-only document is not edited, as its rows' edit commands are off.
+    MnuPasteItemValue->setEnabled(v && !readOnly);
+    ActPasteItemValue->setEnabled(!readOnly);
+    MnuCommentUncommentItem->setEnabled(v && valueListFocused() && !readOnly);
 }
 
 bool TForm1::valueListFocused() const {
@@ -372,7 +374,8 @@ void TForm1::MnuPasteItemValueClick() {
     TListRow* row = selectedValueRow(*this);
     TEkIniVal* item = itemOf(row);
     const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
-    if (!item || !clip || !clip->hasText())
+    // The lists' own key reaches here whatever the menu entry's state.
+    if (readOnly || !item || !clip || !clip->hasText())
         return;
     QString text = clip->text();
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -382,7 +385,7 @@ void TForm1::MnuPasteItemValueClick() {
 }
 
 void TForm1::MnuCommentUncommentItemClick() {
-    if (LvSections->hasFocus())
+    if (readOnly || LvSections->hasFocus())
         return;
     TListRow* row = selectedValueRow(*this);
     TEkIniVal* item = itemOf(row);

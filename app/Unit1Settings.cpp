@@ -235,11 +235,13 @@ void TForm1::loadSettings() {
             record[fsThemeFirst + i] = std::int32_t(themeColours[i].value);
         readFormRecord(value.toByteArray(), record);
         restorePlace(record[fsLeft], record[fsTop], record[fsWidth], record[fsHeight]);
-        // The section list stays inside the window, leaving the value list its least width.
-        const int room =
-            std::max(1, width() - Splitter1->handleWidth() - LvValues->minimumSizeHint().width());
-        const int listWidth =
-            std::min(record[fsListWidth] > 0 ? record[fsListWidth] : LvSections->width(), room);
+        // The section list takes two thirds of the window at most, so that the value list stays
+        // usable, and never leaves the value list less than its least width.
+        const std::int64_t most = std::max<std::int64_t>(
+            1, std::min(std::int64_t(width()) * 2 / 3, std::int64_t(width()) - Splitter1->handleWidth() -
+                                                           LvValues->minimumSizeHint().width()));
+        const int listWidth = int(std::min<std::int64_t>(
+            record[fsListWidth] > 0 ? record[fsListWidth] : LvSections->width(), most));
         Splitter1->setSizes({listWidth, std::max(1, width() - Splitter1->handleWidth() - listWidth)});
         setValuesOnlyView(record[fsValuesOnly] != 0);
         for (size_t i = 0; i < themeColours.size(); ++i)
@@ -336,6 +338,34 @@ void TForm1::MruCheckTimer() {
         if (!platform::FileExists(list.get(i)))
             list.remove(i);
     }
+}
+
+// --- Press and hold on Open -----------------------------------------------------------------------
+
+void TForm1::GlOpenMouseDown(Qt::MouseButton button) {
+    // The click still runs Open when the button is released in time.
+    if (button == Qt::LeftButton)
+        MruTimer->start();
+}
+
+void TForm1::GlOpenMouseUp() {
+    MruTimer->stop();
+}
+
+void TForm1::GlOpenMouseLeave() {
+    MruTimer->stop();
+}
+
+void TForm1::MruTimerTimer() {
+    if (!MruTimer->isActive())
+        return;
+    MruTimer->stop();
+    // With nothing to offer, the press stays the button's: a release over it still opens.
+    if (MRUList->getCount() == 0)
+        return;
+    // The held press belongs to the pop-up now: the button lets it go without a click.
+    GlOpen->releaseWithoutClick();
+    showMruPopup();
 }
 
 // --- Shortcut files and the about box -------------------------------------------------------------

@@ -1,10 +1,12 @@
 #include "platform/gui/TextFileDialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +73,41 @@ private:
     QPushButton* open_ = nullptr;
 };
 
+// Qt's dialog adds its default extension to every typed name without one, and takes the row its
+// list selected for the name so extended, so a file whose name has none could not be opened by
+// typing it. The open dialog opens a typed name that names a file as it stands, and adds the
+// extension only to one that does not; the save dialog always adds it, as the system's dialog.
+class TypedNameDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        if (acceptMode() == AcceptOpen && edit && list && !edit->text().contains(QLatin1Char('"')) &&
+            QFileInfo(directory().absoluteFilePath(edit->text())).isFile()) {
+            setDefaultSuffix({});
+            // The list and the detailed view share their selection: without it the typed name counts.
+            list->selectionModel()->clear();
+        }
+        QFileDialog::accept();
+    }
+};
+
+// "*.*" stands for every file, as in the system's dialog; Qt's own would list only names with a
+// dot. The dialog sets its list's patterns from each file type chosen: run after every choice.
+void listEveryFileForWildcard(QFileDialog& dialog) {
+    auto* files = dialog.findChild<QFileSystemModel*>();
+    if (!files)
+        return;
+    QStringList patterns = files->nameFilters();
+    const qsizetype wildcard = patterns.indexOf(QLatin1String("*.*"));
+    if (wildcard < 0)
+        return;
+    patterns[wildcard] = QStringLiteral("*");
+    files->setNameFilters(patterns);
+}
+
 } // namespace
 
 TextFileDialog::TextFileDialog(Kind kind) : kind_(kind) {}
@@ -118,7 +155,7 @@ bool TextFileDialog::execute(QWidget* parent) {
         return true;
     }
 
-    QFileDialog dialog(parent);
+    TypedNameDialog dialog(parent);
     // The system dialog cannot take the encoding list; Qt's own dialog can.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -134,12 +171,14 @@ bool TextFileDialog::execute(QWidget* parent) {
     dialog.setNameFilters(filters);
     if (filterIndex >= 0 && filterIndex < filters.size())
         dialog.selectNameFilter(filters[filterIndex]);
+    listEveryFileForWildcard(dialog);
     // A typed name without extension gets the one of the chosen file type, as in the system's
     // dialog: choosing the encrypted type must not give a plain ".ini" file.
     dialog.setDefaultSuffix(suffixForFilter(filterIndex));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [this, &dialog, filters](const QString& chosen) {
                          dialog.setDefaultSuffix(suffixForFilter(int(filters.indexOf(chosen))));
+                         listEveryFileForWildcard(dialog);
                      });
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);

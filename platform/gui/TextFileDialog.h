@@ -27,9 +27,11 @@ public:
 
     Kind kind() const { return kind_; }
 
-    QString defaultExt;    // appended to a typed name without extension, without the dot
-    QString filter;        // "Caption|*.a;*.b|Caption2|*.*": pairs of caption and patterns
-    int filterIndex = 0;   // the filter selected at start, from 0
+    // Appended to a typed name without extension, without the dot; by the open dialog only
+    // when the name as typed is no file.
+    QString defaultExt;
+    QString filter;      // "Caption|*.a;*.b|Caption2|*.*": pairs of caption and patterns; "*.*" is every file
+    int filterIndex = 0; // the filter selected at start, from 0
     QStringList encodings; // none: the dialog shows no encoding list
     int encodingIndex = 0;
     QString fileName; // preset name at start; the chosen one after a confirmed run

@@ -136,6 +136,7 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
         {"largest place", ints({2147483000, kMax, 600, 300}), centred(300), 300, {}},
         {"largest place and size", ints({kMax, kMax, kMax, kMax}), head, fill, {}},
         {"smallest place, largest size", ints({kMin, kMin, kMax, kMax}), head, fill, {}},
+        {"largest list width", ints({0, 100, 600, 300, kMax}), 100, 300, {}},
     };
     const QString kept = file("kept.ini");
     for (const Row& row : rows) {
@@ -147,7 +148,8 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
         EXPECT_EQ(QPoint(form->frameGeometry().left(), form->geometry().top()),
                   QPoint(screen.left(), row.top));
         EXPECT_EQ(form->height(), row.height);
-        EXPECT_LT(form->LvSections->width(), form->width());
+        // The section list takes two thirds of the window at most, and is stored so.
+        EXPECT_LE(form->LvSections->width(), form->width() * 2 / 3);
         ASSERT_EQ(boxes.records.size(), row.box.isEmpty() ? 0 : 1);
         EXPECT_EQ(row.box,
                   boxes.records.isEmpty() ? "" : boxes.records[0].caption + "|" + boxes.records[0].text);
@@ -156,6 +158,9 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
         EXPECT_EQ(form->themeColours[0], 0xFFEBDEu);
         for (QWidget* bar : {form->PnlTop, form->PnlBottom})
             EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(0xA3, 0xB4, 0xD8));
+        const int listWidth = form->LvSections->width();
+        ASSERT_TRUE(form->close());
+        EXPECT_EQ(stored.value("FormSettings").toByteArray().mid(16, 4), ints({listWidth}));
     }
 }
 

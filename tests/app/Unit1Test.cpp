@@ -15,6 +15,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
@@ -223,13 +225,25 @@ TEST_F(MainWindowTest, CommandLineFileOpensFiftyMillisecondsAfterShow) {
     EXPECT_TRUE(boxes.records.isEmpty());
 }
 
-TEST_F(MainWindowTest, CommandLineNamingNoFileIsIgnoredSilently) {
-    form = std::make_unique<TForm1>(QStringList{path("missing.ini")});
-    form->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->LoadFileTimer->isActive(); }));
-    EXPECT_TRUE(form->fileName.isEmpty());
-    EXPECT_TRUE(boxes.records.isEmpty());
-    EXPECT_EQ(form->windowTitle(), "Tolvard's Velquin");
+// A missing file named on the command line is ignored silently; a folder, named there or dropped,
+// is refused as a pipe is, and the open document stays.
+TEST_F(MainWindowTest, CommandLineOrDroppedNameOfNoFile) {
+    const QString folder = path("folder.ini");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const auto& [name, dropped] :
+         {std::pair{path("missing.ini"), false}, {folder, false}, {folder, true}}) {
+        SCOPED_TRACE(name.toStdString() + (dropped ? " dropped" : ""));
+        form = std::make_unique<TForm1>(dropped ? QStringList() : QStringList{name});
+        open(writeSample("kept.ini"));
+        boxes.records.clear();
+        if (dropped)
+            form->openDroppedFiles({name});
+        form->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form->LoadFileTimer->isActive(); }));
+        EXPECT_EQ(boxTexts().join(""),
+                  name == folder ? "File Error|Not a file, but a folder:\r\n" + folder : "");
+        EXPECT_EQ(form->model.sections.count, 3);
+    }
 }
 
 TEST_F(MainWindowTest, DroppedFilesOpenTheFirstWithoutAskingAboutChanges) {
@@ -295,6 +309,7 @@ TEST_P(OpenEncodingTest, ReadsTheTextAndShowsTheEncoding) {
     EXPECT_TRUE(form->ActReload->isEnabled());
     EXPECT_TRUE(form->ActSaveAs->isEnabled());
     EXPECT_FALSE(form->ActSave->isEnabled());
+    EXPECT_TRUE(form->GlSectionCopy->isEnabled()); // as its action: a section is selected
 }
 
 const QString kSampleText = QString::fromUtf8(kSample);
@@ -343,7 +358,7 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     EXPECT_EQ(counters(), QStringList({"0", "0", "0", "0", "0"}));
     // With no section left there is nothing to add an item to.
     for (QAction* action : {form->ActReload, form->ActSaveAs, form->ActSearch, form->ActFindNext,
-                            form->ActFindPrevious, form->ActSave, form->ActAddItem})
+                            form->ActFindPrevious, form->ActSave, form->ActAddItem, form->ActAddSection})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     // The shortcut button needs a file name.
     EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
@@ -375,10 +390,19 @@ TEST_F(MainWindowTest, ReadOnlyFileOpensWithSectionEditsOff) {
     // The open selects the first section and its first row.
     EXPECT_EQ(form->selectedRow(form->LvSections), 0);
     EXPECT_EQ(form->selectedRow(form->LvValues), 0);
-    EXPECT_FALSE(form->ActEditSection->isEnabled());
-    EXPECT_FALSE(form->ActEditItem->isEnabled());
-    EXPECT_FALSE(form->ActDeleteItem->isEnabled());
-    EXPECT_FALSE(form->ActDeleteSection->isEnabled());
+    // Nor is a line changed by a key that the lists take for themselves.
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->LvValues->setFocus();
+    QGuiApplication::clipboard()->setText("PASTED");
+    QTest::keyClick(form->LvValues, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(form->LvValues, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_FALSE(form->modified);
+    for (QAction* action : {form->ActEditSection, form->ActDeleteSection, form->ActAddItem, form->ActEditItem,
+                            form->ActDeleteItem, form->ActPasteItemValue, form->MnuPasteItemValue,
+                            form->MnuCommentUncommentItem})
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     EXPECT_TRUE(form->ActAddSection->isEnabled());
     QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
 }
@@ -737,6 +761,12 @@ TEST_F(MainWindowTest, ReloadOfADeletedFileLeavesAnEmptyUnnamedWindow) {
     EXPECT_EQ(boxTexts(), QStringList({"File Error|File Does not exist\r\n" + name}));
     EXPECT_TRUE(form->fileName.isEmpty());
     EXPECT_FALSE(form->ActReload->isEnabled());
+    // A sort marks the emptied document changed; saved under a name, it has its file commands back.
+    form->LvSectionsColumnClick(1);
+    dialogs.answer(path("saved.ini"), 0);
+    form->ActSave->trigger();
+    for (QAction* action : {form->ActReload, form->ActSaveAs, form->ActSearch, form->ActAddSection})
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
 }
 
 // --- Pipes, devices and sockets ---------------------------------------------------------------

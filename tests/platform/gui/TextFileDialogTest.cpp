@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -133,15 +134,21 @@ TEST(FileDialog, ListsEachFileTypeWithItsPatternsOnce) {
     }
 }
 
-// A typed name or path of an existing file opens it, also when the chosen file type hides it.
-TEST(OpenDialog, TypedNameOfAnExistingFileOpensWhateverTheFileType) {
+// A typed name or path of an existing file opens it as typed, also when the chosen file type
+// hides it; the default extension is added only to a name that names no file as typed.
+TEST(OpenDialog, TypedNameOfAnExistingFileOpensAsTyped) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid() && QDir(dir.path()).mkdir("etc"));
-    for (const QString& typed : {dir.filePath("app.conf"), QString("app.conf"), QString("etc/app.conf")}) {
+    ASSERT_TRUE(testsupport::writeFile(dir.filePath("both.Ini"), {}));
+    // Each typed name, then after ">" the file it opens where that is another.
+    for (const QString& row : {dir.filePath("app.conf"), QString("app.conf"), QString("etc/app.conf"),
+                               QString("noext"), QString("both"), QString("plain>plain.Ini")}) {
+        const QString typed = row.section('>', 0, 0);
         SCOPED_TRACE(typed.toStdString());
-        const QString file = QDir(dir.path()).absoluteFilePath(typed);
+        const QString file = QDir(dir.path()).absoluteFilePath(row.section('>', -1));
         ASSERT_TRUE(testsupport::writeFile(file, {}));
         TextFileDialog dialog(TextFileDialog::Kind::Open);
+        dialog.defaultExt = "Ini";
         dialog.filter = "Ini Files|*.Ini|All Files|*.*";
         dialog.fileName = dir.filePath("start.ini");
         actOnNextDialog([&](QFileDialog* shown) {
@@ -156,14 +163,38 @@ TEST(OpenDialog, TypedNameOfAnExistingFileOpensWhateverTheFileType) {
             edit->setFocus();
             edit->clear();
             QTest::keyClicks(edit, typed);
-            QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
-            QTimer::singleShot(0, shown, [shown] { // a refused name leaves the dialog open
+            // A name not found is told in a message box, and the dialog stays open.
+            QTimer::singleShot(0, shown, [shown] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->reject();
                 if (shown->isVisible())
                     shown->reject();
             });
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Open), Qt::LeftButton);
         });
         ASSERT_TRUE(dialog.execute(nullptr));
         EXPECT_EQ(dialog.fileName, file);
+    }
+}
+
+// "*.*" lists every file, names without a dot too, chosen by the program or by the user.
+TEST(FileDialog, EveryFilePatternListsNamesWithoutADot) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(testsupport::writeFile(dir.filePath("noext"), {}));
+    for (const int filterIndex : {0, 1}) {
+        TextFileDialog dialog(TextFileDialog::Kind::Open);
+        dialog.filter = "All Files|*.*|Ini Files|*.Ini";
+        dialog.filterIndex = filterIndex;
+        dialog.fileName = dir.filePath("start.Ini");
+        bool listed = false;
+        actOnNextDialog([&](QFileDialog* open) {
+            auto* files = open->findChild<QFileSystemModel*>();
+            pickWithKeys(open->findChild<QComboBox*>("fileTypeCombo"), 0);
+            listed = QTest::qWaitFor([&] { return files->rowCount(files->index(dir.path())) == 1; }, 2000);
+            open->reject();
+        });
+        dialog.execute(nullptr);
+        EXPECT_TRUE(listed) << filterIndex;
     }
 }
 
