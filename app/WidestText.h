@@ -99,11 +99,11 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
         const int threads = partsFor(n, perPart);
         auto parts = std::vector<Part>(size_t(threads));
         // A text the sums cannot tell (Arabic, combining marks) is laid out on its part's thread,
-        // in a font of that part's own: Qt keeps font engines per thread, and a font's copies share
-        // a cache. Making a font reads the font it copies, so the fonts are made here, before the
-        // threads start.
+        // in a font of that thread's own: Qt keeps font engines per thread, and a font's copies
+        // share a cache. Making a font reads the font it copies, so the fonts are made here,
+        // before the threads start; part 0 runs here, in the columns' font.
         std::vector<QFont> fonts;
-        for (int t = 0; t < threads && k > 0; ++t)
+        for (int t = 1; t < threads; ++t)
             fonts.push_back(ownFont(columns.front().advances_->font()));
         runParts(threads, [&](int t) {
             Part& part = parts[size_t(t)];
@@ -119,7 +119,8 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
                 const qint64 s = columns[size_t(c)].advances_->knownWidth64(text);
                 if (s == TTextAdvances::kLayOut && text.size() <= kExactLength) {
                     if (!metrics)
-                        metrics.emplace(fonts[size_t(t)]);
+                        metrics.emplace(t == 0 ? columns.front().metrics_
+                                               : QFontMetrics(fonts[size_t(t) - 1]));
                     part.laidOut[size_t(c)] =
                         std::max(part.laidOut[size_t(c)], metrics->horizontalAdvance(text));
                     ++part.layouts[size_t(c)];
