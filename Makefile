@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 WERROR ?= OFF
 CONFIGURE_FLAGS = -DVELQUIN_WERROR=$(WERROR)
 
-.PHONY: deps build run test asan fuzz clean format format-check naming-check
+.PHONY: deps build run test asan tsan fuzz clean format format-check naming-check
 
 deps:
 	@scripts/install-deps.sh
@@ -26,6 +26,13 @@ asan: deps
 	cmake --preset asan $(CONFIGURE_FLAGS)
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The editor's own threads fill and measure the lists: ThreadSanitizer over the test program of
+# app/, whose tests drive them (tests/tsan.supp leaves out what Qt's own threads do).
+tsan: deps
+	cmake --preset tsan $(CONFIGURE_FLAGS)
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
 fuzz: deps
 	cmake --preset fuzz $(CONFIGURE_FLAGS)
@@ -46,4 +53,4 @@ naming-check: build
 	    2>&1 | { grep -v 'warnings generated' || true; }
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz

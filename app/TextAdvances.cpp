@@ -109,7 +109,7 @@ struct TTextAdvances::Glyph {
     qint32 id = -1;          // its index in the pair tables
     char32_t ch = 0;
     quint8 kind = kNew;
-    quint8 script = 0;  // of the character; for a character of kind kCommon in a run, the run's
+    quint8 script = 0;  // of the character; in common_, the script of the run it is measured in
     bool quiet = false; // in a font without kerning or ligatures
 };
 
@@ -279,39 +279,41 @@ void TTextAdvances::fill(Glyph& g) {
     }
 }
 
-template <bool Fill> bool TTextAdvances::pair(const Glyph& a, const Glyph& b, int& coded) {
+template <bool Fill>
+bool TTextAdvances::pair(Tables<Fill>& self, const Glyph& a, const Glyph& b, int& coded) {
     coded = 0;
     // Characters in runs of different scripts are laid out apart.
     if ((a.quiet && b.quiet) || a.script != b.script)
         return true;
-    qint16* dense = nullptr;
-    if (a.id < kDenseIds && b.id < kDenseIds) {
-        if (!pairs_) {
-            if constexpr (!Fill)
-                return false;
-            pairs_ = std::make_unique<qint16[]>(size_t(kDenseIds) * kDenseIds);
-            std::fill_n(pairs_.get(), size_t(kDenseIds) * kDenseIds, kUnknownPair);
-        }
-        dense = &pairs_[size_t(a.id) * kDenseIds + size_t(b.id)];
-        if (*dense != kUnknownPair) {
-            coded = *dense;
-            return true;
-        }
-    } else if (const auto found = farPairs_.find(quint64(a.id) << 32 | quint64(b.id));
-               found != farPairs_.end()) {
+    const bool dense = a.id < kDenseIds && b.id < kDenseIds;
+    const size_t at = size_t(a.id) * kDenseIds + size_t(b.id);
+    const quint64 far = quint64(a.id) << 32 | quint64(b.id);
+    if (dense && self.pairs_ && self.pairs_[at] != kUnknownPair) {
+        coded = self.pairs_[at];
+        return true;
+    }
+    if (const auto found = dense ? self.farPairs_.end() : self.farPairs_.find(far);
+        found != self.farPairs_.end()) {
         coded = found->second;
         return true;
     }
-    if constexpr (!Fill)
+    if constexpr (!Fill) {
         return false;
-    const QString chars = QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1);
-    const int correction = int(runWidth(b.script, chars) - a.first - b.first);
-    coded = 2 * correction + (correction != 0 && joins(chars));
-    if (dense && coded > SHRT_MIN && coded <= SHRT_MAX)
-        *dense = qint16(coded);
-    else
-        farPairs_[quint64(a.id) << 32 | quint64(b.id)] = coded;
-    return true;
+    } else {
+        const QString chars = QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1);
+        const int correction = int(self.runWidth(b.script, chars) - a.first - b.first);
+        coded = 2 * correction + (correction != 0 && self.joins(chars));
+        if (dense && coded > SHRT_MIN && coded <= SHRT_MAX) {
+            if (!self.pairs_) {
+                self.pairs_ = std::make_unique<qint16[]>(size_t(kDenseIds) * kDenseIds);
+                std::fill_n(self.pairs_.get(), size_t(kDenseIds) * kDenseIds, kUnknownPair);
+            }
+            self.pairs_[at] = qint16(coded);
+        } else {
+            self.farPairs_[far] = coded;
+        }
+        return true;
+    }
 }
 
 bool TTextAdvances::joins(const QString& chars) const {
@@ -326,39 +328,42 @@ bool TTextAdvances::joins(const QString& chars) const {
 }
 
 template <bool Fill>
-bool TTextAdvances::triple(const Glyph& a, const Glyph& b, const Glyph& c, int& correction) {
+bool TTextAdvances::triple(Tables<Fill>& self, const Glyph& a, const Glyph& b, const Glyph& c,
+                           int& correction) {
     correction = 0;
     if (a.script != b.script || b.script != c.script)
         return true;
     const quint64 key = quint64(a.id) << 42 | quint64(b.id) << 21 | quint64(c.id);
     // A text of kerned letters meets the same few triples on every row: a small cache in front.
-    TripleCache& cached = tripleCache_[(key ^ key >> 21 ^ key >> 42) % tripleCache_.size()];
+    auto& cached = self.tripleCache_[(key ^ key >> 21 ^ key >> 42) % self.tripleCache_.size()];
     if (cached.key == key + 1) {
         correction = cached.correction;
         return true;
     }
-    if (const auto found = triples_.find(key); found != triples_.end()) {
+    if (const auto found = self.triples_.find(key); found != self.triples_.end()) {
         correction = found->second;
         if constexpr (Fill)
             cached = {key + 1, correction};
         return true;
     }
-    if constexpr (!Fill)
+    if constexpr (!Fill) {
         return false;
-    int ab = 0;
-    int bc = 0;
-    pair<true>(a, b, ab);
-    pair<true>(b, c, bc);
-    ab >>= 1;
-    bc >>= 1;
-    const QString chars =
-        QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1) + QString::fromUcs4(&c.ch, 1);
-    // What the three together are wider than their two pairs, the middle character counted once.
-    correction =
-        int(runWidth(c.script, chars) - (a.first + b.first + ab) - (b.first + c.first + bc) + b.first);
-    triples_[key] = correction;
-    cached = {key + 1, correction};
-    return true;
+    } else {
+        int ab = 0;
+        int bc = 0;
+        pair<true>(self, a, b, ab);
+        pair<true>(self, b, c, bc);
+        ab >>= 1;
+        bc >>= 1;
+        const QString chars =
+            QString::fromUcs4(&a.ch, 1) + QString::fromUcs4(&b.ch, 1) + QString::fromUcs4(&c.ch, 1);
+        // What the three together are wider than their two pairs, the middle character counted once.
+        correction = int(self.runWidth(c.script, chars) - (a.first + b.first + ab) -
+                         (b.first + c.first + bc) + b.first);
+        self.triples_[key] = correction;
+        cached = {key + 1, correction};
+        return true;
+    }
 }
 
 namespace {
@@ -378,7 +383,7 @@ qint32 TTextAdvances::fillLatin1(Latin1Run& run, int script, int last, char16_t 
     run.glyphs[c] = g;
     int coded = 0;
     if (last != kNone)
-        pair<true>(*run.glyphs[last], *g, coded);
+        pair<true>(*this, *run.glyphs[last], *g, coded);
     const qint64 step = 2 * qint64(g->first) + coded;
     if (step <= kUnknown || step > INT_MAX) // too wide to keep: measured again next time
         return kUnknown;
@@ -386,15 +391,13 @@ qint32 TTextAdvances::fillLatin1(Latin1Run& run, int script, int last, char16_t 
 }
 
 qint64 TTextAdvances::width64(QStringView text) {
-    const qint64 width = latin1Sum<true>(text);
-    return width == kNotLatin1 ? anySum<true>(text) : width;
+    const qint64 width = latin1Sum<true>(*this, text);
+    return width == kNotLatin1 ? anySum<true>(*this, text) : width;
 }
 
 qint64 TTextAdvances::knownWidth64(QStringView text) const {
-    // The sums without Fill only read the tables.
-    auto* tables = const_cast<TTextAdvances*>(this);
-    const qint64 width = tables->latin1Sum<false>(text);
-    return width == kNotLatin1 ? tables->anySum<false>(text) : width;
+    const qint64 width = latin1Sum<false>(*this, text);
+    return width == kNotLatin1 ? anySum<false>(*this, text) : width;
 }
 
 namespace {
@@ -455,7 +458,7 @@ __attribute__((target("avx2"))) bool sumEightAtATime(const char16_t* s, qsizetyp
 
 } // namespace
 
-template <bool Fill> qint64 TTextAdvances::latin1Sum(QStringView text) {
+template <bool Fill> qint64 TTextAdvances::latin1Sum(Tables<Fill>& self, QStringView text) {
     const qsizetype n = text.size();
     const char16_t* s = text.utf16();
     // All the letters of 0 to 255 are Latin: the text is one run, of Latin letters if it has one.
@@ -463,12 +466,12 @@ template <bool Fill> qint64 TTextAdvances::latin1Sum(QStringView text) {
     for (qsizetype i = 0; i < n; ++i) {
         if (s[i] > 0xFF)
             return kNotLatin1;
-        if (latin1Kinds_[s[i]] == kPlain) {
+        if (self.latin1Kinds_[s[i]] == kPlain) {
             script = QChar::Script_Latin;
             break;
         }
     }
-    Latin1Run& run = latin1_[script == QChar::Script_Latin ? 0 : 1];
+    auto& run = self.latin1_[script == QChar::Script_Latin ? 0 : 1];
 #ifdef VELQUIN_WIDE_SUMS
     if constexpr (!Fill) {
         static const bool avx2 = __builtin_cpu_supports("avx2");
@@ -487,24 +490,26 @@ template <bool Fill> qint64 TTextAdvances::latin1Sum(QStringView text) {
             return kNotLatin1;
         qint32 step = run.steps[last << 8 | c];
         if (step == kUnknown) {
-            if (latin1Kinds_[c] == kTab) {
-                x = nextTabStop(x, tab64_);
+            if (self.latin1Kinds_[c] == kTab) {
+                x = nextTabStop(x, self.tab64_);
                 last = kNone;
                 joined = 0;
                 continue;
             }
-            if (latin1Kinds_[c] == kOther)
+            if (self.latin1Kinds_[c] == kOther)
                 return kLayOut;
-            if constexpr (!Fill)
+            if constexpr (!Fill) {
                 return kDefer;
-            step = fillLatin1(run, script, last, c);
-            if (step == kUnknown)
-                return kLayOut;
+            } else {
+                step = self.fillLatin1(run, script, last, c);
+                if (step == kUnknown)
+                    return kLayOut;
+            }
         }
         x += step >> 1;
         if ((step | joined) & 1 && before != kNone) {
             int correction = 0;
-            if (!triple<Fill>(*run.glyphs[before], *run.glyphs[last], *run.glyphs[c], correction))
+            if (!triple<Fill>(self, *run.glyphs[before], *run.glyphs[last], *run.glyphs[c], correction))
                 return kDefer;
             x += correction;
         }
@@ -515,46 +520,51 @@ template <bool Fill> qint64 TTextAdvances::latin1Sum(QStringView text) {
     return x;
 }
 
-template <bool Fill> const TTextAdvances::Glyph* TTextAdvances::find(char32_t c) {
-    if (c <= 0xFFFF) {
-        if (Glyph* known = bmp_[c]; known || !Fill)
-            return known;
-        return bmp_[c] = &glyph(c);
+template <bool Fill> auto TTextAdvances::find(Tables<Fill>& self, char32_t c) -> GlyphOf<Fill>* {
+    if constexpr (Fill) {
+        if (c > 0xFFFF)
+            return &self.glyph(c);
+        Glyph*& known = self.bmp_[c];
+        return known ? known : known = &self.glyph(c);
+    } else {
+        if (c <= 0xFFFF)
+            return self.bmp_[c];
+        const Page* page = self.base_->pages[c >> 8].get();
+        return page && (*page)[c & 0xFF].kind != kNew ? &(*page)[c & 0xFF] : nullptr;
     }
-    if constexpr (Fill)
-        return &glyph(c);
-    const Page* page = base_->pages[c >> 8].get();
-    return page && (*page)[c & 0xFF].kind != kNew ? &(*page)[c & 0xFF] : nullptr;
 }
 
 template <bool Fill>
-const TTextAdvances::Glyph* TTextAdvances::findCommon(int run, char32_t c, const Glyph& base) {
-    if constexpr (Fill)
-        return &commonGlyph(run, c, base);
-    const PageTable* table = common_[size_t(run)].get();
-    const Page* page = table ? table->pages[c >> 8].get() : nullptr;
-    return page && (*page)[c & 0xFF].kind != kNew ? &(*page)[c & 0xFF] : nullptr;
+auto TTextAdvances::findCommon(Tables<Fill>& self, int run, char32_t c, const Glyph& base) -> GlyphOf<Fill>* {
+    if constexpr (Fill) {
+        return &self.commonGlyph(run, c, base);
+    } else {
+        const PageTable* table = self.common_[size_t(run)].get();
+        const Page* page = table ? table->pages[c >> 8].get() : nullptr;
+        return page && (*page)[c & 0xFF].kind != kNew ? &(*page)[c & 0xFF] : nullptr;
+    }
 }
 
-template <bool Fill> bool TTextAdvances::step(const Glyph* last, const Glyph& g, qint64& stepped) {
+template <bool Fill>
+bool TTextAdvances::step(Tables<Fill>& self, const Glyph* last, const Glyph& g, qint64& stepped) {
     int coded = 0;
-    if (last && !pair<Fill>(*last, g, coded))
+    if (last && !pair<Fill>(self, *last, g, coded))
         return false;
     stepped = 2 * qint64(g.first) + coded;
     if constexpr (Fill) {
         const unsigned row = last ? unsigned(last->id) : 0;
         if (row < kDenseIds && unsigned(g.id) < kDenseIds && stepped > kUnknown && stepped <= INT_MAX) {
-            if (!steps_) {
-                steps_ = std::make_unique<qint32[]>(size_t(kDenseIds) * kDenseIds);
-                std::fill_n(steps_.get(), size_t(kDenseIds) * kDenseIds, kUnknown);
+            if (!self.steps_) {
+                self.steps_ = std::make_unique<qint32[]>(size_t(kDenseIds) * kDenseIds);
+                std::fill_n(self.steps_.get(), size_t(kDenseIds) * kDenseIds, kUnknown);
             }
-            steps_[row * kDenseIds + unsigned(g.id)] = qint32(stepped);
+            self.steps_[row * kDenseIds + unsigned(g.id)] = qint32(stepped);
         }
     }
     return true;
 }
 
-template <bool Fill> qint64 TTextAdvances::anySum(QStringView text) {
+template <bool Fill> qint64 TTextAdvances::anySum(Tables<Fill>& self, QStringView text) {
     const qsizetype n = text.size();
     const char16_t* s = text.utf16();
     auto decode = [&](qsizetype& i) -> char32_t {
@@ -566,7 +576,7 @@ template <bool Fill> qint64 TTextAdvances::anySum(QStringView text) {
     // Leading spaces, digits and signs belong to the run of the first letter.
     int run = QChar::Script_Common;
     for (qsizetype i = 0; i < n; ++i) {
-        const Glyph* g = find<Fill>(decode(i));
+        const Glyph* g = find<Fill>(self, decode(i));
         if (!g)
             return kDefer;
         if (g->kind == kOther)
@@ -578,8 +588,8 @@ template <bool Fill> qint64 TTextAdvances::anySum(QStringView text) {
     }
     // A character of another script than the one before starts a new run: the pair tables know
     // that such neighbours do nothing to each other.
-    Glyph* const* bmp = bmp_.get();
-    const qint32* steps = steps_.get();
+    Glyph* const* bmp = self.bmp_.get();
+    const qint32* steps = self.steps_.get();
     qint64 x = 0;
     const Glyph* before = nullptr; // the two characters before
     const Glyph* last = nullptr;
@@ -587,16 +597,16 @@ template <bool Fill> qint64 TTextAdvances::anySum(QStringView text) {
     qint64 joined = 0;   // whether the pair before joins into other glyphs (bit 0)
     for (qsizetype i = 0; i < n; ++i) {
         const char32_t c = decode(i);
-        const Glyph* g = c <= 0xFFFF ? bmp[c] : nullptr;
-        if (!g && !(g = find<Fill>(c)))
+        GlyphOf<Fill>* g = c <= 0xFFFF ? bmp[c] : nullptr;
+        if (!g && !(g = find<Fill>(self, c)))
             return kDefer;
         if (g->kind == kPlain) {
             run = g->script;
         } else if (g->kind == kCommon) {
-            if (!(g = findCommon<Fill>(run, c, *g)))
+            if (!(g = findCommon<Fill>(self, run, c, *g)))
                 return kDefer;
         } else if (g->kind == kTab) {
-            x = nextTabStop(x, tab64_);
+            x = nextTabStop(x, self.tab64_);
             last = nullptr;
             lastId = 0;
             joined = 0;
@@ -610,18 +620,19 @@ template <bool Fill> qint64 TTextAdvances::anySum(QStringView text) {
             steps && lastId < kDenseIds && id < kDenseIds ? steps[lastId * kDenseIds + id] : kUnknown;
         if (stepped == kUnknown) {
             if (g->first == kUnknown) {
-                if constexpr (!Fill)
+                if constexpr (Fill)
+                    self.fill(*g);
+                else
                     return kDefer;
-                fill(*const_cast<Glyph*>(g));
             }
-            if (!step<Fill>(last, *g, stepped))
+            if (!step<Fill>(self, last, *g, stepped))
                 return kDefer;
-            steps = steps_.get();
+            steps = self.steps_.get();
         }
         x += stepped >> 1;
         if ((stepped | joined) & 1 && before) {
             int correction = 0;
-            if (!triple<Fill>(*before, *last, *g, correction))
+            if (!triple<Fill>(self, *before, *last, *g, correction))
                 return kDefer;
             x += correction;
         }

@@ -26,6 +26,7 @@
 #include <array>
 #include <climits>
 #include <memory>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -71,19 +72,26 @@ private:
     };
 
     static constexpr qint64 kNotLatin1 = INT_MIN;
-    // The sums of a text: with Fill, filling what the tables lack; without, only reading them.
-    template <bool Fill> qint64 latin1Sum(QStringView text);
-    template <bool Fill> qint64 anySum(QStringView text);
-    template <bool Fill> const Glyph* find(char32_t c);
-    template <bool Fill> const Glyph* findCommon(int run, char32_t c, const Glyph& base);
+    // The tables are a cache of what laying out tells: filling them changes no width. The sums
+    // of a text take the tables as `self`: with Fill, to fill what they lack; without, const,
+    // only to read them, which is what lets several threads sum at once.
+    template <bool Fill> using Tables = std::conditional_t<Fill, TTextAdvances, const TTextAdvances>;
+    template <bool Fill> using GlyphOf = std::conditional_t<Fill, Glyph, const Glyph>;
+    template <bool Fill> static qint64 latin1Sum(Tables<Fill>& self, QStringView text);
+    template <bool Fill> static qint64 anySum(Tables<Fill>& self, QStringView text);
+    template <bool Fill> static GlyphOf<Fill>* find(Tables<Fill>& self, char32_t c);
+    template <bool Fill>
+    static GlyphOf<Fill>* findCommon(Tables<Fill>& self, int run, char32_t c, const Glyph& base);
     // The correction of a pair, coded as twice the correction plus 1 when the pair joins.
-    template <bool Fill> bool pair(const Glyph& a, const Glyph& b, int& coded);
+    template <bool Fill> static bool pair(Tables<Fill>& self, const Glyph& a, const Glyph& b, int& coded);
     // Whether shaping `chars` joins some of them into one glyph (a ligature).
     bool joins(const QString& chars) const;
     // The step of `g` after `last` (null at a run's start or after a TAB): twice the width `g`
     // adds, plus 1 when the pair joins.
-    template <bool Fill> bool step(const Glyph* last, const Glyph& g, qint64& stepped);
-    template <bool Fill> bool triple(const Glyph& a, const Glyph& b, const Glyph& c, int& correction);
+    template <bool Fill>
+    static bool step(Tables<Fill>& self, const Glyph* last, const Glyph& g, qint64& stepped);
+    template <bool Fill>
+    static bool triple(Tables<Fill>& self, const Glyph& a, const Glyph& b, const Glyph& c, int& correction);
     qint32 fillLatin1(Latin1Run& run, int script, int last, char16_t c);
 
     Glyph& glyph(char32_t c);

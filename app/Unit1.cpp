@@ -4,6 +4,8 @@
 #include "app/EkGlobals.h"
 #include "app/ImageLists.h"
 #include "app/IniListModels.h"
+#include "app/RunParts.h"
+#include "app/WidestText.h"
 #include "controls/EkColor.h"
 #include "controls/ImgList.h"
 #include "model/EkSearch.h"

@@ -2,7 +2,8 @@
 # on the whole directory tree. The root CMakeLists.txt applies them to every target once all
 # folders are read, so a new library or program cannot miss them.
 
-# velquin_target_defaults(<target>): the warnings, and the sanitizers of the asan and fuzz builds.
+# velquin_target_defaults(<target>): the warnings, and the sanitizers of the asan, tsan and fuzz
+# builds.
 function(velquin_target_defaults target)
     get_target_property(type ${target} TYPE)
     target_compile_options(${target} PRIVATE -Wall -Wextra)
@@ -13,6 +14,10 @@ function(velquin_target_defaults target)
     if(VELQUIN_SANITIZE)
         set(sanitizers address,undefined)
         target_compile_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+    if(VELQUIN_TSAN)
+        set(sanitizers thread)
+        target_compile_options(${target} PRIVATE -fsanitize=thread)
     endif()
     if(VELQUIN_FUZZ)
         # Coverage for everything the fuzz targets link; the targets themselves add the fuzzer main.
