@@ -15,6 +15,9 @@
 #include <QItemSelectionModel>
 #include <QTreeView>
 
+#include <new>
+#include <utility>
+
 namespace {
 
 const QString kQuestion = QStringLiteral("Question");
@@ -27,6 +30,23 @@ bool isEncryptedName(const QString& name) {
     const QString base = QFileInfo(name).fileName();
     const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
     return dot >= 0 && base.mid(dot).toLower() == QLatin1String(".inicry");
+}
+
+// Reads the encrypted file open as `file` into `doc`: readEncryptedImage's result, or
+// loadUnreadable when the file gives fewer bytes than its size (it was cut short while it was
+// read), or loadOutOfMemory when it cannot be held, refused before it is read as a plain load is.
+int readEncryptedFile(TEkMemIni& doc, QFile& file, const QString& password) {
+    const qint64 size = file.size();
+    if (size > platform::memoryLeft())
+        return loadOutOfMemory;
+    try {
+        QByteArray stored = file.readAll();
+        if (stored.size() < size)
+            return loadUnreadable;
+        return readEncryptedImage(doc, std::move(stored), password);
+    } catch (const std::bad_alloc&) {
+        return loadOutOfMemory;
+    }
 }
 
 } // namespace
@@ -242,6 +262,8 @@ bool TForm1::checkFileError(int status, const QString& name) {
         platform::showError(kFileError, "Cannot open File\r\n" + name);
     else if (status == loadNotRegularFile)
         platform::showError(kFileError, kNotRegularFile + name);
+    else if (status == loadOutOfMemory)
+        platform::showError(kFileError, "Not enough memory to open the file\r\n" + name);
     clearDocument();
     fileName.clear();
     // The shortcut button is enabled only while the document has a file name.
@@ -407,7 +429,7 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
         encryptedLoadFailed();
         return;
     }
-    const int status = readEncryptedImage(model, file.readAll(), password);
+    const int status = readEncryptedFile(model, file, password);
     file.close();
     if (status == loadNotEncrypted || status == loadWrongPassword) {
         platform::showError(kFileError, status == loadNotEncrypted

@@ -29,6 +29,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -312,10 +313,16 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"auto_utf16be", encode(kSampleText, QStringConverter::Utf16BE, true), 4, 3, "UTF-16BE"}),
     [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
 
+// A file of the kernel's whose size (4 KiB) promises more than it gives (a few bytes), as does a
+// file cut short while it is read.
+const QString kCutShortFile = QStringLiteral("/sys/devices/system/cpu/online");
+
 struct FailedOpenCase {
     const char* name;
-    QByteArray bytes; // empty: the file is missing
+    QByteArray bytes; // empty, with no size or link: the file is missing
     const char* message;
+    qint64 size = 0;       // when set, the file is made that large without writing (sparse)
+    bool cutShort = false; // the file is a link to kCutShortFile
 };
 
 void PrintTo(const FailedOpenCase& c, std::ostream* os) {
@@ -331,8 +338,13 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     ASSERT_FALSE(form->fileName.isEmpty());
     boxes.records.clear();
     const QString name = path(QString("%1.ini").arg(c.name));
-    if (!c.bytes.isEmpty())
+    if (c.cutShort && !QFile::link(kCutShortFile, name))
+        GTEST_SKIP() << "no " << kCutShortFile.toStdString();
+    if (!c.bytes.isEmpty() || c.size > 0)
         writeFile(name, c.bytes);
+    if (c.size > 0) {
+        ASSERT_TRUE(QFile::resize(name, c.size));
+    }
     open(name, 4);
     EXPECT_EQ(boxTexts(), QStringList({QString("File Error|") + c.message + name}));
     EXPECT_TRUE(form->fileName.isEmpty());
@@ -349,11 +361,14 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(Failures, FailedOpenTest,
-                         ::testing::Values(FailedOpenCase{"missing", {}, "File Does not exist\r\n"},
-                                           FailedOpenCase{"brokenheader", "a=1\r\n[abc\r\nx=1\r\n",
-                                                          "Error Reading File\r\n"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Failures, FailedOpenTest,
+    ::testing::Values(FailedOpenCase{"missing", {}, "File Does not exist\r\n"},
+                      FailedOpenCase{"brokenheader", "a=1\r\n[abc\r\nx=1\r\n", "Error Reading File\r\n"},
+                      FailedOpenCase{"cutshort", {}, "Error Reading File\r\n", 0, true},
+                      FailedOpenCase{
+                          "toolarge", {}, "Not enough memory to open the file\r\n", qint64(8) << 40}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, Utf32FileIsRefusedByTheModelAlone) {
     testsupport::MessageCapture model;
@@ -870,12 +885,18 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     // The system's own reason, in the language of the user's locale.
     QFile probe(missing);
     EXPECT_FALSE(probe.open(QIODevice::ReadOnly));
-    const Row rows[] = {
+    const QString huge = path("huge.IniCry");
+    writeFile(huge, {});
+    ASSERT_TRUE(QFile::resize(huge, qint64(8) << 40));
+    std::vector<Row> rows = {
         {missing, "Velquin|Cannot open file \"" + missing + "\". " + probe.errorString()},
         {secret, "File Error|Wrong password for:\r\n" + secret},
         {shortFile, "File Error|" + shortFile + "\r\nIs not an Encrypted Velquin File"},
         {plainFile, "File Error|Wrong password for:\r\n" + plainFile},
+        {huge, "File Error|Not enough memory to open the file\r\n" + huge},
     };
+    if (const QString cut = path("cut.IniCry"); QFile::link(kCutShortFile, cut))
+        rows.push_back({cut, "File Error|Error Reading File\r\n" + cut});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name.toStdString());
         // A named document is open first, so the failure has something to clear.
@@ -892,6 +913,33 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
         EXPECT_FALSE(form->ActAddItem->isEnabled());
         EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
     }
+}
+
+TEST_F(EncryptedTest, RunningOutOfMemoryWhileReadingIsReported) {
+    if (const char* why = testsupport::AddressSpaceCap::unsupported())
+        GTEST_SKIP() << why;
+    // The marker, then zeros: the file fits under the cap, the file and its text do not.
+    QByteArray image = kEncryptedMarker;
+    xorWithPasswordKey(image, "password");
+    const QString name = path("large.IniCry");
+    ASSERT_TRUE(writeFile(name, image) && QFile::resize(name, 48 << 20));
+    open(writeSample("before.ini"), 0);
+    ScopedPasswordResponder passwords(QString("password"));
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            {
+                const testsupport::AddressSpaceCap cap(64 << 20);
+                open(name, 4);
+            }
+            const QString boxes = boxTexts().join('\n');
+            std::fprintf(stderr, "%s, %d sections\n", qPrintable(boxes), form->model.sections.count);
+            std::_Exit(boxes == "File Error|Not enough memory to open the file\r\n" + name &&
+                               form->model.sections.count == 0 && form->fileName.isEmpty()
+                           ? 0
+                           : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(EncryptedTest, MarkerAloneOpensAsAnEmptyDocument) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -34,6 +35,10 @@ struct DetectCase {
 };
 
 TEST(Detection, FollowsMarksZerosAndTheUtf8Hint) {
+    // Detection probes the first 200 bytes, so byte 199 is the last place the hint may end.
+    const auto hintEndingAt = [](int last) {
+        return QByteArray(last - 4, 'x') + "uTf-8" + QByteArray(99, 'x');
+    };
     const DetectCase cases[] = {
         {"UTF-8 mark", bytes({0xEF, 0xBB, 0xBF, 'a'}), codePageUtf8},
         {"UTF-32BE mark", bytes({0, 0, 0xFE, 0xFF, 0, 0, 0, 'a'}), codePageUtf32BE},
@@ -44,7 +49,10 @@ TEST(Detection, FollowsMarksZerosAndTheUtf8Hint) {
         {"UTF-16LE without mark", bytes({'[', 0, 'a', 0, ']', 0}), codePageUtf16LE},
         {"UTF-16BE without mark", bytes({0, '[', 0, 'a', 0, ']'}), codePageUtf16BE},
         {"the hint in a comment", "; Saved as UTF-8\r\na=1", codePageUtf8},
-        {"the hint past the first 200 bytes", QByteArray(200, 'x') + "utf-8", codePageUnknown},
+        {"the hint ends on the last byte probed", hintEndingAt(199), codePageUtf8},
+        {"the hint ends a byte before it", hintEndingAt(198), codePageUtf8},
+        {"the hint ends a byte past it", hintEndingAt(200), codePageUnknown},
+        {"the hint ends on the last byte of a short file", "UTF-8", codePageUtf8},
         {"plain text", "a=1\r\n", codePageUnknown},
         {"empty", "", codePageUnknown},
     };
@@ -124,10 +132,14 @@ TEST_F(Files, PipesAndDevicesAreRefusedWithoutWaiting) {
     EXPECT_FALSE(pipe.freedAReader()) << "a load waited for the pipe's writer";
 }
 
-// A device that fails after handing out its first `good` bytes.
-class FailingDevice : public QIODevice {
+// A device whose size promises all of `data` but that hands out only its first `good` bytes, then
+// fails (`after` -1) or ends (`after` 0).
+class ShortDevice : public QIODevice {
 public:
-    FailingDevice(QByteArray data, qint64 good) : data_(std::move(data)), good_(good) { open(ReadOnly); }
+    ShortDevice(QByteArray data, qint64 good, qint64 after)
+        : data_(std::move(data)), good_(good), after_(after) {
+        open(ReadOnly);
+    }
     qint64 size() const override { return data_.size(); }
     bool isSequential() const override { return false; }
 
@@ -135,7 +147,7 @@ protected:
     qint64 readData(char* out, qint64 max) override {
         const qint64 at = pos();
         if (at >= good_)
-            return -1;
+            return after_;
         const qint64 n = std::min(max, good_ - at);
         std::memcpy(out, data_.constData() + at, size_t(n));
         return n;
@@ -145,15 +157,74 @@ protected:
 private:
     QByteArray data_;
     qint64 good_;
+    qint64 after_;
 };
 
-TEST_F(Files, AReadErrorIsNoShorterFile) {
-    QByteArray text;
+// A file cut short while it is read, or a failing device, gives no document: what was read is
+// not the whole file, even when it ends on a line's end.
+TEST_F(Files, AStreamThatGivesLessThanItsSizeIsNoDocument) {
+    QString text;
     for (int i = 0; i < 40000; ++i)
-        text += "key" + QByteArray::number(i) + "=value\r\n";
-    FailingDevice device(text, TEkMemIni::kReadStepBytes + 100);
+        text += "key" + QString::number(i) + "=value\r\n";
+    const qint64 step = TEkMemIni::kReadStepBytes;
+    constexpr int kLoads = 1; // the code page read
+    const struct {
+        const char* name;
+        qint64 good; // characters of the text, or when negative, bytes short of the whole file
+        qint64 after;
+        int status;
+    } rows[] = {
+        {"whole", text.size(), 0, kLoads},
+        {"fails after the first step", step + 100, -1, loadCannotOpen},
+        {"ends within the first step", 1000, 0, loadUnreadable},
+        {"ends after the first step", step + 100, 0, loadUnreadable},
+        {"ends on a line's end", text.indexOf('\n', step) + 1, 0, loadUnreadable},
+        {"ends a byte short", -1, 0, loadUnreadable},
+    };
+    for (int cp : {int(codePageAnsi), int(codePageUtf16BE)}) {
+        const QByteArray bytes = encode(text, cp, true);
+        const qint64 mark = bytes.size() - encode(text, cp, false).size();
+        const qint64 unit = cp == codePageAnsi ? 1 : 2;
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::string(modeltest::codePageName(cp)) + ": " + row.name);
+            ShortDevice device(bytes, row.good < 0 ? bytes.size() + row.good : mark + row.good * unit,
+                               row.after);
+            TEkMemIni doc;
+            EXPECT_EQ(doc.LoadFromStream(device, cp), row.status == kLoads ? cp : row.status);
+        }
+    }
+}
+
+// A file that cannot fit in memory gives loadOutOfMemory and leaves nothing of itself.
+TEST_F(Files, AFileThatDoesNotFitIsRefusedAndLeavesNothing) {
+    // No machine holds 8 TiB: refused before a byte is read, sanitizers or not.
+    QFile huge(path("huge.ini"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    if (!huge.resize(qint64(8) << 40))
+        GTEST_SKIP() << "no sparse file of 8 TiB here";
+    huge.close();
     TEkMemIni doc;
-    EXPECT_EQ(doc.LoadFromStream(device, codePageAnsi), loadCannotOpen);
+    EXPECT_EQ(doc.LoadFromFileAs(path("huge.ini"), codePageAnsi), loadOutOfMemory);
+    EXPECT_EQ(doc.sections.count, 0);
+
+    // Short lines take far more memory as items than as bytes: this file fits under the cap, its
+    // document does not, and the load runs out midway.
+    if (const char* why = testsupport::AddressSpaceCap::unsupported())
+        GTEST_SKIP() << why;
+    const QByteArray lines = QByteArray("k=v\r\n").repeated(1000000);
+    ASSERT_TRUE(writeFile(path("lines.ini"), lines));
+    doc.addSection("kept");
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const testsupport::AddressSpaceCap cap(32 << 20);
+            const qint64 left = platform::memoryLeft();
+            const int status = doc.LoadFromFileAs(path("lines.ini"), codePageAnsi);
+            std::fprintf(stderr, "status %d, %d sections, %lld bytes left before\n", status,
+                         doc.sections.count, left);
+            std::_Exit(status == loadOutOfMemory && doc.sections.count == 1 && left > lines.size() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Files, MarksAreSkippedOnceAndKeptWhenDoubled) {

@@ -92,6 +92,37 @@ void FullDisk::release() {
     std::signal(SIGXFSZ, oldHandler_);
 }
 
+const char* AddressSpaceCap::unsupported() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return "a sanitizer's shadow memory does not fit under an address-space limit";
+#else
+    return nullptr;
+#endif
+}
+
+AddressSpaceCap::AddressSpaceCap(qint64 headroom) {
+    if (unsupported())
+        return;
+    QFile statm("/proc/self/statm");
+    const qint64 mapped = statm.open(QIODevice::ReadOnly)
+                              ? statm.readAll().split(' ').value(0).toLongLong() * getpagesize()
+                              : 0;
+    struct rlimit limit {};
+    getrlimit(RLIMIT_AS, &limit);
+    oldSoftLimit_ = limit.rlim_cur;
+    limit.rlim_cur = rlim_t(mapped + headroom);
+    setrlimit(RLIMIT_AS, &limit);
+}
+
+AddressSpaceCap::~AddressSpaceCap() {
+    if (unsupported())
+        return;
+    struct rlimit limit {};
+    getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = rlim_t(oldSoftLimit_);
+    setrlimit(RLIMIT_AS, &limit);
+}
+
 IdlePipe::IdlePipe(const QString& path, int patienceMs) : path(path) {
     const QByteArray name = QFile::encodeName(path);
     ::unlink(name.constData());

@@ -78,6 +78,26 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
+// While it lives, this process may map only `headroom` bytes more than it has mapped now (its
+// address-space limit, RLIMIT_AS, is lowered), so that allocations past that fail as on a machine
+// out of memory. Memory the process freed but keeps mapped (the heaps of threads gone) can still
+// be taken under the limit: a test uses it in a fresh process, a death test of the "threadsafe"
+// style. A sanitizer maps vast shadow memory and cannot run under such a limit: in its build
+// unsupported() says so, and a cap changes nothing.
+class AddressSpaceCap {
+public:
+    explicit AddressSpaceCap(qint64 headroom);
+    ~AddressSpaceCap();
+    AddressSpaceCap(const AddressSpaceCap&) = delete;
+    AddressSpaceCap& operator=(const AddressSpaceCap&) = delete;
+
+    // Why this build cannot cap its memory; null when it can.
+    static const char* unsupported();
+
+private:
+    quint64 oldSoftLimit_ = 0;
+};
+
 // A named pipe at `path` (replacing what was there) that nothing writes to, removed with this
 // object. So that code that waits to open it fails a test rather than hanging it, a reader still
 // waiting `patienceMs` after the construction is given a writer that closes at once, and
