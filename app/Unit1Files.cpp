@@ -15,9 +15,6 @@
 #include <QItemSelectionModel>
 #include <QTreeView>
 
-#include <new>
-#include <utility>
-
 namespace {
 
 const QString kQuestion = QStringLiteral("Question");
@@ -30,23 +27,6 @@ bool isEncryptedName(const QString& name) {
     const QString base = QFileInfo(name).fileName();
     const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
     return dot >= 0 && base.mid(dot).toLower() == QLatin1String(".inicry");
-}
-
-// Reads the encrypted file open as `file` into `doc`: readEncryptedImage's result, or
-// loadUnreadable when the file gives fewer bytes than its size (it was cut short while it was
-// read), or loadOutOfMemory when it cannot be held, refused before it is read as a plain load is.
-int readEncryptedFile(TEkMemIni& doc, QFile& file, const QString& password) {
-    const qint64 size = file.size();
-    if (size > platform::memoryLeft())
-        return loadOutOfMemory;
-    try {
-        QByteArray stored = file.readAll();
-        if (stored.size() < size)
-            return loadUnreadable;
-        return readEncryptedImage(doc, std::move(stored), password);
-    } catch (const std::bad_alloc&) {
-        return loadOutOfMemory;
-    }
 }
 
 } // namespace

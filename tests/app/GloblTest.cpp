@@ -1,4 +1,5 @@
 #include "app/Globl.h"
+#include "model/EkMemIni.h"
 #include "tests/support/TestSupport.h"
 
 #include <QComboBox>
@@ -95,6 +96,30 @@ TEST(PasswordKey, ScramblesAStoredFileExactlyAsBefore) {
                          "3a4f4f4e4e414148483c3c4a4a39394e4e3d3d3d3d4e4e41414d4d3d3d3a3a"));
     xorWithPasswordKey(stored.data(), stored.size(), "secret");
     EXPECT_EQ(stored, plain);
+}
+
+// A file that gives fewer bytes than its size, or whose read runs out of memory, is a failed load
+// that leaves the document as it was.
+TEST(EncryptedFile, AReadThatEndsEarlyOrRunsOutOfMemoryFails) {
+    using Then = testsupport::ShortDevice::Then;
+    QByteArray stored = kEncryptedMarker + QByteArray("[S]\r\na=1\r\n").repeated(10);
+    xorWithPasswordKey(stored, "secret");
+    const struct {
+        qint64 good;
+        Then then;
+        int status;
+    } rows[] = {
+        {stored.size(), Then::Ends, codePageUtf8},
+        {stored.size() - 1, Then::Ends, loadUnreadable},
+        {30, Then::OutOfMemory, loadOutOfMemory},
+    };
+    for (const auto& row : rows) {
+        testsupport::ShortDevice file(stored, row.good, row.then);
+        TEkMemIni doc;
+        doc.addSection("kept");
+        EXPECT_EQ(readEncryptedFile(doc, file, "secret"), row.status) << row.good;
+        EXPECT_EQ(doc.sections.count == 1, row.status < 0) << row.good;
+    }
 }
 
 TEST(PasswordKey, RestartsTheKeyAfter64BytesAndTouchesOnlyTheLength) {

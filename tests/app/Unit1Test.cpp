@@ -29,7 +29,6 @@
 #include <QTreeView>
 #include <QUrl>
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -913,33 +912,6 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
         EXPECT_FALSE(form->ActAddItem->isEnabled());
         EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
     }
-}
-
-TEST_F(EncryptedTest, RunningOutOfMemoryWhileReadingIsReported) {
-    if (const char* why = testsupport::AddressSpaceCap::unsupported())
-        GTEST_SKIP() << why;
-    // The marker, then zeros: the file fits under the cap, the file and its text do not.
-    QByteArray image = kEncryptedMarker;
-    xorWithPasswordKey(image, "password");
-    const QString name = path("large.IniCry");
-    ASSERT_TRUE(writeFile(name, image) && QFile::resize(name, 48 << 20));
-    open(writeSample("before.ini"), 0);
-    ScopedPasswordResponder passwords(QString("password"));
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            {
-                const testsupport::AddressSpaceCap cap(64 << 20);
-                open(name, 4);
-            }
-            const QString boxes = boxTexts().join('\n');
-            std::fprintf(stderr, "%s, %d sections\n", qPrintable(boxes), form->model.sections.count);
-            std::_Exit(boxes == "File Error|Not enough memory to open the file\r\n" + name &&
-                               form->model.sections.count == 0 && form->fileName.isEmpty()
-                           ? 0
-                           : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(EncryptedTest, MarkerAloneOpensAsAnEmptyDocument) {

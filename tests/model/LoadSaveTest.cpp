@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -132,99 +131,36 @@ TEST_F(Files, PipesAndDevicesAreRefusedWithoutWaiting) {
     EXPECT_FALSE(pipe.freedAReader()) << "a load waited for the pipe's writer";
 }
 
-// A device whose size promises all of `data` but that hands out only its first `good` bytes, then
-// fails (`after` -1) or ends (`after` 0).
-class ShortDevice : public QIODevice {
-public:
-    ShortDevice(QByteArray data, qint64 good, qint64 after)
-        : data_(std::move(data)), good_(good), after_(after) {
-        open(ReadOnly);
-    }
-    qint64 size() const override { return data_.size(); }
-    bool isSequential() const override { return false; }
-
-protected:
-    qint64 readData(char* out, qint64 max) override {
-        const qint64 at = pos();
-        if (at >= good_)
-            return after_;
-        const qint64 n = std::min(max, good_ - at);
-        std::memcpy(out, data_.constData() + at, size_t(n));
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray data_;
-    qint64 good_;
-    qint64 after_;
-};
-
-// A file cut short while it is read, or a failing device, gives no document: what was read is
-// not the whole file, even when it ends on a line's end.
+// A read that fails, finds the end before the size (a file cut short while it is read), or runs
+// out of memory gives no document, even when what was read ends on a line's end; out of memory,
+// what the load made is gone at once.
 TEST_F(Files, AStreamThatGivesLessThanItsSizeIsNoDocument) {
+    using Then = testsupport::ShortDevice::Then;
     QString text;
     for (int i = 0; i < 40000; ++i)
         text += "key" + QString::number(i) + "=value\r\n";
     const qint64 step = TEkMemIni::kReadStepBytes;
-    constexpr int kLoads = 1; // the code page read
     const struct {
-        const char* name;
-        qint64 good; // characters of the text, or when negative, bytes short of the whole file
-        qint64 after;
+        int codePage;
+        qint64 good; // bytes
+        Then then;
         int status;
     } rows[] = {
-        {"whole", text.size(), 0, kLoads},
-        {"fails after the first step", step + 100, -1, loadCannotOpen},
-        {"ends within the first step", 1000, 0, loadUnreadable},
-        {"ends after the first step", step + 100, 0, loadUnreadable},
-        {"ends on a line's end", text.indexOf('\n', step) + 1, 0, loadUnreadable},
-        {"ends a byte short", -1, 0, loadUnreadable},
+        {codePageAnsi, step + 100, Then::Fails, loadCannotOpen},
+        {codePageAnsi, 1000, Then::Ends, loadUnreadable},
+        {codePageAnsi, text.indexOf('\n', step) + 1, Then::Ends, loadUnreadable},
+        {codePageUtf16BE, 2 * text.size() + 1, Then::Ends, loadUnreadable}, // a byte short, after the mark
+        {codePageUtf8, 2 * step, Then::OutOfMemory, loadOutOfMemory},
     };
-    for (int cp : {int(codePageAnsi), int(codePageUtf16BE)}) {
-        const QByteArray bytes = encode(text, cp, true);
-        const qint64 mark = bytes.size() - encode(text, cp, false).size();
-        const qint64 unit = cp == codePageAnsi ? 1 : 2;
-        for (const auto& row : rows) {
-            SCOPED_TRACE(std::string(modeltest::codePageName(cp)) + ": " + row.name);
-            ShortDevice device(bytes, row.good < 0 ? bytes.size() + row.good : mark + row.good * unit,
-                               row.after);
-            TEkMemIni doc;
-            EXPECT_EQ(doc.LoadFromStream(device, cp), row.status == kLoads ? cp : row.status);
-        }
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << modeltest::codePageName(row.codePage) << ", " << row.good << " bytes");
+        testsupport::ShortDevice device(encode(text, row.codePage, row.codePage == codePageUtf16BE), row.good,
+                                        row.then);
+        TEkMemIni doc;
+        EXPECT_EQ(doc.LoadFromStream(device, row.codePage), row.status);
+        EXPECT_EQ(doc.sections.count == 0, row.status == loadOutOfMemory);
     }
-}
-
-// A file that cannot fit in memory gives loadOutOfMemory and leaves nothing of itself.
-TEST_F(Files, AFileThatDoesNotFitIsRefusedAndLeavesNothing) {
-    // No machine holds 8 TiB: refused before a byte is read, sanitizers or not.
-    QFile huge(path("huge.ini"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-    if (!huge.resize(qint64(8) << 40))
-        GTEST_SKIP() << "no sparse file of 8 TiB here";
-    huge.close();
-    TEkMemIni doc;
-    EXPECT_EQ(doc.LoadFromFileAs(path("huge.ini"), codePageAnsi), loadOutOfMemory);
-    EXPECT_EQ(doc.sections.count, 0);
-
-    // Short lines take far more memory as items than as bytes: this file fits under the cap, its
-    // document does not, and the load runs out midway.
-    if (const char* why = testsupport::AddressSpaceCap::unsupported())
-        GTEST_SKIP() << why;
-    const QByteArray lines = QByteArray("k=v\r\n").repeated(1000000);
-    ASSERT_TRUE(writeFile(path("lines.ini"), lines));
-    doc.addSection("kept");
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            const testsupport::AddressSpaceCap cap(32 << 20);
-            const qint64 left = platform::memoryLeft();
-            const int status = doc.LoadFromFileAs(path("lines.ini"), codePageAnsi);
-            std::fprintf(stderr, "status %d, %d sections, %lld bytes left before\n", status,
-                         doc.sections.count, left);
-            std::_Exit(status == loadOutOfMemory && doc.sections.count == 1 && left > lines.size() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Files, MarksAreSkippedOnceAndKeptWhenDoubled) {

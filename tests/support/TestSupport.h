@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -78,24 +79,24 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
-// While it lives, this process may map only `headroom` bytes more than it has mapped now (its
-// address-space limit, RLIMIT_AS, is lowered), so that allocations past that fail as on a machine
-// out of memory. Memory the process freed but keeps mapped (the heaps of threads gone) can still
-// be taken under the limit: a test uses it in a fresh process, a death test of the "threadsafe"
-// style. A sanitizer maps vast shadow memory and cannot run under such a limit: in its build
-// unsupported() says so, and a cap changes nothing.
-class AddressSpaceCap {
+// A device whose size promises all of `data` but that hands out only its first `good` bytes;
+// then a read fails, or finds the end (as in a file cut short while it is read). With
+// OutOfMemory, a read that would reach past them throws std::bad_alloc instead.
+class ShortDevice : public QIODevice {
 public:
-    explicit AddressSpaceCap(qint64 headroom);
-    ~AddressSpaceCap();
-    AddressSpaceCap(const AddressSpaceCap&) = delete;
-    AddressSpaceCap& operator=(const AddressSpaceCap&) = delete;
+    enum class Then { Fails, Ends, OutOfMemory };
+    ShortDevice(QByteArray data, qint64 good, Then then);
+    qint64 size() const override { return data_.size(); }
+    bool isSequential() const override { return false; }
 
-    // Why this build cannot cap its memory; null when it can.
-    static const char* unsupported();
+protected:
+    qint64 readData(char* out, qint64 max) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    quint64 oldSoftLimit_ = 0;
+    QByteArray data_;
+    qint64 good_;
+    Then then_;
 };
 
 // A named pipe at `path` (replacing what was there) that nothing writes to, removed with this
