@@ -339,10 +339,8 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     const QString name = path(QString("%1.ini").arg(c.name));
     if (c.cutShort && !QFile::link(kCutShortFile, name))
         GTEST_SKIP() << "no " << kCutShortFile.toStdString();
-    if (!c.bytes.isEmpty() || c.size > 0)
-        writeFile(name, c.bytes);
-    if (c.size > 0) {
-        ASSERT_TRUE(QFile::resize(name, c.size));
+    if (!c.bytes.isEmpty() || c.size > 0) {
+        ASSERT_TRUE(writeFile(name, c.bytes) && (c.size == 0 || QFile::resize(name, c.size)));
     }
     open(name, 4);
     EXPECT_EQ(boxTexts(), QStringList({QString("File Error|") + c.message + name}));
@@ -885,8 +883,7 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     QFile probe(missing);
     EXPECT_FALSE(probe.open(QIODevice::ReadOnly));
     const QString huge = path("huge.IniCry");
-    writeFile(huge, {});
-    ASSERT_TRUE(QFile::resize(huge, qint64(8) << 40));
+    ASSERT_TRUE(writeFile(huge, {}) && QFile::resize(huge, qint64(8) << 40));
     std::vector<Row> rows = {
         {missing, "Velquin|Cannot open file \"" + missing + "\". " + probe.errorString()},
         {secret, "File Error|Wrong password for:\r\n" + secret},

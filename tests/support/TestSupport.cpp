@@ -4,13 +4,10 @@
 
 #include <QFile>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
-#include <new>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -93,22 +90,6 @@ void FullDisk::release() {
     limit.rlim_cur = rlim_t(oldSoftLimit_);
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, oldHandler_);
-}
-
-ShortDevice::ShortDevice(QByteArray data, qint64 good, Then then)
-    : data_(std::move(data)), good_(good), then_(then) {
-    open(ReadOnly);
-}
-
-qint64 ShortDevice::readData(char* out, qint64 max) {
-    const qint64 at = pos();
-    if (then_ == Then::OutOfMemory && at + max > good_)
-        throw std::bad_alloc();
-    if (at >= good_)
-        return then_ == Then::Fails ? -1 : 0;
-    const qint64 n = std::min(max, good_ - at);
-    std::memcpy(out, data_.constData() + at, size_t(n));
-    return n;
 }
 
 IdlePipe::IdlePipe(const QString& path, int patienceMs) : path(path) {

@@ -6,8 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <new>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -85,12 +88,22 @@ private:
 class ShortDevice : public QIODevice {
 public:
     enum class Then { Fails, Ends, OutOfMemory };
-    ShortDevice(QByteArray data, qint64 good, Then then);
+    ShortDevice(QByteArray data, qint64 good, Then then) : data_(std::move(data)), good_(good), then_(then) {
+        open(ReadOnly);
+    }
     qint64 size() const override { return data_.size(); }
     bool isSequential() const override { return false; }
 
 protected:
-    qint64 readData(char* out, qint64 max) override;
+    qint64 readData(char* out, qint64 max) override {
+        if (then_ == Then::OutOfMemory && pos() + max > good_)
+            throw std::bad_alloc();
+        const qint64 n = std::min(max, good_ - pos());
+        if (n <= 0)
+            return then_ == Then::Fails ? -1 : 0;
+        std::memcpy(out, data_.constData() + pos(), size_t(n));
+        return n;
+    }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
