@@ -11,6 +11,7 @@
 #include <cstdint>
 
 class QComboBox;
+class QIODevice;
 class QSettings;
 class TEkMemIni;
 
@@ -130,3 +131,9 @@ QByteArray encryptedImage(const TEkMemIni& doc, const QString& password);
 // loadNotEncrypted or loadWrongPassword without touching `doc`. The model appends to `doc`'s
 // sections: the caller clears them first.
 int readEncryptedImage(TEkMemIni& doc, QByteArray stored, const QString& password);
+
+// Reads the encrypted file `file` from its position to its end, as readEncryptedImage reads its
+// image. A file larger than the memory left (platform::memoryLeft) is refused before it is read,
+// and a read that runs out of memory ends: both give loadOutOfMemory and leave `doc` as it was. A
+// file that gives fewer bytes than its size (cut short while it is read) gives loadUnreadable.
+int readEncryptedFile(TEkMemIni& doc, QIODevice& file, const QString& password);

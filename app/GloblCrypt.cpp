@@ -6,7 +6,10 @@
 #include "model/EkMemIni.h"
 #include "platform/core/SysUtils.h"
 
+#include <QIODevice>
 #include <cstring>
+#include <new>
+#include <utility>
 
 // --- MD5 digest -----------------------------------------------------------------------------
 
@@ -203,4 +206,18 @@ int readEncryptedImage(TEkMemIni& doc, QByteArray stored, const QString& passwor
     // The text alone, not the stream past the marker: a reader that finds no byte-order mark
     // starts again at the start of its stream.
     return doc.loadFromBytes(stored.sliced(kEncryptedMarker.size()), codePageUtf8);
+}
+
+int readEncryptedFile(TEkMemIni& doc, QIODevice& file, const QString& password) {
+    const qint64 size = file.size() - file.pos();
+    if (size > platform::memoryLeft())
+        return loadOutOfMemory;
+    try {
+        QByteArray stored = file.readAll();
+        if (stored.size() < size)
+            return loadUnreadable;
+        return readEncryptedImage(doc, std::move(stored), password);
+    } catch (const std::bad_alloc&) {
+        return loadOutOfMemory;
+    }
 }

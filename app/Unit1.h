@@ -254,7 +254,7 @@ public:
     bool refuseSpecialFile(const QString& name);
     void openPlain(const QString& name, int selector);
     // The model's load status: the code page read, or loadFileMissing, loadUnreadable,
-    // loadCannotOpen, loadNotRegularFile.
+    // loadCannotOpen, loadNotRegularFile, loadOutOfMemory.
     int loadPlainFile(QString name, int selector);
     // After a load begun at `loadStart` (timeGetTime): the load time, the read-only state and the
     // encoding of `name`, then the section list filled and sized for the loaded document.

@@ -248,6 +248,8 @@ bool TForm1::checkFileError(int status, const QString& name) {
         platform::showError(kFileError, "Cannot open File\r\n" + name);
     else if (status == loadNotRegularFile)
         platform::showError(kFileError, kNotRegularFile + name);
+    else if (status == loadOutOfMemory)
+        platform::showError(kFileError, "Not enough memory to open the file\r\n" + name);
     clearDocument();
     fileName.clear();
     // The shortcut button is enabled only while the document has a file name.
@@ -418,7 +420,7 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
         encryptedLoadFailed();
         return;
     }
-    const int status = readEncryptedImage(model, file.readAll(), password);
+    const int status = readEncryptedFile(model, file, password);
     file.close();
     if (status == loadNotEncrypted || status == loadWrongPassword) {
         platform::showError(kFileError, status == loadNotEncrypted

@@ -34,6 +34,7 @@ enum : int {
     loadUnreadable = -2,
     loadCannotOpen = -3,     // the file exists but cannot be opened, or the device fails a read
     loadNotRegularFile = -4, // the name is a pipe, a device or a socket: it is not opened
+    loadOutOfMemory = -5,    // the text does not fit in the memory left; nothing of it stays
 };
 
 // Item kinds; the main window also uses the number as the item's icon index.
@@ -174,6 +175,12 @@ public:
     // it first. A file that exists but cannot be opened, or a device that fails a read, gives
     // loadCannotOpen (the sections read so far stay for the caller to clear). A name that is not
     // a regular file gives loadNotRegularFile at once: a pipe without a writer never holds a load.
+    // A stream that ends before the size it had when the load began (a file cut short while it
+    // is read) gives loadUnreadable: what was read is not the whole file.
+    // A text larger than the memory the process may still take (platform::memoryLeft) is refused
+    // before it is read, and an allocation that fails while it is read ends the load: both give
+    // loadOutOfMemory, and the sections this load had appended are deleted at once, so that the
+    // memory is there again for what the caller shows next.
 
     // Detects the encoding, then reads the file. Sets `fileName`.
     int LoadFromFile(const QString& fileName);

@@ -346,6 +346,13 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
         if (QByteArrayView(head) != kind.mark)
             stream.seek(0);
     }
+    // Every byte from here to the size the stream has now is read: a file that ends sooner was
+    // changed under the load, and its start is not the document.
+    qint64 left = std::max<qint64>(size - stream.pos(), 0);
+    // The text kept is about as large as the file: one that cannot fit is refused before a byte
+    // of it is read. A small one is not worth the look at the system's figures.
+    if (left > kReadChunk && left > platform::memoryLeft())
+        return loadOutOfMemory;
 
     LineParser parser(doc, size);
     PieceDecoder decoder(kind.codePage);
@@ -370,7 +377,6 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
     };
     std::vector<char> pending; // bytes read but not parsed yet: the start of an unfinished line
     qsizetype have = 0;
-    qint64 left = size;
     while (true) {
         const qint64 want = std::min(left, kReadChunk);
         qint64 got = 0;
@@ -380,11 +386,13 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
             got = stream.read(pending.data() + have, want);
             if (got < 0)
                 return loadCannotOpen; // a failing device must not pass for a shorter file
+            if (got == 0)
+                return loadUnreadable; // cut short while it was read
             left -= got;
         }
         const qsizetype before = have;
         have += got;
-        if (got == 0 || left == 0)
+        if (left == 0)
             break;
         const qsizetype cut =
             lastLineEnd(pending.data(), have, std::max<qsizetype>(before - kind.unitSize, 0), kind.unitSize,
@@ -454,7 +462,16 @@ int TEkMemIni::LoadFromStream(QIODevice& stream, int codePage) {
         platform::ShowMessage(QStringLiteral("32bit File Types are not supported."));
         return codePageAnsi;
     }
-    return readStream(*this, stream, codePage);
+    const int before = sections.count;
+    try {
+        return readStream(*this, stream, codePage);
+    } catch (const std::bad_alloc&) {
+        for (int i = sections.count - 1; i >= before; --i) {
+            delete sections[i];
+            sections.erase(i);
+        }
+        return loadOutOfMemory;
+    }
 }
 
 int TEkMemIni::loadFromBytes(const QByteArray& bytes, int codePage) {

@@ -5,11 +5,16 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QtDebug>
+#include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -190,6 +195,55 @@ OpenOutcome openForReading(QFile& file, QIODevice::OpenMode mode, QString* reaso
 
 QString notRegularFileReason() {
     return QStringLiteral("It is a pipe, a device or a socket, not a regular file");
+}
+
+namespace {
+
+// The text of a small file of /proc, NUL-terminated, read into `out` without touching the heap:
+// it is asked when memory may be short. Empty when it cannot be read.
+template <size_t N> const char* readProcFile(const char* path, char (&out)[N]) {
+    out[0] = 0;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return out;
+    size_t have = 0;
+    while (have < N - 1) {
+        const ssize_t got = ::read(fd, out + have, N - 1 - have);
+        if (got <= 0)
+            break;
+        have += size_t(got);
+    }
+    ::close(fd);
+    out[have] = 0;
+    return out;
+}
+
+// The number after `field` in /proc/meminfo's text (in kB), or -1.
+qint64 meminfoKb(const char* text, const char* field) {
+    const char* at = std::strstr(text, field);
+    return at ? std::strtoll(at + std::strlen(field), nullptr, 10) : -1;
+}
+
+} // namespace
+
+qint64 memoryLeft() {
+    qint64 left = std::numeric_limits<qint64>::max();
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        // The limit counts every page mapped, which statm's first figure gives.
+        char statm[256];
+        const qint64 mapped = std::strtoll(readProcFile("/proc/self/statm", statm), nullptr, 10) *
+                              qint64(::sysconf(_SC_PAGESIZE));
+        const auto cap = qint64(std::min<rlim_t>(limit.rlim_cur, rlim_t(left)));
+        left = std::max<qint64>(cap - mapped, 0);
+    }
+    char meminfo[8192];
+    readProcFile("/proc/meminfo", meminfo);
+    const qint64 available = meminfoKb(meminfo, "MemAvailable:");
+    const qint64 swap = meminfoKb(meminfo, "SwapFree:");
+    if (available >= 0)
+        left = std::min(left, (available + std::max<qint64>(swap, 0)) * 1024);
+    return left;
 }
 
 } // namespace platform

@@ -74,4 +74,12 @@ OpenOutcome openForReading(QFile& file, QIODevice::OpenMode mode = {}, QString* 
 // as "Cannot create file ...".
 QString notRegularFileReason();
 
+// --- Memory ---------------------------------------------------------------------------------
+
+// The bytes of memory this process may still take: no more than is left under its address-space
+// limit (RLIMIT_AS), nor than the system has available (memory free or reclaimable, and free
+// swap). The largest qint64 when neither can be told. An estimate that changes from one call to
+// the next: fit to refuse at once what cannot be held, not to promise that an allocation works.
+qint64 memoryLeft();
+
 } // namespace platform

@@ -1,4 +1,5 @@
 #include "app/Globl.h"
+#include "model/EkMemIni.h"
 #include "tests/support/TestSupport.h"
 
 #include <QComboBox>
@@ -95,6 +96,14 @@ TEST(PasswordKey, ScramblesAStoredFileExactlyAsBefore) {
                          "3a4f4f4e4e414148483c3c4a4a39394e4e3d3d3d3d4e4e41414d4d3d3d3a3a"));
     xorWithPasswordKey(stored.data(), stored.size(), "secret");
     EXPECT_EQ(stored, plain);
+}
+
+TEST(EncryptedFile, AReadThatRunsOutOfMemoryIsAFailedLoad) {
+    QByteArray stored = kEncryptedMarker + "[S]\r\na=1\r\n";
+    xorWithPasswordKey(stored, "secret");
+    testsupport::ShortDevice file(stored, 30, testsupport::ShortDevice::Then::OutOfMemory);
+    TEkMemIni doc;
+    EXPECT_EQ(readEncryptedFile(doc, file, "secret"), loadOutOfMemory);
 }
 
 TEST(PasswordKey, RestartsTheKeyAfter64BytesAndTouchesOnlyTheLength) {

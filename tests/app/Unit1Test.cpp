@@ -327,10 +327,16 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"auto_utf16be", encode(kSampleText, QStringConverter::Utf16BE, true), 4, 3, "UTF-16BE"}),
     [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
 
+// A file of the kernel's whose size (4 KiB) promises more than it gives (a few bytes), as does a
+// file cut short while it is read.
+const QString kCutShortFile = QStringLiteral("/sys/devices/system/cpu/online");
+
 struct FailedOpenCase {
     const char* name;
-    QByteArray bytes; // empty: the file is missing
+    QByteArray bytes; // empty, with no size or link: the file is missing
     const char* message;
+    qint64 size = 0;       // when set, the file is made that large without writing (sparse)
+    bool cutShort = false; // the file is a link to kCutShortFile
 };
 
 void PrintTo(const FailedOpenCase& c, std::ostream* os) {
@@ -346,8 +352,11 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     ASSERT_FALSE(form->fileName.isEmpty());
     boxes.records.clear();
     const QString name = path(QString("%1.ini").arg(c.name));
-    if (!c.bytes.isEmpty())
-        writeFile(name, c.bytes);
+    if (c.cutShort && !QFile::link(kCutShortFile, name))
+        GTEST_SKIP() << "no " << kCutShortFile.toStdString();
+    if (!c.bytes.isEmpty() || c.size > 0) {
+        ASSERT_TRUE(writeFile(name, c.bytes) && (c.size == 0 || QFile::resize(name, c.size)));
+    }
     open(name, 4);
     EXPECT_EQ(boxTexts(), QStringList({QString("File Error|") + c.message + name}));
     EXPECT_TRUE(form->fileName.isEmpty());
@@ -364,11 +373,14 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     EXPECT_FALSE(form->ButCreateShortcut->isEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(Failures, FailedOpenTest,
-                         ::testing::Values(FailedOpenCase{"missing", {}, "File Does not exist\r\n"},
-                                           FailedOpenCase{"brokenheader", "a=1\r\n[abc\r\nx=1\r\n",
-                                                          "Error Reading File\r\n"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Failures, FailedOpenTest,
+    ::testing::Values(FailedOpenCase{"missing", {}, "File Does not exist\r\n"},
+                      FailedOpenCase{"brokenheader", "a=1\r\n[abc\r\nx=1\r\n", "Error Reading File\r\n"},
+                      FailedOpenCase{"cutshort", {}, "Error Reading File\r\n", 0, true},
+                      FailedOpenCase{
+                          "toolarge", {}, "Not enough memory to open the file\r\n", qint64(8) << 40}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, Utf32FileIsRefusedByTheModelAlone) {
     testsupport::MessageCapture model;
@@ -900,12 +912,17 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     // The system's own reason, in the language of the user's locale.
     QFile probe(missing);
     EXPECT_FALSE(probe.open(QIODevice::ReadOnly));
-    const Row rows[] = {
+    const QString huge = path("huge.IniCry");
+    ASSERT_TRUE(writeFile(huge, {}) && QFile::resize(huge, qint64(8) << 40));
+    std::vector<Row> rows = {
         {missing, "Velquin|Cannot open file \"" + missing + "\". " + probe.errorString()},
         {secret, "File Error|Wrong password for:\r\n" + secret},
         {shortFile, "File Error|" + shortFile + "\r\nIs not an Encrypted Velquin File"},
         {plainFile, "File Error|Wrong password for:\r\n" + plainFile},
+        {huge, "File Error|Not enough memory to open the file\r\n" + huge},
     };
+    if (const QString cut = path("cut.IniCry"); QFile::link(kCutShortFile, cut))
+        rows.push_back({cut, "File Error|Error Reading File\r\n" + cut});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name.toStdString());
         // A named document is open first, so the failure has something to clear.

@@ -34,6 +34,10 @@ struct DetectCase {
 };
 
 TEST(Detection, FollowsMarksZerosAndTheUtf8Hint) {
+    // Detection probes the first 200 bytes, so byte 199 is the last place the hint may end.
+    const auto hintEndingAt = [](int last) {
+        return QByteArray(last - 4, 'x') + "uTf-8" + QByteArray(99, 'x');
+    };
     const DetectCase cases[] = {
         {"UTF-8 mark", bytes({0xEF, 0xBB, 0xBF, 'a'}), codePageUtf8},
         {"UTF-32BE mark", bytes({0, 0, 0xFE, 0xFF, 0, 0, 0, 'a'}), codePageUtf32BE},
@@ -44,7 +48,10 @@ TEST(Detection, FollowsMarksZerosAndTheUtf8Hint) {
         {"UTF-16LE without mark", bytes({'[', 0, 'a', 0, ']', 0}), codePageUtf16LE},
         {"UTF-16BE without mark", bytes({0, '[', 0, 'a', 0, ']'}), codePageUtf16BE},
         {"the hint in a comment", "; Saved as UTF-8\r\na=1", codePageUtf8},
-        {"the hint past the first 200 bytes", QByteArray(200, 'x') + "utf-8", codePageUnknown},
+        {"the hint ends on the last byte probed", hintEndingAt(199), codePageUtf8},
+        {"the hint ends a byte before it", hintEndingAt(198), codePageUtf8},
+        {"the hint ends a byte past it", hintEndingAt(200), codePageUnknown},
+        {"the hint ends on the last byte of a short file", "UTF-8", codePageUtf8},
         {"plain text", "a=1\r\n", codePageUnknown},
         {"empty", "", codePageUnknown},
     };
@@ -124,36 +131,36 @@ TEST_F(Files, PipesAndDevicesAreRefusedWithoutWaiting) {
     EXPECT_FALSE(pipe.freedAReader()) << "a load waited for the pipe's writer";
 }
 
-// A device that fails after handing out its first `good` bytes.
-class FailingDevice : public QIODevice {
-public:
-    FailingDevice(QByteArray data, qint64 good) : data_(std::move(data)), good_(good) { open(ReadOnly); }
-    qint64 size() const override { return data_.size(); }
-    bool isSequential() const override { return false; }
-
-protected:
-    qint64 readData(char* out, qint64 max) override {
-        const qint64 at = pos();
-        if (at >= good_)
-            return -1;
-        const qint64 n = std::min(max, good_ - at);
-        std::memcpy(out, data_.constData() + at, size_t(n));
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray data_;
-    qint64 good_;
-};
-
-TEST_F(Files, AReadErrorIsNoShorterFile) {
-    QByteArray text;
+// A read that fails, finds the end before the size (a file cut short while it is read), or runs
+// out of memory gives no document, even when what was read ends on a line's end; out of memory,
+// what the load made is gone at once.
+TEST_F(Files, AStreamThatGivesLessThanItsSizeIsNoDocument) {
+    using Then = testsupport::ShortDevice::Then;
+    QString text;
     for (int i = 0; i < 40000; ++i)
-        text += "key" + QByteArray::number(i) + "=value\r\n";
-    FailingDevice device(text, TEkMemIni::kReadStepBytes + 100);
-    TEkMemIni doc;
-    EXPECT_EQ(doc.LoadFromStream(device, codePageAnsi), loadCannotOpen);
+        text += "key" + QString::number(i) + "=value\r\n";
+    const qint64 step = TEkMemIni::kReadStepBytes;
+    const struct {
+        int codePage;
+        qint64 good; // bytes
+        Then then;
+        int status;
+    } rows[] = {
+        {codePageAnsi, step + 100, Then::Fails, loadCannotOpen},
+        {codePageAnsi, 1000, Then::Ends, loadUnreadable},
+        {codePageAnsi, text.indexOf('\n', step) + 1, Then::Ends, loadUnreadable},
+        {codePageUtf16BE, 2 * text.size() + 1, Then::Ends, loadUnreadable}, // a byte short, after the mark
+        {codePageUtf8, 2 * step, Then::OutOfMemory, loadOutOfMemory},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << modeltest::codePageName(row.codePage) << ", " << row.good << " bytes");
+        testsupport::ShortDevice device(encode(text, row.codePage, row.codePage == codePageUtf16BE), row.good,
+                                        row.then);
+        TEkMemIni doc;
+        EXPECT_EQ(doc.LoadFromStream(device, row.codePage), row.status);
+        EXPECT_EQ(doc.sections.count == 0, row.status == loadOutOfMemory);
+    }
 }
 
 TEST_F(Files, MarksAreSkippedOnceAndKeptWhenDoubled) {

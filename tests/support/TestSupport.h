@@ -2,11 +2,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <new>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -76,6 +80,36 @@ private:
     bool filled_ = false;
     quint64 oldSoftLimit_ = 0;
     void (*oldHandler_)(int) = nullptr;
+};
+
+// A device whose size promises all of `data` but that hands out only its first `good` bytes;
+// then a read fails, or finds the end (as in a file cut short while it is read). With
+// OutOfMemory, a read that would reach past them throws std::bad_alloc instead.
+class ShortDevice : public QIODevice {
+public:
+    enum class Then { Fails, Ends, OutOfMemory };
+    ShortDevice(QByteArray data, qint64 good, Then then) : data_(std::move(data)), good_(good), then_(then) {
+        open(ReadOnly);
+    }
+    qint64 size() const override { return data_.size(); }
+    bool isSequential() const override { return false; }
+
+protected:
+    qint64 readData(char* out, qint64 max) override {
+        if (then_ == Then::OutOfMemory && pos() + max > good_)
+            throw std::bad_alloc();
+        const qint64 n = std::min(max, good_ - pos());
+        if (n <= 0)
+            return then_ == Then::Fails ? -1 : 0;
+        std::memcpy(out, data_.constData() + pos(), size_t(n));
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray data_;
+    qint64 good_;
+    Then then_;
 };
 
 // A named pipe at `path` (replacing what was there) that nothing writes to, removed with this
