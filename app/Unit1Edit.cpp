@@ -159,7 +159,8 @@ void TForm1::ActEditSectionExecute() {
         return;
     const std::optional<TSectionText> answer =
         TFrmSection::askSection("Edit Section", {section->name, section->comment}, this);
-    if (!answer)
+    // Apply with the texts as they were changes nothing, not even the modified state.
+    if (!answer || (answer->name == section->name && answer->comment == section->comment))
         return;
     section->name = sectionName(answer->name);
     section->comment = sectionComment(answer->comment);
@@ -322,7 +323,9 @@ void TForm1::ActEditItemExecute() {
     if (!sectionRow || !item)
         return;
     TItemText text{item->name, item->value, item->comment};
-    if (!runItemDialog("Edit Value Item", text))
+    // The setters would derive the kind anew: a line "=x" would become "x", a line without "=".
+    if (!runItemDialog("Edit Value Item", text) ||
+        (text.name == item->name && text.value == item->value && text.comment == item->comment))
         return;
     Counts change{};
     countLine(change, item, -1);

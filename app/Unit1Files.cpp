@@ -367,14 +367,20 @@ bool TForm1::refuseUnreadableLines() {
                               ? QStringLiteral("before the first section")
                               : "in section \"" + section->name + "\"";
     if (item) {
-        platform::showError(kProductName,
-                            "The line\r\n" + item->lineTextWithComment() + "\r\n" + where +
-                                " begins with \"[\" and would be read back as a section header." +
-                                "\r\nNothing was saved: change that line, then save again.");
+        const int kind = TEkMemIni::readBackKind(*item);
+        const char* readBack = kind == itemValue     ? "a setting"
+                               : kind == itemComment ? "a comment"
+                               : kind == itemError   ? "a line without \"=\""
+                               : kind == itemBlank   ? "a blank line"
+                                                     : "a section header";
+        platform::showError(kProductName, "The line\r\n" + item->lineTextWithComment() + "\r\n" + where +
+                                              " would be read back as " + readBack + "." +
+                                              "\r\nNothing was saved: change that line, then save again.");
     } else {
-        platform::showError(kProductName, "The section name\r\n" + section->name +
-                                              "\r\nholds \"]\" and would be read back cut short at it." +
-                                              "\r\nNothing was saved: change the name, then save again.");
+        platform::showError(kProductName,
+                            "The section name\r\n" + section->name +
+                                "\r\nholds \"]\" or a control character and would not be read back"
+                                " as it stands.\r\nNothing was saved: change the name, then save again.");
     }
     // Showing the section gives its items their rows; the values-only view hides a line
     // without "=", so then every line is shown, as F4 would.

@@ -1,6 +1,7 @@
 // Loads arbitrary bytes with each code page and with detection. Nothing may crash, the
-// writer's size check must never fire, and for every input that loads, a second read and write
-// with the same code page must give back exactly the bytes of the first write.
+// writer's size check must never fire, and for every input that loads, the save check must find
+// no line to refuse and a second read and write with the same code page must give back exactly
+// the bytes of the first write.
 #include "model/EkMemIni.h"
 #include "platform/core/SysUtils.h"
 
@@ -62,6 +63,10 @@ void check(const QByteArray& input, int requested) {
     (void)first.buildText(); // partial documents of failed loads are written as well
     if (result < 0 || codePage == codePageUtf32LE || codePage == codePageUtf32BE)
         return;
+    // A file opened and saved unchanged always saves.
+    int section = -1, item = -1;
+    if (first.findUnreadableLine(section, item))
+        failWith("the save check refuses a loaded line", result);
     // `result` is the code page the reader used; both reads and both writes use it.
     const QByteArray once = first.saveToBytes(result);
     // A text that itself begins with U+FEFF, written without a mark, reads back as marked: the

@@ -45,6 +45,10 @@ enum : int {
     itemError = 3,   // line without "="; every kind of 3 and above counts as this
 };
 
+// What a written line reads back as when it is not an item (TEkMemIni::readBackKind): a section
+// header, or a broken one.
+enum : int { readBackHeader = -1 };
+
 // One physical line.
 //
 // Items made by a load live in blocks of memory shared by the items of that load (see
@@ -162,10 +166,18 @@ public:
     void countItemTypes(int& sectionCount, int& values, int& comments, int& errors, int& blanks) const;
 
     // The first line, in file order, that the writer would write so that it reads back as
-    // something else: the header of a section whose name holds "]" (`itemIndex` -1), or an
-    // item of kind 1 whose name, or of kind 3 and above whose value, begins with "[" after
-    // spaces and TABs (it would read back as a header). False when there is none.
+    // something else; a save must not write it. Either the header of a section whose name holds
+    // "]" or a character at or below CR (`itemIndex` -1: the name would read back cut short, or
+    // the file not at all), or an item whose line reads back as a line of another kind:
+    // readBackKind differs from the item's kind, where every kind of 3 and above counts as 3 and a
+    // comment item without text, written as an empty line, as a blank line. A name holding "="
+    // or a value holding ";" only moves where name, value and comment part, and is not reported.
+    // False when there is none, as always for a document just loaded.
     bool findUnreadableLine(int& sectionIndex, int& itemIndex) const;
+    // The kind of item the parser makes of the line the writer writes for `item` (itemBlank,
+    // itemValue, itemComment or itemError), or readBackHeader. Fields are taken to hold no line
+    // break or NUL, as the setters and the parser leave them.
+    static int readBackKind(const TEkIniVal& item);
 
     // --- Loading -----------------------------------------------------------------------------
     // Each returns the code page read (65001, 0, 1200, 1201), loadFileMissing (-1, file loads

@@ -57,6 +57,53 @@ inline std::pair<const char16_t*, const char16_t*> leadingFieldBounds(const char
     return {first, last + 1};
 }
 
+// --- How the parser takes a line -------------------------------------------------------------
+// The parser (EkMemIniRead.cpp) reads its lines with these, and so does the writer's check of the
+// lines it would write (EkMemIniWrite.cpp): both read one grammar.
+
+// First position in [p, end) holding `stop`, CR, LF or NUL, or end. A `stop` of NUL looks for the
+// line end alone.
+const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop);
+
+// What a line is, told by its first character after spaces and TABs: a blank line (a line
+// break), the end of the text (NUL), a comment line, a section header, or a line of fields, which
+// is a value line when an "=" comes before its end and a line without "=" otherwise.
+enum class LineOpening { Break, Nul, Comment, Header, Fields };
+
+inline LineOpening lineOpening(char16_t c) {
+    switch (c) {
+    case kCr:
+    case kLf:
+        return LineOpening::Break;
+    case kNul:
+        return LineOpening::Nul;
+    case u';':
+        return LineOpening::Comment;
+    case u'[':
+        return LineOpening::Header;
+    default:
+        return LineOpening::Fields;
+    }
+}
+
+// From just after a header's "[": the first "]" or character at or below CR, or end. Anything
+// there but "]" breaks the header, and with it the whole text.
+inline const char16_t* headerNameEnd(const char16_t* p, const char16_t* end) {
+    while (p < end && *p != u']' && *p > kCr)
+        ++p;
+    return p;
+}
+
+// Whether the text of a comment line makes a blank item: the setters' cleaning, which the parser
+// applies to it, leaves nothing of a text made only of characters at or below U+0020.
+inline bool cleansToNothing(const char16_t* first, const char16_t* end) {
+    for (; first < end; ++first) {
+        if (*first > kSpace)
+            return false;
+    }
+    return true;
+}
+
 inline constexpr QByteArrayView kMarkUtf8("\xEF\xBB\xBF", 3);
 inline constexpr QByteArrayView kMarkUtf16LE("\xFF\xFE", 2);
 inline constexpr QByteArrayView kMarkUtf16BE("\xFE\xFF", 2);

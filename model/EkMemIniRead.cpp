@@ -31,10 +31,9 @@ bool endsLine(char16_t c) {
     return c == kCr || c == kLf || c == kNul;
 }
 
-// First position in [p, end) holding `stop`, CR, LF or NUL, or end. A `stop` of NUL looks for
-// the line end alone. Values and comments run to tens of characters, so many at a time pay; the
-// three line ends are caught as one test for units at or below CR, and the few others it catches
-// (a TAB) are passed over one by one.
+// scanTo eight at a time. Values and comments run to tens of characters, so many at a time pay;
+// the three line ends are caught as one test for units at or below CR, and the few others it
+// catches (a TAB) are passed over one by one.
 const char16_t* scanToBy8(const char16_t* p, const char16_t* end, char16_t stop) {
 #if defined(__SSE2__)
     const __m128i wantStop = _mm_set1_epi16(short(stop));
@@ -89,13 +88,17 @@ bool canScanBy16() {
 const bool kScanBy16 = canScanBy16();
 #endif
 
-const char16_t* scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
+} // namespace
+
+const char16_t* ekmemini::scanTo(const char16_t* p, const char16_t* end, char16_t stop) {
 #if defined(VELQUIN_SCAN_BY_16)
     if (kScanBy16)
         return scanToBy16(p, end, stop);
 #endif
     return scanToBy8(p, end, stop);
 }
+
+namespace {
 
 // First position in [p, end) holding CR, LF or NUL, or end.
 const char16_t* scanLineEnd(const char16_t* p, const char16_t* end) {
@@ -133,22 +136,25 @@ public:
                 ++p;
             if (p == end)
                 break;
-            const char16_t c = *p;
             const bool first = atTextStart_;
             atTextStart_ = false;
-            if (c == kCr || c == kLf) {
+            switch (lineOpening(*p)) {
+            case LineOpening::Break:
                 section_->values.push(items_.make(itemBlank));
                 p = consumeBreak(p, end);
-            } else if (c == kNul) {
+                break;
+            case LineOpening::Nul:
                 stop_ = StoppedAtNul;
                 return false;
-            } else if (c == u';') {
+            case LineOpening::Comment: {
                 const char16_t* e = scanLineEnd(p + 1, end);
                 TEkIniVal* item = items_.make(itemComment);
                 section_->values.push(item);
                 assignComment(*item, p + 1, e);
                 p = consumeBreak(e, end);
-            } else if (c == u'[') {
+                break;
+            }
+            case LineOpening::Header:
                 // A header on the first line names the top section itself.
                 if (!first)
                     section_ = doc_.addSection(QString());
@@ -157,8 +163,10 @@ public:
                     stop_ = BrokenHeader;
                     return false;
                 }
-            } else {
+                break;
+            case LineOpening::Fields:
                 p = parseValueLine(p, end);
+                break;
             }
         }
         return true;
@@ -169,13 +177,8 @@ public:
 private:
     // Returns the position after the line, or null for a broken header.
     const char16_t* parseHeader(const char16_t* p, const char16_t* end) {
-        const char16_t* close = p;
-        while (close < end && *close != u']') {
-            if (*close <= kCr)
-                return nullptr;
-            ++close;
-        }
-        if (close == end)
+        const char16_t* close = headerNameEnd(p, end);
+        if (close == end || *close != u']')
             return nullptr;
         const auto [nameFirst, nameEnd] = trimmedBounds(p, close);
         section_->name = texts_.make(nameFirst, nameEnd);

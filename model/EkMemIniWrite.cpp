@@ -45,6 +45,8 @@ public:
         used_ = 0;
     }
     qsizetype written() const { return written_; }
+    // Every piece of a line is written (see LineReadBack).
+    static bool settled() { return false; }
 
 private:
     void put(const char16_t* s, qsizetype n) {
@@ -103,14 +105,16 @@ bool blankBeforeComment(const QString& value) {
 // A line without "=" has no place for a comment of its own, but one given to it through the
 // setters (no name, a value and a comment) follows the value as it does on a value line: the
 // file keeps its text, which reads back as part of the value, instead of losing it.
-void writeItem(const TEkIniVal& item, TextWriter& w) {
+// `Out` is a TextWriter, or a LineReadBack, which reads the line as it is written and may have
+// settled what it needs before the line ends.
+template <typename Out> void writeItem(const TEkIniVal& item, Out& w) {
     if (item.type >= itemError || item.type == itemValue) {
         if (item.type == itemValue) {
             w.put(item.name);
             w.put(u'=');
         }
         w.put(item.value);
-        if (!item.comment.isEmpty()) {
+        if (!w.settled() && !item.comment.isEmpty()) {
             if (blankBeforeComment(item.value))
                 w.put(kSpace);
             w.put(u';');
@@ -193,7 +197,199 @@ bool writeBytes(QIODevice& stream, const char* data, qint64 n) {
     return n == 0 || stream.write(data, n) == n;
 }
 
+// --- Reading a written line back -------------------------------------------------------------
+
+// Takes the pieces of one line from writeItem and reads them as the parser reads a line, only as
+// far as it takes to know the kind of item the parser would make of it. The texts of a line of
+// fields are read at its end, and only when no "=" of the writer's came: as no field holds a line
+// break, an "=" anywhere makes the line a value line, and of a value line only the first
+// character is looked at.
+class LineReadBack {
+public:
+    void put(const QString& s) {
+        if (state_ == Settled)
+            return;
+        const char16_t* p = units(s);
+        const char16_t* end = p + s.size();
+        if (state_ == Opening)
+            p = open(p, end);
+        if (p == end || state_ == Settled)
+            return;
+        if (state_ == InComment) {
+            if (!cleansToNothing(p, end))
+                settle(itemComment);
+            return;
+        }
+        texts_[textCount_++] = {p, end};
+    }
+    // One of the writer's own characters: "=", ";" or a blank.
+    void put(char16_t c) {
+        if (state_ == Opening && open(&c, &c + 1) != &c)
+            return;
+        if (state_ == InComment && c > kSpace)
+            settle(itemComment);
+        else if (state_ == InFields && c == u'=')
+            settle(itemValue);
+    }
+    void putLineEnd() {
+        if (state_ == InFields) {
+            for (int k = 0; k < textCount_; ++k) {
+                const char16_t* at = scanTo(texts_[k].first, texts_[k].second, u'=');
+                if (at < texts_[k].second) {
+                    settle(*at == u'=' ? itemValue : itemError);
+                    return;
+                }
+            }
+            settle(itemError);
+        } else if (state_ != Settled) {
+            settle(itemBlank);
+        }
+    }
+    int kind() const { return kind_; }
+    // The kind is known: the rest of the line need not be put.
+    bool settled() const { return state_ == Settled; }
+
+private:
+    enum State { Opening, InComment, InFields, Settled };
+
+    void settle(int kind) {
+        kind_ = kind;
+        state_ = Settled;
+    }
+
+    // Past the blanks, the first character tells the line: returns where its comment or its
+    // fields begin, or end.
+    const char16_t* open(const char16_t* p, const char16_t* end) {
+        while (p < end && isBlank(*p))
+            ++p;
+        if (p == end)
+            return end;
+        switch (lineOpening(*p)) {
+        case LineOpening::Break:
+        case LineOpening::Nul:
+            settle(itemBlank); // the line would end at once
+            return end;
+        case LineOpening::Header:
+            settle(readBackHeader);
+            return end;
+        case LineOpening::Comment:
+            state_ = InComment;
+            return p + 1;
+        case LineOpening::Fields:
+            state_ = InFields;
+            return p;
+        }
+        return end;
+    }
+
+    State state_ = Opening;
+    int kind_ = itemBlank;
+    // A line holds three texts at most: a name, a value and a comment.
+    std::pair<const char16_t*, const char16_t*> texts_[3];
+    int textCount_ = 0;
+};
+
+// The kind of line an item is meant to be, as readBackKind tells kinds.
+int lineKind(const TEkIniVal& item) {
+    if (item.type >= itemError)
+        return itemError;
+    if (item.type == itemComment && item.comment.isEmpty())
+        return itemBlank;
+    return item.type;
+}
+
+// The first text of an item's written line, which tells its kind.
+const QString& lineStartText(const TEkIniVal& item) {
+    return item.type == itemValue ? item.name : item.type >= itemError ? item.value : item.comment;
+}
+
+inline void prefetch(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
+// Runs through the document's items in file order, ahead of a walk over them.
+class ItemCursor {
+public:
+    explicit ItemCursor(const TIniSectionVec& sections) : sections_(sections) {}
+    // The next item, or null past the last.
+    const TEkIniVal* next() {
+        while (s_ < sections_.count) {
+            const TIniValVec& values = sections_[s_]->values;
+            if (++i_ < values.count)
+                return values[i_];
+            ++s_;
+            i_ = -1;
+        }
+        return nullptr;
+    }
+
+private:
+    const TIniSectionVec& sections_;
+    int s_ = 0;
+    int i_ = -1;
+};
+
+void prefetchText(const TEkIniVal* item) {
+    if (item)
+        prefetch(units(lineStartText(*item)));
+}
+
 } // namespace
+
+int TEkMemIni::readBackKind(const TEkIniVal& item) {
+    LineReadBack line;
+    writeItem(item, line);
+    return line.kind();
+}
+
+bool TEkMemIni::findUnreadableLine(int& sectionIndex, int& itemIndex) const {
+    // Every save runs this over millions of items scattered across the heap, and each step (a
+    // section, its array of items, an item, the text its line starts with) would wait for memory
+    // in turn. Asking for them ahead, across the ends of sections, lets those waits overlap.
+    constexpr int kSectionsAhead = 32;
+    constexpr int kArraysAhead = 16;
+    constexpr int kItemsAhead = 16;
+    constexpr int kTextAhead = 8; // the item came in meanwhile
+    constexpr int kNamesAhead = 8;
+    const int n = sections.count;
+    ItemCursor items(sections);
+    ItemCursor texts(sections);
+    for (int k = 0; k < kItemsAhead; ++k)
+        prefetch(items.next());
+    for (int k = 0; k < kTextAhead; ++k)
+        prefetchText(texts.next());
+    for (int s = 0; s < n; ++s) {
+        if (s + kSectionsAhead < n)
+            prefetch(sections[s + kSectionsAhead]);
+        if (s + kArraysAhead < n)
+            prefetch(sections[s + kArraysAhead]->values.data);
+        if (s + kNamesAhead < n)
+            prefetch(units(sections[s + kNamesAhead]->name));
+        const TEkIniSection& section = *sections[s];
+        const char16_t* name = units(section.name);
+        if (headerNameEnd(name, name + section.name.size()) != name + section.name.size()) {
+            sectionIndex = s;
+            itemIndex = -1;
+            return true;
+        }
+        const int count = section.values.count;
+        for (int i = 0; i < count; ++i) {
+            prefetch(items.next());
+            prefetchText(texts.next());
+            const TEkIniVal& item = *section.values[i];
+            if (readBackKind(item) != lineKind(item)) {
+                sectionIndex = s;
+                itemIndex = i;
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
 // --- Text ------------------------------------------------------------------------------------
 

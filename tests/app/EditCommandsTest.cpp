@@ -266,6 +266,20 @@ TEST_F(EditTest, GeneratorRunsAloneFromItsKeyAndItsButton) {
     EXPECT_EQ(generated, 2) << "the generator alone, without Apply";
 }
 
+TEST_F(EditTest, ApplyWithNothingChangedLeavesTheLinesAndTheModifiedState) {
+    // "=x" is a setting without a name: given to the setters again it would become "x".
+    open("=x\r\n[S] ; c\r\n");
+    itemReply = TItemText{"", "x", ""};
+    sectionReply = TSectionText{"S", " c"};
+    select(0, 0);
+    form->ActEditItem->trigger();
+    select(1, -1);
+    form->ActEditSection->trigger();
+    EXPECT_EQ(asked.join('/') + "|" + QString::number(form->model.sections[0]->values[0]->type) + sections(),
+              "Edit Value Item||x|/Edit Section|S| c|1:1|S; c:0");
+    EXPECT_FALSE(form->modified || form->ActSave->isEnabled());
+}
+
 TEST_F(EditTest, DelAsksAndShiftDelDeletesAtOnce) {
     openForKeys();
     QTest::keyClick(form.get(), Qt::Key_Delete);

@@ -263,6 +263,20 @@ TEST_F(ClipboardTest, AClipboardWithoutTextPastesNothing) {
     }
 }
 
+TEST_F(ClipboardTest, ASaveRefusesAPasteThatWouldTurnACommentIntoASetting) {
+    const QByteArray text = "[s]\r\n;Debug=1\r\nk=v ;c\r\n";
+    open(text);
+    QGuiApplication::clipboard()->setText("PASTED");
+    QTest::keyClick(form->LvValues, Qt::Key_Insert, Qt::ShiftModifier);
+    form->scrollItemIntoView(form->LvValues, 1);
+    QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(boxes.records.size(), 1);
+    EXPECT_EQ(boxes.records[0].text.section("\r\n", 0, 2),
+              "The line\r\nPASTED ;Debug=1\r\nin section \"s\" would be read back as a setting.");
+    EXPECT_EQ(testsupport::readFile(dir.filePath("doc1.ini")), text);
+    EXPECT_EQ(selection(), "0,0") << "the line is shown";
+}
+
 // The value columns' widths are kept between selections only while the document is unchanged.
 TEST_F(ClipboardTest, ReselectedSectionIsSizedByTheValuePastedSince) {
     select(false, 0, 0, form->LvValues);

@@ -6,6 +6,8 @@
 #include <QStringEncoder>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using modeltest::dump;
 using modeltest::encode;
 
@@ -81,7 +83,80 @@ TEST_P(Grammar, ReadsAndWritesBackEachCase) {
         again.writeBom = false;
         ASSERT_EQ(again.loadFromBytes(doc.saveToBytes(cp), cp), cp) << text;
         EXPECT_EQ(again.saveToBytes(cp), doc.saveToBytes(cp)) << text;
+        int section = -1, item = -1;
+        EXPECT_FALSE(doc.findUnreadableLine(section, item)) << "a loaded line refused: " << text;
     }
+}
+
+struct ReadBackCase {
+    const char* name;
+    const char* line;             // the only line of section "s" as loaded
+    std::optional<QString> name_; // then given to the setters, when set
+    std::optional<QString> value;
+    std::optional<QString> comment;
+    bool toggle;  // then commented out or back
+    int readBack; // what its saved line reads back as
+    bool refused;
+};
+
+// Each line as a file holds it, then edited, then saved and read back in each encoding: the check
+// refuses exactly the lines whose kind would change.
+TEST_P(Grammar, ASaveRefusesLinesThatWouldReadBackAsAnotherKind) {
+    const int cp = GetParam();
+    using std::nullopt;
+    const ReadBackCase cases[] = {
+        {"pasted_value_on_a_comment", ";Debug=1", nullopt, "PASTED", nullopt, false, itemValue, true},
+        {"value_and_comment_without_name", "", nullopt, "note", "a=1", false, itemValue, true},
+        {"equals_in_a_line_without_name", "x", nullopt, "a=b", nullopt, false, itemValue, true},
+        {"name_opening_a_comment", "k=v", ";k", nullopt, nullopt, false, itemComment, true},
+        {"value_opening_a_comment", "x", nullopt, " ; x", nullopt, false, itemComment, true},
+        {"name_opening_a_header", "k=v", "[k", nullopt, nullopt, false, readBackHeader, true},
+        {"uncommented_comment_opening_a_comment", ";;x", nullopt, nullopt, nullopt, true, itemComment, true},
+        {"commented_out_control_character", "\x01", nullopt, nullopt, nullopt, true, itemBlank, true},
+        {"path_list", "", "Path", "C:\\a;C:\\b", nullopt, false, itemValue, false},
+        {"equals_in_a_name", "", "a=b", "c", "d=e", false, itemValue, false},
+        {"semicolon_in_a_line_without_equals", "x", nullopt, "just ; text", nullopt, false, itemError, false},
+        {"equals_and_bracket_in_a_comment", "", nullopt, nullopt, "[k]=v", false, itemComment, false},
+        {"setting_without_name", "=x ;c", nullopt, nullopt, nullopt, false, itemValue, false},
+        {"commented_out_blank_line", "", nullopt, nullopt, nullopt, true, itemBlank, false},
+        {"commented_out_setting", "k=v ;c", nullopt, nullopt, nullopt, true, itemComment, false},
+    };
+    for (const ReadBackCase& c : cases) {
+        TEkMemIni doc;
+        ASSERT_EQ(doc.loadFromBytes(encode(QString("[s]\r\n") + c.line + "\r\n", cp, false), cp), cp)
+            << c.name;
+        TEkIniVal& item = *doc.sections[0]->values[0];
+        if (c.name_)
+            item.setName(*c.name_);
+        if (c.value)
+            item.setValue(*c.value);
+        if (c.comment)
+            item.setComment(*c.comment);
+        if (c.toggle)
+            item.toggleComment();
+        EXPECT_EQ(TEkMemIni::readBackKind(item), c.readBack) << c.name;
+        int section = -1, index = -1;
+        EXPECT_EQ(doc.findUnreadableLine(section, index), c.refused) << c.name;
+        EXPECT_EQ(section + index, c.refused ? 0 : -2) << c.name;
+        TEkMemIni back;
+        const bool header = back.loadFromBytes(doc.saveToBytes(cp), cp) != cp || back.sections.count > 1;
+        EXPECT_EQ(header ? int(readBackHeader) : back.sections[0]->values[0]->type, c.readBack) << c.name;
+    }
+}
+
+TEST(ReadBack, TheFirstLineInFileOrderIsFoundHeadersBeforeTheirItems) {
+    TEkMemIni doc;
+    ASSERT_EQ(doc.loadFromBytes("a=1\r\n[s]\r\nb=2\r\nc=3\r\n[t]\r\nd=4", codePageUtf8), codePageUtf8);
+    doc.sections[2]->values[0]->setName(";d");
+    QStringList found;
+    for (const auto& [header, name] : {std::pair{"s]", "[c"}, {"s\tx", "[c"}, {"s", "[c"}, {"s", "c"}}) {
+        doc.sections[1]->name = header;
+        doc.sections[1]->values[1]->setName(name);
+        int section = -1, item = -1;
+        doc.findUnreadableLine(section, item);
+        found << QString("%1,%2").arg(section).arg(item);
+    }
+    EXPECT_EQ(found.join(' '), "1,-1 1,-1 1,1 2,0");
 }
 
 struct BrokenCase {
