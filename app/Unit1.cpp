@@ -4,11 +4,11 @@
 #include "app/EkGlobals.h"
 #include "app/ImageLists.h"
 #include "app/IniListModels.h"
-#include "app/RunParts.h"
 #include "app/WidestText.h"
 #include "controls/EkColor.h"
 #include "controls/ImgList.h"
 #include "model/EkSearch.h"
+#include "platform/core/RunParts.h"
 #include "platform/core/SysUtils.h"
 #include "platform/gui/DesignScale.h"
 #include "platform/gui/MessageBoxes.h"
@@ -801,11 +801,11 @@ void TForm1::fillValueList(TEkIniSection* section) {
     // A million items take a while to read from memory: the items are read on several threads,
     // each filling its part of the rows (and, in the values-only view, first counting them).
     const TIniValVec& items = section->values;
-    const int parts = partsFor(items.count, kItemsPerPart);
+    const int parts = platform::partsFor(items.count, kItemsPerPart);
     auto from = [&](int part) { return int(qint64(items.count) * part / parts); };
     std::vector<int> firstRows(size_t(parts) + 1, 0);
     if (valuesOnly) {
-        runParts(parts, [&](int part) {
+        platform::runParts(parts, [&](int part) {
             int shown = 0;
             for (int i = from(part); i < from(part + 1); ++i)
                 shown += items[i]->type == itemValue;
@@ -818,7 +818,7 @@ void TForm1::fillValueList(TEkIniSection* section) {
     }
     rows.resize(size_t(firstRows.back()));
     // The rows keep their addresses in the list: each item is linked while it is at hand.
-    runParts(parts, [&](int part) {
+    platform::runParts(parts, [&](int part) {
         TListRow* row = rows.data() + firstRows[size_t(part)];
         for (int i = from(part); i < from(part + 1); ++i) {
             TEkIniVal* item = items[i];

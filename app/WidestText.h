@@ -1,8 +1,8 @@
 // The widest of a column's texts, for the automatic widths of the lists' columns.
 #pragma once
 
-#include "app/RunParts.h"
 #include "app/TextAdvances.h"
+#include "platform/core/RunParts.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -96,7 +96,7 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
     // Sums the texts at(0) .. at(n - 1) in parts of at least `perPart` texts, on several
     // threads, and adds to `later` those the tables cannot tell yet.
     auto sumInParts = [&](qint64 n, qint64 perPart, auto at, std::vector<Text>& later) {
-        const int threads = partsFor(n, perPart);
+        const int threads = platform::partsFor(n, perPart);
         auto parts = std::vector<Part>(size_t(threads));
         // A text the sums cannot tell (Arabic, combining marks) is laid out on its part's thread,
         // in a font of that thread's own: Qt keeps font engines per thread, and a font's copies
@@ -105,7 +105,7 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
         std::vector<QFont> fonts;
         for (int t = 1; t < threads; ++t)
             fonts.push_back(ownFont(columns.front().advances_->font()));
-        runParts(threads, [&](int t) {
+        platform::runParts(threads, [&](int t) {
             Part& part = parts[size_t(t)];
             part.widest.resize(size_t(k));
             part.laidOut.resize(size_t(k));

@@ -172,7 +172,8 @@ public:
     // readBackKind differs from the item's kind, where every kind of 3 and above counts as 3 and a
     // comment item without text, written as an empty line, as a blank line. A name holding "="
     // or a value holding ";" only moves where name, value and comment part, and is not reported.
-    // False when there is none, as always for a document just loaded.
+    // False when there is none, as always for a document just loaded. A big document's items are
+    // read on several threads at once (platform::runParts); the call returns when all have ended.
     bool findUnreadableLine(int& sectionIndex, int& itemIndex) const;
     // The kind of item the parser makes of the line the writer writes for `item` (itemBlank,
     // itemValue, itemComment or itemError), or readBackHeader. Fields are taken to hold no line

@@ -4,6 +4,7 @@
 
 #include "model/EkMemIniPrivate.h"
 #include "platform/core/FileSave.h"
+#include "platform/core/RunParts.h"
 #include "platform/core/SysUtils.h"
 
 #include <QBuffer>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <vector>
 
 using namespace ekmemini;
@@ -311,10 +313,11 @@ inline void prefetch(const void* p) {
 #endif
 }
 
-// Runs through the document's items in file order, ahead of a walk over them.
+// Runs through the document's items in file order from a given one, ahead of a walk over them.
 class ItemCursor {
 public:
-    explicit ItemCursor(const TIniSectionVec& sections) : sections_(sections) {}
+    ItemCursor(const TIniSectionVec& sections, int section, int item)
+        : sections_(sections), s_(section), i_(item - 1) {}
     // The next item, or null past the last.
     const TEkIniVal* next() {
         while (s_ < sections_.count) {
@@ -326,17 +329,68 @@ public:
         }
         return nullptr;
     }
+    // Where the item next() gave last stands.
+    int section() const { return s_; }
+    int item() const { return i_; }
 
 private:
     const TIniSectionVec& sections_;
-    int s_ = 0;
-    int i_ = -1;
+    int s_;
+    int i_;
 };
 
 void prefetchText(const TEkIniVal* item) {
     if (item)
         prefetch(units(lineStartText(*item)));
 }
+
+// A line of the document by place: section, and item within it (-1 for the header line).
+struct LinePlace {
+    int section = std::numeric_limits<int>::max();
+    int item = -1;
+    bool operator<(const LinePlace& o) const {
+        return section != o.section ? section < o.section : item < o.item;
+    }
+};
+
+// The first of `count` items from (section, item) on whose line reads back as another kind, or
+// a place past every line.
+LinePlace firstUnreadableItem(const TIniSectionVec& sections, int section, int item, qint64 count) {
+    // The walk is over millions of items scattered across the heap, and each step (a section,
+    // its array of items, an item, the text its line starts with) would wait for memory in turn.
+    // Asking for them ahead, across the ends of sections, lets those waits overlap.
+    constexpr int kSectionsAhead = 32;
+    constexpr int kArraysAhead = 16;
+    constexpr int kItemsAhead = 16;
+    constexpr int kTextAhead = 8; // the item came in meanwhile
+    ItemCursor items(sections, section, item);
+    ItemCursor ahead(sections, section, item);
+    ItemCursor texts(sections, section, item);
+    for (int k = 0; k < kItemsAhead; ++k)
+        prefetch(ahead.next());
+    for (int k = 0; k < kTextAhead; ++k)
+        prefetchText(texts.next());
+    int lastSection = -1;
+    for (qint64 k = 0; k < count; ++k) {
+        const TEkIniVal& line = *items.next();
+        prefetch(ahead.next());
+        prefetchText(texts.next());
+        if (const int s = ahead.section(); s != lastSection) {
+            lastSection = s;
+            if (s + kSectionsAhead < sections.count)
+                prefetch(sections[s + kSectionsAhead]);
+            if (s + kArraysAhead < sections.count)
+                prefetch(sections[s + kArraysAhead]->values.data);
+        }
+        if (TEkMemIni::readBackKind(line) != lineKind(line))
+            return {items.section(), items.item()};
+    }
+    return {};
+}
+
+// Items a part of the walk takes at the least: fewer are done sooner on one core than the
+// threads take to start.
+constexpr qint64 kItemsPerPart = qint64(1) << 18;
 
 } // namespace
 
@@ -347,48 +401,45 @@ int TEkMemIni::readBackKind(const TEkIniVal& item) {
 }
 
 bool TEkMemIni::findUnreadableLine(int& sectionIndex, int& itemIndex) const {
-    // Every save runs this over millions of items scattered across the heap, and each step (a
-    // section, its array of items, an item, the text its line starts with) would wait for memory
-    // in turn. Asking for them ahead, across the ends of sections, lets those waits overlap.
-    constexpr int kSectionsAhead = 32;
-    constexpr int kArraysAhead = 16;
-    constexpr int kItemsAhead = 16;
-    constexpr int kTextAhead = 8; // the item came in meanwhile
-    constexpr int kNamesAhead = 8;
+    // The headers first, with where each section's items begin in the run of all items, so that
+    // the items can be walked in parts of equal length over the cores; every save waits for it.
     const int n = sections.count;
-    ItemCursor items(sections);
-    ItemCursor texts(sections);
-    for (int k = 0; k < kItemsAhead; ++k)
-        prefetch(items.next());
-    for (int k = 0; k < kTextAhead; ++k)
-        prefetchText(texts.next());
+    std::vector<qint64> firstItem(size_t(n) + 1);
+    LinePlace found;
     for (int s = 0; s < n; ++s) {
+        constexpr int kSectionsAhead = 32;
+        constexpr int kNamesAhead = 8; // the section came in meanwhile
         if (s + kSectionsAhead < n)
             prefetch(sections[s + kSectionsAhead]);
-        if (s + kArraysAhead < n)
-            prefetch(sections[s + kArraysAhead]->values.data);
         if (s + kNamesAhead < n)
             prefetch(units(sections[s + kNamesAhead]->name));
         const TEkIniSection& section = *sections[s];
         const char16_t* name = units(section.name);
-        if (headerNameEnd(name, name + section.name.size()) != name + section.name.size()) {
-            sectionIndex = s;
-            itemIndex = -1;
-            return true;
-        }
-        const int count = section.values.count;
-        for (int i = 0; i < count; ++i) {
-            prefetch(items.next());
-            prefetchText(texts.next());
-            const TEkIniVal& item = *section.values[i];
-            if (readBackKind(item) != lineKind(item)) {
-                sectionIndex = s;
-                itemIndex = i;
-                return true;
-            }
-        }
+        if (found.section == std::numeric_limits<int>::max() &&
+            headerNameEnd(name, name + section.name.size()) != name + section.name.size())
+            found = {s, -1};
+        firstItem[size_t(s) + 1] = firstItem[size_t(s)] + section.values.count;
     }
-    return false;
+    const qint64 total = firstItem[size_t(n)];
+    const int parts = platform::partsFor(total, kItemsPerPart);
+    std::vector<LinePlace> partFound(static_cast<size_t>(parts));
+    if (total > 0) {
+        platform::runParts(parts, [&](int part) {
+            const qint64 from = total * part / parts;
+            const qint64 to = total * (part + 1) / parts;
+            // The section holding item `from`: the last whose items begin at or before it.
+            const auto at = std::upper_bound(firstItem.begin(), firstItem.end() - 1, from) - 1;
+            const int s = int(at - firstItem.begin());
+            partFound[size_t(part)] = firstUnreadableItem(sections, s, int(from - *at), to - from);
+        });
+    }
+    for (const LinePlace& place : partFound)
+        found = std::min(found, place);
+    if (found.section == std::numeric_limits<int>::max())
+        return false;
+    sectionIndex = found.section;
+    itemIndex = found.item;
+    return true;
 }
 
 // --- Text ------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include <QStringEncoder>
 #include <gtest/gtest.h>
+#include <set>
 
 #include <optional>
 
@@ -157,6 +158,47 @@ TEST(ReadBack, TheFirstLineInFileOrderIsFoundHeadersBeforeTheirItems) {
         found << QString("%1,%2").arg(section).arg(item);
     }
     EXPECT_EQ(found.join(' '), "1,-1 1,-1 1,1 2,0");
+}
+
+// The walk over a big document's items is split in parts over the cores: whichever part a line
+// falls in, at a part's either end or next to it, the first such line in file order is found.
+TEST(ReadBack, TheFirstLineIsFoundWhereverTheWalkIsSplit) {
+    QString text;
+    constexpr int kSizes[] = {0, 1, 7, 250, 3, 0, 1000}; // items per section, in turn
+    int sectionCount = 0;
+    for (qint64 items = 0; items < 600000; ++sectionCount) {
+        const int size = kSizes[sectionCount % std::size(kSizes)];
+        text += QString("[s%1]\r\n").arg(sectionCount) + QString("k=v\r\n").repeated(size);
+        items += size;
+    }
+    TEkMemIni doc;
+    ASSERT_EQ(doc.loadFromBytes(text.toUtf8(), codePageUtf8), codePageUtf8);
+    std::vector<std::pair<int, int>> places; // every item's section and index, in file order
+    for (int s = 0; s < doc.sections.count; ++s) {
+        for (int i = 0; i < doc.sections[s]->values.count; ++i)
+            places.emplace_back(s, i);
+    }
+    const qint64 total = qint64(places.size());
+    std::set<qint64> lines = {0, total - 1};
+    for (qint64 parts = 2; parts <= 8; ++parts) {
+        for (qint64 k = 1; k < parts; ++k)
+            lines.insert({total * k / parts - 1, total * k / parts, total * k / parts + 1});
+    }
+    auto found = [&] {
+        int section = -1, item = -1;
+        return doc.findUnreadableLine(section, item) ? std::pair{section, item} : std::pair{-1, -1};
+    };
+    EXPECT_EQ(found(), std::pair(-1, -1));
+    TEkIniVal& last = *doc.sections[places.back().first]->values[places.back().second];
+    last.setName(";k"); // a later line that reads back otherwise too
+    for (const qint64 line : lines) {
+        const auto [s, i] = places[size_t(line)];
+        doc.sections[s]->values[i]->setName("[k");
+        EXPECT_EQ(found(), places[size_t(line)]) << line;
+        doc.sections[s]->values[i]->setName(line == total - 1 ? ";k" : "k");
+    }
+    doc.sections[1]->name = "s]"; // the header of the first item
+    EXPECT_EQ(found(), std::pair(1, -1));
 }
 
 struct BrokenCase {

@@ -1,10 +1,12 @@
-#include "app/RunParts.h"
+#include "platform/core/RunParts.h"
 
 #include <algorithm>
 #include <exception>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+namespace platform {
 
 int partsFor(qint64 work, qint64 perPart) {
     constexpr int kMostParts = 8;
@@ -42,3 +44,5 @@ void runParts(int n, const std::function<void(int)>& part) {
             std::rethrow_exception(failure);
     }
 }
+
+} // namespace platform

@@ -1,4 +1,4 @@
-#include "app/RunParts.h"
+#include "platform/core/RunParts.h"
 
 #include <algorithm>
 #include <atomic>
@@ -7,6 +7,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+using platform::partsFor;
+using platform::runParts;
 
 namespace {
 

@@ -1,8 +1,11 @@
-// Work split over the cores, for the filling and the column widths of a big list.
+// Work split over the cores: the filling and the column widths of a big list, and the check a
+// save runs over every line.
 #pragma once
 
 #include <QtGlobal>
 #include <functional>
+
+namespace platform {
 
 // How many parts to split `work` into: one per core, each of at least `perPart` (a `perPart` of
 // less than one counts as one); at least one and at most eight.
@@ -13,3 +16,5 @@ int partsFor(qint64 work, qint64 perPart);
 // may write what another reads or writes. A part that throws stops no other: once every part has
 // ended, the exception of the lowest-numbered part that threw is thrown again here.
 void runParts(int n, const std::function<void(int)>& part);
+
+} // namespace platform
