@@ -108,6 +108,35 @@ void listEveryFileForWildcard(QFileDialog& dialog) {
     files->setNameFilters(patterns);
 }
 
+// Choosing a file type makes Qt's save dialog give the typed name that type's extension, which
+// for "*.*" is "*": "notes.ini" would become "notes.*" and be saved under that name. The system's
+// dialog keeps the name as typed for a type of every file, and so does this.
+class WildcardKeepsTheName : public QObject {
+public:
+    explicit WildcardKeepsTheName(QFileDialog& dialog) : QObject(&dialog) {
+        edit_ = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!edit_)
+            return;
+        kept_ = edit_->text();
+        connect(edit_, &QLineEdit::textChanged, this, &WildcardKeepsTheName::keep);
+        connect(&dialog, &QFileDialog::filterSelected, this, &WildcardKeepsTheName::restore);
+    }
+
+private:
+    static bool hasWildcardExtension(const QString& name) { return name.endsWith(QLatin1String(".*")); }
+    void keep(const QString& text) {
+        if (!hasWildcardExtension(text))
+            kept_ = text;
+    }
+    void restore() {
+        if (hasWildcardExtension(edit_->text()))
+            edit_->setText(kept_);
+    }
+
+    QLineEdit* edit_ = nullptr;
+    QString kept_;
+};
+
 } // namespace
 
 TextFileDialog::TextFileDialog(Kind kind) : kind_(kind) {}
@@ -166,6 +195,7 @@ bool TextFileDialog::execute(QWidget* parent) {
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
+        new WildcardKeepsTheName(dialog);
     }
     const QStringList filters = nameFilters();
     dialog.setNameFilters(filters);

@@ -45,6 +45,8 @@ void actOnNextDialog(const std::function<void(QFileDialog*)>& act) {
 // The user picks entry `index` of a combo box with the keyboard, as from its list.
 void pickWithKeys(QComboBox* combo, int index) {
     combo->setFocus();
+    if (index == combo->count() - 1) // straight there, choosing none on the way
+        QTest::keyClick(combo, Qt::Key_End);
     while (combo->currentIndex() < index)
         QTest::keyClick(combo, Qt::Key_Down);
     while (combo->currentIndex() > index)
@@ -63,7 +65,7 @@ QComboBox* comboStartingWith(QFileDialog* dialog, const QString& firstItem) {
 struct TypedNameCase {
     const char* name;
     int fileType;       // index of the file type the user picks
-    const char* typed;  // what the user types as the name
+    const char* typed;  // what the user types as the name; "" keeps the name the dialog began with
     const char* result; // the file name the dialog answers, inside the folder
 };
 
@@ -94,7 +96,8 @@ TEST_P(SaveDialogTypedName, TakesTheExtensionOfTheChosenFileType) {
         }
         pickWithKeys(types, c.fileType);
         pickWithKeys(encodings, 2);
-        shown->selectFile(dir.filePath(c.typed));
+        if (*c.typed)
+            shown->selectFile(dir.filePath(c.typed));
         QMetaObject::invokeMethod(shown, "accept");
     });
     ASSERT_TRUE(dialog.execute(nullptr));
@@ -107,7 +110,8 @@ INSTANTIATE_TEST_SUITE_P(FileTypes, SaveDialogTypedName,
                          ::testing::Values(TypedNameCase{"plain", 0, "secret", "secret.ini"},
                                            TypedNameCase{"encrypted", 1, "secret", "secret.IniCry"},
                                            TypedNameCase{"other", 2, "secret", "secret.ini"},
-                                           TypedNameCase{"typed_extension", 1, "notes.txt", "notes.txt"}),
+                                           TypedNameCase{"typed_extension", 1, "notes.txt", "notes.txt"},
+                                           TypedNameCase{"other_keeps_the_name", 2, "", "start.ini"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The file types as the dialog lists them, each naming its patterns once.
