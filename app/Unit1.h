@@ -261,6 +261,9 @@ public:
     void showLoadedDocument(const QString& name, std::uint32_t loadStart);
     // True when the load failed; then the failure is reported and the document cleared.
     bool checkFileError(int status, const QString& name);
+    // The window without a file, as at the start: no name, not read-only, its commands and
+    // counters to match; the document itself is left as it is.
+    void dropFileName();
     // False when the file could not be written (reported; `modified` stays).
     bool savePlain();
     void setFileName(const QString& name);

@@ -251,6 +251,11 @@ bool TForm1::checkFileError(int status, const QString& name) {
     else if (status == loadOutOfMemory)
         platform::showError(kFileError, "Not enough memory to open the file\r\n" + name);
     clearDocument();
+    dropFileName();
+    return true;
+}
+
+void TForm1::dropFileName() {
     fileName.clear();
     // The shortcut button is enabled only while the document has a file name.
     ButCreateShortcut->setEnabled(false);
@@ -260,7 +265,6 @@ bool TForm1::checkFileError(int status, const QString& name) {
     enableRowCommands();
     // The counters would otherwise still count the document that was just dropped.
     refreshCounts();
-    return true;
 }
 
 void TForm1::ActReloadExecute() {
@@ -398,14 +402,9 @@ bool TForm1::refuseUnreadableLines() {
 // --- Encrypted files -----------------------------------------------------------------------------
 
 void TForm1::encryptedLoadFailed() {
-    fileName.clear();
-    ButCreateShortcut->setEnabled(false);
-    readOnly = false;
     encrypted = false;
-    setCaption(true);
-    enableRowCommands();
+    dropFileName();
     enableFileActions(false);
-    refreshCounts();
 }
 
 void TForm1::loadEncryptedFile(const QString& name, const QString& password) {

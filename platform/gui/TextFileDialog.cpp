@@ -32,6 +32,13 @@ QString singleExtension(const QString& patterns) {
     return extension;
 }
 
+// Whether the name typed in `dialog` is one existing file, as typed. Several quoted names are the
+// dialog's own business.
+bool namesAFile(const QFileDialog& dialog, const QString& typed) {
+    return !typed.isEmpty() && !typed.contains(QLatin1Char('"')) &&
+           QFileInfo(dialog.directory().absoluteFilePath(typed)).isFile();
+}
+
 // Qt's dialog enables Open only for a typed name that its list shows, so a file that the chosen
 // file type hides (a ".conf" file under "Ini Files") could not be opened by typing its name or
 // path. This keeps Open enabled while the typed name is an existing file; confirming then opens
@@ -60,11 +67,7 @@ private:
     void enableForTypedFile() {
         if (open_->isEnabled())
             return;
-        const QString typed = edit_->text();
-        // Several quoted names are the dialog's own business.
-        if (typed.isEmpty() || typed.contains(QLatin1Char('"')))
-            return;
-        if (QFileInfo(dialog_.directory().absoluteFilePath(typed)).isFile())
+        if (namesAFile(dialog_, edit_->text()))
             open_->setEnabled(true);
     }
 
@@ -84,8 +87,7 @@ public:
     void accept() override {
         const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"));
-        if (acceptMode() == AcceptOpen && edit && list && !edit->text().contains(QLatin1Char('"')) &&
-            QFileInfo(directory().absoluteFilePath(edit->text())).isFile()) {
+        if (acceptMode() == AcceptOpen && edit && list && namesAFile(*this, edit->text())) {
             setDefaultSuffix({});
             // The list and the detailed view share their selection: without it the typed name counts.
             list->selectionModel()->clear();
