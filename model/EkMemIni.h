@@ -222,8 +222,8 @@ public:
 
     // --- Text --------------------------------------------------------------------------------
     // The whole document as text with CR LF line ends. Every section is written with its header
-    // line, "[]" for a nameless one, except a nameless first section: its items are the lines
-    // before the first header.
+    // line, "[]" for a nameless one, except a nameless first section without a comment: its items
+    // are the lines before the first header.
     QString buildText() const;
     int documentTextSize() const;
     // Characters the writer produces for section `index`; whether it gets a header line depends

@@ -287,54 +287,21 @@ void PrintTo(const RoundTrip& trip, std::ostream* os) {
 
 class RoundTrips : public ::testing::TestWithParam<RoundTrip> {};
 
-const char16_t kSample[] = u"; Einstellungen f\u00FCr den Server\r\n"
-                           u"top=1\r\n"
-                           u"\r\n"
-                           u"[Server] ; Hauptteil\r\n"
-                           u"Port = 8080 ; Standard\r\n"
-                           u"Pfad=C:\\Programme\\Gr\u00F6\u00DFe;x\r\n"
-                           u"leer=\r\n"
-                           u"nur Text ohne Gleichheitszeichen\n"
-                           u"  ;  eingerückter Kommentar  \r"
-                           u"\r\n"
-                           u"[Clients]\r\n"
-                           u"Name=\u20AC und \u00E9\r\n"
-                           u"=ohne Namen\r\n"
-                           u"k=;c\r\n"
-                           u"\x01[x\r\n"
-                           u"[Leer]\r\n"
-                           u"\x1a";
-
 TEST_P(RoundTrips, ReadWriteReadWriteGivesTheSameBytes) {
     const auto [cp, mark] = GetParam();
-    TEkMemIni first;
-    first.writeBom = mark;
-    ASSERT_EQ(first.loadFromBytes(encode(QString::fromUtf16(kSample), cp, mark), cp), cp);
-    const QByteArray once = first.saveToBytes(cp);
-    EXPECT_EQ(once, encode(QString::fromUtf16(u";Einstellungen f\u00FCr den Server\r\n"
-                                              u"top=1\r\n"
-                                              u"\r\n"
-                                              u"[Server] ; Hauptteil\r\n"
-                                              u"Port=8080 ;Standard\r\n"
-                                              u"Pfad=C:\\Programme\\Gr\u00F6\u00DFe ;x\r\n"
-                                              u"leer=\r\n"
-                                              u"nur Text ohne Gleichheitszeichen\r\n"
-                                              u";eingerückter Kommentar\r\n"
-                                              u"\r\n"
-                                              u"[Clients]\r\n"
-                                              u"Name=\u20AC und \u00E9\r\n"
-                                              u"=ohne Namen\r\n"
-                                              u"k=;c\r\n"
-                                              u"\x01[x\r\n"
-                                              u"\r\n"
-                                              u"[Leer]\r\n"
-                                              u"\x1a\r\n"
-                                              u"\r\n"),
-                           cp, mark && cp != codePageAnsi));
-    TEkMemIni second;
-    second.writeBom = mark;
-    ASSERT_EQ(second.loadFromBytes(once, cp), cp);
-    EXPECT_EQ(second.saveToBytes(cp), once);
+    for (const modeltest::RoundTripSample& sample : modeltest::kRoundTripSamples) {
+        TEkMemIni first;
+        first.writeBom = mark;
+        ASSERT_EQ(first.loadFromBytes(encode(QString::fromUtf16(sample.read), cp, mark), cp), cp)
+            << sample.name;
+        const QByteArray once = first.saveToBytes(cp);
+        EXPECT_EQ(once, encode(QString::fromUtf16(sample.written), cp, mark && cp != codePageAnsi))
+            << sample.name;
+        TEkMemIni second;
+        second.writeBom = mark;
+        ASSERT_EQ(second.loadFromBytes(once, cp), cp) << sample.name;
+        EXPECT_EQ(second.saveToBytes(cp), once) << sample.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, RoundTrips,
@@ -354,7 +321,9 @@ TEST(MarkedFiles, AreDetectedWhenLoadedAgain) {
     QTemporaryDir dir;
     for (int cp : {int(codePageUtf8), int(codePageUtf16LE), int(codePageUtf16BE)}) {
         TEkMemIni doc;
-        ASSERT_EQ(doc.loadFromBytes(encode(QString::fromUtf16(kSample), cp, true), cp), cp);
+        ASSERT_EQ(
+            doc.loadFromBytes(encode(QString::fromUtf16(modeltest::kRoundTripSamples[0].read), cp, true), cp),
+            cp);
         ASSERT_TRUE(doc.SaveToFile(dir.filePath("x.ini"), cp));
         TEkMemIni back;
         EXPECT_EQ(back.LoadFromFile(dir.filePath("x.ini")), cp);

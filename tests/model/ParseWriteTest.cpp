@@ -58,11 +58,14 @@ const GrammarCase kGrammar[] = {
      u"a=1\r\n\x01[x\r\n\x0b[s]=1\r\n\x1a\r\n\r\n"},
     {u"\x01\x02 k\x03=\x04 v\x05 ;\x06 c\x07", u"[;] 1:\x01\x02 k|v|c\n", u"\x01\x02 k=v ;c\r\n\r\n"},
     // A "[]" header keeps its section apart; only a nameless first section goes without one,
-    // unless a nameless section follows it and would take its place.
+    // unless it has a comment, or a nameless section follows it and would take its place.
     {u"[a]\r\nx=1\r\n[]\r\ny=2", u"[a;] 1:x|1|\n[;] 1:y|2|\n", u"[a]\r\nx=1\r\n\r\n[]\r\ny=2\r\n\r\n"},
     {u"top=1\r\n[] ; note\r\n[]", u"[;] 1:top|1|\n[; note]\n[;]\n", u"top=1\r\n\r\n[] ; note\r\n[]\r\n"},
     {u"[]\r\n[]\r\n[] ;c\r\n[]", u"[;]\n[;]\n[;c]\n[;]\n", u"[]\r\n[]\r\n[] ;c\r\n[]\r\n"},
-    {u"[] ;c\r\nx=1\r\n[]", u"[;c] 1:x|1|\n[;]\n", u"x=1\r\n\r\n[]\r\n"},
+    {u"[] ;c\r\nx=1\r\n[]", u"[;c] 1:x|1|\n[;]\n", u"[] ;c\r\nx=1\r\n\r\n[]\r\n"},
+    {u"  []junk;owner: ops team\r\nk=v", u"[;owner: ops team] 1:k|v|\n",
+     u"[] ;owner: ops team\r\nk=v\r\n\r\n"},
+    {u"[] ;c", u"[;c]\n", u"[] ;c\r\n"},
     {u"[]\r\n[a]\r\nx=1", u"[;]\n[a;] 1:x|1|\n", u"[a]\r\nx=1\r\n\r\n"},
 };
 
