@@ -82,6 +82,26 @@ TEST_P(Grammar, ReadsAndWritesBackEachCase) {
         EXPECT_EQ(doc.buildText(), QString::fromUtf16(c.written)) << text;
         EXPECT_EQ(doc.documentTextSize(), doc.buildText().size()) << text;
         EXPECT_EQ(doc.saveToBytes(cp), encode(QString::fromUtf16(c.written), cp, false)) << text;
+        // Each section's and item's size is that of the lines written for it: what a section has
+        // beyond its items and its closing blank line is one header line, or nothing.
+        const QStringList lines = QString::fromUtf16(c.written).split(QStringLiteral("\r\n"));
+        int line = 0;
+        for (int s = 0; s < doc.sections.count; ++s) {
+            const TIniValVec& items = doc.sections[s]->values;
+            const bool closed = items.count > 0 && items[items.count - 1]->type != itemBlank;
+            qsizetype header = doc.sectionTextSize(s) - (closed ? 2 : 0);
+            for (const TEkIniVal* item : items)
+                header -= TEkMemIni::itemTextSize(*item);
+            if (header != 0) {
+                EXPECT_EQ(header, lines.value(line++).size() + 2) << text << " section " << s;
+            }
+            for (const TEkIniVal* item : items)
+                EXPECT_EQ(TEkMemIni::itemTextSize(*item), lines.value(line++).size() + 2) << text;
+            if (closed) {
+                EXPECT_EQ(lines.value(line++), "") << text;
+            }
+        }
+        EXPECT_EQ(line, lines.size() - 1) << text;
         // What was written reads back as itself.
         TEkMemIni again;
         again.writeBom = false;
