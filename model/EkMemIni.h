@@ -202,7 +202,8 @@ public:
     // Reads from the device's current position with `codePage`. A byte-order mark that does
     // not match sends the reader back to position 0 of the device.
     int LoadFromStream(QIODevice& stream, int codePage);
-    // Reads the first 200 bytes, guesses the code page and seeks back to position 0.
+    // Reads the first 200 bytes, guesses the code page and seeks back to position 0. A mark is
+    // looked for only among the bytes there are: FF FE alone is UTF-16LE, not UTF-32.
     static int detectEncoding(QIODevice& stream);
     // Parses `bytes` as a whole file in `codePage`, as LoadFromStream over a buffer does.
     int loadFromBytes(const QByteArray& bytes, int codePage);

@@ -941,16 +941,22 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     }
 }
 
+// The marker alone, and the marker and the UTF-8 mark that an emptied document saves.
 TEST_F(EncryptedTest, MarkerAloneOpensAsAnEmptyDocument) {
     QByteArray image = "Encrypted Velquin File";
     xorWithPasswordKey(image, "12345");
-    const QString name = path("empty.IniCry");
-    writeFile(name, image);
-    ScopedPasswordResponder passwords(QString("12345"));
-    open(name, 4);
-    EXPECT_TRUE(boxes.records.isEmpty()) << boxTexts().join('\n').toStdString();
-    EXPECT_EQ(form->fileName, name);
-    EXPECT_EQ(form->model.sections.count, 0);
+    TEkMemIni emptied;
+    emptied.addSection({});
+    for (const QByteArray& stored : {image, encryptedImage(emptied, "12345")}) {
+        const QString name = path("empty.IniCry");
+        writeFile(name, stored);
+        ScopedPasswordResponder passwords(QString("12345"));
+        open(name, 4);
+        EXPECT_TRUE(boxes.records.isEmpty()) << boxTexts().join('\n').toStdString();
+        EXPECT_EQ(form->fileName, name);
+        EXPECT_EQ(form->model.buildText(), QString());
+        EXPECT_EQ(form->model.sections.count, stored.size() > image.size() ? 1 : 0);
+    }
 }
 
 TEST_F(EncryptedTest, CancelledPasswordChangesNothing) {

@@ -44,7 +44,9 @@ TEST(Detection, FollowsMarksZerosAndTheUtf8Hint) {
         {"UTF-32LE mark", bytes({0xFF, 0xFE, 0, 0, 'a', 0, 0, 0}), codePageUtf32LE},
         {"UTF-16BE mark", bytes({0xFE, 0xFF, 0, 'a'}), codePageUtf16BE},
         {"UTF-16LE mark", bytes({0xFF, 0xFE, 'a', 0}), codePageUtf16LE},
-        {"FF FE alone is UTF-32LE: the missing bytes count as zeros", bytes({0xFF, 0xFE}), codePageUtf32LE},
+        {"UTF-32LE mark alone", bytes({0xFF, 0xFE, 0, 0}), codePageUtf32LE},
+        {"UTF-16LE mark alone: too short for a 32-bit mark", bytes({0xFF, 0xFE}), codePageUtf16LE},
+        {"UTF-16LE mark and an odd byte", bytes({0xFF, 0xFE, 0}), codePageUtf16LE},
         {"UTF-16LE without mark", bytes({'[', 0, 'a', 0, ']', 0}), codePageUtf16LE},
         {"UTF-16BE without mark", bytes({0, '[', 0, 'a', 0, ']'}), codePageUtf16BE},
         {"the hint in a comment", "; Saved as UTF-8\r\na=1", codePageUtf8},
@@ -84,17 +86,31 @@ TEST_F(Files, AnEmptyFileIsAnEmptyDocument) {
     EXPECT_EQ(utf8.codePage, codePageUnknown) << "the UTF-8 reader sets the code page only after parsing";
 }
 
-TEST_F(Files, FfFeAloneIsRefusedAsUtf32UnlessReadAsUtf16) {
+// A document emptied of its lines, or of its sections (which writes the mark of the encoding it
+// was read in), saved in each encoding with and without a mark, opens again with detection as an
+// empty document in the encoding of its mark, or as ANSI without one.
+TEST_F(Files, AnEmptiedDocumentOpensAgainInTheEncodingOfItsMark) {
     testsupport::MessageCapture capture;
-    TEkMemIni doc;
-    ASSERT_TRUE(writeFile(path("fffe.ini"), bytes({0xFF, 0xFE})));
-    EXPECT_EQ(doc.LoadFromFile(path("fffe.ini")), codePageAnsi) << "refused as UTF-32";
-    EXPECT_EQ(doc.codePage, codePageUnknown);
-    EXPECT_EQ(doc.sections.count, 0);
-    EXPECT_EQ(capture.messages, QStringList{"32bit File Types are not supported."});
-
-    EXPECT_EQ(doc.LoadFromFileAs(path("fffe.ini"), codePageUtf16LE), codePageUtf16LE);
-    EXPECT_EQ(dump(doc), "[;]\n");
+    for (const int cp : {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE)}) {
+        for (const bool mark : {true, false}) {
+            for (const bool sections : {true, false}) {
+                SCOPED_TRACE(testing::Message() << modeltest::codePageName(cp) << (mark ? " with mark" : "")
+                                                << (sections ? "" : ", no sections"));
+                TEkMemIni doc;
+                doc.writeBom = mark;
+                doc.codePage = cp;
+                if (sections)
+                    doc.addSection("");
+                ASSERT_TRUE(doc.SaveToFile(path("empty.ini"), cp));
+                const int expected = mark && cp != codePageAnsi ? cp : int(codePageAnsi);
+                TEkMemIni back;
+                EXPECT_EQ(back.LoadFromFile(path("empty.ini")), expected);
+                EXPECT_EQ(back.codePage, expected);
+                EXPECT_EQ(dump(back), back.sections.count == 0 ? "" : "[;]\n");
+            }
+        }
+    }
+    EXPECT_EQ(capture.messages, QStringList());
 }
 
 TEST_F(Files, MissingAndUnopenableFiles) {
