@@ -214,7 +214,9 @@ public:
     // --- Saving ------------------------------------------------------------------------------
     // Writes the whole document through platform::saveFile, so a failed save leaves the old file
     // as it was. Sets `fileName` on success only; `codePage` does not change. Returns false with
-    // `errorString` set to the system's reason when the file cannot be written.
+    // `errorString` set to the system's reason when the file cannot be written. The whole text is
+    // built for the save: when the memory runs out, std::bad_alloc leaves the call, the old file
+    // as it was and no temporary file beside it.
     bool SaveToFile(const QString& fileName, int codePage, QString* errorString = nullptr);
     // Writes at the device's current position. Returns false when the device refuses a write.
     bool SaveToStream(QIODevice& stream, int codePage) const;
