@@ -34,13 +34,21 @@ TEkIniVal* itemOf(const TListRow* row) {
 }
 
 // Characters below U+0020 become blanks: a TAB, CR or LF in a section name would break its
-// header line, and the saved file could not be read again.
+// header line, and the saved file could not be read again. The blanks at the ends go, as a load
+// drops them from between the brackets, but a name of blanks alone keeps one: "[ ]" reads back as
+// a blank.
 QString sectionName(QString name) {
     for (QChar& c : name) {
         if (c.unicode() < 0x20)
             c = QLatin1Char(' ');
     }
-    return name;
+    qsizetype first = 0;
+    qsizetype end = name.size();
+    while (first + 1 < end && name[first] == QLatin1Char(' '))
+        ++first;
+    while (end - 1 > first && name[end - 1] == QLatin1Char(' '))
+        --end;
+    return name.sliced(first, end - first);
 }
 
 // A section comment stays on its header line, as an item's comment does: LF becomes a blank,
@@ -159,11 +167,15 @@ void TForm1::ActEditSectionExecute() {
         return;
     const std::optional<TSectionText> answer =
         TFrmSection::askSection("Edit Section", {section->name, section->comment}, this);
-    // Apply with the texts as they were changes nothing, not even the modified state.
-    if (!answer || (answer->name == section->name && answer->comment == section->comment))
+    if (!answer)
         return;
-    section->name = sectionName(answer->name);
-    section->comment = sectionComment(answer->comment);
+    // Apply with the texts as they were changes nothing, not even the modified state.
+    const QString name = sectionName(answer->name);
+    const QString comment = sectionComment(answer->comment);
+    if (name == section->name && comment == section->comment)
+        return;
+    section->name = name;
+    section->comment = comment;
     updateSectionRow(section, row);
     finishEdit({});
     LvSections->scrollTo(SectionRows->index(row->index, 0));

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QTreeView>
+#include <functional>
+#include <new>
 
 namespace {
 
@@ -28,6 +30,24 @@ bool isEncryptedName(const QString& name) {
     const QString base = QFileInfo(name).fileName();
     const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
     return dot >= 0 && base.mid(dot).toLower() == QLatin1String(".inicry");
+}
+
+// Runs `save` of the file `name`; a save that fails is reported, with the system's reason or, when
+// the memory runs out (a save builds the whole text of the document), as such. Either way the old
+// file stays as it was, and so does the document.
+bool reportSave(const QString& name, const std::function<platform::SaveResult()>& save) {
+    platform::SaveResult saved;
+    try {
+        saved = save();
+    } catch (const std::bad_alloc&) {
+        // What the save had taken is free again: there is room for the box.
+        platform::showError(kFileError, "Not enough memory to save the file\r\n" + name);
+        return false;
+    }
+    if (!saved)
+        platform::showError(kProductName,
+                            QStringLiteral("Cannot create file \"%1\". %2").arg(name, saved.error));
+    return saved.ok;
 }
 
 } // namespace
@@ -310,12 +330,11 @@ bool TForm1::refuseReadOnlyTarget(const QString& name) {
 bool TForm1::writePlainFile(const QString& name, int codePage) {
     if (refuseReadOnlyTarget(name))
         return false;
-    QString error;
-    if (!model.SaveToFile(name, codePage, &error)) {
-        platform::showError(kProductName, QStringLiteral("Cannot create file \"%1\". %2").arg(name, error));
-        return false;
-    }
-    return true;
+    return reportSave(name, [&] {
+        platform::SaveResult saved;
+        saved.ok = model.SaveToFile(name, codePage, &saved.error);
+        return saved;
+    });
 }
 
 bool TForm1::savePlain() {
@@ -450,11 +469,7 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
 bool TForm1::writeEncryptedFile(const QString& name, const QString& password) {
     if (refuseReadOnlyTarget(name))
         return false;
-    const platform::SaveResult saved = platform::saveFile(name, encryptedImage(model, password));
-    if (!saved)
-        platform::showError(kProductName,
-                            QStringLiteral("Cannot create file \"%1\". %2").arg(name, saved.error));
-    return saved.ok;
+    return reportSave(name, [&] { return platform::saveFile(name, encryptedImage(model, password)); });
 }
 
 bool TForm1::saveEncryptedFile(const QString& name, const QString& password) {

@@ -202,7 +202,8 @@ public:
     // Reads from the device's current position with `codePage`. A byte-order mark that does
     // not match sends the reader back to position 0 of the device.
     int LoadFromStream(QIODevice& stream, int codePage);
-    // Reads the first 200 bytes, guesses the code page and seeks back to position 0.
+    // Reads the first 200 bytes, guesses the code page and seeks back to position 0. A mark is
+    // looked for only among the bytes there are: FF FE alone is UTF-16LE, not UTF-32.
     static int detectEncoding(QIODevice& stream);
     // Parses `bytes` as a whole file in `codePage`, as LoadFromStream over a buffer does.
     int loadFromBytes(const QByteArray& bytes, int codePage);
@@ -213,7 +214,9 @@ public:
     // --- Saving ------------------------------------------------------------------------------
     // Writes the whole document through platform::saveFile, so a failed save leaves the old file
     // as it was. Sets `fileName` on success only; `codePage` does not change. Returns false with
-    // `errorString` set to the system's reason when the file cannot be written.
+    // `errorString` set to the system's reason when the file cannot be written. The whole text is
+    // built for the save: when the memory runs out, std::bad_alloc leaves the call, the old file
+    // as it was and no temporary file beside it.
     bool SaveToFile(const QString& fileName, int codePage, QString* errorString = nullptr);
     // Writes at the device's current position. Returns false when the device refuses a write.
     bool SaveToStream(QIODevice& stream, int codePage) const;
@@ -222,8 +225,8 @@ public:
 
     // --- Text --------------------------------------------------------------------------------
     // The whole document as text with CR LF line ends. Every section is written with its header
-    // line, "[]" for a nameless one, except a nameless first section: its items are the lines
-    // before the first header.
+    // line, "[]" for a nameless one, except a nameless first section without a comment: its items
+    // are the lines before the first header.
     QString buildText() const;
     int documentTextSize() const;
     // Characters the writer produces for section `index`; whether it gets a header line depends

@@ -436,7 +436,9 @@ int TEkMemIni::detectEncoding(QIODevice& stream) {
         return codePageUtf8;
     if (b[0] == 0 && b[1] == 0 && b[2] == 0xFE && b[3] == 0xFF)
         return codePageUtf32BE;
-    if (b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0)
+    // A 32-bit mark takes four bytes: FF FE and less than two more is UTF-16LE (an emptied
+    // document, or one whose odd last byte a load drops), not the zeros past the end of the file.
+    if (n >= 4 && b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0)
         return codePageUtf32LE;
     if (b[0] == 0xFE && b[1] == 0xFF)
         return codePageUtf16BE;

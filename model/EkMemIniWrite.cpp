@@ -132,12 +132,13 @@ template <typename Out> void writeItem(const TEkIniVal& item, Out& w) {
 // Whether section `index` is written with its header line. Only a nameless first section goes
 // without: its items are the file's lines before the first header. A nameless section anywhere
 // else writes "[]", or its lines would join the section before it at the next load. A nameless
-// first section without items writes "[]" as well when a nameless section follows: that one's
-// "[]" would otherwise begin the text, name the first section at the next load and be dropped at
-// the save after, taking its section with it.
+// first section writes "[]" as well when it has a comment, which has no other line to stand on
+// (a file that begins "[] ;owner" keeps that line), and when it has no items and a nameless
+// section follows: that one's "[]" would otherwise begin the text, name the first section at the
+// next load and be dropped at the save after, taking its section with it.
 bool writesHeader(const TIniSectionVec& sections, int index) {
     const TEkIniSection& section = *sections[index];
-    if (!section.name.isEmpty() || index > 0)
+    if (!section.name.isEmpty() || !section.comment.isEmpty() || index > 0)
         return true;
     return section.values.count == 0 && sections.count > 1 && sections[1]->name.isEmpty();
 }

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -41,7 +42,16 @@ bool keepOwner(int fd, const struct stat& old) {
     return ::fchmod(fd, now.st_mode & ~mode_t(S_IFMT | S_IRWXG)) == 0;
 }
 
+SaveProbe& saveProbe() {
+    static SaveProbe probe;
+    return probe;
+}
+
 } // namespace
+
+SaveProbe setSaveProbe(SaveProbe probe) {
+    return std::exchange(saveProbe(), std::move(probe));
+}
 
 SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write,
                     std::optional<unsigned> mode) {
@@ -62,7 +72,14 @@ SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice&
     const bool opened = step([&] { return file.open(QIODevice::WriteOnly); }) &&
                         (!mode || step([&] { return ::fchmod(file.handle(), mode_t(*mode)) == 0; })) &&
                         (!replaces || step([&] { return keepOwner(file.handle(), old); }));
-    const bool written = opened && step([&] { return write(file); }) && step([&] { return file.flush(); });
+    // An exception from `write` leaves the temporary file to QSaveFile's destructor, which removes
+    // it.
+    const auto writeAll = [&] {
+        if (const SaveProbe& probe = saveProbe())
+            probe(file);
+        return write(file);
+    };
+    const bool written = opened && step(writeAll) && step([&] { return file.flush(); });
     if (!written) {
         SaveResult failed{false, reasonOf(file, errno)};
         file.cancelWriting();

@@ -36,13 +36,22 @@ struct SaveResult {
 // old group, not to the saver's. `mode`, when given, stands for the permission bits (as chmod
 // takes them: 0600, say) in place of the old file's or, for a new file, of the system's default;
 // they are set before `write` runs. A file with further names (hard links) is replaced under this
-// name alone; its other names keep the old content.
+// name alone; its other names keep the old content. A name that is a symbolic link to a file saves
+// that file and stays the link it was. An exception that leaves `write` (std::bad_alloc, when the
+// memory runs out) leaves saveFile too, once the temporary file is removed: `fileName` is
+// untouched.
 SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write,
                     std::optional<unsigned> mode = std::nullopt);
 
 // saveFile of content already in memory.
 SaveResult saveFile(const QString& fileName, QByteArrayView bytes,
                     std::optional<unsigned> mode = std::nullopt);
+
+// Test seam: while set, every saveFile calls `probe` with the temporary file just before `write`,
+// as if it were the start of `write`: it may write, and it may throw (std::bad_alloc, to stand for
+// a save that runs out of memory). An empty function removes it. Returns the previous probe.
+using SaveProbe = std::function<void(QIODevice& file)>;
+SaveProbe setSaveProbe(SaveProbe probe);
 
 // Creates `fileName` as a new file holding `bytes`, for a name that must not be taken: any entry
 // of that name (a file, a folder, a link even when it leads nowhere) fails with the system's

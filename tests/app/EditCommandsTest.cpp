@@ -178,19 +178,20 @@ TEST_P(CommandTest, ChangesTheDocumentAndTheRows) {
     expectListsMatchDocument();
 }
 
-// Section names lose their control characters (a TAB, CR or LF breaks the header line) and
-// section comments their line breaks (the lines after them would read back as items). A save
-// refuses lines that would read back as headers and shows them, in the normal view.
+// Section names lose their control characters (a TAB, CR or LF breaks the header line) and the
+// blanks at their ends (a load drops them), and section comments their line breaks (the lines after them
+// would read back as items). A save refuses lines that would read back as headers and shows them, in the
+// normal view.
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandTest,
     ::testing::Values(
-        CommandCase{"add_section", false, 0, -1, &TForm1::ActAddSection, TItemText{"N\tM", "", "l\nm\r"},
-                    "Add Section||", ":2|S;cs:5|T:3|U:1|N M;l m:1", 4},
+        CommandCase{"add_section", false, 0, -1, &TForm1::ActAddSection,
+                    TItemText{" \tN\tM\n ", "", "l\nm\r"}, "Add Section||", ":2|S;cs:5|T:3|U:1|N M;l m:1", 4},
         CommandCase{"copy_section_values_only", true, 1, -1, &TForm1::ActCopySection,
                     TItemText{"C\rD", "", ""}, "Copy Section|S|cs", ":2|S;cs:5|T:3|U:1|C D:5", 4},
         CommandCase{"insert_section_before_the_top_lines", false, 0, -1, &TForm1::ActInsertSection,
-                    TItemText{"N", "", "x\ny"}, "Insert Section||", "N;x y:1|:2|S;cs:5|T:3|U:1", 0},
-        CommandCase{"edit_section", false, 1, -1, &TForm1::ActEditSection, TItemText{"E\nF", "", " k\r"},
+                    TItemText{"   ", "", "x\ny"}, "Insert Section||", " ;x y:1|:2|S;cs:5|T:3|U:1", 0},
+        CommandCase{"edit_section", false, 1, -1, &TForm1::ActEditSection, TItemText{" E\nF  ", "", " k\r"},
                     "Edit Section|S|cs", ":2|E F; k:5|T:3|U:1", 1},
         CommandCase{"copy_section_cancelled", false, 1, -1, &TForm1::ActCopySection, std::nullopt,
                     "Copy Section|S|cs", ":2|S;cs:5|T:3|U:1", 1},
@@ -270,7 +271,7 @@ TEST_F(EditTest, ApplyWithNothingChangedLeavesTheLinesAndTheModifiedState) {
     // "=x" is a setting without a name: given to the setters again it would become "x".
     open("=x\r\n[S] ; c\r\n");
     itemReply = TItemText{"", "x", ""};
-    sectionReply = TSectionText{"S", " c"};
+    sectionReply = TSectionText{"  S ", " c"};
     select(0, 0);
     form->ActEditItem->trigger();
     select(1, -1);

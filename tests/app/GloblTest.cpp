@@ -1,5 +1,6 @@
 #include "app/Globl.h"
 #include "model/EkMemIni.h"
+#include "tests/model/ModelTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <QComboBox>
@@ -104,6 +105,22 @@ TEST(EncryptedFile, AReadThatRunsOutOfMemoryIsAFailedLoad) {
     testsupport::ShortDevice file(stored, 30, testsupport::ShortDevice::Then::OutOfMemory);
     TEkMemIni doc;
     EXPECT_EQ(readEncryptedFile(doc, file, "secret"), loadOutOfMemory);
+}
+
+// An encrypted file holds the text behind the marker as the UTF-8 round trip writes it.
+TEST(EncryptedFile, ReadWriteReadWriteGivesTheSameBytes) {
+    const QByteArray head = kEncryptedMarker + "\xEF\xBB\xBF";
+    for (const modeltest::RoundTripSample& sample : modeltest::kRoundTripSamples) {
+        QByteArray stored = head + QString::fromUtf16(sample.read).toUtf8();
+        xorWithPasswordKey(stored, "secret");
+        TEkMemIni first, second;
+        ASSERT_EQ(readEncryptedImage(first, stored, "secret"), codePageUtf8) << sample.name;
+        QByteArray once = encryptedImage(first, "secret");
+        ASSERT_EQ(readEncryptedImage(second, once, "secret"), codePageUtf8) << sample.name;
+        EXPECT_EQ(encryptedImage(second, "secret"), once) << sample.name;
+        xorWithPasswordKey(once, "secret");
+        EXPECT_EQ(once, head + QString::fromUtf16(sample.written).toUtf8()) << sample.name;
+    }
 }
 
 TEST(PasswordKey, RestartsTheKeyAfter64BytesAndTouchesOnlyTheLength) {

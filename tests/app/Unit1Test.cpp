@@ -6,6 +6,7 @@
 #include "app/Globl.h"
 #include "app/IniListModels.h"
 #include "controls/EkGradiLabel.h"
+#include "platform/core/FileSave.h"
 #include "platform/core/SysUtils.h"
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
@@ -941,16 +942,22 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     }
 }
 
+// The marker alone, and the marker and the UTF-8 mark that an emptied document saves.
 TEST_F(EncryptedTest, MarkerAloneOpensAsAnEmptyDocument) {
     QByteArray image = "Encrypted Velquin File";
     xorWithPasswordKey(image, "12345");
-    const QString name = path("empty.IniCry");
-    writeFile(name, image);
-    ScopedPasswordResponder passwords(QString("12345"));
-    open(name, 4);
-    EXPECT_TRUE(boxes.records.isEmpty()) << boxTexts().join('\n').toStdString();
-    EXPECT_EQ(form->fileName, name);
-    EXPECT_EQ(form->model.sections.count, 0);
+    TEkMemIni emptied;
+    emptied.addSection({});
+    for (const QByteArray& stored : {image, encryptedImage(emptied, "12345")}) {
+        const QString name = path("empty.IniCry");
+        writeFile(name, stored);
+        ScopedPasswordResponder passwords(QString("12345"));
+        open(name, 4);
+        EXPECT_TRUE(boxes.records.isEmpty()) << boxTexts().join('\n').toStdString();
+        EXPECT_EQ(form->fileName, name);
+        EXPECT_EQ(form->model.buildText(), QString());
+        EXPECT_EQ(form->model.sections.count, stored.size() > image.size() ? 1 : 0);
+    }
 }
 
 TEST_F(EncryptedTest, CancelledPasswordChangesNothing) {
@@ -989,6 +996,50 @@ TEST_F(EncryptedTest, FailedEncryptedSaveKeepsTheOldFile) {
     EXPECT_EQ(readFile(name), stored);
     EXPECT_TRUE(form->modified);
     EXPECT_TRUE(form->ActSave->isEnabled());
+}
+
+// A save that runs out of memory, plain or encrypted, by Save or by Save As, says so and leaves the
+// old file, the document and its changes as they were, and no file besides.
+TEST_F(EncryptedTest, ASaveThatRunsOutOfMemorySaysSoAndChangesNothing) {
+    const struct {
+        const char* name;
+        bool encrypted;
+        const char* saveAs; // the name given to Save As; Save when null
+    } rows[] = {
+        {"save", false, nullptr},
+        {"encrypted save", true, nullptr},
+        {"save as", true, "copy.ini"},
+        {"encrypted save as", false, "copy.IniCry"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        form->updateActions(false); // the row before left its changes
+        const QString name =
+            row.encrypted ? saveEncrypted("keep.IniCry", "password") : writeSample("keep.ini");
+        if (!row.encrypted)
+            open(name, 0);
+        editFirstValue("changed");
+        const QString target = row.saveAs ? path(row.saveAs) : name;
+        const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        const QByteArray old = readFile(name);
+        boxes.records.clear();
+        if (row.saveAs)
+            dialogs.answer(target, 0);
+        ScopedPasswordResponder passwords(QString("password"));
+        const platform::SaveProbe probe = platform::setSaveProbe([](QIODevice& file) {
+            file.write(QByteArray(100000, 'x'));
+            throw std::bad_alloc();
+        });
+        (row.saveAs ? form->ActSaveAs : form->ActSave)->trigger();
+        platform::setSaveProbe(probe);
+        EXPECT_EQ(boxTexts(), QStringList{"File Error|Not enough memory to save the file\r\n" + target});
+        EXPECT_EQ(readFile(name), old);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);
+        EXPECT_EQ(form->fileName, name);
+        EXPECT_EQ(form->encrypted, row.encrypted);
+        EXPECT_TRUE(form->modified && form->ActSave->isEnabled());
+        EXPECT_EQ(form->model.sections[1]->values[0]->value, "changed");
+    }
 }
 
 // Plain and encrypted saves onto a full disk or past the file-size limit, of a document that

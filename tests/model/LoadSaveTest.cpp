@@ -44,7 +44,9 @@ TEST(Detection, FollowsMarksZerosAndTheUtf8Hint) {
         {"UTF-32LE mark", bytes({0xFF, 0xFE, 0, 0, 'a', 0, 0, 0}), codePageUtf32LE},
         {"UTF-16BE mark", bytes({0xFE, 0xFF, 0, 'a'}), codePageUtf16BE},
         {"UTF-16LE mark", bytes({0xFF, 0xFE, 'a', 0}), codePageUtf16LE},
-        {"FF FE alone is UTF-32LE: the missing bytes count as zeros", bytes({0xFF, 0xFE}), codePageUtf32LE},
+        {"UTF-32LE mark alone", bytes({0xFF, 0xFE, 0, 0}), codePageUtf32LE},
+        {"UTF-16LE mark alone: too short for a 32-bit mark", bytes({0xFF, 0xFE}), codePageUtf16LE},
+        {"UTF-16LE mark and an odd byte", bytes({0xFF, 0xFE, 0}), codePageUtf16LE},
         {"UTF-16LE without mark", bytes({'[', 0, 'a', 0, ']', 0}), codePageUtf16LE},
         {"UTF-16BE without mark", bytes({0, '[', 0, 'a', 0, ']'}), codePageUtf16BE},
         {"the hint in a comment", "; Saved as UTF-8\r\na=1", codePageUtf8},
@@ -84,17 +86,31 @@ TEST_F(Files, AnEmptyFileIsAnEmptyDocument) {
     EXPECT_EQ(utf8.codePage, codePageUnknown) << "the UTF-8 reader sets the code page only after parsing";
 }
 
-TEST_F(Files, FfFeAloneIsRefusedAsUtf32UnlessReadAsUtf16) {
+// A document emptied of its lines, or of its sections (which writes the mark of the encoding it
+// was read in), saved in each encoding with and without a mark, opens again with detection as an
+// empty document in the encoding of its mark, or as ANSI without one.
+TEST_F(Files, AnEmptiedDocumentOpensAgainInTheEncodingOfItsMark) {
     testsupport::MessageCapture capture;
-    TEkMemIni doc;
-    ASSERT_TRUE(writeFile(path("fffe.ini"), bytes({0xFF, 0xFE})));
-    EXPECT_EQ(doc.LoadFromFile(path("fffe.ini")), codePageAnsi) << "refused as UTF-32";
-    EXPECT_EQ(doc.codePage, codePageUnknown);
-    EXPECT_EQ(doc.sections.count, 0);
-    EXPECT_EQ(capture.messages, QStringList{"32bit File Types are not supported."});
-
-    EXPECT_EQ(doc.LoadFromFileAs(path("fffe.ini"), codePageUtf16LE), codePageUtf16LE);
-    EXPECT_EQ(dump(doc), "[;]\n");
+    for (const int cp : {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE)}) {
+        for (const bool mark : {true, false}) {
+            for (const bool sections : {true, false}) {
+                SCOPED_TRACE(testing::Message() << modeltest::codePageName(cp) << (mark ? " with mark" : "")
+                                                << (sections ? "" : ", no sections"));
+                TEkMemIni doc;
+                doc.writeBom = mark;
+                doc.codePage = cp;
+                if (sections)
+                    doc.addSection("");
+                ASSERT_TRUE(doc.SaveToFile(path("empty.ini"), cp));
+                const int expected = mark && cp != codePageAnsi ? cp : int(codePageAnsi);
+                TEkMemIni back;
+                EXPECT_EQ(back.LoadFromFile(path("empty.ini")), expected);
+                EXPECT_EQ(back.codePage, expected);
+                EXPECT_EQ(dump(back), back.sections.count == 0 ? "" : "[;]\n");
+            }
+        }
+    }
+    EXPECT_EQ(capture.messages, QStringList());
 }
 
 TEST_F(Files, MissingAndUnopenableFiles) {
@@ -287,54 +303,21 @@ void PrintTo(const RoundTrip& trip, std::ostream* os) {
 
 class RoundTrips : public ::testing::TestWithParam<RoundTrip> {};
 
-const char16_t kSample[] = u"; Einstellungen f\u00FCr den Server\r\n"
-                           u"top=1\r\n"
-                           u"\r\n"
-                           u"[Server] ; Hauptteil\r\n"
-                           u"Port = 8080 ; Standard\r\n"
-                           u"Pfad=C:\\Programme\\Gr\u00F6\u00DFe;x\r\n"
-                           u"leer=\r\n"
-                           u"nur Text ohne Gleichheitszeichen\n"
-                           u"  ;  eingerückter Kommentar  \r"
-                           u"\r\n"
-                           u"[Clients]\r\n"
-                           u"Name=\u20AC und \u00E9\r\n"
-                           u"=ohne Namen\r\n"
-                           u"k=;c\r\n"
-                           u"\x01[x\r\n"
-                           u"[Leer]\r\n"
-                           u"\x1a";
-
 TEST_P(RoundTrips, ReadWriteReadWriteGivesTheSameBytes) {
     const auto [cp, mark] = GetParam();
-    TEkMemIni first;
-    first.writeBom = mark;
-    ASSERT_EQ(first.loadFromBytes(encode(QString::fromUtf16(kSample), cp, mark), cp), cp);
-    const QByteArray once = first.saveToBytes(cp);
-    EXPECT_EQ(once, encode(QString::fromUtf16(u";Einstellungen f\u00FCr den Server\r\n"
-                                              u"top=1\r\n"
-                                              u"\r\n"
-                                              u"[Server] ; Hauptteil\r\n"
-                                              u"Port=8080 ;Standard\r\n"
-                                              u"Pfad=C:\\Programme\\Gr\u00F6\u00DFe ;x\r\n"
-                                              u"leer=\r\n"
-                                              u"nur Text ohne Gleichheitszeichen\r\n"
-                                              u";eingerückter Kommentar\r\n"
-                                              u"\r\n"
-                                              u"[Clients]\r\n"
-                                              u"Name=\u20AC und \u00E9\r\n"
-                                              u"=ohne Namen\r\n"
-                                              u"k=;c\r\n"
-                                              u"\x01[x\r\n"
-                                              u"\r\n"
-                                              u"[Leer]\r\n"
-                                              u"\x1a\r\n"
-                                              u"\r\n"),
-                           cp, mark && cp != codePageAnsi));
-    TEkMemIni second;
-    second.writeBom = mark;
-    ASSERT_EQ(second.loadFromBytes(once, cp), cp);
-    EXPECT_EQ(second.saveToBytes(cp), once);
+    for (const modeltest::RoundTripSample& sample : modeltest::kRoundTripSamples) {
+        TEkMemIni first;
+        first.writeBom = mark;
+        ASSERT_EQ(first.loadFromBytes(encode(QString::fromUtf16(sample.read), cp, mark), cp), cp)
+            << sample.name;
+        const QByteArray once = first.saveToBytes(cp);
+        EXPECT_EQ(once, encode(QString::fromUtf16(sample.written), cp, mark && cp != codePageAnsi))
+            << sample.name;
+        TEkMemIni second;
+        second.writeBom = mark;
+        ASSERT_EQ(second.loadFromBytes(once, cp), cp) << sample.name;
+        EXPECT_EQ(second.saveToBytes(cp), once) << sample.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, RoundTrips,
@@ -354,7 +337,9 @@ TEST(MarkedFiles, AreDetectedWhenLoadedAgain) {
     QTemporaryDir dir;
     for (int cp : {int(codePageUtf8), int(codePageUtf16LE), int(codePageUtf16BE)}) {
         TEkMemIni doc;
-        ASSERT_EQ(doc.loadFromBytes(encode(QString::fromUtf16(kSample), cp, true), cp), cp);
+        ASSERT_EQ(
+            doc.loadFromBytes(encode(QString::fromUtf16(modeltest::kRoundTripSamples[0].read), cp, true), cp),
+            cp);
         ASSERT_TRUE(doc.SaveToFile(dir.filePath("x.ini"), cp));
         TEkMemIni back;
         EXPECT_EQ(back.LoadFromFile(dir.filePath("x.ini")), cp);

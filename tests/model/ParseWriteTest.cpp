@@ -58,11 +58,14 @@ const GrammarCase kGrammar[] = {
      u"a=1\r\n\x01[x\r\n\x0b[s]=1\r\n\x1a\r\n\r\n"},
     {u"\x01\x02 k\x03=\x04 v\x05 ;\x06 c\x07", u"[;] 1:\x01\x02 k|v|c\n", u"\x01\x02 k=v ;c\r\n\r\n"},
     // A "[]" header keeps its section apart; only a nameless first section goes without one,
-    // unless a nameless section follows it and would take its place.
+    // unless it has a comment, or a nameless section follows it and would take its place.
     {u"[a]\r\nx=1\r\n[]\r\ny=2", u"[a;] 1:x|1|\n[;] 1:y|2|\n", u"[a]\r\nx=1\r\n\r\n[]\r\ny=2\r\n\r\n"},
     {u"top=1\r\n[] ; note\r\n[]", u"[;] 1:top|1|\n[; note]\n[;]\n", u"top=1\r\n\r\n[] ; note\r\n[]\r\n"},
     {u"[]\r\n[]\r\n[] ;c\r\n[]", u"[;]\n[;]\n[;c]\n[;]\n", u"[]\r\n[]\r\n[] ;c\r\n[]\r\n"},
-    {u"[] ;c\r\nx=1\r\n[]", u"[;c] 1:x|1|\n[;]\n", u"x=1\r\n\r\n[]\r\n"},
+    {u"[] ;c\r\nx=1\r\n[]", u"[;c] 1:x|1|\n[;]\n", u"[] ;c\r\nx=1\r\n\r\n[]\r\n"},
+    {u"  []junk;owner: ops team\r\nk=v", u"[;owner: ops team] 1:k|v|\n",
+     u"[] ;owner: ops team\r\nk=v\r\n\r\n"},
+    {u"[] ;c", u"[;c]\n", u"[] ;c\r\n"},
     {u"[]\r\n[a]\r\nx=1", u"[;]\n[a;] 1:x|1|\n", u"[a]\r\nx=1\r\n\r\n"},
 };
 
@@ -79,6 +82,26 @@ TEST_P(Grammar, ReadsAndWritesBackEachCase) {
         EXPECT_EQ(doc.buildText(), QString::fromUtf16(c.written)) << text;
         EXPECT_EQ(doc.documentTextSize(), doc.buildText().size()) << text;
         EXPECT_EQ(doc.saveToBytes(cp), encode(QString::fromUtf16(c.written), cp, false)) << text;
+        // Each section's and item's size is that of the lines written for it: what a section has
+        // beyond its items and its closing blank line is one header line, or nothing.
+        const QStringList lines = QString::fromUtf16(c.written).split(QStringLiteral("\r\n"));
+        int line = 0;
+        for (int s = 0; s < doc.sections.count; ++s) {
+            const TIniValVec& items = doc.sections[s]->values;
+            const bool closed = items.count > 0 && items[items.count - 1]->type != itemBlank;
+            qsizetype header = doc.sectionTextSize(s) - (closed ? 2 : 0);
+            for (const TEkIniVal* item : items)
+                header -= TEkMemIni::itemTextSize(*item);
+            if (header != 0) {
+                EXPECT_EQ(header, lines.value(line++).size() + 2) << text << " section " << s;
+            }
+            for (const TEkIniVal* item : items)
+                EXPECT_EQ(TEkMemIni::itemTextSize(*item), lines.value(line++).size() + 2) << text;
+            if (closed) {
+                EXPECT_EQ(lines.value(line++), "") << text;
+            }
+        }
+        EXPECT_EQ(line, lines.size() - 1) << text;
         // What was written reads back as itself.
         TEkMemIni again;
         again.writeBom = false;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <grp.h>
@@ -25,6 +26,18 @@ TEST(SaveFile, LeavesPipesAndLinksToThemAsTheyAre) {
         EXPECT_EQ(platform::fileKind(name), platform::FileKind::Special);
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(), 2);
+}
+
+// A link to a file is saved through: the file it names gets the content, and the link stays.
+TEST(SaveFile, WritesTheFileALinkNamesAndKeepsTheLink) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("file.ini"), link = dir.filePath("link.ini");
+    ASSERT_TRUE(testsupport::writeFile(file, "old") && QFile::link(file, link));
+    const platform::SaveResult saved = platform::saveFile(link, QByteArrayView("new"));
+    EXPECT_TRUE(saved.ok) << saved.error.toStdString();
+    EXPECT_EQ(testsupport::readFile(file), "new");
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), file);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
 }
 
 // Run as root, each save runs in a child process as the row's user: only root gives a file away.
