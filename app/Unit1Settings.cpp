@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -47,6 +48,22 @@ const QString kFormSettings = QStringLiteral("FormSettings");
 const QString kMruPath = QStringLiteral("MRUPath");
 const QString kFindStr = QStringLiteral("FindStr");
 constexpr int kMruMax = 10;
+constexpr int kDetectSelector = 4; // "Auto" of the open dialog
+
+// A recent file as an "MRUPath" value holds it: the path, then its encoding selector as one
+// digit (the list holds 0 to 9 only: the selectors of a load and those read here).
+QString mruValue(const QString& path, int selector) {
+    return path + QString::number(selector);
+}
+
+// The path and encoding selector of an "MRUPath" value. A value that does not end in a digit
+// (edited by hand) is all path, read with the encoding detected: written back, it names the
+// same file.
+std::pair<QString, int> readMruValue(const QString& value) {
+    if (!value.isEmpty() && value.back() >= u'0' && value.back() <= u'9')
+        return {value.chopped(1), value.back().unicode() - u'0'};
+    return {value, kDetectSelector};
+}
 
 QByteArray formRecordBytes(const FormRecord& record) {
     QByteArray bytes(kFormRecordBytes, '\0');
@@ -197,7 +214,7 @@ void TForm1::saveSettings() {
     guarded("MRUPath \r\n", [&] {
         const TEkStringList& list = *MRUList->getStrings();
         for (int i = 0; i < list.count(); ++i)
-            settings.setValue(kMruPath + QString::number(i), list.get(i) + QString::number(list.object(i)));
+            settings.setValue(kMruPath + QString::number(i), mruValue(list.get(i), int(list.object(i))));
         // Entries of a longer list read at the start would come back at the next one. Values
         // this run did not read are not its to delete.
         for (int i = list.count(); i < mruValuesRead; ++i)
@@ -258,12 +275,10 @@ void TForm1::loadSettings() {
             if (!settings.contains(key))
                 break;
             mruValuesRead = i + 1;
-            // The path, then the encoding selector as one digit. A value without a path is
-            // skipped: it names no file.
-            const QString value = settings.value(key).toString();
-            if (value.size() < 2)
-                continue;
-            list.add(value.chopped(1), value.back().unicode() - u'0');
+            // A value without a path is skipped: it names no file.
+            const auto [path, selector] = readMruValue(settings.value(key).toString());
+            if (!path.isEmpty())
+                list.add(path, selector);
         }
     });
     guarded("FindStr\r\n", [&] { findSettings->readFindSettings(kFindStr, settings); });

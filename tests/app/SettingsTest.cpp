@@ -257,6 +257,42 @@ TEST_F(SettingsTest, StoredRecentFilesAreReadPrunedOfferedAndWrittenBack) {
     EXPECT_EQ(stored.value("MRUPath5").toString(), plain + "3");
 }
 
+TEST_F(SettingsTest, ARecentFileEntryKeepsNamingItsFileWhateverItEndsIn) {
+    const struct Row {
+        const char* name;
+        QString stored; // the value, after the folder
+        QString file;   // the file it names
+        int selector;
+        QString written; // the value written back, after the folder
+    } rows[] = {
+        {"a selector", "a.ini2", "a.ini", 2, "a.ini2"},
+        {"the selector of detection", "b.ini4", "b.ini", 4, "b.ini4"},
+        {"a digit beyond the selectors", "c.ini7", "c.ini", 7, "c.ini7"},
+        {"a selector after a digit", "d23", "d2", 3, "d23"},
+        {"a letter last", "e.inix", "e.inix", 4, "e.inix4"},
+        {"another script's digit last", "f.ini\u0663", "f.ini\u0663", 4, "f.ini\u06634"},
+        {"a character beyond the first plane last", "g.ini\U0001F600", "g.ini\U0001F600", 4,
+         "g.ini\U0001F6004"},
+    };
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        file(rows[i].file);
+        stored.setValue("MRUPath" + QString::number(i), dir.filePath(rows[i].stored));
+    }
+    stored.sync();
+    auto form = start();
+    ASSERT_EQ(form->MRUList->getCount(), int(std::size(rows)));
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        SCOPED_TRACE(rows[i].name);
+        EXPECT_EQ(recent(*form)[i], dir.filePath(rows[i].file) + "|" + QString::number(rows[i].selector));
+    }
+    ASSERT_TRUE(form->close());
+    stored.sync();
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        SCOPED_TRACE(rows[i].name);
+        EXPECT_EQ(stored.value("MRUPath" + QString::number(i)).toString(), dir.filePath(rows[i].written));
+    }
+}
+
 TEST_F(SettingsTest, RecentFilesKeepTheTenNewestAndAReopenedFileMovesToTheTop) {
     auto form = start();
     for (int i = 0; i < 11; ++i)
