@@ -156,7 +156,7 @@ std::optional<QRect> placeOnScreen(std::int64_t left, std::int64_t top, QSize si
 }
 
 // Tells which lines of the settings file cannot be read, and where the file as it was is kept.
-void reportUnreadableLines(const platform::SettingsFile& store) {
+void reportUnreadableLines(platform::SettingsFile& store) {
     constexpr int kShown = 5;
     const QList<platform::UnreadableLine>& lines = store.unreadableLines();
     QString text = "Settings\r\nThese lines of " + store.fileName() + " cannot be read and are left out:";
@@ -192,10 +192,6 @@ void TForm1::centreOnScreen() {
 
 void TForm1::saveSettings() {
     platform::SettingsFile store(kMakerName, kProductName);
-    // Settings that cannot be written are lost for this run, without a message; so are they
-    // when the file holds lines that cannot be read and no copy of it could be kept.
-    if (!store.isWritable() || !store.repair())
-        return;
     QSettings& settings = store.values();
     guarded("FormSettings \r\n", [&] {
         FormRecord record{};
@@ -221,7 +217,9 @@ void TForm1::saveSettings() {
             settings.remove(kMruPath + QString::number(i));
     });
     guarded("FindStr \r\n", [&] { findSettings->writeFindSettings(kFindStr, settings); });
-    settings.sync();
+    // Settings that cannot be written are lost for this run, without a message; so are they
+    // when the file holds lines that cannot be read and no copy of it could be kept.
+    store.write();
 }
 
 void TForm1::loadSettings() {

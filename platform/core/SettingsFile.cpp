@@ -69,6 +69,20 @@ qsizetype readLine(QByteArrayView text, qsizetype& pos, bool& readable) {
     return start;
 }
 
+// Makes the missing folders above `fileName`, each private to the user. False when one could not
+// be made.
+bool makeFoldersAbove(const QString& fileName) {
+    QStringList missing;
+    for (QFileInfo folder(QFileInfo(fileName).absolutePath()); !folder.exists() && !folder.isRoot();
+         folder.setFile(folder.absolutePath()))
+        missing.prepend(folder.absoluteFilePath());
+    for (const QString& folder : missing) {
+        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SettingsText splitSettingsText(QByteArrayView text) {
@@ -103,52 +117,32 @@ SettingsText splitSettingsText(QByteArrayView text) {
 }
 
 SettingsFile::SettingsFile(const QString& organization, const QString& application)
-    : organization_(organization), application_(application),
-      file_(std::make_unique<QSettings>(organization, application)) {
-    // Read here rather than asked of QSettings: it reports a FormatError only when it reads the
-    // file, and it reads a file it has read before in this process only once it has changed.
-    QFile file(file_->fileName());
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    bytes_ = file.readAll();
-    text_ = splitSettingsText(bytes_);
-    if (text_.unreadable.isEmpty()) {
-        bytes_.clear();
+    : fileName_(QSettings(organization, application).fileName()),
+      copyDir_(std::make_unique<QTemporaryDir>()) {
+    const QString copy = copyDir_->filePath(QStringLiteral("settings.conf"));
+    QFile file(fileName_);
+    if (file.open(QIODevice::ReadOnly)) {
+        QByteArray bytes = file.readAll();
+        text_ = splitSettingsText(bytes);
+        struct stat st;
+        if (::fstat(file.handle(), &st) == 0)
+            ids_ = FileIds{st.st_uid, st.st_gid, unsigned(st.st_mode & 07777)};
+        held_ = copyDir_->isValid() && saveFile(copy, text_.unreadable.isEmpty() ? bytes : text_.readable);
+        if (!text_.unreadable.isEmpty())
+            bytes_ = std::move(bytes);
         text_.readable.clear();
-        return;
     }
-    struct stat st;
-    mode_ = ::fstat(file.handle(), &st) == 0 ? unsigned(st.st_mode & 0777) : 0600;
-    readableDir_ = std::make_unique<QTemporaryDir>();
-    const QString copy = readableDir_->filePath(QStringLiteral("readable.conf"));
-    if (readableDir_->isValid() && saveFile(copy, text_.readable))
-        readable_ = std::make_unique<QSettings>(copy, QSettings::IniFormat);
+    values_ = std::make_unique<QSettings>(copy, QSettings::IniFormat);
 }
 
 SettingsFile::~SettingsFile() = default;
 
-QString SettingsFile::fileName() const {
-    return file_->fileName();
-}
-
 QSettings& SettingsFile::values() {
-    return text_.unreadable.isEmpty() || !readable_ ? *file_ : *readable_;
+    return *values_;
 }
 
-bool SettingsFile::isWritable() const {
-    QStringList missing;
-    for (QFileInfo folder(QFileInfo(fileName()).absolutePath()); !folder.exists() && !folder.isRoot();
-         folder.setFile(folder.absolutePath()))
-        missing.prepend(folder.absoluteFilePath());
-    for (const QString& folder : missing) {
-        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    return file_->isWritable();
-}
-
-QString SettingsFile::keepCopy() const {
-    if (text_.unreadable.isEmpty())
+QString SettingsFile::keepCopy() {
+    if (text_.unreadable.isEmpty() || !ids_)
         return {};
     constexpr int kCopies = 9;
     for (int n = 1; n <= kCopies; ++n) {
@@ -159,21 +153,31 @@ QString SettingsFile::keepCopy() const {
                 return name;
             continue;
         }
-        return saveFile(name, bytes_, mode_) ? name : QString();
+        return saveFile(name, bytes_, ids_) ? name : QString();
     }
     return {};
 }
 
-bool SettingsFile::repair() {
-    if (text_.unreadable.isEmpty())
-        return true;
-    if (keepCopy().isEmpty() || !saveFile(fileName(), text_.readable))
+bool SettingsFile::write() {
+    // Values that could not be held would be lost from the file.
+    if (!held_ || (!text_.unreadable.isEmpty() && keepCopy().isEmpty()))
         return false;
+    values_->sync();
+    if (values_->status() != QSettings::NoError)
+        return false;
+    QFile copy(values_->fileName());
+    QByteArray bytes;
+    if (copy.exists()) {
+        if (!copy.open(QIODevice::ReadOnly))
+            return false;
+        bytes = copy.readAll();
+    }
+    if (!makeFoldersAbove(fileName_) || !saveFile(fileName_, bytes))
+        return false;
+    // The file is sound now.
     text_ = {};
-    readable_.reset();
-    // Read again: the new QSettings finds the file changed and drops what it had read of it.
-    file_ = std::make_unique<QSettings>(organization_, application_);
-    return file_->status() == QSettings::NoError;
+    bytes_.clear();
+    return true;
 }
 
 } // namespace platform

@@ -59,6 +59,8 @@ protected:
     }
 
     QTemporaryDir dir;
+    // The settings file as a test sets and reads it: the window reads and writes the file itself,
+    // so a test syncs this before a start and after a close.
     QSettings stored{kMakerName, kProductName};
     platform::ScopedMessageBoxResponder boxes{platform::IdNo};
     platform::ScopedTextFileResponder dialogs;
@@ -89,6 +91,7 @@ TEST_F(SettingsTest, WhatARunLeavesComesBackAtTheNextStart) {
     const int listWidth = form->LvSections->width();
     const QPoint client = form->geometry().topLeft();
     ASSERT_TRUE(form->close());
+    stored.sync();
     // The client area's corner, as the next start restores it: no frame in between.
     EXPECT_EQ(stored.value("FormSettings").toByteArray().first(8), ints({client.x(), client.y()}));
     EXPECT_EQ(stored.value("MRUPath0").toString(), b + "0");
@@ -144,6 +147,7 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
         boxes.records.clear();
         stored.setValue("FormSettings", row.value);
         stored.setValue("MRUPath0", kept + "1");
+        stored.sync();
         auto form = start();
         EXPECT_EQ(QPoint(form->frameGeometry().left(), form->geometry().top()),
                   QPoint(screen.left(), row.top));
@@ -160,6 +164,7 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
             EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(0xA3, 0xB4, 0xD8));
         const int listWidth = form->LvSections->width();
         ASSERT_TRUE(form->close());
+        stored.sync();
         EXPECT_EQ(stored.value("FormSettings").toByteArray().mid(16, 4), ints({listWidth}));
     }
 }
@@ -225,6 +230,7 @@ TEST_F(SettingsTest, StoredRecentFilesAreReadPrunedOfferedAndWrittenBack) {
                               plain + "1", "not stored", plain + "3"};
     for (int i : {0, 1, 2, 3, 5})
         stored.setValue("MRUPath" + QString::number(i), values[i]);
+    stored.sync();
     auto form = start();
     EXPECT_EQ(recent(*form), QStringList({wide + "|2", dir.filePath("gone.ini") + "|0", plain + "|1"}));
     // About a second after the start, the file that is gone has left the list.
@@ -249,6 +255,7 @@ TEST_F(SettingsTest, StoredRecentFilesAreReadPrunedOfferedAndWrittenBack) {
     EXPECT_EQ(form->model.sections[0]->name, "w");
 
     ASSERT_TRUE(form->close());
+    stored.sync();
     EXPECT_EQ(stored.value("MRUPath1").toString(), plain + "1");
     // Values read beyond the list are gone too, so a shorter list does not grow back; the one
     // after the gap was never read, and stays.

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -117,8 +119,6 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
             }
         }
         platform::SettingsFile store("Org", "App");
-        // A temporary folder holds the readable lines of an unsound file only.
-        EXPECT_EQ(temporaryFolders(), row.text == sound ? 0 : 1);
         EXPECT_EQ(store.values().value("k").toString(), "1");
         const QString copy = store.keepCopy();
         EXPECT_EQ(copy, row.copy.isEmpty() ? QString() : name + row.copy);
@@ -128,7 +128,7 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
             EXPECT_TRUE(row.taken.contains("same") || modeOf(copy) == row.mode) << modeOf(copy);
         }
         const bool repaired = row.text == sound || !row.copy.isEmpty();
-        EXPECT_EQ(store.repair(), repaired);
+        EXPECT_EQ(store.write(), repaired);
         EXPECT_EQ(testsupport::readFile(name), repaired ? sound : row.text);
         EXPECT_EQ(modeOf(name), row.mode);
     }
@@ -136,14 +136,61 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
 
 TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateBeforeTheFirstWrite) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.filePath("a/b"));
-    platform::SettingsFile store("Org", "App");
-    EXPECT_EQ(temporaryFolders(), 0);
-    ASSERT_TRUE(store.isWritable());
+    {
+        platform::SettingsFile store("Org", "App");
+        store.values().setValue("k", 1);
+        ASSERT_TRUE(store.write());
+    }
     for (const char* folder : {"a", "a/b", "a/b/Org"})
         EXPECT_EQ(modeOf(home.filePath(folder)), 0700) << folder;
-    store.values().setValue("k", 1);
-    store.values().sync();
     EXPECT_EQ(testsupport::readFile(home.filePath("a/b/Org/App.conf")), "[General]\nk=1\n");
+    // The copy the values were held in goes with them.
+    EXPECT_EQ(temporaryFolders(), 0);
+}
+
+// Run as root, each write runs in a child process as the row's user: only root gives a file away.
+TEST_F(SettingsFileTest, TheFileAndItsCopyKeepTheirOwnerAndGroupOrClearTheGroupsBits) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root may write as other users";
+    constexpr uid_t kNobody = 65534;
+    using Ids = std::tuple<uid_t, gid_t, mode_t>; // a file's owner, group and permission bits
+    const struct Row {
+        const char* name;
+        uid_t writer; // in the groups kNobody and 4343
+        Ids old, written;
+    } rows[] = {
+        {"root leaves the user's file theirs", 0, {4242, 4343, 0600}, {4242, 4343, 0600}},
+        {"another group's bits are cleared", kNobody, {kNobody, 4444, 0640}, {kNobody, kNobody, 0600}},
+    };
+    const QByteArray text = "novalue\n[General]\nk=1\n";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
+    const auto idsOf = [](const QString& file) {
+        struct stat st {};
+        ::stat(QFile::encodeName(file).constData(), &st);
+        return Ids(st.st_uid, st.st_gid, st.st_mode & 07777);
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(name + ".bak");
+        ASSERT_TRUE(testsupport::writeFile(name, text));
+        const QByteArray path = QFile::encodeName(name);
+        for (const QString& folder :
+             {home.path(), home.filePath("config"), QFileInfo(name).path(), temp.path()})
+            ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), row.writer, kNobody), 0);
+        ASSERT_EQ(::chown(path.constData(), std::get<0>(row.old), std::get<1>(row.old)), 0);
+        ASSERT_EQ(::chmod(path.constData(), std::get<2>(row.old)), 0);
+        EXPECT_EQ(testsupport::exitStatusAs(row.writer,
+                                            [] {
+                                                platform::SettingsFile store("Org", "App");
+                                                store.values().setValue("k", 2);
+                                                return store.write() ? 0 : 1;
+                                            }),
+                  0);
+        EXPECT_EQ(testsupport::readFile(name), "[General]\nk=2\n");
+        EXPECT_EQ(idsOf(name), row.written);
+        EXPECT_EQ(testsupport::readFile(name + ".bak"), text);
+        EXPECT_EQ(idsOf(name + ".bak"), row.written);
+    }
 }
 
 } // namespace

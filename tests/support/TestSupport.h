@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <new>
 #include <ostream>
@@ -128,6 +129,11 @@ private:
     std::atomic<bool> stop_{false};
     std::thread watch_;
 };
+
+// Runs `run` in a child process of this one, as `user` unless that is root (0): the child then
+// takes the groups 65534 and 4343, with 65534 first. Returns what `run` returned, 2 when the
+// child could not become `user`, -1 when it did not end by itself. Only root may run as others.
+int exitStatusAs(unsigned user, const std::function<int()>& run);
 
 // A name for a parameterised case that ctest lists the same in every build: `text` with each
 // character other than an ASCII letter or digit turned into "_", then "_" and the row's index,
