@@ -172,6 +172,27 @@ void reportUnreadableLines(platform::SettingsFile& store) {
     platform::showInfo(kProductName, text);
 }
 
+// Tells, once, what became of a settings file that is not read as it stands.
+void reportSettingsFile(platform::SettingsFile& store) {
+    if (!store.notReadReason().isEmpty()) {
+        platform::showInfo(kProductName,
+                           QStringLiteral("Settings\r\nCannot open file \"%1\". %2\r\nThe editor "
+                                          "starts with its defaults and keeps no settings this run.")
+                               .arg(store.fileName(), store.notReadReason()));
+    } else if (store.isTooLarge()) {
+        const QString copy = store.keepCopy();
+        QString text =
+            "Settings\r\n" + store.fileName() +
+            " is larger than 1 MiB, more than settings take: it is not read, and the editor starts "
+            "with its defaults.";
+        text += copy.isEmpty() ? QStringLiteral("\r\nNo copy of the file could be made: it is not written.")
+                               : "\r\nThe file as it was is kept as " + copy + ".";
+        platform::showInfo(kProductName, text);
+    } else if (!store.unreadableLines().isEmpty()) {
+        reportUnreadableLines(store);
+    }
+}
+
 } // namespace
 
 // --- Settings -------------------------------------------------------------------------------------
@@ -224,8 +245,7 @@ void TForm1::saveSettings() {
 
 void TForm1::loadSettings() {
     platform::SettingsFile store(kMakerName, kProductName);
-    if (!store.unreadableLines().isEmpty())
-        reportUnreadableLines(store);
+    reportSettingsFile(store);
     QSettings& settings = store.values();
     mruValuesRead = 0;
     if (settings.allKeys().isEmpty()) {

@@ -1,6 +1,7 @@
 // Settings kept from one start to the next (each test has its own) and the recent files.
 #include "app/EkGlobals.h"
 #include "app/Unit1.h"
+#include "platform/core/SysUtils.h"
 #include "platform/gui/MessageBoxes.h"
 #include "tests/support/TestSupport.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLocalServer>
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
@@ -17,6 +19,10 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -219,6 +225,68 @@ TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWrit
         EXPECT_EQ(recent(*next), QStringList{recentFile + "|2"});
         EXPECT_EQ(next->findSettings->findHistory[0], "new");
         EXPECT_EQ(QSettings(kMakerName, kProductName).childGroups(), QStringList());
+    }
+}
+
+TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrCopied) {
+    const QString name = stored.fileName();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
+    const auto node = [&] { // its kind, and where a link leads
+        struct stat st {};
+        ::lstat(QFile::encodeName(name).constData(), &st);
+        return std::pair(st.st_mode & S_IFMT, QFile::symLinkTarget(name));
+    };
+    const QByteArray large = "[General]\nFindStr0=needle\n";
+    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Large };
+    const struct Row {
+        const char* name;
+        Kind kind;
+    } rows[] = {{"a pipe", Pipe},
+                {"a link to a pipe", LinkToPipe},
+                {"a link to a device", LinkToDevice},
+                {"a socket", Socket},
+                {"one byte more than 1 MiB", Large}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::optional<testsupport::IdlePipe> pipe;
+        QLocalServer socket;
+        if (row.kind == Pipe || row.kind == LinkToPipe)
+            pipe.emplace(row.kind == Pipe ? name : dir.filePath("pipe"));
+        if (row.kind == LinkToPipe || row.kind == LinkToDevice) {
+            ASSERT_TRUE(QFile::link(pipe ? pipe->path : "/dev/null", name));
+        } else if (row.kind == Socket) {
+            ASSERT_TRUE(socket.listen(name));
+        } else if (row.kind == Large) {
+            ASSERT_TRUE(testsupport::writeFile(name, large));
+            ASSERT_EQ(::truncate(QFile::encodeName(name).constData(), (1 << 20) + 1), 0); // sparse
+        }
+        const auto before = node();
+        boxes.records.clear();
+        auto form = start();
+        EXPECT_EQ(form->findSettings->findHistory[0], "");
+        form->findSettings->pushFindString("new");
+        ASSERT_TRUE(form->close());
+        EXPECT_EQ(boxes.records.size(), 1);
+        if (row.kind == Large) {
+            EXPECT_EQ(boxes.records.value(0).text,
+                      "Settings\r\n" + name +
+                          " is larger than 1 MiB, more than settings take: it is not read, and the editor "
+                          "starts with its defaults.\r\nThe file as it was is kept as " +
+                          name + ".bak.");
+            const QByteArray copy = testsupport::readFile(name + ".bak");
+            EXPECT_TRUE(copy.size() == (1 << 20) + 1 && copy.startsWith(large));
+            EXPECT_TRUE(testsupport::readFile(name).contains("FindStr0=new"));
+            continue;
+        }
+        EXPECT_EQ(boxes.records.value(0).text, "Settings\r\nCannot open file \"" + name + "\". " +
+                                                   platform::notRegularFileReason() +
+                                                   "\r\nThe editor starts with its defaults and keeps no "
+                                                   "settings this run.");
+        EXPECT_EQ(node(), before);
+        EXPECT_FALSE(QFileInfo::exists(name + ".bak"));
+        EXPECT_FALSE(pipe && pipe->freedAReader());
+        if (row.kind != Socket)
+            QFile::remove(name);
     }
 }
 

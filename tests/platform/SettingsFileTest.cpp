@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -97,7 +98,8 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         const char* name;
         QByteArray text;
         mode_t mode;
-        QStringList taken; // copies there already: "other" bytes or the "same"
+        QStringList taken; // there already: copies of "other" bytes, the "same" or those "altered"
+                           // in the last byte, or a "pipe"
         QString copy;      // its name's ending; none: no copy
     } rows[] = {
         {"sound: nothing to copy or repair", sound, 0600, {}, {}},
@@ -105,23 +107,36 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         {"the next free name", "novalue\n" + sound, 0640, {"other", "other"}, ".bak3"},
         {"a copy already made", "novalue\n" + sound, 0640, {"other", "same"}, ".bak2"},
         {"every name taken", "novalue\n" + sound, 0600, QStringList(9, "other"), {}},
+        {"a pipe is passed over unread", "novalue\n" + sound, 0600, {"pipe"}, ".bak2"},
+        {"a copy that differs past the first piece",
+         "novalue" + QByteArray(100000, 'x') + "\n" + sound,
+         0600,
+         {"altered"},
+         ".bak2"},
     };
     ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_TRUE(testsupport::writeFile(name, row.text));
         ASSERT_EQ(::chmod(QFile::encodeName(name).constData(), row.mode), 0);
+        std::optional<testsupport::IdlePipe> pipe;
         for (int n = 1; n <= 9; ++n) {
             const QString copy = name + ".bak" + (n > 1 ? QString::number(n) : "");
             QFile::remove(copy);
-            if (n <= row.taken.size()) {
-                ASSERT_TRUE(testsupport::writeFile(copy, row.taken[n - 1] == "same" ? row.text : "other"));
+            const QString taken = row.taken.value(n - 1);
+            if (taken == "pipe")
+                pipe.emplace(copy);
+            else if (!taken.isEmpty()) {
+                ASSERT_TRUE(testsupport::writeFile(copy, taken == "same"      ? row.text
+                                                         : taken == "altered" ? row.text.chopped(1) + "x"
+                                                                              : "other"));
             }
         }
         platform::SettingsFile store("Org", "App");
         EXPECT_EQ(store.values().value("k").toString(), "1");
         const QString copy = store.keepCopy();
         EXPECT_EQ(copy, row.copy.isEmpty() ? QString() : name + row.copy);
+        EXPECT_FALSE(pipe && pipe->freedAReader());
         if (!row.copy.isEmpty()) {
             EXPECT_EQ(testsupport::readFile(copy), row.text);
             // One made now has the file's bits; one made before keeps its own.
