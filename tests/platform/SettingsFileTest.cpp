@@ -9,7 +9,6 @@
 
 #include <optional>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -167,33 +166,25 @@ TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateBeforeTheFirstWrite) {
 TEST_F(SettingsFileTest, TheFileAndItsCopyKeepTheirOwnerAndGroupOrClearTheGroupsBits) {
     if (geteuid() != 0)
         GTEST_SKIP() << "only root may write as other users";
-    constexpr uid_t kNobody = 65534;
-    using Ids = std::tuple<uid_t, gid_t, mode_t>; // a file's owner, group and permission bits
+    using testsupport::kNobody;
     const struct Row {
         const char* name;
         uid_t writer; // in the groups kNobody and 4343
-        Ids old, written;
+        testsupport::FileIds old, written;
     } rows[] = {
         {"root leaves the user's file theirs", 0, {4242, 4343, 0600}, {4242, 4343, 0600}},
         {"another group's bits are cleared", kNobody, {kNobody, 4444, 0640}, {kNobody, kNobody, 0600}},
     };
     const QByteArray text = "novalue\n[General]\nk=1\n";
     ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
-    const auto idsOf = [](const QString& file) {
-        struct stat st {};
-        ::stat(QFile::encodeName(file).constData(), &st);
-        return Ids(st.st_uid, st.st_gid, st.st_mode & 07777);
-    };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         QFile::remove(name + ".bak");
         ASSERT_TRUE(testsupport::writeFile(name, text));
-        const QByteArray path = QFile::encodeName(name);
         for (const QString& folder :
              {home.path(), home.filePath("config"), QFileInfo(name).path(), temp.path()})
             ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), row.writer, kNobody), 0);
-        ASSERT_EQ(::chown(path.constData(), std::get<0>(row.old), std::get<1>(row.old)), 0);
-        ASSERT_EQ(::chmod(path.constData(), std::get<2>(row.old)), 0);
+        ASSERT_TRUE(testsupport::setIds(name, row.old));
         EXPECT_EQ(testsupport::exitStatusAs(row.writer,
                                             [] {
                                                 platform::SettingsFile store("Org", "App");
@@ -202,9 +193,9 @@ TEST_F(SettingsFileTest, TheFileAndItsCopyKeepTheirOwnerAndGroupOrClearTheGroups
                                             }),
                   0);
         EXPECT_EQ(testsupport::readFile(name), "[General]\nk=2\n");
-        EXPECT_EQ(idsOf(name), row.written);
+        EXPECT_EQ(testsupport::idsOf(name), row.written);
         EXPECT_EQ(testsupport::readFile(name + ".bak"), text);
-        EXPECT_EQ(idsOf(name + ".bak"), row.written);
+        EXPECT_EQ(testsupport::idsOf(name + ".bak"), row.written);
     }
 }
 

@@ -121,7 +121,6 @@ IdlePipe::~IdlePipe() {
 int exitStatusAs(unsigned user, const std::function<int()>& run) {
     const pid_t child = ::fork();
     if (child == 0) {
-        constexpr gid_t kNobody = 65534;
         const gid_t groups[] = {kNobody, 4343};
         if (user != 0 && (::setgroups(2, groups) != 0 || ::setgid(kNobody) != 0 || ::setuid(user) != 0))
             ::_exit(2);
@@ -131,6 +130,19 @@ int exitStatusAs(unsigned user, const std::function<int()>& run) {
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+bool setIds(const QString& path, const FileIds& ids) {
+    const QByteArray name = QFile::encodeName(path);
+    return ::chown(name.constData(), std::get<0>(ids), std::get<1>(ids)) == 0 &&
+           ::chmod(name.constData(), std::get<2>(ids)) == 0;
+}
+
+FileIds idsOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {st.st_uid, st.st_gid, st.st_mode & 07777};
 }
 
 std::string caseName(std::string_view text, std::size_t index) {
