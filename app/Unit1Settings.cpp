@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -47,6 +48,22 @@ const QString kFormSettings = QStringLiteral("FormSettings");
 const QString kMruPath = QStringLiteral("MRUPath");
 const QString kFindStr = QStringLiteral("FindStr");
 constexpr int kMruMax = 10;
+constexpr int kDetectSelector = 4; // "Auto" of the open dialog
+
+// A recent file as an "MRUPath" value holds it: the path, then its encoding selector as one
+// digit (the list holds 0 to 9 only: the selectors of a load and those read here).
+QString mruValue(const QString& path, int selector) {
+    return path + QString::number(selector);
+}
+
+// The path and encoding selector of an "MRUPath" value. A value that does not end in a digit
+// (edited by hand) is all path, read with the encoding detected: written back, it names the
+// same file.
+std::pair<QString, int> readMruValue(const QString& value) {
+    if (!value.isEmpty() && value.back() >= u'0' && value.back() <= u'9')
+        return {value.chopped(1), value.back().unicode() - u'0'};
+    return {value, kDetectSelector};
+}
 
 QByteArray formRecordBytes(const FormRecord& record) {
     QByteArray bytes(kFormRecordBytes, '\0');
@@ -139,7 +156,7 @@ std::optional<QRect> placeOnScreen(std::int64_t left, std::int64_t top, QSize si
 }
 
 // Tells which lines of the settings file cannot be read, and where the file as it was is kept.
-void reportUnreadableLines(const platform::SettingsFile& store) {
+void reportUnreadableLines(platform::SettingsFile& store) {
     constexpr int kShown = 5;
     const QList<platform::UnreadableLine>& lines = store.unreadableLines();
     QString text = "Settings\r\nThese lines of " + store.fileName() + " cannot be read and are left out:";
@@ -153,6 +170,27 @@ void reportUnreadableLines(const platform::SettingsFile& store) {
                                  "holds these lines.")
                 : "\r\nThe file as it was is kept as " + copy + ".";
     platform::showInfo(kProductName, text);
+}
+
+// Tells, once, what became of a settings file that is not read as it stands.
+void reportSettingsFile(platform::SettingsFile& store) {
+    if (!store.notReadReason().isEmpty()) {
+        platform::showInfo(kProductName,
+                           QStringLiteral("Settings\r\nCannot open file \"%1\". %2\r\nThe editor "
+                                          "starts with its defaults and keeps no settings this run.")
+                               .arg(store.fileName(), store.notReadReason()));
+    } else if (store.isTooLarge()) {
+        const QString copy = store.keepCopy();
+        QString text =
+            "Settings\r\n" + store.fileName() +
+            " is larger than 1 MiB, more than settings take: it is not read, and the editor starts "
+            "with its defaults.";
+        text += copy.isEmpty() ? QStringLiteral("\r\nNo copy of the file could be made: it is not written.")
+                               : "\r\nThe file as it was is kept as " + copy + ".";
+        platform::showInfo(kProductName, text);
+    } else if (!store.unreadableLines().isEmpty()) {
+        reportUnreadableLines(store);
+    }
 }
 
 } // namespace
@@ -175,10 +213,6 @@ void TForm1::centreOnScreen() {
 
 void TForm1::saveSettings() {
     platform::SettingsFile store(kMakerName, kProductName);
-    // Settings that cannot be written are lost for this run, without a message; so are they
-    // when the file holds lines that cannot be read and no copy of it could be kept.
-    if (!store.isWritable() || !store.repair())
-        return;
     QSettings& settings = store.values();
     guarded("FormSettings \r\n", [&] {
         FormRecord record{};
@@ -197,20 +231,21 @@ void TForm1::saveSettings() {
     guarded("MRUPath \r\n", [&] {
         const TEkStringList& list = *MRUList->getStrings();
         for (int i = 0; i < list.count(); ++i)
-            settings.setValue(kMruPath + QString::number(i), list.get(i) + QString::number(list.object(i)));
+            settings.setValue(kMruPath + QString::number(i), mruValue(list.get(i), int(list.object(i))));
         // Entries of a longer list read at the start would come back at the next one. Values
         // this run did not read are not its to delete.
         for (int i = list.count(); i < mruValuesRead; ++i)
             settings.remove(kMruPath + QString::number(i));
     });
     guarded("FindStr \r\n", [&] { findSettings->writeFindSettings(kFindStr, settings); });
-    settings.sync();
+    // Settings that cannot be written are lost for this run, without a message; so are they
+    // when the file holds lines that cannot be read and no copy of it could be kept.
+    store.write();
 }
 
 void TForm1::loadSettings() {
     platform::SettingsFile store(kMakerName, kProductName);
-    if (!store.unreadableLines().isEmpty())
-        reportUnreadableLines(store);
+    reportSettingsFile(store);
     QSettings& settings = store.values();
     mruValuesRead = 0;
     if (settings.allKeys().isEmpty()) {
@@ -258,12 +293,10 @@ void TForm1::loadSettings() {
             if (!settings.contains(key))
                 break;
             mruValuesRead = i + 1;
-            // The path, then the encoding selector as one digit. A value without a path is
-            // skipped: it names no file.
-            const QString value = settings.value(key).toString();
-            if (value.size() < 2)
-                continue;
-            list.add(value.chopped(1), value.back().unicode() - u'0');
+            // A value without a path is skipped: it names no file.
+            const auto [path, selector] = readMruValue(settings.value(key).toString());
+            if (!path.isEmpty())
+                list.add(path, selector);
         }
     });
     guarded("FindStr\r\n", [&] { findSettings->readFindSettings(kFindStr, settings); });

@@ -29,14 +29,14 @@ QString reasonOf(const QSaveFile& file, int systemError) {
 // Gives the new file `fd` the owner and group of the file it replaces, so that a save by another
 // user (root, say) leaves the file with its owner, where the system allows it. False when the
 // group bits could not be taken from a group other than the old one.
-bool keepOwner(int fd, const struct stat& old) {
+bool keepOwner(int fd, const FileIds& old) {
     struct stat now;
-    if (::fstat(fd, &now) != 0 || (now.st_uid == old.st_uid && now.st_gid == old.st_gid))
+    if (::fstat(fd, &now) != 0 || (now.st_uid == old.owner && now.st_gid == old.group))
         return true;
-    if (::fchown(fd, old.st_uid, old.st_gid) == 0)
+    if (::fchown(fd, old.owner, old.group) == 0)
         return true;
     // Only root may give a file away; its owner may still pass it to a group of their own.
-    if (now.st_gid == old.st_gid || ::fchown(fd, uid_t(-1), old.st_gid) == 0)
+    if (now.st_gid == old.group || ::fchown(fd, uid_t(-1), old.group) == 0)
         return true;
     // The group bits were granted to the old group, not to the one the file is left with.
     return ::fchmod(fd, now.st_mode & ~mode_t(S_IFMT | S_IRWXG)) == 0;
@@ -54,12 +54,15 @@ SaveProbe setSaveProbe(SaveProbe probe) {
 }
 
 SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write,
-                    std::optional<unsigned> mode) {
+                    const std::optional<FileIds>& like) {
     // The new file would replace a pipe or a device node (root may write there) with a file.
-    struct stat old;
-    const bool replaces = ::stat(QFile::encodeName(fileName).constData(), &old) == 0;
-    if (replaces && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode))
+    struct stat st;
+    const bool replaces = ::stat(QFile::encodeName(fileName).constData(), &st) == 0;
+    if (replaces && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
         return {false, notRegularFileReason()};
+    std::optional<FileIds> old = like;
+    if (!old && replaces)
+        old = FileIds{st.st_uid, st.st_gid, unsigned(st.st_mode & 07777)};
     QSaveFile file(fileName);
     // Each step runs only when the steps before it succeeded, and errno is cleared before each,
     // so that after a failure it holds what the failing step left there.
@@ -70,8 +73,8 @@ SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice&
     // QSaveFile gives the new file the old one's permission bits as it opens it, and no byte is
     // written before the bits are as they will stay.
     const bool opened = step([&] { return file.open(QIODevice::WriteOnly); }) &&
-                        (!mode || step([&] { return ::fchmod(file.handle(), mode_t(*mode)) == 0; })) &&
-                        (!replaces || step([&] { return keepOwner(file.handle(), old); }));
+                        (!like || step([&] { return ::fchmod(file.handle(), mode_t(like->mode)) == 0; })) &&
+                        (!old || step([&] { return keepOwner(file.handle(), *old); }));
     // An exception from `write` leaves the temporary file to QSaveFile's destructor, which removes
     // it.
     const auto writeAll = [&] {
@@ -91,13 +94,13 @@ SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice&
     return {true, QString()};
 }
 
-SaveResult saveFile(const QString& fileName, QByteArrayView bytes, std::optional<unsigned> mode) {
+SaveResult saveFile(const QString& fileName, QByteArrayView bytes, const std::optional<FileIds>& like) {
     return saveFile(
         fileName,
         [bytes](QIODevice& file) {
             return bytes.isEmpty() || file.write(bytes.data(), bytes.size()) == bytes.size();
         },
-        mode);
+        like);
 }
 
 SaveResult createNewFile(const QString& fileName, QByteArrayView bytes) {

@@ -23,6 +23,14 @@ struct SaveResult {
     explicit operator bool() const { return ok; }
 };
 
+// A file's owner, group and permission bits (as chmod takes them: 0640, say), which a save
+// passes on to the file it writes.
+struct FileIds {
+    unsigned owner = 0;
+    unsigned group = 0;
+    unsigned mode = 0;
+};
+
 // Writes `fileName` anew. `write` is called once with a new temporary file beside `fileName`,
 // open for writing at position 0; it writes the whole content and returns false when a write
 // comes up short (QIODevice::write returning less than it was given). It must not close the
@@ -33,19 +41,18 @@ struct SaveResult {
 // A name that stands for a pipe, a device or a socket fails at once, untouched. The new file gets
 // the owner, group and permission bits of the file it replaces where the system allows it; when
 // the group cannot be kept, the new file's group bits are cleared, since they were granted to the
-// old group, not to the saver's. `mode`, when given, stands for the permission bits (as chmod
-// takes them: 0600, say) in place of the old file's or, for a new file, of the system's default;
-// they are set before `write` runs. A file with further names (hard links) is replaced under this
-// name alone; its other names keep the old content. A name that is a symbolic link to a file saves
-// that file and stays the link it was. An exception that leaves `write` (std::bad_alloc, when the
-// memory runs out) leaves saveFile too, once the temporary file is removed: `fileName` is
-// untouched.
+// old group, not to the saver's. `like`, when given, stands for the old file's ids (a copy of a
+// file beside it takes the file's, say), also for a new file; the permission bits are set before
+// `write` runs. A file with further names (hard links) is replaced under this name alone; its
+// other names keep the old content. A name that is a symbolic link to a file saves that file and
+// stays the link it was. An exception that leaves `write` (std::bad_alloc, when the memory runs
+// out) leaves saveFile too, once the temporary file is removed: `fileName` is untouched.
 SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write,
-                    std::optional<unsigned> mode = std::nullopt);
+                    const std::optional<FileIds>& like = std::nullopt);
 
 // saveFile of content already in memory.
 SaveResult saveFile(const QString& fileName, QByteArrayView bytes,
-                    std::optional<unsigned> mode = std::nullopt);
+                    const std::optional<FileIds>& like = std::nullopt);
 
 // Test seam: while set, every saveFile calls `probe` with the temporary file just before `write`,
 // as if it were the start of `write`: it may write, and it may throw (std::bad_alloc, to stand for

@@ -1,13 +1,16 @@
 #include "platform/core/SettingsFile.h"
 
 #include "platform/core/FileSave.h"
+#include "platform/core/SysUtils.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace platform {
@@ -69,6 +72,65 @@ qsizetype readLine(QByteArrayView text, qsizetype& pos, bool& readable) {
     return start;
 }
 
+// Makes the missing folders above `fileName`, each private to the user. False when one could not
+// be made.
+bool makeFoldersAbove(const QString& fileName) {
+    QStringList missing;
+    for (QFileInfo folder(QFileInfo(fileName).absolutePath()); !folder.exists() && !folder.isRoot();
+         folder.setFile(folder.absolutePath()))
+        missing.prepend(folder.absoluteFilePath());
+    for (const QString& folder : missing) {
+        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
+// The name of the file QSettings(organization, application) reads, found without reading it: a
+// QSettings reads every file it names as it is made, whatever that is. One made for an
+// organization whose folder name no file system takes (more than 255 bytes) finds no file, and
+// its name differs from ours only in that folder.
+QString settingsFileName(const QString& organization, const QString& application) {
+    const QString probe(300, u'x');
+    QString name = QSettings(QSettings::NativeFormat, QSettings::UserScope, probe, application).fileName();
+    return name.replace(name.lastIndexOf(probe), probe.size(), organization);
+}
+
+constexpr qint64 kPiece = 64 * 1024;
+
+// Copies `from` to `to` from its start, a piece at a time, no more than the size it has now: a
+// file that grows while it is copied, or a file of the system's that tells no size, has no copy.
+bool copyInPieces(QFile& from, QIODevice& to) {
+    const qint64 size = from.size();
+    QByteArray piece(kPiece, Qt::Uninitialized);
+    if (!from.seek(0))
+        return false;
+    for (qint64 done = 0;;) {
+        const qint64 n = from.read(piece.data(), kPiece);
+        if (n <= 0)
+            return n == 0;
+        done += n;
+        if (done > size || to.write(piece.constData(), n) != n)
+            return false;
+    }
+}
+
+// True when `a` and `b` hold the same bytes, compared a piece at a time.
+bool sameBytes(QFile& a, QFile& b) {
+    if (a.size() != b.size() || !a.seek(0) || !b.seek(0))
+        return false;
+    QByteArray pieceA(kPiece, Qt::Uninitialized);
+    QByteArray pieceB(kPiece, Qt::Uninitialized);
+    for (qint64 left = a.size(); left > 0;) {
+        const qint64 n = std::min(left, kPiece);
+        if (a.read(pieceA.data(), n) != n || b.read(pieceB.data(), n) != n ||
+            std::memcmp(pieceA.constData(), pieceB.constData(), size_t(n)) != 0)
+            return false;
+        left -= n;
+    }
+    return true;
+}
+
 } // namespace
 
 SettingsText splitSettingsText(QByteArrayView text) {
@@ -103,77 +165,100 @@ SettingsText splitSettingsText(QByteArrayView text) {
 }
 
 SettingsFile::SettingsFile(const QString& organization, const QString& application)
-    : organization_(organization), application_(application),
-      file_(std::make_unique<QSettings>(organization, application)) {
-    // Read here rather than asked of QSettings: it reports a FormatError only when it reads the
-    // file, and it reads a file it has read before in this process only once it has changed.
-    QFile file(file_->fileName());
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    bytes_ = file.readAll();
-    text_ = splitSettingsText(bytes_);
-    if (text_.unreadable.isEmpty()) {
-        bytes_.clear();
-        text_.readable.clear();
+    : fileName_(settingsFileName(organization, application)), copyDir_(std::make_unique<QTemporaryDir>()) {
+    const QString copy = copyDir_->filePath(QStringLiteral("settings.conf"));
+    read(copy);
+    // QSettings reads its file as it is made: once the copy is written.
+    values_ = std::make_unique<QSettings>(copy, QSettings::IniFormat);
+}
+
+void SettingsFile::read(const QString& copy) {
+    auto file = std::make_unique<QFile>(fileName_);
+    const OpenOutcome opened = openForReading(*file, QIODevice::Unbuffered, &notReadReason_);
+    if (opened != OpenOutcome::Opened) {
+        if (opened == OpenOutcome::Missing)
+            notReadReason_.clear();
         return;
     }
     struct stat st;
-    mode_ = ::fstat(file.handle(), &st) == 0 ? unsigned(st.st_mode & 0777) : 0600;
-    readableDir_ = std::make_unique<QTemporaryDir>();
-    const QString copy = readableDir_->filePath(QStringLiteral("readable.conf"));
-    if (readableDir_->isValid() && saveFile(copy, text_.readable))
-        readable_ = std::make_unique<QSettings>(copy, QSettings::IniFormat);
+    if (::fstat(file->handle(), &st) != 0) {
+        notReadReason_ = qt_error_string(errno);
+        return;
+    }
+    ids_ = FileIds{st.st_uid, st.st_gid, unsigned(st.st_mode & 07777)};
+    tooLarge_ = st.st_size > kLargestSettingsFile;
+    QByteArray bytes;
+    if (!tooLarge_) {
+        // One byte more tells a file that grew past the limit since it was looked at.
+        bytes = file->read(kLargestSettingsFile + 1);
+        tooLarge_ = bytes.size() > kLargestSettingsFile;
+        if (file->error() != QFileDevice::NoError) {
+            notReadReason_ = file->errorString();
+            return;
+        }
+    }
+    if (tooLarge_) {
+        file_ = std::move(file);
+        return;
+    }
+    text_ = splitSettingsText(bytes);
+    held_ = copyDir_->isValid() && saveFile(copy, text_.unreadable.isEmpty() ? bytes : text_.readable);
+    text_.readable.clear();
+    if (!text_.unreadable.isEmpty())
+        file_ = std::move(file);
 }
 
 SettingsFile::~SettingsFile() = default;
 
-QString SettingsFile::fileName() const {
-    return file_->fileName();
-}
-
 QSettings& SettingsFile::values() {
-    return text_.unreadable.isEmpty() || !readable_ ? *file_ : *readable_;
+    return *values_;
 }
 
-bool SettingsFile::isWritable() const {
-    QStringList missing;
-    for (QFileInfo folder(QFileInfo(fileName()).absolutePath()); !folder.exists() && !folder.isRoot();
-         folder.setFile(folder.absolutePath()))
-        missing.prepend(folder.absoluteFilePath());
-    for (const QString& folder : missing) {
-        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    return file_->isWritable();
-}
-
-QString SettingsFile::keepCopy() const {
-    if (text_.unreadable.isEmpty())
+QString SettingsFile::keepCopy() {
+    if (!file_ || !ids_)
         return {};
     constexpr int kCopies = 9;
     for (int n = 1; n <= kCopies; ++n) {
         const QString name = fileName() + QStringLiteral(".bak") + (n == 1 ? QString() : QString::number(n));
-        if (QFileInfo::exists(name)) {
-            QFile existing(name);
-            if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes_)
+        QFile existing(name);
+        switch (openForReading(existing, QIODevice::Unbuffered)) {
+        case OpenOutcome::Missing:
+            return saveFile(
+                       name, [this](QIODevice& copy) { return copyInPieces(*file_, copy); }, ids_)
+                       ? name
+                       : QString();
+        case OpenOutcome::Opened:
+            if (sameBytes(*file_, existing))
                 return name;
-            continue;
+            break;
+        default:
+            break;
         }
-        return saveFile(name, bytes_, mode_) ? name : QString();
     }
     return {};
 }
 
-bool SettingsFile::repair() {
-    if (text_.unreadable.isEmpty())
-        return true;
-    if (keepCopy().isEmpty() || !saveFile(fileName(), text_.readable))
+bool SettingsFile::write() {
+    // Values that could not be held would be lost from the file.
+    if (!notReadReason_.isEmpty() || !held_ || (file_ && keepCopy().isEmpty()))
         return false;
+    values_->sync();
+    if (values_->status() != QSettings::NoError)
+        return false;
+    QFile copy(values_->fileName());
+    QByteArray bytes;
+    if (copy.exists()) {
+        if (!copy.open(QIODevice::ReadOnly))
+            return false;
+        bytes = copy.readAll();
+    }
+    if (!makeFoldersAbove(fileName_) || !saveFile(fileName_, bytes))
+        return false;
+    // The file is sound now.
     text_ = {};
-    readable_.reset();
-    // Read again: the new QSettings finds the file changed and drops what it had read of it.
-    file_ = std::make_unique<QSettings>(organization_, application_);
-    return file_->status() == QSettings::NoError;
+    tooLarge_ = false;
+    file_.reset();
+    return true;
 }
 
 } // namespace platform

@@ -1,9 +1,16 @@
-// The program's settings file (QSettings' native format, the user's scope), read in full even
-// when some of its lines cannot be read. QSettings reports such a file as a FormatError and
-// reads a header without "]" as a section, so the values after it leave their group; here a
-// line that cannot be read costs only itself, and a write never drops it unseen: the file as
-// it was is copied beside it first.
+// The program's settings file (QSettings' native format, the user's scope). Only a small
+// regular file is read: QSettings itself would wait for ever on a pipe, and read a device or a
+// file of any size whole into memory. QSettings writes a file as a new one of the writer's own,
+// so a settings file written by root (sudo with the user's home) would become root's: here
+// QSettings works on a private copy, whose bytes are saved over the file like a document
+// (platform::saveFile), keeping its owner, group and permission bits. The file is read in full
+// even when some of its lines cannot be read. QSettings reports such a file as a FormatError and
+// reads a header without "]" as a section, so the values after it leave their group; here a line
+// that cannot be read costs only itself, and a write never drops it unseen: the file as it was is
+// copied beside it first.
 #pragma once
+
+#include "platform/core/FileSave.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -11,7 +18,9 @@
 #include <QSettings>
 #include <QString>
 #include <memory>
+#include <optional>
 
+class QFile;
 class QTemporaryDir;
 
 namespace platform {
@@ -33,48 +42,61 @@ struct SettingsText {
 };
 SettingsText splitSettingsText(QByteArrayView text);
 
+// The largest settings file that is read: the editor's own settings take a few KB.
+constexpr qint64 kLargestSettingsFile = 1 << 20;
+
 class SettingsFile {
 public:
-    // Reads the settings of `organization`'s `application` as QSettings(organization,
-    // application) finds them. A temporary folder is made only for a file with unreadable lines.
+    // Reads the settings of `organization`'s `application` from the file that QSettings(
+    // organization, application) names, into a copy in a temporary folder of its own. The file
+    // is opened without waiting and read only when it is a regular file of at most
+    // kLargestSettingsFile bytes; what of it is read is held in memory once, the rest never.
     SettingsFile(const QString& organization, const QString& application);
     ~SettingsFile();
     SettingsFile(const SettingsFile&) = delete;
     SettingsFile& operator=(const SettingsFile&) = delete;
 
-    QString fileName() const;
+    QString fileName() const { return fileName_; }
     // The lines of the file that cannot be read; empty for a sound or missing file.
     const QList<UnreadableLine>& unreadableLines() const { return text_.unreadable; }
+    // Why the file was not read (a pipe, a device or a socket, or a link to one; or the system's
+    // reason); empty when it was read or is missing. Such a file is never written: the settings
+    // of this run are not kept, and the file, node or link is left as it was.
+    const QString& notReadReason() const { return notReadReason_; }
+    // True for a file larger than kLargestSettingsFile. It is not read, as if none of its lines
+    // could be: values() start empty, and write() writes over it only once it is copied.
+    bool isTooLarge() const { return tooLarge_; }
 
-    // The values to read and, once the file is sound (see repair), to write. For a file with
-    // unreadable lines they are those of its readable lines, held in a temporary copy: what
-    // is written to them then reaches nothing.
+    // The values to read and to change: those of the file's readable lines, held in the copy.
+    // What is written to them reaches the file only through write().
     QSettings& values();
-    // True when the file (or, when it is missing, its folder) may be written. Makes the missing
-    // folders above the file first, each private to the user (0700), as the desktop's rules
-    // want a user's configuration folders: QSettings would make them readable by everyone.
-    bool isWritable() const;
 
-    // A byte-for-byte copy of the file as it was read, beside it, with the file's permission
-    // bits: the first of fileName() + ".bak", ".bak2" ... ".bak9" that is free or already holds
-    // these bytes (left as it is). Returns its name; empty when no copy could be made. Nothing
-    // for a sound file (returns empty).
-    QString keepCopy() const;
-    // Makes a file with unreadable lines sound before values() writes to it: keeps a copy
-    // (keepCopy), then writes the readable lines over the file. True when the file is sound
-    // afterwards (at once for a sound file); false leaves the file as it was, and then nothing
-    // may be written to values().
-    bool repair();
+    // For a file with unreadable lines or one too large: a byte-for-byte copy of it, beside it,
+    // with its owner, group and permission bits: the first of fileName() + ".bak", ".bak2" ...
+    // ".bak9" that is free or is a regular file that already holds these bytes (left as it is).
+    // The file is copied and compared in pieces, never whole in memory. Returns the copy's name;
+    // empty when no copy could be made, and for a sound file.
+    QString keepCopy();
+    // Writes values() over the file through platform::saveFile; a file with unreadable lines or
+    // one too large only once a copy of it is kept (keepCopy), one not read never. Makes the
+    // missing folders above the file first, each private to the user (0700), as the desktop's
+    // rules want a user's configuration folders. False when the file could not be written; it is
+    // then as it was.
+    bool write();
 
 private:
-    QString organization_;
-    QString application_;
-    QByteArray bytes_;  // the file as read, when it had unreadable lines
-    unsigned mode_ = 0; // its permission bits, then
+    // Reads the file, when it may be read, and writes what of it QSettings can read to `copy`.
+    void read(const QString& copy);
+
+    QString fileName_;
+    QString notReadReason_;
+    bool tooLarge_ = false;
+    std::unique_ptr<QFile> file_; // the file, open, while keepCopy may need it
+    std::optional<FileIds> ids_;  // its owner, group and permission bits, then
     SettingsText text_;
-    std::unique_ptr<QSettings> file_;
-    std::unique_ptr<QTemporaryDir> readableDir_;
-    std::unique_ptr<QSettings> readable_; // the readable lines, in readableDir_
+    bool held_ = true; // the copy holds what was read
+    std::unique_ptr<QTemporaryDir> copyDir_;
+    std::unique_ptr<QSettings> values_; // over the copy, in copyDir_
 };
 
 } // namespace platform

@@ -171,6 +171,9 @@ OpenOutcome openForReading(QFile& file, QIODevice::OpenMode mode, QString* reaso
         ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
+        // A socket, or a device node whose device is not there, cannot be opened at all.
+        if (error == ENXIO)
+            return fail(OpenOutcome::NotRegularFile, notRegularFileReason());
         return fail(error == ENOENT || error == ENOTDIR ? OpenOutcome::Missing : OpenOutcome::Failed,
                     qt_error_string(error));
     }

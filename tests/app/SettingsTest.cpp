@@ -1,6 +1,7 @@
 // Settings kept from one start to the next (each test has its own) and the recent files.
 #include "app/EkGlobals.h"
 #include "app/Unit1.h"
+#include "platform/core/SysUtils.h"
 #include "platform/gui/MessageBoxes.h"
 #include "tests/support/TestSupport.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLocalServer>
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
@@ -17,6 +19,10 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -59,6 +65,8 @@ protected:
     }
 
     QTemporaryDir dir;
+    // The settings file as a test sets and reads it: the window reads and writes the file itself,
+    // so a test syncs this before a start and after a close.
     QSettings stored{kMakerName, kProductName};
     platform::ScopedMessageBoxResponder boxes{platform::IdNo};
     platform::ScopedTextFileResponder dialogs;
@@ -89,6 +97,7 @@ TEST_F(SettingsTest, WhatARunLeavesComesBackAtTheNextStart) {
     const int listWidth = form->LvSections->width();
     const QPoint client = form->geometry().topLeft();
     ASSERT_TRUE(form->close());
+    stored.sync();
     // The client area's corner, as the next start restores it: no frame in between.
     EXPECT_EQ(stored.value("FormSettings").toByteArray().first(8), ints({client.x(), client.y()}));
     EXPECT_EQ(stored.value("MRUPath0").toString(), b + "0");
@@ -144,6 +153,7 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
         boxes.records.clear();
         stored.setValue("FormSettings", row.value);
         stored.setValue("MRUPath0", kept + "1");
+        stored.sync();
         auto form = start();
         EXPECT_EQ(QPoint(form->frameGeometry().left(), form->geometry().top()),
                   QPoint(screen.left(), row.top));
@@ -160,6 +170,7 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
             EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(0xA3, 0xB4, 0xD8));
         const int listWidth = form->LvSections->width();
         ASSERT_TRUE(form->close());
+        stored.sync();
         EXPECT_EQ(stored.value("FormSettings").toByteArray().mid(16, 4), ints({listWidth}));
     }
 }
@@ -217,6 +228,68 @@ TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWrit
     }
 }
 
+TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrCopied) {
+    const QString name = stored.fileName();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
+    const auto node = [&] { // its kind, and where a link leads
+        struct stat st {};
+        ::lstat(QFile::encodeName(name).constData(), &st);
+        return std::pair(st.st_mode & S_IFMT, QFile::symLinkTarget(name));
+    };
+    const QByteArray large = "[General]\nFindStr0=needle\n";
+    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Large };
+    const struct Row {
+        const char* name;
+        Kind kind;
+    } rows[] = {{"a pipe", Pipe},
+                {"a link to a pipe", LinkToPipe},
+                {"a link to a device", LinkToDevice},
+                {"a socket", Socket},
+                {"one byte more than 1 MiB", Large}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::optional<testsupport::IdlePipe> pipe;
+        QLocalServer socket;
+        if (row.kind == Pipe || row.kind == LinkToPipe)
+            pipe.emplace(row.kind == Pipe ? name : dir.filePath("pipe"));
+        if (row.kind == LinkToPipe || row.kind == LinkToDevice) {
+            ASSERT_TRUE(QFile::link(pipe ? pipe->path : "/dev/null", name));
+        } else if (row.kind == Socket) {
+            ASSERT_TRUE(socket.listen(name));
+        } else if (row.kind == Large) {
+            ASSERT_TRUE(testsupport::writeFile(name, large));
+            ASSERT_EQ(::truncate(QFile::encodeName(name).constData(), (1 << 20) + 1), 0); // sparse
+        }
+        const auto before = node();
+        boxes.records.clear();
+        auto form = start();
+        EXPECT_EQ(form->findSettings->findHistory[0], "");
+        form->findSettings->pushFindString("new");
+        ASSERT_TRUE(form->close());
+        EXPECT_EQ(boxes.records.size(), 1);
+        if (row.kind == Large) {
+            EXPECT_EQ(boxes.records.value(0).text,
+                      "Settings\r\n" + name +
+                          " is larger than 1 MiB, more than settings take: it is not read, and the editor "
+                          "starts with its defaults.\r\nThe file as it was is kept as " +
+                          name + ".bak.");
+            const QByteArray copy = testsupport::readFile(name + ".bak");
+            EXPECT_TRUE(copy.size() == (1 << 20) + 1 && copy.startsWith(large));
+            EXPECT_TRUE(testsupport::readFile(name).contains("FindStr0=new"));
+            continue;
+        }
+        EXPECT_EQ(boxes.records.value(0).text, "Settings\r\nCannot open file \"" + name + "\". " +
+                                                   platform::notRegularFileReason() +
+                                                   "\r\nThe editor starts with its defaults and keeps no "
+                                                   "settings this run.");
+        EXPECT_EQ(node(), before);
+        EXPECT_FALSE(QFileInfo::exists(name + ".bak"));
+        EXPECT_FALSE(pipe && pipe->freedAReader());
+        if (row.kind != Socket)
+            QFile::remove(name);
+    }
+}
+
 TEST_F(SettingsTest, StoredRecentFilesAreReadPrunedOfferedAndWrittenBack) {
     const QString wide = file("wide & narrow.ini", QByteArray("\xFF\xFE[\0w\0]\0\r\0\n\0", 12));
     const QString plain = file("plain.ini");
@@ -225,6 +298,7 @@ TEST_F(SettingsTest, StoredRecentFilesAreReadPrunedOfferedAndWrittenBack) {
                               plain + "1", "not stored", plain + "3"};
     for (int i : {0, 1, 2, 3, 5})
         stored.setValue("MRUPath" + QString::number(i), values[i]);
+    stored.sync();
     auto form = start();
     EXPECT_EQ(recent(*form), QStringList({wide + "|2", dir.filePath("gone.ini") + "|0", plain + "|1"}));
     // About a second after the start, the file that is gone has left the list.
@@ -249,12 +323,49 @@ TEST_F(SettingsTest, StoredRecentFilesAreReadPrunedOfferedAndWrittenBack) {
     EXPECT_EQ(form->model.sections[0]->name, "w");
 
     ASSERT_TRUE(form->close());
+    stored.sync();
     EXPECT_EQ(stored.value("MRUPath1").toString(), plain + "1");
     // Values read beyond the list are gone too, so a shorter list does not grow back; the one
     // after the gap was never read, and stays.
     for (int i = 2; i < 5; ++i)
         EXPECT_FALSE(stored.contains("MRUPath" + QString::number(i))) << i;
     EXPECT_EQ(stored.value("MRUPath5").toString(), plain + "3");
+}
+
+TEST_F(SettingsTest, ARecentFileEntryKeepsNamingItsFileWhateverItEndsIn) {
+    const struct Row {
+        const char* name;
+        QString stored; // the value, after the folder
+        QString file;   // the file it names
+        int selector;
+        QString written; // the value written back, after the folder
+    } rows[] = {
+        {"a selector", "a.ini2", "a.ini", 2, "a.ini2"},
+        {"the selector of detection", "b.ini4", "b.ini", 4, "b.ini4"},
+        {"a digit beyond the selectors", "c.ini7", "c.ini", 7, "c.ini7"},
+        {"a selector after a digit", "d23", "d2", 3, "d23"},
+        {"a letter last", "e.inix", "e.inix", 4, "e.inix4"},
+        {"another script's digit last", "f.ini\u0663", "f.ini\u0663", 4, "f.ini\u06634"},
+        {"a character beyond the first plane last", "g.ini\U0001F600", "g.ini\U0001F600", 4,
+         "g.ini\U0001F6004"},
+    };
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        file(rows[i].file);
+        stored.setValue("MRUPath" + QString::number(i), dir.filePath(rows[i].stored));
+    }
+    stored.sync();
+    auto form = start();
+    ASSERT_EQ(form->MRUList->getCount(), int(std::size(rows)));
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        SCOPED_TRACE(rows[i].name);
+        EXPECT_EQ(recent(*form)[i], dir.filePath(rows[i].file) + "|" + QString::number(rows[i].selector));
+    }
+    ASSERT_TRUE(form->close());
+    stored.sync();
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        SCOPED_TRACE(rows[i].name);
+        EXPECT_EQ(stored.value("MRUPath" + QString::number(i)).toString(), dir.filePath(rows[i].written));
+    }
 }
 
 TEST_F(SettingsTest, RecentFilesKeepTheTenNewestAndAReopenedFileMovesToTheTop) {

@@ -8,10 +8,6 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -44,12 +40,11 @@ TEST(SaveFile, WritesTheFileALinkNamesAndKeepsTheLink) {
 TEST(SaveFile, KeepsTheOwnerAndGroupOfTheOldFileOrClearsTheGroupsBits) {
     if (geteuid() != 0)
         GTEST_SKIP() << "only root may save as other users";
-    constexpr uid_t kNobody = 65534;
-    using Ids = std::tuple<uid_t, gid_t, mode_t>; // a file's owner, group and permission bits
+    using testsupport::kNobody;
     const struct Row {
         const char* name;
         uid_t saver; // in the groups kNobody and 4343
-        Ids old, saved;
+        testsupport::FileIds old, saved;
     } rows[] = {
         {"root gives both", 0, {4242, 4343, 0640}, {4242, 4343, 0640}},
         {"a group of the saver's is kept", kNobody, {4242, 4343, 0664}, {kNobody, 4343, 0664}},
@@ -59,25 +54,13 @@ TEST(SaveFile, KeepsTheOwnerAndGroupOfTheOldFileOrClearsTheGroupsBits) {
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
         const QString name = dir.filePath("theirs.ini");
-        const QByteArray path = QFile::encodeName(name);
         ASSERT_TRUE(testsupport::writeFile(name, "old"));
         ASSERT_EQ(::chown(QFile::encodeName(dir.path()).constData(), row.saver, kNobody), 0);
-        ASSERT_EQ(::chown(path.constData(), std::get<0>(row.old), std::get<1>(row.old)), 0);
-        ASSERT_EQ(::chmod(path.constData(), std::get<2>(row.old)), 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const gid_t groups[] = {kNobody, 4343};
-            if (row.saver != 0 &&
-                (::setgroups(2, groups) != 0 || ::setgid(kNobody) != 0 || ::setuid(row.saver) != 0))
-                ::_exit(2);
-            ::_exit(platform::saveFile(name, QByteArrayView("new")).ok ? 0 : 1);
-        }
-        int status = -1;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child's status: " << status;
-        struct stat st;
-        ASSERT_EQ(::stat(path.constData(), &st), 0);
-        EXPECT_EQ(Ids(st.st_uid, st.st_gid, st.st_mode & 07777), row.saved);
+        ASSERT_TRUE(testsupport::setIds(name, row.old));
+        ASSERT_EQ(testsupport::exitStatusAs(
+                      row.saver, [&] { return platform::saveFile(name, QByteArrayView("new")).ok ? 0 : 1; }),
+                  0);
+        EXPECT_EQ(testsupport::idsOf(name), row.saved);
         EXPECT_EQ(testsupport::readFile(name), "new");
     }
 }

@@ -7,7 +7,9 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -95,7 +97,8 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         const char* name;
         QByteArray text;
         mode_t mode;
-        QStringList taken; // copies there already: "other" bytes or the "same"
+        QStringList taken; // there already: copies of "other" bytes, the "same" or those "altered"
+                           // in the last byte, or a "pipe"
         QString copy;      // its name's ending; none: no copy
     } rows[] = {
         {"sound: nothing to copy or repair", sound, 0600, {}, {}},
@@ -103,32 +106,43 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         {"the next free name", "novalue\n" + sound, 0640, {"other", "other"}, ".bak3"},
         {"a copy already made", "novalue\n" + sound, 0640, {"other", "same"}, ".bak2"},
         {"every name taken", "novalue\n" + sound, 0600, QStringList(9, "other"), {}},
+        {"a pipe is passed over unread", "novalue\n" + sound, 0600, {"pipe"}, ".bak2"},
+        {"a copy that differs past the first piece",
+         "novalue" + QByteArray(100000, 'x') + "\n" + sound,
+         0600,
+         {"altered"},
+         ".bak2"},
     };
     ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_TRUE(testsupport::writeFile(name, row.text));
         ASSERT_EQ(::chmod(QFile::encodeName(name).constData(), row.mode), 0);
+        std::optional<testsupport::IdlePipe> pipe;
         for (int n = 1; n <= 9; ++n) {
             const QString copy = name + ".bak" + (n > 1 ? QString::number(n) : "");
             QFile::remove(copy);
-            if (n <= row.taken.size()) {
-                ASSERT_TRUE(testsupport::writeFile(copy, row.taken[n - 1] == "same" ? row.text : "other"));
+            const QString taken = row.taken.value(n - 1);
+            if (taken == "pipe")
+                pipe.emplace(copy);
+            else if (!taken.isEmpty()) {
+                ASSERT_TRUE(testsupport::writeFile(copy, taken == "same"      ? row.text
+                                                         : taken == "altered" ? row.text.chopped(1) + "x"
+                                                                              : "other"));
             }
         }
         platform::SettingsFile store("Org", "App");
-        // A temporary folder holds the readable lines of an unsound file only.
-        EXPECT_EQ(temporaryFolders(), row.text == sound ? 0 : 1);
         EXPECT_EQ(store.values().value("k").toString(), "1");
         const QString copy = store.keepCopy();
         EXPECT_EQ(copy, row.copy.isEmpty() ? QString() : name + row.copy);
+        EXPECT_FALSE(pipe && pipe->freedAReader());
         if (!row.copy.isEmpty()) {
             EXPECT_EQ(testsupport::readFile(copy), row.text);
             // One made now has the file's bits; one made before keeps its own.
             EXPECT_TRUE(row.taken.contains("same") || modeOf(copy) == row.mode) << modeOf(copy);
         }
         const bool repaired = row.text == sound || !row.copy.isEmpty();
-        EXPECT_EQ(store.repair(), repaired);
+        EXPECT_EQ(store.write(), repaired);
         EXPECT_EQ(testsupport::readFile(name), repaired ? sound : row.text);
         EXPECT_EQ(modeOf(name), row.mode);
     }
@@ -136,14 +150,53 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
 
 TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateBeforeTheFirstWrite) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.filePath("a/b"));
-    platform::SettingsFile store("Org", "App");
-    EXPECT_EQ(temporaryFolders(), 0);
-    ASSERT_TRUE(store.isWritable());
+    {
+        platform::SettingsFile store("Org", "App");
+        store.values().setValue("k", 1);
+        ASSERT_TRUE(store.write());
+    }
     for (const char* folder : {"a", "a/b", "a/b/Org"})
         EXPECT_EQ(modeOf(home.filePath(folder)), 0700) << folder;
-    store.values().setValue("k", 1);
-    store.values().sync();
     EXPECT_EQ(testsupport::readFile(home.filePath("a/b/Org/App.conf")), "[General]\nk=1\n");
+    // The copy the values were held in goes with them.
+    EXPECT_EQ(temporaryFolders(), 0);
+}
+
+// Run as root, each write runs in a child process as the row's user: only root gives a file away.
+TEST_F(SettingsFileTest, TheFileAndItsCopyKeepTheirOwnerAndGroupOrClearTheGroupsBits) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root may write as other users";
+    using testsupport::kNobody;
+    const struct Row {
+        const char* name;
+        uid_t writer; // in the groups kNobody and 4343
+        testsupport::FileIds old, written;
+    } rows[] = {
+        {"root leaves the user's file theirs", 0, {4242, 4343, 0600}, {4242, 4343, 0600}},
+        {"another group's bits are cleared", kNobody, {kNobody, 4444, 0640}, {kNobody, kNobody, 0600}},
+    };
+    const QByteArray text = "novalue\n[General]\nk=1\n";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(name + ".bak");
+        ASSERT_TRUE(testsupport::writeFile(name, text));
+        for (const QString& folder :
+             {home.path(), home.filePath("config"), QFileInfo(name).path(), temp.path()})
+            ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), row.writer, kNobody), 0);
+        ASSERT_TRUE(testsupport::setIds(name, row.old));
+        EXPECT_EQ(testsupport::exitStatusAs(row.writer,
+                                            [] {
+                                                platform::SettingsFile store("Org", "App");
+                                                store.values().setValue("k", 2);
+                                                return store.write() ? 0 : 1;
+                                            }),
+                  0);
+        EXPECT_EQ(testsupport::readFile(name), "[General]\nk=2\n");
+        EXPECT_EQ(testsupport::idsOf(name), row.written);
+        EXPECT_EQ(testsupport::readFile(name + ".bak"), text);
+        EXPECT_EQ(testsupport::idsOf(name + ".bak"), row.written);
+    }
 }
 
 } // namespace

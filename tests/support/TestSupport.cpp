@@ -8,10 +8,12 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -114,6 +116,33 @@ IdlePipe::~IdlePipe() {
     stop_ = true;
     watch_.join();
     ::unlink(QFile::encodeName(path).constData());
+}
+
+int exitStatusAs(unsigned user, const std::function<int()>& run) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const gid_t groups[] = {kNobody, 4343};
+        if (user != 0 && (::setgroups(2, groups) != 0 || ::setgid(kNobody) != 0 || ::setuid(user) != 0))
+            ::_exit(2);
+        ::_exit(run());
+    }
+    int status = -1;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+bool setIds(const QString& path, const FileIds& ids) {
+    const QByteArray name = QFile::encodeName(path);
+    return ::chown(name.constData(), std::get<0>(ids), std::get<1>(ids)) == 0 &&
+           ::chmod(name.constData(), std::get<2>(ids)) == 0;
+}
+
+FileIds idsOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {st.st_uid, st.st_gid, st.st_mode & 07777};
 }
 
 std::string caseName(std::string_view text, std::size_t index) {

@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <new>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
 
 // How a failure shows a text: in quotes, as UTF-8. gtest finds it by argument-dependent lookup
 // in QString's namespace, the global one. Every test file that compares texts includes this
@@ -128,6 +130,21 @@ private:
     std::atomic<bool> stop_{false};
     std::thread watch_;
 };
+
+// The user and group "nobody".
+constexpr unsigned kNobody = 65534;
+
+// Runs `run` in a child process of this one, as `user` unless that is root (0): the child then
+// takes the groups kNobody and 4343, with kNobody first. Returns what `run` returned, 2 when the
+// child could not become `user`, -1 when it did not end by itself. Only root may run as others.
+int exitStatusAs(unsigned user, const std::function<int()>& run);
+
+// A file's owner, group and permission bits.
+using FileIds = std::tuple<unsigned, unsigned, unsigned>;
+// Gives `path` these (only root may give a file away); false when that fails.
+bool setIds(const QString& path, const FileIds& ids);
+// Those of `path`; all 0 when it cannot be looked at.
+FileIds idsOf(const QString& path);
 
 // A name for a parameterised case that ctest lists the same in every build: `text` with each
 // character other than an ASCII letter or digit turned into "_", then "_" and the row's index,
