@@ -4,6 +4,7 @@
 #include "app/EkGlobals.h"
 #include "app/Globl.h"
 #include "app/GradientDialog.h"
+#include "app/HttpGet.h"
 #include "platform/gui/DesignScale.h"
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
@@ -11,20 +12,15 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -354,58 +350,10 @@ void TInfoForm::LbEmailClick() {
 
 namespace {
 
-// A version reply is a few bytes; anything longer than this is a foreign page or worse.
+// A version reply is a few bytes; one longer than this, headers included, is a foreign page or worse.
 constexpr qsizetype kMaxReplyBytes = 64 * 1024;
 // An error box shows no more of a reply than this many characters.
 constexpr qsizetype kShownReplyChars = 300;
-
-// What the version server sent: nothing usable (no connection, an HTTP error status, the
-// deadline passed), the whole reply, or the first part of a reply longer than the cap.
-struct VersionReply {
-    enum class Kind { Failed, Whole, TooLong };
-    Kind kind = Kind::Failed;
-    QByteArray body;
-};
-
-VersionReply fetchVersionReply(const QUrl& url, int deadlineMs) {
-    QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    request.setRawHeader("Accept-Charset", "utf-8");
-    // One deadline for the whole exchange, which no piece of the reply restarts: a server that
-    // sends a byte now and then would otherwise hold both windows, which take no input meanwhile.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.start(deadlineMs);
-    QNetworkReply* reply = manager.get(request);
-    // The reply buffers no more than the cap, so a server that never stops costs no memory.
-    reply->setReadBufferSize(kMaxReplyBytes);
-    VersionReply result;
-    const auto take = [&] {
-        result.body += reply->read(kMaxReplyBytes + 1 - result.body.size());
-        if (result.body.size() > kMaxReplyBytes && result.kind != VersionReply::Kind::TooLong) {
-            result.kind = VersionReply::Kind::TooLong;
-            reply->abort();
-        }
-    };
-    QObject::connect(reply, &QNetworkReply::readyRead, &deadline, take);
-    QObject::connect(&deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
-
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (result.kind == VersionReply::Kind::TooLong)
-        return result;
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() != QNetworkReply::NoError || status >= 400)
-        return {};
-    take();
-    if (result.kind != VersionReply::Kind::TooLong)
-        result.kind = VersionReply::Kind::Whole;
-    return result;
-}
 
 // The reply as an error box shows it: no more than its first characters, marked where it was cut.
 QString shownReply(QString reply, bool cut) {
@@ -429,12 +377,15 @@ void TInfoForm::ButCheckVersionClick() {
     url.setPath("/software/version.php");
     url.setQuery("stat=" + removeBlanks(kProductName));
     MessageBoxOwnerScope owner(this);
-    const VersionReply fetched = fetchVersionReply(url, deadlineSlot());
-    if (fetched.kind == VersionReply::Kind::Failed) {
+    HttpGetLimits limits;
+    limits.deadlineMs = deadlineSlot();
+    limits.maxReplyBytes = kMaxReplyBytes;
+    const HttpGetReply fetched = httpGet(url, {{"Accept-Charset", "utf-8"}}, limits);
+    if (fetched.kind == HttpGetReply::Kind::Failed) {
         platform::showErrorBox("Version Check Failed", "Could not get acces to the server ");
         return;
     }
-    const bool tooLong = fetched.kind == VersionReply::Kind::TooLong;
+    const bool tooLong = fetched.kind == HttpGetReply::Kind::TooLong;
     const QString reply = QString::fromUtf8(fetched.body).trimmed();
     // An empty reply says nothing about a version: it is an error like a foreign page.
     const bool error =

@@ -56,8 +56,10 @@ public:
     // Asks the version server for the newest version and says what it found, each case in a
     // box of its own; the box stays open. The request runs in a local event loop that takes
     // no user input, so the box cannot be closed meanwhile; one deadline bounds the whole
-    // exchange, and a reply over 64 KB is cut off at once and shown as an error, of which an
-    // error box shows only the first few hundred characters.
+    // exchange, redirects included. A reply over 64 KB, status line and headers counted, is
+    // cut off at once: an error when its body had begun, of which an error box shows only the
+    // first few hundred characters, else a failure to reach the server. The connection is
+    // closed, and nothing of the check runs on, before any box shows.
     void ButCheckVersionClick();
 
     // The version check's server (scheme, host and port); the maker's own unless set. Tests
