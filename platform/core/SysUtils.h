@@ -77,9 +77,23 @@ QString notRegularFileReason();
 // --- Memory ---------------------------------------------------------------------------------
 
 // The bytes of memory this process may still take: no more than is left under its address-space
-// limit (RLIMIT_AS), nor than the system has available (memory free or reclaimable, and free
-// swap). The largest qint64 when neither can be told. An estimate that changes from one call to
-// the next: fit to refuse at once what cannot be held, not to promise that an allocation works.
+// limit (RLIMIT_AS, less what the process has mapped), under the memory limit of its control group
+// and of every group above it (a container's limit: version 2's memory.max less memory.current,
+// version 1's memory.limit_in_bytes less memory.usage_in_bytes), nor than the system has available
+// (memory free or reclaimable, and free swap). The largest qint64 when none can be told. An
+// estimate that changes from one call to the next: fit to refuse what cannot be held, not to
+// promise that an allocation works. It reads a few small files of the system and nothing of the
+// heap, so it may be asked when memory is short, and in a child just forked.
 qint64 memoryLeft();
+
+// For tests: while `figure` is set, memoryLeft() answers what it returns instead of the system's
+// figures; an empty function restores them. Returns the previous one.
+using MemoryFigure = std::function<qint64()>;
+MemoryFigure setMemoryLeftFigure(MemoryFigure figure);
+
+// For tests: the folder that stands for the root of the file system when memoryLeft() reads the
+// control groups (proc/self/cgroup, then each group's files under sys/fs/cgroup, and under
+// sys/fs/cgroup/memory for version 1); empty restores "/". Returns the previous one.
+QString setControlGroupRoot(const QString& folder);
 
 } // namespace platform
