@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <unistd.h>
+#include <vector>
 
 using modeltest::dump;
 using modeltest::encode;
@@ -176,6 +177,39 @@ TEST_F(Files, AStreamThatGivesLessThanItsSizeIsNoDocument) {
         TEkMemIni doc;
         EXPECT_EQ(doc.LoadFromStream(device, row.codePage), row.status);
         EXPECT_EQ(doc.sections.count == 0, row.status == loadOutOfMemory);
+    }
+}
+
+// A document takes several times its text: what it will take is told from the lines read so far
+// and checked against the memory left, again as the load grows; a refused load leaves nothing.
+TEST_F(Files, ALoadThatWouldNotFitInTheMemoryLeftIsRefused) {
+    QString shortLines;
+    for (int i = 0; i < 200000; ++i)
+        shortLines += QStringLiteral("k%1=1\r\n").arg(i, 5, 10, QChar('0'));
+    const QString longFirst = ("k=" + QString(2000, u'v') + "\r\n").repeated(300) + shortLines;
+    const struct {
+        const char* name;
+        const QString& text;
+        std::vector<double> timesTheText; // the memory left at each look, in its UTF-16 size
+        bool loads;
+    } rows[] = {
+        {"short lines in three times their text", shortLines, {3}, false},
+        {"short lines in twenty times their text", shortLines, {20}, true},
+        {"memory that runs short as the load grows", shortLines, {20, 20, 0}, false},
+        {"short lines after a first piece of long ones", longFirst, {1.5}, false},
+    };
+    for (int cp : {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE)}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << modeltest::codePageName(cp) << ", " << row.name);
+            size_t looks = 0;
+            testsupport::ScopedMemoryLeft memory([&] {
+                return qint64(row.timesTheText[std::min(looks++, row.timesTheText.size() - 1)] * 2 *
+                              double(row.text.size()));
+            });
+            TEkMemIni doc;
+            EXPECT_EQ(doc.loadFromBytes(encode(row.text, cp, true), cp), row.loads ? cp : loadOutOfMemory);
+            EXPECT_EQ(doc.sections.count, row.loads ? 1 : 0);
+        }
     }
 }
 

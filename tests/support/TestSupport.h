@@ -1,6 +1,8 @@
 // Helpers shared by the test programs.
 #pragma once
 
+#include "platform/core/SysUtils.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
@@ -112,6 +114,19 @@ private:
     QByteArray data_;
     qint64 good_;
     Then then_;
+};
+
+// While it lives, platform::memoryLeft() answers `figure`'s figures (std::function<qint64()>).
+class ScopedMemoryLeft {
+public:
+    explicit ScopedMemoryLeft(platform::MemoryFigure figure)
+        : previous_(platform::setMemoryLeftFigure(std::move(figure))) {}
+    ~ScopedMemoryLeft() { platform::setMemoryLeftFigure(std::move(previous_)); }
+    ScopedMemoryLeft(const ScopedMemoryLeft&) = delete;
+    ScopedMemoryLeft& operator=(const ScopedMemoryLeft&) = delete;
+
+private:
+    platform::MemoryFigure previous_;
 };
 
 // A named pipe at `path` (replacing what was there) that nothing writes to, removed with this
