@@ -9,6 +9,7 @@
 #include <QIODevice>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <utility>
 
 // --- MD5 digest -----------------------------------------------------------------------------
@@ -211,6 +212,7 @@ int readEncryptedImage(TEkMemIni& doc, QByteArray stored, const QString& passwor
 }
 
 int readEncryptedFile(TEkMemIni& doc, QIODevice& file, const QString& password) {
+    const std::optional<platform::FileStamp> opened = platform::fileStamp(file);
     const qint64 size = file.size() - file.pos();
     // The stored bytes stand beside the document while it is read, which the model's own check
     // then counts in the memory left.
@@ -218,7 +220,8 @@ int readEncryptedFile(TEkMemIni& doc, QIODevice& file, const QString& password) 
         return loadOutOfMemory;
     try {
         QByteArray stored = file.readAll();
-        if (stored.size() < size)
+        // A file written while it was read is no more the document than one cut short.
+        if (stored.size() < size || (opened && platform::fileStamp(file) != opened))
             return loadUnreadable;
         return readEncryptedImage(doc, std::move(stored), password);
     } catch (const std::bad_alloc&) {

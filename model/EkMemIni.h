@@ -189,7 +189,9 @@ public:
     // loadCannotOpen (the sections read so far stay for the caller to clear). A name that is not
     // a regular file gives loadNotRegularFile at once: a pipe without a writer never holds a load.
     // A stream that ends before the size it had when the load began (a file cut short while it
-    // is read) gives loadUnreadable: what was read is not the whole file.
+    // is read) gives loadUnreadable: what was read is not the whole file. So does a stream that is
+    // a file whose stamp (platform::fileStamp) differs after the last read from before the first:
+    // a file written while it was read.
     // A load that would take more memory than the process may still take (platform::memoryLeft)
     // is refused: the document's cost is told from the size of the text, its encoding and what
     // the lines read so far cost, before the first read and again as the load grows. It and an

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 using namespace ekmemini;
@@ -389,8 +390,10 @@ private:
     qint64 due_;
 };
 
-// Reads the stream from its current position with one of the four readers.
-int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
+// Reads the stream from its current position with one of the four readers. `opened` is the
+// stamp of the file the stream reads, taken before its first read.
+int readStream(TEkMemIni& doc, QIODevice& stream, int codePage,
+               const std::optional<platform::FileStamp>& opened) {
     const ReaderKind kind = readerFor(codePage);
     if (kind.codePage != codePageUtf8)
         doc.codePage = kind.codePage;
@@ -466,6 +469,10 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
         std::memmove(pending.data(), pending.data() + cut, size_t(have - cut));
         have -= cut;
     }
+    // A file written while it was read may hold lines of two versions: like one cut short, it is
+    // not the document.
+    if (opened && platform::fileStamp(stream) != opened)
+        return loadUnreadable;
     // The last piece ends the text: an odd byte of UTF-16 is dropped, and the trailing NULs,
     // TABs and spaces are not part of the text. Any NUL that remains stops the parse before the
     // end of the text, and what would follow it must not be dropped silently.
@@ -522,8 +529,10 @@ int TEkMemIni::detectEncoding(QIODevice& stream) {
 }
 
 namespace {
-// Every load of a stream, with detection when `detect` is set.
+// Every load of a stream, with detection when `detect` is set. The stamp of a stream that is a
+// file is taken before the first read, the detection's included.
 int loadStream(TEkMemIni& doc, QIODevice& stream, int codePage, bool detect) {
+    const std::optional<platform::FileStamp> opened = platform::fileStamp(stream);
     if (detect)
         codePage = TEkMemIni::detectEncoding(stream);
     if (codePage == codePageUtf32LE || codePage == codePageUtf32BE) {
@@ -533,7 +542,7 @@ int loadStream(TEkMemIni& doc, QIODevice& stream, int codePage, bool detect) {
     const int before = doc.sections.count;
     int status;
     try {
-        status = readStream(doc, stream, codePage);
+        status = readStream(doc, stream, codePage, opened);
     } catch (const std::bad_alloc&) {
         status = loadOutOfMemory;
     }

@@ -204,6 +204,17 @@ QString notRegularFileReason() {
     return QStringLiteral("It is a pipe, a device or a socket, not a regular file");
 }
 
+std::optional<FileStamp> fileStamp(const QIODevice& device) {
+    const auto* file = qobject_cast<const QFileDevice*>(&device);
+    struct stat st;
+    if (!file || !file->isOpen() || file->handle() < 0 || ::fstat(file->handle(), &st) != 0)
+        return std::nullopt;
+    constexpr qint64 kNs = 1000000000;
+    return FileStamp{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                     qint64(st.st_mtim.tv_sec) * kNs + st.st_mtim.tv_nsec,
+                     qint64(st.st_ctim.tv_sec) * kNs + st.st_ctim.tv_nsec};
+}
+
 namespace {
 
 constexpr qint64 kNoLimit = std::numeric_limits<qint64>::max();

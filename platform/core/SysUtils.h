@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 #include <functional>
+#include <optional>
 
 class QFile;
 
@@ -73,6 +74,24 @@ OpenOutcome openForReading(QFile& file, QIODevice::OpenMode mode = {}, QString* 
 // Why a pipe, a device or a socket was neither read nor replaced, fit to follow a message such
 // as "Cannot create file ...".
 QString notRegularFileReason();
+
+// What tells one state of a file from another: which file it is (device and inode), its size,
+// and its modification and change times to the nanosecond. A write, a cut or a new name moves
+// them, so a read that finds the same stamp after it as before it read one version of the file.
+// A write within the same tick of the file system's clock as the write before it, leaving the
+// size as it was, keeps the stamp: it cannot be told.
+struct FileStamp {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the file open in `device`, from its descriptor: the file being read, whatever its
+// name stands for by now. Nothing when `device` is not an open file or the system cannot tell.
+std::optional<FileStamp> fileStamp(const QIODevice& device);
 
 // --- Memory ---------------------------------------------------------------------------------
 

@@ -11,6 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -177,6 +181,58 @@ TEST_F(Files, AStreamThatGivesLessThanItsSizeIsNoDocument) {
         TEkMemIni doc;
         EXPECT_EQ(doc.LoadFromStream(device, row.codePage), row.status);
         EXPECT_EQ(doc.sections.count == 0, row.status == loadOutOfMemory);
+    }
+}
+
+// A file written while it is read, by this process or another, gives no document: the reads
+// before the write and after it would make lines of two versions.
+TEST_F(Files, AFileWrittenWhileItIsReadIsNoDocument) {
+    QString before, after;
+    for (int i = 0; i < 30000; ++i) {
+        before += QStringLiteral("key%1=old\r\n").arg(i, 5, 10, QChar('0'));
+        after += QStringLiteral("key%1=new\r\n").arg(i, 5, 10, QChar('0'));
+    }
+    const QString name = path("changing.ini");
+    const QByteArray encodedName = QFile::encodeName(name);
+    const auto write = [&](const QByteArray& bytes, QIODevice::OpenMode mode) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(mode) && file.write(bytes) == bytes.size());
+    };
+    const struct {
+        const char* name;
+        std::function<void(const QByteArray& now)> change;
+    } rows[] = {
+        {"read as it was", nullptr},
+        {"rewritten in place", [&](const QByteArray& now) { write(now, QIODevice::ReadWrite); }},
+        {"cut short and filled again", [&](const QByteArray& now) { write(now, QIODevice::WriteOnly); }},
+        {"grown at its end", [&](const QByteArray&) { write("x=1", QIODevice::Append); }},
+        {"rewritten in place by another process",
+         [&](const QByteArray& now) {
+             const pid_t child = ::fork();
+             if (child == 0) {
+                 const int fd = ::open(encodedName.constData(), O_WRONLY);
+                 ::_exit(fd >= 0 && ::pwrite(fd, now.constData(), size_t(now.size()), 0) == now.size() ? 0
+                                                                                                       : 1);
+             }
+             int status = -1;
+             ASSERT_EQ(::waitpid(child, &status, 0), child);
+             ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+         }},
+    };
+    for (int cp : {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE)}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << modeltest::codePageName(cp) << ", " << row.name);
+            ASSERT_TRUE(writeFile(name, encode(before, cp, true)));
+            // Saved long ago: a write within the tick of the clock that stamped the file's times
+            // would keep them.
+            const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, encodedName.constData(), longAgo, 0), 0);
+            const QByteArray now = encode(after, cp, true);
+            testsupport::ChangingFile file(name, 2, [&] { row.change ? row.change(now) : void(); });
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+            TEkMemIni doc;
+            EXPECT_EQ(doc.LoadFromStream(file, cp), row.change ? loadUnreadable : cp);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/core/SysUtils.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -114,6 +115,26 @@ private:
     QByteArray data_;
     qint64 good_;
     Then then_;
+};
+
+// A file read as any QFile, which runs `change` once, just before its `atRead`-th read (counting
+// from 1): with the file opened Unbuffered, a load then sees the file change between two reads.
+class ChangingFile : public QFile {
+public:
+    ChangingFile(const QString& name, int atRead, std::function<void()> change)
+        : QFile(name), atRead_(atRead), change_(std::move(change)) {}
+
+protected:
+    qint64 readData(char* out, qint64 max) override {
+        if (++reads_ == atRead_)
+            change_();
+        return QFile::readData(out, max);
+    }
+
+private:
+    int atRead_;
+    int reads_ = 0;
+    std::function<void()> change_;
 };
 
 // While it lives, platform::memoryLeft() answers `figure`'s figures (std::function<qint64()>).
