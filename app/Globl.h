@@ -134,6 +134,8 @@ int readEncryptedImage(TEkMemIni& doc, QByteArray stored, const QString& passwor
 
 // Reads the encrypted file `file` from its position to its end, as readEncryptedImage reads its
 // image. A file larger than the memory left (platform::memoryLeft) is refused before it is read,
-// and a read that runs out of memory ends: both give loadOutOfMemory and leave `doc` as it was. A
-// file that gives fewer bytes than its size (cut short while it is read) gives loadUnreadable.
+// a read that runs out of memory ends, and the document's text is then checked as any load's is
+// (TEkMemIni): each gives loadOutOfMemory and leaves `doc` as it was. A file that gives fewer bytes
+// than its size (cut short while it is read), or whose stamp (platform::fileStamp) is not after
+// the read what it was before it (written while it was read), gives loadUnreadable.
 int readEncryptedFile(TEkMemIni& doc, QIODevice& file, const QString& password);

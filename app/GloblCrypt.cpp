@@ -9,6 +9,7 @@
 #include <QIODevice>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <utility>
 
 // --- MD5 digest -----------------------------------------------------------------------------
@@ -204,17 +205,23 @@ int readEncryptedImage(TEkMemIni& doc, QByteArray stored, const QString& passwor
     if (!stored.startsWith(kEncryptedMarker))
         return loadWrongPassword;
     // The text alone, not the stream past the marker: a reader that finds no byte-order mark
-    // starts again at the start of its stream.
-    return doc.loadFromBytes(stored.sliced(kEncryptedMarker.size()), codePageUtf8);
+    // starts again at the start of its stream. It is read where it stands, not copied.
+    const QByteArray text = QByteArray::fromRawData(stored.constData() + kEncryptedMarker.size(),
+                                                    stored.size() - kEncryptedMarker.size());
+    return doc.loadFromBytes(text, codePageUtf8);
 }
 
 int readEncryptedFile(TEkMemIni& doc, QIODevice& file, const QString& password) {
+    const std::optional<platform::FileStamp> opened = platform::fileStamp(file);
     const qint64 size = file.size() - file.pos();
+    // The stored bytes stand beside the document while it is read, which the model's own check
+    // then counts in the memory left.
     if (size > platform::memoryLeft())
         return loadOutOfMemory;
     try {
         QByteArray stored = file.readAll();
-        if (stored.size() < size)
+        // A file written while it was read is no more the document than one cut short.
+        if (stored.size() < size || (opened && platform::fileStamp(file) != opened))
             return loadUnreadable;
         return readEncryptedImage(doc, std::move(stored), password);
     } catch (const std::bad_alloc&) {

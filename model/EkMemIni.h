@@ -189,11 +189,15 @@ public:
     // loadCannotOpen (the sections read so far stay for the caller to clear). A name that is not
     // a regular file gives loadNotRegularFile at once: a pipe without a writer never holds a load.
     // A stream that ends before the size it had when the load began (a file cut short while it
-    // is read) gives loadUnreadable: what was read is not the whole file.
-    // A text larger than the memory the process may still take (platform::memoryLeft) is refused
-    // before it is read, and an allocation that fails while it is read ends the load: both give
-    // loadOutOfMemory, and the sections this load had appended are deleted at once, so that the
-    // memory is there again for what the caller shows next.
+    // is read) gives loadUnreadable: what was read is not the whole file. So does a stream that is
+    // a file whose stamp (platform::fileStamp) differs after the last read from before the first:
+    // a file written while it was read.
+    // A load that would take more memory than the process may still take (platform::memoryLeft)
+    // is refused: the document's cost is told from the size of the text, its encoding and what
+    // the lines read so far cost, before the first read and again as the load grows. It and an
+    // allocation that fails while the text is read end the load with loadOutOfMemory, and the
+    // sections this load had appended are deleted at once, so that the memory is there again for
+    // what the caller shows next.
 
     // Detects the encoding, then reads the file. Sets `fileName`.
     int LoadFromFile(const QString& fileName);

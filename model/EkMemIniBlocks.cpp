@@ -95,6 +95,7 @@ void TEkItemBlocks::startBlock() {
     if (!block)
         throw std::bad_alloc();
     block->mapped = mapped;
+    madeBefore_ = made();
     if (block_)
         release(block_);
     block_ = block;

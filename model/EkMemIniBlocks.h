@@ -276,6 +276,12 @@ public:
     TEkItemBlocks(const TEkItemBlocks&) = delete;
     TEkItemBlocks& operator=(const TEkItemBlocks&) = delete;
 
+    // The items made so far.
+    qint64 made() const {
+        return madeBefore_ +
+               (block_ ? (free_ - reinterpret_cast<const char*>(block_ + 1)) / qint64(sizeof(TEkIniVal)) : 0);
+    }
+
     TEkIniVal* make(int type) {
         if (end_ - free_ < qsizetype(sizeof(TEkIniVal)))
             startBlock();
@@ -312,4 +318,5 @@ private:
     char* free_ = nullptr;
     char* end_ = nullptr;
     qint64 nextBytes_;
+    qint64 madeBefore_ = 0; // in the blocks before block_
 };

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 using namespace ekmemini;
@@ -126,8 +127,8 @@ public:
     enum Stop { Running, StoppedAtNul, BrokenHeader };
 
     LineParser(TEkMemIni& doc, qint64 fileSize)
-        : doc_(doc), section_(doc.addSection(QString())), texts_(fileSize), share_(fileSize, texts_),
-          items_(fileSize) {}
+        : doc_(doc), sectionsBefore_(doc.sections.count), section_(doc.addSection(QString())),
+          texts_(fileSize), share_(fileSize, texts_), items_(fileSize) {}
 
     // False when the parse stopped: at a NUL, or at a broken header line.
     bool parse(const char16_t* p, const char16_t* end) {
@@ -173,6 +174,9 @@ public:
     }
 
     Stop stop() const { return stop_; }
+
+    // The lines parsed so far that made an item or a section.
+    qint64 lines() const { return items_.made() + (doc_.sections.count - sectionsBefore_); }
 
 private:
     // Returns the position after the line, or null for a broken header.
@@ -230,6 +234,7 @@ private:
     }
 
     TEkMemIni& doc_;
+    int sectionsBefore_;
     TEkIniSection* section_;
     TextBlocks texts_;
     TextShare share_;
@@ -336,8 +341,59 @@ qsizetype lastLineEnd(const char* bytes, qsizetype n, qsizetype from, int unitSi
     return 0;
 }
 
-// Reads the stream from its current position with one of the four readers.
-int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
+// What a document takes of memory, for a load's check: for each line an item, its place in its
+// section's list with room to grow, and a row of the list that shows it; for each character kept,
+// two bytes. Texts that recur are shared and blanks are not kept, so most files take somewhat less.
+constexpr qint64 kLineBytes = qint64(sizeof(TEkIniVal)) + 2 * qint64(sizeof(void*)) + 32;
+constexpr qint64 kUnitBytes = 2;
+// A load with memory to spare looks at the memory left again after this many bytes of its file.
+constexpr qint64 kCheckEvery = qint64(32) << 20;
+
+// Whether what a load has still to make of its text fits in the memory left. A document takes
+// several times its file (up to some ten times for short lines), and a system that promises
+// memory it does not have ends a load that takes more than there is by killing the program rather
+// than with the program's message. So the cost is told from what the lines read so far cost, and
+// checked before it is taken: at the start, after the first piece, and then after stretches of the
+// file that are shorter the less memory there is to spare. Each check asks the system once.
+class MemoryCheck {
+public:
+    // `total`: the bytes the load will read; a small text is not worth a look.
+    MemoryCheck(qint64 total, int unitSize)
+        : total_(total), unitSize_(unitSize), due_(total > kReadChunk ? 0 : total + 1) {}
+
+    // False when the rest does not fit: `read` bytes were read so far, of which the first
+    // `parsed` made `lines` lines of `units` characters.
+    bool fits(qint64 read, qint64 parsed, qint64 lines, qint64 units) {
+        if (read < due_)
+            return true;
+        // Bytes of memory per byte of the file: before a byte is read, the file's size; before a
+        // line has ended, one long line (its bytes, their decoded copy and the text kept); then
+        // what the lines so far cost.
+        double rate = 1;
+        if (parsed > 0)
+            rate = double(lines * kLineBytes + units * kUnitBytes) / double(parsed);
+        else if (read > 0)
+            rate = 1 + 2.0 * kUnitBytes / unitSize_;
+        const double spare = double(platform::memoryLeft()) - rate * double(total_ - parsed);
+        if (spare < 0)
+            return false;
+        // The first piece tells what the lines cost: the next check comes as soon as it is read.
+        due_ = read == 0
+                   ? kReadChunk
+                   : read + qint64(std::clamp(spare / rate / 4, double(kReadChunk), double(kCheckEvery)));
+        return true;
+    }
+
+private:
+    qint64 total_;
+    int unitSize_;
+    qint64 due_;
+};
+
+// Reads the stream from its current position with one of the four readers. `opened` is the
+// stamp of the file the stream reads, taken before its first read.
+int readStream(TEkMemIni& doc, QIODevice& stream, int codePage,
+               const std::optional<platform::FileStamp>& opened) {
     const ReaderKind kind = readerFor(codePage);
     if (kind.codePage != codePageUtf8)
         doc.codePage = kind.codePage;
@@ -352,13 +408,15 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
     // Every byte from here to the size the stream has now is read: a file that ends sooner was
     // changed under the load, and its start is not the document.
     qint64 left = std::max<qint64>(size - stream.pos(), 0);
-    // The text kept is about as large as the file: one that cannot fit is refused before a byte
-    // of it is read. A small one is not worth the look at the system's figures.
-    if (left > kReadChunk && left > platform::memoryLeft())
+    const qint64 total = left;
+    MemoryCheck memory(total, kind.unitSize);
+    if (!memory.fits(0, 0, 0, 0))
         return loadOutOfMemory;
 
     LineParser parser(doc, size);
     PieceDecoder decoder(kind.codePage);
+    qint64 parsed = 0; // bytes
+    qint64 units = 0;  // of the bytes parsed
     // Whole lines are decoded and parsed in pieces of about kDecodeStep bytes: the decoded text
     // of a piece stays in the processor's cache, and the heap hands the same memory back for
     // every piece instead of new pages.
@@ -374,6 +432,8 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
             const auto [first, end] = decoder.decode(bytes + at, stop - at);
             if (!parser.parse(first, end))
                 return false;
+            parsed += stop - at;
+            units += end - first;
             at = stop;
         }
         return true;
@@ -381,6 +441,8 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
     std::vector<char> pending; // bytes read but not parsed yet: the start of an unfinished line
     qsizetype have = 0;
     while (true) {
+        if (!memory.fits(total - left, parsed, parser.lines(), units))
+            return loadOutOfMemory;
         const qint64 want = std::min(left, kReadChunk);
         qint64 got = 0;
         if (want > 0) {
@@ -407,6 +469,10 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage) {
         std::memmove(pending.data(), pending.data() + cut, size_t(have - cut));
         have -= cut;
     }
+    // A file written while it was read may hold lines of two versions: like one cut short, it is
+    // not the document.
+    if (opened && platform::fileStamp(stream) != opened)
+        return loadUnreadable;
     // The last piece ends the text: an odd byte of UTF-16 is dropped, and the trailing NULs,
     // TABs and spaces are not part of the text. Any NUL that remains stops the parse before the
     // end of the text, and what would follow it must not be dropped silently.
@@ -462,21 +528,36 @@ int TEkMemIni::detectEncoding(QIODevice& stream) {
     return codePageUnknown;
 }
 
-int TEkMemIni::LoadFromStream(QIODevice& stream, int codePage) {
+namespace {
+// Every load of a stream, with detection when `detect` is set. The stamp of a stream that is a
+// file is taken before the first read, the detection's included.
+int loadStream(TEkMemIni& doc, QIODevice& stream, int codePage, bool detect) {
+    const std::optional<platform::FileStamp> opened = platform::fileStamp(stream);
+    if (detect)
+        codePage = TEkMemIni::detectEncoding(stream);
     if (codePage == codePageUtf32LE || codePage == codePageUtf32BE) {
         platform::ShowMessage(QStringLiteral("32bit File Types are not supported."));
         return codePageAnsi;
     }
-    const int before = sections.count;
+    const int before = doc.sections.count;
+    int status;
     try {
-        return readStream(*this, stream, codePage);
+        status = readStream(doc, stream, codePage, opened);
     } catch (const std::bad_alloc&) {
-        for (int i = sections.count - 1; i >= before; --i) {
-            delete sections[i];
-            sections.erase(i);
-        }
-        return loadOutOfMemory;
+        status = loadOutOfMemory;
     }
+    if (status == loadOutOfMemory) {
+        for (int i = doc.sections.count - 1; i >= before; --i) {
+            delete doc.sections[i];
+            doc.sections.erase(i);
+        }
+    }
+    return status;
+}
+} // namespace
+
+int TEkMemIni::LoadFromStream(QIODevice& stream, int codePage) {
+    return loadStream(*this, stream, codePage, false);
 }
 
 int TEkMemIni::loadFromBytes(const QByteArray& bytes, int codePage) {
@@ -511,9 +592,7 @@ int loadFile(TEkMemIni& doc, const QString& fileName, int codePage) {
     case platform::OpenOutcome::Failed:
         return loadCannotOpen;
     }
-    if (codePage < 0)
-        codePage = TEkMemIni::detectEncoding(file);
-    return doc.LoadFromStream(file, codePage);
+    return loadStream(doc, file, codePage, codePage < 0);
 }
 } // namespace
 

@@ -7,9 +7,13 @@
 #include <QtDebug>
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <cerrno>
@@ -200,10 +204,34 @@ QString notRegularFileReason() {
     return QStringLiteral("It is a pipe, a device or a socket, not a regular file");
 }
 
+std::optional<FileStamp> fileStamp(const QIODevice& device) {
+    const auto* file = qobject_cast<const QFileDevice*>(&device);
+    struct stat st;
+    if (!file || !file->isOpen() || file->handle() < 0 || ::fstat(file->handle(), &st) != 0)
+        return std::nullopt;
+    constexpr qint64 kNs = 1000000000;
+    return FileStamp{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                     qint64(st.st_mtim.tv_sec) * kNs + st.st_mtim.tv_nsec,
+                     qint64(st.st_ctim.tv_sec) * kNs + st.st_ctim.tv_nsec};
+}
+
 namespace {
 
-// The text of a small file of /proc, NUL-terminated, read into `out` without touching the heap:
-// it is asked when memory may be short. Empty when it cannot be read.
+constexpr qint64 kNoLimit = std::numeric_limits<qint64>::max();
+
+MemoryFigure& memoryFigure() {
+    static MemoryFigure figure;
+    return figure;
+}
+
+// Where the control groups are read: empty for the file system's own root.
+QByteArray& groupRoot() {
+    static QByteArray root;
+    return root;
+}
+
+// The text of a small file of /proc or /sys, NUL-terminated, read into `out` without touching the
+// heap: it is asked when memory may be short. Empty when it cannot be read.
 template <size_t N> const char* readProcFile(const char* path, char (&out)[N]) {
     out[0] = 0;
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
@@ -227,10 +255,95 @@ qint64 meminfoKb(const char* text, const char* field) {
     return at ? std::strtoll(at + std::strlen(field), nullptr, 10) : -1;
 }
 
+// The number a control group's file holds, or -1 when it holds none ("max", or no such file).
+qint64 groupFigure(const char* folder, const char* file) {
+    char path[PATH_MAX];
+    char text[64];
+    if (std::snprintf(path, sizeof path, "%s/%s", folder, file) >= int(sizeof path))
+        return -1;
+    readProcFile(path, text);
+    char* end = nullptr;
+    const long long value = std::strtoll(text, &end, 10);
+    return end != text && value >= 0 ? qint64(value) : -1;
+}
+
+// What the group at `folder` leaves under its own memory limit, in either version's files.
+qint64 groupLeft(const char* folder) {
+    for (const auto& [limitFile, usageFile] : {std::pair("memory.max", "memory.current"),
+                                               std::pair("memory.limit_in_bytes", "memory.usage_in_bytes")}) {
+        const qint64 limit = groupFigure(folder, limitFile);
+        const qint64 usage = limit >= 0 ? groupFigure(folder, usageFile) : -1;
+        if (usage >= 0)
+            return std::max<qint64>(limit - usage, 0);
+    }
+    return kNoLimit;
+}
+
+// The least that the group `group` of the hierarchy mounted at `mount` and every group above it
+// leave: a container's limit is often set on a group above the process's own.
+qint64 groupsLeft(const char* mount, std::string_view group) {
+    char folder[PATH_MAX];
+    const int base = std::snprintf(folder, sizeof folder, "%s%s", groupRoot().constData(), mount);
+    if (base < 0 || size_t(base) + group.size() >= sizeof folder)
+        return kNoLimit;
+    qint64 left = kNoLimit;
+    while (true) {
+        while (!group.empty() && group.back() == '/')
+            group.remove_suffix(1);
+        group.copy(folder + base, group.size());
+        folder[size_t(base) + group.size()] = 0;
+        left = std::min(left, groupLeft(folder));
+        if (group.empty())
+            return left;
+        group.remove_suffix(group.size() - (group.rfind('/') + 1)); // up to the last "/" left
+    }
+}
+
+// What the control groups of this process leave. Its lines of proc/self/cgroup read
+// "0::/group" for version 2 and "N:controllers:/group" for each hierarchy of version 1, where
+// the controller "memory" has one of its own.
+qint64 controlGroupsLeft() {
+    char path[PATH_MAX];
+    char text[4096];
+    if (std::snprintf(path, sizeof path, "%s/proc/self/cgroup", groupRoot().constData()) >= int(sizeof path))
+        return kNoLimit;
+    qint64 left = kNoLimit;
+    for (std::string_view rest = readProcFile(path, text); !rest.empty();) {
+        const std::string_view line = rest.substr(0, rest.find('\n'));
+        rest.remove_prefix(std::min(rest.size(), line.size() + 1));
+        const size_t first = line.find(':');
+        const size_t second = line.find(':', first + 1);
+        if (first == std::string_view::npos || second == std::string_view::npos)
+            continue;
+        const std::string_view id = line.substr(0, first);
+        std::string_view controllers = line.substr(first + 1, second - first - 1);
+        const std::string_view group = line.substr(second + 1);
+        if (id == "0" && controllers.empty())
+            left = std::min(left, groupsLeft("/sys/fs/cgroup", group));
+        while (!controllers.empty()) {
+            const std::string_view controller = controllers.substr(0, controllers.find(','));
+            controllers.remove_prefix(std::min(controllers.size(), controller.size() + 1));
+            if (controller == "memory")
+                left = std::min(left, groupsLeft("/sys/fs/cgroup/memory", group));
+        }
+    }
+    return left;
+}
+
 } // namespace
 
+MemoryFigure setMemoryLeftFigure(MemoryFigure figure) {
+    return std::exchange(memoryFigure(), std::move(figure));
+}
+
+QString setControlGroupRoot(const QString& folder) {
+    return QFile::decodeName(std::exchange(groupRoot(), QFile::encodeName(folder)));
+}
+
 qint64 memoryLeft() {
-    qint64 left = std::numeric_limits<qint64>::max();
+    if (const MemoryFigure& figure = memoryFigure())
+        return figure();
+    qint64 left = kNoLimit;
     rlimit limit{};
     if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
         // The limit counts every page mapped, which statm's first figure gives.
@@ -240,6 +353,7 @@ qint64 memoryLeft() {
         const auto cap = qint64(std::min<rlim_t>(limit.rlim_cur, rlim_t(left)));
         left = std::max<qint64>(cap - mapped, 0);
     }
+    left = std::min(left, controlGroupsLeft());
     char meminfo[8192];
     readProcFile("/proc/meminfo", meminfo);
     const qint64 available = meminfoKb(meminfo, "MemAvailable:");

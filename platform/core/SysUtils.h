@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 #include <functional>
+#include <optional>
 
 class QFile;
 
@@ -74,12 +75,44 @@ OpenOutcome openForReading(QFile& file, QIODevice::OpenMode mode = {}, QString* 
 // as "Cannot create file ...".
 QString notRegularFileReason();
 
+// What tells one state of a file from another: which file it is (device and inode), its size,
+// and its modification and change times to the nanosecond. A write, a cut or a new name moves
+// them, so a read that finds the same stamp after it as before it read one version of the file.
+// A write within the same tick of the file system's clock as the write before it, leaving the
+// size as it was, keeps the stamp: it cannot be told.
+struct FileStamp {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the file open in `device`, from its descriptor: the file being read, whatever its
+// name stands for by now. Nothing when `device` is not an open file or the system cannot tell.
+std::optional<FileStamp> fileStamp(const QIODevice& device);
+
 // --- Memory ---------------------------------------------------------------------------------
 
 // The bytes of memory this process may still take: no more than is left under its address-space
-// limit (RLIMIT_AS), nor than the system has available (memory free or reclaimable, and free
-// swap). The largest qint64 when neither can be told. An estimate that changes from one call to
-// the next: fit to refuse at once what cannot be held, not to promise that an allocation works.
+// limit (RLIMIT_AS, less what the process has mapped), under the memory limit of its control group
+// and of every group above it (a container's limit: version 2's memory.max less memory.current,
+// version 1's memory.limit_in_bytes less memory.usage_in_bytes), nor than the system has available
+// (memory free or reclaimable, and free swap). The largest qint64 when none can be told. An
+// estimate that changes from one call to the next: fit to refuse what cannot be held, not to
+// promise that an allocation works. It reads a few small files of the system and nothing of the
+// heap, so it may be asked when memory is short, and in a child just forked.
 qint64 memoryLeft();
+
+// For tests: while `figure` is set, memoryLeft() answers what it returns instead of the system's
+// figures; an empty function restores them. Returns the previous one.
+using MemoryFigure = std::function<qint64()>;
+MemoryFigure setMemoryLeftFigure(MemoryFigure figure);
+
+// For tests: the folder that stands for the root of the file system when memoryLeft() reads the
+// control groups (proc/self/cgroup, then each group's files under sys/fs/cgroup, and under
+// sys/fs/cgroup/memory for version 1); empty restores "/". Returns the previous one.
+QString setControlGroupRoot(const QString& folder);
 
 } // namespace platform

@@ -9,7 +9,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 // --- MD5 ------------------------------------------------------------------------------------
 
@@ -121,6 +123,21 @@ TEST(EncryptedFile, ReadWriteReadWriteGivesTheSameBytes) {
         xorWithPasswordKey(once, "secret");
         EXPECT_EQ(once, head + QString::fromUtf16(sample.written).toUtf8()) << sample.name;
     }
+}
+
+TEST(EncryptedFile, AFileWrittenWhileItIsReadIsAFailedLoad) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("changing.IniCry");
+    QByteArray stored = kEncryptedMarker + "[S]\r\na=1\r\n";
+    xorWithPasswordKey(stored, "secret");
+    ASSERT_TRUE(testsupport::writeFile(name, stored));
+    // Saved long ago, so that the write below moves the file's times.
+    const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), longAgo, 0), 0);
+    testsupport::ChangingFile file(name, 1, [&] { testsupport::writeFile(name, stored); });
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    TEkMemIni doc;
+    EXPECT_EQ(readEncryptedFile(doc, file, "secret"), loadUnreadable);
 }
 
 TEST(PasswordKey, RestartsTheKeyAfter64BytesAndTouchesOnlyTheLength) {

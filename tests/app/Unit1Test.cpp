@@ -35,6 +35,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 using platform::IdCancel;
 using platform::IdNo;
@@ -332,12 +333,20 @@ INSTANTIATE_TEST_SUITE_P(
 // file cut short while it is read.
 const QString kCutShortFile = QStringLiteral("/sys/devices/system/cpu/online");
 
+// A file of short lines, whose document takes many times its size.
+QByteArray shortLines() {
+    QByteArray lines;
+    for (int i = 0; i < 40000; ++i)
+        lines += "k" + QByteArray::number(i) + "=1\r\n";
+    return lines;
+}
+
 struct FailedOpenCase {
     const char* name;
-    QByteArray bytes; // empty, with no size or link: the file is missing
+    QByteArray bytes; // empty, with no link: the file is missing
     const char* message;
-    qint64 size = 0;       // when set, the file is made that large without writing (sparse)
-    bool cutShort = false; // the file is a link to kCutShortFile
+    bool shortOfMemory = false; // the file is opened with twice its size of memory left
+    bool cutShort = false;      // the file is a link to kCutShortFile
 };
 
 void PrintTo(const FailedOpenCase& c, std::ostream* os) {
@@ -355,9 +364,12 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     const QString name = path(QString("%1.ini").arg(c.name));
     if (c.cutShort && !QFile::link(kCutShortFile, name))
         GTEST_SKIP() << "no " << kCutShortFile.toStdString();
-    if (!c.bytes.isEmpty() || c.size > 0) {
-        ASSERT_TRUE(writeFile(name, c.bytes) && (c.size == 0 || QFile::resize(name, c.size)));
+    if (!c.bytes.isEmpty()) {
+        ASSERT_TRUE(writeFile(name, c.bytes));
     }
+    std::optional<testsupport::ScopedMemoryLeft> memory;
+    if (c.shortOfMemory)
+        memory.emplace([&] { return 2 * c.bytes.size(); });
     open(name, 4);
     EXPECT_EQ(boxTexts(), QStringList({QString("File Error|") + c.message + name}));
     EXPECT_TRUE(form->fileName.isEmpty());
@@ -378,9 +390,9 @@ INSTANTIATE_TEST_SUITE_P(
     Failures, FailedOpenTest,
     ::testing::Values(FailedOpenCase{"missing", {}, "File Does not exist\r\n"},
                       FailedOpenCase{"brokenheader", "a=1\r\n[abc\r\nx=1\r\n", "Error Reading File\r\n"},
-                      FailedOpenCase{"cutshort", {}, "Error Reading File\r\n", 0, true},
-                      FailedOpenCase{
-                          "toolarge", {}, "Not enough memory to open the file\r\n", qint64(8) << 40}),
+                      FailedOpenCase{"cutshort", {}, "Error Reading File\r\n", false, true},
+                      FailedOpenCase{"toolarge", shortLines(), "Not enough memory to open the file\r\n",
+                                     true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, Utf32FileIsRefusedByTheModelAlone) {
@@ -904,6 +916,7 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     struct Row {
         QString name;
         QString message;
+        bool shortOfMemory = false;
     };
     const QString shortFile = path("short.IniCry");
     writeFile(shortFile, "0123456789");
@@ -914,13 +927,15 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
     QFile probe(missing);
     EXPECT_FALSE(probe.open(QIODevice::ReadOnly));
     const QString huge = path("huge.IniCry");
-    ASSERT_TRUE(writeFile(huge, {}) && QFile::resize(huge, qint64(8) << 40));
+    QByteArray image = kEncryptedMarker + shortLines();
+    xorWithPasswordKey(image, "not-the-one");
+    ASSERT_TRUE(writeFile(huge, image));
     std::vector<Row> rows = {
         {missing, "Velquin|Cannot open file \"" + missing + "\". " + probe.errorString()},
         {secret, "File Error|Wrong password for:\r\n" + secret},
         {shortFile, "File Error|" + shortFile + "\r\nIs not an Encrypted Velquin File"},
         {plainFile, "File Error|Wrong password for:\r\n" + plainFile},
-        {huge, "File Error|Not enough memory to open the file\r\n" + huge},
+        {huge, "File Error|Not enough memory to open the file\r\n" + huge, true},
     };
     if (const QString cut = path("cut.IniCry"); QFile::link(kCutShortFile, cut))
         rows.push_back({cut, "File Error|Error Reading File\r\n" + cut});
@@ -931,6 +946,9 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
         ASSERT_TRUE(form->ButCreateShortcut->isEnabled());
         boxes.records.clear();
         ScopedPasswordResponder passwords(QString("not-the-one"));
+        std::optional<testsupport::ScopedMemoryLeft> memory;
+        if (row.shortOfMemory)
+            memory.emplace([&] { return 2 * image.size(); });
         open(row.name, 4);
         EXPECT_EQ(boxTexts(), QStringList({row.message}));
         EXPECT_TRUE(form->fileName.isEmpty());

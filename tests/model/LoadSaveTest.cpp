@@ -11,7 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using modeltest::dump;
 using modeltest::encode;
@@ -176,6 +181,91 @@ TEST_F(Files, AStreamThatGivesLessThanItsSizeIsNoDocument) {
         TEkMemIni doc;
         EXPECT_EQ(doc.LoadFromStream(device, row.codePage), row.status);
         EXPECT_EQ(doc.sections.count == 0, row.status == loadOutOfMemory);
+    }
+}
+
+// A file written while it is read, by this process or another, gives no document: the reads
+// before the write and after it would make lines of two versions.
+TEST_F(Files, AFileWrittenWhileItIsReadIsNoDocument) {
+    QString before, after;
+    for (int i = 0; i < 30000; ++i) {
+        before += QStringLiteral("key%1=old\r\n").arg(i, 5, 10, QChar('0'));
+        after += QStringLiteral("key%1=new\r\n").arg(i, 5, 10, QChar('0'));
+    }
+    const QString name = path("changing.ini");
+    const QByteArray encodedName = QFile::encodeName(name);
+    const auto write = [&](const QByteArray& bytes, QIODevice::OpenMode mode) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(mode) && file.write(bytes) == bytes.size());
+    };
+    const struct {
+        const char* name;
+        std::function<void(const QByteArray& now)> change;
+    } rows[] = {
+        {"read as it was", nullptr},
+        {"rewritten in place", [&](const QByteArray& now) { write(now, QIODevice::ReadWrite); }},
+        {"cut short and filled again", [&](const QByteArray& now) { write(now, QIODevice::WriteOnly); }},
+        {"grown at its end", [&](const QByteArray&) { write("x=1", QIODevice::Append); }},
+        {"rewritten in place by another process",
+         [&](const QByteArray& now) {
+             const pid_t child = ::fork();
+             if (child == 0) {
+                 const int fd = ::open(encodedName.constData(), O_WRONLY);
+                 ::_exit(fd >= 0 && ::pwrite(fd, now.constData(), size_t(now.size()), 0) == now.size() ? 0
+                                                                                                       : 1);
+             }
+             int status = -1;
+             ASSERT_EQ(::waitpid(child, &status, 0), child);
+             ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+         }},
+    };
+    for (int cp : {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE)}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << modeltest::codePageName(cp) << ", " << row.name);
+            ASSERT_TRUE(writeFile(name, encode(before, cp, true)));
+            // Saved long ago: a write within the tick of the clock that stamped the file's times
+            // would keep them.
+            const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, encodedName.constData(), longAgo, 0), 0);
+            const QByteArray now = encode(after, cp, true);
+            testsupport::ChangingFile file(name, 2, [&] { row.change ? row.change(now) : void(); });
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+            TEkMemIni doc;
+            EXPECT_EQ(doc.LoadFromStream(file, cp), row.change ? loadUnreadable : cp);
+        }
+    }
+}
+
+// A document takes several times its text: what it will take is told from the lines read so far
+// and checked against the memory left, again as the load grows; a refused load leaves nothing.
+TEST_F(Files, ALoadThatWouldNotFitInTheMemoryLeftIsRefused) {
+    QString shortLines;
+    for (int i = 0; i < 200000; ++i)
+        shortLines += QStringLiteral("k%1=1\r\n").arg(i, 5, 10, QChar('0'));
+    const QString longFirst = ("k=" + QString(2000, u'v') + "\r\n").repeated(300) + shortLines;
+    const struct {
+        const char* name;
+        const QString& text;
+        std::vector<double> timesTheText; // the memory left at each look, in its UTF-16 size
+        bool loads;
+    } rows[] = {
+        {"short lines in three times their text", shortLines, {3}, false},
+        {"short lines in twenty times their text", shortLines, {20}, true},
+        {"memory that runs short as the load grows", shortLines, {20, 20, 0}, false},
+        {"short lines after a first piece of long ones", longFirst, {1.5}, false},
+    };
+    for (int cp : {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE)}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << modeltest::codePageName(cp) << ", " << row.name);
+            size_t looks = 0;
+            testsupport::ScopedMemoryLeft memory([&] {
+                return qint64(row.timesTheText[std::min(looks++, row.timesTheText.size() - 1)] * 2 *
+                              double(row.text.size()));
+            });
+            TEkMemIni doc;
+            EXPECT_EQ(doc.loadFromBytes(encode(row.text, cp, true), cp), row.loads ? cp : loadOutOfMemory);
+            EXPECT_EQ(doc.sections.count, row.loads ? 1 : 0);
+        }
     }
 }
 

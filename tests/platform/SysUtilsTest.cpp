@@ -1,7 +1,15 @@
 #include "platform/core/SysUtils.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 TEST(AnsiCodePage, EveryByteSurvivesDecodeAndEncode) {
     QByteArray all;
@@ -75,4 +83,86 @@ TEST(AnsiCodePage, LoneSurrogatesBecomeSubstitutesWithoutSwallowingNeighbours) {
     ASSERT_EQ(bytes.size(), 4);
     EXPECT_EQ(uchar(bytes[1]), 0x81);
     EXPECT_EQ(bytes[2], 'a');
+}
+
+// In a child, so that the limit goes with it: under an address-space limit a little above what the
+// process maps, what is left is no more than the difference.
+TEST(MemoryLeft, UnderAnAddressSpaceLimitIsWhatIsNotMappedYet) {
+    constexpr qint64 kMargin = qint64(64) << 20;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        char statm[64] = {};
+        const int fd = ::open("/proc/self/statm", O_RDONLY);
+        if (fd < 0 || ::read(fd, statm, sizeof statm - 1) <= 0)
+            ::_exit(2);
+        const qint64 mapped = std::strtoll(statm, nullptr, 10) * ::sysconf(_SC_PAGESIZE);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = rlim_t(mapped + kMargin);
+        if (::setrlimit(RLIMIT_AS, &limit) != 0)
+            ::_exit(3);
+        const qint64 left = platform::memoryLeft();
+        ::_exit(left <= kMargin && left > kMargin / 2 ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child's status: " << status;
+}
+
+// A container's limit is that of the process's control group or of a group above it: what is
+// left is the least the groups leave, in the files of either version.
+TEST(MemoryLeft, IsNoMoreThanTheControlGroupsLeave) {
+    constexpr qint64 kMb = 1 << 20;
+    constexpr qint64 kNoLimit = -1;                          // version 2's "max"
+    constexpr qint64 kVersion1NoLimit = 9223372036854771712; // what version 1 writes for none
+    struct Group {
+        const char* folder; // below the version's hierarchy
+        int version;
+        qint64 limit, usage;
+    };
+    const struct {
+        const char* name;
+        const char* membership; // proc/self/cgroup
+        std::vector<Group> groups;
+        qint64 left;
+    } rows[] = {
+        {"version 2, the group's own limit", "0::/a/b\n", {{"a/b", 2, 100 * kMb, 30 * kMb}}, 70 * kMb},
+        {"version 2, a limit above",
+         "0::/a/b\n",
+         {{"a/b", 2, kNoLimit, 30 * kMb}, {"a", 2, 50 * kMb, 45 * kMb}},
+         5 * kMb},
+        {"version 2, the least of three",
+         "0::/a/b/\n",
+         {{"a/b", 2, 100 * kMb, 10 * kMb}, {"a", 2, 60 * kMb, 20 * kMb}, {"", 2, 500 * kMb, 470 * kMb}},
+         30 * kMb},
+        {"version 1, among other hierarchies",
+         "3:cpu:/x\n4:memory:/a\n0::/\n",
+         {{"a", 1, 80 * kMb, 20 * kMb}},
+         60 * kMb},
+        {"version 1, no limit under a limit",
+         "4:cpu,memory:/a/b",
+         {{"a/b", 1, kVersion1NoLimit, 5 * kMb}, {"a", 1, 40 * kMb, 32 * kMb}},
+         8 * kMb},
+        {"over the limit", "0::/a\n", {{"a", 2, 10 * kMb, 12 * kMb}}, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir root;
+        ASSERT_TRUE(QDir(root.path()).mkpath("proc/self"));
+        ASSERT_TRUE(testsupport::writeFile(root.filePath("proc/self/cgroup"), row.membership));
+        for (const Group& group : row.groups) {
+            const bool two = group.version == 2;
+            const QString folder =
+                root.filePath((two ? "sys/fs/cgroup/" : "sys/fs/cgroup/memory/") + QString(group.folder));
+            ASSERT_TRUE(QDir().mkpath(folder));
+            ASSERT_TRUE(testsupport::writeFile(
+                folder + (two ? "/memory.max" : "/memory.limit_in_bytes"),
+                group.limit == kNoLimit ? "max\n" : QByteArray::number(group.limit) + "\n"));
+            ASSERT_TRUE(testsupport::writeFile(folder + (two ? "/memory.current" : "/memory.usage_in_bytes"),
+                                               QByteArray::number(group.usage)));
+        }
+        const QString previous = platform::setControlGroupRoot(root.path());
+        EXPECT_EQ(platform::memoryLeft(), row.left);
+        platform::setControlGroupRoot(previous);
+    }
 }

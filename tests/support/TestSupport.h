@@ -1,7 +1,10 @@
 // Helpers shared by the test programs.
 #pragma once
 
+#include "platform/core/SysUtils.h"
+
 #include <QByteArray>
+#include <QFile>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -112,6 +115,39 @@ private:
     QByteArray data_;
     qint64 good_;
     Then then_;
+};
+
+// A file read as any QFile, which runs `change` once, just before its `atRead`-th read (counting
+// from 1): with the file opened Unbuffered, a load then sees the file change between two reads.
+class ChangingFile : public QFile {
+public:
+    ChangingFile(const QString& name, int atRead, std::function<void()> change)
+        : QFile(name), atRead_(atRead), change_(std::move(change)) {}
+
+protected:
+    qint64 readData(char* out, qint64 max) override {
+        if (++reads_ == atRead_)
+            change_();
+        return QFile::readData(out, max);
+    }
+
+private:
+    int atRead_;
+    int reads_ = 0;
+    std::function<void()> change_;
+};
+
+// While it lives, platform::memoryLeft() answers `figure`'s figures (std::function<qint64()>).
+class ScopedMemoryLeft {
+public:
+    explicit ScopedMemoryLeft(platform::MemoryFigure figure)
+        : previous_(platform::setMemoryLeftFigure(std::move(figure))) {}
+    ~ScopedMemoryLeft() { platform::setMemoryLeftFigure(std::move(previous_)); }
+    ScopedMemoryLeft(const ScopedMemoryLeft&) = delete;
+    ScopedMemoryLeft& operator=(const ScopedMemoryLeft&) = delete;
+
+private:
+    platform::MemoryFigure previous_;
 };
 
 // A named pipe at `path` (replacing what was there) that nothing writes to, removed with this
