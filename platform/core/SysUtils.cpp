@@ -267,14 +267,42 @@ qint64 groupFigure(const char* folder, const char* file) {
     return end != text && value >= 0 ? qint64(value) : -1;
 }
 
-// What the group at `folder` leaves under its own memory limit, in either version's files.
+// The number after `key` where a line of `text` begins with it ("key value" lines, as a control
+// group's memory.stat holds), or 0.
+qint64 statFigure(const char* text, std::string_view key) {
+    for (const char* line = text; line && *line;) {
+        if (std::strncmp(line, key.data(), key.size()) == 0 && line[key.size()] == ' ')
+            return std::max<qint64>(std::strtoll(line + key.size() + 1, nullptr, 10), 0);
+        line = std::strchr(line, '\n');
+        if (line)
+            ++line;
+    }
+    return 0;
+}
+
+// What the group at `folder` leaves under its own memory limit, in either version's files. The
+// usage counts the page cache too; the part of it that has gone unused for a while (the inactive
+// file pages) the kernel takes back before it fails an allocation, so it counts as left, as the
+// system's own "available" figure counts it.
 qint64 groupLeft(const char* folder) {
-    for (const auto& [limitFile, usageFile] : {std::pair("memory.max", "memory.current"),
-                                               std::pair("memory.limit_in_bytes", "memory.usage_in_bytes")}) {
-        const qint64 limit = groupFigure(folder, limitFile);
-        const qint64 usage = limit >= 0 ? groupFigure(folder, usageFile) : -1;
-        if (usage >= 0)
-            return std::max<qint64>(limit - usage, 0);
+    struct Files {
+        const char* limit;
+        const char* usage;
+        std::string_view inactiveFile; // in memory.stat, over the group and those below it
+    };
+    for (const Files& files :
+         {Files{"memory.max", "memory.current", "inactive_file"},
+          Files{"memory.limit_in_bytes", "memory.usage_in_bytes", "total_inactive_file"}}) {
+        const qint64 limit = groupFigure(folder, files.limit);
+        const qint64 usage = limit >= 0 ? groupFigure(folder, files.usage) : -1;
+        if (usage < 0)
+            continue;
+        char path[PATH_MAX];
+        char stat[8192];
+        qint64 reclaimable = 0;
+        if (std::snprintf(path, sizeof path, "%s/memory.stat", folder) < int(sizeof path))
+            reclaimable = std::min(statFigure(readProcFile(path, stat), files.inactiveFile), usage);
+        return std::max<qint64>(limit - (usage - reclaimable), 0);
     }
     return kNoLimit;
 }

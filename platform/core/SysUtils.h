@@ -98,7 +98,8 @@ std::optional<FileStamp> fileStamp(const QIODevice& device);
 // The bytes of memory this process may still take: no more than is left under its address-space
 // limit (RLIMIT_AS, less what the process has mapped), under the memory limit of its control group
 // and of every group above it (a container's limit: version 2's memory.max less memory.current,
-// version 1's memory.limit_in_bytes less memory.usage_in_bytes), nor than the system has available
+// version 1's memory.limit_in_bytes less memory.usage_in_bytes, each usage less the page cache
+// the kernel can take back: memory.stat's inactive file pages), nor than the system has available
 // (memory free or reclaimable, and free swap). The largest qint64 when none can be told. An
 // estimate that changes from one call to the next: fit to refuse what cannot be held, not to
 // promise that an allocation works. It reads a few small files of the system and nothing of the

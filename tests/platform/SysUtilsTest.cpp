@@ -119,6 +119,7 @@ TEST(MemoryLeft, IsNoMoreThanTheControlGroupsLeave) {
         const char* folder; // below the version's hierarchy
         int version;
         qint64 limit, usage;
+        QByteArray stat = {}; // memory.stat, when the group has one
     };
     const struct {
         const char* name;
@@ -144,6 +145,16 @@ TEST(MemoryLeft, IsNoMoreThanTheControlGroupsLeave) {
          {{"a/b", 1, kVersion1NoLimit, 5 * kMb}, {"a", 1, 40 * kMb, 32 * kMb}},
          8 * kMb},
         {"over the limit", "0::/a\n", {{"a", 2, 10 * kMb, 12 * kMb}}, 0},
+        {"version 2, page cache unused for a while counts as left",
+         "0::/a\n",
+         {{"a", 2, 100 * kMb, 90 * kMb,
+           "anon 1\nactive_file 9\ninactive_file " + QByteArray::number(20 * kMb) + "\n"}},
+         30 * kMb},
+        {"version 1, the whole hierarchy's unused page cache",
+         "4:memory:/a\n",
+         {{"a", 1, 100 * kMb, 90 * kMb,
+           "inactive_file 1\ntotal_inactive_file " + QByteArray::number(20 * kMb) + "\n"}},
+         30 * kMb},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -160,6 +171,9 @@ TEST(MemoryLeft, IsNoMoreThanTheControlGroupsLeave) {
                 group.limit == kNoLimit ? "max\n" : QByteArray::number(group.limit) + "\n"));
             ASSERT_TRUE(testsupport::writeFile(folder + (two ? "/memory.current" : "/memory.usage_in_bytes"),
                                                QByteArray::number(group.usage)));
+            if (!group.stat.isEmpty()) {
+                ASSERT_TRUE(testsupport::writeFile(folder + "/memory.stat", group.stat));
+            }
         }
         const QString previous = platform::setControlGroupRoot(root.path());
         EXPECT_EQ(platform::memoryLeft(), row.left);
