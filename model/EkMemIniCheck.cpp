@@ -115,11 +115,6 @@ int lineKind(const TEkIniVal& item) {
     return item.type;
 }
 
-// The first text of an item's written line, which tells its kind.
-const QString& lineStartText(const TEkIniVal& item) {
-    return item.type == itemValue ? item.name : item.type >= itemError ? item.value : item.comment;
-}
-
 inline void prefetch(const void* p) {
 #if defined(__GNUC__) || defined(__clang__)
     __builtin_prefetch(p);
@@ -128,7 +123,7 @@ inline void prefetch(const void* p) {
 #endif
 }
 
-// Runs through the document's items in file order from a given one, ahead of a walk over them.
+// Runs through the document's items in file order from a given one.
 class ItemCursor {
 public:
     ItemCursor(const TIniSectionVec& sections, int section, int item)
@@ -154,11 +149,6 @@ private:
     int i_;
 };
 
-void prefetchText(const TEkIniVal* item) {
-    if (item)
-        prefetch(units(lineStartText(*item)));
-}
-
 // A line of the document by place: section, and item within it (-1 for the header line).
 struct LinePlace {
     int section = std::numeric_limits<int>::max();
@@ -171,32 +161,9 @@ struct LinePlace {
 // The first of `count` items from (section, item) on whose line reads back as another kind, or
 // a place past every line.
 LinePlace firstUnreadableItem(const TIniSectionVec& sections, int section, int item, qint64 count) {
-    // The walk is over millions of items scattered across the heap, and each step (a section,
-    // its array of items, an item, the text its line starts with) would wait for memory in turn.
-    // Asking for them ahead, across the ends of sections, lets those waits overlap.
-    constexpr int kSectionsAhead = 32;
-    constexpr int kArraysAhead = 16;
-    constexpr int kItemsAhead = 16;
-    constexpr int kTextAhead = 8; // the item came in meanwhile
     ItemCursor items(sections, section, item);
-    ItemCursor ahead(sections, section, item);
-    ItemCursor texts(sections, section, item);
-    for (int k = 0; k < kItemsAhead; ++k)
-        prefetch(ahead.next());
-    for (int k = 0; k < kTextAhead; ++k)
-        prefetchText(texts.next());
-    int lastSection = -1;
     for (qint64 k = 0; k < count; ++k) {
         const TEkIniVal& line = *items.next();
-        prefetch(ahead.next());
-        prefetchText(texts.next());
-        if (const int s = ahead.section(); s != lastSection) {
-            lastSection = s;
-            if (s + kSectionsAhead < sections.count)
-                prefetch(sections[s + kSectionsAhead]);
-            if (s + kArraysAhead < sections.count)
-                prefetch(sections[s + kArraysAhead]->values.data);
-        }
         if (TEkMemIni::readBackKind(line) != lineKind(line))
             return {items.section(), items.item()};
     }
