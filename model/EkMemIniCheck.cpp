@@ -184,7 +184,8 @@ int TEkMemIni::readBackKind(const TEkIniVal& item) {
 
 bool TEkMemIni::findUnreadableLine(int& sectionIndex, int& itemIndex) const {
     // The headers first, with where each section's items begin in the run of all items, so that
-    // the items can be walked in parts of equal length over the cores; every save waits for it.
+    // the items can be walked in parts of equal length over the cores (DEVELOPERS.md, "Threads");
+    // every save waits for it.
     const int n = sections.count;
     std::vector<qint64> firstItem(size_t(n) + 1);
     LinePlace found;
