@@ -27,9 +27,9 @@ asan: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-# The editor's own threads fill and measure the lists and check a document before a save:
-# ThreadSanitizer over the test programs of app/, model/ and platform/, whose tests drive them
-# (tests/tsan.supp leaves out what Qt's own threads do).
+# The editor's own threads fill and measure the lists and check a document before a save
+# (DEVELOPERS.md, "Threads"): ThreadSanitizer over the test programs of app/, model/ and
+# platform/, whose tests drive them (tests/tsan.supp leaves out what Qt's own threads do).
 tsan: deps
 	cmake --preset tsan $(CONFIGURE_FLAGS)
 	cmake --build --preset tsan -j $(JOBS)

@@ -799,7 +799,8 @@ void TForm1::fillValueList(TEkIniSection* section) {
         return;
     }
     // A million items take a while to read from memory: the items are read on several threads,
-    // each filling its part of the rows (and, in the values-only view, first counting them).
+    // each filling its part of the rows (and, in the values-only view, first counting them); see
+    // DEVELOPERS.md, "Threads".
     const TIniValVec& items = section->values;
     const int parts = platform::partsFor(items.count, kItemsPerPart);
     auto from = [&](int part) { return int(qint64(items.count) * part / parts); };

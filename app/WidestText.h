@@ -34,7 +34,8 @@ public:
     // the columns in one font. Many rows are summed on several threads, in parts, from what the
     // first rows put in the tables; texts that need more are summed on this thread after. So
     // textAt is called on several threads at once, and must only read. An exception of textAt on
-    // any thread is thrown here once every thread has ended, the columns left part-way.
+    // any thread is thrown here once every thread has ended, the columns left part-way. See
+    // DEVELOPERS.md, "Threads".
     template <typename TextAt>
     static void addRows(std::vector<TWidestText>& columns, int rows, TextAt textAt);
 

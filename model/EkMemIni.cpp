@@ -1,6 +1,7 @@
 // The document's classes and their editing: items, sections and the document, and how the
-// setters clean a text. Reading is in EkMemIniRead.cpp, writing in EkMemIniWrite.cpp, sorting in
-// EkMemIniSort.cpp, and the memory a load fills in EkMemIniBlocks.cpp.
+// setters clean a text. Reading is in EkMemIniRead.cpp, writing in EkMemIniWrite.cpp, the check
+// before a save in EkMemIniCheck.cpp, sorting in EkMemIniSort.cpp, and the memory a load fills in
+// EkMemIniBlocks.cpp.
 #include "model/EkMemIni.h"
 
 #include "model/EkMemIniPrivate.h"

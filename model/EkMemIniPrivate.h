@@ -1,5 +1,6 @@
 // What the document's own files share: the characters the parser and the writer look for, ranges
-// of UTF-16 text and the byte-order marks. Only the files of model/ include this header.
+// of UTF-16 text, how a line is read and how an item's line is written, and the byte-order marks.
+// Only the files of model/ include this header.
 #pragma once
 
 #include "model/EkMemIni.h"
@@ -58,8 +59,8 @@ inline std::pair<const char16_t*, const char16_t*> leadingFieldBounds(const char
 }
 
 // --- How the parser takes a line -------------------------------------------------------------
-// The parser (EkMemIniRead.cpp) reads its lines with these, and so does the writer's check of the
-// lines it would write (EkMemIniWrite.cpp): both read one grammar.
+// The parser (EkMemIniRead.cpp) reads its lines with these, and so does the check of the lines a
+// save would write (EkMemIniCheck.cpp): both read one grammar.
 
 // First position in [p, end) holding `stop`, CR, LF or NUL, or end. A `stop` of NUL looks for the
 // line end alone.
@@ -102,6 +103,49 @@ inline bool cleansToNothing(const char16_t* first, const char16_t* end) {
             return false;
     }
     return true;
+}
+
+// --- How the writer writes an item's line ----------------------------------------------------
+// The writer (EkMemIniWrite.cpp) writes its lines with these, and the check before a save
+// (EkMemIniCheck.cpp) reads them back as they are written.
+
+// Kinds that write " ;" or ";" before their comment. A blank item that carries a comment (set
+// directly, not through the setters) keeps it, and the size rule counts it.
+inline bool writesCommentLine(int type) {
+    return type != itemValue && type < itemError;
+}
+
+// Whether " ;" rather than ";" goes between a value and its comment. The blank would join a
+// value that is empty or ends in a character at or below U+0020 (the trimming leaves a blank
+// value its last character) and come back as a value of one space: the text would change at
+// every load and save.
+inline bool blankBeforeComment(const QString& value) {
+    return !value.isEmpty() && value.back().unicode() > kSpace;
+}
+
+// A line without "=" has no place for a comment of its own, but one given to it through the
+// setters (no name, a value and a comment) follows the value as it does on a value line: the
+// file keeps its text, which reads back as part of the value, instead of losing it.
+// `Out` is a TextWriter, or a LineReadBack, which reads the line as it is written and may have
+// settled what it needs before the line ends.
+template <typename Out> void writeItem(const TEkIniVal& item, Out& w) {
+    if (item.type >= itemError || item.type == itemValue) {
+        if (item.type == itemValue) {
+            w.put(item.name);
+            w.put(u'=');
+        }
+        w.put(item.value);
+        if (!w.settled() && !item.comment.isEmpty()) {
+            if (blankBeforeComment(item.value))
+                w.put(kSpace);
+            w.put(u';');
+            w.put(item.comment);
+        }
+    } else if (writesCommentLine(item.type) && !item.comment.isEmpty()) {
+        w.put(u';');
+        w.put(item.comment);
+    }
+    w.putLineEnd();
 }
 
 inline constexpr QByteArrayView kMarkUtf8("\xEF\xBB\xBF", 3);

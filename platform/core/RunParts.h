@@ -1,5 +1,6 @@
 // Work split over the cores: the filling and the column widths of a big list, and the check a
-// save runs over every line.
+// save runs over every line. What each of them reads and writes on its threads, and why that is
+// safe, is in DEVELOPERS.md, "Threads".
 #pragma once
 
 #include <QtGlobal>

@@ -179,9 +179,10 @@ TEST_P(CommandTest, ChangesTheDocumentAndTheRows) {
 }
 
 // Section names lose their control characters (a TAB, CR or LF breaks the header line) and the
-// blanks at their ends (a load drops them), and section comments their line breaks (the lines after them
-// would read back as items). A save refuses lines that would read back as headers and shows them, in the
-// normal view.
+// blanks at their ends (a load drops them), and section comments their line breaks (the lines
+// after them would read back as items). A save refuses lines that would read back as headers and
+// shows them: in the view they are shown in, or in the normal view when the values-only view
+// hides them.
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandTest,
     ::testing::Values(
@@ -240,6 +241,9 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"save_refuses_an_item_named_with_a_bracket", false, 1, 0, &TForm1::ActEditItem,
                     TItemText{" [v", "1", ""}, "Edit Value Item|a|1|/Velquin|The line\r\n[v=1",
                     "[v=1|;c||b=2|x", 0, false, &TForm1::ActSave},
+        CommandCase{"save_keeps_the_values_only_view_showing_the_item", true, 1, 1, &TForm1::ActEditItem,
+                    TItemText{" [b", "2", ""}, "Edit Value Item|b|2||vo/Velquin|The line\r\n[b=2",
+                    "a=1|;c||[b=2|x", 1, false, &TForm1::ActSave},
         CommandCase{"save_shows_a_hidden_item_with_a_bracket", true, 3, -1, &TForm1::ActAddItem,
                     TItemText{"", "[y", ""}, "Add Value Item||||vo/Velquin|The line\r\n[y", "[y|;only", 0,
                     false, &TForm1::ActSave},
