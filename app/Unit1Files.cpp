@@ -323,7 +323,7 @@ bool TForm1::refuseReadOnlyTarget(const QString& name) {
     if (!QFileInfo::exists(name) || !platform::isFileReadOnly(name))
         return false;
     platform::showError(kProductName,
-                        QStringLiteral("Cannot create file \"%1\". The file is read-only").arg(name));
+                        QStringLiteral("Cannot create file \"%1\". The file is read-only.").arg(name));
     return true;
 }
 

@@ -426,7 +426,7 @@ TEST_F(MainWindowTest, ReadOnlyFileOpensWithSectionEditsOff) {
     EXPECT_FALSE(form->modified);
     for (QAction* action : {form->ActEditSection, form->ActDeleteSection, form->ActAddItem, form->ActEditItem,
                             form->ActDeleteItem, form->ActPasteItemValue, form->MnuPasteItemValue,
-                            form->MnuCommentUncommentItem})
+                            form->MnuCommentUncommentItem, form->MnuSortAllAlphabetically})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     EXPECT_TRUE(form->ActAddSection->isEnabled());
     QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
@@ -441,6 +441,7 @@ TEST_F(MainWindowTest, ReadOnlyFileIsNeverOverwritten) {
     form->ActSave->trigger();
     ASSERT_EQ(boxes.records.size(), 1);
     EXPECT_EQ(boxes.records[0].kind, MessageBoxKind::Error);
+    EXPECT_EQ(boxes.records[0].text, "Cannot create file \"" + name + "\". The file is read-only.");
     EXPECT_TRUE(form->modified);
     EXPECT_EQ(readFile(name), kSample);
     // Nor through Save As, plain or encrypted.
