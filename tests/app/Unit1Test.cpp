@@ -475,6 +475,7 @@ TEST_F(MainWindowTest, NewAfterReadOnlyFileGivesAnUnnamedBlankDocument) {
     EXPECT_EQ(counters(), QStringList({"1", "0", "0", "0", "1"}));
     EXPECT_FALSE(form->ActSave->isEnabled());
     EXPECT_TRUE(form->ActSaveAs->isEnabled());
+    EXPECT_FALSE(form->ActReload->isEnabled()) << "there is no file to read again";
     EXPECT_TRUE(form->ActEditSection->isEnabled());
     EXPECT_EQ(form->SectionRows->count(), 1);
     EXPECT_EQ(form->ValueRows->count(), 1);
