@@ -271,15 +271,24 @@ TEST_F(MainWindowTest, DroppedFilesOpenTheFirstWithoutAskingAboutChanges) {
     EXPECT_TRUE(boxes.records.isEmpty());
 }
 
+// Where no browser takes the page, a box names it.
 TEST_F(MainWindowTest, HelpOpensTheMakersPageInTheBrowser) {
-    QString opened;
-    auto previous = platform::setUrlOpener([&](const QString& url) {
-        opened = url;
-        return true;
-    });
-    form->ActHelp->trigger();
-    platform::setUrlOpener(previous);
-    EXPECT_EQ(opened, kMakerWebPage + "/velquin.htm");
+    const QString page = kMakerWebPage + "/velquin.htm";
+    for (const bool started : {true, false}) {
+        QString opened;
+        auto previous = platform::setUrlOpener([&](const QString& url) {
+            opened = url;
+            return started;
+        });
+        boxes.records.clear();
+        form->ActHelp->trigger();
+        platform::setUrlOpener(previous);
+        EXPECT_EQ(opened, page);
+        EXPECT_EQ(boxTexts(),
+                  started
+                      ? QStringList()
+                      : QStringList{kProductName + "|Could not open the help page in a browser:\r\n" + page});
+    }
 }
 
 // --- Open ------------------------------------------------------------------------------------
