@@ -53,6 +53,11 @@ public:
     void setText(const QString& text);
     bool isEmpty() const;
 
+    // Test seam: a line longer than `length` characters is held in blocks of at most `length`
+    // (at least 2), each ending after a blank within `blankReach` characters of its end where
+    // there is one; 4,096 and 256 unless set. It applies to the text set or inserted afterwards.
+    void setBlockLength(int length, int blankReach);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -62,15 +67,27 @@ protected:
 
 private:
     // Inserts `text` at `cursor` (over its selection), breaking its long lines into blocks.
-    static void insertText(QTextCursor& cursor, const QString& text);
+    void insertText(QTextCursor& cursor, const QString& text) const;
     // Inserts `text` in place of the selection as one step of the undo history.
     void typeText(const QString& text);
     // The text between two positions of the document, long lines joined again.
     QString textBetween(int from, int to) const;
-    // A key that deletes a character or a word (Backspace, Shift+Backspace, Delete and their
-    // Ctrl forms) next to where a long line runs on into its next block: deletes as in an
-    // unbroken line and returns true. False for any other key or place.
-    bool deleteOverJoin(QKeyEvent* event);
+    // A key that deletes a character or a word with nothing selected (Backspace,
+    // Shift+Backspace, Delete and their Ctrl forms) where the plain text edit would delete
+    // otherwise than in an unbroken line, or lose the kind of a line break next to an empty line:
+    // deletes as it should and returns true. False for any other key or place, which the plain
+    // text edit handles as it is.
+    bool deleteWithoutSelection(QKeyEvent* event);
+    // A key that deletes, cuts or copies a selection that holds no text, only places where a
+    // long line runs on from one block into the next (Shift+Left across one selects it): drops
+    // the selection, so that the key acts as with none, and returns true when that was all it
+    // does (cut and copy), false when it still deletes.
+    bool dropEmptySelection(QKeyEvent* event);
+    // A key that deletes, cuts or types over a selection that the plain text edit would remove
+    // otherwise than as text (losing the break before it, or leaving a long line's block empty):
+    // does what the key does, as one step of the undo history, and returns true. False for any
+    // other key or selection.
+    bool replaceSelection(QKeyEvent* event);
     // Moves the cursor from the start of a block that continues a long line to the end of the
     // block before, the same place in the text, so that a mark or joiner typed there stays in the
     // block of the character it belongs to.
@@ -81,6 +98,8 @@ private:
     using QPlainTextEdit::toPlainText;
 
     bool wantReturns_ = false;
+    int blockLength_;
+    int blankReach_;
 };
 
 // The text a paste takes from `data`: empty when there is no data or no text in it.

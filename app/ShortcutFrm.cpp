@@ -43,6 +43,7 @@ TFrmShortcut::TFrmShortcut(const QString& filePath, QWidget* parent)
     : TGradientDialog(parent), filePath_(filePath) {
     buildControls();
     layoutControls();
+    offerPlaces();
     EdShortcutName->setText(filePath.isEmpty() ? QString() : QFileInfo(filePath).completeBaseName());
     for (QCheckBox* box : {CbxDesktop, CbxDocuments, CbxStartMenu, CbxQuickLaunch})
         connect(box, &QCheckBox::clicked, this, &TFrmShortcut::updateCreateButton);
@@ -103,6 +104,29 @@ void TFrmShortcut::layoutControls() {
                            px(kRowHeight));
 }
 
+void TFrmShortcut::offerPlaces() {
+    QCheckBox* const boxes[] = {CbxDesktop, CbxDocuments, CbxStartMenu, CbxQuickLaunch};
+    const TKnownFolder places[] = {TKnownFolder::Desktop, TKnownFolder::Documents, TKnownFolder::StartMenu,
+                                   TKnownFolder::QuickLaunch};
+    QRect cells[std::size(boxes)];
+    for (size_t i = 0; i < std::size(boxes); ++i)
+        cells[i] = boxes[i]->geometry();
+    QStringList offered; // as the file system names them, so that a folder written otherwise is found
+    int cell = 0;
+    for (size_t i = 0; i < std::size(boxes); ++i) {
+        const QString folder = getKnownFolder(places[i]);
+        const QString canonical = folder.isEmpty() ? QString() : QFileInfo(folder).canonicalFilePath();
+        const bool offer =
+            !canonical.isEmpty() && QFileInfo(canonical).isDir() && !offered.contains(canonical);
+        boxes[i]->setVisible(offer);
+        if (!offer)
+            continue;
+        offered << canonical;
+        folders_[i] = folder;
+        boxes[i]->setGeometry(cells[cell++]);
+    }
+}
+
 void TFrmShortcut::showEvent(QShowEvent* event) {
     TGradientDialog::showEvent(event);
     // The browse buttons are squares of the name box's height; Create and Cancel take it too.
@@ -152,30 +176,26 @@ void TFrmShortcut::ButCreateClick() {
     const QString customFolder = EdCustomShortcut->text();
     struct Place {
         bool wanted;
-        std::function<QString()> folder;
+        QString folder;
     };
     const Place places[] = {
-        {CbxDesktop->isChecked(), getDesktopFolder},
-        {CbxDocuments->isChecked(), getDocumentsFolder},
-        {CbxStartMenu->isChecked(), getStartMenuFolder},
-        {CbxQuickLaunch->isChecked(), getQuickLaunchFolder},
-        {!customFolder.isEmpty() && QFileInfo(customFolder).isDir(),
-         [&customFolder] { return customFolder; }},
+        {CbxDesktop->isChecked(), folders_[0]},
+        {CbxDocuments->isChecked(), folders_[1]},
+        {CbxStartMenu->isChecked(), folders_[2]},
+        {CbxQuickLaunch->isChecked(), folders_[3]},
+        {!customFolder.isEmpty() && QFileInfo(customFolder).isDir(), customFolder},
     };
     int attempted = 0;
     int failed = 0;
     QString list;
     for (const Place& place : places) {
-        if (!place.wanted)
+        // A place left out has no folder: its name alone would land wherever the program runs.
+        if (!place.wanted || place.folder.isEmpty())
             continue;
         ++attempted;
-        QString folder = place.folder();
-        // A place with no folder gets no file: its name alone would land wherever the program
-        // happens to run.
-        const bool known = !folder.isEmpty();
-        const QString path =
-            known ? uniqueLinkName(includeTrailingBackslash(folder) + name, ".lnk") : name + ".lnk";
-        if (!known || createShortcutFile(path, name).isEmpty()) {
+        QString folder = place.folder;
+        const QString path = uniqueLinkName(includeTrailingBackslash(folder) + name, ".lnk");
+        if (createShortcutFile(path, name).isEmpty()) {
             ++failed;
             list += kLineBreak + path;
         }

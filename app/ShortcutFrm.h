@@ -2,14 +2,16 @@
 // open file, in the places the user ticks (desktop, documents, start menu, quick launch) and
 // in a folder of the user's choice.
 //
-// Create is enabled only with a name and at least one place: a ticked box, or a custom folder
-// that exists. A shortcut that cannot be written is listed in one error box after the others
-// were tried; the dialog closes with Accepted unless every attempted shortcut failed.
+// Only the places whose folders exist are offered, each folder once. Create is enabled only with
+// a name and at least one place: a ticked box, or a custom folder that exists. A shortcut that cannot be
+// written is listed in one error box after the others were tried; the dialog closes with Accepted unless
+// every attempted shortcut failed.
 #pragma once
 
 #include "app/GradientDialog.h"
 
 #include <QString>
+#include <array>
 #include <functional>
 
 class QCheckBox;
@@ -56,8 +58,15 @@ protected:
 private:
     void buildControls();
     void layoutControls();
+    // Shows a box for each place whose folder exists, once for each folder (the quick-launch
+    // folder is the start menu's here), the boxes shown closing up in their order; the others
+    // are left out.
+    void offerPlaces();
 
     QString filePath_;
+    // The folders of the desktop, documents, start menu and quick-launch boxes as found when
+    // the dialog opened; empty for a box left out.
+    std::array<QString, 4> folders_;
     QCheckBox* CbxDesktop = nullptr;
     QCheckBox* CbxDocuments = nullptr;
     QCheckBox* CbxStartMenu = nullptr;

@@ -649,7 +649,9 @@ QString TForm1::helpAddress() {
 }
 
 void TForm1::ActHelpExecute() {
-    platform::openUrlInBrowser(helpAddress());
+    const QString address = helpAddress();
+    if (!platform::openUrlInBrowser(address))
+        platform::showError(kProductName, "Could not open the help page in a browser:\r\n" + address);
 }
 
 void TForm1::LvSectionsDblClick() {

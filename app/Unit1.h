@@ -273,7 +273,10 @@ public:
     static int codePageToSelector(int codePage);
     static int selectorToCodePage(int selector);
     void updateActions(bool flag);
+    // Save As, Find and its neighbours; Reload too, but only while the document has a file name.
     void enableFileActions(bool flag);
+    // Reload on while the file actions are and the document has a file to read again.
+    void enableReload();
     void showDisplayTime();
 
     // --- Encrypted files --------------------------------------------------------------------

@@ -117,8 +117,14 @@ void TForm1::updateActions(bool flag) {
 }
 
 void TForm1::enableFileActions(bool flag) {
-    for (QAction* action : {ActReload, ActSaveAs, ActSearch, ActFindNext, ActFindPrevious})
+    for (QAction* action : {ActSaveAs, ActSearch, ActFindNext, ActFindPrevious})
         action->setEnabled(flag);
+    enableReload();
+}
+
+void TForm1::enableReload() {
+    // A new document has no file: Reload would only empty the window.
+    ActReload->setEnabled(ActSaveAs->isEnabled() && !fileName.isEmpty());
 }
 
 bool TForm1::askSaveChanges() {
@@ -149,6 +155,7 @@ void TForm1::setFileName(const QString& name) {
     addToMru();
     setCaption(false);
     ButCreateShortcut->setEnabled(!name.isEmpty());
+    enableReload();
     enableRowCommands();
 }
 
@@ -277,8 +284,9 @@ bool TForm1::checkFileError(int status, const QString& name) {
 
 void TForm1::dropFileName() {
     fileName.clear();
-    // The shortcut button is enabled only while the document has a file name.
+    // The shortcut button and Reload are enabled only while the document has a file name.
     ButCreateShortcut->setEnabled(false);
+    enableReload();
     readOnly = false;
     setCaption(true);
     // Add Section went with the name: the window is as empty as at the start.
@@ -323,7 +331,7 @@ bool TForm1::refuseReadOnlyTarget(const QString& name) {
     if (!QFileInfo::exists(name) || !platform::isFileReadOnly(name))
         return false;
     platform::showError(kProductName,
-                        QStringLiteral("Cannot create file \"%1\". The file is read-only").arg(name));
+                        QStringLiteral("Cannot create file \"%1\". The file is read-only.").arg(name));
     return true;
 }
 

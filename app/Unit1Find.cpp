@@ -291,6 +291,7 @@ void TForm1::updateClipMenu() {
     MnuPasteItemValue->setEnabled(v && !readOnly);
     ActPasteItemValue->setEnabled(!readOnly);
     MnuCommentUncommentItem->setEnabled(v && valueListFocused() && !readOnly);
+    MnuSortAllAlphabetically->setEnabled(!readOnly);
 }
 
 bool TForm1::valueListFocused() const {
@@ -431,6 +432,9 @@ void TForm1::createColumnSorting() {
 }
 
 void TForm1::LvValuesColumnClick(int column) {
+    // A sort reorders the document itself, which a read-only one keeps as it is.
+    if (readOnly)
+        return;
     const int direction = nextDirection(ValueRows->columnTag(column));
     setSortArrow(LvValues, column, direction);
     // With no section shown there is nothing to sort: only the arrow turns.
@@ -455,7 +459,7 @@ void TForm1::LvValuesColumnClick(int column) {
 }
 
 void TForm1::LvSectionsColumnClick(int column) {
-    if (column <= 0 || column >= TIniListModel::kColumns)
+    if (readOnly || column <= 0 || column >= TIniListModel::kColumns)
         return;
     TEkIniSection* previous = selectedSection ? sectionOf(selectedSectionRow(*this)) : nullptr;
     selectedSection = nullptr;
@@ -470,6 +474,8 @@ void TForm1::LvSectionsColumnClick(int column) {
 }
 
 void TForm1::MnuSortAllAlphabeticallyClick() {
+    if (readOnly)
+        return;
     model.sortAll(0, true);
     fillSectionList();
     updateActions(true);

@@ -265,6 +265,69 @@ TEST(TextBoxes, MemoActsWhereBlocksMeetAsInAShortLine) {
     }
 }
 
+// Lines joined by a deletion keep the kind of break before the first of them, next to an empty
+// line and from a selection that starts at a line's start. Positions count a break as one.
+TEST(TextBoxes, MemoKeepsTheBreakBeforeLinesItJoins) {
+    const std::tuple<const char*, const char*, int, int, Qt::Key, const char*> rows[] = {
+        {"backspace after an empty line", "a\r\n\nb", 3, 3, Qt::Key_Backspace, "a\r\nb"},
+        {"delete on an empty line", "a\n\r\nb", 2, 2, Qt::Key_Delete, "a\nb"},
+        {"selection deleted", "a\nb\r\nc", 2, 4, Qt::Key_Delete, "a\nc"},
+        {"selection typed over", "a\nb\r\nc", 2, 4, Qt::Key_X, "a\nxc"}};
+    for (const auto& [name, text, anchor, position, key, expected] : rows) {
+        TDialogMemo memo(nullptr);
+        memo.setText(text);
+        QTextCursor cursor(memo.document());
+        cursor.setPosition(anchor);
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+        memo.setTextCursor(cursor);
+        QTest::keyClick(&memo, key);
+        EXPECT_EQ(memo.text(), QString(expected)) << name;
+        QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(memo.text(), QString(text)) << name;
+    }
+}
+
+// In each memo of the dialogs, Backspace and Ctrl+Backspace from the start of a long text's
+// second block and Delete from the end of its first delete as in the text kept in one piece,
+// the first block ending inside a run of letters or after a blank.
+TEST(TextBoxes, DeletingWhereBlocksMeetInTheDialogs) {
+    const QString letters = QString("x").repeated(4110),
+                  blank = QString("x").repeated(4000) + " " + QString("y").repeated(200);
+    const std::tuple<const char*, Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
+        {"backspace", Qt::Key_Backspace, {}, 0},
+        {"ctrl backspace", Qt::Key_Backspace, Qt::ControlModifier, 0},
+        {"delete", Qt::Key_Delete, {}, 1}}; // the last: presses of Left past the join
+    for (const char* box : {"item value", "item comment", "section comment"}) {
+        for (const QString& text : {letters, blank}) {
+            for (const auto& [name, key, modifiers, past] : keys) {
+                const int tail = text == letters ? 14 : 200; // the second block's length
+                TFrmItem item;
+                TFrmSection section;
+                QDialog* dialog =
+                    box == std::string("section comment") ? static_cast<QDialog*>(&section) : &item;
+                item.setText({"k", box == std::string("item value") ? text : "v", text});
+                section.setText({"S", text});
+                dialog->show();
+                auto* memo = child<TDialogMemo>(dialog, box == std::string("item value") ? "MemoValue"
+                                                                                         : "MemoComment");
+                memo->setFocus();
+                QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
+                for (int i = 0; i < tail + past; ++i)
+                    QTest::keyClick(memo, Qt::Key_Left);
+                QTest::keyClick(memo, key, modifiers);
+                TDialogMemo whole(nullptr);
+                whole.setBlockLength(std::numeric_limits<int>::max(), 0);
+                whole.setText(text);
+                QTextCursor at(whole.document());
+                at.setPosition(int(text.size()) - tail);
+                whole.setTextCursor(at);
+                QTest::keyClick(&whole, key, modifiers);
+                EXPECT_EQ(memo->text(), whole.text()) << box << ", " << name << ", " << tail;
+            }
+        }
+    }
+}
+
 // Texts longer than a plain line edit takes (32,767 characters) pass the dialogs whole: kept
 // in the boxes that show them, pasted into the empty ones.
 TEST(TextBoxes, LongTextsPassTheDialogsWhole) {

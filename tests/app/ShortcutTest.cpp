@@ -57,7 +57,7 @@ protected:
     QTemporaryDir dir;
     const QString report = dir.filePath("My Files/Report.ini");
     // Desktop, documents, start menu (a folder that does not exist); quick launch has none.
-    const QStringList folders{dir.filePath("Desktop"), dir.filePath("Documents"), dir.filePath("Start Menu")};
+    QStringList folders{dir.filePath("Desktop"), dir.filePath("Documents"), dir.filePath("Start Menu")};
     KnownFolderProbe previous;
     platform::ScopedMessageBoxResponder boxes{platform::IdOk};
     std::unique_ptr<TFrmShortcut> dialog;
@@ -85,30 +85,77 @@ TEST_F(ShortcutTest, ANewDocumentsShortcutStartsTheProgramWithoutAFile) {
     EXPECT_TRUE(boxes.records.isEmpty());
 }
 
+// Places whose folders went away after the dialog opened are listed in one box.
 TEST_F(ShortcutTest, FailedPlacesAreListedInOneBox) {
-    const QString startMenu = dir.filePath("Start Menu/Report.lnk");
+    const QString desktop = dir.filePath("Desktop/Report.lnk"),
+                  documents = dir.filePath("Documents/Report.lnk");
     struct Row {
         const char* name;
-        std::initializer_list<const char*> boxes;
+        QStringList gone;
         int result;
         QString text;
     };
-    const QString one = "Could Not Create this ShortcutFile\r\n\r\n" + startMenu;
-    const QString both = "Could Not Create these ShortcutFiles\r\n\r\n" + startMenu + "\r\nReport.lnk";
     const Row rows[] = {
-        {"one of two fails", {"CbxDesktop", "CbxStartMenu"}, QDialog::Accepted, one},
-        // A place without a folder gets no file, not one wherever the program runs.
-        {"every one fails", {"CbxStartMenu", "CbxQuickLaunch"}, QDialog::Rejected, both},
+        {"one of two fails",
+         {"Documents"},
+         QDialog::Accepted,
+         "Could Not Create this ShortcutFile\r\n\r\n" + documents},
+        {"every one fails",
+         {"Desktop", "Documents"},
+         QDialog::Rejected,
+         "Could Not Create these ShortcutFiles\r\n\r\n" + desktop + "\r\n" + documents},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         boxes.records.clear();
         open(report);
-        EXPECT_EQ(create(row.boxes), row.result);
+        for (const QString& folder : row.gone)
+            ASSERT_TRUE(QDir(dir.filePath(folder)).removeRecursively());
+        EXPECT_EQ(create({"CbxDesktop", "CbxDocuments"}), row.result);
         ASSERT_EQ(boxes.records.size(), 1);
         EXPECT_EQ(boxes.records[0].caption + "|" + boxes.records[0].text, "File Error|" + row.text);
+        for (const QString& folder : row.gone)
+            QDir(dir.path()).mkdir(folder);
     }
-    EXPECT_FALSE(QFile::exists("Report.lnk"));
+}
+
+// Each place whose folder exists is offered once, the boxes closing up in their order.
+TEST_F(ShortcutTest, OffersEachExistingFolderOnce) {
+    const QString desktop = dir.filePath("Desktop"), documents = dir.filePath("Documents");
+    const QString apps = dir.filePath("My Files"), missing = dir.filePath("nowhere");
+    struct Row {
+        const char* name;
+        QStringList folders; // desktop, documents, start menu, quick launch
+        QStringList offered;
+    };
+    const Row rows[] = {
+        {"each its own",
+         {desktop, documents, apps, dir.path()},
+         {"CbxDesktop", "CbxDocuments", "CbxStartMenu", "CbxQuickLaunch"}},
+        {"quick launch in the start menu",
+         {desktop, documents, apps, apps},
+         {"CbxDesktop", "CbxDocuments", "CbxStartMenu"}},
+        {"one folder written otherwise",
+         {desktop, desktop + "/", apps, apps + "/../My Files"},
+         {"CbxDesktop", "CbxStartMenu"}},
+        {"missing folders", {missing, "", apps, missing}, {"CbxStartMenu"}},
+    };
+    QList<QPoint> cells;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        folders = row.folders;
+        open({});
+        QStringList offered;
+        for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+            if (box->isVisible()) {
+                offered << box->objectName();
+                if (cells.size() < 4)
+                    cells << box->pos();
+                EXPECT_EQ(box->pos(), cells.value(offered.size() - 1)) << box->objectName().toStdString();
+            }
+        }
+        EXPECT_EQ(offered, row.offered);
+    }
 }
 
 // A link planted under the shortcut's name in a shared folder, one that leads nowhere too, takes
@@ -160,7 +207,7 @@ TEST_F(ShortcutTest, CreateNeedsANameAndAPlace) {
         {"no place", "N", nullptr, "", false},
         {"missing folder", "N", nullptr, dir.filePath("nowhere"), false},
         {"existing folder", "N", nullptr, dir.path(), true},
-        {"ticked box", "N", "CbxQuickLaunch", "", true},
+        {"ticked box", "N", "CbxDocuments", "", true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

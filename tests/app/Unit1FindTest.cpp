@@ -347,7 +347,7 @@ QString rowsAndArrows(QTreeView* list, const TIniListModel* rows) {
 TEST_F(WindowTest, ColumnClicksSortTheDocumentAndShowTheDirection) {
     // Steps of two characters: 's' or 'v' and the column clicked in the section or value list's
     // header; '#' and a section row to select; "!!" deselects the sections; "**" runs Sort All;
-    // "@@" opens the file again.
+    // "@@" opens the file again, "RR" makes it read-only first, which nothing then sorts.
     // Then both lists, and whether the document is modified. Selecting another section clears
     // the value list's marks, so its next click sorts ascending again; the selected section stays
     // selected through a sort; with no section shown a value column only turns its arrow.
@@ -356,7 +356,8 @@ TEST_F(WindowTest, ColumnClicksSortTheDocumentAndShowTheDirection) {
         {"v1v1", "b,A,c 0000 | y,x 0200 1"}, {"v1v1v1", "b,A,c 0000 | x,y 0100 1"}, {"v0", "b,A,c 0000 | y,x 1000 1"},
         {"#2v2v3", "b,A,c 0000 | m,n,o 0001 1"}, {"v1#1#0v1", "b,A,c 0000 | x,y 0100 1"},
         {"#2s2", "A,b,c 0010 | n,m,o 0000 1"}, {"s1s1", "c,b,A 0200 | y,x 0000 1"}, {"s1s0", "A,b,c 0100 | y,x 0000 1"},
-        {"!!v1", "b,A,c 0000 |  0100 0"}, {"s2**", "A,b,c 0010 |  0000 1"}, {"s1v2@@", "b,A,c 0000 | y,x 0000 0"}};
+        {"!!v1", "b,A,c 0000 |  0100 0"}, {"s2**", "A,b,c 0010 |  0000 1"}, {"s1v2@@", "b,A,c 0000 | y,x 0000 0"},
+        {"RRs1s2v1v2**", "b,A,c 0000 | y,x 0000 0"}};
     // clang-format on
     for (const auto& [steps, expected] : rows) {
         SCOPED_TRACE(steps);
@@ -372,7 +373,7 @@ TEST_F(WindowTest, ColumnClicksSortTheDocumentAndShowTheDirection) {
                 form->MnuSortAllAlphabeticallyClick();
             else if (*k == '#')
                 form->scrollItemIntoView(form->LvSections, n);
-            else if (*k == '@')
+            else if (*k == '@' || (*k == 'R' && QFile::setPermissions(form->fileName, QFile::ReadOwner)))
                 form->openFile(form->fileName, 0);
             else
                 QTest::mouseClick(header->viewport(), Qt::LeftButton, {},

@@ -271,15 +271,24 @@ TEST_F(MainWindowTest, DroppedFilesOpenTheFirstWithoutAskingAboutChanges) {
     EXPECT_TRUE(boxes.records.isEmpty());
 }
 
+// Where no browser takes the page, a box names it.
 TEST_F(MainWindowTest, HelpOpensTheMakersPageInTheBrowser) {
-    QString opened;
-    auto previous = platform::setUrlOpener([&](const QString& url) {
-        opened = url;
-        return true;
-    });
-    form->ActHelp->trigger();
-    platform::setUrlOpener(previous);
-    EXPECT_EQ(opened, kMakerWebPage + "/velquin.htm");
+    const QString page = kMakerWebPage + "/velquin.htm";
+    for (const bool started : {true, false}) {
+        QString opened;
+        auto previous = platform::setUrlOpener([&](const QString& url) {
+            opened = url;
+            return started;
+        });
+        boxes.records.clear();
+        form->ActHelp->trigger();
+        platform::setUrlOpener(previous);
+        EXPECT_EQ(opened, page);
+        EXPECT_EQ(boxTexts(),
+                  started
+                      ? QStringList()
+                      : QStringList{kProductName + "|Could not open the help page in a browser:\r\n" + page});
+    }
 }
 
 // --- Open ------------------------------------------------------------------------------------
@@ -426,7 +435,7 @@ TEST_F(MainWindowTest, ReadOnlyFileOpensWithSectionEditsOff) {
     EXPECT_FALSE(form->modified);
     for (QAction* action : {form->ActEditSection, form->ActDeleteSection, form->ActAddItem, form->ActEditItem,
                             form->ActDeleteItem, form->ActPasteItemValue, form->MnuPasteItemValue,
-                            form->MnuCommentUncommentItem})
+                            form->MnuCommentUncommentItem, form->MnuSortAllAlphabetically})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     EXPECT_TRUE(form->ActAddSection->isEnabled());
     QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
@@ -441,6 +450,7 @@ TEST_F(MainWindowTest, ReadOnlyFileIsNeverOverwritten) {
     form->ActSave->trigger();
     ASSERT_EQ(boxes.records.size(), 1);
     EXPECT_EQ(boxes.records[0].kind, MessageBoxKind::Error);
+    EXPECT_EQ(boxes.records[0].text, "Cannot create file \"" + name + "\". The file is read-only.");
     EXPECT_TRUE(form->modified);
     EXPECT_EQ(readFile(name), kSample);
     // Nor through Save As, plain or encrypted.
@@ -474,6 +484,7 @@ TEST_F(MainWindowTest, NewAfterReadOnlyFileGivesAnUnnamedBlankDocument) {
     EXPECT_EQ(counters(), QStringList({"1", "0", "0", "0", "1"}));
     EXPECT_FALSE(form->ActSave->isEnabled());
     EXPECT_TRUE(form->ActSaveAs->isEnabled());
+    EXPECT_FALSE(form->ActReload->isEnabled()) << "there is no file to read again";
     EXPECT_TRUE(form->ActEditSection->isEnabled());
     EXPECT_EQ(form->SectionRows->count(), 1);
     EXPECT_EQ(form->ValueRows->count(), 1);

@@ -1,0 +1,260 @@
+// A memo that holds its long lines in pieces against one that holds every line whole: random keys
+// over texts whose pieces meet at every kind of place, the text and the caret compared after each.
+#include "app/DialogTextBoxes.h"
+#include "tests/support/TestSupport.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBoundaryFinder>
+#include <array>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+// How the two memos may differ after a key.
+enum class Kind {
+    Exact,    // not at all
+    PastJoin, // the pieced one stops where pieces meet: it takes further presses there
+    Layout,   // the lines wrap at other places: the whole one is moved to where the pieced one went
+    Undo,     // the undo history merges steps by where they were made, which differs where pieces
+              // meet (a join is taken out with the text next to it): the pieced one must bring back
+              // a text it held before, and the whole one is set to it
+};
+
+struct Key {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char16_t* text;
+    Kind kind;
+};
+
+constexpr Qt::KeyboardModifiers kNone, kShift = Qt::ShiftModifier, kCtrl = Qt::ControlModifier;
+using enum Kind;
+// clang-format off
+const Key kKeys[] = {
+    {"x", Qt::Key_X, kNone, u"x", Exact}, {"blank", Qt::Key_Space, kNone, u" ", Exact},
+    {"accent", Qt::Key_unknown, kNone, u"\u0301", Exact}, {"surrogate pair", Qt::Key_unknown, kNone, u"\U00020001", Exact},
+    {"ctrl+enter", Qt::Key_Return, kCtrl, u"", Exact}, {"ctrl+a", Qt::Key_A, kCtrl, u"", Exact},
+    {"backspace", Qt::Key_Backspace, kNone, u"", Exact}, {"backspace", Qt::Key_Backspace, kNone, u"", Exact},
+    {"shift+backspace", Qt::Key_Backspace, kShift, u"", Exact}, {"ctrl+backspace", Qt::Key_Backspace, kCtrl, u"", Exact},
+    {"delete", Qt::Key_Delete, kNone, u"", Exact}, {"delete", Qt::Key_Delete, kNone, u"", Exact},
+    {"ctrl+delete", Qt::Key_Delete, kCtrl, u"", Exact}, {"shift+delete", Qt::Key_Delete, kShift, u"", Exact},
+    {"ctrl+home", Qt::Key_Home, kCtrl, u"", Exact}, {"ctrl+shift+end", Qt::Key_End, kCtrl | kShift, u"", Exact},
+    {"ctrl+v", Qt::Key_V, kCtrl, u"", Exact}, {"ctrl+z", Qt::Key_Z, kCtrl, u"", Undo},
+    {"left", Qt::Key_Left, kNone, u"", PastJoin}, {"right", Qt::Key_Right, kNone, u"", PastJoin},
+    {"shift+left", Qt::Key_Left, kShift, u"", PastJoin}, {"shift+right", Qt::Key_Right, kShift, u"", PastJoin},
+    {"ctrl+left", Qt::Key_Left, kCtrl, u"", PastJoin}, {"ctrl+right", Qt::Key_Right, kCtrl, u"", PastJoin},
+    {"ctrl+shift+left", Qt::Key_Left, kCtrl | kShift, u"", PastJoin}, {"up", Qt::Key_Up, kNone, u"", Layout},
+    {"home", Qt::Key_Home, kNone, u"", Layout}, {"end", Qt::Key_End, kNone, u"", Layout},
+    {"shift+home", Qt::Key_Home, kShift, u"", Layout}, {"shift+end", Qt::Key_End, kShift, u"", Layout},
+    {"down", Qt::Key_Down, kNone, u"", Layout}};
+// clang-format on
+
+// The pieces texts are made of, with their weights: runs of letters, blanks, separators, accents,
+// surrogate pairs, emoji and Hangul sequences, line breaks. No flags: the text layout splits a
+// flag that follows an emoji into its two letters, which it does not see at a block's start.
+const std::pair<const char16_t*, int> kAtoms[] = {
+    {u"a", 20},
+    {u"b", 10},
+    {u"z", 10},
+    {u" ", 12},
+    {u".", 2},
+    {u"-", 2},
+    {u"e\u0301", 4},
+    {u"o\u0308\u0323", 2},
+    {u"\U0001F600", 3},
+    {u"\U00020001", 2},
+    {u"\U0001F469\u200D\U0001F4BB", 1},
+    {u"\u1100\u1161\u11A8", 1},
+    {u"\r\n", 2},
+    {u"\n", 1},
+};
+
+QString randomText(std::mt19937& random, int length) {
+    static std::discrete_distribution<int> pick = [] {
+        std::vector<int> weights;
+        for (const auto& atom : kAtoms)
+            weights.push_back(atom.second);
+        return std::discrete_distribution<int>(weights.begin(), weights.end());
+    }();
+    QString text;
+    while (text.size() < length)
+        text += QString::fromUtf16(kAtoms[pick(random)].first);
+    return text;
+}
+
+// A memo's text, and its selection as offsets into that text.
+struct State {
+    QString text;
+    int anchor;
+    int caret;
+    std::vector<int> starts; // where each block starts in the text
+    std::vector<bool> joins; // whether a block runs on from the one before in the same line
+    bool operator==(const State& o) const { return text == o.text && anchor == o.anchor && caret == o.caret; }
+};
+
+State stateOf(const TDialogMemo& memo) {
+    State state{memo.text(), 0, 0, {}, {}};
+    int offset = 0;
+    for (QTextBlock block = memo.document()->firstBlock(); block.isValid(); block = block.next()) {
+        const int gap = block == memo.document()->firstBlock()               ? 0
+                        : state.text.mid(offset, 2) == QLatin1String("\r\n") ? 2
+                        : state.text.mid(offset, 1) == QLatin1String("\n")   ? 1
+                                                                             : 0;
+        state.joins.push_back(block.blockNumber() > 0 && gap == 0);
+        offset += gap;
+        state.starts.push_back(offset);
+        offset += block.length() - 1;
+    }
+    const auto offsetOf = [&](int position) {
+        const QTextBlock block = memo.document()->findBlock(position);
+        return state.starts[block.blockNumber()] + position - block.position();
+    };
+    state.anchor = offsetOf(memo.textCursor().anchor());
+    state.caret = offsetOf(memo.textCursor().position());
+    return state;
+}
+
+// Selects from `anchor` to `caret` (offsets into the text); where two pieces meet, `later` puts
+// an end at the start of the later one.
+void select(TDialogMemo& memo, int anchor, int caret, bool later) {
+    const State state = stateOf(memo);
+    const auto positionOf = [&](int offset) {
+        const auto begin = state.starts.begin();
+        auto block = std::upper_bound(begin, state.starts.end(), offset) - 1;
+        while (!later && block != begin && *block == offset && state.joins[block - begin])
+            --block;
+        const QTextBlock found = memo.document()->findBlockByNumber(int(block - begin));
+        return found.position() + offset - *block;
+    };
+    QTextCursor cursor(memo.document());
+    cursor.setPosition(positionOf(anchor));
+    cursor.setPosition(positionOf(caret), QTextCursor::KeepAnchor);
+    memo.setTextCursor(cursor);
+}
+
+std::string shown(QString text) {
+    return text.replace("\r", "\\r").replace("\n", "\\n").toStdString();
+}
+
+void press(TDialogMemo& memo, const Key& key) {
+    QTest::sendKeyEvent(QTest::Click, &memo, key.key, QString::fromUtf16(key.text), key.modifiers);
+}
+
+// Whether the caret of `memo` stands where two pieces of a line meet.
+bool atJoin(const TDialogMemo& memo) {
+    const QTextCursor cursor = memo.textCursor();
+    const State state = stateOf(memo);
+    const int block = cursor.blockNumber();
+    return (cursor.atBlockStart() && state.joins[block]) ||
+           (cursor.atBlockEnd() && block + 1 < int(state.joins.size()) && state.joins[block + 1]);
+}
+
+// The kinds of place where pieces meet, counted over the texts set: each must come up.
+enum Place { InWord, AfterBlank, ByAccent, BySurrogates, ByLineBreak, kPlaces };
+const char* const kPlaceNames[] = {"in a word", "after a blank", "by an accent", "by a surrogate pair",
+                                   "by a line break"};
+
+void countPlaces(const State& state, std::array<int, kPlaces>& places) {
+    const QString& t = state.text;
+    for (size_t block = 1; block < state.joins.size(); ++block) {
+        if (!state.joins[block])
+            continue;
+        const int at = state.starts[block];
+        const auto mark = [&](int i) {
+            return i >= 0 && i < t.size() && t[i].unicode() >= 0x300 && t[i].unicode() < 0x370;
+        };
+        places[InWord] += t[at - 1].isLetter() && t[at].isLetter() && t[at - 1] < u'\x80' && t[at] < u'\x80';
+        places[AfterBlank] += t[at - 1] == u' ';
+        places[ByAccent] += mark(at - 1) || mark(at + 1);
+        places[BySurrogates] += t[at - 1].isLowSurrogate() || t[at].isHighSurrogate();
+        places[ByLineBreak] += t.mid(std::max(at - 3, 0), 6).contains(u'\n');
+    }
+}
+
+TEST(MemoPieces, KeysActAsOnTheWholeText) {
+    constexpr unsigned kSeed = 20240611;
+    constexpr int kSequences = 10000;
+    constexpr int kWholeLengthSequences = 40; // of them, at the pieces' real length
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    constexpr int kKeysPerSequence = 4; // the sanitizers' builds run this too, many times slower
+#else
+    constexpr int kKeysPerSequence = 10;
+#endif
+    std::mt19937 random(kSeed);
+    TDialogMemo pieced(nullptr), whole(nullptr);
+    whole.setBlockLength(std::numeric_limits<int>::max(), 0);
+    for (TDialogMemo* memo : {&pieced, &whole}) {
+        memo->resize(240, 120);
+        memo->show();
+    }
+    std::array<int, kPlaces> places{};
+    int keys = 0;
+    for (int sequence = 0; sequence < kSequences; ++sequence) {
+        const bool realLength = sequence < kWholeLengthSequences;
+        const int blockLength = realLength ? 4096 : 6 + int(random() % 20);
+        pieced.setBlockLength(blockLength, realLength ? 256 : blockLength / 3);
+        const QString text = randomText(random, realLength ? 9000 : 20 + int(random() % 100));
+        QGuiApplication::clipboard()->setText(randomText(random, int(random() % 40)));
+        pieced.setText(text);
+        whole.setText(text);
+        State state = stateOf(pieced);
+        countPlaces(state, places);
+        // At a join at the real length, on either side of it; anywhere in the short texts, whose
+        // pieces are short, between characters as the reader sees them, as a caret stands.
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+        clusters.setPosition(int(random() % (text.size() + 1)));
+        int start = int(clusters.isAtBoundary() ? clusters.position() : clusters.toPreviousBoundary());
+        if (realLength && state.joins.size() > 1)
+            start = state.starts[1 + random() % (state.starts.size() - 1)];
+        select(pieced, start, start, random() % 2);
+        select(whole, start, start, false);
+        QStringList pressed;
+        QStringList history{text};
+        for (int k = 0; k < kKeysPerSequence; ++k, ++keys) {
+            const Key& key = kKeys[random() % std::size(kKeys)];
+            pressed << key.name;
+            const State before = stateOf(pieced);
+            press(pieced, key);
+            const QString cut = QGuiApplication::clipboard()->text();
+            press(whole, key);
+            State expected = stateOf(whole);
+            State got = stateOf(pieced);
+            const auto between = [](int x, int a, int b) {
+                return std::min(a, b) <= x && x <= std::max(a, b);
+            };
+            for (int extra = 0; key.kind == PastJoin && got.caret != expected.caret && atJoin(pieced) &&
+                                between(got.caret, before.caret, expected.caret) && extra < 64;
+                 ++extra) {
+                press(pieced, key);
+                got = stateOf(pieced);
+            }
+            if (key.kind == Undo && history.contains(got.text)) {
+                if (got.text != expected.text)
+                    whole.setText(got.text);
+                expected.text = got.text;
+            }
+            if (key.kind == Layout || key.kind == Undo) {
+                select(whole, got.anchor, got.caret, false);
+                expected = stateOf(whole);
+            }
+            history << got.text;
+            ASSERT_TRUE(got == expected && cut == QGuiApplication::clipboard()->text())
+                << "sequence " << sequence << ", blocks of " << blockLength << ", text " << shown(text)
+                << ", caret at " << start << ", keys " << pressed.join(' ').toStdString() << "\n got "
+                << shown(got.text) << " " << got.anchor << "-" << got.caret << "\n expected "
+                << shown(expected.text) << " " << expected.anchor << "-" << expected.caret;
+        }
+    }
+    for (int place = 0; place < kPlaces; ++place)
+        EXPECT_GT(places[place], 100) << kPlaceNames[place];
+    std::printf("seed %u: %d sequences, %d keys; joins %s %d, %s %d, %s %d, %s %d, %s %d\n", kSeed,
+                kSequences, keys, kPlaceNames[0], places[0], kPlaceNames[1], places[1], kPlaceNames[2],
+                places[2], kPlaceNames[3], places[3], kPlaceNames[4], places[4]);
+}
+
+} // namespace
