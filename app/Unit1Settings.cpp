@@ -157,12 +157,10 @@ std::optional<QRect> placeOnScreen(std::int64_t left, std::int64_t top, QSize si
 
 // Tells which lines of the settings file cannot be read, and where the file as it was is kept.
 void reportUnreadableLines(platform::SettingsFile& store) {
-    constexpr int kShown = 5;
-    const QList<platform::UnreadableLine>& lines = store.unreadableLines();
     QString text = "Settings\r\nThese lines of " + store.fileName() + " cannot be read and are left out:";
-    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), kShown); ++i)
-        text += "\r\n" + QString::number(lines[i].number) + ": " + lines[i].text;
-    if (lines.size() > kShown)
+    for (const platform::UnreadableLine& line : store.unreadableLines())
+        text += "\r\n" + QString::number(line.number) + ": " + line.text;
+    if (store.unreadableLineCount() > store.unreadableLines().size())
         text += "\r\n...";
     const QString copy = store.keepCopy();
     text += copy.isEmpty()

@@ -72,6 +72,20 @@ qsizetype readLine(QByteArrayView text, qsizetype& pos, bool& readable) {
     return start;
 }
 
+// `line` as an unreadable line's text: decoded, and cut after kUnreadableTextKept characters.
+// Only its start is decoded: a character takes at most four bytes, so that start holds those
+// kept and one more, which tells that the text goes on.
+QString keptText(QByteArrayView line) {
+    constexpr qsizetype kStart = 4 * (kUnreadableTextKept + 1);
+    QString text = QString::fromUtf8(line.first(std::min(line.size(), kStart)));
+    if (text.size() <= kUnreadableTextKept)
+        return text;
+    // A pair of surrogates stays whole or goes.
+    text.truncate(text[kUnreadableTextKept - 1].isHighSurrogate() ? kUnreadableTextKept - 1
+                                                                  : kUnreadableTextKept);
+    return text + u'\u2026';
+}
+
 // Makes the missing folders above `fileName`, each private to the user. False when one could not
 // be made.
 bool makeFoldersAbove(const QString& fileName) {
@@ -154,7 +168,9 @@ SettingsText splitSettingsText(QByteArrayView text) {
         qsizetype textEnd = lineEnd;
         while (textEnd > lineStart && isLineBreak(text[textEnd - 1]))
             --textEnd;
-        result.unreadable.append({number, QString::fromUtf8(text.sliced(lineStart, textEnd - lineStart))});
+        if (result.unreadable.size() < kUnreadableLinesKept)
+            result.unreadable.append({number, keptText(text.sliced(lineStart, textEnd - lineStart))});
+        ++result.unreadableCount;
         result.readable.append(text.sliced(kept, lineStart - kept));
         kept = lineEnd;
         // Only the line itself goes: the lines after it are read again from their start.
@@ -202,9 +218,9 @@ void SettingsFile::read(const QString& copy) {
         return;
     }
     text_ = splitSettingsText(bytes);
-    held_ = copyDir_->isValid() && saveFile(copy, text_.unreadable.isEmpty() ? bytes : text_.readable);
+    held_ = copyDir_->isValid() && saveFile(copy, text_.unreadableCount == 0 ? bytes : text_.readable);
     text_.readable.clear();
-    if (!text_.unreadable.isEmpty())
+    if (text_.unreadableCount > 0)
         file_ = std::move(file);
 }
 

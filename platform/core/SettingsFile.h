@@ -29,8 +29,14 @@ namespace platform {
 // "]", or a line that is neither a header nor a comment and holds no "=" (outside quotes).
 struct UnreadableLine {
     int number = 0; // 1-based; "\r\n", "\n" and "\r" each end a line
-    QString text;   // without its line break, decoded as UTF-8
+    QString text;   // without its line break, decoded as UTF-8; see kUnreadableTextKept
 };
+
+// Of the unreadable lines, only the first kUnreadableLinesKept are kept, and of each only the
+// first kUnreadableTextKept characters, then "…": enough to tell of them, while a hostile file
+// of half a million such lines costs no more than a sound one.
+constexpr int kUnreadableLinesKept = 5;
+constexpr int kUnreadableTextKept = 200;
 
 // A settings text split into what QSettings reads and what it cannot. `readable` is the text
 // with each unreadable line taken out whole, so that the lines after it read as if it were
@@ -38,7 +44,8 @@ struct UnreadableLine {
 // when such a joined line cannot be read, only its first physical line is taken out.
 struct SettingsText {
     QByteArray readable;
-    QList<UnreadableLine> unreadable;
+    QList<UnreadableLine> unreadable; // the first kUnreadableLinesKept of them
+    qsizetype unreadableCount = 0;    // all of them
 };
 SettingsText splitSettingsText(QByteArrayView text);
 
@@ -57,8 +64,10 @@ public:
     SettingsFile& operator=(const SettingsFile&) = delete;
 
     QString fileName() const { return fileName_; }
-    // The lines of the file that cannot be read; empty for a sound or missing file.
+    // The first lines of the file that cannot be read (see kUnreadableLinesKept); empty for a
+    // sound or missing file. unreadableLineCount() counts them all.
     const QList<UnreadableLine>& unreadableLines() const { return text_.unreadable; }
+    qsizetype unreadableLineCount() const { return text_.unreadableCount; }
     // Why the file was not read (a pipe, a device or a socket, or a link to one; or the system's
     // reason); empty when it was read or is missing. Such a file is never written: the settings
     // of this run are not kept, and the file, node or link is left as it was.

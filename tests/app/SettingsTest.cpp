@@ -190,7 +190,10 @@ TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWrit
         QString copy;  // its name's ending; none: every name a copy could take is a folder
     };
     const Row rows[] = {
-        {"a stray header", "[Gen\n" + sound, "1: [Gen", ".bak"},
+        {"more lines than are shown, the first longer than is shown",
+         QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n" + sound,
+         "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...", ".bak"},
+        {"a stray header", "[Gen\n" + sound, "1: [Gen", ".bak2"},
         {"no copy possible", "MRUPath1\n" + sound, "1: MRUPath1", {}},
     };
     for (const Row& row : rows) {
