@@ -179,10 +179,10 @@ void reportSettingsFile(platform::SettingsFile& store) {
                                .arg(store.fileName(), store.notReadReason()));
     } else if (store.isTooLarge()) {
         const QString copy = store.keepCopy();
-        QString text =
-            "Settings\r\n" + store.fileName() +
-            " is larger than 1 MiB, more than settings take: it is not read, and the editor starts "
-            "with its defaults.";
+        QString text = QStringLiteral("Settings\r\n%1 holds more than settings take (over %2 MiB or over %3 "
+                                      "lines): it is not read, and the editor starts with its defaults.")
+                           .arg(store.fileName(), QString::number(platform::kLargestSettingsFile >> 20),
+                                QString::number(platform::kMostSettingsLines));
         text += copy.isEmpty() ? QStringLiteral("\r\nNo copy of the file could be made: it is not written.")
                                : "\r\nThe file as it was is kept as " + copy + ".";
         platform::showInfo(kProductName, text);

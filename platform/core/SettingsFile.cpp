@@ -156,6 +156,8 @@ SettingsText splitSettingsText(QByteArrayView text) {
     while (pos < text.size()) {
         bool readable = false;
         const qsizetype start = readLine(text, pos, readable);
+        if (readable)
+            ++result.settingsLines;
         if (readable || start == text.size())
             continue;
         // A line starts after a line break: only white space stands before `start` on its line.
@@ -213,11 +215,15 @@ void SettingsFile::read(const QString& copy) {
             return;
         }
     }
+    if (!tooLarge_) {
+        text_ = splitSettingsText(bytes);
+        tooLarge_ = text_.settingsLines > kMostSettingsLines;
+    }
     if (tooLarge_) {
+        text_ = {};
         file_ = std::move(file);
         return;
     }
-    text_ = splitSettingsText(bytes);
     held_ = copyDir_->isValid() && saveFile(copy, text_.unreadableCount == 0 ? bytes : text_.readable);
     text_.readable.clear();
     if (text_.unreadableCount > 0)

@@ -46,11 +46,16 @@ struct SettingsText {
     QByteArray readable;
     QList<UnreadableLine> unreadable; // the first kUnreadableLinesKept of them
     qsizetype unreadableCount = 0;    // all of them
+    qsizetype settingsLines = 0;      // the readable lines, section headers and values, each joined
+                                      // line once
 };
 SettingsText splitSettingsText(QByteArrayView text);
 
 // The largest settings file that is read: the editor's own settings take a few KB.
 constexpr qint64 kLargestSettingsFile = 1 << 20;
+// The most lines of settings (section headers and values) that are read: the editor's own take a
+// few dozen. QSettings holds each it reads in a few hundred bytes, this many in about 1 MB.
+constexpr qsizetype kMostSettingsLines = 4096;
 
 class SettingsFile {
 public:
@@ -72,8 +77,9 @@ public:
     // reason); empty when it was read or is missing. Such a file is never written: the settings
     // of this run are not kept, and the file, node or link is left as it was.
     const QString& notReadReason() const { return notReadReason_; }
-    // True for a file larger than kLargestSettingsFile. It is not read, as if none of its lines
-    // could be: values() start empty, and write() writes over it only once it is copied.
+    // True for a file larger than kLargestSettingsFile or with more than kMostSettingsLines lines
+    // of settings. It is not read, as if none of its lines could be: values() start empty, and
+    // write() writes over it only once it is copied.
     bool isTooLarge() const { return tooLarge_; }
 
     // The values to read and to change: those of the file's readable lines, held in the copy.
