@@ -11,6 +11,7 @@
 #include "platform/gui/MessageBoxes.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -177,6 +178,12 @@ void reportSettingsFile(platform::SettingsFile& store) {
                            QStringLiteral("Settings\r\nCannot open file \"%1\". %2\r\nThe editor "
                                           "starts with its defaults and keeps no settings this run.")
                                .arg(store.fileName(), store.notReadReason()));
+    } else if (!store.notHeldReason().isEmpty()) {
+        platform::showInfo(
+            kProductName,
+            QStringLiteral("Settings\r\nCannot make a private copy of \"%1\" in \"%2\". %3\r\nThe "
+                           "editor starts with its defaults and keeps no settings this run.")
+                .arg(store.fileName(), QDir::tempPath(), store.notHeldReason()));
     } else if (store.isTooLarge()) {
         const QString copy = store.keepCopy();
         QString text = QStringLiteral("Settings\r\n%1 holds more than settings take (over %2 MiB or over %3 "

@@ -184,8 +184,16 @@ SettingsText splitSettingsText(QByteArrayView text) {
 
 SettingsFile::SettingsFile(const QString& organization, const QString& application)
     : fileName_(settingsFileName(organization, application)), copyDir_(std::make_unique<QTemporaryDir>()) {
-    const QString copy = copyDir_->filePath(QStringLiteral("settings.conf"));
-    read(copy);
+    // Without a folder of its own, QSettings is given a name no file can have (below a device):
+    // it reads nothing there and writes nowhere, where an empty name would write beside the
+    // working folder's files.
+    QString copy = QStringLiteral("/dev/null/settings.conf");
+    if (copyDir_->isValid()) {
+        copy = copyDir_->filePath(QStringLiteral("settings.conf"));
+        read(copy);
+    } else {
+        notHeldReason_ = copyDir_->errorString();
+    }
     // QSettings reads its file as it is made: once the copy is written.
     values_ = std::make_unique<QSettings>(copy, QSettings::IniFormat);
 }
@@ -224,7 +232,9 @@ void SettingsFile::read(const QString& copy) {
         file_ = std::move(file);
         return;
     }
-    held_ = copyDir_->isValid() && saveFile(copy, text_.unreadableCount == 0 ? bytes : text_.readable);
+    const SaveResult held = saveFile(copy, text_.unreadableCount == 0 ? bytes : text_.readable);
+    if (!held)
+        notHeldReason_ = held.error;
     text_.readable.clear();
     if (text_.unreadableCount > 0)
         file_ = std::move(file);
@@ -262,7 +272,7 @@ QString SettingsFile::keepCopy() {
 
 bool SettingsFile::write() {
     // Values that could not be held would be lost from the file.
-    if (!notReadReason_.isEmpty() || !held_ || (file_ && keepCopy().isEmpty()))
+    if (!notReadReason_.isEmpty() || !notHeldReason_.isEmpty() || (file_ && keepCopy().isEmpty()))
         return false;
     values_->sync();
     if (values_->status() != QSettings::NoError)

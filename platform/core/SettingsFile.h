@@ -81,6 +81,11 @@ public:
     // of settings. It is not read, as if none of its lines could be: values() start empty, and
     // write() writes over it only once it is copied.
     bool isTooLarge() const { return tooLarge_; }
+    // Why no private copy could hold the values (the system's reason: no folder of its own could
+    // be made in the temporary folder, QDir::tempPath(), or the copy could not be written there);
+    // empty when it holds them. values() then start empty and write() writes nothing: the
+    // settings of this run are not kept.
+    const QString& notHeldReason() const { return notHeldReason_; }
 
     // The values to read and to change: those of the file's readable lines, held in the copy.
     // What is written to them reaches the file only through write().
@@ -105,11 +110,11 @@ private:
 
     QString fileName_;
     QString notReadReason_;
+    QString notHeldReason_;
     bool tooLarge_ = false;
     std::unique_ptr<QFile> file_; // the file, open, while keepCopy may need it
     std::optional<FileIds> ids_;  // its owner, group and permission bits, then
     SettingsText text_;
-    bool held_ = true; // the copy holds what was read
     std::unique_ptr<QTemporaryDir> copyDir_;
     std::unique_ptr<QSettings> values_; // over the copy, in copyDir_
 };

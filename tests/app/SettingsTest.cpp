@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTreeView>
 #include <QtEndian>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
@@ -240,7 +241,7 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
         return std::pair(st.st_mode & S_IFMT, QFile::symLinkTarget(name));
     };
     const QByteArray large = "[General]\nFindStr0=needle\n";
-    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Large, ManyLines };
+    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Large, ManyLines, NoPrivateFolder };
     const struct Row {
         const char* name;
         Kind kind;
@@ -249,7 +250,9 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
                 {"a link to a device", LinkToDevice},
                 {"a socket", Socket},
                 {"one byte more than 1 MiB", Large},
-                {"one line of settings more than 4096", ManyLines}};
+                {"one line of settings more than 4096", ManyLines},
+                {"no private folder for the copy", NoPrivateFolder}};
+    const QByteArray oldTemp = qgetenv("TMPDIR");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         QFile::remove(name + ".bak");
@@ -264,17 +267,30 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
         } else if (row.kind == Large) {
             ASSERT_TRUE(testsupport::writeFile(name, large));
             ASSERT_EQ(::truncate(QFile::encodeName(name).constData(), (1 << 20) + 1), 0); // sparse
-        } else if (row.kind == ManyLines) {
-            ASSERT_TRUE(testsupport::writeFile(name, large + QByteArray("k=1\n").repeated(4095)));
+        } else if (row.kind >= ManyLines) {
+            ASSERT_TRUE(testsupport::writeFile(
+                name, row.kind == ManyLines ? large + QByteArray("k=1\n").repeated(4095) : large));
         }
         const QByteArray bytes = row.kind >= Large ? testsupport::readFile(name) : QByteArray();
+        if (row.kind == NoPrivateFolder)
+            qputenv("TMPDIR", QFile::encodeName(file("temp"))); // a file
         const auto before = node();
         boxes.records.clear();
         auto form = start();
         EXPECT_EQ(form->findSettings->findHistory[0], "");
         form->findSettings->pushFindString("new");
         ASSERT_TRUE(form->close());
+        qputenv("TMPDIR", oldTemp);
         EXPECT_EQ(boxes.records.size(), 1);
+        if (row.kind == NoPrivateFolder) {
+            EXPECT_EQ(boxes.records.value(0).text, "Settings\r\nCannot make a private copy of \"" + name +
+                                                       "\" in \"" + dir.filePath("temp") + "\". " +
+                                                       qt_error_string(ENOTDIR) +
+                                                       "\r\nThe editor starts with its defaults and keeps no "
+                                                       "settings this run.");
+            EXPECT_EQ(testsupport::readFile(name), bytes);
+            continue;
+        }
         if (row.kind >= Large) {
             EXPECT_EQ(
                 boxes.records.value(0).text,
