@@ -430,8 +430,9 @@ public:
     // Only values this run read or set are deleted or overwritten; a settings file with lines
     // that cannot be read is read in full all the same, and is written only after a copy of
     // it was kept (platform::SettingsFile), which the message about those lines names. One
-    // larger than 1 MiB is not read, and is copied likewise; one that is not a regular file is
-    // neither read nor written. The start says so, once.
+    // larger than 1 MiB or with more than 4,096 lines of settings is not read, and is copied
+    // likewise; one that is not a regular file is neither read nor written, nor are the settings
+    // when no private copy of them can be made. The start says so, once.
     void loadSettings();
     void saveSettings();
     // Centres the window's frame on the primary screen, its top-left corner kept on the screen's

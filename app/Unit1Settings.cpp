@@ -11,6 +11,7 @@
 #include "platform/gui/MessageBoxes.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -157,12 +158,10 @@ std::optional<QRect> placeOnScreen(std::int64_t left, std::int64_t top, QSize si
 
 // Tells which lines of the settings file cannot be read, and where the file as it was is kept.
 void reportUnreadableLines(platform::SettingsFile& store) {
-    constexpr int kShown = 5;
-    const QList<platform::UnreadableLine>& lines = store.unreadableLines();
     QString text = "Settings\r\nThese lines of " + store.fileName() + " cannot be read and are left out:";
-    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), kShown); ++i)
-        text += "\r\n" + QString::number(lines[i].number) + ": " + lines[i].text;
-    if (lines.size() > kShown)
+    for (const platform::UnreadableLine& line : store.unreadableLines())
+        text += "\r\n" + QString::number(line.number) + ": " + line.text;
+    if (store.unreadableLineCount() > store.unreadableLines().size())
         text += "\r\n...";
     const QString copy = store.keepCopy();
     text += copy.isEmpty()
@@ -179,12 +178,18 @@ void reportSettingsFile(platform::SettingsFile& store) {
                            QStringLiteral("Settings\r\nCannot open file \"%1\". %2\r\nThe editor "
                                           "starts with its defaults and keeps no settings this run.")
                                .arg(store.fileName(), store.notReadReason()));
+    } else if (!store.notHeldReason().isEmpty()) {
+        platform::showInfo(
+            kProductName,
+            QStringLiteral("Settings\r\nCannot make a private copy of \"%1\" in \"%2\". %3\r\nThe "
+                           "editor starts with its defaults and keeps no settings this run.")
+                .arg(store.fileName(), QDir::tempPath(), store.notHeldReason()));
     } else if (store.isTooLarge()) {
         const QString copy = store.keepCopy();
-        QString text =
-            "Settings\r\n" + store.fileName() +
-            " is larger than 1 MiB, more than settings take: it is not read, and the editor starts "
-            "with its defaults.";
+        QString text = QStringLiteral("Settings\r\n%1 holds more than settings take (over %2 MiB or over %3 "
+                                      "lines): it is not read, and the editor starts with its defaults.")
+                           .arg(store.fileName(), QString::number(platform::kLargestSettingsFile >> 20),
+                                QString::number(platform::kMostSettingsLines));
         text += copy.isEmpty() ? QStringLiteral("\r\nNo copy of the file could be made: it is not written.")
                                : "\r\nThe file as it was is kept as " + copy + ".";
         platform::showInfo(kProductName, text);

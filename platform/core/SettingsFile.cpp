@@ -72,6 +72,20 @@ qsizetype readLine(QByteArrayView text, qsizetype& pos, bool& readable) {
     return start;
 }
 
+// `line` as an unreadable line's text: decoded, and cut after kUnreadableTextKept characters.
+// Only its start is decoded: a character takes at most four bytes, so that start holds those
+// kept and one more, which tells that the text goes on.
+QString keptText(QByteArrayView line) {
+    constexpr qsizetype kStart = 4 * (kUnreadableTextKept + 1);
+    QString text = QString::fromUtf8(line.first(std::min(line.size(), kStart)));
+    if (text.size() <= kUnreadableTextKept)
+        return text;
+    // A pair of surrogates stays whole or goes.
+    text.truncate(text[kUnreadableTextKept - 1].isHighSurrogate() ? kUnreadableTextKept - 1
+                                                                  : kUnreadableTextKept);
+    return text + u'\u2026';
+}
+
 // Makes the missing folders above `fileName`, each private to the user. False when one could not
 // be made.
 bool makeFoldersAbove(const QString& fileName) {
@@ -142,6 +156,8 @@ SettingsText splitSettingsText(QByteArrayView text) {
     while (pos < text.size()) {
         bool readable = false;
         const qsizetype start = readLine(text, pos, readable);
+        if (readable)
+            ++result.settingsLines;
         if (readable || start == text.size())
             continue;
         // A line starts after a line break: only white space stands before `start` on its line.
@@ -154,7 +170,9 @@ SettingsText splitSettingsText(QByteArrayView text) {
         qsizetype textEnd = lineEnd;
         while (textEnd > lineStart && isLineBreak(text[textEnd - 1]))
             --textEnd;
-        result.unreadable.append({number, QString::fromUtf8(text.sliced(lineStart, textEnd - lineStart))});
+        if (result.unreadable.size() < kUnreadableLinesKept)
+            result.unreadable.append({number, keptText(text.sliced(lineStart, textEnd - lineStart))});
+        ++result.unreadableCount;
         result.readable.append(text.sliced(kept, lineStart - kept));
         kept = lineEnd;
         // Only the line itself goes: the lines after it are read again from their start.
@@ -166,8 +184,16 @@ SettingsText splitSettingsText(QByteArrayView text) {
 
 SettingsFile::SettingsFile(const QString& organization, const QString& application)
     : fileName_(settingsFileName(organization, application)), copyDir_(std::make_unique<QTemporaryDir>()) {
-    const QString copy = copyDir_->filePath(QStringLiteral("settings.conf"));
-    read(copy);
+    // Without a folder of its own, QSettings is given a name no file can have (below a device):
+    // it reads nothing there and writes nowhere, where an empty name would write beside the
+    // working folder's files.
+    QString copy = QStringLiteral("/dev/null/settings.conf");
+    if (copyDir_->isValid()) {
+        copy = copyDir_->filePath(QStringLiteral("settings.conf"));
+        read(copy);
+    } else {
+        notHeldReason_ = copyDir_->errorString();
+    }
     // QSettings reads its file as it is made: once the copy is written.
     values_ = std::make_unique<QSettings>(copy, QSettings::IniFormat);
 }
@@ -197,14 +223,20 @@ void SettingsFile::read(const QString& copy) {
             return;
         }
     }
+    if (!tooLarge_) {
+        text_ = splitSettingsText(bytes);
+        tooLarge_ = text_.settingsLines > kMostSettingsLines;
+    }
     if (tooLarge_) {
+        text_ = {};
         file_ = std::move(file);
         return;
     }
-    text_ = splitSettingsText(bytes);
-    held_ = copyDir_->isValid() && saveFile(copy, text_.unreadable.isEmpty() ? bytes : text_.readable);
+    const SaveResult held = saveFile(copy, text_.unreadableCount == 0 ? bytes : text_.readable);
+    if (!held)
+        notHeldReason_ = held.error;
     text_.readable.clear();
-    if (!text_.unreadable.isEmpty())
+    if (text_.unreadableCount > 0)
         file_ = std::move(file);
 }
 
@@ -240,7 +272,7 @@ QString SettingsFile::keepCopy() {
 
 bool SettingsFile::write() {
     // Values that could not be held would be lost from the file.
-    if (!notReadReason_.isEmpty() || !held_ || (file_ && keepCopy().isEmpty()))
+    if (!notReadReason_.isEmpty() || !notHeldReason_.isEmpty() || (file_ && keepCopy().isEmpty()))
         return false;
     values_->sync();
     if (values_->status() != QSettings::NoError)

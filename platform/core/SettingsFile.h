@@ -29,8 +29,14 @@ namespace platform {
 // "]", or a line that is neither a header nor a comment and holds no "=" (outside quotes).
 struct UnreadableLine {
     int number = 0; // 1-based; "\r\n", "\n" and "\r" each end a line
-    QString text;   // without its line break, decoded as UTF-8
+    QString text;   // without its line break, decoded as UTF-8; see kUnreadableTextKept
 };
+
+// Of the unreadable lines, only the first kUnreadableLinesKept are kept, and of each only the
+// first kUnreadableTextKept characters, then "…": enough to tell of them, while a hostile file
+// of half a million such lines costs no more than a sound one.
+constexpr int kUnreadableLinesKept = 5;
+constexpr int kUnreadableTextKept = 200;
 
 // A settings text split into what QSettings reads and what it cannot. `readable` is the text
 // with each unreadable line taken out whole, so that the lines after it read as if it were
@@ -38,12 +44,18 @@ struct UnreadableLine {
 // when such a joined line cannot be read, only its first physical line is taken out.
 struct SettingsText {
     QByteArray readable;
-    QList<UnreadableLine> unreadable;
+    QList<UnreadableLine> unreadable; // the first kUnreadableLinesKept of them
+    qsizetype unreadableCount = 0;    // all of them
+    qsizetype settingsLines = 0;      // the readable lines, section headers and values, each joined
+                                      // line once
 };
 SettingsText splitSettingsText(QByteArrayView text);
 
 // The largest settings file that is read: the editor's own settings take a few KB.
 constexpr qint64 kLargestSettingsFile = 1 << 20;
+// The most lines of settings (section headers and values) that are read: the editor's own take a
+// few dozen. QSettings holds each it reads in a few hundred bytes, this many in about 1 MB.
+constexpr qsizetype kMostSettingsLines = 4096;
 
 class SettingsFile {
 public:
@@ -57,15 +69,23 @@ public:
     SettingsFile& operator=(const SettingsFile&) = delete;
 
     QString fileName() const { return fileName_; }
-    // The lines of the file that cannot be read; empty for a sound or missing file.
+    // The first lines of the file that cannot be read (see kUnreadableLinesKept); empty for a
+    // sound or missing file. unreadableLineCount() counts them all.
     const QList<UnreadableLine>& unreadableLines() const { return text_.unreadable; }
+    qsizetype unreadableLineCount() const { return text_.unreadableCount; }
     // Why the file was not read (a pipe, a device or a socket, or a link to one; or the system's
     // reason); empty when it was read or is missing. Such a file is never written: the settings
     // of this run are not kept, and the file, node or link is left as it was.
     const QString& notReadReason() const { return notReadReason_; }
-    // True for a file larger than kLargestSettingsFile. It is not read, as if none of its lines
-    // could be: values() start empty, and write() writes over it only once it is copied.
+    // True for a file larger than kLargestSettingsFile or with more than kMostSettingsLines lines
+    // of settings. It is not read, as if none of its lines could be: values() start empty, and
+    // write() writes over it only once it is copied.
     bool isTooLarge() const { return tooLarge_; }
+    // Why no private copy could hold the values (the system's reason: no folder of its own could
+    // be made in the temporary folder, QDir::tempPath(), or the copy could not be written there);
+    // empty when it holds them. values() then start empty and write() writes nothing: the
+    // settings of this run are not kept.
+    const QString& notHeldReason() const { return notHeldReason_; }
 
     // The values to read and to change: those of the file's readable lines, held in the copy.
     // What is written to them reaches the file only through write().
@@ -90,11 +110,11 @@ private:
 
     QString fileName_;
     QString notReadReason_;
+    QString notHeldReason_;
     bool tooLarge_ = false;
     std::unique_ptr<QFile> file_; // the file, open, while keepCopy may need it
     std::optional<FileIds> ids_;  // its owner, group and permission bits, then
     SettingsText text_;
-    bool held_ = true; // the copy holds what was read
     std::unique_ptr<QTemporaryDir> copyDir_;
     std::unique_ptr<QSettings> values_; // over the copy, in copyDir_
 };

@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTreeView>
 #include <QtEndian>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
@@ -190,7 +191,10 @@ TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWrit
         QString copy;  // its name's ending; none: every name a copy could take is a folder
     };
     const Row rows[] = {
-        {"a stray header", "[Gen\n" + sound, "1: [Gen", ".bak"},
+        {"more lines than are shown, the first longer than is shown",
+         QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n" + sound,
+         "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...", ".bak"},
+        {"a stray header", "[Gen\n" + sound, "1: [Gen", ".bak2"},
         {"no copy possible", "MRUPath1\n" + sound, "1: MRUPath1", {}},
     };
     for (const Row& row : rows) {
@@ -237,7 +241,7 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
         return std::pair(st.st_mode & S_IFMT, QFile::symLinkTarget(name));
     };
     const QByteArray large = "[General]\nFindStr0=needle\n";
-    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Large };
+    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Large, ManyLines, NoPrivateFolder };
     const struct Row {
         const char* name;
         Kind kind;
@@ -245,9 +249,13 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
                 {"a link to a pipe", LinkToPipe},
                 {"a link to a device", LinkToDevice},
                 {"a socket", Socket},
-                {"one byte more than 1 MiB", Large}};
+                {"one byte more than 1 MiB", Large},
+                {"one line of settings more than 4096", ManyLines},
+                {"no private folder for the copy", NoPrivateFolder}};
+    const QByteArray oldTemp = qgetenv("TMPDIR");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        QFile::remove(name + ".bak");
         std::optional<testsupport::IdlePipe> pipe;
         QLocalServer socket;
         if (row.kind == Pipe || row.kind == LinkToPipe)
@@ -259,22 +267,38 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
         } else if (row.kind == Large) {
             ASSERT_TRUE(testsupport::writeFile(name, large));
             ASSERT_EQ(::truncate(QFile::encodeName(name).constData(), (1 << 20) + 1), 0); // sparse
+        } else if (row.kind >= ManyLines) {
+            ASSERT_TRUE(testsupport::writeFile(
+                name, row.kind == ManyLines ? large + QByteArray("k=1\n").repeated(4095) : large));
         }
+        const QByteArray bytes = row.kind >= Large ? testsupport::readFile(name) : QByteArray();
+        if (row.kind == NoPrivateFolder)
+            qputenv("TMPDIR", QFile::encodeName(file("temp"))); // a file
         const auto before = node();
         boxes.records.clear();
         auto form = start();
         EXPECT_EQ(form->findSettings->findHistory[0], "");
         form->findSettings->pushFindString("new");
         ASSERT_TRUE(form->close());
+        qputenv("TMPDIR", oldTemp);
         EXPECT_EQ(boxes.records.size(), 1);
-        if (row.kind == Large) {
-            EXPECT_EQ(boxes.records.value(0).text,
-                      "Settings\r\n" + name +
-                          " is larger than 1 MiB, more than settings take: it is not read, and the editor "
-                          "starts with its defaults.\r\nThe file as it was is kept as " +
-                          name + ".bak.");
-            const QByteArray copy = testsupport::readFile(name + ".bak");
-            EXPECT_TRUE(copy.size() == (1 << 20) + 1 && copy.startsWith(large));
+        if (row.kind == NoPrivateFolder) {
+            EXPECT_EQ(boxes.records.value(0).text, "Settings\r\nCannot make a private copy of \"" + name +
+                                                       "\" in \"" + dir.filePath("temp") + "\". " +
+                                                       qt_error_string(ENOTDIR) +
+                                                       "\r\nThe editor starts with its defaults and keeps no "
+                                                       "settings this run.");
+            EXPECT_EQ(testsupport::readFile(name), bytes);
+            continue;
+        }
+        if (row.kind >= Large) {
+            EXPECT_EQ(
+                boxes.records.value(0).text,
+                "Settings\r\n" + name +
+                    " holds more than settings take (over 1 MiB or over 4096 lines): it is not read, and "
+                    "the editor starts with its defaults.\r\nThe file as it was is kept as " +
+                    name + ".bak.");
+            EXPECT_EQ(testsupport::readFile(name + ".bak"), bytes);
             EXPECT_TRUE(testsupport::readFile(name).contains("FindStr0=new"));
             continue;
         }
