@@ -480,7 +480,9 @@ void TDialogMemo::leaveJoinStart() {
 }
 
 void TDialogMemo::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty() && !isReadOnly()) {
+    // Text being composed takes the selection's place as soon as it shows, as the text edit would
+    // remove it.
+    if ((!event->commitString().isEmpty() || !event->preeditString().isEmpty()) && !isReadOnly()) {
         if (QTextCursor cursor = textCursor();
             cursor.hasSelection() &&
             removalNeedsCare(document(), cursor.selectionStart(), cursor.selectionEnd()))
