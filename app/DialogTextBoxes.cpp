@@ -1,7 +1,10 @@
 #include "app/DialogTextBoxes.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDrag>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -13,7 +16,9 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -475,7 +480,9 @@ void TDialogMemo::leaveJoinStart() {
 }
 
 void TDialogMemo::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty() && !isReadOnly()) {
+    // Text being composed takes the selection's place as soon as it shows, as the text edit would
+    // remove it.
+    if ((!event->commitString().isEmpty() || !event->preeditString().isEmpty()) && !isReadOnly()) {
         if (QTextCursor cursor = textCursor();
             cursor.hasSelection() &&
             removalNeedsCare(document(), cursor.selectionStart(), cursor.selectionEnd()))
@@ -500,6 +507,81 @@ QMimeData* TDialogMemo::createMimeDataFromSelection() const {
     auto* data = new QMimeData;
     data->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
     return data;
+}
+
+void TDialogMemo::mousePressEvent(QMouseEvent* event) {
+    const QTextCursor before = textCursor();
+    QPlainTextEdit::mousePressEvent(event);
+    const QTextCursor after = textCursor();
+    // The text edit leaves a selection pressed on as it is, waiting to see whether the mouse drags
+    // it; any other press moves the caret or, with Shift, extends the selection (perhaps to where
+    // it ends already).
+    const bool waits = event->button() == Qt::LeftButton && event->modifiers() != Qt::ShiftModifier &&
+                       after.hasSelection() && after.anchor() == before.anchor() &&
+                       after.position() == before.position();
+    dragFrom_ = waits ? std::optional(event->position() - contentOffset()) : std::nullopt;
+}
+
+void TDialogMemo::mouseMoveEvent(QMouseEvent* event) {
+    // No later than the text edit would start a drag of its own, so that it never does.
+    if (dragFrom_ && (event->buttons() & Qt::LeftButton) &&
+        (event->position() - contentOffset() - *dragFrom_).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        dragFrom_.reset();
+        dragSelection();
+        return;
+    }
+    QPlainTextEdit::mouseMoveEvent(event);
+}
+
+void TDialogMemo::mouseReleaseEvent(QMouseEvent* event) {
+    dragFrom_.reset();
+    QPlainTextEdit::mouseReleaseEvent(event);
+}
+
+void TDialogMemo::dragSelection() {
+    const Qt::DropActions actions = isReadOnly() ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction;
+    dragged_ = textCursor();
+    Qt::DropAction action = Qt::IgnoreAction;
+    if (dragSeam_) {
+        const std::unique_ptr<QMimeData> data(createMimeDataFromSelection());
+        action = dragSeam_(data.get(), actions);
+    } else {
+        // Deleted by Qt once the drop is done.
+        auto* drag = new QDrag(viewport());
+        drag->setMimeData(createMimeDataFromSelection());
+        action = drag->exec(actions, isReadOnly() ? Qt::CopyAction : Qt::MoveAction);
+    }
+    if (std::optional<QTextCursor> moved = std::exchange(dragged_, std::nullopt);
+        moved && action == Qt::MoveAction) {
+        removeRange(*moved, moved->anchor(), moved->position());
+        setTextCursor(*moved);
+    }
+}
+
+void TDialogMemo::dropEvent(QDropEvent* event) {
+    const QString text = pastableText(event->mimeData());
+    if (text.isEmpty() || isReadOnly()) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
+    // The text edit would take out the text moved and set the caret inside an edit block of its
+    // own, before the plain-text layout learns of the change (see removeRange). It is told that the
+    // drag left, which ends its scrolling and its caret that shows where the text would go.
+    QDragLeaveEvent left;
+    QPlainTextEdit::dragLeaveEvent(&left);
+    QTextCursor cursor = cursorForPosition(event->position().toPoint());
+    cursor.beginEditBlock();
+    if (std::optional<QTextCursor> moved = std::exchange(dragged_, std::nullopt);
+        moved && event->dropAction() == Qt::MoveAction)
+        removeRange(*moved, moved->anchor(), moved->position());
+    // As typed there: see leaveJoinStart.
+    if (cursor.atBlockStart() && continuesLine(cursor.block()))
+        cursor.setPosition(cursor.position() - 1);
+    insertText(cursor, text);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    event->acceptProposedAction();
 }
 
 void TDialogMemo::keyPressEvent(QKeyEvent* event) {

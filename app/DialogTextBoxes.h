@@ -6,11 +6,15 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
+#include <QTextCursor>
+#include <functional>
+#include <optional>
 
+class QDropEvent;
 class QInputMethodEvent;
 class QKeyEvent;
 class QMimeData;
-class QTextCursor;
+class QMouseEvent;
 
 // A one-line box of a dialog. It takes a text of any length: a name of the document is never
 // cut. A paste with no text on the clipboard does nothing (a plain line edit would delete its
@@ -38,7 +42,9 @@ protected:
 // toPlainText() would turn into blanks and breaks.
 //
 // A paste or a drop inserts the data's text; data without text (as the clipboard gives while
-// no program owns it) inserts nothing. Copying gives the text as text() reads it.
+// no program owns it) inserts nothing. Copying and dragging give the text as text() reads it. A
+// selection dragged and dropped elsewhere in the memo moves there as one step of the undo
+// history; moved out of the memo, it is taken out as Delete would.
 class TDialogMemo : public QPlainTextEdit {
     Q_OBJECT
 
@@ -57,6 +63,11 @@ public:
     // (at least 2), each ending after a blank within `blankReach` characters of its end where
     // there is one; 4,096 and 256 unless set. It applies to the text set or inserted afterwards.
     void setBlockLength(int length, int blankReach);
+    // Test seam: `run` takes the place of QDrag::exec for the drags the memo starts. It gets the
+    // data dragged and the actions allowed, and returns the action the drop took.
+    void setDragSeam(std::function<Qt::DropAction(const QMimeData*, Qt::DropActions)> run) {
+        dragSeam_ = std::move(run);
+    }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -64,6 +75,10 @@ protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Inserts `text` at `cursor` (over its selection), breaking its long lines into blocks.
@@ -92,6 +107,10 @@ private:
     // block before, the same place in the text, so that a mark or joiner typed there stays in the
     // block of the character it belongs to.
     void leaveJoinStart();
+    // Drags the selection, and takes it out when it is moved out of the memo. (The plain text
+    // edit's own drag takes it out as the text document does, which may change the break before
+    // it or leave a piece of a long line empty.)
+    void dragSelection();
 
     // A long line's blocks would come back as lines and its separators as line breaks.
     using QPlainTextEdit::setPlainText;
@@ -100,6 +119,12 @@ private:
     bool wantReturns_ = false;
     int blockLength_;
     int blankReach_;
+    // Where a press left a selection as it was, for the text edit waits to see whether the mouse
+    // drags it (in the coordinates of the text, which scrolling does not move).
+    std::optional<QPointF> dragFrom_;
+    // The selection the memo's own drag carries while it runs, until a drop moves it.
+    std::optional<QTextCursor> dragged_;
+    std::function<Qt::DropAction(const QMimeData*, Qt::DropActions)> dragSeam_;
 };
 
 // The text a paste takes from `data`: empty when there is no data or no text in it.

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -272,7 +273,8 @@ TEST(TextBoxes, MemoKeepsTheBreakBeforeLinesItJoins) {
         {"backspace after an empty line", "a\r\n\nb", 3, 3, Qt::Key_Backspace, "a\r\nb"},
         {"delete on an empty line", "a\n\r\nb", 2, 2, Qt::Key_Delete, "a\nb"},
         {"selection deleted", "a\nb\r\nc", 2, 4, Qt::Key_Delete, "a\nc"},
-        {"selection typed over", "a\nb\r\nc", 2, 4, Qt::Key_X, "a\nxc"}};
+        {"selection typed over", "a\nb\r\nc", 2, 4, Qt::Key_X, "a\nxc"},
+        {"selection composed over", "a\nb\r\nc", 2, 4, Qt::Key_unknown, "a\nxc"}}; // by an input method
     for (const auto& [name, text, anchor, position, key, expected] : rows) {
         TDialogMemo memo(nullptr);
         memo.setText(text);
@@ -280,9 +282,17 @@ TEST(TextBoxes, MemoKeepsTheBreakBeforeLinesItJoins) {
         cursor.setPosition(anchor);
         cursor.setPosition(position, QTextCursor::KeepAnchor);
         memo.setTextCursor(cursor);
-        QTest::keyClick(&memo, key);
+        QInputMethodEvent composing("x", {}), committed;
+        committed.setCommitString("x");
+        if (key == Qt::Key_unknown) {
+            QApplication::sendEvent(&memo, &composing);
+            QApplication::sendEvent(&memo, &committed);
+        } else {
+            QTest::keyClick(&memo, key);
+        }
         EXPECT_EQ(memo.text(), QString(expected)) << name;
-        QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+        for (int undo = key == Qt::Key_unknown ? 2 : 1; undo > 0; --undo) // the text composed is a step
+            QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
         EXPECT_EQ(memo.text(), QString(text)) << name;
     }
 }

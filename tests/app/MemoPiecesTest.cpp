@@ -3,8 +3,11 @@
 #include "app/DialogTextBoxes.h"
 #include "tests/support/TestSupport.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
@@ -137,6 +140,14 @@ void select(TDialogMemo& memo, int anchor, int caret, bool later) {
     memo.setTextCursor(cursor);
 }
 
+// A random place between characters as the reader sees them, where a caret stands, in the
+// `length` characters from `from`.
+int randomCaret(std::mt19937& random, const QString& text, int from, int length) {
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    clusters.setPosition(from + int(random() % (length + 1)));
+    return int(clusters.isAtBoundary() ? clusters.position() : clusters.toPreviousBoundary());
+}
+
 std::string shown(QString text) {
     return text.replace("\r", "\\r").replace("\n", "\\n").toStdString();
 }
@@ -206,9 +217,7 @@ TEST(MemoPieces, KeysActAsOnTheWholeText) {
         countPlaces(state, places);
         // At a join at the real length, on either side of it; anywhere in the short texts, whose
         // pieces are short, between characters as the reader sees them, as a caret stands.
-        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
-        clusters.setPosition(int(random() % (text.size() + 1)));
-        int start = int(clusters.isAtBoundary() ? clusters.position() : clusters.toPreviousBoundary());
+        int start = randomCaret(random, text, 0, int(text.size()));
         if (realLength && state.joins.size() > 1)
             start = state.starts[1 + random() % (state.starts.size() - 1)];
         select(pieced, start, start, random() % 2);
@@ -255,6 +264,80 @@ TEST(MemoPieces, KeysActAsOnTheWholeText) {
     std::printf("seed %u: %d sequences, %d keys; joins %s %d, %s %d, %s %d, %s %d, %s %d\n", kSeed,
                 kSequences, keys, kPlaceNames[0], places[0], kPlaceNames[1], places[1], kPlaceNames[2],
                 places[2], kPlaceNames[3], places[3], kPlaceNames[4], places[4]);
+}
+
+void sendMouse(QWidget* viewport, QEvent::Type type, QPoint at) {
+    QMouseEvent event(type, at, viewport->mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+}
+
+// A selection dragged with the mouse and dropped elsewhere in the memo, moved or copied, or taken
+// by another box or program, as the text kept whole would have it; one undo takes the drop back.
+TEST(MemoPieces, DragsActAsOnTheWholeText) {
+    constexpr unsigned kSeed = 20240612;
+    constexpr int kDrags = 3000, kWholeLengthDrags = 30;
+    std::mt19937 random(kSeed);
+    TDialogMemo memo(nullptr);
+    memo.resize(240, 600);
+    memo.show();
+    for (int drag = 0; drag < kDrags; ++drag) {
+        const bool realLength = drag < kWholeLengthDrags;
+        memo.setBlockLength(realLength ? 4096 : 6 + int(random() % 20), realLength ? 256 : int(random() % 8));
+        QString text = randomText(random, realLength ? 9000 : 20 + int(random() % 100));
+        if (realLength) // one line
+            text.replace(u'\r', u' ').replace(u'\n', u' ');
+        memo.setText(text);
+        // At the real length, around the first join, all in view.
+        const int from = realLength ? memo.document()->firstBlock().length() - 61 : 0;
+        const int length = realLength ? 120 : int(text.size());
+        int a = randomCaret(random, text, from, length), b = randomCaret(random, text, from, length);
+        int d = randomCaret(random, text, from, length), pressed = std::min(a, b);
+        const bool later = random() % 2, out = random() % 4 == 0;
+        const Qt::DropAction action = random() % 3 ? Qt::MoveAction : Qt::CopyAction;
+        while (pressed < std::max(a, b) && (text[pressed] == u'\r' || text[pressed] == u'\n'))
+            ++pressed; // on a character, which a line break is not
+        select(memo, a, b, later);
+        memo.centerCursor();
+        const State selected = stateOf(memo);
+        select(memo, pressed, pressed, true);
+        const QPoint press = memo.cursorRect().center() + QPoint(2, 0);
+        select(memo, d, d, random() % 2);
+        const QPoint drop = memo.cursorRect().center();
+        memo.setTextCursor(memo.cursorForPosition(drop));
+        d = stateOf(memo).caret;
+        select(memo, a, b, later);
+        if (a > b)
+            std::swap(a, b);
+        const QString kept = action == Qt::MoveAction ? text.left(a) + text.mid(b) : text;
+        const int to = (action == Qt::CopyAction || d <= a ? d : d >= b ? d - (b - a) : a);
+        const State expected =
+            out && action == Qt::CopyAction ? selected
+            : out                           ? State{kept, a, a, {}, {}}
+                  : State{kept.left(to) + text.mid(a, b - a) + kept.mid(to), to + b - a, to + b - a, {}, {}};
+        memo.setDragSeam([&](const QMimeData* data, Qt::DropActions) {
+            // The memo takes the drop once it has taken the drag entering it.
+            QDragEnterEvent enter(drop, action, data, Qt::LeftButton, Qt::NoModifier);
+            QDropEvent event(drop, action, data, Qt::LeftButton, Qt::NoModifier);
+            if (!out) {
+                QApplication::sendEvent(memo.viewport(), &enter);
+                QApplication::sendEvent(memo.viewport(), &event);
+            }
+            return out || event.isAccepted() ? action : Qt::IgnoreAction;
+        });
+        if (pressed == b) // the selection holds no character
+            continue;
+        ASSERT_TRUE(memo.viewport()->rect().contains(press) && memo.viewport()->rect().contains(drop));
+        sendMouse(memo.viewport(), QEvent::MouseButtonPress, press);
+        sendMouse(memo.viewport(), QEvent::MouseMove, press + QPoint(QApplication::startDragDistance(), 0));
+        const State got = stateOf(memo);
+        memo.undo();
+        ASSERT_TRUE(got == expected && memo.text() == text)
+            << "drag " << drag << ": " << a << "-" << b << (out ? " out " : " to ") << d << " " << action
+            << " in " << shown(text) << "\n got " << shown(got.text) << " " << got.anchor << "-" << got.caret
+            << ", undone " << shown(memo.text());
+    }
 }
 
 } // namespace
