@@ -61,42 +61,16 @@ struct RoundTripSample {
 
 inline constexpr RoundTripSample kRoundTripSamples[] = {
     {"lines_before_the_first_header",
-     u"; Einstellungen f\u00FCr den Server\r\n"
-     u"top=1\r\n"
-     u"\r\n"
-     u"[Server] ; Hauptteil\r\n"
-     u"Port = 8080 ; Standard\r\n"
-     u"Pfad=C:\\Programme\\Gr\u00F6\u00DFe;x\r\n"
-     u"leer=\r\n"
-     u"nur Text ohne Gleichheitszeichen\n"
-     u"  ;  eingerückter Kommentar  \r"
-     u"\r\n"
-     u"[Clients]\r\n"
-     u"Name=\u20AC und \u00E9\r\n"
-     u"=ohne Namen\r\n"
-     u"k=;c\r\n"
-     u"\x01[x\r\n"
-     u"[Leer]\r\n"
-     u"\x1a",
-     u";Einstellungen f\u00FCr den Server\r\n"
-     u"top=1\r\n"
-     u"\r\n"
-     u"[Server] ; Hauptteil\r\n"
-     u"Port=8080 ;Standard\r\n"
-     u"Pfad=C:\\Programme\\Gr\u00F6\u00DFe ;x\r\n"
-     u"leer=\r\n"
-     u"nur Text ohne Gleichheitszeichen\r\n"
-     u";eingerückter Kommentar\r\n"
-     u"\r\n"
-     u"[Clients]\r\n"
-     u"Name=\u20AC und \u00E9\r\n"
-     u"=ohne Namen\r\n"
-     u"k=;c\r\n"
-     u"\x01[x\r\n"
-     u"\r\n"
-     u"[Leer]\r\n"
-     u"\x1a\r\n"
-     u"\r\n"},
+     u"; Einstellungen f\u00FCr den Server\r\ntop=1\r\n\r\n"
+     u"[Server] ; Hauptteil\r\nPort = 8080 ; Standard\r\nPfad=C:\\Programme\\Gr\u00F6\u00DFe;x\r\n"
+     u"leer=\r\nnur Text ohne Gleichheitszeichen\n  ;  eingerückter Kommentar  \r\r\n"
+     u"[Clients]\r\nName=\u20AC und \u00E9\r\n=ohne Namen\r\nk=;c\r\n\x01[x\r\n"
+     u"[Leer]\r\n\x1a",
+     u";Einstellungen f\u00FCr den Server\r\ntop=1\r\n\r\n"
+     u"[Server] ; Hauptteil\r\nPort=8080 ;Standard\r\nPfad=C:\\Programme\\Gr\u00F6\u00DFe ;x\r\n"
+     u"leer=\r\nnur Text ohne Gleichheitszeichen\r\n;eingerückter Kommentar\r\n\r\n"
+     u"[Clients]\r\nName=\u20AC und \u00E9\r\n=ohne Namen\r\nk=;c\r\n\x01[x\r\n\r\n"
+     u"[Leer]\r\n\x1a\r\n\r\n"},
     {"a_nameless_first_header_with_a_comment", u"[] ;owner: \u00E9quipe ops\r\nk=v\r\n[s]\r\nx=1",
      u"[] ;owner: \u00E9quipe ops\r\nk=v\r\n\r\n[s]\r\nx=1\r\n\r\n"},
 };

@@ -224,6 +224,11 @@ TEST_F(SettingsFileTest, TheFileAndItsCopyKeepTheirOwnerAndGroupOrClearTheGroups
         {"another group's bits are cleared", kNobody, {kNobody, 4444, 0640}, {kNobody, kNobody, 0600}},
     };
     const QByteArray text = "novalue\n[General]\nk=1\n";
+    const auto write = [] {
+        platform::SettingsFile store("Org", "App");
+        store.values().setValue("k", 2);
+        return store.write() ? 0 : 1;
+    };
     ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -233,13 +238,7 @@ TEST_F(SettingsFileTest, TheFileAndItsCopyKeepTheirOwnerAndGroupOrClearTheGroups
              {home.path(), home.filePath("config"), QFileInfo(name).path(), temp.path()})
             ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), row.writer, kNobody), 0);
         ASSERT_TRUE(testsupport::setIds(name, row.old));
-        EXPECT_EQ(testsupport::exitStatusAs(row.writer,
-                                            [] {
-                                                platform::SettingsFile store("Org", "App");
-                                                store.values().setValue("k", 2);
-                                                return store.write() ? 0 : 1;
-                                            }),
-                  0);
+        EXPECT_EQ(testsupport::exitStatusAs(row.writer, write), 0);
         EXPECT_EQ(testsupport::readFile(name), "[General]\nk=2\n");
         EXPECT_EQ(testsupport::idsOf(name), row.written);
         EXPECT_EQ(testsupport::readFile(name + ".bak"), text);

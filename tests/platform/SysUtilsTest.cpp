@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -89,94 +88,78 @@ TEST(AnsiCodePage, LoneSurrogatesBecomeSubstitutesWithoutSwallowingNeighbours) {
 // process maps, what is left is no more than the difference.
 TEST(MemoryLeft, UnderAnAddressSpaceLimitIsWhatIsNotMappedYet) {
     constexpr qint64 kMargin = qint64(64) << 20;
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const auto leftUnderALimit = [] {
         char statm[64] = {};
         const int fd = ::open("/proc/self/statm", O_RDONLY);
         if (fd < 0 || ::read(fd, statm, sizeof statm - 1) <= 0)
-            ::_exit(2);
+            return 2;
         const qint64 mapped = std::strtoll(statm, nullptr, 10) * ::sysconf(_SC_PAGESIZE);
         rlimit limit{};
         ::getrlimit(RLIMIT_AS, &limit);
         limit.rlim_cur = rlim_t(mapped + kMargin);
         if (::setrlimit(RLIMIT_AS, &limit) != 0)
-            ::_exit(3);
+            return 3;
         const qint64 left = platform::memoryLeft();
-        ::_exit(left <= kMargin && left > kMargin / 2 ? 0 : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child's status: " << status;
+        return left <= kMargin && left > kMargin / 2 ? 0 : 1;
+    };
+    EXPECT_EQ(testsupport::exitStatusAs(0, leftUnderALimit), 0);
 }
 
 // A container's limit is that of the process's control group or of a group above it: what is
 // left is the least the groups leave, in the files of either version.
 TEST(MemoryLeft, IsNoMoreThanTheControlGroupsLeave) {
+    using testsupport::writeFile;
     constexpr qint64 kMb = 1 << 20;
-    constexpr qint64 kNoLimit = -1;                          // version 2's "max"
-    constexpr qint64 kVersion1NoLimit = 9223372036854771712; // what version 1 writes for none
     struct Group {
-        const char* folder; // below the version's hierarchy
-        int version;
-        qint64 limit, usage;
+        const char* folder;   // below the version's hierarchy
+        qint64 limit, usage;  // in MB; limit -1: none (version 2's "max", version 1's largest figure)
         QByteArray stat = {}; // memory.stat, when the group has one
     };
     const struct {
         const char* name;
+        int version;
         const char* membership; // proc/self/cgroup
         std::vector<Group> groups;
-        qint64 left;
+        qint64 left; // in MB
     } rows[] = {
-        {"version 2, the group's own limit", "0::/a/b\n", {{"a/b", 2, 100 * kMb, 30 * kMb}}, 70 * kMb},
-        {"version 2, a limit above",
-         "0::/a/b\n",
-         {{"a/b", 2, kNoLimit, 30 * kMb}, {"a", 2, 50 * kMb, 45 * kMb}},
-         5 * kMb},
-        {"version 2, the least of three",
-         "0::/a/b/\n",
-         {{"a/b", 2, 100 * kMb, 10 * kMb}, {"a", 2, 60 * kMb, 20 * kMb}, {"", 2, 500 * kMb, 470 * kMb}},
-         30 * kMb},
-        {"version 1, among other hierarchies",
-         "3:cpu:/x\n4:memory:/a\n0::/\n",
-         {{"a", 1, 80 * kMb, 20 * kMb}},
-         60 * kMb},
-        {"version 1, no limit under a limit",
-         "4:cpu,memory:/a/b",
-         {{"a/b", 1, kVersion1NoLimit, 5 * kMb}, {"a", 1, 40 * kMb, 32 * kMb}},
-         8 * kMb},
-        {"over the limit", "0::/a\n", {{"a", 2, 10 * kMb, 12 * kMb}}, 0},
-        {"version 2, page cache unused for a while counts as left",
+        {"the group's own limit", 2, "0::/a/b\n", {{"a/b", 100, 30}}, 70},
+        {"a limit above", 2, "0::/a/b\n", {{"a/b", -1, 30}, {"a", 50, 45}}, 5},
+        {"the least of three", 2, "0::/a/b/\n", {{"a/b", 100, 10}, {"a", 60, 20}, {"", 500, 470}}, 30},
+        {"among other hierarchies", 1, "3:cpu:/x\n4:memory:/a\n0::/\n", {{"a", 80, 20}}, 60},
+        {"no limit under a limit", 1, "4:cpu,memory:/a/b", {{"a/b", -1, 5}, {"a", 40, 32}}, 8},
+        {"over the limit", 2, "0::/a\n", {{"a", 10, 12}}, 0},
+        {"page cache unused for a while counts as left",
+         2,
          "0::/a\n",
-         {{"a", 2, 100 * kMb, 90 * kMb,
-           "anon 1\nactive_file 9\ninactive_file " + QByteArray::number(20 * kMb) + "\n"}},
-         30 * kMb},
-        {"version 1, the whole hierarchy's unused page cache",
+         {{"a", 100, 90, "anon 1\nactive_file 9\ninactive_file 20971520\n"}},
+         30},
+        {"the whole hierarchy's unused page cache",
+         1,
          "4:memory:/a\n",
-         {{"a", 1, 100 * kMb, 90 * kMb,
-           "inactive_file 1\ntotal_inactive_file " + QByteArray::number(20 * kMb) + "\n"}},
-         30 * kMb},
+         {{"a", 100, 90, "inactive_file 1\ntotal_inactive_file 20971520\n"}},
+         30},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(testing::Message() << row.name << ", version " << row.version);
+        const bool two = row.version == 2;
         QTemporaryDir root;
         ASSERT_TRUE(QDir(root.path()).mkpath("proc/self"));
-        ASSERT_TRUE(testsupport::writeFile(root.filePath("proc/self/cgroup"), row.membership));
+        ASSERT_TRUE(writeFile(root.filePath("proc/self/cgroup"), row.membership));
         for (const Group& group : row.groups) {
-            const bool two = group.version == 2;
             const QString folder =
-                root.filePath((two ? "sys/fs/cgroup/" : "sys/fs/cgroup/memory/") + QString(group.folder));
+                root.filePath(QString(two ? "sys/fs/cgroup/" : "sys/fs/cgroup/memory/") + group.folder);
+            const QByteArray none = two ? "max" : "9223372036854771712";
             ASSERT_TRUE(QDir().mkpath(folder));
-            ASSERT_TRUE(testsupport::writeFile(
-                folder + (two ? "/memory.max" : "/memory.limit_in_bytes"),
-                group.limit == kNoLimit ? "max\n" : QByteArray::number(group.limit) + "\n"));
-            ASSERT_TRUE(testsupport::writeFile(folder + (two ? "/memory.current" : "/memory.usage_in_bytes"),
-                                               QByteArray::number(group.usage)));
+            ASSERT_TRUE(writeFile(folder + (two ? "/memory.max" : "/memory.limit_in_bytes"),
+                                  (group.limit < 0 ? none : QByteArray::number(group.limit * kMb)) + "\n"));
+            ASSERT_TRUE(writeFile(folder + (two ? "/memory.current" : "/memory.usage_in_bytes"),
+                                  QByteArray::number(group.usage * kMb)));
             if (!group.stat.isEmpty()) {
-                ASSERT_TRUE(testsupport::writeFile(folder + "/memory.stat", group.stat));
+                ASSERT_TRUE(writeFile(folder + "/memory.stat", group.stat));
             }
         }
         const QString previous = platform::setControlGroupRoot(root.path());
-        EXPECT_EQ(platform::memoryLeft(), row.left);
+        EXPECT_EQ(platform::memoryLeft(), row.left * kMb);
         platform::setControlGroupRoot(previous);
     }
 }
