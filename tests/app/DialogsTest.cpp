@@ -307,19 +307,17 @@ TEST(TextBoxes, DeletingWhereBlocksMeetInTheDialogs) {
         {"backspace", Qt::Key_Backspace, {}, 0},
         {"ctrl backspace", Qt::Key_Backspace, Qt::ControlModifier, 0},
         {"delete", Qt::Key_Delete, {}, 1}}; // the last: presses of Left past the join
-    for (const char* box : {"item value", "item comment", "section comment"}) {
+    for (const std::string box : {"item value", "item comment", "section comment"}) {
         for (const QString& text : {letters, blank}) {
             for (const auto& [name, key, modifiers, past] : keys) {
                 const int tail = text == letters ? 14 : 200; // the second block's length
                 TFrmItem item;
                 TFrmSection section;
-                QDialog* dialog =
-                    box == std::string("section comment") ? static_cast<QDialog*>(&section) : &item;
-                item.setText({"k", box == std::string("item value") ? text : "v", text});
+                QDialog* dialog = box == "section comment" ? static_cast<QDialog*>(&section) : &item;
+                item.setText({"k", box == "item value" ? text : "v", text});
                 section.setText({"S", text});
                 dialog->show();
-                auto* memo = child<TDialogMemo>(dialog, box == std::string("item value") ? "MemoValue"
-                                                                                         : "MemoComment");
+                auto* memo = child<TDialogMemo>(dialog, box == "item value" ? "MemoValue" : "MemoComment");
                 memo->setFocus();
                 QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
                 for (int i = 0; i < tail + past; ++i)

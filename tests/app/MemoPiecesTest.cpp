@@ -55,27 +55,15 @@ const Key kKeys[] = {
     {"home", Qt::Key_Home, kNone, u"", Layout}, {"end", Qt::Key_End, kNone, u"", Layout},
     {"shift+home", Qt::Key_Home, kShift, u"", Layout}, {"shift+end", Qt::Key_End, kShift, u"", Layout},
     {"down", Qt::Key_Down, kNone, u"", Layout}};
-// clang-format on
 
 // The pieces texts are made of, with their weights: runs of letters, blanks, separators, accents,
 // surrogate pairs, emoji and Hangul sequences, line breaks. No flags: the text layout splits a
 // flag that follows an emoji into its two letters, which it does not see at a block's start.
 const std::pair<const char16_t*, int> kAtoms[] = {
-    {u"a", 20},
-    {u"b", 10},
-    {u"z", 10},
-    {u" ", 12},
-    {u".", 2},
-    {u"-", 2},
-    {u"e\u0301", 4},
-    {u"o\u0308\u0323", 2},
-    {u"\U0001F600", 3},
-    {u"\U00020001", 2},
-    {u"\U0001F469\u200D\U0001F4BB", 1},
-    {u"\u1100\u1161\u11A8", 1},
-    {u"\r\n", 2},
-    {u"\n", 1},
-};
+    {u"a", 20}, {u"b", 10}, {u"z", 10}, {u" ", 12}, {u".", 2}, {u"-", 2}, {u"e\u0301", 4}, {u"o\u0308\u0323", 2},
+    {u"\U0001F600", 3}, {u"\U00020001", 2}, {u"\U0001F469\u200D\U0001F4BB", 1}, {u"\u1100\u1161\u11A8", 1},
+    {u"\r\n", 2}, {u"\n", 1}};
+// clang-format on
 
 QString randomText(std::mt19937& random, int length) {
     static std::discrete_distribution<int> pick = [] {
@@ -199,10 +187,8 @@ TEST(MemoPieces, KeysActAsOnTheWholeText) {
     std::mt19937 random(kSeed);
     TDialogMemo pieced(nullptr), whole(nullptr);
     whole.setBlockLength(std::numeric_limits<int>::max(), 0);
-    for (TDialogMemo* memo : {&pieced, &whole}) {
-        memo->resize(240, 120);
-        memo->show();
-    }
+    for (TDialogMemo* memo : {&pieced, &whole})
+        memo->resize(240, 120), memo->show();
     std::array<int, kPlaces> places{};
     int keys = 0;
     for (int sequence = 0; sequence < kSequences; ++sequence) {
@@ -261,9 +247,7 @@ TEST(MemoPieces, KeysActAsOnTheWholeText) {
     }
     for (int place = 0; place < kPlaces; ++place)
         EXPECT_GT(places[place], 100) << kPlaceNames[place];
-    std::printf("seed %u: %d sequences, %d keys; joins %s %d, %s %d, %s %d, %s %d, %s %d\n", kSeed,
-                kSequences, keys, kPlaceNames[0], places[0], kPlaceNames[1], places[1], kPlaceNames[2],
-                places[2], kPlaceNames[3], places[3], kPlaceNames[4], places[4]);
+    std::printf("seed %u: %d sequences, %d keys\n", kSeed, kSequences, keys);
 }
 
 void sendMouse(QWidget* viewport, QEvent::Type type, QPoint at) {

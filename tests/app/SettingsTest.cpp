@@ -241,38 +241,35 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
         return std::pair(st.st_mode & S_IFMT, QFile::symLinkTarget(name));
     };
     const QByteArray large = "[General]\nFindStr0=needle\n";
+    const QString noSettings = "\r\nThe editor starts with its defaults and keeps no settings this run.";
     enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Large, ManyLines, NoPrivateFolder };
-    const struct Row {
-        const char* name;
-        Kind kind;
-    } rows[] = {{"a pipe", Pipe},
-                {"a link to a pipe", LinkToPipe},
-                {"a link to a device", LinkToDevice},
-                {"a socket", Socket},
-                {"one byte more than 1 MiB", Large},
-                {"one line of settings more than 4096", ManyLines},
-                {"no private folder for the copy", NoPrivateFolder}};
+    // clang-format off
+    const std::pair<const char*, Kind> rows[] = {
+        {"a pipe", Pipe}, {"a link to a pipe", LinkToPipe}, {"a link to a device", LinkToDevice},
+        {"a socket", Socket}, {"one byte more than 1 MiB", Large}, {"one line of settings more than 4096", ManyLines},
+        {"no private folder for the copy", NoPrivateFolder}};
+    // clang-format on
     const QByteArray oldTemp = qgetenv("TMPDIR");
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [rowName, kind] : rows) {
+        SCOPED_TRACE(rowName);
         QFile::remove(name + ".bak");
         std::optional<testsupport::IdlePipe> pipe;
         QLocalServer socket;
-        if (row.kind == Pipe || row.kind == LinkToPipe)
-            pipe.emplace(row.kind == Pipe ? name : dir.filePath("pipe"));
-        if (row.kind == LinkToPipe || row.kind == LinkToDevice) {
+        if (kind == Pipe || kind == LinkToPipe)
+            pipe.emplace(kind == Pipe ? name : dir.filePath("pipe"));
+        if (kind == LinkToPipe || kind == LinkToDevice) {
             ASSERT_TRUE(QFile::link(pipe ? pipe->path : "/dev/null", name));
-        } else if (row.kind == Socket) {
+        } else if (kind == Socket) {
             ASSERT_TRUE(socket.listen(name));
-        } else if (row.kind == Large) {
+        } else if (kind == Large) {
             ASSERT_TRUE(testsupport::writeFile(name, large));
             ASSERT_EQ(::truncate(QFile::encodeName(name).constData(), (1 << 20) + 1), 0); // sparse
-        } else if (row.kind >= ManyLines) {
+        } else if (kind >= ManyLines) {
             ASSERT_TRUE(testsupport::writeFile(
-                name, row.kind == ManyLines ? large + QByteArray("k=1\n").repeated(4095) : large));
+                name, kind == ManyLines ? large + QByteArray("k=1\n").repeated(4095) : large));
         }
-        const QByteArray bytes = row.kind >= Large ? testsupport::readFile(name) : QByteArray();
-        if (row.kind == NoPrivateFolder)
+        const QByteArray bytes = kind >= Large ? testsupport::readFile(name) : QByteArray();
+        if (kind == NoPrivateFolder)
             qputenv("TMPDIR", QFile::encodeName(file("temp"))); // a file
         const auto before = node();
         boxes.records.clear();
@@ -282,35 +279,27 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
         ASSERT_TRUE(form->close());
         qputenv("TMPDIR", oldTemp);
         EXPECT_EQ(boxes.records.size(), 1);
-        if (row.kind == NoPrivateFolder) {
-            EXPECT_EQ(boxes.records.value(0).text, "Settings\r\nCannot make a private copy of \"" + name +
-                                                       "\" in \"" + dir.filePath("temp") + "\". " +
-                                                       qt_error_string(ENOTDIR) +
-                                                       "\r\nThe editor starts with its defaults and keeps no "
-                                                       "settings this run.");
+        QString told;
+        if (kind == NoPrivateFolder) {
+            told = "Cannot make a private copy of \"" + name + "\" in \"" + dir.filePath("temp") + "\". " +
+                   qt_error_string(ENOTDIR) + noSettings;
             EXPECT_EQ(testsupport::readFile(name), bytes);
-            continue;
-        }
-        if (row.kind >= Large) {
-            EXPECT_EQ(
-                boxes.records.value(0).text,
-                "Settings\r\n" + name +
-                    " holds more than settings take (over 1 MiB or over 4096 lines): it is not read, and "
-                    "the editor starts with its defaults.\r\nThe file as it was is kept as " +
-                    name + ".bak.");
+        } else if (kind >= Large) {
+            told = name +
+                   " holds more than settings take (over 1 MiB or over 4096 lines): it is not read, and "
+                   "the editor starts with its defaults.\r\nThe file as it was is kept as " +
+                   name + ".bak.";
             EXPECT_EQ(testsupport::readFile(name + ".bak"), bytes);
             EXPECT_TRUE(testsupport::readFile(name).contains("FindStr0=new"));
-            continue;
+        } else {
+            told = "Cannot open file \"" + name + "\". " + platform::notRegularFileReason() + noSettings;
+            EXPECT_EQ(node(), before);
+            EXPECT_FALSE(QFileInfo::exists(name + ".bak"));
+            EXPECT_FALSE(pipe && pipe->freedAReader());
+            if (kind != Socket)
+                QFile::remove(name);
         }
-        EXPECT_EQ(boxes.records.value(0).text, "Settings\r\nCannot open file \"" + name + "\". " +
-                                                   platform::notRegularFileReason() +
-                                                   "\r\nThe editor starts with its defaults and keeps no "
-                                                   "settings this run.");
-        EXPECT_EQ(node(), before);
-        EXPECT_FALSE(QFileInfo::exists(name + ".bak"));
-        EXPECT_FALSE(pipe && pipe->freedAReader());
-        if (row.kind != Socket)
-            QFile::remove(name);
+        EXPECT_EQ(boxes.records.value(0).text, "Settings\r\n" + told);
     }
 }
 
@@ -363,33 +352,29 @@ TEST_F(SettingsTest, ARecentFileEntryKeepsNamingItsFileWhateverItEndsIn) {
         QString file;   // the file it names
         int selector;
         QString written; // the value written back, after the folder
-    } rows[] = {
-        {"a selector", "a.ini2", "a.ini", 2, "a.ini2"},
-        {"the selector of detection", "b.ini4", "b.ini", 4, "b.ini4"},
-        {"a digit beyond the selectors", "c.ini7", "c.ini", 7, "c.ini7"},
-        {"a selector after a digit", "d23", "d2", 3, "d23"},
-        {"a letter last", "e.inix", "e.inix", 4, "e.inix4"},
-        {"another script's digit last", "f.ini\u0663", "f.ini\u0663", 4, "f.ini\u06634"},
-        {"a character beyond the first plane last", "g.ini\U0001F600", "g.ini\U0001F600", 4,
-         "g.ini\U0001F6004"},
-    };
+    } rows[] = {{"a selector", "a.ini2", "a.ini", 2, "a.ini2"},
+                {"the selector of detection", "b.ini4", "b.ini", 4, "b.ini4"},
+                {"a digit beyond the selectors", "c.ini7", "c.ini", 7, "c.ini7"},
+                {"a selector after a digit", "d23", "d2", 3, "d23"},
+                {"a letter last", "e.inix", "e.inix", 4, "e.inix4"},
+                {"another script's digit last", "f.ini\u0663", "f.ini\u0663", 4, "f.ini\u06634"},
+                {"a character beyond the first plane last", "g.ini\U0001F600", "g.ini\U0001F600", 4,
+                 "g.ini\U0001F6004"}};
+    QStringList named, written, writtenBack; // "path|selector" as offered; the values written back
     for (int i = 0; i < int(std::size(rows)); ++i) {
         file(rows[i].file);
         stored.setValue("MRUPath" + QString::number(i), dir.filePath(rows[i].stored));
+        named << dir.filePath(rows[i].file) + "|" + QString::number(rows[i].selector);
+        written << dir.filePath(rows[i].written);
     }
     stored.sync();
     auto form = start();
-    ASSERT_EQ(form->MRUList->getCount(), int(std::size(rows)));
-    for (int i = 0; i < int(std::size(rows)); ++i) {
-        SCOPED_TRACE(rows[i].name);
-        EXPECT_EQ(recent(*form)[i], dir.filePath(rows[i].file) + "|" + QString::number(rows[i].selector));
-    }
+    EXPECT_EQ(recent(*form), named);
     ASSERT_TRUE(form->close());
     stored.sync();
-    for (int i = 0; i < int(std::size(rows)); ++i) {
-        SCOPED_TRACE(rows[i].name);
-        EXPECT_EQ(stored.value("MRUPath" + QString::number(i)).toString(), dir.filePath(rows[i].written));
-    }
+    for (int i = 0; i < int(std::size(rows)); ++i)
+        writtenBack << stored.value("MRUPath" + QString::number(i)).toString();
+    EXPECT_EQ(writtenBack, written);
 }
 
 TEST_F(SettingsTest, RecentFilesKeepTheTenNewestAndAReopenedFileMovesToTheTop) {

@@ -276,18 +276,13 @@ TEST_F(MainWindowTest, HelpOpensTheMakersPageInTheBrowser) {
     const QString page = kMakerWebPage + "/velquin.htm";
     for (const bool started : {true, false}) {
         QString opened;
-        auto previous = platform::setUrlOpener([&](const QString& url) {
-            opened = url;
-            return started;
-        });
+        auto previous = platform::setUrlOpener([&](const QString& url) { return opened = url, started; });
         boxes.records.clear();
         form->ActHelp->trigger();
         platform::setUrlOpener(previous);
         EXPECT_EQ(opened, page);
-        EXPECT_EQ(boxTexts(),
-                  started
-                      ? QStringList()
-                      : QStringList{kProductName + "|Could not open the help page in a browser:\r\n" + page});
+        EXPECT_EQ(boxTexts().join('\n'),
+                  started ? "" : kProductName + "|Could not open the help page in a browser:\r\n" + page);
     }
 }
 
@@ -373,9 +368,7 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     const QString name = path(QString("%1.ini").arg(c.name));
     if (c.cutShort && !QFile::link(kCutShortFile, name))
         GTEST_SKIP() << "no " << kCutShortFile.toStdString();
-    if (!c.bytes.isEmpty()) {
-        ASSERT_TRUE(writeFile(name, c.bytes));
-    }
+    ASSERT_TRUE(c.bytes.isEmpty() || writeFile(name, c.bytes));
     std::optional<testsupport::ScopedMemoryLeft> memory;
     if (c.shortOfMemory)
         memory.emplace([&] { return 2 * c.bytes.size(); });
@@ -1034,12 +1027,10 @@ TEST_F(EncryptedTest, ASaveThatRunsOutOfMemorySaysSoAndChangesNothing) {
         const char* name;
         bool encrypted;
         const char* saveAs; // the name given to Save As; Save when null
-    } rows[] = {
-        {"save", false, nullptr},
-        {"encrypted save", true, nullptr},
-        {"save as", true, "copy.ini"},
-        {"encrypted save as", false, "copy.IniCry"},
-    };
+    } rows[] = {{"save", false, nullptr},
+                {"encrypted save", true, nullptr},
+                {"save as", true, "copy.ini"},
+                {"encrypted save as", false, "copy.IniCry"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         form->updateActions(false); // the row before left its changes

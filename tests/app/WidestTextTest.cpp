@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 namespace {
@@ -167,15 +168,13 @@ TEST(TextAdvancesTest, SumsAgreeWithLayingOutEveryText) {
 TEST(WidestTextTest, TextsWiderThanTheirSumsAreFoundExactly) {
     const QFont font = QApplication::font();
     const QFontMetrics metrics(font);
-    const QString narrow(4, 'W');
-    const QString wide(5, 'W');
+    const QString narrow(4, 'W'), wide(5, 'W');
     // Texts with a "W" are summed short by the gap between the two and half a pixel: the wider is
     // summed narrower than the narrower is laid out.
     const qint64 shortBy = 64 * (metrics.horizontalAdvance(wide) - metrics.horizontalAdvance(narrow)) + 32;
-    struct ScopedBias {
-        TTextAdvances::SumBias previous;
-        ~ScopedBias() { TTextAdvances::setSumBias(std::move(previous)); }
-    } bias{TTextAdvances::setSumBias([&](QStringView text) { return text.contains(u'W') ? -shortBy : 0; })};
+    const TTextAdvances::SumBias previous =
+        TTextAdvances::setSumBias([&](QStringView text) { return text.contains(u'W') ? -shortBy : 0; });
+    const auto restore = qScopeGuard([&previous] { TTextAdvances::setSumBias(previous); });
     QStringList rows;
     for (int i = 0; i < 2500; ++i)
         rows << (i == 100 ? narrow : i == 2400 ? wide : QString("k%1").arg(i % 10));
