@@ -41,7 +41,7 @@ bool reportSave(const QString& name, const std::function<platform::SaveResult()>
         saved = save();
     } catch (const std::bad_alloc&) {
         // What the save had taken is free again: there is room for the box.
-        platform::showError(kFileError, "Not enough memory to save the file\r\n" + name);
+        platform::showError(kProductName, "Not enough memory to save the file\r\n" + name);
         return false;
     }
     if (!saved)

@@ -1052,7 +1052,7 @@ TEST_F(EncryptedTest, ASaveThatRunsOutOfMemorySaysSoAndChangesNothing) {
         });
         (row.saveAs ? form->ActSaveAs : form->ActSave)->trigger();
         platform::setSaveProbe(probe);
-        EXPECT_EQ(boxTexts(), QStringList{"File Error|Not enough memory to save the file\r\n" + target});
+        EXPECT_EQ(boxTexts(), QStringList{kProductName + "|Not enough memory to save the file\r\n" + target});
         EXPECT_EQ(readFile(name), old);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);
         EXPECT_EQ(form->fileName, name);
