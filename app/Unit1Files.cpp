@@ -119,12 +119,11 @@ void TForm1::updateActions(bool flag) {
 void TForm1::enableFileActions(bool flag) {
     for (QAction* action : {ActSaveAs, ActSearch, ActFindNext, ActFindPrevious})
         action->setEnabled(flag);
-    enableReload();
 }
 
 void TForm1::enableReload() {
     // A new document has no file: Reload would only empty the window.
-    ActReload->setEnabled(ActSaveAs->isEnabled() && !fileName.isEmpty());
+    ActReload->setEnabled(!fileName.isEmpty());
 }
 
 bool TForm1::askSaveChanges() {
