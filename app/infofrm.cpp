@@ -403,7 +403,9 @@ void TInfoForm::ButCheckVersionClick() {
                                                       "\r\navailable, do you want to download ?")) {
         QUrl page = versionServerSlot();
         page.setPath("/software/" + kProductName.toLower().remove('-') + ".php");
-        platform::openUrlInBrowser(page.toString());
+        const QString address = page.toString();
+        if (!platform::openUrlInBrowser(address))
+            platform::showError(kProductName, "Could not open the download page in a browser:\r\n" + address);
     }
 }
 
