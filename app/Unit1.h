@@ -273,9 +273,9 @@ public:
     static int codePageToSelector(int codePage);
     static int selectorToCodePage(int selector);
     void updateActions(bool flag);
-    // Save As, Find and its neighbours; Reload too, but only while the document has a file name.
+    // Save As, Find and its neighbours.
     void enableFileActions(bool flag);
-    // Reload on while the file actions are and the document has a file to read again.
+    // Reload on while the document has a file to read again: whenever `fileName` changes.
     void enableReload();
     void showDisplayTime();
 

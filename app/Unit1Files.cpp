@@ -41,7 +41,7 @@ bool reportSave(const QString& name, const std::function<platform::SaveResult()>
         saved = save();
     } catch (const std::bad_alloc&) {
         // What the save had taken is free again: there is room for the box.
-        platform::showError(kFileError, "Not enough memory to save the file\r\n" + name);
+        platform::showError(kProductName, "Not enough memory to save the file\r\n" + name);
         return false;
     }
     if (!saved)
@@ -119,12 +119,11 @@ void TForm1::updateActions(bool flag) {
 void TForm1::enableFileActions(bool flag) {
     for (QAction* action : {ActSaveAs, ActSearch, ActFindNext, ActFindPrevious})
         action->setEnabled(flag);
-    enableReload();
 }
 
 void TForm1::enableReload() {
     // A new document has no file: Reload would only empty the window.
-    ActReload->setEnabled(ActSaveAs->isEnabled() && !fileName.isEmpty());
+    ActReload->setEnabled(!fileName.isEmpty());
 }
 
 bool TForm1::askSaveChanges() {

@@ -4,11 +4,11 @@
 #include "app/EkGlobals.h"
 #include "app/Globl.h"
 #include "app/GradientDialog.h"
-#include "app/HttpGet.h"
 #include "platform/gui/DesignScale.h"
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
 #include "platform/gui/VersionInfo.h"
+#include "platform/net/HttpGet.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -377,15 +377,15 @@ void TInfoForm::ButCheckVersionClick() {
     url.setPath("/software/version.php");
     url.setQuery("stat=" + removeBlanks(kProductName));
     MessageBoxOwnerScope owner(this);
-    HttpGetLimits limits;
+    platform::HttpGetLimits limits;
     limits.deadlineMs = deadlineSlot();
     limits.maxReplyBytes = kMaxReplyBytes;
-    const HttpGetReply fetched = httpGet(url, {{"Accept-Charset", "utf-8"}}, limits);
-    if (fetched.kind == HttpGetReply::Kind::Failed) {
+    const platform::HttpGetReply fetched = platform::httpGet(url, {{"Accept-Charset", "utf-8"}}, limits);
+    if (fetched.kind == platform::HttpGetReply::Kind::Failed) {
         platform::showErrorBox("Version Check Failed", "Could not get acces to the server ");
         return;
     }
-    const bool tooLong = fetched.kind == HttpGetReply::Kind::TooLong;
+    const bool tooLong = fetched.kind == platform::HttpGetReply::Kind::TooLong;
     const QString reply = QString::fromUtf8(fetched.body).trimmed();
     // An empty reply says nothing about a version: it is an error like a foreign page.
     const bool error =
@@ -403,7 +403,9 @@ void TInfoForm::ButCheckVersionClick() {
                                                       "\r\navailable, do you want to download ?")) {
         QUrl page = versionServerSlot();
         page.setPath("/software/" + kProductName.toLower().remove('-') + ".php");
-        platform::openUrlInBrowser(page.toString());
+        const QString address = page.toString();
+        if (!platform::openUrlInBrowser(address))
+            platform::showError(kProductName, "Could not open the download page in a browser:\r\n" + address);
     }
 }
 

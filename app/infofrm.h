@@ -59,7 +59,8 @@ public:
     // exchange, redirects included. A reply over 64 KB, status line and headers counted, is
     // cut off at once: an error when its body had begun, of which an error box shows only the
     // first few hundred characters, else a failure to reach the server. The connection is
-    // closed, and nothing of the check runs on, before any box shows.
+    // closed, and nothing of the check runs on, before any box shows. Yes to a newer version
+    // opens the product's page in a browser; where none takes it, a box names the page.
     void ButCheckVersionClick();
 
     // The version check's server (scheme, host and port); the maker's own unless set. Tests

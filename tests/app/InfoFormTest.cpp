@@ -1,5 +1,6 @@
 // The about box: the version check against a local HTTP server, its place and its links.
 #include "app/EkGlobals.h"
+#include "app/Globl.h"
 #include "app/infofrm.h"
 #include "platform/gui/MessageBoxes.h"
 #include "platform/gui/SystemServices.h"
@@ -10,9 +11,10 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QScopeGuard>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -26,12 +28,23 @@ using platform::MessageBoxKind;
 
 namespace {
 
-// Answers every request on 127.0.0.1 with `response` (the first with `first` when that is set;
-// never while `response` is empty), then `more` bytes of `fill` repeated: one each `paceMs`
-// milliseconds, or as fast as they are taken while that is 0. Keeps what it was sent, how many
-// connections are open, and how much of `more` it had left when the client hung up. It runs on a
-// thread of its own, so it goes on sending while the client's thread does something else; the
-// fields are read and written under `mutex`, and nothing else crosses the threads but atomics.
+// A key and a certificate for 127.0.0.1 alone, which the tests' TLS server shows and their client
+// trusts, valid from 2000 to 2125 (DER in base 64).
+const QByteArray kTlsKey =
+    QByteArray::fromBase64("MDECAQEEIL/YFmwPqr51Er9B/YrVLDSt0Zy3JLQ8G4Sd5BJ5leB9oAoGCCqGSM49AwEH");
+const QByteArray kTlsCertificate = QByteArray::fromBase64(
+    "MIIBFzCBvaADAgECAgEBMAoGCCqGSM49BAMCMBQxEjAQBgNVBAMMCTEyNy4wLjAuMTAgFw0wMDAxMDEwMDAwMDBaGA8yMTI1"
+    "MDEwMTAwMDAwMFowFDESMBAGA1UEAwwJMTI3LjAuMC4xMFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEheOmhugARE0SLITz"
+    "f5dD1VbN7m3Np5XDNLbVVrdxNofPE36PyTrPzR7p4BW+gEYxxRjCmcegqg4ZNPaON3UvWTAKBggqhkjOPQQDAgNJADBGAiEA"
+    "zNBl8yoyugtss5JfRlz9hiJvlM77riMX9hUkbPvlZ18CIQCuAU0CTFRd+Zrktwac21EKteFjnbm1m4TRIlHtv1K6NA==");
+
+// Answers every request on 127.0.0.1 with `response` (the first `firstTimes` with `first` when
+// that is set; never while `response` is empty), then `more` bytes of `fill` repeated: one each
+// `paceMs` milliseconds, or as fast as they are taken while that is 0. The first connection speaks
+// TLS while `tls` is set. Keeps what it was sent, how many connections are open, and how much of
+// `more` it had left when the client hung up. It runs on a thread of its own, so it goes on
+// sending while the client's thread does something else; the fields are read and written under
+// `mutex`, and nothing else crosses the threads but atomics.
 struct LocalServer : QTcpServer {
     LocalServer() {
         EXPECT_TRUE(listen(QHostAddress::LocalHost));
@@ -46,20 +59,27 @@ struct LocalServer : QTcpServer {
             hangUp = false;
         });
         hangUpTimer->start(10);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket* socket = nextPendingConnection();
-            ++open;
-            connect(socket, &QTcpSocket::readyRead, socket, [this, socket, n = ++connections] {
-                const std::lock_guard lock(mutex);
-                request += socket->readAll();
-                if (request.endsWith("\r\n\r\n") && !response.isEmpty() &&
-                    !socket->property("answered").toBool()) {
-                    socket->setProperty("answered", true);
-                    answer(socket, n == 1 && !first.isEmpty() ? first : response);
-                }
-            });
-            connect(socket, &QTcpSocket::disconnected, this, [this] { --open; });
+    }
+    void incomingConnection(qintptr descriptor) override {
+        auto* socket = new QSslSocket(this);
+        socket->setSocketDescriptor(descriptor);
+        ++open;
+        const int n = ++connections;
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket, n] {
+            const std::lock_guard lock(mutex);
+            request += socket->readAll();
+            if (request.endsWith("\r\n\r\n") && !response.isEmpty() &&
+                !socket->property("answered").toBool()) {
+                socket->setProperty("answered", true);
+                answer(socket, n <= firstTimes && !first.isEmpty() ? first : response);
+            }
         });
+        connect(socket, &QTcpSocket::disconnected, this, [this] { --open; });
+        if (n == 1 && tls) {
+            socket->setPrivateKey(QSslKey(kTlsKey, QSsl::Ec, QSsl::Der));
+            socket->setLocalCertificate(QSslCertificate(kTlsCertificate, QSsl::Der));
+            socket->startServerEncryption();
+        }
     }
     // Deleted on its own thread: the lock orders the test's last look before it.
     ~LocalServer() override { const std::lock_guard lock(mutex); }
@@ -88,13 +108,44 @@ struct LocalServer : QTcpServer {
         send();
     }
     std::mutex mutex;
-    QByteArray response, fill, first;
+    QByteArray response, fill = "x", first;
+    int firstTimes = 1;
     qint64 more = 0;
     int paceMs = 0;
     QByteArray request;
     std::atomic<qint64> unsent = 0;
     std::atomic<int> connections = 0, open = 0;
-    std::atomic<bool> hangUp = false;
+    std::atomic<bool> hangUp = false, tls = false;
+};
+
+// A LocalServer on a thread of its own, which the version check asks, within a second, while this
+// lives; the server's certificate is trusted meanwhile.
+struct ServedVersionCheck {
+    ServedVersionCheck() {
+        server->moveToThread(&thread);
+        QObject::connect(&thread, &QThread::finished, server, &QObject::deleteLater);
+        thread.start();
+        QSslConfiguration trusting = previousTls;
+        trusting.addCaCertificate(QSslCertificate(kTlsCertificate, QSsl::Der));
+        QSslConfiguration::setDefaultConfiguration(trusting);
+    }
+    ~ServedVersionCheck() {
+        QSslConfiguration::setDefaultConfiguration(previousTls);
+        TInfoForm::setVersionDeadline(previousDeadline);
+        TInfoForm::setVersionServer(previousServer);
+        thread.quit();
+        thread.wait();
+    }
+    QUrl url(bool https) const {
+        return QUrl(QString("%1://127.0.0.1:%2").arg(https ? "https" : "http").arg(port));
+    }
+
+    LocalServer* server = new LocalServer;
+    const quint16 port = server->serverPort();
+    QThread thread;
+    const QUrl previousServer = TInfoForm::setVersionServer(url(false));
+    const int previousDeadline = TInfoForm::setVersionDeadline(1000);
+    const QSslConfiguration previousTls = QSslConfiguration::defaultConfiguration();
 };
 
 // The threads of this process, Qt's own and any other.
@@ -110,14 +161,18 @@ QByteArray httpReply(int status, const QByteArray& body) {
 class InfoFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previousOpener = platform::setUrlOpener([this](const QString& url) { return opened << url, true; });
+        previousOpener =
+            platform::setUrlOpener([this](const QString& url) { return opened << url, browserStarts; });
         box.show();
     }
     void TearDown() override { platform::setUrlOpener(previousOpener); }
 
     TInfoForm box;
     const QString version = platform::compiledFileVersion();
+    const QString newer =
+        "Version Check Result|There is a newer version 9.9.9\r\navailable, do you want to download ?";
     QStringList opened;
+    bool browserStarts = true;
     platform::UrlOpener previousOpener;
     platform::ScopedMessageBoxResponder boxes{platform::IdYes};
 };
@@ -139,12 +194,25 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
         int paceMs = 0;
         QByteArray fill = "x";
         QByteArray first = {};
+        int firstTimes = 1;
+        bool https = false; // the check asks over TLS, which the server speaks on its first connection
     };
+    ServedVersionCheck served;
+    LocalServer* const server = served.server;
     const QByteArray v = version.toUtf8();
     const QByteArray header = "HTTP/1.1 200 X\r\n";
+    const QByteArray length = "Content-Length: " + QByteArray::number(v.size()) + "\r\n";
     const QByteArray chunked = header + "Transfer-Encoding: chunked\r\n\r\n";
+    const QByteArray chunk = QByteArray::number(v.size(), 16) + "\r\n" + v;
     const QByteArray interim = "HTTP/1.1 100 Continue\r\n\r\n";
+    const QByteArray moved = "HTTP/1.1 302 X\r\nLocation: /software/moved\r\n\r\n";
     const qint64 endless = qint64(64) << 20;
+    // A reply of `total` bytes, status line and headers counted: the version, then blanks.
+    const auto sized = [&v](qsizetype total) {
+        const qsizetype head = httpReply(200, QByteArray(total, ' ')).size() - total; // as many digits
+        return httpReply(200, v + QByteArray(total - head - v.size(), ' '));
+    };
+    constexpr qsizetype kCap = 64 * 1024;
     // 1,024 gzip members of 1 MiB of zeros: 1 MB that would inflate to 1 GiB. Not asked for, it
     // is taken as it comes: bytes past the cap.
     const QByteArray zeros = qCompress(QByteArray(1 << 20, 0), 9);
@@ -155,17 +223,30 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
     using enum MessageBoxKind;
     const Row rows[] = {
         {"latest", httpReply(200, "  " + v + "\r\n"), Info, latest},
-        {"newer", httpReply(200, "9.9.9"), YesNo,
-         "Version Check Result|There is a newer version 9.9.9\r\navailable, do you want to download ?"},
+        {"newer", httpReply(200, "9.9.9"), YesNo, newer},
         {"foreign page", httpReply(200, v + "<html>"), ErrorBox, error.arg(version + "<html>")},
         {"long page", httpReply(200, QByteArray(400, 'x')), ErrorBox, error.arg(cutOff)},
         {"empty", httpReply(200, " \r\n"), ErrorBox, error.arg("")},
         {"http error", httpReply(404, v), ErrorBox, failed},
-        {"chunked", chunked + QByteArray::number(v.size(), 16) + "\r\n" + v + "\r\n0\r\n\r\n", Info, latest},
+        {"length given twice", header + length + length + "\r\n" + v, Info, latest},
+        {"two lengths", header + "Content-Length: 99\r\n" + length + "\r\n" + v, ErrorBox, failed},
+        {"ends where the server closes", header + "\r\n" + v, Info, latest},
+        {"chunked", chunked + chunk + "\r\n0\r\n\r\n", Info, latest},
+        {"junk after a chunk", chunked + chunk + "x\r\n0\r\n\r\n", ErrorBox, failed},
         {"interim reply first", interim + httpReply(200, v), Info, latest},
-        {"redirect", httpReply(200, v), Info, latest, 0, 0, "x",
-         "HTTP/1.1 302 X\r\nLocation: /software/moved\r\n\r\n"},
+        {"redirect", httpReply(200, v), Info, latest, 0, 0, "x", moved},
+        {"50 redirects", httpReply(200, v), Info, latest, 0, 0, "x", moved, 50},
+        {"51 redirects", httpReply(200, v), ErrorBox, failed, 0, 0, "x", moved, 51},
         {"redirect loop", "HTTP/1.1 301 X\r\nLocation: /software/version.php\r\n\r\n", ErrorBox, failed},
+        {.name = "https", .response = httpReply(200, v), .kind = Info, .box = latest, .https = true},
+        {.name = "redirect from https to http",
+         .response = httpReply(200, v),
+         .kind = ErrorBox,
+         .box = failed,
+         .first = "HTTP/1.1 302 X\r\nLocation: " + served.url(false).toEncoded() + "/software/moved\r\n\r\n",
+         .https = true},
+        {"as long as the cap", sized(kCap), Info, latest},
+        {"one byte past the cap", sized(kCap + 1), ErrorBox, error.arg(version + QChar(0x2026))},
         {"gzip bomb",
          header + "Content-Encoding: gzip\r\nContent-Length: " + QByteArray::number(bomb.size()) +
              "\r\n\r\n" + bomb,
@@ -181,15 +262,6 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
          error.arg(QString("abcd") + QChar(0x2026)), endless},
         {"endless interim replies", interim, ErrorBox, failed, endless, 0, interim},
     };
-    auto* server = new LocalServer;
-    QThread serverThread;
-    server->moveToThread(&serverThread);
-    QObject::connect(&serverThread, &QThread::finished, server, &QObject::deleteLater);
-    serverThread.start();
-    const auto stopServer = qScopeGuard([&serverThread] { serverThread.quit(), serverThread.wait(); });
-    const QUrl previousServer =
-        TInfoForm::setVersionServer(QUrl(QString("http://127.0.0.1:%1").arg(server->serverPort())));
-    const int previousDeadline = TInfoForm::setVersionDeadline(1000);
     // When the box shows: whether the server sees every connection closed as soon as it looks,
     // and how many threads there are.
     bool closedAtBox = false;
@@ -208,9 +280,12 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
             server->request.clear();
             server->connections = 0;
             server->unsent = 0;
-            std::tie(server->response, server->more, server->paceMs, server->fill, server->first) =
-                std::tie(row.response, row.more, row.paceMs, row.fill, row.first);
+            server->tls = row.https;
+            std::tie(server->response, server->more, server->paceMs, server->fill, server->first,
+                     server->firstTimes) =
+                std::tie(row.response, row.more, row.paceMs, row.fill, row.first, row.firstTimes);
         }
+        TInfoForm::setVersionServer(served.url(row.https));
         const int threadsBefore = threadCount();
         box.ButCheckVersionClick();
         server->hangUp = true;
@@ -229,11 +304,29 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
         EXPECT_EQ(server->unsent > 0, row.more > 0);
     }
     platform::setMessageBoxResponder(previous);
-    TInfoForm::setVersionDeadline(previousDeadline);
-    TInfoForm::setVersionServer(previousServer);
-    // Yes to the newer version opens the product's page on the same server.
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_TRUE(opened[0].startsWith("http://127.0.0.1:") && opened[0].endsWith("/software/velquin.php"));
+}
+
+// Yes to a newer version opens the product's page on the same server; where no browser takes it, a
+// box names the page, as help does.
+TEST_F(InfoFormTest, DownloadOpensTheProductsPageOrNamesIt) {
+    ServedVersionCheck served;
+    {
+        const std::lock_guard lock(served.server->mutex);
+        served.server->response = httpReply(200, "9.9.9");
+    }
+    const QString page = served.url(false).toString() + "/software/velquin.php";
+    const QString failure = kProductName + "|Could not open the download page in a browser:\r\n" + page;
+    for (const bool started : {true, false}) {
+        opened.clear();
+        boxes.records.clear();
+        browserStarts = started;
+        box.ButCheckVersionClick();
+        EXPECT_EQ(opened, QStringList{page});
+        QStringList shown;
+        for (const auto& record : boxes.records)
+            shown << record.caption + "|" + record.text;
+        EXPECT_EQ(shown.join('\n'), started ? newer : newer + "\n" + failure);
+    }
 }
 
 // A thin frame rings the client (the logo and 40 beside it); inside it the gradient begins.

@@ -392,6 +392,7 @@ INSTANTIATE_TEST_SUITE_P(
     Failures, FailedOpenTest,
     ::testing::Values(FailedOpenCase{"missing", {}, "File Does not exist\r\n"},
                       FailedOpenCase{"brokenheader", "a=1\r\n[abc\r\nx=1\r\n", "Error Reading File\r\n"},
+                      FailedOpenCase{"tabinheader", "a=1\r\n[abc\t]\r\nx=1\r\n", "Error Reading File\r\n"},
                       FailedOpenCase{"cutshort", {}, "Error Reading File\r\n", false, true},
                       FailedOpenCase{"toolarge", shortLines(), "Not enough memory to open the file\r\n",
                                      true}),
@@ -1052,7 +1053,7 @@ TEST_F(EncryptedTest, ASaveThatRunsOutOfMemorySaysSoAndChangesNothing) {
         });
         (row.saveAs ? form->ActSaveAs : form->ActSave)->trigger();
         platform::setSaveProbe(probe);
-        EXPECT_EQ(boxTexts(), QStringList{"File Error|Not enough memory to save the file\r\n" + target});
+        EXPECT_EQ(boxTexts(), QStringList{kProductName + "|Not enough memory to save the file\r\n" + target});
         EXPECT_EQ(readFile(name), old);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);
         EXPECT_EQ(form->fileName, name);

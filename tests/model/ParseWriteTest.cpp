@@ -8,6 +8,7 @@
 #include <set>
 
 #include <optional>
+#include <tuple>
 
 using modeltest::dump;
 using modeltest::encode;
@@ -67,6 +68,8 @@ const GrammarCase kGrammar[] = {
      u"[] ;owner: ops team\r\nk=v\r\n\r\n"},
     {u"[] ;c", u"[;c]\n", u"[] ;c\r\n"},
     {u"[]\r\n[a]\r\nx=1", u"[;]\n[a;] 1:x|1|\n", u"[a]\r\nx=1\r\n\r\n"},
+    // Above U+000D a control character is part of a header's name.
+    {u"[s\x0et]\r\nk=v", u"[s\x0et;] 1:k|v|\n", u"[s\x0et]\r\nk=v\r\n\r\n"},
 };
 
 class Grammar : public ::testing::TestWithParam<int> {};
@@ -173,14 +176,19 @@ TEST(ReadBack, TheFirstLineInFileOrderIsFoundHeadersBeforeTheirItems) {
     ASSERT_EQ(doc.loadFromBytes("a=1\r\n[s]\r\nb=2\r\nc=3\r\n[t]\r\nd=4", codePageUtf8), codePageUtf8);
     doc.sections[2]->values[0]->setName(";d");
     QStringList found;
-    for (const auto& [header, name] : {std::pair{"s]", "[c"}, {"s\tx", "[c"}, {"s", "[c"}, {"s", "c"}}) {
+    // The two sections' headers and the name of the first one's second item.
+    const std::tuple<const char*, const char*, const char*> rows[] = {{"s]", "t", "[c"}, {"s\tx", "t", "[c"},
+                                                                      {"s", "t", "[c"},  {"s", "t", "c"},
+                                                                      {"s]", "t]", "c"}, {"s", "t]", "c"}};
+    for (const auto& [header, next, name] : rows) {
         doc.sections[1]->name = header;
+        doc.sections[2]->name = next;
         doc.sections[1]->values[1]->setName(name);
         int section = -1, item = -1;
         doc.findUnreadableLine(section, item);
         found << QString("%1,%2").arg(section).arg(item);
     }
-    EXPECT_EQ(found.join(' '), "1,-1 1,-1 1,1 2,0");
+    EXPECT_EQ(found.join(' '), "1,-1 1,-1 1,1 2,0 1,-1 2,-1");
 }
 
 // The walk over a big document's items is split in parts over the cores: whichever part a line
@@ -234,6 +242,8 @@ TEST_P(Grammar, BrokenHeadersAndEmbeddedNulsAreUnreadable) {
     const BrokenCase cases[] = {
         {"header without bracket at the end", "a=1\r\n[s"},
         {"control character in a header", "[a\tb]"},
+        {"TAB before the bracket", "[s\t]\r\nk=v"},
+        {"form feed in a header", "k=v\r\n[s\x0ct]"},
         {"header broken by a line end", "[s\r\n]=1"},
         {"NUL in the middle", QString("a=1\r\nb") + QChar(0) + "=2\r\nc=3"},
         // Only the last two characters remain after the NUL, but they are text all the same.

@@ -1,4 +1,4 @@
-#include "app/HttpGet.h"
+#include "platform/net/HttpGet.h"
 
 #include <QEventLoop>
 #include <QSslSocket>
@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <memory>
 #include <vector>
+
+namespace platform {
 
 namespace {
 
@@ -328,3 +330,5 @@ HttpGetReply httpGet(const QUrl& url, const QList<std::pair<QByteArray, QByteArr
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     return exchange.reply();
 }
+
+} // namespace platform

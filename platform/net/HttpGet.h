@@ -1,5 +1,5 @@
-// One HTTP/1.1 GET whose every byte is read and counted on the calling thread, for the about
-// box's version check.
+// One HTTP/1.1 GET whose every byte is read and counted on the calling thread, for a caller that
+// wants a small reply from a server it does not trust to keep within bounds.
 //
 // Qt's network access manager reads a reply's status line and headers on a thread of its own
 // without a bound, and nothing stops it once started: a server that never ends a header keeps
@@ -12,6 +12,8 @@
 #include <QList>
 #include <QUrl>
 #include <utility>
+
+namespace platform {
 
 // What a GET brought: nothing usable (no connection, no valid reply, an HTTP error status, too
 // many or unsafe redirects, the deadline passed, or the cap reached before the body), the whole
@@ -38,3 +40,5 @@ struct HttpGetLimits {
 // a reply sent with one anyway is returned as it came.
 HttpGetReply httpGet(const QUrl& url, const QList<std::pair<QByteArray, QByteArray>>& headers,
                      const HttpGetLimits& limits = {});
+
+} // namespace platform
