@@ -271,6 +271,46 @@ bool TDialogMemo::deleteWithoutSelection(QKeyEvent* event) {
     return deleted;
 }
 
+bool TDialogMemo::extendSelection(QKeyEvent* event) {
+    QTextCursor::MoveOperation move = QTextCursor::NoMove;
+    if (event->matches(QKeySequence::SelectPreviousChar))
+        move = QTextCursor::Left;
+    else if (event->matches(QKeySequence::SelectNextChar))
+        move = QTextCursor::Right;
+    else if (event->matches(QKeySequence::SelectPreviousWord))
+        move = QTextCursor::WordLeft;
+    else if (event->matches(QKeySequence::SelectNextWord))
+        move = QTextCursor::WordRight;
+    else
+        return false;
+    QTextCursor cursor = textCursor();
+    // Which way a key goes depends on the direction of the text in the caret's block, as the text
+    // cursor finds it (Left goes forward in a right-to-left text).
+    QTextCursor probe = cursor;
+    probe.movePosition(move, QTextCursor::KeepAnchor);
+    const bool back = probe.position() < cursor.position();
+    if (probe.position() == cursor.position() || !inLongLine(cursor.block()) || atLineEdge(cursor, back))
+        return false;
+    const bool words = move == QTextCursor::WordLeft || move == QTextCursor::WordRight;
+    const LineStep step = stepInLine(cursor.block(), cursor.position(),
+                                     words ? QTextLayout::SkipWords : QTextLayout::SkipCharacters, back);
+    // Where two blocks meet, the caret stays in the block whose text it has just selected, or
+    // goes back onto the anchor: the selection never holds a join alone.
+    int position = step.stretch.positionOf(step.to, back);
+    if (step.stretch.contains(cursor.anchor()) && step.stretch.offsetOf(cursor.anchor()) == step.to)
+        position = cursor.anchor();
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    return true;
+}
+
+void TDialogMemo::selectWholeLines() {
+    const QTextCursor cursor = textCursor();
+    if (const QTextCursor lines = wholeLines(cursor);
+        lines.anchor() != cursor.anchor() || lines.position() != cursor.position())
+        setTextCursor(lines);
+}
+
 bool TDialogMemo::dropEmptySelection(QKeyEvent* event) {
     QTextCursor cursor = textCursor();
     const bool copies = event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Copy);
@@ -352,6 +392,13 @@ QMimeData* TDialogMemo::createMimeDataFromSelection() const {
 }
 
 void TDialogMemo::mousePressEvent(QMouseEvent* event) {
+    const QPointF at = event->position() - contentOffset();
+    const bool tripleClick =
+        event->button() == Qt::LeftButton && doubleClicked_.isValid() &&
+        !doubleClicked_.hasExpired(QApplication::doubleClickInterval()) &&
+        (at - doubleClickAt_).toPoint().manhattanLength() < QApplication::startDragDistance();
+    if (tripleClick)
+        doubleClicked_.invalidate();
     const QTextCursor before = textCursor();
     QPlainTextEdit::mousePressEvent(event);
     const QTextCursor after = textCursor();
@@ -361,7 +408,19 @@ void TDialogMemo::mousePressEvent(QMouseEvent* event) {
     const bool waits = event->button() == Qt::LeftButton && event->modifiers() != Qt::ShiftModifier &&
                        after.hasSelection() && after.anchor() == before.anchor() &&
                        after.position() == before.position();
-    dragFrom_ = waits ? std::optional(event->position() - contentOffset()) : std::nullopt;
+    dragFrom_ = waits ? std::optional(at) : std::nullopt;
+    // A triple click on an empty line selects nothing.
+    selectsLines_ = tripleClick && after.hasSelection();
+    if (selectsLines_)
+        selectWholeLines();
+}
+
+void TDialogMemo::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        doubleClicked_.start();
+        doubleClickAt_ = event->position() - contentOffset();
+    }
 }
 
 void TDialogMemo::mouseMoveEvent(QMouseEvent* event) {
@@ -374,10 +433,13 @@ void TDialogMemo::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     QPlainTextEdit::mouseMoveEvent(event);
+    if (selectsLines_ && (event->buttons() & Qt::LeftButton))
+        selectWholeLines();
 }
 
 void TDialogMemo::mouseReleaseEvent(QMouseEvent* event) {
     dragFrom_.reset();
+    selectsLines_ = false;
     QPlainTextEdit::mouseReleaseEvent(event);
 }
 
@@ -428,7 +490,7 @@ void TDialogMemo::dropEvent(QDropEvent* event) {
 
 void TDialogMemo::keyPressEvent(QKeyEvent* event) {
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
-        if (dropEmptySelection(event) || replaceSelection(event))
+        if (dropEmptySelection(event) || replaceSelection(event) || extendSelection(event))
             return;
         if (typesText(event))
             leaveJoinStart();

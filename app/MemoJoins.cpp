@@ -98,6 +98,11 @@ LineStretch::LineStretch(const QTextBlock& first, const QTextBlock& last) {
     }
 }
 
+bool LineStretch::contains(int position) const {
+    return position >= blocks_.front().position &&
+           position - blocks_.back().position <= text_.size() - blocks_.back().offset;
+}
+
 int LineStretch::offsetOf(int position) const {
     auto block = std::prev(std::upper_bound(blocks_.begin(), blocks_.end(), position,
                                             [](int p, const Block& b) { return p < b.position; }));
@@ -171,6 +176,23 @@ void removeRange(QTextCursor& edit, int anchor, int position) {
     if (restore)
         edit.setBlockFormat(format);
     edit.endEditBlock();
+}
+
+QTextCursor wholeLines(QTextCursor cursor) {
+    const QTextDocument* document = cursor.document();
+    QTextBlock first = document->findBlock(cursor.selectionStart());
+    while (continuesLine(first))
+        first = first.previous();
+    int end = cursor.selectionEnd();
+    if (QTextBlock last = document->findBlock(end); end != last.position() || continuesLine(last)) {
+        while (continuesLine(last.next()))
+            last = last.next();
+        end = last.next().isValid() ? last.next().position() : blockEnd(last);
+    }
+    const bool forward = cursor.anchor() <= cursor.position();
+    cursor.setPosition(forward ? first.position() : end);
+    cursor.setPosition(forward ? end : first.position(), QTextCursor::KeepAnchor);
+    return cursor;
 }
 
 } // namespace memojoins

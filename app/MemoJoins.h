@@ -52,6 +52,9 @@ public:
 
     const QString& text() const { return text_; }
 
+    // Whether a document position lies within these blocks.
+    bool contains(int position) const;
+
     // The offset in text() of a document position within these blocks.
     int offsetOf(int position) const;
     // The document position of an offset in text(). Where two blocks meet the offset stands for
@@ -94,5 +97,11 @@ bool removalNeedsCare(const QTextDocument* document, int start, int end);
 // and until then it still holds the lines of blocks that are gone, which the caret's drawing and
 // scrolling would read.
 void removeRange(QTextCursor& edit, int anchor, int position);
+
+// The selection of `cursor` widened to whole lines, as the text edit widens a triple click's
+// selection to whole blocks: from the start of the line where it starts to the start of the line
+// after the one where it ends (or the document's end), in the same direction. A selection that
+// ends at a line's start keeps that end.
+QTextCursor wholeLines(QTextCursor cursor);
 
 } // namespace memojoins
