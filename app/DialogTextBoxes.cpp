@@ -1,4 +1,5 @@
 #include "app/DialogTextBoxes.h"
+#include "app/MemoJoins.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,7 +11,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTextBlock>
-#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -19,7 +19,8 @@
 #include <memory>
 #include <optional>
 #include <utility>
-#include <vector>
+
+using namespace memojoins;
 
 namespace {
 
@@ -29,86 +30,6 @@ constexpr int kBlockLength = 4096;
 // A block ends after the last blank within this many characters of its end, if there is one,
 // so that its end falls where wrapping would break the line anyway.
 constexpr int kBlankReach = 256;
-// Whether a position starts a word depends on a few characters on either side of it: a deletion
-// is found in a stretch of the line that reaches this far past both its ends.
-constexpr int kWordContext = 64;
-
-// The block format property that records what joins a block to the one before: absent for a
-// line break, an empty text between two blocks of one long line, otherwise the separator as
-// it came (one the text document would not keep as a character).
-constexpr int kBreakBefore = QTextFormat::UserProperty;
-
-QString breakBefore(const QTextBlock& block) {
-    const QTextBlockFormat format = block.blockFormat();
-    return format.hasProperty(kBreakBefore) ? format.stringProperty(kBreakBefore) : QStringLiteral("\n");
-}
-
-// The length of the separator at `text[i]` that the text document turns into a new block, 0 for
-// any other character: a line feed, a carriage return (with the line feed after it), a paragraph
-// separator and the two characters that stand for frame edges.
-qsizetype blockBreakAt(QStringView text, qsizetype i) {
-    switch (text[i].unicode()) {
-    case u'\r':
-        return i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
-    case u'\n':
-    case 0x2029:
-    case 0xFDD0:
-    case 0xFDD1:
-        return 1;
-    default:
-        return 0;
-    }
-}
-
-// Whether `block` continues the line of the block before it.
-bool continuesLine(const QTextBlock& block) {
-    return block.isValid() && block.previous().isValid() && breakBefore(block).isEmpty();
-}
-
-// Where the first block of `line` (longer than `length`) ends: after a blank within `reach` of
-// the limit, otherwise at the last boundary between characters as the reader sees them
-// (grapheme clusters), so that no block starts with an accent, a vowel of a Hangul syllable or
-// the rest of an emoji or a flag. Only a made-up text holds a cluster longer than a block; it is
-// cut between code points.
-qsizetype firstCut(QStringView line, qsizetype length, qsizetype reach) {
-    // Finding clusters costs more than laying out a block; below U+0300 no character joins its
-    // neighbour (a line holds no line break), so most texts never need it.
-    std::optional<QTextBoundaryFinder> clusters;
-    const auto between = [&](qsizetype at) {
-        if (line[at - 1].unicode() < 0x300 && line[at].unicode() < 0x300)
-            return true;
-        // Whether a position is a boundary depends on the code point after it, so the finder
-        // sees one past the limit; the block starts at a boundary, so nothing before it counts.
-        if (!clusters)
-            clusters.emplace(QTextBoundaryFinder::Grapheme, line.left(length + 2));
-        clusters->setPosition(at);
-        return clusters->isAtBoundary();
-    };
-    for (qsizetype blank = line.left(length).lastIndexOf(u' '); blank >= length - reach;
-         blank = line.left(blank).lastIndexOf(u' ')) {
-        if (between(blank + 1))
-            return blank + 1;
-    }
-    if (between(length))
-        return length;
-    if (const qsizetype cut = clusters->toPreviousBoundary(); cut > 0)
-        return cut;
-    return line[length - 1].isHighSurrogate() ? length - 1 : length;
-}
-
-// Inserts a line without separators, in blocks of `length` characters or less.
-void insertLine(QTextCursor& cursor, QStringView line, qsizetype length, qsizetype reach) {
-    QTextBlockFormat joined;
-    joined.setProperty(kBreakBefore, QString());
-    while (line.size() > length) {
-        const qsizetype cut = firstCut(line, length, reach);
-        cursor.insertText(line.left(cut).toString());
-        cursor.insertBlock(joined);
-        line = line.mid(cut);
-    }
-    if (!line.isEmpty())
-        cursor.insertText(line.toString());
-}
 
 // What a key deletes when nothing is selected, as the plain text edit has it.
 enum class Deletion { None, PreviousChar, NextChar, PreviousWord, NextWord };
@@ -123,54 +44,6 @@ Deletion deletionOf(const QKeyEvent* event) {
     if (event->matches(QKeySequence::DeleteEndOfWord))
         return Deletion::NextWord;
     return Deletion::None;
-}
-
-// Consecutive blocks of one line, their texts joined as the line has them.
-class LineStretch {
-public:
-    LineStretch(const QTextBlock& first, const QTextBlock& last) {
-        for (QTextBlock block = first;; block = block.next()) {
-            blocks_.push_back({block.position(), int(text_.size())});
-            text_ += block.text();
-            if (block == last)
-                break;
-        }
-    }
-
-    const QString& text() const { return text_; }
-
-    // The offset in text() of a document position within these blocks.
-    int offsetOf(int position) const {
-        auto block = std::prev(std::upper_bound(blocks_.begin(), blocks_.end(), position,
-                                                [](int p, const Block& b) { return p < b.position; }));
-        return block->offset + position - block->position;
-    }
-
-    // The document position of an offset in text(). Where two blocks meet the offset stands for
-    // the end of the one and the start of the other: `later` chooses the start.
-    int positionOf(int offset, bool later) const {
-        auto block = std::prev(std::upper_bound(blocks_.begin(), blocks_.end(), offset,
-                                                [](int o, const Block& b) { return o < b.offset; }));
-        if (!later && block != blocks_.begin() && block->offset == offset)
-            --block;
-        return block->position + offset - block->offset;
-    }
-
-private:
-    struct Block {
-        int position; // in the document
-        int offset;   // in text()
-    };
-    std::vector<Block> blocks_;
-    QString text_;
-};
-
-// Where a word deletion from `at` in `text` ends, as the text edit would find it in a line of
-// that text.
-int wordDeletionEnd(Deletion deletion, const QString& text, int at) {
-    const QTextLayout layout(text);
-    return deletion == Deletion::NextWord ? layout.nextCursorPosition(at, QTextLayout::SkipWords)
-                                          : layout.previousCursorPosition(at, QTextLayout::SkipWords);
 }
 
 // Whether the plain text edit types the key's text, as its input control decides.
@@ -188,50 +61,83 @@ bool typesText(const QKeyEvent* event) {
            (c.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
 }
 
-// The position after the last character of `block`.
-int blockEnd(const QTextBlock& block) {
-    return block.position() + block.length() - 1;
+// Whether the caret stands at its line's own start (`back`) or end, where a deletion takes the
+// line break.
+bool atLineEdge(const QTextCursor& cursor, bool back) {
+    return back ? cursor.atBlockStart() && !continuesLine(cursor.block())
+                : cursor.atBlockEnd() && !continuesLine(cursor.block().next());
 }
 
-// Whether the text document's own removal of [start, end) would change more than those
-// characters. From a block's start it gives the block that is left the format of the last one,
-// losing the break before it (a line break becomes a join or another line break); and a block of
-// a long line left empty shows as a line the text does not have.
-bool removalNeedsCare(const QTextDocument* document, int start, int end) {
-    const QTextBlock first = document->findBlock(start);
-    const QTextBlock last = document->findBlock(end);
-    return start == first.position() &&
-           ((first.previous().isValid() && first != last && breakBefore(first) != breakBefore(last)) ||
-            (end == blockEnd(last) && (continuesLine(first) || continuesLine(last.next()))));
+// Deletes the line break before (`back`) or after the caret at its line's start or end where the
+// text edit would lose the break's kind next to an empty line. False where the text edit deletes
+// it as it should, or there is none.
+bool deleteLineBreak(const QTextCursor& cursor, bool back) {
+    const int at = cursor.position();
+    const int from = back ? at - 1 : at;
+    if (!(back ? cursor.block().previous() : cursor.block().next()).isValid() ||
+        !removalNeedsCare(cursor.document(), from, from + 1))
+        return false;
+    QTextCursor edit(cursor.document());
+    removeRange(edit, back ? at - 1 : at + 1, at);
+    return true;
 }
 
-// Removes the text from `anchor` to `position` (anchored as the text edit would, which decides
-// where undo puts the caret) as one step of the undo history: with the join after or before
-// where nothing of a long line's block would be left, and keeping the break before the first
-// block. The memo's own edits are whole before anything asks where the caret is: the plain-text
-// layout learns of a change only when the outermost edit block ends, and until then it still
-// holds the lines of blocks that are gone, which the caret's drawing and scrolling would read.
-void removeRange(QTextCursor& edit, int anchor, int position) {
-    const QTextDocument* document = edit.document();
-    int start = std::min(anchor, position);
-    int end = std::max(anchor, position);
-    if (const QTextBlock first = document->findBlock(start), last = document->findBlock(end);
-        start == first.position() && end == blockEnd(last)) {
-        if (continuesLine(last.next()))
-            end = last.next().position();
-        else if (continuesLine(first))
-            start = first.position() - 1;
+// Where the code point before `position`, in `block`, starts: Backspace takes one, as in the
+// text edit.
+int codePointStart(const QTextBlock& block, int position) {
+    const QString text = block.text();
+    const int i = position - block.position();
+    return position - (i >= 2 && text[i - 1].isLowSurrogate() && text[i - 2].isHighSurrogate() ? 2 : 1);
+}
+
+// Where the character as the reader sees it that starts at `position`, in `block`, ends: Delete
+// takes one. An edit may have left a mark at the start of the next block, which belongs to the
+// character before: the character then ends in that block.
+int characterEnd(const QTextBlock& block, int position) {
+    const int i = position - block.position();
+    const int end = block.position() + block.layout()->nextCursorPosition(i);
+    if (end != blockEnd(block) || !continuesLine(block.next()))
+        return end;
+    const LineStretch stretch(block, block.next());
+    return stretch.positionOf(QTextLayout(stretch.text()).nextCursorPosition(i), false);
+}
+
+// Backspace (`back`) or Delete with the caret in a long line held in blocks. False where the text
+// edit deletes as in the unbroken line.
+bool deleteCharacter(const QTextCursor& cursor, bool back) {
+    // The character is in the block before or after when the caret stands at a join.
+    const bool across = back ? cursor.atBlockStart() : cursor.atBlockEnd();
+    QTextBlock block = cursor.block();
+    int from = cursor.position();
+    if (across) {
+        block = back ? block.previous() : block.next();
+        from = back ? blockEnd(block) : block.position();
     }
-    const QTextBlock first = document->findBlock(start);
-    const bool restore = start == first.position() && first != document->findBlock(end);
-    const QTextBlockFormat format = first.blockFormat();
-    edit.setPosition(anchor < position ? start : end);
-    edit.setPosition(anchor < position ? end : start, QTextCursor::KeepAnchor);
-    edit.beginEditBlock();
-    edit.removeSelectedText();
-    if (restore)
-        edit.setBlockFormat(format);
-    edit.endEditBlock();
+    const int start = back ? codePointStart(block, from) : from;
+    const int end = back ? from : characterEnd(block, from);
+    QTextCursor edit(cursor.document());
+    if (end > blockEnd(block) || removalNeedsCare(cursor.document(), start, end)) {
+        removeRange(edit, back ? start : end, back ? end : start);
+        return true;
+    }
+    if (!across)
+        return false;
+    // As the text edit deletes one, so that a run of deletions is undone in one step.
+    edit.setPosition(from);
+    back ? edit.deletePreviousChar() : edit.deleteChar();
+    return true;
+}
+
+// Ctrl+Backspace (`back`) or Ctrl+Delete with the caret in a long line held in blocks: deletes
+// the word as in the unbroken line.
+void deleteWord(const QTextCursor& cursor, bool back) {
+    const LineStep step = stepInLine(cursor.block(), cursor.position(), QTextLayout::SkipWords, back);
+    // The blocks where the deletion starts and ends keep their joins to the blocks beyond.
+    // Anchored at the caret, as the text edit deletes a word.
+    const int start = step.stretch.positionOf(std::min(step.from, step.to), true);
+    const int stop = step.stretch.positionOf(std::max(step.from, step.to), false);
+    QTextCursor edit(cursor.document());
+    removeRange(edit, back ? stop : start, back ? start : stop);
 }
 
 } // namespace
@@ -348,85 +254,61 @@ bool TDialogMemo::deleteWithoutSelection(QKeyEvent* event) {
     const QTextCursor cursor = textCursor();
     if (deletion == Deletion::None || cursor.hasSelection() || isReadOnly())
         return false;
-    QTextCursor edit(document());
-    const QTextBlock block = cursor.block();
-    const int at = cursor.position();
     const bool back = deletion == Deletion::PreviousChar || deletion == Deletion::PreviousWord;
     // At a line's own start or end every key deletes the line break, as the text edit does
     // unless an empty line is next to it.
-    if (back ? cursor.atBlockStart() && !continuesLine(block)
-             : cursor.atBlockEnd() && !continuesLine(block.next())) {
-        const int from = back ? at - 1 : at;
-        if (!(back ? block.previous() : block.next()).isValid() ||
-            !removalNeedsCare(document(), from, from + 1))
-            return false;
-        removeRange(edit, back ? at - 1 : at + 1, at);
+    bool deleted = true;
+    if (atLineEdge(cursor, back))
+        deleted = deleteLineBreak(cursor, back);
+    else if (!inLongLine(cursor.block()))
+        deleted = false;
+    else if (deletion == Deletion::PreviousChar || deletion == Deletion::NextChar)
+        deleted = deleteCharacter(cursor, back);
+    else
+        deleteWord(cursor, back);
+    if (deleted)
         ensureCursorVisible();
-        return true;
-    }
-    if (!continuesLine(block) && !continuesLine(block.next()))
+    return deleted;
+}
+
+bool TDialogMemo::extendSelection(QKeyEvent* event) {
+    QTextCursor::MoveOperation move = QTextCursor::NoMove;
+    if (event->matches(QKeySequence::SelectPreviousChar))
+        move = QTextCursor::Left;
+    else if (event->matches(QKeySequence::SelectNextChar))
+        move = QTextCursor::Right;
+    else if (event->matches(QKeySequence::SelectPreviousWord))
+        move = QTextCursor::WordLeft;
+    else if (event->matches(QKeySequence::SelectNextWord))
+        move = QTextCursor::WordRight;
+    else
         return false;
-    if (deletion == Deletion::PreviousChar || deletion == Deletion::NextChar) {
-        // The character is in the block before or after when the caret stands at a join.
-        const bool across = back ? cursor.atBlockStart() : cursor.atBlockEnd();
-        const QTextBlock target = across ? (back ? block.previous() : block.next()) : block;
-        const int from = across ? (back ? blockEnd(target) : target.position()) : at;
-        const QString text = target.text();
-        const int inBlock = from - target.position();
-        const int start = back ? from - (inBlock >= 2 && text[inBlock - 1].isLowSurrogate() &&
-                                                 text[inBlock - 2].isHighSurrogate()
-                                             ? 2
-                                             : 1)
-                               : from;
-        int end = back ? from : target.position() + target.layout()->nextCursorPosition(inBlock);
-        // An edit may have left a mark at the start of the next block, which belongs to the
-        // character before: the deletion takes it along, and the join with it.
-        if (!back && end == blockEnd(target) && continuesLine(target.next())) {
-            const LineStretch stretch(target, target.next());
-            end = stretch.positionOf(QTextLayout(stretch.text()).nextCursorPosition(inBlock), false);
-        }
-        if (end > blockEnd(target) || removalNeedsCare(document(), start, end)) {
-            removeRange(edit, back ? start : end, back ? end : start);
-        } else if (across) {
-            // As the text edit deletes one, so that a run of deletions is undone in one step.
-            edit.setPosition(from);
-            back ? edit.deletePreviousChar() : edit.deleteChar();
-        } else {
-            return false;
-        }
-        ensureCursorVisible();
-        return true;
-    }
-    // A word may run on over several blocks: the stretch of the line the word is looked for in
-    // grows until the deletion ends well inside it, or at the line's start or end.
-    QTextBlock first = block;
-    QTextBlock last = block;
-    for (int more = 1;; more *= 2) {
-        const LineStretch stretch(first, last);
-        const int offset = stretch.offsetOf(at);
-        const bool roomBefore = !continuesLine(first) || offset >= kWordContext;
-        const bool roomAfter = !continuesLine(last.next()) || stretch.text().size() - offset >= kWordContext;
-        const int end = roomBefore && roomAfter ? wordDeletionEnd(deletion, stretch.text(), offset) : offset;
-        const int from = std::min(offset, end);
-        const int to = std::max(offset, end);
-        const bool wantBefore = continuesLine(first) && from < kWordContext;
-        const bool wantAfter = continuesLine(last.next()) && stretch.text().size() - to < kWordContext;
-        if (!wantBefore && !wantAfter) {
-            // The blocks where the deletion starts and ends keep their joins to the blocks
-            // beyond. Anchored at the caret, as the text edit deletes a word.
-            const int start = stretch.positionOf(from, true);
-            const int stop = stretch.positionOf(to, false);
-            removeRange(edit, back ? stop : start, back ? start : stop);
-            ensureCursorVisible();
-            return true;
-        }
-        for (int i = 0; i < more; ++i) {
-            if (wantBefore && continuesLine(first))
-                first = first.previous();
-            if (wantAfter && continuesLine(last.next()))
-                last = last.next();
-        }
-    }
+    QTextCursor cursor = textCursor();
+    // Which way a key goes depends on the direction of the text in the caret's block, as the text
+    // cursor finds it (Left goes forward in a right-to-left text).
+    QTextCursor probe = cursor;
+    probe.movePosition(move, QTextCursor::KeepAnchor);
+    const bool back = probe.position() < cursor.position();
+    if (probe.position() == cursor.position() || !inLongLine(cursor.block()) || atLineEdge(cursor, back))
+        return false;
+    const bool words = move == QTextCursor::WordLeft || move == QTextCursor::WordRight;
+    const LineStep step = stepInLine(cursor.block(), cursor.position(),
+                                     words ? QTextLayout::SkipWords : QTextLayout::SkipCharacters, back);
+    // Where two blocks meet, the caret stays in the block whose text it has just selected, or
+    // goes back onto the anchor: the selection never holds a join alone.
+    int position = step.stretch.positionOf(step.to, back);
+    if (step.stretch.contains(cursor.anchor()) && step.stretch.offsetOf(cursor.anchor()) == step.to)
+        position = cursor.anchor();
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    return true;
+}
+
+void TDialogMemo::selectWholeLines() {
+    const QTextCursor cursor = textCursor();
+    if (const QTextCursor lines = wholeLines(cursor);
+        lines.anchor() != cursor.anchor() || lines.position() != cursor.position())
+        setTextCursor(lines);
 }
 
 bool TDialogMemo::dropEmptySelection(QKeyEvent* event) {
@@ -510,6 +392,13 @@ QMimeData* TDialogMemo::createMimeDataFromSelection() const {
 }
 
 void TDialogMemo::mousePressEvent(QMouseEvent* event) {
+    const QPointF at = event->position() - contentOffset();
+    const bool tripleClick =
+        event->button() == Qt::LeftButton && doubleClicked_.isValid() &&
+        !doubleClicked_.hasExpired(QApplication::doubleClickInterval()) &&
+        (at - doubleClickAt_).toPoint().manhattanLength() < QApplication::startDragDistance();
+    if (tripleClick)
+        doubleClicked_.invalidate();
     const QTextCursor before = textCursor();
     QPlainTextEdit::mousePressEvent(event);
     const QTextCursor after = textCursor();
@@ -519,7 +408,19 @@ void TDialogMemo::mousePressEvent(QMouseEvent* event) {
     const bool waits = event->button() == Qt::LeftButton && event->modifiers() != Qt::ShiftModifier &&
                        after.hasSelection() && after.anchor() == before.anchor() &&
                        after.position() == before.position();
-    dragFrom_ = waits ? std::optional(event->position() - contentOffset()) : std::nullopt;
+    dragFrom_ = waits ? std::optional(at) : std::nullopt;
+    // A triple click on an empty line selects nothing.
+    selectsLines_ = tripleClick && after.hasSelection();
+    if (selectsLines_)
+        selectWholeLines();
+}
+
+void TDialogMemo::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        doubleClicked_.start();
+        doubleClickAt_ = event->position() - contentOffset();
+    }
 }
 
 void TDialogMemo::mouseMoveEvent(QMouseEvent* event) {
@@ -532,10 +433,13 @@ void TDialogMemo::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     QPlainTextEdit::mouseMoveEvent(event);
+    if (selectsLines_ && (event->buttons() & Qt::LeftButton))
+        selectWholeLines();
 }
 
 void TDialogMemo::mouseReleaseEvent(QMouseEvent* event) {
     dragFrom_.reset();
+    selectsLines_ = false;
     QPlainTextEdit::mouseReleaseEvent(event);
 }
 
@@ -586,7 +490,7 @@ void TDialogMemo::dropEvent(QDropEvent* event) {
 
 void TDialogMemo::keyPressEvent(QKeyEvent* event) {
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
-        if (dropEmptySelection(event) || replaceSelection(event))
+        if (dropEmptySelection(event) || replaceSelection(event) || extendSelection(event))
             return;
         if (typesText(event))
             leaveJoinStart();

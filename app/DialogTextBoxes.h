@@ -2,6 +2,7 @@
 // and their keys behave as the editor's users know them.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QString>
@@ -37,7 +38,8 @@ protected:
 // only the part in view (a line of millions of characters would take seconds), and only text()
 // joins those blocks again. The blocks meet between characters as the reader sees them (an
 // accent, a syllable's jamo, an emoji sequence and a flag stay whole), and the keys that type or
-// delete where they meet change the text as in an unbroken line. text() gives back every
+// delete where they meet change the text as in an unbroken line; Shift+Left and Shift+Right,
+// with or without Ctrl, and a triple click select as in it. text() gives back every
 // character as set or typed, non-breaking spaces and line separators included, which
 // toPlainText() would turn into blanks and breaks.
 //
@@ -76,6 +78,7 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -93,8 +96,16 @@ private:
     // deletes as it should and returns true. False for any other key or place, which the plain
     // text edit handles as it is.
     bool deleteWithoutSelection(QKeyEvent* event);
+    // A key that extends the selection by a character or a word (Shift+Left, Shift+Right and
+    // their Ctrl forms) from a place in a long line held in blocks: moves the caret to where it
+    // goes in the unbroken line, in the direction the text edit takes, and returns true. False for
+    // any other key or place, which the plain text edit handles as it is.
+    bool extendSelection(QKeyEvent* event);
+    // Widens the selection to whole lines, where the text edit selects a long line's blocks for a
+    // triple click and the drag after it.
+    void selectWholeLines();
     // A key that deletes, cuts or copies a selection that holds no text, only places where a
-    // long line runs on from one block into the next (Shift+Left across one selects it): drops
+    // long line runs on from one block into the next (the mouse can select one): drops
     // the selection, so that the key acts as with none, and returns true when that was all it
     // does (cut and copy), false when it still deletes.
     bool dropEmptySelection(QKeyEvent* event);
@@ -122,6 +133,12 @@ private:
     // Where a press left a selection as it was, for the text edit waits to see whether the mouse
     // drags it (in the coordinates of the text, which scrolling does not move).
     std::optional<QPointF> dragFrom_;
+    // When and where (in the coordinates of the text) the last double click was, for the press
+    // soon after it and near it that the text edit takes for a triple click.
+    QElapsedTimer doubleClicked_;
+    QPointF doubleClickAt_;
+    // While the button of a triple click is down: the selection goes by lines.
+    bool selectsLines_ = false;
     // The selection the memo's own drag carries while it runs, until a drop moves it.
     std::optional<QTextCursor> dragged_;
     std::function<Qt::DropAction(const QMimeData*, Qt::DropActions)> dragSeam_;

@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
@@ -33,6 +34,7 @@ struct Key {
     Qt::KeyboardModifiers modifiers;
     const char16_t* text;
     Kind kind;
+    bool tripleClick = false; // where the caret stands, the mouse moving a little before it is let go
 };
 
 constexpr Qt::KeyboardModifiers kNone, kShift = Qt::ShiftModifier, kCtrl = Qt::ControlModifier;
@@ -49,12 +51,13 @@ const Key kKeys[] = {
     {"ctrl+home", Qt::Key_Home, kCtrl, u"", Exact}, {"ctrl+shift+end", Qt::Key_End, kCtrl | kShift, u"", Exact},
     {"ctrl+v", Qt::Key_V, kCtrl, u"", Exact}, {"ctrl+z", Qt::Key_Z, kCtrl, u"", Undo},
     {"left", Qt::Key_Left, kNone, u"", PastJoin}, {"right", Qt::Key_Right, kNone, u"", PastJoin},
-    {"shift+left", Qt::Key_Left, kShift, u"", PastJoin}, {"shift+right", Qt::Key_Right, kShift, u"", PastJoin},
+    {"shift+left", Qt::Key_Left, kShift, u"", Exact}, {"shift+right", Qt::Key_Right, kShift, u"", Exact},
     {"ctrl+left", Qt::Key_Left, kCtrl, u"", PastJoin}, {"ctrl+right", Qt::Key_Right, kCtrl, u"", PastJoin},
-    {"ctrl+shift+left", Qt::Key_Left, kCtrl | kShift, u"", PastJoin}, {"up", Qt::Key_Up, kNone, u"", Layout},
+    {"ctrl+shift+left", Qt::Key_Left, kCtrl | kShift, u"", Exact},
+    {"ctrl+shift+right", Qt::Key_Right, kCtrl | kShift, u"", Exact}, {"up", Qt::Key_Up, kNone, u"", Layout},
     {"home", Qt::Key_Home, kNone, u"", Layout}, {"end", Qt::Key_End, kNone, u"", Layout},
     {"shift+home", Qt::Key_Home, kShift, u"", Layout}, {"shift+end", Qt::Key_End, kShift, u"", Layout},
-    {"down", Qt::Key_Down, kNone, u"", Layout}};
+    {"down", Qt::Key_Down, kNone, u"", Layout}, {"triple click", Qt::Key_unknown, kNone, u"", Exact, true}};
 
 // The pieces texts are made of, with their weights: runs of letters, blanks, separators, accents,
 // surrogate pairs, emoji and Hangul sequences, line breaks. No flags: the text layout splits a
@@ -141,7 +144,18 @@ std::string shown(QString text) {
 }
 
 void press(TDialogMemo& memo, const Key& key) {
-    QTest::sendKeyEvent(QTest::Click, &memo, key.key, QString::fromUtf16(key.text), key.modifiers);
+    if (!key.tripleClick) {
+        QTest::sendKeyEvent(QTest::Click, &memo, key.key, QString::fromUtf16(key.text), key.modifiers);
+        return;
+    }
+    memo.ensureCursorVisible();
+    const QPoint at = memo.cursorRect().center();
+    QTest::mouseDClick(memo.viewport(), Qt::LeftButton, {}, at);
+    const int scrolled = memo.verticalScrollBar()->value();
+    QTest::mousePress(memo.viewport(), Qt::LeftButton, {}, at);
+    if (memo.verticalScrollBar()->value() == scrolled) // the text under the mouse is the same
+        QTest::mouseMove(memo.viewport(), at + QPoint(1, 0));
+    QTest::mouseRelease(memo.viewport(), Qt::LeftButton, {}, at);
 }
 
 // Whether the caret of `memo` stands where two pieces of a line meet.
@@ -248,6 +262,42 @@ TEST(MemoPieces, KeysActAsOnTheWholeText) {
     for (int place = 0; place < kPlaces; ++place)
         EXPECT_GT(places[place], 100) << kPlaceNames[place];
     std::printf("seed %u: %d sequences, %d keys\n", kSeed, kSequences, keys);
+}
+
+// From each place where a line's pieces meet, a selection key and then its opposite select as in
+// the whole line, the way its text runs (Left goes forward in a right-to-left text), and come
+// back to no selection where the whole line has none.
+TEST(MemoPieces, SelectionKeysFromAJoinAndBack) {
+    const auto seen = [](const TDialogMemo& memo) {
+        const State state = stateOf(memo);
+        return std::to_string(state.anchor) + (memo.textCursor().hasSelection() ? "-" : "=") +
+               std::to_string(state.caret);
+    };
+    const QString rightToLeft = QString::fromUtf16(u"\u05D0\u05D1\u05D2 \u05D3\u05D4 ").repeated(6);
+    for (const QString& text : {rightToLeft, QString("abcdefghij k").repeated(4)}) {
+        TDialogMemo pieced(nullptr), whole(nullptr);
+        pieced.setBlockLength(8, 2);
+        whole.setBlockLength(std::numeric_limits<int>::max(), 0);
+        pieced.setText(text);
+        whole.setText(text);
+        const State state = stateOf(pieced);
+        for (size_t block = 1; block < state.starts.size(); ++block) {
+            for (const auto& [later, modifiers, key] : {std::tuple(false, kShift, Qt::Key_Left),
+                                                        {true, kShift, Qt::Key_Right},
+                                                        {false, kShift | kCtrl, Qt::Key_Right},
+                                                        {true, kShift | kCtrl, Qt::Key_Left}}) {
+                select(pieced, state.starts[block], state.starts[block], later);
+                select(whole, state.starts[block], state.starts[block], false);
+                for (const Qt::Key k : {key, key == Qt::Key_Left ? Qt::Key_Right : Qt::Key_Left}) {
+                    QTest::keyClick(&pieced, k, modifiers);
+                    QTest::keyClick(&whole, k, modifiers);
+                    EXPECT_EQ(seen(pieced), seen(whole))
+                        << shown(text) << " from " << state.starts[block] << ", "
+                        << QKeySequence(modifiers | k).toString().toStdString();
+                }
+            }
+        }
+    }
 }
 
 void sendMouse(QWidget* viewport, QEvent::Type type, QPoint at) {
