@@ -26,51 +26,110 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || isLineBreak(c);
 }
 
-// Where the physical line after the one at `pos` starts.
-qsizetype nextLineStart(QByteArrayView text, qsizetype pos) {
-    while (pos < text.size() && !isLineBreak(text[pos]))
-        ++pos;
-    if (pos < text.size() && text[pos++] == '\r' && pos < text.size() && text[pos] == '\n')
-        ++pos;
-    return pos;
-}
+// Reads the lines of a settings text as QSettings' INI reader splits them: white space and
+// comment lines (";") go first; a line ends at a line break or a ";" outside quotes, a quote
+// carries it over line breaks and a backslash takes the next character (a line break too) as it
+// is. A line that cannot be read is taken out alone and the lines after it are read again from
+// the next physical line, so a walk along a line may cover text that an earlier walk covered;
+// here no character is read more than a few times, however the lines overlap.
+//
+// The characters a walk steps on, rather than over (those a backslash takes), are the same for
+// every walk once they meet: a line starts after white space, never at a character a backslash
+// takes or at the second of a pair of line breaks it takes, so every walk steps on the starts of
+// the lines after its own start. A walk is outside quotes where as many quotes stand before that
+// place as before its start, counted on the places one walk from the text's start steps on.
+// Where a line ends, and where its first "=" outside quotes stands, is therefore the first place
+// of one of two parities after its start: a cursor per parity finds it, and since lines start
+// ever further on, each cursor only moves forward.
+class LineReader {
+public:
+    explicit LineReader(QByteArrayView text) : text_(text) {}
 
-// Reads one line from `pos` as QSettings' INI reader splits them: white space and comment
-// lines (";") go first; a line ends at a line break or a ";" outside quotes, a quote carries it
-// over line breaks and a backslash takes the next character (a line break too) as it is.
-// Returns the line's start (text.size() when none is left), moves `pos` past it and tells
-// whether it can be read.
-qsizetype readLine(QByteArrayView text, qsizetype& pos, bool& readable) {
-    for (;;) {
-        while (pos < text.size() && isSpace(text[pos]))
-            ++pos;
-        if (pos == text.size() || text[pos] != ';')
-            break;
-        pos = nextLineStart(text, pos);
-    }
-    const qsizetype start = pos;
-    bool quoted = false;
-    bool equals = false;
-    while (pos < text.size()) {
-        const char c = text[pos];
-        if (!quoted && (isLineBreak(c) || c == ';'))
-            break;
-        ++pos;
-        if (c == '\\' && pos < text.size()) {
-            const char escaped = text[pos++];
-            // "\r\n" and "\n\r" after a backslash are one line break.
-            if (pos < text.size() && isLineBreak(escaped) && isLineBreak(text[pos]) && text[pos] != escaped)
+    // Reads the line from `pos`, after its white space and comment lines. Returns the line's
+    // start (the text's size when none is left), moves `pos` past it and tells whether it can
+    // be read. `pos` only moves forward from one call to the next.
+    qsizetype read(qsizetype& pos, bool& readable) {
+        for (;;) {
+            while (pos < text_.size() && isSpace(at(pos)))
                 ++pos;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == '=' && !quoted) {
-            equals = true;
+            if (pos == text_.size() || at(pos) != ';')
+                break;
+            pos = nextLineStart(pos);
+        }
+        const qsizetype start = pos;
+        if (start == text_.size()) {
+            readable = false;
+            return start;
+        }
+        while (walk_.pos < start)
+            step(walk_);
+        const bool odd = walk_.odd;
+        pos = seek(ends_[odd], start, odd, [](char c) { return isLineBreak(c) || c == ';'; });
+        if (at(start) == '[') {
+            if (bracket_ < start)
+                for (bracket_ = start; bracket_ < text_.size() && at(bracket_) != ']';)
+                    ++bracket_;
+            readable = bracket_ < pos;
+        } else {
+            readable = seek(equals_[odd], start, odd, [](char c) { return c == '='; }) < pos;
+        }
+        return start;
+    }
+
+    // Where the physical line after the one at `pos` starts.
+    qsizetype nextLineStart(qsizetype pos) {
+        while (pos < text_.size() && !isLineBreak(at(pos)))
+            ++pos;
+        if (pos < text_.size() && at(pos++) == '\r' && pos < text_.size() && at(pos) == '\n')
+            ++pos;
+        return pos;
+    }
+
+    char at(qsizetype pos) {
+        ++steps_;
+        return text_[pos];
+    }
+    // The characters read so far, each time it was read.
+    qsizetype steps() const { return steps_; }
+
+private:
+    // A place a walk from the text's start steps on, and whether an odd number of quotes stand
+    // on such places before it.
+    struct Cursor {
+        qsizetype pos = 0;
+        bool odd = false;
+    };
+
+    void step(Cursor& cursor) {
+        const char c = at(cursor.pos++);
+        if (c == '"') {
+            cursor.odd = !cursor.odd;
+        } else if (c == '\\' && cursor.pos < text_.size()) {
+            const char escaped = at(cursor.pos++);
+            // "\r\n" and "\n\r" after a backslash are one line break.
+            if (cursor.pos < text_.size() && isLineBreak(escaped) && isLineBreak(at(cursor.pos)) &&
+                at(cursor.pos) != escaped)
+                ++cursor.pos;
         }
     }
-    const QByteArrayView line = text.sliced(start, pos - start);
-    readable = line.startsWith('[') ? line.contains(']') : equals;
-    return start;
-}
+
+    // Moves `cursor` to the first place from `start` on that holds a character `found` takes,
+    // outside quotes for the line starting at `start`, whose parity is `odd`; to the text's end
+    // when there is none. Returns its place.
+    template <typename Found> qsizetype seek(Cursor& cursor, qsizetype start, bool odd, Found found) {
+        while (cursor.pos < text_.size() &&
+               (cursor.pos < start || cursor.odd != odd || !found(at(cursor.pos))))
+            step(cursor);
+        return cursor.pos;
+    }
+
+    QByteArrayView text_;
+    Cursor walk_;            // at the start of the line read last
+    Cursor ends_[2];         // per parity: where the line read last of that parity ends
+    Cursor equals_[2];       // per parity: the first "=" outside quotes from that line's start on
+    qsizetype bracket_ = -1; // the first "]" from the start of the last line read that starts with "["
+    qsizetype steps_ = 0;
+};
 
 // `line` as an unreadable line's text: decoded, and cut after kUnreadableTextKept characters.
 // Only its start is decoded: a character takes at most four bytes, so that start holds those
@@ -149,26 +208,27 @@ bool sameBytes(QFile& a, QFile& b) {
 
 SettingsText splitSettingsText(QByteArrayView text) {
     SettingsText result;
+    LineReader reader(text);
     qsizetype kept = 0; // text before it is in `readable` or taken out
     qsizetype pos = 0;
     int number = 1; // of the line at `counted`
     qsizetype counted = 0;
     while (pos < text.size()) {
         bool readable = false;
-        const qsizetype start = readLine(text, pos, readable);
+        const qsizetype start = reader.read(pos, readable);
         if (readable)
             ++result.settingsLines;
         if (readable || start == text.size())
             continue;
         // A line starts after a line break: only white space stands before `start` on its line.
         qsizetype lineStart = start;
-        while (lineStart > 0 && !isLineBreak(text[lineStart - 1]))
+        while (lineStart > 0 && !isLineBreak(reader.at(lineStart - 1)))
             --lineStart;
-        for (; counted < lineStart; counted = nextLineStart(text, counted))
+        for (; counted < lineStart; counted = reader.nextLineStart(counted))
             ++number;
-        const qsizetype lineEnd = nextLineStart(text, start);
+        const qsizetype lineEnd = reader.nextLineStart(start);
         qsizetype textEnd = lineEnd;
-        while (textEnd > lineStart && isLineBreak(text[textEnd - 1]))
+        while (textEnd > lineStart && isLineBreak(reader.at(textEnd - 1)))
             --textEnd;
         if (result.unreadable.size() < kUnreadableLinesKept)
             result.unreadable.append({number, keptText(text.sliced(lineStart, textEnd - lineStart))});
@@ -179,6 +239,7 @@ SettingsText splitSettingsText(QByteArrayView text) {
         pos = lineEnd;
     }
     result.readable.append(text.sliced(kept));
+    result.steps = reader.steps();
     return result;
 }
 

@@ -41,13 +41,15 @@ constexpr int kUnreadableTextKept = 200;
 // A settings text split into what QSettings reads and what it cannot. `readable` is the text
 // with each unreadable line taken out whole, so that the lines after it read as if it were
 // not there. A line opens a quote or continues past its end only as QSettings' reader sees it;
-// when such a joined line cannot be read, only its first physical line is taken out.
+// when such a joined line cannot be read, only its first physical line is taken out. The split
+// takes time linear in the text's size, however many lines a joined line spans.
 struct SettingsText {
     QByteArray readable;
     QList<UnreadableLine> unreadable; // the first kUnreadableLinesKept of them
     qsizetype unreadableCount = 0;    // all of them
     qsizetype settingsLines = 0;      // the readable lines, section headers and values, each joined
                                       // line once
+    qsizetype steps = 0; // the characters read, each as often as it was: a few times the text's size
 };
 SettingsText splitSettingsText(QByteArrayView text);
 

@@ -70,6 +70,15 @@ TEST(SettingsText, AnUnreadableLineCostsOnlyItself) {
     EXPECT_EQ(platform::splitSettingsText("k=1\n  novalue \r\n").unreadable[0].text, "  novalue ");
 }
 
+// Lines read again after an unreadable one (joined by backslashes or quotes) are read in one pass:
+// the split reads each character a few times at most, not once per line it is joined to.
+TEST(SettingsText, EachCharacterIsReadAFewTimesHoweverTheLinesAreJoined) {
+    for (const char* line : {"a\\\n", "a\\\r\n", "\"\\\n", "\"\n", "[\\\n", "x\n", "=\"\\\n", "k=1\n"}) {
+        const QByteArray text = QByteArray(line).repeated(64 * 1024 / qstrlen(line));
+        EXPECT_LE(platform::splitSettingsText(text).steps, 32 * text.size()) << line;
+    }
+}
+
 mode_t modeOf(const QString& name) {
     struct stat st;
     return ::stat(QFile::encodeName(name).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
