@@ -156,12 +156,14 @@ std::optional<QRect> placeOnScreen(std::int64_t left, std::int64_t top, QSize si
     return QRect(int(x), int(y), fitted.width(), fitted.height());
 }
 
-// Tells which lines of the settings file cannot be read, and where the file as it was is kept.
-void reportUnreadableLines(platform::SettingsFile& store) {
-    QString text = "Settings\r\nThese lines of " + store.fileName() + " cannot be read and are left out:";
-    for (const platform::UnreadableLine& line : store.unreadableLines())
+// Tells which lines of the settings file cannot be read or kept, and where the file as it was is
+// kept.
+void reportLeftOutLines(platform::SettingsFile& store) {
+    QString text =
+        "Settings\r\nThese lines of " + store.fileName() + " cannot be read or kept as they stand:";
+    for (const platform::LeftOutLine& line : store.leftOutLines())
         text += "\r\n" + QString::number(line.number) + ": " + line.text;
-    if (store.unreadableLineCount() > store.unreadableLines().size())
+    if (store.leftOutLineCount() > store.leftOutLines().size())
         text += "\r\n...";
     const QString copy = store.keepCopy();
     text += copy.isEmpty()
@@ -193,8 +195,8 @@ void reportSettingsFile(platform::SettingsFile& store) {
         text += copy.isEmpty() ? QStringLiteral("\r\nNo copy of the file could be made: it is not written.")
                                : "\r\nThe file as it was is kept as " + copy + ".";
         platform::showInfo(kProductName, text);
-    } else if (!store.unreadableLines().isEmpty()) {
-        reportUnreadableLines(store);
+    } else if (store.leftOutLineCount() > 0) {
+        reportLeftOutLines(store);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -45,35 +46,45 @@ class LineReader {
 public:
     explicit LineReader(QByteArrayView text) : text_(text) {}
 
-    // Reads the line from `pos`, after its white space and comment lines. Returns the line's
-    // start (the text's size when none is left), moves `pos` past it and tells whether it can
-    // be read. `pos` only moves forward from one call to the next.
-    qsizetype read(qsizetype& pos, bool& readable) {
+    struct Line {
+        qsizetype start = 0; // the text's size when no line is left
+        qsizetype end = 0;   // at a line break or ";" outside quotes, or the text's end
+        qsizetype mark = 0;  // a header's first "]", another line's first "=" outside quotes; `end`
+                             // when it has none: the line cannot be read
+        bool header = false;
+        bool readable() const { return mark < end; }
+    };
+
+    // Reads the line from `pos`, after the white space and comment lines there, each of whose
+    // ";" is passed to `comment`. Moves `pos` to the line's end. `pos` only moves forward from
+    // one call to the next.
+    template <typename Comment> Line read(qsizetype& pos, Comment comment) {
         for (;;) {
             while (pos < text_.size() && isSpace(at(pos)))
                 ++pos;
             if (pos == text_.size() || at(pos) != ';')
                 break;
+            comment(pos);
             pos = nextLineStart(pos);
         }
-        const qsizetype start = pos;
-        if (start == text_.size()) {
-            readable = false;
-            return start;
-        }
-        while (walk_.pos < start)
+        Line line{pos, pos, pos};
+        if (pos == text_.size())
+            return line;
+        while (walk_.pos < line.start)
             step(walk_);
         const bool odd = walk_.odd;
-        pos = seek(ends_[odd], start, odd, [](char c) { return isLineBreak(c) || c == ';'; });
-        if (at(start) == '[') {
-            if (bracket_ < start)
-                for (bracket_ = start; bracket_ < text_.size() && at(bracket_) != ']';)
+        line.end = pos = seek(ends_[odd], line.start, odd, [](char c) { return isLineBreak(c) || c == ';'; });
+        line.header = at(line.start) == '[';
+        if (line.header) {
+            if (bracket_ < line.start)
+                for (bracket_ = line.start; bracket_ < text_.size() && at(bracket_) != ']';)
                     ++bracket_;
-            readable = bracket_ < pos;
+            line.mark = bracket_;
         } else {
-            readable = seek(equals_[odd], start, odd, [](char c) { return c == '='; }) < pos;
+            line.mark = seek(equals_[odd], line.start, odd, [](char c) { return c == '='; });
         }
-        return start;
+        line.mark = std::min(line.mark, line.end);
+        return line;
     }
 
     // Where the physical line after the one at `pos` starts.
@@ -131,17 +142,16 @@ private:
     qsizetype steps_ = 0;
 };
 
-// `line` as an unreadable line's text: decoded, and cut after kUnreadableTextKept characters.
+// `line` as a left-out line's text: decoded, and cut after kLeftOutTextKept characters.
 // Only its start is decoded: a character takes at most four bytes, so that start holds those
 // kept and one more, which tells that the text goes on.
 QString keptText(QByteArrayView line) {
-    constexpr qsizetype kStart = 4 * (kUnreadableTextKept + 1);
+    constexpr qsizetype kStart = 4 * (kLeftOutTextKept + 1);
     QString text = QString::fromUtf8(line.first(std::min(line.size(), kStart)));
-    if (text.size() <= kUnreadableTextKept)
+    if (text.size() <= kLeftOutTextKept)
         return text;
     // A pair of surrogates stays whole or goes.
-    text.truncate(text[kUnreadableTextKept - 1].isHighSurrogate() ? kUnreadableTextKept - 1
-                                                                  : kUnreadableTextKept);
+    text.truncate(text[kLeftOutTextKept - 1].isHighSurrogate() ? kLeftOutTextKept - 1 : kLeftOutTextKept);
     return text + u'\u2026';
 }
 
@@ -209,36 +219,100 @@ bool sameBytes(QFile& a, QFile& b) {
 SettingsText splitSettingsText(QByteArrayView text) {
     SettingsText result;
     LineReader reader(text);
+    // The physical line at `lineStart`, numbered `number`, ends where `nextLine` starts; both
+    // move forward only.
+    int number = 1;
+    qsizetype lineStart = 0;
+    qsizetype nextLine = reader.nextLineStart(0);
+    const auto moveTo = [&](qsizetype pos) {
+        for (; nextLine <= pos && nextLine < text.size(); ++number) {
+            lineStart = nextLine;
+            nextLine = reader.nextLineStart(lineStart);
+        }
+    };
+    // Lists the physical line numbered `at` that starts at `start` and ends where `end` starts,
+    // among the first kLeftOutLinesKept in order, and counts it.
+    const auto leaveOut = [&](int at, qsizetype start, qsizetype end, qsizetype& count) {
+        ++count;
+        auto place = std::find_if(result.leftOut.begin(), result.leftOut.end(),
+                                  [at](const LeftOutLine& line) { return line.number > at; });
+        if (place == result.leftOut.end() && result.leftOut.size() == kLeftOutLinesKept)
+            return;
+        while (end > start && isLineBreak(reader.at(end - 1)))
+            --end;
+        result.leftOut.insert(place, {at, keptText(text.sliced(start, end - start))});
+        if (result.leftOut.size() > kLeftOutLinesKept)
+            result.leftOut.removeLast();
+    };
+    int lastLeftOut = 0; // the number of the last line left out in order
+    const auto leaveOutLineAt = [&](qsizetype pos) {
+        moveTo(pos);
+        if (number != lastLeftOut)
+            leaveOut(number, lineStart, nextLine, result.unkeptCount);
+        lastLeftOut = number;
+    };
+    // The settings read so far, named as QSettings names them (as far as told without
+    // decoding them): "section/key", or "key" in the general section. Only as many as are read.
+    struct KeyLine {
+        int number;
+        qsizetype start;
+        bool leftOut; // already, for a comment on its line
+    };
+    QHash<QByteArray, KeyLine> keys;
+    QByteArray section; // as a prefix of names: empty, or ending in "/"
+    QByteArray lastKey; // the name of the last setting read, and the number of its line
+    int lastKeyNumber = 0;
+    const auto comment = [&](qsizetype pos) {
+        // QSettings reads past a comment, and does not write it back.
+        leaveOutLineAt(pos);
+        if (number == lastKeyNumber)
+            keys[lastKey].leftOut = true;
+    };
     qsizetype kept = 0; // text before it is in `readable` or taken out
-    qsizetype pos = 0;
-    int number = 1; // of the line at `counted`
-    qsizetype counted = 0;
-    while (pos < text.size()) {
-        bool readable = false;
-        const qsizetype start = reader.read(pos, readable);
-        if (readable)
-            ++result.settingsLines;
-        if (readable || start == text.size())
+    for (qsizetype pos = 0; pos < text.size();) {
+        const LineReader::Line line = reader.read(pos, comment);
+        if (line.start == text.size())
+            break;
+        moveTo(line.start);
+        if (!line.readable()) {
+            leaveOut(number, lineStart, nextLine, result.unreadableCount);
+            lastLeftOut = number;
+            result.readable.append(text.sliced(kept, lineStart - kept));
+            kept = nextLine;
+            // Only the line itself goes: the lines after it are read again from their start.
+            pos = nextLine;
             continue;
-        // A line starts after a line break: only white space stands before `start` on its line.
-        qsizetype lineStart = start;
-        while (lineStart > 0 && !isLineBreak(reader.at(lineStart - 1)))
-            --lineStart;
-        for (; counted < lineStart; counted = reader.nextLineStart(counted))
-            ++number;
-        const qsizetype lineEnd = reader.nextLineStart(start);
-        qsizetype textEnd = lineEnd;
-        while (textEnd > lineStart && isLineBreak(reader.at(textEnd - 1)))
-            --textEnd;
-        if (result.unreadable.size() < kUnreadableLinesKept)
-            result.unreadable.append({number, keptText(text.sliced(lineStart, textEnd - lineStart))});
-        ++result.unreadableCount;
-        result.readable.append(text.sliced(kept, lineStart - kept));
-        kept = lineEnd;
-        // Only the line itself goes: the lines after it are read again from their start.
-        pos = lineEnd;
+        }
+        if (++result.settingsLines > kMostSettingsLines)
+            continue; // the text is not read: no need to tell its settings apart
+        if (line.header) {
+            // Text after the "]" is not part of the section's name, and is not written back.
+            for (qsizetype i = line.mark + 1; i < line.end; ++i) {
+                if (!isSpace(reader.at(i))) {
+                    leaveOutLineAt(line.start);
+                    break;
+                }
+            }
+            section = text.sliced(line.start + 1, line.mark - line.start - 1).trimmed().toByteArray();
+            if (section.compare("general", Qt::CaseInsensitive) == 0)
+                section.clear();
+            else
+                section =
+                    (section.compare("%general", Qt::CaseInsensitive) == 0 ? section.mid(1) : section) + '/';
+            continue;
+        }
+        // Of two settings of one name QSettings keeps the later, and writes back only that.
+        lastKey = section + text.sliced(line.start, line.mark - line.start).trimmed().toByteArray();
+        lastKey.replace('\\', '/');
+        lastKeyNumber = number;
+        const auto earlier = keys.constFind(lastKey);
+        if (earlier != keys.constEnd() && !earlier->leftOut)
+            leaveOut(earlier->number, earlier->start, reader.nextLineStart(earlier->start),
+                     result.unkeptCount);
+        keys.insert(lastKey, {number, lineStart, false});
     }
     result.readable.append(text.sliced(kept));
+    result.keys = keys.size();
     result.steps = reader.steps();
     return result;
 }
@@ -257,6 +331,9 @@ SettingsFile::SettingsFile(const QString& organization, const QString& applicati
     }
     // QSettings reads its file as it is made: once the copy is written.
     values_ = std::make_unique<QSettings>(copy, QSettings::IniFormat);
+    // Names the split cannot tell apart without decoding them: QSettings keeps one of each.
+    if (const qsizetype overridden = text_.keys - values_->allKeys().size(); overridden > 0)
+        text_.unkeptCount += overridden;
 }
 
 void SettingsFile::read(const QString& copy) {
@@ -288,17 +365,15 @@ void SettingsFile::read(const QString& copy) {
         text_ = splitSettingsText(bytes);
         tooLarge_ = text_.settingsLines > kMostSettingsLines;
     }
+    file_ = std::move(file);
     if (tooLarge_) {
         text_ = {};
-        file_ = std::move(file);
         return;
     }
     const SaveResult held = saveFile(copy, text_.unreadableCount == 0 ? bytes : text_.readable);
     if (!held)
         notHeldReason_ = held.error;
     text_.readable.clear();
-    if (text_.unreadableCount > 0)
-        file_ = std::move(file);
 }
 
 SettingsFile::~SettingsFile() = default;
@@ -307,8 +382,12 @@ QSettings& SettingsFile::values() {
     return *values_;
 }
 
+bool SettingsFile::needsCopy() const {
+    return tooLarge_ || leftOutLineCount() > 0;
+}
+
 QString SettingsFile::keepCopy() {
-    if (!file_ || !ids_)
+    if (!needsCopy() || !file_ || !ids_)
         return {};
     constexpr int kCopies = 9;
     for (int n = 1; n <= kCopies; ++n) {
@@ -333,7 +412,7 @@ QString SettingsFile::keepCopy() {
 
 bool SettingsFile::write() {
     // Values that could not be held would be lost from the file.
-    if (!notReadReason_.isEmpty() || !notHeldReason_.isEmpty() || (file_ && keepCopy().isEmpty()))
+    if (!notReadReason_.isEmpty() || !notHeldReason_.isEmpty() || (needsCopy() && keepCopy().isEmpty()))
         return false;
     values_->sync();
     if (values_->status() != QSettings::NoError)

@@ -176,7 +176,7 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
     }
 }
 
-TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWritten) {
+TEST_F(SettingsTest, AFileWithLinesLeftOutIsReadInFullAndCopiedBeforeItIsWritten) {
     const QString recentFile = file("recent.ini");
     stored.setValue("FormSettings", ints({0, 100, 600, 300, 100, 1}));
     stored.setValue("MRUPath0", recentFile + "2");
@@ -195,6 +195,7 @@ TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWrit
          QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n" + sound,
          "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...", ".bak"},
         {"a stray header", "[Gen\n" + sound, "1: [Gen", ".bak2"},
+        {"a comment", "; my note\n" + sound, "1: ; my note", ".bak3"},
         {"no copy possible", "MRUPath1\n" + sound, "1: MRUPath1", {}},
     };
     for (const Row& row : rows) {
@@ -206,8 +207,8 @@ TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWrit
         auto form = start();
         ASSERT_EQ(boxes.records.size(), 1);
         EXPECT_TRUE(boxes.records[0].text.startsWith("Settings\r\nThese lines of " + name +
-                                                     " cannot be read and are left out:\r\n" + row.lines +
-                                                     "\r\n"));
+                                                     " cannot be read or kept as they stand:\r\n" +
+                                                     row.lines + "\r\n"));
         EXPECT_TRUE(boxes.records[0].text.endsWith(row.copy.isEmpty()
                                                        ? "not written while it holds these lines."
                                                        : "kept as " + name + row.copy + "."));
