@@ -383,7 +383,7 @@ QSettings& SettingsFile::values() {
 }
 
 bool SettingsFile::needsCopy() const {
-    return tooLarge_ || leftOutLineCount() > 0;
+    return tooLarge_ || valuesLeftOut_ || leftOutLineCount() > 0;
 }
 
 QString SettingsFile::keepCopy() {
@@ -429,6 +429,7 @@ bool SettingsFile::write() {
     // The file is sound now.
     text_ = {};
     tooLarge_ = false;
+    valuesLeftOut_ = false;
     file_.reset();
     return true;
 }

@@ -102,9 +102,11 @@ public:
     // What is written to them reaches the file only through write().
     QSettings& values();
 
-    // True for a file with lines left out or one too large: write() writes over it only once a
-    // copy of it is kept.
+    // True for a file with lines left out or one too large, or after requireCopy(): write()
+    // writes over it only once a copy of it is kept.
     bool needsCopy() const;
+    // Tells that the file holds a value its reader leaves out, which a write would lose.
+    void requireCopy() { valuesLeftOut_ = true; }
     // For a file that needs one: a byte-for-byte copy of it, beside it,
     // with its owner, group and permission bits: the first of fileName() + ".bak", ".bak2" ...
     // ".bak9" that is free or is a regular file that already holds these bytes (left as it is).
@@ -126,6 +128,7 @@ private:
     QString notReadReason_;
     QString notHeldReason_;
     bool tooLarge_ = false;
+    bool valuesLeftOut_ = false;
     std::unique_ptr<QFile> file_; // the file as read, open, for keepCopy
     std::optional<FileIds> ids_;  // its owner, group and permission bits, then
     SettingsText text_;

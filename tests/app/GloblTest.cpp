@@ -305,6 +305,20 @@ TEST_F(FindSettingsStore, StopsReadingAtTheFirstMissingEntry) {
     EXPECT_EQ(search.flagsString(), "11111000"); // no flags stored: defaults stay
 }
 
+TEST_F(FindSettingsStore, LeavesOutAValueThatIsNotATextAndWritesTheHistoryWithoutIt) {
+    ASSERT_TRUE(
+        testsupport::writeFile(path(), "[General]\nFindStr0=a,b\nFindStr1=next\nFindStrBools=@Invalid()\n"));
+    auto settings = open();
+    EXPECT_EQ(TSearchStruct::valuesLeftOut("FindStr", *settings), QStringList({"FindStrBools", "FindStr0"}));
+    TSearchStruct search;
+    const int read = search.readFindSettings("FindStr", *settings);
+    EXPECT_EQ(search.findList(), QStringList({"next"}));
+    EXPECT_EQ(search.flagsString(), "11111000");
+    EXPECT_EQ(search.writeFindSettings("FindStr", *settings, read),
+              QStringList({"FindStrBools", "FindStr0"}));
+    EXPECT_EQ(settings->allKeys(), QStringList({"FindStr0", "FindStrBools"}));
+}
+
 TEST_F(FindSettingsStore, ReadsWithinTheCurrentGroupAndPrefix) {
     auto settings = open();
     settings->beginGroup("Velquin");

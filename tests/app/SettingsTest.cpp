@@ -35,6 +35,14 @@ QByteArray ints(std::initializer_list<qint32> values) {
 
 class SettingsTest : public ::testing::Test {
 protected:
+    // A whole "FormSettings" record: these first integers, the design's colours, then zeros.
+    static QByteArray record(std::initializer_list<qint32> first) {
+        static const auto colours = TForm1().themeColours;
+        QByteArray bytes = ints(first).leftJustified(24, '\0');
+        for (const TColor& colour : colours)
+            bytes += ints({qint32(colour.value)});
+        return bytes.leftJustified(64, '\0');
+    }
     // A window as the program starts it: shown, so it has read the settings.
     std::unique_ptr<TForm1> start() {
         auto form = std::make_unique<TForm1>();
@@ -135,23 +143,30 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
         int top, height; // of the client area; every frame starts at the screen's left
         QString box;     // the message shown, if any
     };
+    // A value not whole is not used: the window is centred, as at a first start, and the file kept.
+    const QString notWhole =
+        "Velquin|Settings\r\nThese settings of " + stored.fileName() +
+        " are not whole and are not used: FormSettings.\r\nThe file as it was is kept as " +
+        stored.fileName() + ".bak.";
+    const int first = probe->geometry().top();
     const Row rows[] = {
-        {"wrong type: where it was built", QString("text"), m, design.height(),
-         "Velquin|FormSettings\r\nInvalid data type for 'FormSettings'"},
-        {"short value", ints({50, 60}), 60, design.height(), {}},
-        {"no size, list wider than the window", ints({10, 10, 0, -5, 99999}), 10, design.height(), {}},
-        {"fits", ints({-50, 100, 500, 300}), 100, 300, {}},
-        {"below the screen's foot", ints({100, 700, 600, 300}), screen.bottom() + 1 - m - 300, 300, {}},
-        {"off every screen", ints({5000, -5000, 600, 300}), centred(300), 300, {}},
-        {"largest place", ints({2147483000, kMax, 600, 300}), centred(300), 300, {}},
-        {"largest place and size", ints({kMax, kMax, kMax, kMax}), head, fill, {}},
-        {"smallest place, largest size", ints({kMin, kMin, kMax, kMax}), head, fill, {}},
-        {"largest list width", ints({0, 100, 600, 300, kMax}), 100, 300, {}},
+        {"wrong type", QString("text"), first, design.height(), notWhole},
+        {"short value", ints({50, 60}), first, design.height(), notWhole},
+        {"one byte short", record({50, 60, 500, 300}).chopped(1), first, design.height(), notWhole},
+        {"no size, list wider than the window", record({10, 10, 0, -5, 99999}), 10, design.height(), {}},
+        {"fits", record({-50, 100, 500, 300}), 100, 300, {}},
+        {"below the screen's foot", record({100, 700, 600, 300}), screen.bottom() + 1 - m - 300, 300, {}},
+        {"off every screen", record({5000, -5000, 600, 300}), centred(300), 300, {}},
+        {"largest place", record({2147483000, kMax, 600, 300}), centred(300), 300, {}},
+        {"largest place and size", record({kMax, kMax, kMax, kMax}), head, fill, {}},
+        {"smallest place, largest size", record({kMin, kMin, kMax, kMax}), head, fill, {}},
+        {"largest list width", record({0, 100, 600, 300, kMax}), 100, 300, {}},
     };
     const QString kept = file("kept.ini");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         boxes.records.clear();
+        QFile::remove(stored.fileName() + ".bak");
         stored.setValue("FormSettings", row.value);
         stored.setValue("MRUPath0", kept + "1");
         stored.sync();
@@ -173,12 +188,14 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
         ASSERT_TRUE(form->close());
         stored.sync();
         EXPECT_EQ(stored.value("FormSettings").toByteArray().mid(16, 4), ints({listWidth}));
+        EXPECT_EQ(QSettings(stored.fileName() + ".bak", QSettings::IniFormat).value("FormSettings"),
+                  row.box.isEmpty() ? QVariant() : row.value);
     }
 }
 
 TEST_F(SettingsTest, AFileWithLinesLeftOutIsReadInFullAndCopiedBeforeItIsWritten) {
     const QString recentFile = file("recent.ini");
-    stored.setValue("FormSettings", ints({0, 100, 600, 300, 100, 1}));
+    stored.setValue("FormSettings", record({0, 100, 600, 300, 100, 1}));
     stored.setValue("MRUPath0", recentFile + "2");
     stored.setValue("FindStr0", "needle");
     stored.sync();
@@ -209,9 +226,8 @@ TEST_F(SettingsTest, AFileWithLinesLeftOutIsReadInFullAndCopiedBeforeItIsWritten
         EXPECT_TRUE(boxes.records[0].text.startsWith("Settings\r\nThese lines of " + name +
                                                      " cannot be read or kept as they stand:\r\n" +
                                                      row.lines + "\r\n"));
-        EXPECT_TRUE(boxes.records[0].text.endsWith(row.copy.isEmpty()
-                                                       ? "not written while it holds these lines."
-                                                       : "kept as " + name + row.copy + "."));
+        EXPECT_TRUE(boxes.records[0].text.endsWith(row.copy.isEmpty() ? "not written while it holds them."
+                                                                      : "kept as " + name + row.copy + "."));
         // Every other value is read.
         EXPECT_EQ(form->height(), 300);
         EXPECT_EQ(recent(*form), QStringList{recentFile + "|2"});
@@ -243,13 +259,32 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
     };
     const QByteArray large = "[General]\nFindStr0=needle\n";
     const QString noSettings = "\r\nThe editor starts with its defaults and keeps no settings this run.";
-    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Large, ManyLines, NoPrivateFolder };
+    enum Kind {
+        Pipe,
+        LinkToPipe,
+        LinkToDevice,
+        Socket,
+        Folder,
+        AtLargest,
+        AtMostLines,
+        Large,
+        ManyLines,
+        NoPrivateFolder
+    };
     // clang-format off
     const std::pair<const char*, Kind> rows[] = {
         {"a pipe", Pipe}, {"a link to a pipe", LinkToPipe}, {"a link to a device", LinkToDevice},
-        {"a socket", Socket}, {"one byte more than 1 MiB", Large}, {"one line of settings more than 4096", ManyLines},
-        {"no private folder for the copy", NoPrivateFolder}};
+        {"a socket", Socket}, {"a folder", Folder}, {"1 MiB: read", AtLargest},
+        {"4096 lines of settings: read", AtMostLines}, {"one byte more than 1 MiB", Large},
+        {"one line of settings more than 4096", ManyLines}, {"no private folder for the copy", NoPrivateFolder}};
     // clang-format on
+    // The settings lines of `large`, then distinct ones up to `lines` in all.
+    const auto withLines = [&](int lines) {
+        QByteArray text = large;
+        for (int i = 2; i < lines; ++i)
+            text += "k" + QByteArray::number(i) + "=1\n";
+        return text;
+    };
     const QByteArray oldTemp = qgetenv("TMPDIR");
     for (const auto& [rowName, kind] : rows) {
         SCOPED_TRACE(rowName);
@@ -262,20 +297,25 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
             ASSERT_TRUE(QFile::link(pipe ? pipe->path : "/dev/null", name));
         } else if (kind == Socket) {
             ASSERT_TRUE(socket.listen(name));
-        } else if (kind == Large) {
-            ASSERT_TRUE(testsupport::writeFile(name, large));
-            ASSERT_EQ(::truncate(QFile::encodeName(name).constData(), (1 << 20) + 1), 0); // sparse
-        } else if (kind >= ManyLines) {
+        } else if (kind == Folder) {
+            ASSERT_TRUE(QDir().mkdir(name));
+        } else if (kind == AtLargest || kind == Large) { // blank lines after the settings
+            ASSERT_TRUE(testsupport::writeFile(name, large.leftJustified((1 << 20) + (kind == Large), '\n')));
+        } else if (kind >= AtMostLines) {
             ASSERT_TRUE(testsupport::writeFile(
-                name, kind == ManyLines ? large + QByteArray("k=1\n").repeated(4095) : large));
+                name, kind == NoPrivateFolder ? large : withLines(4096 + (kind == ManyLines))));
         }
-        const QByteArray bytes = kind >= Large ? testsupport::readFile(name) : QByteArray();
+        const QByteArray bytes = kind >= AtLargest ? testsupport::readFile(name) : QByteArray();
         if (kind == NoPrivateFolder)
             qputenv("TMPDIR", QFile::encodeName(file("temp"))); // a file
         const auto before = node();
         boxes.records.clear();
         auto form = start();
-        EXPECT_EQ(form->findSettings->findHistory[0], "");
+        const bool read = kind == AtLargest || kind == AtMostLines;
+        EXPECT_EQ(form->findSettings->findHistory[0], read ? "needle" : "");
+        EXPECT_EQ(boxes.records.size(), read ? 0 : 1);
+        if (read)
+            continue;
         form->findSettings->pushFindString("new");
         ASSERT_TRUE(form->close());
         qputenv("TMPDIR", oldTemp);
@@ -283,7 +323,7 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
         QString told;
         if (kind == NoPrivateFolder) {
             told = "Cannot make a private copy of \"" + name + "\" in \"" + dir.filePath("temp") + "\". " +
-                   qt_error_string(ENOTDIR) + noSettings;
+                   qt_error_string(ENOTDIR) + "." + noSettings;
             EXPECT_EQ(testsupport::readFile(name), bytes);
         } else if (kind >= Large) {
             told = name +
@@ -293,11 +333,15 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
             EXPECT_EQ(testsupport::readFile(name + ".bak"), bytes);
             EXPECT_TRUE(testsupport::readFile(name).contains("FindStr0=new"));
         } else {
-            told = "Cannot open file \"" + name + "\". " + platform::notRegularFileReason() + noSettings;
+            told = "Cannot open file \"" + name + "\". " +
+                   (kind == Folder ? "It is a folder, not a file" : platform::notRegularFileReason()) + "." +
+                   noSettings;
             EXPECT_EQ(node(), before);
             EXPECT_FALSE(QFileInfo::exists(name + ".bak"));
             EXPECT_FALSE(pipe && pipe->freedAReader());
-            if (kind != Socket)
+            if (kind == Folder)
+                QDir().rmdir(name);
+            else if (kind != Socket)
                 QFile::remove(name);
         }
         EXPECT_EQ(boxes.records.value(0).text, "Settings\r\n" + told);
