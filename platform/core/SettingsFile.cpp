@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -155,18 +157,44 @@ QString keptText(QByteArrayView line) {
     return text + u'\u2026';
 }
 
-// Makes the missing folders above `fileName`, each private to the user. False when one could not
-// be made.
-bool makeFoldersAbove(const QString& fileName) {
+// Makes the missing folders above `fileName`, each private to the user (0700) and, as the
+// settings file keeps its owner, given the owner and group of the folder it is made in: root
+// making one in a user's folder (sudo with the user's home) gives it to that user. Each is made
+// and given away through handles, so that no name swapped meanwhile (for a link, say) leads the
+// change of owner elsewhere. Returns the owner and group of the file's folder, with the bits a
+// new settings file takes (0600); none when a folder could not be made or looked at.
+std::optional<FileIds> makeFoldersAbove(const QString& fileName) {
     QStringList missing;
-    for (QFileInfo folder(QFileInfo(fileName).absolutePath()); !folder.exists() && !folder.isRoot();
-         folder.setFile(folder.absolutePath()))
-        missing.prepend(folder.absoluteFilePath());
-    for (const QString& folder : missing) {
-        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
-            return false;
+    QFileInfo folder(QFileInfo(fileName).absolutePath());
+    for (; !folder.exists() && !folder.isRoot(); folder.setFile(folder.absolutePath()))
+        missing.prepend(folder.fileName());
+    int parent =
+        ::open(QFile::encodeName(folder.absoluteFilePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st;
+    for (const QString& name : missing) {
+        const QByteArray encoded = QFile::encodeName(name);
+        int child = -1;
+        bool made = false;
+        if (parent >= 0 && ::fstat(parent, &st) == 0) {
+            made = ::mkdirat(parent, encoded.constData(), 0700) == 0;
+            // One made by another meanwhile is used as it stands.
+            if (made || errno == EEXIST)
+                child =
+                    ::openat(parent, encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        }
+        // Only root may give a folder away: another user's stays their own.
+        if (made && child >= 0 && ::fchown(child, st.st_uid, st.st_gid) != 0 && errno != EPERM) {
+            ::close(child);
+            child = -1;
+        }
+        if (parent >= 0)
+            ::close(parent);
+        parent = child;
     }
-    return true;
+    const bool known = parent >= 0 && ::fstat(parent, &st) == 0;
+    if (parent >= 0)
+        ::close(parent);
+    return known ? std::optional(FileIds{st.st_uid, st.st_gid, 0600}) : std::nullopt;
 }
 
 // The name of the file QSettings(organization, application) reads, found without reading it: a
@@ -424,7 +452,10 @@ bool SettingsFile::write() {
             return false;
         bytes = copy.readAll();
     }
-    if (!makeFoldersAbove(fileName_) || !saveFile(fileName_, bytes))
+    // A new file takes the owner and group of its folder, as the folders do; one that is there
+    // keeps its own.
+    const std::optional<FileIds> folder = makeFoldersAbove(fileName_);
+    if (!folder || !saveFile(fileName_, bytes, ids_ ? std::nullopt : folder))
         return false;
     // The file is sound now.
     text_ = {};

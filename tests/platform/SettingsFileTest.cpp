@@ -187,7 +187,12 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
     }
 }
 
-TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateBeforeTheFirstWrite) {
+// Made by root in a user's folder (sudo with the user's home), the folders and the new file are
+// the user's, as a file that is there stays its owner's.
+TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateAndTheirFoldersOwnersBeforeTheFirstWrite) {
+    const auto [owner, group, mode] =
+        geteuid() == 0 ? testsupport::FileIds{4242, 4343, 0755} : testsupport::idsOf(home.path());
+    ASSERT_TRUE(testsupport::setIds(home.path(), {owner, group, mode}));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.filePath("a/b"));
     {
         platform::SettingsFile store("Org", "App");
@@ -195,7 +200,10 @@ TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateBeforeTheFirstWrite) {
         ASSERT_TRUE(store.write());
     }
     for (const char* folder : {"a", "a/b", "a/b/Org"})
-        EXPECT_EQ(modeOf(home.filePath(folder)), 0700) << folder;
+        EXPECT_EQ(testsupport::idsOf(home.filePath(folder)), testsupport::FileIds(owner, group, 0700))
+            << folder;
+    EXPECT_EQ(testsupport::idsOf(home.filePath("a/b/Org/App.conf")),
+              testsupport::FileIds(owner, group, 0600));
     EXPECT_EQ(testsupport::readFile(home.filePath("a/b/Org/App.conf")), "[General]\nk=1\n");
     // The copy the values were held in goes with them.
     EXPECT_EQ(temporaryFolders(), 0);
