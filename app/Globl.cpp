@@ -59,7 +59,7 @@ bool isFlagsValue(const QVariant& value) {
 }
 
 bool isHistoryValue(const QVariant& value) {
-    return value.typeId() == QMetaType::QString;
+    return value.typeId() == QMetaType::QString && value.toString().size() <= kLongestSettingText;
 }
 
 } // namespace
@@ -89,6 +89,8 @@ QStringList TSearchStruct::writeFindSettings(const QString& prefix, QSettings& s
     QStringList written{prefix + QLatin1String("Bools")};
     settings.setValue(written[0], flagsString());
     for (const QString& entry : findList()) {
+        if (entry.size() > kLongestSettingText)
+            continue;
         written << prefix + QString::number(written.size() - 1);
         settings.setValue(written.last(), entry);
     }

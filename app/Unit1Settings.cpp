@@ -86,9 +86,10 @@ FormRecord readFormRecord(const QByteArray& bytes) {
     return record;
 }
 
-// A stored recent file that is a text: a list (a path holding ",") names no file.
+// A stored recent file that is a text no longer than a path the settings keep and its selector:
+// a list (a path holding ",") names no file.
 bool isMruValue(const QVariant& value) {
-    return value.typeId() == QMetaType::QString;
+    return value.typeId() == QMetaType::QString && value.toString().size() <= kLongestSettingText + 1;
 }
 
 // The editor's own values in `settings` that loadSettings does not use as they stand: they are
@@ -191,7 +192,7 @@ void reportLeftOut(platform::SettingsFile& store, const QStringList& values) {
     }
     if (!values.isEmpty()) {
         text += "\r\nThese settings of " + store.fileName() +
-                " are not whole and are not used: " + values.join(", ") + ".";
+                " are not whole or too long, and are not used: " + values.join(", ") + ".";
         store.requireCopy();
     }
     const QString copy = store.keepCopy();
@@ -200,6 +201,14 @@ void reportLeftOut(platform::SettingsFile& store, const QStringList& values) {
                                  "holds them.")
                 : "\r\nThe file as it was is kept as " + copy + ".";
     platform::showInfo(kProductName, text);
+}
+
+// The start of the message of a write that would make a settings file its reader refuses.
+QString tooLargeWith(const platform::SettingsFile& store) {
+    return QStringLiteral("Settings\r\nWith the settings of this run, %1 would hold more than settings take "
+                          "(over %2 MiB or over %3 lines): ")
+        .arg(store.fileName(), QString::number(platform::kLargestSettingsFile >> 20),
+             QString::number(platform::kMostSettingsLines));
 }
 
 // Tells, once, what became of a settings file that is not read as it stands, and of the editor's
@@ -254,6 +263,7 @@ void TForm1::saveSettings() {
     // The values left out at the start go now: the file is written only once it is copied.
     if (!valuesLeftOut(settings).isEmpty())
         store.requireCopy();
+    QStringList written; // the names of the values this run writes
     guarded("FormSettings \r\n", [&] {
         FormRecord record{};
         // The client area, as loadSettings restores it: the window manager places a new
@@ -267,20 +277,42 @@ void TForm1::saveSettings() {
         for (size_t i = 0; i < themeColours.size(); ++i)
             record[fsThemeFirst + i] = std::int32_t(themeColours[i].value);
         settings.setValue(kFormSettings, formRecordBytes(record));
+        written << kFormSettings;
     });
     guarded("MRUPath \r\n", [&] {
         const TEkStringList& list = *MRUList->getStrings();
-        for (int i = 0; i < list.count(); ++i)
-            settings.setValue(kMruPath + QString::number(i), mruValue(list.get(i), int(list.object(i))));
+        int count = 0;
+        for (int i = 0; i < list.count(); ++i) {
+            // A path so long names no file: none takes one of more than 4,096 bytes.
+            if (list.get(i).size() > kLongestSettingText)
+                continue;
+            written << kMruPath + QString::number(count++);
+            settings.setValue(written.last(), mruValue(list.get(i), int(list.object(i))));
+        }
         // Entries of a longer list read at the start would come back at the next one. Values
         // this run did not read are not its to delete.
-        for (int i = list.count(); i < mruValuesRead; ++i)
+        for (int i = count; i < mruValuesRead; ++i)
             settings.remove(kMruPath + QString::number(i));
     });
-    guarded("FindStr \r\n", [&] { findSettings->writeFindSettings(kFindStr, settings, findValuesRead); });
-    // Settings that cannot be written are lost for this run, without a message; so are they
-    // when the file holds lines that cannot be read and no copy of it could be kept.
-    store.write();
+    guarded("FindStr \r\n",
+            [&] { written << findSettings->writeFindSettings(kFindStr, settings, findValuesRead); });
+    // Settings that cannot be written are lost for this run, without a message when the start
+    // told why (the file holds lines or values left out, and no copy of it could be kept).
+    switch (store.write(written)) {
+    case platform::SettingsFile::WriteOutcome::OthersLeftOut:
+        platform::showInfo(kProductName, tooLargeWith(store) +
+                                             "the values the editor does not write itself are "
+                                             "left out.\r\nThe file as it was is kept as " +
+                                             store.copyName() + ".");
+        break;
+    case platform::SettingsFile::WriteOutcome::TooLarge:
+        platform::showInfo(kProductName, tooLargeWith(store) +
+                                             "no copy of the file could be made, so it is not "
+                                             "written, and the settings of this run are not kept.");
+        break;
+    default:
+        break;
+    }
 }
 
 void TForm1::loadSettings() {

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -209,10 +210,10 @@ QString settingsFileName(const QString& organization, const QString& application
 
 constexpr qint64 kPiece = 64 * 1024;
 
-// Copies `from` to `to` from its start, a piece at a time, no more than the size it has now: a
-// file that grows while it is copied, or a file of the system's that tells no size, has no copy.
-bool copyInPieces(QFile& from, QIODevice& to) {
-    const qint64 size = from.size();
+// Copies `from` to `to` from its start, a piece at a time, no more than `size` bytes, the size it
+// had as the copy began: a file that grows meanwhile, or a file of the system's that tells no
+// size, has no copy.
+bool copyInPieces(QFile& from, qint64 size, QIODevice& to) {
     QByteArray piece(kPiece, Qt::Uninitialized);
     if (!from.seek(0))
         return false;
@@ -417,19 +418,20 @@ bool SettingsFile::needsCopy() const {
 QString SettingsFile::keepCopy() {
     if (!needsCopy() || !file_ || !ids_)
         return {};
+    const qint64 size = file_->size();
     constexpr int kCopies = 9;
     for (int n = 1; n <= kCopies; ++n) {
         const QString name = fileName() + QStringLiteral(".bak") + (n == 1 ? QString() : QString::number(n));
         QFile existing(name);
         switch (openForReading(existing, QIODevice::Unbuffered)) {
         case OpenOutcome::Missing:
-            return saveFile(
-                       name, [this](QIODevice& copy) { return copyInPieces(*file_, copy); }, ids_)
-                       ? name
-                       : QString();
+            if (!saveFile(
+                    name, [&](QIODevice& copy) { return copyInPieces(*file_, size, copy); }, ids_))
+                return {};
+            return copyName_ = name;
         case OpenOutcome::Opened:
             if (sameBytes(*file_, existing))
-                return name;
+                return copyName_ = name;
             break;
         default:
             break;
@@ -438,31 +440,55 @@ QString SettingsFile::keepCopy() {
     return {};
 }
 
-bool SettingsFile::write() {
-    // Values that could not be held would be lost from the file.
-    if (!notReadReason_.isEmpty() || !notHeldReason_.isEmpty() || (needsCopy() && keepCopy().isEmpty()))
-        return false;
+std::optional<QByteArray> SettingsFile::composed() {
     values_->sync();
     if (values_->status() != QSettings::NoError)
-        return false;
+        return std::nullopt;
     QFile copy(values_->fileName());
-    QByteArray bytes;
-    if (copy.exists()) {
-        if (!copy.open(QIODevice::ReadOnly))
+    if (!copy.exists())
+        return QByteArray();
+    if (!copy.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return copy.readAll();
+}
+
+SettingsFile::WriteOutcome SettingsFile::write(const QStringList& kept) {
+    // Values that could not be held would be lost from the file.
+    if (!notReadReason_.isEmpty() || !notHeldReason_.isEmpty() || (needsCopy() && keepCopy().isEmpty()))
+        return WriteOutcome::NotWritten;
+    std::optional<QByteArray> bytes = composed();
+    const auto readWhole = [](const QByteArray& text) {
+        if (text.size() > kLargestSettingsFile)
             return false;
-        bytes = copy.readAll();
+        const SettingsText split = splitSettingsText(text);
+        return split.settingsLines <= kMostSettingsLines && split.unreadableCount + split.unkeptCount == 0;
+    };
+    WriteOutcome outcome = WriteOutcome::Written;
+    if (bytes && !readWhole(*bytes)) {
+        valuesLeftOut_ = true;
+        if (keepCopy().isEmpty())
+            return WriteOutcome::TooLarge;
+        const QSet<QString> keep(kept.begin(), kept.end());
+        for (const QString& key : values_->allKeys()) {
+            if (!keep.contains(key))
+                values_->remove(key);
+        }
+        bytes = composed();
+        if (bytes && !readWhole(*bytes))
+            return WriteOutcome::NotWritten;
+        outcome = WriteOutcome::OthersLeftOut;
     }
     // A new file takes the owner and group of its folder, as the folders do; one that is there
     // keeps its own.
     const std::optional<FileIds> folder = makeFoldersAbove(fileName_);
-    if (!folder || !saveFile(fileName_, bytes, ids_ ? std::nullopt : folder))
-        return false;
+    if (!bytes || !folder || !saveFile(fileName_, *bytes, ids_ ? std::nullopt : folder))
+        return WriteOutcome::NotWritten;
     // The file is sound now.
     text_ = {};
     tooLarge_ = false;
     valuesLeftOut_ = false;
     file_.reset();
-    return true;
+    return outcome;
 }
 
 } // namespace platform

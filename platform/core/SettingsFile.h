@@ -113,16 +113,31 @@ public:
     // The file is copied and compared in pieces, never whole in memory. Returns the copy's name;
     // empty when no copy could be made, and for a sound file.
     QString keepCopy();
+    // The name of the copy keepCopy() made or found; empty before.
+    const QString& copyName() const { return copyName_; }
+
+    enum class WriteOutcome {
+        Written,       // the file holds values()
+        OthersLeftOut, // it holds only the values named in `kept`, the file as it was kept as copyName()
+        TooLarge,      // not written: it would be too large, and no copy of the file could be kept
+        NotWritten,    // not written for another reason
+    };
     // Writes values() over the file through platform::saveFile; a file that needs a copy only
-    // once one is kept (keepCopy), one not read never. Makes the
-    // missing folders above the file first, each private to the user (0700), as the desktop's
-    // rules want a user's configuration folders. False when the file could not be written; it is
-    // then as it was.
-    bool write();
+    // once one is kept (keepCopy), one not read never. What it writes, it reads whole: when the
+    // values would make a file larger than kLargestSettingsFile, or with more than
+    // kMostSettingsLines lines of settings, or with a line left out, those not named in `kept`
+    // give way, once a copy of the file is kept (OthersLeftOut, else TooLarge); the rest must make
+    // such a file. Makes the missing folders above the file first (see makeFoldersAbove in the
+    // source), each private to the user (0700), as the desktop's rules want a user's
+    // configuration folders. The file is as it was unless the outcome is Written or
+    // OthersLeftOut.
+    WriteOutcome write(const QStringList& kept = {});
 
 private:
     // Reads the file, when it may be read, and writes what of it QSettings can read to `copy`.
     void read(const QString& copy);
+    // The bytes QSettings writes for values(); none when it cannot write them.
+    std::optional<QByteArray> composed();
 
     QString fileName_;
     QString notReadReason_;
@@ -132,6 +147,7 @@ private:
     std::unique_ptr<QFile> file_; // the file as read, open, for keepCopy
     std::optional<FileIds> ids_;  // its owner, group and permission bits, then
     SettingsText text_;
+    QString copyName_;
     std::unique_ptr<QTemporaryDir> copyDir_;
     std::unique_ptr<QSettings> values_; // over the copy, in copyDir_
 };

@@ -245,7 +245,8 @@ protected:
 };
 
 TEST_F(FindSettingsStore, WritesTheFlagsAndTheUsedEntries) {
-    TSearchStruct search = withHistory({"alpha", "be ta", "ü;=[x]"});
+    TSearchStruct search = withHistory({"alpha", "be ta", "too long", "ü;=[x]"});
+    search.findHistory[2] = QString(kLongestSettingText + 1, u'x'); // kept for the run only
     search.itemComments = false;
     search.backward = true;
     {
@@ -305,14 +306,16 @@ TEST_F(FindSettingsStore, StopsReadingAtTheFirstMissingEntry) {
     EXPECT_EQ(search.flagsString(), "11111000"); // no flags stored: defaults stay
 }
 
-TEST_F(FindSettingsStore, LeavesOutAValueThatIsNotATextAndWritesTheHistoryWithoutIt) {
-    ASSERT_TRUE(
-        testsupport::writeFile(path(), "[General]\nFindStr0=a,b\nFindStr1=next\nFindStrBools=@Invalid()\n"));
+TEST_F(FindSettingsStore, LeavesOutAValueThatIsNotATextOrTooLongAndWritesTheHistoryWithoutIt) {
+    const QByteArray tooLong(kLongestSettingText + 1, 'x'), longest(kLongestSettingText, 'x');
+    ASSERT_TRUE(testsupport::writeFile(path(), "[General]\nFindStr0=a,b\nFindStr1=" + longest +
+                                                   "\nFindStr2=" + tooLong + "\nFindStrBools=@Invalid()\n"));
     auto settings = open();
-    EXPECT_EQ(TSearchStruct::valuesLeftOut("FindStr", *settings), QStringList({"FindStrBools", "FindStr0"}));
+    EXPECT_EQ(TSearchStruct::valuesLeftOut("FindStr", *settings),
+              QStringList({"FindStrBools", "FindStr0", "FindStr2"}));
     TSearchStruct search;
     const int read = search.readFindSettings("FindStr", *settings);
-    EXPECT_EQ(search.findList(), QStringList({"next"}));
+    EXPECT_EQ(search.findList(), QStringList({longest}));
     EXPECT_EQ(search.flagsString(), "11111000");
     EXPECT_EQ(search.writeFindSettings("FindStr", *settings, read),
               QStringList({"FindStrBools", "FindStr0"}));

@@ -146,7 +146,7 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
     // A value not whole is not used: the window is centred, as at a first start, and the file kept.
     const QString notWhole =
         "Velquin|Settings\r\nThese settings of " + stored.fileName() +
-        " are not whole and are not used: FormSettings.\r\nThe file as it was is kept as " +
+        " are not whole or too long, and are not used: FormSettings.\r\nThe file as it was is kept as " +
         stored.fileName() + ".bak.";
     const int first = probe->geometry().top();
     const Row rows[] = {
@@ -345,6 +345,80 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
                 QFile::remove(name);
         }
         EXPECT_EQ(boxes.records.value(0).text, "Settings\r\n" + told);
+    }
+}
+
+// The largest settings a run writes: ten recent files and ten search texts as long as are kept, of
+// characters that take four bytes each. With the values of another's they would make a file the
+// next start refuses: those give way, the file as it was is kept, and the close says so once.
+TEST_F(SettingsTest, TheLargestSettingsARunWritesAreReadAtTheNextStart) {
+    const auto text = [](char16_t last) {
+        QString text;
+        while (text.size() < kLongestSettingText - 1)
+            text += text.size() % 2 ? u'a' : u'\x1f';
+        return text + last;
+    };
+    QByteArray manyKeys;
+    for (int i = 0; i < 4080; ++i)
+        manyKeys += "k" + QByteArray::number(i) + "=1\n";
+    const QByteArray largeValue = "notes=" + QByteArray(690 * 1024, 'x') + "\n";
+    const struct Row {
+        const char* name;
+        QByteArray others;
+        bool copy; // one can be kept
+    } rows[] = {{"a large value of another's", largeValue, true},
+                {"many values of another's", manyKeys, true},
+                {"no copy possible", largeValue, false}};
+    const QString name = stored.fileName();
+    const QString tooLarge = "Settings\r\nWith the settings of this run, " + name +
+                             " would hold more than settings take (over 1 MiB or over 4096 lines): ";
+    QStringList recentFiles, history;
+    for (char16_t i = 0; i < 10; ++i) {
+        recentFiles << text(u'0' + i) + "|1";
+        history.prepend(text(u'A' + i));
+    }
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        stored.clear();
+        stored.setValue("FormSettings", record({0, 100, 600, 300}));
+        for (int i = 0; i < 10; ++i)
+            stored.setValue("MRUPath" + QString::number(i), recentFiles[i].chopped(2) + "1");
+        stored.sync();
+        const QByteArray before = testsupport::readFile(name) + "[Other]\n" + row.others;
+        ASSERT_TRUE(testsupport::writeFile(name, before));
+        QFile::remove(name + ".bak");
+        for (int n = 1; n <= 9 && !row.copy; ++n)
+            QDir().mkpath(name + ".bak" + (n > 1 ? QString::number(n) : "")); // no copy can be made
+        boxes.records.clear();
+        auto form = start();
+        EXPECT_TRUE(boxes.records.isEmpty());
+        EXPECT_EQ(recent(*form), recentFiles);
+        form->findSettings->pushFindString(text(u'x') + u'x');
+        EXPECT_EQ(form->findSettings->findHistory[0].size(), kLongestSettingText + 1); // kept for the run
+        for (const QString& entry : QStringList(history.crbegin(), history.crend()))
+            form->findSettings->pushFindString(entry);
+        ASSERT_TRUE(form->close());
+        ASSERT_EQ(boxes.records.size(), 1);
+        if (!row.copy) {
+            EXPECT_EQ(boxes.records[0].text, tooLarge +
+                                                 "no copy of the file could be made, so it is not written, "
+                                                 "and the settings of this run are not kept.");
+            EXPECT_EQ(testsupport::readFile(name), before);
+            continue;
+        }
+        EXPECT_EQ(boxes.records[0].text,
+                  tooLarge +
+                      "the values the editor does not write itself are left out.\r\nThe "
+                      "file as it was is kept as " +
+                      name + ".bak.");
+        EXPECT_EQ(testsupport::readFile(name + ".bak"), before);
+        boxes.records.clear();
+        auto next = start();
+        EXPECT_TRUE(boxes.records.isEmpty());
+        EXPECT_EQ(next->height(), 300);
+        EXPECT_EQ(recent(*next), recentFiles);
+        EXPECT_EQ(next->findSettings->findList(), history);
+        EXPECT_FALSE(QSettings(kMakerName, kProductName).childGroups().contains("Other"));
     }
 }
 

@@ -129,15 +129,17 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         const char* name;
         QByteArray text;
         mode_t mode;
-        QStringList taken; // there already: copies of "other" bytes, the "same" or those "altered"
-                           // in the last byte, or a "pipe"
-        QString copy;      // its name's ending; none: no copy
+        QStringList taken;  // there already: copies of "other" bytes, the "same" or those "altered"
+                            // in the last byte, or a "pipe"
+        QString copy;       // its name's ending; none: no copy
+        bool grows = false; // by a byte as the copy begins
     } rows[] = {
         {"sound: nothing to copy or repair", sound, 0600, {}, {}},
         {"the first name", "[Gen\n" + sound, 0600, {}, ".bak"},
         {"the next free name", "novalue\n" + sound, 0640, {"other", "other"}, ".bak3"},
         {"a copy already made", "novalue\n" + sound, 0640, {"other", "same"}, ".bak2"},
         {"every name taken", "novalue\n" + sound, 0600, QStringList(9, "other"), {}},
+        {"a file that grows as it is copied", "novalue\n" + sound, 0600, {}, {}, true},
         {"a pipe is passed over unread", "novalue\n" + sound, 0600, {"pipe"}, ".bak2"},
         {"a comment", "; my note\n" + sound, 0600, {}, ".bak"},
         {"a setting another name overrides, told apart by QSettings alone",
@@ -171,7 +173,12 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         }
         platform::SettingsFile store("Org", "App");
         EXPECT_EQ(store.values().value("k").toString(), "1");
+        platform::setSaveProbe([&](QIODevice&) {
+            QFile file(name);
+            EXPECT_TRUE(!row.grows || (file.open(QIODevice::Append) && file.write("x") == 1));
+        });
         const QString copy = store.keepCopy();
+        platform::setSaveProbe({});
         EXPECT_EQ(copy, row.copy.isEmpty() ? QString() : name + row.copy);
         EXPECT_FALSE(pipe && pipe->freedAReader());
         if (!row.copy.isEmpty()) {
@@ -179,10 +186,12 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
             // One made now has the file's bits; one made before keeps its own.
             EXPECT_TRUE(row.taken.contains("same") || modeOf(copy) == row.mode) << modeOf(copy);
         }
-        const bool repaired = row.text == sound || !row.copy.isEmpty();
+        // A file that grew has no copy; the write then copies it as it stands.
+        const bool repaired = row.text == sound || !row.copy.isEmpty() || row.grows;
         store.values().setValue("k", 2);
-        EXPECT_EQ(store.write(), repaired);
+        EXPECT_EQ(store.write() == platform::SettingsFile::WriteOutcome::Written, repaired);
         EXPECT_EQ(testsupport::readFile(name), repaired ? "[General]\nk=2\n" : row.text);
+        EXPECT_TRUE(!row.grows || testsupport::readFile(name + ".bak") == row.text + "x");
         EXPECT_EQ(modeOf(name), row.mode);
     }
 }
@@ -197,7 +206,7 @@ TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateAndTheirFoldersOwnersBefor
     {
         platform::SettingsFile store("Org", "App");
         store.values().setValue("k", 1);
-        ASSERT_TRUE(store.write());
+        ASSERT_EQ(store.write(), platform::SettingsFile::WriteOutcome::Written);
     }
     for (const char* folder : {"a", "a/b", "a/b/Org"})
         EXPECT_EQ(testsupport::idsOf(home.filePath(folder)), testsupport::FileIds(owner, group, 0700))
@@ -272,7 +281,7 @@ TEST_F(SettingsFileTest, TheFileAndItsCopyKeepTheirOwnerAndGroupOrClearTheGroups
     const auto write = [] {
         platform::SettingsFile store("Org", "App");
         store.values().setValue("k", 2);
-        return store.write() ? 0 : 1;
+        return store.write() == platform::SettingsFile::WriteOutcome::Written ? 0 : 1;
     };
     ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
     for (const Row& row : rows) {
