@@ -457,16 +457,18 @@ SettingsFile::WriteOutcome SettingsFile::write(const QStringList& kept) {
     if (!notReadReason_.isEmpty() || !notHeldReason_.isEmpty() || (needsCopy() && keepCopy().isEmpty()))
         return WriteOutcome::NotWritten;
     std::optional<QByteArray> bytes = composed();
+    // QSettings writes neither comments nor lines it cannot read; the file's own lines of that kind
+    // were told when it was read.
     const auto readWhole = [](const QByteArray& text) {
         if (text.size() > kLargestSettingsFile)
             return false;
         const SettingsText split = splitSettingsText(text);
-        return split.settingsLines <= kMostSettingsLines && split.unreadableCount + split.unkeptCount == 0;
+        return split.settingsLines <= kMostSettingsLines && split.unreadableCount == 0;
     };
     WriteOutcome outcome = WriteOutcome::Written;
     if (bytes && !readWhole(*bytes)) {
         valuesLeftOut_ = true;
-        if (keepCopy().isEmpty())
+        if (file_ && keepCopy().isEmpty())
             return WriteOutcome::TooLarge;
         const QSet<QString> keep(kept.begin(), kept.end());
         for (const QString& key : values_->allKeys()) {

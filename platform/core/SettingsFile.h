@@ -123,14 +123,13 @@ public:
         NotWritten,    // not written for another reason
     };
     // Writes values() over the file through platform::saveFile; a file that needs a copy only
-    // once one is kept (keepCopy), one not read never. What it writes, it reads whole: when the
-    // values would make a file larger than kLargestSettingsFile, or with more than
-    // kMostSettingsLines lines of settings, or with a line left out, those not named in `kept`
-    // give way, once a copy of the file is kept (OthersLeftOut, else TooLarge); the rest must make
-    // such a file. Makes the missing folders above the file first (see makeFoldersAbove in the
-    // source), each private to the user (0700), as the desktop's rules want a user's
-    // configuration folders. The file is as it was unless the outcome is Written or
-    // OthersLeftOut.
+    // once one is kept (keepCopy), one not read never. What it writes, it reads: when the values
+    // would make a file larger than kLargestSettingsFile, or with more than kMostSettingsLines
+    // lines of settings, or with a line it cannot read, those not named in `kept` give way, once a
+    // copy of the file is kept (OthersLeftOut, else TooLarge); the rest must make a file it reads. Makes the
+    // missing folders above the file first (see makeFoldersAbove in the source), each private to the user
+    // (0700), as the desktop's rules want a user's configuration folders. The file is as it was unless the
+    // outcome is Written or OthersLeftOut.
     WriteOutcome write(const QStringList& kept = {});
 
 private:
