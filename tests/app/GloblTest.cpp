@@ -315,10 +315,9 @@ TEST_F(FindSettingsStore, LeavesOutAValueThatIsNotATextOrTooLongAndWritesTheHist
               QStringList({"FindStrBools", "FindStr0", "FindStr2"}));
     TSearchStruct search;
     const int read = search.readFindSettings("FindStr", *settings);
-    EXPECT_EQ(search.findList(), QStringList({longest}));
-    EXPECT_EQ(search.flagsString(), "11111000");
-    EXPECT_EQ(search.writeFindSettings("FindStr", *settings, read),
-              QStringList({"FindStrBools", "FindStr0"}));
+    EXPECT_EQ(search.findList() << search.flagsString(), QStringList({longest, "11111000"}));
+    // Written without them, they do not come back.
+    search.writeFindSettings("FindStr", *settings, read);
     EXPECT_EQ(settings->allKeys(), QStringList({"FindStr0", "FindStrBools"}));
 }
 
