@@ -74,11 +74,11 @@ struct TSearchStruct {
     // is left out. Returns how many of the history's values it read, left out or not.
     int readFindSettings(const QString& prefix, QSettings& settings);
     // Writes prefix + "Bools" and prefix + i for every used entry no longer than
-    // kLongestSettingText, in order, and removes those
-    // numbered from there on below `valuesRead` (what readFindSettings returned), so that none
-    // left out comes back. Values beyond them are left as they are. Returns the names written.
+    // kLongestSettingText, in order, and removes those numbered from there on below `valuesRead`
+    // (what readFindSettings returned), so that none left out comes back. Values beyond them are
+    // left as they are. Returns the names written.
     QStringList writeFindSettings(const QString& prefix, QSettings& settings, int valuesRead = 0) const;
-    // The names of the values of `settings` that readFindSettings leaves out, or reads in part.
+    // The names of the values of `settings` that readFindSettings leaves out.
     static QStringList valuesLeftOut(const QString& prefix, QSettings& settings);
 };
 

@@ -79,6 +79,7 @@ bool isFormRecord(const QVariant& value) {
     return value.typeId() == QMetaType::QByteArray && value.toByteArray().size() == kFormRecordBytes;
 }
 
+// The integers of a whole record.
 FormRecord readFormRecord(const QByteArray& bytes) {
     FormRecord record;
     for (int i = 0; i < fsCount; ++i)

@@ -8,7 +8,7 @@
 // reads a header without "]" as a section, so the values after it leave their group; here a line
 // that cannot be read costs only itself. QSettings writes back only the settings it read: a write
 // never drops a line unseen, neither one it cannot read nor one it does not keep (a comment,
-// say): the file as it was is copied beside it first.
+// say): the file as it was is copied beside it first. And what is written, is read.
 #pragma once
 
 #include "platform/core/FileSave.h"
@@ -18,6 +18,7 @@
 #include <QList>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -84,9 +85,9 @@ public:
     // counts them all, also those of a name told apart only by QSettings, which are not listed.
     const QList<LeftOutLine>& leftOutLines() const { return text_.leftOut; }
     qsizetype leftOutLineCount() const { return text_.unreadableCount + text_.unkeptCount; }
-    // Why the file was not read (a pipe, a device or a socket, or a link to one; or the system's
-    // reason); empty when it was read or is missing. Such a file is never written: the settings
-    // of this run are not kept, and the file, node or link is left as it was.
+    // Why the file was not read (a folder, a pipe, a device or a socket, or a link to one; or the
+    // system's reason); empty when it was read or is missing. Such a file is never written: the
+    // settings of this run are not kept, and the file, node or link is left as it was.
     const QString& notReadReason() const { return notReadReason_; }
     // True for a file larger than kLargestSettingsFile or with more than kMostSettingsLines lines
     // of settings. It is not read, as if none of its lines could be: values() start empty, and
@@ -107,11 +108,11 @@ public:
     bool needsCopy() const;
     // Tells that the file holds a value its reader leaves out, which a write would lose.
     void requireCopy() { valuesLeftOut_ = true; }
-    // For a file that needs one: a byte-for-byte copy of it, beside it,
-    // with its owner, group and permission bits: the first of fileName() + ".bak", ".bak2" ...
-    // ".bak9" that is free or is a regular file that already holds these bytes (left as it is).
-    // The file is copied and compared in pieces, never whole in memory. Returns the copy's name;
-    // empty when no copy could be made, and for a sound file.
+    // For a file that needs one: a byte-for-byte copy of it, beside it, with its owner, group
+    // and permission bits: the first of fileName() + ".bak", ".bak2" ... ".bak9" that is free or
+    // is a regular file that already holds these bytes (left as it is). The file is copied and
+    // compared in pieces, never whole in memory; one that grows as it is copied has no copy.
+    // Returns the copy's name; empty when no copy could be made, and for a file that needs none.
     QString keepCopy();
     // The name of the copy keepCopy() made or found; empty before.
     const QString& copyName() const { return copyName_; }
@@ -125,11 +126,13 @@ public:
     // Writes values() over the file through platform::saveFile; a file that needs a copy only
     // once one is kept (keepCopy), one not read never. What it writes, it reads: when the values
     // would make a file larger than kLargestSettingsFile, or with more than kMostSettingsLines
-    // lines of settings, or with a line it cannot read, those not named in `kept` give way, once a
-    // copy of the file is kept (OthersLeftOut, else TooLarge); the rest must make a file it reads. Makes the
-    // missing folders above the file first (see makeFoldersAbove in the source), each private to the user
-    // (0700), as the desktop's rules want a user's configuration folders. The file is as it was unless the
-    // outcome is Written or OthersLeftOut.
+    // lines of settings, or with a line it cannot read, those not named in `kept` give way once a
+    // copy of the file is kept (OthersLeftOut, else TooLarge); the rest must make a file it
+    // reads. Makes the missing folders above the file first, each private to the user (0700), as
+    // the desktop's rules want a user's configuration folders, and each, like a new file (0600),
+    // given the owner and group of the folder it is made in, as a file that is there keeps its
+    // own: root leaves a user's folders the user's. The file is as it was unless the outcome is
+    // Written or OthersLeftOut.
     WriteOutcome write(const QStringList& kept = {});
 
 private:
