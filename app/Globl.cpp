@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QSettings>
+#include <QVariant>
 
 // --- Find settings --------------------------------------------------------------------------
 
@@ -51,27 +52,61 @@ QString TSearchStruct::flagsString() const {
     return result;
 }
 
-void TSearchStruct::readFindSettings(const QString& prefix, QSettings& settings) {
+namespace {
+
+bool isFlagsValue(const QVariant& value) {
+    return value.typeId() == QMetaType::QString && value.toString().size() == 8;
+}
+
+bool isHistoryValue(const QVariant& value) {
+    return value.typeId() == QMetaType::QString && value.toString().size() <= kLongestSettingText;
+}
+
+} // namespace
+
+int TSearchStruct::readFindSettings(const QString& prefix, QSettings& settings) {
     const QString boolsKey = prefix + QLatin1String("Bools");
-    if (settings.contains(boolsKey)) {
-        const QString bools = settings.value(boolsKey).toString();
-        if (bools.size() == 8) {
-            bool* flags[] = {&sectionNames, &sectionComments, &itemNames,     &itemValues,
-                             &itemComments, &wholeWords,      &caseSensitive, &backward};
-            for (int i = 0; i < 8; ++i)
-                *flags[i] = charToBool(bools[i]);
-        }
+    if (const QVariant bools = settings.value(boolsKey); isFlagsValue(bools)) {
+        bool* flags[] = {&sectionNames, &sectionComments, &itemNames,     &itemValues,
+                         &itemComments, &wholeWords,      &caseSensitive, &backward};
+        for (int i = 0; i < 8; ++i)
+            *flags[i] = charToBool(bools.toString()[i]);
     }
-    for (int i = 0; i < kHistorySize; ++i) {
+    int used = 0;
+    int i = 0;
+    for (; i < kHistorySize; ++i) {
         const QString key = prefix + QString::number(i);
         if (!settings.contains(key))
             break;
-        findHistory[i] = settings.value(key).toString();
+        if (const QVariant value = settings.value(key); isHistoryValue(value))
+            findHistory[used++] = value.toString();
     }
+    return i;
 }
 
-void TSearchStruct::writeFindSettings(const QString& prefix, QSettings& settings) const {
-    settings.setValue(prefix + QLatin1String("Bools"), flagsString());
-    for (int i = 0; i < kHistorySize && !findHistory[i].isEmpty(); ++i)
-        settings.setValue(prefix + QString::number(i), findHistory[i]);
+QStringList TSearchStruct::writeFindSettings(const QString& prefix, QSettings& settings,
+                                             int valuesRead) const {
+    QStringList written{prefix + QLatin1String("Bools")};
+    settings.setValue(written[0], flagsString());
+    for (const QString& entry : findList()) {
+        if (entry.size() > kLongestSettingText)
+            continue;
+        written << prefix + QString::number(written.size() - 1);
+        settings.setValue(written.last(), entry);
+    }
+    for (int i = int(written.size()) - 1; i < valuesRead; ++i)
+        settings.remove(prefix + QString::number(i));
+    return written;
+}
+
+QStringList TSearchStruct::valuesLeftOut(const QString& prefix, QSettings& settings) {
+    QStringList keys;
+    if (const QString key = prefix + QLatin1String("Bools");
+        settings.contains(key) && !isFlagsValue(settings.value(key)))
+        keys << key;
+    for (int i = 0; i < kHistorySize && settings.contains(prefix + QString::number(i)); ++i) {
+        if (!isHistoryValue(settings.value(prefix + QString::number(i))))
+            keys << prefix + QString::number(i);
+    }
+    return keys;
 }

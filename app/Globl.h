@@ -26,6 +26,13 @@ inline const QString kSpace = QStringLiteral(" ");
 
 // --- Find settings --------------------------------------------------------------------------
 
+// The longest text the settings keep in one value (a search text, a recent file's path): one
+// longer is kept for the run only, and a longer one stored is not used. QSettings writes a
+// character in at most four bytes, so that the ten search texts and ten recent files take at most
+// 640 KiB of the settings file, and the file the editor writes stays within what it reads
+// (platform::kLargestSettingsFile).
+inline constexpr int kLongestSettingText = 8192;
+
 // The find settings the main window owns for its whole life and lends to the find dialog:
 // the last ten search texts, most recent first, and what to search and how.
 struct TSearchStruct {
@@ -61,12 +68,18 @@ struct TSearchStruct {
     QString flagsString() const;
 
     // Reads the record from `settings` (in its current group): prefix + "Bools" sets the flags
-    // when it holds exactly 8 characters ('0' false, anything else true) and leaves them
-    // otherwise; prefix + "0" .. prefix + "9" fill the history up to the first missing value.
-    void readFindSettings(const QString& prefix, QSettings& settings);
-    // Writes prefix + "Bools" and prefix + i for every used entry. Values beyond the used
-    // entries are left as they are.
-    void writeFindSettings(const QString& prefix, QSettings& settings) const;
+    // when it is a text of exactly 8 characters ('0' false, anything else true) and leaves them
+    // otherwise; prefix + "0" .. prefix + "9" fill the history, in order, up to the first missing
+    // value. A value that is not a text (a list, say), or one longer than kLongestSettingText,
+    // is left out. Returns how many of the history's values it read, left out or not.
+    int readFindSettings(const QString& prefix, QSettings& settings);
+    // Writes prefix + "Bools" and prefix + i for every used entry no longer than
+    // kLongestSettingText, in order, and removes those numbered from there on below `valuesRead`
+    // (what readFindSettings returned), so that none left out comes back. Values beyond them are
+    // left as they are. Returns the names written.
+    QStringList writeFindSettings(const QString& prefix, QSettings& settings, int valuesRead = 0) const;
+    // The names of the values of `settings` that readFindSettings leaves out.
+    static QStringList valuesLeftOut(const QString& prefix, QSettings& settings);
 };
 
 // --- MD5 digest (RFC 1321) ------------------------------------------------------------------

@@ -428,11 +428,15 @@ public:
     // theme) and written once by an allowed close. Each group is guarded on its own: a failure
     // is shown with the group's name and the other groups still go.
     // Only values this run read or set are deleted or overwritten; a settings file with lines
-    // that cannot be read is read in full all the same, and is written only after a copy of
-    // it was kept (platform::SettingsFile), which the message about those lines names. One
-    // larger than 1 MiB or with more than 4,096 lines of settings is not read, and is copied
-    // likewise; one that is not a regular file is neither read nor written, nor are the settings
-    // when no private copy of them can be made. The start says so, once.
+    // that cannot be read or kept is read in full all the same, and is written only after a copy
+    // of it was kept (platform::SettingsFile), which the message about those lines names; so is
+    // one with a value of the editor's own that is not whole or too long (a "FormSettings" cut
+    // short, a list where a text belongs), which is not used: its default is. One larger than
+    // 1 MiB or with more than 4,096 lines of settings is not read, and is copied likewise; one
+    // that is not a regular file is neither read nor written, nor are the settings when no
+    // private copy of them can be made. The start says so, once. The close writes no more than
+    // the start reads: a text longer than kLongestSettingText is kept for the run only, and the
+    // values of another's give way to the editor's own (the file copied first), which it says.
     void loadSettings();
     void saveSettings();
     // Centres the window's frame on the primary screen, its top-left corner kept on the screen's
@@ -443,6 +447,8 @@ public:
     void restorePlace(int left, int top, int storedWidth, int storedHeight);
     // How many "MRUPath" values loadSettings read: those beyond the list are deleted at close.
     int mruValuesRead = 0;
+    // How many "FindStr" values of the history it read: those beyond the history are deleted too.
+    int findValuesRead = 0;
 
     // --- Recent files -------------------------------------------------------------------------
     // Entry 0 is the most recent; at most ten. Paths compare exactly. Every successful open,

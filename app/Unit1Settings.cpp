@@ -73,13 +73,37 @@ QByteArray formRecordBytes(const FormRecord& record) {
     return bytes;
 }
 
-// Overlays `record` with the integers `bytes` holds: a short value leaves the rest as they
-// were, a long one is read up to the record's size.
-void readFormRecord(const QByteArray& bytes, FormRecord& record) {
-    QByteArray whole = formRecordBytes(record);
-    std::copy_n(bytes.constData(), std::min(bytes.size(), kFormRecordBytes), whole.data());
+// A stored "FormSettings" that is a whole record: one cut short would place the window and colour
+// the bars with numbers that were never stored.
+bool isFormRecord(const QVariant& value) {
+    return value.typeId() == QMetaType::QByteArray && value.toByteArray().size() == kFormRecordBytes;
+}
+
+// The integers of a whole record.
+FormRecord readFormRecord(const QByteArray& bytes) {
+    FormRecord record;
     for (int i = 0; i < fsCount; ++i)
-        record[size_t(i)] = qFromLittleEndian<std::int32_t>(whole.constData() + 4 * i);
+        record[size_t(i)] = qFromLittleEndian<std::int32_t>(bytes.constData() + 4 * i);
+    return record;
+}
+
+// A stored recent file that is a text no longer than a path the settings keep and its selector:
+// a list (a path holding ",") names no file.
+bool isMruValue(const QVariant& value) {
+    return value.typeId() == QMetaType::QString && value.toString().size() <= kLongestSettingText + 1;
+}
+
+// The editor's own values in `settings` that loadSettings does not use as they stand: they are
+// kept only in the copy of the file.
+QStringList valuesLeftOut(QSettings& settings) {
+    QStringList keys;
+    if (settings.contains(kFormSettings) && !isFormRecord(settings.value(kFormSettings)))
+        keys << kFormSettings;
+    for (int i = 0; i < kMruMax && settings.contains(kMruPath + QString::number(i)); ++i) {
+        if (!isMruValue(settings.value(kMruPath + QString::number(i))))
+            keys << kMruPath + QString::number(i);
+    }
+    return keys + TSearchStruct::valuesLeftOut(kFindStr, settings);
 }
 
 // Runs one group of settings; a failure is shown as the group's heading and its message.
@@ -156,32 +180,50 @@ std::optional<QRect> placeOnScreen(std::int64_t left, std::int64_t top, QSize si
     return QRect(int(x), int(y), fitted.width(), fitted.height());
 }
 
-// Tells which lines of the settings file cannot be read, and where the file as it was is kept.
-void reportUnreadableLines(platform::SettingsFile& store) {
-    QString text = "Settings\r\nThese lines of " + store.fileName() + " cannot be read and are left out:";
-    for (const platform::UnreadableLine& line : store.unreadableLines())
-        text += "\r\n" + QString::number(line.number) + ": " + line.text;
-    if (store.unreadableLineCount() > store.unreadableLines().size())
-        text += "\r\n...";
+// Tells which lines and values of the settings file are left out, and where the file as it was
+// is kept.
+void reportLeftOut(platform::SettingsFile& store, const QStringList& values) {
+    QString text = QStringLiteral("Settings");
+    if (store.leftOutLineCount() > 0) {
+        text += "\r\nThese lines of " + store.fileName() + " cannot be read or kept as they stand:";
+        for (const platform::LeftOutLine& line : store.leftOutLines())
+            text += "\r\n" + QString::number(line.number) + ": " + line.text;
+        if (store.leftOutLineCount() > store.leftOutLines().size())
+            text += "\r\n...";
+    }
+    if (!values.isEmpty()) {
+        text += "\r\nThese settings of " + store.fileName() +
+                " are not whole or too long, and are not used: " + values.join(", ") + ".";
+        store.requireCopy();
+    }
     const QString copy = store.keepCopy();
     text += copy.isEmpty()
                 ? QStringLiteral("\r\nNo copy of the file could be made: it is not written while it "
-                                 "holds these lines.")
+                                 "holds them.")
                 : "\r\nThe file as it was is kept as " + copy + ".";
     platform::showInfo(kProductName, text);
 }
 
-// Tells, once, what became of a settings file that is not read as it stands.
-void reportSettingsFile(platform::SettingsFile& store) {
+// The start of the message of a write that would make a settings file its reader refuses.
+QString tooLargeWith(const platform::SettingsFile& store) {
+    return QStringLiteral("Settings\r\nWith the settings of this run, %1 would hold more than settings take "
+                          "(over %2 MiB or over %3 lines): ")
+        .arg(store.fileName(), QString::number(platform::kLargestSettingsFile >> 20),
+             QString::number(platform::kMostSettingsLines));
+}
+
+// Tells, once, what became of a settings file that is not read as it stands, and of the editor's
+// own `values` in it that are left out.
+void reportSettingsFile(platform::SettingsFile& store, const QStringList& values) {
     if (!store.notReadReason().isEmpty()) {
         platform::showInfo(kProductName,
-                           QStringLiteral("Settings\r\nCannot open file \"%1\". %2\r\nThe editor "
+                           QStringLiteral("Settings\r\nCannot open file \"%1\". %2.\r\nThe editor "
                                           "starts with its defaults and keeps no settings this run.")
                                .arg(store.fileName(), store.notReadReason()));
     } else if (!store.notHeldReason().isEmpty()) {
         platform::showInfo(
             kProductName,
-            QStringLiteral("Settings\r\nCannot make a private copy of \"%1\" in \"%2\". %3\r\nThe "
+            QStringLiteral("Settings\r\nCannot make a private copy of \"%1\" in \"%2\". %3.\r\nThe "
                            "editor starts with its defaults and keeps no settings this run.")
                 .arg(store.fileName(), QDir::tempPath(), store.notHeldReason()));
     } else if (store.isTooLarge()) {
@@ -193,8 +235,8 @@ void reportSettingsFile(platform::SettingsFile& store) {
         text += copy.isEmpty() ? QStringLiteral("\r\nNo copy of the file could be made: it is not written.")
                                : "\r\nThe file as it was is kept as " + copy + ".";
         platform::showInfo(kProductName, text);
-    } else if (!store.unreadableLines().isEmpty()) {
-        reportUnreadableLines(store);
+    } else if (store.leftOutLineCount() > 0 || !values.isEmpty()) {
+        reportLeftOut(store, values);
     }
 }
 
@@ -219,6 +261,10 @@ void TForm1::centreOnScreen() {
 void TForm1::saveSettings() {
     platform::SettingsFile store(kMakerName, kProductName);
     QSettings& settings = store.values();
+    // The values left out at the start go now: the file is written only once it is copied.
+    if (!valuesLeftOut(settings).isEmpty())
+        store.requireCopy();
+    QStringList written; // the names of the values this run writes
     guarded("FormSettings \r\n", [&] {
         FormRecord record{};
         // The client area, as loadSettings restores it: the window manager places a new
@@ -232,27 +278,51 @@ void TForm1::saveSettings() {
         for (size_t i = 0; i < themeColours.size(); ++i)
             record[fsThemeFirst + i] = std::int32_t(themeColours[i].value);
         settings.setValue(kFormSettings, formRecordBytes(record));
+        written << kFormSettings;
     });
     guarded("MRUPath \r\n", [&] {
         const TEkStringList& list = *MRUList->getStrings();
-        for (int i = 0; i < list.count(); ++i)
-            settings.setValue(kMruPath + QString::number(i), mruValue(list.get(i), int(list.object(i))));
+        int count = 0;
+        for (int i = 0; i < list.count(); ++i) {
+            // A path so long names no file: none takes one of more than 4,096 bytes.
+            if (list.get(i).size() > kLongestSettingText)
+                continue;
+            written << kMruPath + QString::number(count++);
+            settings.setValue(written.last(), mruValue(list.get(i), int(list.object(i))));
+        }
         // Entries of a longer list read at the start would come back at the next one. Values
         // this run did not read are not its to delete.
-        for (int i = list.count(); i < mruValuesRead; ++i)
+        for (int i = count; i < mruValuesRead; ++i)
             settings.remove(kMruPath + QString::number(i));
     });
-    guarded("FindStr \r\n", [&] { findSettings->writeFindSettings(kFindStr, settings); });
-    // Settings that cannot be written are lost for this run, without a message; so are they
-    // when the file holds lines that cannot be read and no copy of it could be kept.
-    store.write();
+    guarded("FindStr \r\n",
+            [&] { written << findSettings->writeFindSettings(kFindStr, settings, findValuesRead); });
+    // Settings that cannot be written are lost for this run, without a message when the start
+    // told why (the file holds lines or values left out, and no copy of it could be kept).
+    switch (store.write(written)) {
+    case platform::SettingsFile::WriteOutcome::OthersLeftOut:
+        platform::showInfo(kProductName, tooLargeWith(store) +
+                                             "the values the editor does not write itself are "
+                                             "left out.\r\nThe file as it was is kept as " +
+                                             store.copyName() + ".");
+        break;
+    case platform::SettingsFile::WriteOutcome::TooLarge:
+        platform::showInfo(kProductName, tooLargeWith(store) +
+                                             "no copy of the file could be made, so it is not "
+                                             "written, and the settings of this run are not kept.");
+        break;
+    default:
+        break;
+    }
 }
 
 void TForm1::loadSettings() {
     platform::SettingsFile store(kMakerName, kProductName);
-    reportSettingsFile(store);
     QSettings& settings = store.values();
+    const QStringList leftOut = valuesLeftOut(settings);
+    reportSettingsFile(store, leftOut);
     mruValuesRead = 0;
+    findValuesRead = 0;
     if (settings.allKeys().isEmpty()) {
         centreOnScreen();
         setValuesOnlyView(false);
@@ -260,20 +330,12 @@ void TForm1::loadSettings() {
         return;
     }
     guarded("FormSettings\r\n", [&] {
-        if (!settings.contains(kFormSettings)) {
+        if (!settings.contains(kFormSettings) || leftOut.contains(kFormSettings)) {
             centreOnScreen();
             setValuesOnlyView(false);
             return;
         }
-        const QVariant value = settings.value(kFormSettings);
-        if (value.typeId() != QMetaType::QByteArray)
-            throw std::runtime_error("Invalid data type for 'FormSettings'");
-        // What the value lacks keeps the window's own (design) values.
-        FormRecord record{geometry().x(), geometry().y(),      width(),
-                          height(),       LvSections->width(), valuesOnly ? 1 : 0};
-        for (size_t i = 0; i < themeColours.size(); ++i)
-            record[fsThemeFirst + i] = std::int32_t(themeColours[i].value);
-        readFormRecord(value.toByteArray(), record);
+        const FormRecord record = readFormRecord(settings.value(kFormSettings).toByteArray());
         restorePlace(record[fsLeft], record[fsTop], record[fsWidth], record[fsHeight]);
         // The section list takes two thirds of the window at most, so that the value list stays
         // usable, and never leaves the value list less than its least width.
@@ -299,12 +361,15 @@ void TForm1::loadSettings() {
                 break;
             mruValuesRead = i + 1;
             // A value without a path is skipped: it names no file.
-            const auto [path, selector] = readMruValue(settings.value(key).toString());
+            const QVariant value = settings.value(key);
+            if (!isMruValue(value))
+                continue;
+            const auto [path, selector] = readMruValue(value.toString());
             if (!path.isEmpty())
                 list.add(path, selector);
         }
     });
-    guarded("FindStr\r\n", [&] { findSettings->readFindSettings(kFindStr, settings); });
+    guarded("FindStr\r\n", [&] { findValuesRead = findSettings->readFindSettings(kFindStr, settings); });
 }
 
 void TForm1::restorePlace(int left, int top, int storedWidth, int storedHeight) {

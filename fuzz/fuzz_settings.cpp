@@ -1,7 +1,8 @@
 // Splits arbitrary bytes as a settings file. Nothing may crash; QSettings must find a line it
 // cannot read exactly where the split finds one, and none in the readable text, so that the
-// file written from it reads as sound; the lines taken out, in rising order, are exactly the
-// bytes missing from it.
+// file written from it reads as sound; the lines taken out are exactly the bytes missing from it;
+// the lines left out are listed in rising order; settings the split takes for one name (one
+// overriding the other) are one to QSettings too.
 #include "platform/core/SettingsFile.h"
 
 #include <QFile>
@@ -20,8 +21,9 @@ void failWith(const char* what) {
 }
 
 // QSettings' own verdict on `text`, read from a file of a name never used before: it keeps
-// what it read of a file until the file's size or time changes.
-bool soundToQSettings(const QByteArray& text) {
+// what it read of a file until the file's size or time changes. With `keys` not below 0, false
+// also when QSettings reads more names of settings than that.
+bool soundToQSettings(const QByteArray& text, qsizetype keys = -1) {
     static QTemporaryDir dir;
     static int files = 0;
     const QString name = dir.filePath(QString::number(++files) + ".conf");
@@ -31,8 +33,8 @@ bool soundToQSettings(const QByteArray& text) {
     file.close();
     QSettings settings(name, QSettings::IniFormat);
     // QSettings parses a group's lines only when a value is asked for.
-    (void)settings.allKeys();
-    const bool sound = settings.status() == QSettings::NoError;
+    const qsizetype read = settings.allKeys().size();
+    const bool sound = settings.status() == QSettings::NoError && (keys < 0 || read <= keys);
     QFile::remove(name);
     return sound;
 }
@@ -42,15 +44,17 @@ bool soundToQSettings(const QByteArray& text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
     const platform::SettingsText split = platform::splitSettingsText(input);
-    if (soundToQSettings(input) != split.unreadable.isEmpty())
+    if (soundToQSettings(input) != (split.unreadableCount == 0))
         failWith("QSettings and the split disagree about the input");
-    if (!soundToQSettings(split.readable) ||
-        !platform::splitSettingsText(split.readable).unreadable.isEmpty())
-        failWith("the readable text holds a line that cannot be read");
-    if (split.readable.size() > input.size() || split.unreadable.isEmpty() != (split.readable == input))
+    if (!soundToQSettings(split.readable,
+                          split.settingsLines <= platform::kMostSettingsLines ? split.keys : -1) ||
+        platform::splitSettingsText(split.readable).unreadableCount != 0)
+        failWith("the readable text holds a line that cannot be read, or the split tells settings of "
+                 "different names for one");
+    if (split.readable.size() > input.size() || (split.unreadableCount == 0) != (split.readable == input))
         failWith("the readable text is not the input less the lines taken out");
     int last = 0;
-    for (const platform::UnreadableLine& line : split.unreadable) {
+    for (const platform::LeftOutLine& line : split.leftOut) {
         if (line.number <= last)
             failWith("line numbers do not rise");
         last = line.number;

@@ -6,8 +6,9 @@
 // (platform::saveFile), keeping its owner, group and permission bits. The file is read in full
 // even when some of its lines cannot be read. QSettings reports such a file as a FormatError and
 // reads a header without "]" as a section, so the values after it leave their group; here a line
-// that cannot be read costs only itself, and a write never drops it unseen: the file as it was is
-// copied beside it first.
+// that cannot be read costs only itself. QSettings writes back only the settings it read: a write
+// never drops a line unseen, neither one it cannot read nor one it does not keep (a comment,
+// say): the file as it was is copied beside it first. And what is written, is read.
 #pragma once
 
 #include "platform/core/FileSave.h"
@@ -17,6 +18,7 @@
 #include <QList>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -25,29 +27,38 @@ class QTemporaryDir;
 
 namespace platform {
 
-// A line of a settings file that QSettings' INI reader cannot read: a section header without
-// "]", or a line that is neither a header nor a comment and holds no "=" (outside quotes).
-struct UnreadableLine {
+// A line of a settings file that QSettings' INI reader cannot read, or reads but does not write
+// back (see SettingsText).
+struct LeftOutLine {
     int number = 0; // 1-based; "\r\n", "\n" and "\r" each end a line
-    QString text;   // without its line break, decoded as UTF-8; see kUnreadableTextKept
+    QString text;   // without its line break, decoded as UTF-8; see kLeftOutTextKept
 };
 
-// Of the unreadable lines, only the first kUnreadableLinesKept are kept, and of each only the
-// first kUnreadableTextKept characters, then "…": enough to tell of them, while a hostile file
-// of half a million such lines costs no more than a sound one.
-constexpr int kUnreadableLinesKept = 5;
-constexpr int kUnreadableTextKept = 200;
+// Of the lines left out, only the first kLeftOutLinesKept are kept, and of each only the first
+// kLeftOutTextKept characters, then "…": enough to tell of them, while a hostile file of half a
+// million such lines costs no more than a sound one.
+constexpr int kLeftOutLinesKept = 5;
+constexpr int kLeftOutTextKept = 200;
 
 // A settings text split into what QSettings reads and what it cannot. `readable` is the text
 // with each unreadable line taken out whole, so that the lines after it read as if it were
-// not there. A line opens a quote or continues past its end only as QSettings' reader sees it;
-// when such a joined line cannot be read, only its first physical line is taken out.
+// not there: a section header without "]", or a line that is neither a header nor a comment and
+// holds no "=" (outside quotes). A line opens a quote or continues past its end only as
+// QSettings' reader sees it; when such a joined line cannot be read, only its first physical
+// line is taken out. The lines QSettings reads but does not write back stay in `readable`: a
+// line that holds a comment (";" outside quotes), a section header with text after its "]", and
+// a setting that a later one of the same name overrides (names told apart as QSettings does,
+// but without decoding "%" escapes or UTF-8: `keys` may count more names than QSettings reads).
+// The split takes time linear in the text's size, however many lines a joined line spans.
 struct SettingsText {
     QByteArray readable;
-    QList<UnreadableLine> unreadable; // the first kUnreadableLinesKept of them
-    qsizetype unreadableCount = 0;    // all of them
-    qsizetype settingsLines = 0;      // the readable lines, section headers and values, each joined
-                                      // line once
+    QList<LeftOutLine> leftOut;    // the first kLeftOutLinesKept of both kinds, in order
+    qsizetype unreadableCount = 0; // the lines taken out
+    qsizetype unkeptCount = 0;     // the lines read but not written back
+    qsizetype settingsLines = 0;   // the readable lines, section headers and values, each joined
+                                   // line once
+    qsizetype keys = 0;            // the names of settings, each once; counted up to kMostSettingsLines lines
+    qsizetype steps = 0; // the characters read, each as often as it was: a few times the text's size
 };
 SettingsText splitSettingsText(QByteArrayView text);
 
@@ -69,13 +80,14 @@ public:
     SettingsFile& operator=(const SettingsFile&) = delete;
 
     QString fileName() const { return fileName_; }
-    // The first lines of the file that cannot be read (see kUnreadableLinesKept); empty for a
-    // sound or missing file. unreadableLineCount() counts them all.
-    const QList<UnreadableLine>& unreadableLines() const { return text_.unreadable; }
-    qsizetype unreadableLineCount() const { return text_.unreadableCount; }
-    // Why the file was not read (a pipe, a device or a socket, or a link to one; or the system's
-    // reason); empty when it was read or is missing. Such a file is never written: the settings
-    // of this run are not kept, and the file, node or link is left as it was.
+    // The first lines of the file that cannot be read or are not written back (see
+    // SettingsText, kLeftOutLinesKept); empty for a sound or missing file. leftOutLineCount()
+    // counts them all, also those of a name told apart only by QSettings, which are not listed.
+    const QList<LeftOutLine>& leftOutLines() const { return text_.leftOut; }
+    qsizetype leftOutLineCount() const { return text_.unreadableCount + text_.unkeptCount; }
+    // Why the file was not read (a folder, a pipe, a device or a socket, or a link to one; or the
+    // system's reason); empty when it was read or is missing. Such a file is never written: the
+    // settings of this run are not kept, and the file, node or link is left as it was.
     const QString& notReadReason() const { return notReadReason_; }
     // True for a file larger than kLargestSettingsFile or with more than kMostSettingsLines lines
     // of settings. It is not read, as if none of its lines could be: values() start empty, and
@@ -91,30 +103,53 @@ public:
     // What is written to them reaches the file only through write().
     QSettings& values();
 
-    // For a file with unreadable lines or one too large: a byte-for-byte copy of it, beside it,
-    // with its owner, group and permission bits: the first of fileName() + ".bak", ".bak2" ...
-    // ".bak9" that is free or is a regular file that already holds these bytes (left as it is).
-    // The file is copied and compared in pieces, never whole in memory. Returns the copy's name;
-    // empty when no copy could be made, and for a sound file.
+    // True for a file with lines left out or one too large, or after requireCopy(): write()
+    // writes over it only once a copy of it is kept.
+    bool needsCopy() const;
+    // Tells that the file holds a value its reader leaves out, which a write would lose.
+    void requireCopy() { valuesLeftOut_ = true; }
+    // For a file that needs one: a byte-for-byte copy of it, beside it, with its owner, group
+    // and permission bits: the first of fileName() + ".bak", ".bak2" ... ".bak9" that is free or
+    // is a regular file that already holds these bytes (left as it is). The file is copied and
+    // compared in pieces, never whole in memory; one that grows as it is copied has no copy.
+    // Returns the copy's name; empty when no copy could be made, and for a file that needs none.
     QString keepCopy();
-    // Writes values() over the file through platform::saveFile; a file with unreadable lines or
-    // one too large only once a copy of it is kept (keepCopy), one not read never. Makes the
-    // missing folders above the file first, each private to the user (0700), as the desktop's
-    // rules want a user's configuration folders. False when the file could not be written; it is
-    // then as it was.
-    bool write();
+    // The name of the copy keepCopy() made or found; empty before.
+    const QString& copyName() const { return copyName_; }
+
+    enum class WriteOutcome {
+        Written,       // the file holds values()
+        OthersLeftOut, // it holds only the values named in `kept`, the file as it was kept as copyName()
+        TooLarge,      // not written: it would be too large, and no copy of the file could be kept
+        NotWritten,    // not written for another reason
+    };
+    // Writes values() over the file through platform::saveFile; a file that needs a copy only
+    // once one is kept (keepCopy), one not read never. What it writes, it reads: when the values
+    // would make a file larger than kLargestSettingsFile, or with more than kMostSettingsLines
+    // lines of settings, or with a line it cannot read, those not named in `kept` give way once a
+    // copy of the file is kept (OthersLeftOut, else TooLarge); the rest must make a file it
+    // reads. Makes the missing folders above the file first, each private to the user (0700), as
+    // the desktop's rules want a user's configuration folders, and each, like a new file (0600),
+    // given the owner and group of the folder it is made in, as a file that is there keeps its
+    // own: root leaves a user's folders the user's. The file is as it was unless the outcome is
+    // Written or OthersLeftOut.
+    WriteOutcome write(const QStringList& kept = {});
 
 private:
     // Reads the file, when it may be read, and writes what of it QSettings can read to `copy`.
     void read(const QString& copy);
+    // The bytes QSettings writes for values(); none when it cannot write them.
+    std::optional<QByteArray> composed();
 
     QString fileName_;
     QString notReadReason_;
     QString notHeldReason_;
     bool tooLarge_ = false;
-    std::unique_ptr<QFile> file_; // the file, open, while keepCopy may need it
+    bool valuesLeftOut_ = false;
+    std::unique_ptr<QFile> file_; // the file as read, open, for keepCopy
     std::optional<FileIds> ids_;  // its owner, group and permission bits, then
     SettingsText text_;
+    QString copyName_;
     std::unique_ptr<QTemporaryDir> copyDir_;
     std::unique_ptr<QSettings> values_; // over the copy, in copyDir_
 };

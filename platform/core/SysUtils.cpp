@@ -189,7 +189,9 @@ OpenOutcome openForReading(QFile& file, QIODevice::OpenMode mode, QString* reaso
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return fail(OpenOutcome::NotRegularFile, notRegularFileReason());
+        return fail(OpenOutcome::NotRegularFile, S_ISDIR(st.st_mode)
+                                                     ? QStringLiteral("It is a folder, not a file")
+                                                     : notRegularFileReason());
     }
     // A regular file ignores the flag; it is cleared all the same so that reads behave as usual.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

@@ -68,7 +68,7 @@ enum class OpenOutcome { Opened, Missing, NotRegularFile, Failed };
 // file. It never waits: the name is opened without waiting for a pipe's writer and the kind is
 // checked on what was opened, so a name that became a pipe after a look-up is refused as well.
 // Unless Opened, `file` stays closed and `reason` (when given) holds the system's reason, or
-// for NotRegularFile notRegularFileReason().
+// for NotRegularFile notRegularFileReason(), or "It is a folder, not a file".
 OpenOutcome openForReading(QFile& file, QIODevice::OpenMode mode = {}, QString* reason = nullptr);
 
 // Why a pipe, a device or a socket was neither read nor replaced, fit to follow a message such

@@ -245,7 +245,8 @@ protected:
 };
 
 TEST_F(FindSettingsStore, WritesTheFlagsAndTheUsedEntries) {
-    TSearchStruct search = withHistory({"alpha", "be ta", "ü;=[x]"});
+    TSearchStruct search = withHistory({"alpha", "be ta", "too long", "ü;=[x]"});
+    search.findHistory[2] = QString(kLongestSettingText + 1, u'x'); // kept for the run only
     search.itemComments = false;
     search.backward = true;
     {
@@ -303,6 +304,21 @@ TEST_F(FindSettingsStore, StopsReadingAtTheFirstMissingEntry) {
     EXPECT_EQ(search.findList(), QStringList({"first"}));
     EXPECT_TRUE(search.findHistory[2].isEmpty());
     EXPECT_EQ(search.flagsString(), "11111000"); // no flags stored: defaults stay
+}
+
+TEST_F(FindSettingsStore, LeavesOutAValueThatIsNotATextOrTooLongAndWritesTheHistoryWithoutIt) {
+    const QByteArray tooLong(kLongestSettingText + 1, 'x'), longest(kLongestSettingText, 'x');
+    ASSERT_TRUE(testsupport::writeFile(path(), "[General]\nFindStr0=a,b\nFindStr1=" + longest +
+                                                   "\nFindStr2=" + tooLong + "\nFindStrBools=@Invalid()\n"));
+    auto settings = open();
+    EXPECT_EQ(TSearchStruct::valuesLeftOut("FindStr", *settings),
+              QStringList({"FindStrBools", "FindStr0", "FindStr2"}));
+    TSearchStruct search;
+    const int read = search.readFindSettings("FindStr", *settings);
+    EXPECT_EQ(search.findList() << search.flagsString(), QStringList({longest, "11111000"}));
+    // Written without them, they do not come back.
+    search.writeFindSettings("FindStr", *settings, read);
+    EXPECT_EQ(settings->allKeys(), QStringList({"FindStr0", "FindStrBools"}));
 }
 
 TEST_F(FindSettingsStore, ReadsWithinTheCurrentGroupAndPrefix) {

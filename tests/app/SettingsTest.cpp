@@ -35,6 +35,21 @@ QByteArray ints(std::initializer_list<qint32> values) {
 
 class SettingsTest : public ::testing::Test {
 protected:
+    // A whole "FormSettings" record: these first integers, the design's colours, then zeros.
+    static QByteArray record(std::initializer_list<qint32> first) {
+        static const auto colours = TForm1().themeColours;
+        QByteArray bytes = ints(first).leftJustified(24, '\0');
+        for (const TColor& colour : colours)
+            bytes += ints({qint32(colour.value)});
+        return bytes.leftJustified(64, '\0');
+    }
+    // `count` lines of settings of names of their own.
+    static QByteArray keys(int count) {
+        QByteArray text;
+        for (int i = 0; i < count; ++i)
+            text += "k" + QByteArray::number(i) + "=1\n";
+        return text;
+    }
     // A window as the program starts it: shown, so it has read the settings.
     std::unique_ptr<TForm1> start() {
         auto form = std::make_unique<TForm1>();
@@ -135,23 +150,30 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
         int top, height; // of the client area; every frame starts at the screen's left
         QString box;     // the message shown, if any
     };
+    // A value not whole is not used: the window is centred, as at a first start, and the file kept.
+    const QString notWhole =
+        "Velquin|Settings\r\nThese settings of " + stored.fileName() +
+        " are not whole or too long, and are not used: FormSettings.\r\nThe file as it was is kept as " +
+        stored.fileName() + ".bak.";
+    const int first = probe->geometry().top();
     const Row rows[] = {
-        {"wrong type: where it was built", QString("text"), m, design.height(),
-         "Velquin|FormSettings\r\nInvalid data type for 'FormSettings'"},
-        {"short value", ints({50, 60}), 60, design.height(), {}},
-        {"no size, list wider than the window", ints({10, 10, 0, -5, 99999}), 10, design.height(), {}},
-        {"fits", ints({-50, 100, 500, 300}), 100, 300, {}},
-        {"below the screen's foot", ints({100, 700, 600, 300}), screen.bottom() + 1 - m - 300, 300, {}},
-        {"off every screen", ints({5000, -5000, 600, 300}), centred(300), 300, {}},
-        {"largest place", ints({2147483000, kMax, 600, 300}), centred(300), 300, {}},
-        {"largest place and size", ints({kMax, kMax, kMax, kMax}), head, fill, {}},
-        {"smallest place, largest size", ints({kMin, kMin, kMax, kMax}), head, fill, {}},
-        {"largest list width", ints({0, 100, 600, 300, kMax}), 100, 300, {}},
+        {"wrong type", QString("text"), first, design.height(), notWhole},
+        {"short value", ints({50, 60}), first, design.height(), notWhole},
+        {"one byte short", record({50, 60, 500, 300}).chopped(1), first, design.height(), notWhole},
+        {"no size, list wider than the window", record({10, 10, 0, -5, 99999}), 10, design.height(), {}},
+        {"fits", record({-50, 100, 500, 300}), 100, 300, {}},
+        {"below the screen's foot", record({100, 700, 600, 300}), screen.bottom() + 1 - m - 300, 300, {}},
+        {"off every screen", record({5000, -5000, 600, 300}), centred(300), 300, {}},
+        {"largest place", record({2147483000, kMax, 600, 300}), centred(300), 300, {}},
+        {"largest place and size", record({kMax, kMax, kMax, kMax}), head, fill, {}},
+        {"smallest place, largest size", record({kMin, kMin, kMax, kMax}), head, fill, {}},
+        {"largest list width", record({0, 100, 600, 300, kMax}), 100, 300, {}},
     };
     const QString kept = file("kept.ini");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         boxes.records.clear();
+        QFile::remove(stored.fileName() + ".bak");
         stored.setValue("FormSettings", row.value);
         stored.setValue("MRUPath0", kept + "1");
         stored.sync();
@@ -173,12 +195,14 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
         ASSERT_TRUE(form->close());
         stored.sync();
         EXPECT_EQ(stored.value("FormSettings").toByteArray().mid(16, 4), ints({listWidth}));
+        EXPECT_EQ(QSettings(stored.fileName() + ".bak", QSettings::IniFormat).value("FormSettings"),
+                  row.box.isEmpty() ? QVariant() : row.value);
     }
 }
 
-TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWritten) {
+TEST_F(SettingsTest, AFileWithLinesLeftOutIsReadInFullAndCopiedBeforeItIsWritten) {
     const QString recentFile = file("recent.ini");
-    stored.setValue("FormSettings", ints({0, 100, 600, 300, 100, 1}));
+    stored.setValue("FormSettings", record({0, 100, 600, 300, 100, 1}));
     stored.setValue("MRUPath0", recentFile + "2");
     stored.setValue("FindStr0", "needle");
     stored.sync();
@@ -195,6 +219,7 @@ TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWrit
          QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n" + sound,
          "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...", ".bak"},
         {"a stray header", "[Gen\n" + sound, "1: [Gen", ".bak2"},
+        {"a comment", "; my note\n" + sound, "1: ; my note", ".bak3"},
         {"no copy possible", "MRUPath1\n" + sound, "1: MRUPath1", {}},
     };
     for (const Row& row : rows) {
@@ -206,11 +231,10 @@ TEST_F(SettingsTest, AFileWithUnreadableLinesIsReadInFullAndCopiedBeforeItIsWrit
         auto form = start();
         ASSERT_EQ(boxes.records.size(), 1);
         EXPECT_TRUE(boxes.records[0].text.startsWith("Settings\r\nThese lines of " + name +
-                                                     " cannot be read and are left out:\r\n" + row.lines +
-                                                     "\r\n"));
-        EXPECT_TRUE(boxes.records[0].text.endsWith(row.copy.isEmpty()
-                                                       ? "not written while it holds these lines."
-                                                       : "kept as " + name + row.copy + "."));
+                                                     " cannot be read or kept as they stand:\r\n" +
+                                                     row.lines + "\r\n"));
+        EXPECT_TRUE(boxes.records[0].text.endsWith(row.copy.isEmpty() ? "not written while it holds them."
+                                                                      : "kept as " + name + row.copy + "."));
         // Every other value is read.
         EXPECT_EQ(form->height(), 300);
         EXPECT_EQ(recent(*form), QStringList{recentFile + "|2"});
@@ -242,12 +266,13 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
     };
     const QByteArray large = "[General]\nFindStr0=needle\n";
     const QString noSettings = "\r\nThe editor starts with its defaults and keeps no settings this run.";
-    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Large, ManyLines, NoPrivateFolder };
     // clang-format off
+    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Folder, AtLargest, AtMostLines, Large, ManyLines, NoPrivateFolder };
     const std::pair<const char*, Kind> rows[] = {
         {"a pipe", Pipe}, {"a link to a pipe", LinkToPipe}, {"a link to a device", LinkToDevice},
-        {"a socket", Socket}, {"one byte more than 1 MiB", Large}, {"one line of settings more than 4096", ManyLines},
-        {"no private folder for the copy", NoPrivateFolder}};
+        {"a socket", Socket}, {"a folder", Folder}, {"1 MiB: read", AtLargest},
+        {"4096 lines of settings: read", AtMostLines}, {"one byte more than 1 MiB", Large},
+        {"one line of settings more than 4096", ManyLines}, {"no private folder for the copy", NoPrivateFolder}};
     // clang-format on
     const QByteArray oldTemp = qgetenv("TMPDIR");
     for (const auto& [rowName, kind] : rows) {
@@ -261,20 +286,25 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
             ASSERT_TRUE(QFile::link(pipe ? pipe->path : "/dev/null", name));
         } else if (kind == Socket) {
             ASSERT_TRUE(socket.listen(name));
-        } else if (kind == Large) {
-            ASSERT_TRUE(testsupport::writeFile(name, large));
-            ASSERT_EQ(::truncate(QFile::encodeName(name).constData(), (1 << 20) + 1), 0); // sparse
-        } else if (kind >= ManyLines) {
+        } else if (kind == Folder) {
+            ASSERT_TRUE(QDir().mkdir(name));
+        } else if (kind == AtLargest || kind == Large) { // blank lines after the settings
+            ASSERT_TRUE(testsupport::writeFile(name, large.leftJustified((1 << 20) + (kind == Large), '\n')));
+        } else if (kind >= AtMostLines) {
             ASSERT_TRUE(testsupport::writeFile(
-                name, kind == ManyLines ? large + QByteArray("k=1\n").repeated(4095) : large));
+                name, kind == NoPrivateFolder ? large : large + keys(4094 + (kind == ManyLines))));
         }
-        const QByteArray bytes = kind >= Large ? testsupport::readFile(name) : QByteArray();
+        const QByteArray bytes = kind >= AtLargest ? testsupport::readFile(name) : QByteArray();
         if (kind == NoPrivateFolder)
             qputenv("TMPDIR", QFile::encodeName(file("temp"))); // a file
         const auto before = node();
         boxes.records.clear();
         auto form = start();
-        EXPECT_EQ(form->findSettings->findHistory[0], "");
+        const bool read = kind == AtLargest || kind == AtMostLines;
+        EXPECT_EQ(form->findSettings->findHistory[0], read ? "needle" : "");
+        EXPECT_EQ(boxes.records.size(), read ? 0 : 1);
+        if (read)
+            continue;
         form->findSettings->pushFindString("new");
         ASSERT_TRUE(form->close());
         qputenv("TMPDIR", oldTemp);
@@ -282,7 +312,7 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
         QString told;
         if (kind == NoPrivateFolder) {
             told = "Cannot make a private copy of \"" + name + "\" in \"" + dir.filePath("temp") + "\". " +
-                   qt_error_string(ENOTDIR) + noSettings;
+                   qt_error_string(ENOTDIR) + "." + noSettings;
             EXPECT_EQ(testsupport::readFile(name), bytes);
         } else if (kind >= Large) {
             told = name +
@@ -292,14 +322,84 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
             EXPECT_EQ(testsupport::readFile(name + ".bak"), bytes);
             EXPECT_TRUE(testsupport::readFile(name).contains("FindStr0=new"));
         } else {
-            told = "Cannot open file \"" + name + "\". " + platform::notRegularFileReason() + noSettings;
+            told = "Cannot open file \"" + name + "\". " +
+                   (kind == Folder ? "It is a folder, not a file" : platform::notRegularFileReason()) + "." +
+                   noSettings;
             EXPECT_EQ(node(), before);
             EXPECT_FALSE(QFileInfo::exists(name + ".bak"));
             EXPECT_FALSE(pipe && pipe->freedAReader());
-            if (kind != Socket)
+            if (kind == Folder)
+                QDir().rmdir(name);
+            else if (kind != Socket)
                 QFile::remove(name);
         }
         EXPECT_EQ(boxes.records.value(0).text, "Settings\r\n" + told);
+    }
+}
+
+// The largest settings a run writes: ten recent files and ten search texts as long as are kept, of
+// characters that take four bytes each. With the values of another's they would make a file the
+// next start refuses: those give way, the file as it was is kept, and the close says so once.
+TEST_F(SettingsTest, TheLargestSettingsARunWritesAreReadAtTheNextStart) {
+    // A control character, then a hex digit: four bytes each as QSettings writes them.
+    const auto text = [](char16_t last) {
+        return QString("\037a").repeated(kLongestSettingText / 2).chopped(1) + last;
+    };
+    const QByteArray largeValue = "notes=" + QByteArray(690 * 1024, 'x') + "\n";
+    const QString name = stored.fileName();
+    const QString leftOut =
+        "the values the editor does not write itself are left out.\r\nThe file as it was is "
+        "kept as " +
+        name + ".bak.";
+    const struct Row {
+        const char* name;
+        QByteArray others;
+        QString told; // after the start of the message at the close
+    } rows[] = {{"a large value of another's", largeValue, leftOut},
+                {"many values of another's", keys(4080), leftOut},
+                {"no copy possible", largeValue,
+                 "no copy of the file could be made, so it is not written, and the settings of this run are "
+                 "not kept."}};
+    QStringList recentFiles, history;
+    for (char16_t i = 0; i < 10; ++i) {
+        recentFiles << text(u'0' + i) + "|1";
+        history.prepend(text(u'A' + i));
+    }
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        stored.clear();
+        stored.setValue("FormSettings", record({0, 100, 600, 300}));
+        for (int i = 0; i < 10; ++i)
+            stored.setValue("MRUPath" + QString::number(i), recentFiles[i].chopped(2) + "1");
+        stored.sync();
+        const QByteArray before = testsupport::readFile(name) + "[Other]\n" + row.others;
+        ASSERT_TRUE(testsupport::writeFile(name, before));
+        QFile::remove(name + ".bak");
+        for (int n = 1; n <= 9 && row.told != leftOut; ++n)
+            QDir().mkpath(name + ".bak" + (n > 1 ? QString::number(n) : "")); // no copy can be made
+        boxes.records.clear();
+        auto form = start();
+        EXPECT_TRUE(boxes.records.isEmpty());
+        EXPECT_EQ(recent(*form), recentFiles);
+        form->findSettings->pushFindString(text(u'x') + u'x');
+        EXPECT_EQ(form->findSettings->findHistory[0].size(), kLongestSettingText + 1); // kept for the run
+        for (char16_t i = 0; i < 10; ++i)
+            form->findSettings->pushFindString(text(u'A' + i));
+        ASSERT_TRUE(form->close());
+        EXPECT_EQ(boxes.records.value(0).text, "Settings\r\nWith the settings of this run, " + name +
+                                                   " would hold more than settings take (over 1 MiB or over "
+                                                   "4096 lines): " +
+                                                   row.told);
+        EXPECT_EQ(testsupport::readFile(row.told == leftOut ? name + ".bak" : name), before);
+        if (row.told != leftOut)
+            continue;
+        boxes.records.clear();
+        auto next = start();
+        EXPECT_TRUE(boxes.records.isEmpty());
+        EXPECT_EQ(next->height(), 300);
+        EXPECT_EQ(recent(*next), recentFiles);
+        EXPECT_EQ(next->findSettings->findList(), history);
+        EXPECT_FALSE(QSettings(kMakerName, kProductName).childGroups().contains("Other"));
     }
 }
 

@@ -26,12 +26,12 @@ std::pair<QSettings::Status, QStringList> read(const QByteArray& text) {
     return {settings.status(), values};
 }
 
-TEST(SettingsText, AnUnreadableLineCostsOnlyItself) {
+TEST(SettingsText, AnUnreadableLineCostsOnlyItselfAndALineNotWrittenBackIsTold) {
     struct Row {
         const char* name;
         QByteArray text;
-        QList<int> unreadable; // line numbers
-        QStringList values;    // as read from the readable lines
+        QList<int> leftOut; // line numbers; negative for those read but not written back
+        QStringList values; // as read from the readable lines
     };
     const Row rows[] = {
         {"sound", "[General]\nk=1\n[a]\nm=2\n", {}, {"a/m=2", "k=1"}},
@@ -51,23 +51,51 @@ TEST(SettingsText, AnUnreadableLineCostsOnlyItself) {
         {"semicolon in a header", "[a;b]\nk=1\n", {1}, {"k=1"}},
         {"escaped equals sign", "k\\=v\nj=2", {1}, {"j=2"}},
         {"vertical tab, form feed", "\v\n\fk=1\nj=2", {1}, {"j=2", "k=1"}},
-        {"comments and blank lines count", "; c\n\n  novalue  \nk=1 ; c\nx;=y\n", {3, 5}, {"k=1"}},
+        {"comments and blank lines count", "; c\n\n  novalue  \nk=1 ; c\nx;=y\n", {-1, 3, -4, 5}, {"k=1"}},
+        {"text after a header's bracket", "[General] x\n[a]\t\nk=1\n", {-1}, {"a/k=1"}},
+        {"settings of one name, a comment on one told once",
+         "k=1 ;c\na/b=1\nk=2\n[a]\nb=2\n[general]\nk=3\nK=4\n",
+         {-1, -2, -3},
+         {"K=4", "a/b=2", "k=3"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const platform::SettingsText split = platform::splitSettingsText(row.text);
-        QList<int> numbers;
-        for (const platform::UnreadableLine& line : split.unreadable)
+        QList<int> numbers, leftOut;
+        for (const platform::LeftOutLine& line : split.leftOut)
             numbers << line.number;
-        EXPECT_EQ(numbers, row.unreadable);
-        EXPECT_EQ(read(row.text).first,
-                  row.unreadable.isEmpty() ? QSettings::NoError : QSettings::FormatError);
+        qsizetype unreadable = 0;
+        for (int n : row.leftOut) {
+            leftOut << std::abs(n);
+            unreadable += n > 0;
+        }
+        EXPECT_EQ(numbers, leftOut);
+        EXPECT_EQ(split.unreadableCount, unreadable);
+        EXPECT_EQ(read(row.text).first, unreadable == 0 ? QSettings::NoError : QSettings::FormatError);
         const auto [status, values] = read(split.readable);
         EXPECT_EQ(status, QSettings::NoError);
         EXPECT_EQ(values, row.values);
-        EXPECT_EQ(split.readable == row.text, row.unreadable.isEmpty());
+        EXPECT_EQ(split.readable == row.text, unreadable == 0);
     }
-    EXPECT_EQ(platform::splitSettingsText("k=1\n  novalue \r\n").unreadable[0].text, "  novalue ");
+    // A line's text as it stands, or cut after 200 characters: a pair of surrogates stays whole or
+    // goes.
+    const QByteArray pair = "\xF0\x9F\x98\x80";
+    const std::pair<QByteArray, QString> texts[] = {
+        {"  novalue ", "  novalue "},
+        {QByteArray(199, 'x') + pair + "y", QString(199, 'x') + u'\u2026'},
+        {QByteArray(198, 'x') + pair + "y", QString(198, 'x') + QString::fromUtf8(pair) + u'\u2026'},
+    };
+    for (const auto& [line, text] : texts)
+        EXPECT_EQ(platform::splitSettingsText("k=1\n" + line + "\r\n").leftOut.value(0).text, text);
+}
+
+// Lines read again after an unreadable one (joined by backslashes or quotes) are read in one pass:
+// the split reads each character a few times at most, not once per line it is joined to.
+TEST(SettingsText, EachCharacterIsReadAFewTimesHoweverTheLinesAreJoined) {
+    for (const char* line : {"a\\\n", "a\\\r\n", "\"\\\n", "\"\n", "[\\\n", "x\n", "=\"\\\n", "k=1\n"}) {
+        const QByteArray text = QByteArray(line).repeated(64 * 1024 / qstrlen(line));
+        EXPECT_LE(platform::splitSettingsText(text).steps, 32 * text.size()) << line;
+    }
 }
 
 mode_t modeOf(const QString& name) {
@@ -99,16 +127,20 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         const char* name;
         QByteArray text;
         mode_t mode;
-        QStringList taken; // there already: copies of "other" bytes, the "same" or those "altered"
-                           // in the last byte, or a "pipe"
-        QString copy;      // its name's ending; none: no copy
+        QStringList taken;  // there already: copies of "other" bytes, the "same" or those "altered"
+                            // in the last byte, or a "pipe"
+        QString copy;       // its name's ending; none: no copy
+        bool grows = false; // by a byte as the copy begins
     } rows[] = {
         {"sound: nothing to copy or repair", sound, 0600, {}, {}},
         {"the first name", "[Gen\n" + sound, 0600, {}, ".bak"},
         {"the next free name", "novalue\n" + sound, 0640, {"other", "other"}, ".bak3"},
         {"a copy already made", "novalue\n" + sound, 0640, {"other", "same"}, ".bak2"},
         {"every name taken", "novalue\n" + sound, 0600, QStringList(9, "other"), {}},
+        {"a file that grows as it is copied", "novalue\n" + sound, 0600, {}, {}, true},
         {"a pipe is passed over unread", "novalue\n" + sound, 0600, {"pipe"}, ".bak2"},
+        {"a comment", "; my note\n" + sound, 0600, {}, ".bak"},
+        {"a name QSettings alone finds twice", "%6B=0\n" + sound, 0600, {}, ".bak"},
         {"a copy that differs past the first piece",
          "novalue" + QByteArray(100000, 'x') + "\n" + sound,
          0600,
@@ -135,7 +167,12 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         }
         platform::SettingsFile store("Org", "App");
         EXPECT_EQ(store.values().value("k").toString(), "1");
+        platform::setSaveProbe([&](QIODevice&) {
+            QFile file(name);
+            EXPECT_TRUE(!row.grows || (file.open(QIODevice::Append) && file.write("x") == 1));
+        });
         const QString copy = store.keepCopy();
+        platform::setSaveProbe({});
         EXPECT_EQ(copy, row.copy.isEmpty() ? QString() : name + row.copy);
         EXPECT_FALSE(pipe && pipe->freedAReader());
         if (!row.copy.isEmpty()) {
@@ -143,22 +180,33 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
             // One made now has the file's bits; one made before keeps its own.
             EXPECT_TRUE(row.taken.contains("same") || modeOf(copy) == row.mode) << modeOf(copy);
         }
-        const bool repaired = row.text == sound || !row.copy.isEmpty();
-        EXPECT_EQ(store.write(), repaired);
-        EXPECT_EQ(testsupport::readFile(name), repaired ? sound : row.text);
+        // A file that grew has no copy; the write then copies it as it stands.
+        const bool repaired = row.text == sound || !row.copy.isEmpty() || row.grows;
+        store.values().setValue("k", 2);
+        EXPECT_EQ(store.write() == platform::SettingsFile::WriteOutcome::Written, repaired);
+        EXPECT_EQ(testsupport::readFile(name), repaired ? "[General]\nk=2\n" : row.text);
+        EXPECT_TRUE(!row.grows || testsupport::readFile(name + ".bak") == row.text + "x");
         EXPECT_EQ(modeOf(name), row.mode);
     }
 }
 
-TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateBeforeTheFirstWrite) {
+// Made by root in a user's folder (sudo with the user's home), the folders and the new file are
+// the user's, as a file that is there stays its owner's.
+TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateAndTheirFoldersOwnersBeforeTheFirstWrite) {
+    const auto [owner, group, mode] =
+        geteuid() == 0 ? testsupport::FileIds{4242, 4343, 0755} : testsupport::idsOf(home.path());
+    ASSERT_TRUE(testsupport::setIds(home.path(), {owner, group, mode}));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.filePath("a/b"));
     {
         platform::SettingsFile store("Org", "App");
         store.values().setValue("k", 1);
-        ASSERT_TRUE(store.write());
+        ASSERT_EQ(store.write(), platform::SettingsFile::WriteOutcome::Written);
     }
     for (const char* folder : {"a", "a/b", "a/b/Org"})
-        EXPECT_EQ(modeOf(home.filePath(folder)), 0700) << folder;
+        EXPECT_EQ(testsupport::idsOf(home.filePath(folder)), testsupport::FileIds(owner, group, 0700))
+            << folder;
+    EXPECT_EQ(testsupport::idsOf(home.filePath("a/b/Org/App.conf")),
+              testsupport::FileIds(owner, group, 0600));
     EXPECT_EQ(testsupport::readFile(home.filePath("a/b/Org/App.conf")), "[General]\nk=1\n");
     // The copy the values were held in goes with them.
     EXPECT_EQ(temporaryFolders(), 0);
@@ -227,7 +275,7 @@ TEST_F(SettingsFileTest, TheFileAndItsCopyKeepTheirOwnerAndGroupOrClearTheGroups
     const auto write = [] {
         platform::SettingsFile store("Org", "App");
         store.values().setValue("k", 2);
-        return store.write() ? 0 : 1;
+        return store.write() == platform::SettingsFile::WriteOutcome::Written ? 0 : 1;
     };
     ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
     for (const Row& row : rows) {
