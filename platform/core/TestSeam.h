@@ -1,6 +1,7 @@
 // Test seams: what a test puts in the place of one of the system's answers (the memory left, a
 // key's state, a dialog's user) so that the code around it can be driven where the system
-// cannot be. The running editor sets none, and then every seam gives way to the system.
+// cannot be. The running editor sets none (but the model's message sink, once at its start), and
+// a seam that is not set gives way to the system.
 #pragma once
 
 #include <type_traits>
