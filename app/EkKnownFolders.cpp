@@ -3,18 +3,11 @@
 #include <QStandardPaths>
 #include <utility>
 
-namespace {
-
-KnownFolderProbe& probeSlot() {
-    static KnownFolderProbe probe;
-    return probe;
-}
-
-} // namespace
+platform::TestSeam<KnownFolderProbe> knownFolderProbe;
 
 QString getKnownFolder(TKnownFolder folder) {
-    if (const KnownFolderProbe& probe = probeSlot())
-        return probe(folder);
+    if (knownFolderProbe)
+        return knownFolderProbe(folder);
     switch (folder) {
     case TKnownFolder::Desktop:
         return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
@@ -41,8 +34,4 @@ QString getStartMenuFolder() {
 
 QString getQuickLaunchFolder() {
     return getKnownFolder(TKnownFolder::QuickLaunch);
-}
-
-KnownFolderProbe setKnownFolderProbe(KnownFolderProbe probe) {
-    return std::exchange(probeSlot(), std::move(probe));
 }

@@ -1,6 +1,8 @@
 // The user's folders that shortcut files go to, found through the desktop's standard paths.
 #pragma once
 
+#include "platform/core/TestSeam.h"
+
 #include <QString>
 #include <functional>
 
@@ -17,7 +19,6 @@ QString getDocumentsFolder();
 QString getStartMenuFolder();
 QString getQuickLaunchFolder();
 
-// Test seam: a probe that answers getKnownFolder instead of the desktop. An empty function
-// restores the desktop's folders. Returns the previous probe.
+// Test seam: a probe that answers getKnownFolder instead of the desktop.
 using KnownFolderProbe = std::function<QString(TKnownFolder folder)>;
-KnownFolderProbe setKnownFolderProbe(KnownFolderProbe probe);
+extern platform::TestSeam<KnownFolderProbe> knownFolderProbe;

@@ -24,8 +24,6 @@ constexpr int kButtonGap = 12;
 constexpr int kFontHeight = 18;
 constexpr int kWarningFontHeight = 22;
 
-using Seam = TDialogSeam<TFormPassword::Responder>;
-
 } // namespace
 
 TFormPassword::TFormPassword(Mode mode, QWidget* parent) : TGradientDialog(parent), mode_(mode) {
@@ -106,15 +104,11 @@ void TFormPassword::showEvent(QShowEvent* event) {
 }
 
 std::optional<QString> TFormPassword::askPassword(Mode mode, QWidget* centreOn) {
-    if (const Responder& responder = Seam::responder())
+    if (responder)
         return responder(mode);
     TFormPassword dialog(mode, centreOn);
     dialog.setPlacement(Placement::Centred, centreOn);
     if (dialog.exec() != QDialog::Accepted || !dialog.acceptable())
         return std::nullopt;
     return dialog.password();
-}
-
-TFormPassword::Responder TFormPassword::setResponder(Responder responder) {
-    return Seam::exchange(std::move(responder));
 }

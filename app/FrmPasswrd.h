@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/GradientDialog.h"
+#include "platform/core/TestSeam.h"
 
 #include <QString>
 #include <functional>
@@ -37,10 +38,9 @@ public:
     // A responder installed for tests answers instead and nothing is shown.
     static std::optional<QString> askPassword(Mode mode, QWidget* centreOn);
 
-    // Test seam for askPassword: answers with a password or with nothing (Cancel). An empty
-    // function restores the real dialog. Returns the previous responder.
+    // Test seam for askPassword: answers with a password or with nothing (Cancel).
     using Responder = std::function<std::optional<QString>(Mode mode)>;
-    static Responder setResponder(Responder responder);
+    static inline platform::TestSeam<Responder> responder;
 
 protected:
     void showEvent(QShowEvent* event) override;

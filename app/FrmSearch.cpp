@@ -37,8 +37,6 @@ constexpr int kButtonTop = 13;
 constexpr int kButtonGap = 12;
 constexpr int kButtonRight = 24; // right edge of Find First to the dialog's right edge
 
-using Seam = TDialogSeam<TFormSearch::Responder>;
-
 } // namespace
 
 TFormSearch::TFormSearch(QWidget* parent) : TGradientDialog(parent) {
@@ -222,14 +220,9 @@ std::optional<QString> TFormSearch::askSearch(TSearchStruct& settings, bool valu
     dialog.loadSettings(settings);
     dialog.setValuesOnly(valuesOnly);
     dialog.setPlacement(Placement::Centred, centreOn);
-    const Responder& responder = Seam::responder();
     const bool findFirst = responder ? responder(dialog) : dialog.exec() == QDialog::Accepted;
     if (!findFirst)
         return std::nullopt;
     dialog.storeSettings(settings);
     return dialog.findText();
-}
-
-TFormSearch::Responder TFormSearch::setResponder(Responder responder) {
-    return Seam::exchange(std::move(responder));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/GradientDialog.h"
+#include "platform/core/TestSeam.h"
 
 #include <QString>
 #include <QStringList>
@@ -61,10 +62,9 @@ public:
     static std::optional<QString> askSearch(TSearchStruct& settings, bool valuesOnly, QWidget* centreOn);
 
     // Test seam for askSearch: gets the dialog as prepared for showing (it may read and change
-    // its values) and returns true for Find First, false for Cancel. An empty function
-    // restores the real dialog. Returns the previous responder.
+    // its values) and returns true for Find First, false for Cancel.
     using Responder = std::function<bool(TFormSearch& dialog)>;
-    static Responder setResponder(Responder responder);
+    static inline platform::TestSeam<Responder> responder;
 
 private:
     void buildControls();

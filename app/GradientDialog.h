@@ -1,6 +1,6 @@
 // What the editor's dialogs share: the vertical gradient of their client area, sizes given
-// at 144 pixels per inch, where they open, and the seam through which tests answer a dialog's
-// static ask function. Their text boxes are in DialogTextBoxes.h.
+// at 144 pixels per inch and where they open. Each dialog's static ask function has a test seam
+// of its own (platform::TestSeam). Their text boxes are in DialogTextBoxes.h.
 #pragma once
 
 #include <QDialog>
@@ -47,20 +47,4 @@ protected:
 private:
     Placement placement_ = Placement::Centred;
     QPointer<QWidget> reference_;
-};
-
-// The test seam of a dialog's static ask function: while a responder is installed, it answers
-// instead of the dialog and nothing is shown. `Responder` is the dialog's std::function type.
-// A dialog installs one through its setResponder.
-template <typename Responder> class TDialogSeam {
-public:
-    static const Responder& responder() { return slot(); }
-    // An empty function restores the real dialog. Returns the previous responder.
-    static Responder exchange(Responder responder) { return std::exchange(slot(), std::move(responder)); }
-
-private:
-    static Responder& slot() {
-        static Responder installed;
-        return installed;
-    }
 };

@@ -25,8 +25,6 @@ constexpr int kButtonWidth = 112;
 constexpr int kPasswordWidth = 230;
 constexpr int kButtonHeight = 38;
 
-using Seam = TDialogSeam<TFrmItem::Responder>;
-
 } // namespace
 
 TFrmItem::TFrmItem(QWidget* parent) : TGradientDialog(parent) {
@@ -135,7 +133,7 @@ void TFrmItem::showEvent(QShowEvent* event) {
 
 std::optional<TItemText> TFrmItem::askItem(const QString& caption, const TItemText& prefill,
                                            bool multiLineOffered, QWidget* mainWindow) {
-    if (const Responder& responder = Seam::responder())
+    if (responder)
         return responder(caption, prefill, multiLineOffered);
     TFrmItem dialog(mainWindow);
     dialog.setWindowTitle(caption);
@@ -145,8 +143,4 @@ std::optional<TItemText> TFrmItem::askItem(const QString& caption, const TItemTe
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.text();
-}
-
-TFrmItem::Responder TFrmItem::setResponder(Responder responder) {
-    return Seam::exchange(std::move(responder));
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/GradientDialog.h"
+#include "platform/core/TestSeam.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,10 +44,10 @@ public:
     static std::optional<TItemText> askItem(const QString& caption, const TItemText& prefill,
                                             bool multiLineOffered, QWidget* mainWindow);
 
-    // Test seam for askItem: answers instead of the dialog. See TDialogSeam.
+    // Test seam for askItem: answers instead of the dialog.
     using Responder = std::function<std::optional<TItemText>(const QString& caption, const TItemText& prefill,
                                                              bool multiLineOffered)>;
-    static Responder setResponder(Responder responder);
+    static inline platform::TestSeam<Responder> responder;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -45,8 +45,6 @@ const QString kLower = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
 const QString kUpper = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
 const QString kDigits = QStringLiteral("0123456789");
 
-using Seam = TDialogSeam<TPasswordFrm::Responder>;
-
 // Two sheets of paper, one over the other: the copy symbol, in colour or greyed.
 QIcon copyIcon(bool enabled, int size) {
     QPixmap pixmap(size, size);
@@ -181,15 +179,11 @@ void TPasswordFrm::showEvent(QShowEvent* event) {
 }
 
 std::optional<QString> TPasswordFrm::askPassword(QWidget* owner, bool withApply) {
-    if (const Responder& responder = Seam::responder())
+    if (responder)
         return responder(withApply);
     TPasswordFrm dialog(withApply, owner);
     dialog.setPlacement(Placement::Centred, owner);
     if (dialog.exec() != QDialog::Accepted || !withApply)
         return std::nullopt;
     return dialog.result();
-}
-
-TPasswordFrm::Responder TPasswordFrm::setResponder(Responder responder) {
-    return Seam::exchange(std::move(responder));
 }

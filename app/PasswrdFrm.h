@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/GradientDialog.h"
+#include "platform/core/TestSeam.h"
 
 #include <QString>
 #include <functional>
@@ -45,9 +46,9 @@ public:
     // without Apply, whose result the user takes through the clipboard).
     static std::optional<QString> askPassword(QWidget* owner, bool withApply);
 
-    // Test seam for askPassword: answers instead of the dialog. See TDialogSeam.
+    // Test seam for askPassword: answers instead of the dialog.
     using Responder = std::function<std::optional<QString>(bool withApply)>;
-    static Responder setResponder(Responder responder);
+    static inline platform::TestSeam<Responder> responder;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -20,8 +20,6 @@ constexpr int kButtonWidth = 112;
 constexpr int kButtonHeight = 38;
 constexpr int kButtonGap = 12;
 
-using Seam = TDialogSeam<TFrmSection::Responder>;
-
 } // namespace
 
 TFrmSection::TFrmSection(QWidget* parent) : TGradientDialog(parent) {
@@ -78,7 +76,7 @@ void TFrmSection::EdNameChange() {
 
 std::optional<TSectionText> TFrmSection::askSection(const QString& caption, const TSectionText& prefill,
                                                     QWidget* mainWindow) {
-    if (const Responder& responder = Seam::responder())
+    if (responder)
         return responder(caption, prefill);
     TFrmSection dialog(mainWindow);
     dialog.setWindowTitle(caption);
@@ -87,8 +85,4 @@ std::optional<TSectionText> TFrmSection::askSection(const QString& caption, cons
     if (dialog.exec() != QDialog::Accepted || dialog.EdName->text().isEmpty())
         return std::nullopt;
     return dialog.text();
-}
-
-TFrmSection::Responder TFrmSection::setResponder(Responder responder) {
-    return Seam::exchange(std::move(responder));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/GradientDialog.h"
+#include "platform/core/TestSeam.h"
 
 #include <QString>
 #include <functional>
@@ -34,10 +35,10 @@ public:
     static std::optional<TSectionText> askSection(const QString& caption, const TSectionText& prefill,
                                                   QWidget* mainWindow);
 
-    // Test seam for askSection: answers instead of the dialog. See TDialogSeam.
+    // Test seam for askSection: answers instead of the dialog.
     using Responder =
         std::function<std::optional<TSectionText>(const QString& caption, const TSectionText& prefill)>;
-    static Responder setResponder(Responder responder);
+    static inline platform::TestSeam<Responder> responder;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -29,8 +29,6 @@ constexpr int kButtonWidth = 112;
 constexpr int kButtonGap = 12;
 constexpr int kFontHeight = 18;
 
-using Seam = TDialogSeam<TFrmShortcut::Responder>;
-
 QIcon buttonIcon(int image) {
     TImageList images(16, 16);
     addButtonImages(images);
@@ -229,13 +227,9 @@ void TFrmShortcut::ButBrowseFolderClick() {
 }
 
 int TFrmShortcut::createShortcuts(const QString& filePath, QWidget* centreOn) {
-    if (const Responder& responder = Seam::responder())
+    if (responder)
         return responder(filePath);
     TFrmShortcut dialog(filePath, centreOn);
     dialog.setPlacement(Placement::Centred, centreOn);
     return dialog.exec();
-}
-
-TFrmShortcut::Responder TFrmShortcut::setResponder(Responder responder) {
-    return Seam::exchange(std::move(responder));
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/GradientDialog.h"
+#include "platform/core/TestSeam.h"
 
 #include <QString>
 #include <array>
@@ -36,8 +37,7 @@ public:
     // responder installed for tests gets the file path and answers instead.
     static int createShortcuts(const QString& filePath, QWidget* centreOn);
     using Responder = std::function<int(const QString& filePath)>;
-    // Installs a responder (an empty function restores the dialog); returns the previous one.
-    static Responder setResponder(Responder responder);
+    static inline platform::TestSeam<Responder> responder;
 
     // `base` + `ext` when no entry of that name exists (a link that leads nowhere counts), else
     // the first free base(1)ext, base(2)ext, ...

@@ -390,32 +390,14 @@ qint32 TTextAdvances::fillLatin1(Latin1Run& run, int script, int last, char16_t 
     return run.steps[last << 8 | c] = qint32(step);
 }
 
-namespace {
-TTextAdvances::SumBias& sumBias() {
-    static TTextAdvances::SumBias bias;
-    return bias;
-}
-
-qint64 biased(QStringView text, qint64 width) {
-    const TTextAdvances::SumBias& bias = sumBias();
-    return bias && width >= 0 ? std::max<qint64>(width + bias(text), 0) : width;
-}
-} // namespace
-
-TTextAdvances::SumBias TTextAdvances::setSumBias(SumBias bias) {
-    SumBias previous = std::move(sumBias());
-    sumBias() = std::move(bias);
-    return previous;
-}
-
 qint64 TTextAdvances::width64(QStringView text) {
     const qint64 width = latin1Sum<true>(*this, text);
-    return biased(text, width == kNotLatin1 ? anySum<true>(*this, text) : width);
+    return width == kNotLatin1 ? anySum<true>(*this, text) : width;
 }
 
 qint64 TTextAdvances::knownWidth64(QStringView text) const {
     const qint64 width = latin1Sum<false>(*this, text);
-    return biased(text, width == kNotLatin1 ? anySum<false>(*this, text) : width);
+    return width == kNotLatin1 ? anySum<false>(*this, text) : width;
 }
 
 namespace {

@@ -55,13 +55,6 @@ public:
     // The whole pixels QFontMetrics::horizontalAdvance rounds a width of `w64` 64ths to.
     static int pixels(qint64 w64) { return int((w64 + 32) >> 6); }
 
-    // Test seam: while set, what width64 and knownWidth64 sum for a text is moved by what `bias`
-    // gives for it, in 64ths (to no less than 0), as an effect the tables miss would move it.
-    // Returns the seam set before. Set it only while no text is being summed; `bias` is called on
-    // the threads that sum.
-    using SumBias = std::function<qint64(QStringView text)>;
-    static SumBias setSumBias(SumBias bias);
-
     const QFont& font() const { return font_; }
 
 private:

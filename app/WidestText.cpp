@@ -14,7 +14,7 @@ QFont TWidestText::ownFont(const QFont& font) {
 qint64 TWidestText::sum(const QString& text) {
     if (text.isEmpty())
         return kNoSum;
-    const qint64 sum = advances_->width64(text);
+    const qint64 sum = width64(text);
     if (sum < 0) {
         measure(text);
         return kNoSum;
@@ -41,7 +41,7 @@ bool TWidestText::measure(const QString& text, qint64 sum) {
             // So that pixels(sum + margin) reaches the width: 64 * width - 32 <= sum + margin.
             margin_ = std::max(margin_, qint64(width) * 64 - 32 - sum);
         }
-    } else if (const qint64 s = sum >= 0 ? sum : advances_->width64(text); s >= 0) {
+    } else if (const qint64 s = sum >= 0 ? sum : width64(text); s >= 0) {
         width = int(std::min<qint64>(TTextAdvances::pixels(s), INT_MAX));
     } else {
         width = int(std::min<qint64>(qint64(metrics_.horizontalAdvance(text.left(kExactLength))) *

@@ -3,13 +3,17 @@
 
 #include "app/TextAdvances.h"
 #include "platform/core/RunParts.h"
+#include "platform/core/TestSeam.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QString>
+#include <QStringView>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -42,6 +46,12 @@ public:
     int width() const { return width_; }
     int measured() const { return measured_; }
 
+    // Test seam: while set, the sum of each text is moved by what it gives for the text, in 64ths
+    // (to no less than 0), as an effect the tables of widths miss would move it. It is called on
+    // the threads that sum.
+    using SumBias = std::function<qint64(QStringView text)>;
+    static inline platform::TestSeam<SumBias> sumBias;
+
 private:
     static constexpr qint32 kNoSum = -1;
     // Texts longer than this are not laid out whole: that takes seconds for a text of megabytes.
@@ -63,7 +73,7 @@ private:
         if (mayWiden(widest_.sum) && !measure(textAt(widest_.index), widest_.sum)) {
             for (int i = 0; i < n; ++i) {
                 const QString& text = textAt(i);
-                if (const qint64 s = text.isEmpty() ? kNoSum : advances_->width64(text); mayWiden(s))
+                if (const qint64 s = text.isEmpty() ? kNoSum : width64(text); mayWiden(s))
                     measure(text, s);
             }
         }
@@ -71,6 +81,15 @@ private:
     }
     // The sum of `text` in 64ths of a pixel, or kNoSum for an empty text or one laid out now.
     qint64 sum(const QString& text);
+    // `sum` of `text` as the sum bias moves it; the other answers of the width tables as they are.
+    static qint64 biased(QStringView text, qint64 sum) {
+        return sum >= 0 ? std::max<qint64>(sum + sumBias(text), 0) : sum;
+    }
+    // What the width tables give for `text`, moved by the sum bias when it is set.
+    qint64 width64(QStringView text) const {
+        const qint64 s = advances_->width64(text);
+        return sumBias ? biased(text, s) : s;
+    }
     bool mayWiden(qint64 sum) const { return sum >= 0 && TTextAdvances::pixels(sum + margin_) > width_; }
     // Lays `text` out (or sums it, beyond the length worth laying out) and widens to it.
     // False when `sum` was given and the text is not as wide as the sum tells.
@@ -106,7 +125,9 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
         std::vector<QFont> fonts;
         for (int t = 1; t < threads; ++t)
             fonts.push_back(ownFont(columns.front().advances_->font()));
-        platform::runParts(threads, [&](int t) {
+        // The loop over a part's texts is made twice, with and without the sum bias, so that the
+        // sums of a list do not ask the seam text by text.
+        auto sumPart = [&](int t, auto withBias) {
             Part& part = parts[size_t(t)];
             part.widest.resize(size_t(k));
             part.laidOut.resize(size_t(k));
@@ -117,7 +138,9 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
                 const QString& text = textAt(i, c);
                 if (text.isEmpty())
                     continue;
-                const qint64 s = columns[size_t(c)].advances_->knownWidth64(text);
+                qint64 s = columns[size_t(c)].advances_->knownWidth64(text);
+                if constexpr (withBias)
+                    s = biased(text, s);
                 if (s == TTextAdvances::kLayOut && text.size() <= kExactLength) {
                     if (!metrics)
                         metrics.emplace(t == 0 ? columns.front().metrics_
@@ -131,6 +154,13 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
                     part.widest[size_t(c)] = {s, i};
                 }
             }
+        };
+        const bool withBias = bool(sumBias);
+        platform::runParts(threads, [&](int t) {
+            if (withBias)
+                sumPart(t, std::true_type());
+            else
+                sumPart(t, std::false_type());
         });
         for (const Part& part : parts) {
             for (int c = 0; c < k; ++c) {

@@ -48,12 +48,13 @@ constexpr int kLogoHeight = 200;
 const QString kReportAddress = QStringLiteral("bugs@tolvard.example");
 const QString kResultCaption = QStringLiteral("Version Check Result");
 
-using Seam = TDialogSeam<TInfoForm::Responder>;
+constexpr int kVersionDeadlineMs = 10000;
 
-// The maker's web server: the web page's address without its path.
-QUrl& versionServerSlot() {
-    static QUrl server = QUrl(kMakerWebPage).adjusted(QUrl::RemovePath | QUrl::RemoveQuery);
-    return server;
+// The version check's server: the maker's web server (its web page's address without its path)
+// unless a test points it elsewhere.
+QUrl versionServerUrl() {
+    const QUrl& set = TInfoForm::versionServer.get();
+    return set.isEmpty() ? QUrl(kMakerWebPage).adjusted(QUrl::RemovePath | QUrl::RemoveQuery) : set;
 }
 
 // While it lives, the message boxes belong to `owner`.
@@ -365,20 +366,15 @@ QString shownReply(QString reply, bool cut) {
     return cut ? reply + QChar(0x2026) : reply;
 }
 
-int& deadlineSlot() {
-    static int deadlineMs = 10000;
-    return deadlineMs;
-}
-
 } // namespace
 
 void TInfoForm::ButCheckVersionClick() {
-    QUrl url = versionServerSlot();
+    QUrl url = versionServerUrl();
     url.setPath("/software/version.php");
     url.setQuery("stat=" + removeBlanks(kProductName));
     MessageBoxOwnerScope owner(this);
     platform::HttpGetLimits limits;
-    limits.deadlineMs = deadlineSlot();
+    limits.deadlineMs = TInfoForm::versionDeadline ? TInfoForm::versionDeadline.get() : kVersionDeadlineMs;
     limits.maxReplyBytes = kMaxReplyBytes;
     const platform::HttpGetReply fetched = platform::httpGet(url, {{"Accept-Charset", "utf-8"}}, limits);
     if (fetched.kind == platform::HttpGetReply::Kind::Failed) {
@@ -401,7 +397,7 @@ void TInfoForm::ButCheckVersionClick() {
         platform::showInfo(kResultCaption, "You have the latest version: " + reply);
     } else if (platform::askYesNo(kResultCaption, "There is a newer version " + reply +
                                                       "\r\navailable, do you want to download ?")) {
-        QUrl page = versionServerSlot();
+        QUrl page = versionServerUrl();
         page.setPath("/software/" + kProductName.toLower().remove('-') + ".php");
         const QString address = page.toString();
         if (!platform::openUrlInBrowser(address))
@@ -409,26 +405,14 @@ void TInfoForm::ButCheckVersionClick() {
     }
 }
 
-QUrl TInfoForm::setVersionServer(const QUrl& server) {
-    return std::exchange(versionServerSlot(), server);
-}
-
-int TInfoForm::setVersionDeadline(int milliseconds) {
-    return std::exchange(deadlineSlot(), milliseconds);
-}
-
 // --- The about command --------------------------------------------------------------------------
 
 void TInfoForm::showAbout(TColor first, TColor second, QWidget* mainForm) {
-    if (const Responder& responder = Seam::responder()) {
+    if (responder) {
         responder(first, second);
         return;
     }
     TInfoForm box(mainForm);
     box.setGradientColours(first, second);
     box.exec();
-}
-
-TInfoForm::Responder TInfoForm::setResponder(Responder responder) {
-    return Seam::exchange(std::move(responder));
 }

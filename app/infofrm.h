@@ -7,6 +7,7 @@
 #pragma once
 
 #include "controls/Graphics.h"
+#include "platform/core/TestSeam.h"
 
 #include <QColor>
 #include <QDialog>
@@ -42,7 +43,7 @@ public:
     // `mainForm`. A responder installed for tests gets the colours and nothing is shown.
     static void showAbout(TColor first, TColor second, QWidget* mainForm);
     using Responder = std::function<void(TColor first, TColor second)>;
-    static Responder setResponder(Responder responder);
+    static inline platform::TestSeam<Responder> responder;
 
     // The thin frame drawn around the box, one pixel wide: the window palette's dark shade.
     QColor frameColour() const;
@@ -63,12 +64,11 @@ public:
     // opens the product's page in a browser; where none takes it, a box names the page.
     void ButCheckVersionClick();
 
-    // The version check's server (scheme, host and port); the maker's own unless set. Tests
-    // point it at a local server. Returns the previous address.
-    static QUrl setVersionServer(const QUrl& server);
-    // How long the whole version check may take, from the request to the last byte of the
-    // reply, in milliseconds (10 000 unless set). Returns the previous value.
-    static int setVersionDeadline(int milliseconds);
+    // Test seams: the version check's server (scheme, host and port), the maker's own unless
+    // set; and how long the whole check may take, from the request to the last byte of the
+    // reply, in milliseconds, 10 000 unless set.
+    static inline platform::TestSeam<QUrl> versionServer;
+    static inline platform::TestSeam<int> versionDeadline;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -120,7 +120,7 @@ void itemCommand(benchmark::State& state, LargeFile shape, ItemCommand command) 
     TForm1& form = shown.form;
     form.openFile(name, -1);
     QApplication::processEvents();
-    ScopedDialogResponder<TFrmItem> answer([](const QString&, const TItemText& prefill, bool) {
+    platform::ScopedSeam answer(TFrmItem::responder, [](const QString&, const TItemText& prefill, bool) {
         TItemText text = prefill;
         text.name = QStringLiteral("benchName");
         text.value += QStringLiteral("x");
@@ -174,15 +174,12 @@ QString generatedFile() {
 }
 
 // While it lives, the find dialog answers Find First for `text`, searching everywhere.
-struct FindFirstAnswer {
-    explicit FindFirstAnswer(const QString& text) {
-        previous = TFormSearch::setResponder([text](TFormSearch& dialog) {
-            dialog.setFindText(text);
-            return true;
-        });
-    }
-    ~FindFirstAnswer() { TFormSearch::setResponder(previous); }
-    TFormSearch::Responder previous;
+struct FindFirstAnswer : platform::ScopedSeam<TFormSearch::Responder> {
+    explicit FindFirstAnswer(const QString& text)
+        : ScopedSeam(TFormSearch::responder, [text](TFormSearch& dialog) {
+              dialog.setFindText(text);
+              return true;
+          }) {}
 };
 
 // Find First of a text the document does not hold: the whole document is searched and

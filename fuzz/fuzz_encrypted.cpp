@@ -21,7 +21,7 @@ void failWith(const char* what) {
 
 void installSink() {
     static const bool installed = [] {
-        platform::setMessageSink([](const QString& text) {
+        platform::messageSink.exchange([](const QString& text) {
             if (text.startsWith(QLatin1String("Memory Error")))
                 failWith(qPrintable(text));
         });

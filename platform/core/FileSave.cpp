@@ -42,16 +42,9 @@ bool keepOwner(int fd, const FileIds& old) {
     return ::fchmod(fd, now.st_mode & ~mode_t(S_IFMT | S_IRWXG)) == 0;
 }
 
-SaveProbe& saveProbe() {
-    static SaveProbe probe;
-    return probe;
-}
-
 } // namespace
 
-SaveProbe setSaveProbe(SaveProbe probe) {
-    return std::exchange(saveProbe(), std::move(probe));
-}
+TestSeam<SaveProbe> saveProbe;
 
 SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice& file)>& write,
                     const std::optional<FileIds>& like) {
@@ -78,8 +71,8 @@ SaveResult saveFile(const QString& fileName, const std::function<bool(QIODevice&
     // An exception from `write` leaves the temporary file to QSaveFile's destructor, which removes
     // it.
     const auto writeAll = [&] {
-        if (const SaveProbe& probe = saveProbe())
-            probe(file);
+        if (saveProbe)
+            saveProbe(file);
         return write(file);
     };
     const bool written = opened && step(writeAll) && step([&] { return file.flush(); });

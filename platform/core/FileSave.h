@@ -4,6 +4,8 @@
 // onto a full disk would "commit" and replace the old file with an empty one.
 #pragma once
 
+#include "platform/core/TestSeam.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
@@ -56,9 +58,9 @@ SaveResult saveFile(const QString& fileName, QByteArrayView bytes,
 
 // Test seam: while set, every saveFile calls `probe` with the temporary file just before `write`,
 // as if it were the start of `write`: it may write, and it may throw (std::bad_alloc, to stand for
-// a save that runs out of memory). An empty function removes it. Returns the previous probe.
+// a save that runs out of memory).
 using SaveProbe = std::function<void(QIODevice& file)>;
-SaveProbe setSaveProbe(SaveProbe probe);
+extern TestSeam<SaveProbe> saveProbe;
 
 // Creates `fileName` as a new file holding `bytes`, for a name that must not be taken: any entry
 // of that name (a file, a folder, a link even when it leads nowhere) fails with the system's

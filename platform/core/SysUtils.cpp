@@ -28,22 +28,11 @@
 
 namespace platform {
 
-namespace {
-MessageSink& sinkSlot() {
-    static MessageSink sink;
-    return sink;
-}
-} // namespace
-
-MessageSink setMessageSink(MessageSink sink) {
-    MessageSink previous = std::move(sinkSlot());
-    sinkSlot() = std::move(sink);
-    return previous;
-}
+TestSeam<MessageSink> messageSink;
 
 void ShowMessage(const QString& text) {
-    if (const MessageSink& sink = sinkSlot())
-        sink(text);
+    if (messageSink)
+        messageSink(text);
     else
         qWarning().noquote() << text;
 }
@@ -221,17 +210,6 @@ namespace {
 
 constexpr qint64 kNoLimit = std::numeric_limits<qint64>::max();
 
-MemoryFigure& memoryFigure() {
-    static MemoryFigure figure;
-    return figure;
-}
-
-// Where the control groups are read: empty for the file system's own root.
-QByteArray& groupRoot() {
-    static QByteArray root;
-    return root;
-}
-
 // The text of a small file of /proc or /sys, NUL-terminated, read into `out` without touching the
 // heap: it is asked when memory may be short. Empty when it cannot be read.
 template <size_t N> const char* readProcFile(const char* path, char (&out)[N]) {
@@ -313,7 +291,7 @@ qint64 groupLeft(const char* folder) {
 // leave: a container's limit is often set on a group above the process's own.
 qint64 groupsLeft(const char* mount, std::string_view group) {
     char folder[PATH_MAX];
-    const int base = std::snprintf(folder, sizeof folder, "%s%s", groupRoot().constData(), mount);
+    const int base = std::snprintf(folder, sizeof folder, "%s%s", controlGroupRoot.get().constData(), mount);
     if (base < 0 || size_t(base) + group.size() >= sizeof folder)
         return kNoLimit;
     qint64 left = kNoLimit;
@@ -335,7 +313,8 @@ qint64 groupsLeft(const char* mount, std::string_view group) {
 qint64 controlGroupsLeft() {
     char path[PATH_MAX];
     char text[4096];
-    if (std::snprintf(path, sizeof path, "%s/proc/self/cgroup", groupRoot().constData()) >= int(sizeof path))
+    if (std::snprintf(path, sizeof path, "%s/proc/self/cgroup", controlGroupRoot.get().constData()) >=
+        int(sizeof path))
         return kNoLimit;
     qint64 left = kNoLimit;
     for (std::string_view rest = readProcFile(path, text); !rest.empty();) {
@@ -362,17 +341,12 @@ qint64 controlGroupsLeft() {
 
 } // namespace
 
-MemoryFigure setMemoryLeftFigure(MemoryFigure figure) {
-    return std::exchange(memoryFigure(), std::move(figure));
-}
-
-QString setControlGroupRoot(const QString& folder) {
-    return QFile::decodeName(std::exchange(groupRoot(), QFile::encodeName(folder)));
-}
+TestSeam<MemoryFigure> memoryLeftFigure;
+TestSeam<QByteArray> controlGroupRoot;
 
 qint64 memoryLeft() {
-    if (const MemoryFigure& figure = memoryFigure())
-        return figure();
+    if (memoryLeftFigure)
+        return memoryLeftFigure();
     qint64 left = kNoLimit;
     rlimit limit{};
     if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {

@@ -2,6 +2,9 @@
 // model stays on QtCore and tests can observe what it would have shown.
 #pragma once
 
+#include "platform/core/TestSeam.h"
+
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
@@ -19,8 +22,9 @@ namespace platform {
 // message box; tests capture it. With no sink installed the text goes to qWarning().
 using MessageSink = std::function<void(const QString& text)>;
 
-// Installs `sink` (an empty function restores the default) and returns the previous one.
-MessageSink setMessageSink(MessageSink sink);
+// Where ShowMessage sends its text: set once by the running editor, and by tests for as long as
+// they look.
+extern TestSeam<MessageSink> messageSink;
 
 // Shows `text` through the installed sink. Never throws; returns when the sink returns.
 void ShowMessage(const QString& text);
@@ -106,14 +110,14 @@ std::optional<FileStamp> fileStamp(const QIODevice& device);
 // heap, so it may be asked when memory is short, and in a child just forked.
 qint64 memoryLeft();
 
-// For tests: while `figure` is set, memoryLeft() answers what it returns instead of the system's
-// figures; an empty function restores them. Returns the previous one.
+// For tests: while set, memoryLeft() answers what the figure returns instead of the system's
+// figures.
 using MemoryFigure = std::function<qint64()>;
-MemoryFigure setMemoryLeftFigure(MemoryFigure figure);
+extern TestSeam<MemoryFigure> memoryLeftFigure;
 
-// For tests: the folder that stands for the root of the file system when memoryLeft() reads the
-// control groups (proc/self/cgroup, then each group's files under sys/fs/cgroup, and under
-// sys/fs/cgroup/memory for version 1); empty restores "/". Returns the previous one.
-QString setControlGroupRoot(const QString& folder);
+// For tests: the folder (in the file system's encoding, QFile::encodeName) that stands for the
+// root of the file system when memoryLeft() reads the control groups (proc/self/cgroup, then each
+// group's files under sys/fs/cgroup, and under sys/fs/cgroup/memory for version 1); empty for "/".
+extern TestSeam<QByteArray> controlGroupRoot;
 
 } // namespace platform

@@ -19,11 +19,6 @@ QPointer<QWidget>& ownerSlot() {
     return owner;
 }
 
-MessageBoxResponder& responderSlot() {
-    static MessageBoxResponder responder;
-    return responder;
-}
-
 QMessageBox::Icon iconOf(MessageBoxKind kind) {
     switch (kind) {
     case MessageBoxKind::Info:
@@ -99,8 +94,8 @@ private:
 
 // Shows one box (or asks the responder) and gives the raw answer number.
 int runBox(MessageBoxKind kind, const QString& caption, const QString& text) {
-    if (const MessageBoxResponder& responder = responderSlot())
-        return responder(caption, text, kind);
+    if (messageBoxResponder)
+        return messageBoxResponder(caption, text, kind);
     TitledMessageBox box(iconOf(kind), caption, text, buttonsOf(kind), ownerSlot().data());
     // A plain text never turns into markup, whatever the file name in it looks like.
     box.setTextFormat(Qt::PlainText);
@@ -153,29 +148,19 @@ int askYesNoCancel(const QString& caption, const QString& text) {
 }
 
 void installModelMessageBoxes() {
-    setMessageSink([](const QString& text) { showInfo(QGuiApplication::applicationDisplayName(), text); });
+    messageSink.exchange(
+        [](const QString& text) { showInfo(QGuiApplication::applicationDisplayName(), text); });
 }
 
-MessageBoxResponder setMessageBoxResponder(MessageBoxResponder responder) {
-    MessageBoxResponder previous = std::move(responderSlot());
-    responderSlot() = std::move(responder);
-    return previous;
-}
+TestSeam<MessageBoxResponder> messageBoxResponder;
 
-ScopedMessageBoxResponder::ScopedMessageBoxResponder(int defaultAnswer) : defaultAnswer(defaultAnswer) {
-    previous_ =
-        setMessageBoxResponder([this](const QString& caption, const QString& text, MessageBoxKind kind) {
-            records.append({caption, text, kind});
-            if (answers.empty())
-                return this->defaultAnswer;
-            const int next = answers.front();
-            answers.pop_front();
-            return next;
-        });
-}
-
-ScopedMessageBoxResponder::~ScopedMessageBoxResponder() {
-    setMessageBoxResponder(std::move(previous_));
+int ScopedMessageBoxResponder::respond(const QString& caption, const QString& text, MessageBoxKind kind) {
+    records.append({caption, text, kind});
+    if (answers.empty())
+        return defaultAnswer;
+    const int next = answers.front();
+    answers.pop_front();
+    return next;
 }
 
 void ScopedMessageBoxResponder::answer(std::initializer_list<int> next) {

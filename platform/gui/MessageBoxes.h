@@ -2,6 +2,8 @@
 // error box, all owned by the main window. A test seam answers them without showing anything.
 #pragma once
 
+#include "platform/core/TestSeam.h"
+
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -53,9 +55,7 @@ void installModelMessageBoxes();
 // and anything else is IdCancel; the result of a one-button box is ignored.
 using MessageBoxResponder =
     std::function<int(const QString& caption, const QString& text, MessageBoxKind kind)>;
-
-// Installs `responder` (an empty function restores the real boxes) and returns the previous one.
-MessageBoxResponder setMessageBoxResponder(MessageBoxResponder responder);
+extern TestSeam<MessageBoxResponder> messageBoxResponder;
 
 // For tests: while it lives, every box is recorded in `records` and answered from `answers`
 // (front first); when the queue is empty, `defaultAnswer` answers. Restores the previous
@@ -68,10 +68,7 @@ public:
         MessageBoxKind kind;
     };
 
-    explicit ScopedMessageBoxResponder(int defaultAnswer = IdCancel);
-    ~ScopedMessageBoxResponder();
-    ScopedMessageBoxResponder(const ScopedMessageBoxResponder&) = delete;
-    ScopedMessageBoxResponder& operator=(const ScopedMessageBoxResponder&) = delete;
+    explicit ScopedMessageBoxResponder(int defaultAnswer = IdCancel) : defaultAnswer(defaultAnswer) {}
 
     // Queues answers for the next boxes, in order.
     void answer(std::initializer_list<int> next);
@@ -81,7 +78,12 @@ public:
     int defaultAnswer;
 
 private:
-    MessageBoxResponder previous_;
+    int respond(const QString& caption, const QString& text, MessageBoxKind kind);
+
+    ScopedSeam<MessageBoxResponder> installed_{
+        messageBoxResponder, [this](const QString& caption, const QString& text, MessageBoxKind kind) {
+            return respond(caption, text, kind);
+        }};
 };
 
 } // namespace platform

@@ -8,21 +8,14 @@
 
 namespace platform {
 
+TestSeam<KeyStateProbe> keyStateProbe;
+TestSeam<UrlOpener> urlOpener;
+
 namespace {
 
-KeyStateProbe& keyProbe() {
-    static KeyStateProbe probe;
-    return probe;
-}
-
-UrlOpener& urlOpener() {
-    static UrlOpener opener;
-    return opener;
-}
-
 Qt::KeyboardModifiers modifiersNow() {
-    if (const KeyStateProbe& probe = keyProbe())
-        return probe();
+    if (keyStateProbe)
+        return keyStateProbe();
     return QGuiApplication::queryKeyboardModifiers();
 }
 
@@ -34,12 +27,6 @@ bool isShiftDown() {
 
 bool isCtrlDown() {
     return modifiersNow().testFlag(Qt::ControlModifier);
-}
-
-KeyStateProbe setKeyStateProbe(KeyStateProbe probe) {
-    KeyStateProbe previous = std::move(keyProbe());
-    keyProbe() = std::move(probe);
-    return previous;
 }
 
 std::uint32_t timeGetTime() {
@@ -65,15 +52,9 @@ bool isFileReadOnly(const QString& fileName) {
 }
 
 bool openUrlInBrowser(const QString& url) {
-    if (const UrlOpener& opener = urlOpener())
-        return opener(url);
+    if (urlOpener)
+        return urlOpener(url);
     return QDesktopServices::openUrl(QUrl(url));
-}
-
-UrlOpener setUrlOpener(UrlOpener opener) {
-    UrlOpener previous = std::move(urlOpener());
-    urlOpener() = std::move(opener);
-    return previous;
 }
 
 } // namespace platform

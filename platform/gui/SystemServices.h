@@ -2,6 +2,8 @@
 // a millisecond counter, the read-only attribute of a file and opening a web page.
 #pragma once
 
+#include "platform/core/TestSeam.h"
+
 #include <QString>
 #include <Qt>
 #include <cstdint>
@@ -15,10 +17,9 @@ namespace platform {
 bool isShiftDown();
 bool isCtrlDown();
 
-// Test seam: a probe that answers the modifier keys instead of the keyboard. An empty function
-// restores the keyboard. Returns the previous probe.
+// Test seam: a probe that answers the modifier keys instead of the keyboard.
 using KeyStateProbe = std::function<Qt::KeyboardModifiers()>;
-KeyStateProbe setKeyStateProbe(KeyStateProbe probe);
+extern TestSeam<KeyStateProbe> keyStateProbe;
 
 // --- Millisecond counter --------------------------------------------------------------------
 
@@ -38,10 +39,10 @@ bool isFileReadOnly(const QString& fileName);
 // --- Browser --------------------------------------------------------------------------------
 
 // Opens `url` in the user's browser; false when no browser took it. With a test opener
-// installed, the opener gets the address instead.
+// set, the opener gets the address instead.
 bool openUrlInBrowser(const QString& url);
 
 using UrlOpener = std::function<bool(const QString& url)>;
-UrlOpener setUrlOpener(UrlOpener opener);
+extern TestSeam<UrlOpener> urlOpener;
 
 } // namespace platform

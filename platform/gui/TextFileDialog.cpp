@@ -16,11 +16,6 @@ namespace platform {
 
 namespace {
 
-TextFileDialog::Responder& responderSlot() {
-    static TextFileDialog::Responder responder;
-    return responder;
-}
-
 // The extension of a file type that stands for exactly one ("*.IniCry" gives "IniCry"); empty
 // for a type of several patterns or a wildcard one ("*.*").
 QString singleExtension(const QString& patterns) {
@@ -177,7 +172,7 @@ QStringList TextFileDialog::nameFilters() const {
 }
 
 bool TextFileDialog::execute(QWidget* parent) {
-    if (const Responder& responder = responderSlot()) {
+    if (responder) {
         std::optional<TextFileChoice> choice = responder(*this);
         if (!choice)
             return false;
@@ -239,23 +234,11 @@ bool TextFileDialog::execute(QWidget* parent) {
     return true;
 }
 
-TextFileDialog::Responder TextFileDialog::setResponder(Responder responder) {
-    Responder previous = std::move(responderSlot());
-    responderSlot() = std::move(responder);
-    return previous;
-}
-
-ScopedTextFileResponder::ScopedTextFileResponder() {
-    previous_ = TextFileDialog::setResponder([this](const TextFileDialog& dialog) {
-        records.append({dialog.kind(), dialog.fileName, dialog.encodingIndex});
-        if (answers.isEmpty())
-            return std::optional<TextFileChoice>();
-        return answers.takeFirst();
-    });
-}
-
-ScopedTextFileResponder::~ScopedTextFileResponder() {
-    TextFileDialog::setResponder(std::move(previous_));
+std::optional<TextFileChoice> ScopedTextFileResponder::respond(const TextFileDialog& dialog) {
+    records.append({dialog.kind(), dialog.fileName, dialog.encodingIndex});
+    if (answers.isEmpty())
+        return std::nullopt;
+    return answers.takeFirst();
 }
 
 void ScopedTextFileResponder::answer(const QString& fileName, int encodingIndex) {

@@ -2,6 +2,8 @@
 // The caller gets the chosen file name and the index of the chosen encoding in its list.
 #pragma once
 
+#include "platform/core/TestSeam.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -48,10 +50,9 @@ public:
     // type's own extension when it names exactly one ("*.IniCry"), else `defaultExt`.
     QString suffixForFilter(int index) const;
 
-    // Test seam: answers for every dialog with a choice, or with nothing for Cancel. An empty
-    // function restores the real dialog. Returns the previous responder.
+    // Test seam: answers for every dialog with a choice, or with nothing for Cancel.
     using Responder = std::function<std::optional<TextFileChoice>(const TextFileDialog& dialog)>;
-    static Responder setResponder(Responder responder);
+    static inline TestSeam<Responder> responder;
 
 private:
     Kind kind_;
@@ -67,10 +68,7 @@ public:
         int presetEncoding;
     };
 
-    ScopedTextFileResponder();
-    ~ScopedTextFileResponder();
-    ScopedTextFileResponder(const ScopedTextFileResponder&) = delete;
-    ScopedTextFileResponder& operator=(const ScopedTextFileResponder&) = delete;
+    ScopedTextFileResponder() = default;
 
     // Queues a confirmed answer, or a Cancel when `fileName` is empty.
     void answer(const QString& fileName, int encodingIndex = 0);
@@ -79,7 +77,10 @@ public:
     QList<std::optional<TextFileChoice>> answers;
 
 private:
-    TextFileDialog::Responder previous_;
+    std::optional<TextFileChoice> respond(const TextFileDialog& dialog);
+
+    ScopedSeam<TextFileDialog::Responder> installed_{
+        TextFileDialog::responder, [this](const TextFileDialog& dialog) { return respond(dialog); }};
 };
 
 } // namespace platform

@@ -114,13 +114,13 @@ protected:
     platform::ScopedTextFileResponder files;
     ScopedPasswordResponder noPassword{std::nullopt};
     QStringList asked; // each dialog asked for: its caption and prefill
-    ScopedDialogResponder<TFrmSection> sectionDialog{
-        [this](const QString& caption, const TSectionText& prefill) {
+    platform::ScopedSeam<TFrmSection::Responder> sectionDialog{
+        TFrmSection::responder, [this](const QString& caption, const TSectionText& prefill) {
             asked << caption + "|" + prefill.name + "|" + prefill.comment;
             return sectionReply;
         }};
-    ScopedDialogResponder<TFrmItem> itemDialog{
-        [this](const QString& caption, const TItemText& prefill, bool multi) {
+    platform::ScopedSeam<TFrmItem::Responder> itemDialog{
+        TFrmItem::responder, [this](const QString& caption, const TItemText& prefill, bool multi) {
             asked << caption + "|" + prefill.name + "|" + prefill.value + "|" + prefill.comment +
                          (multi ? "" : "|vo");
             return itemReply;
@@ -158,9 +158,11 @@ TEST_P(CommandTest, ChangesTheDocumentAndTheRows) {
     if (c.reply)
         sectionReply = TSectionText{c.reply->name, c.reply->comment};
     boxes.answer({c.reply ? platform::IdYes : platform::IdNo});
-    auto probe = platform::setKeyStateProbe([&] { return c.shift ? Qt::ShiftModifier : Qt::NoModifier; });
-    (form.get()->*c.action)->trigger();
-    platform::setKeyStateProbe(probe);
+    {
+        platform::ScopedSeam shift(platform::keyStateProbe,
+                                   [&] { return c.shift ? Qt::ShiftModifier : Qt::NoModifier; });
+        (form.get()->*c.action)->trigger();
+    }
     if (c.save) {
         // Shown anew, a section hides its lines without "=" in the values-only view.
         select(0, -1);
@@ -262,7 +264,7 @@ TEST_F(EditTest, DeletingTheOnlySectionLeavesNothingSelected) {
 TEST_F(EditTest, GeneratorRunsAloneFromItsKeyAndItsButton) {
     openForKeys();
     int generated = 0;
-    ScopedDialogResponder<TPasswordFrm> generator([&](bool withApply) {
+    platform::ScopedSeam generator(TPasswordFrm::responder, [&](bool withApply) {
         generated += withApply ? 100 : 1;
         return std::nullopt;
     });

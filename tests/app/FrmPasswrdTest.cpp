@@ -144,5 +144,5 @@ TEST(FormPassword, TheResponderAnswersWithoutADialog) {
                   QList<TFormPassword::Mode>({TFormPassword::Mode::Open, TFormPassword::Mode::Save}));
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
-    EXPECT_FALSE(TFormPassword::setResponder({})); // the guard took its responder away again
+    EXPECT_FALSE(TFormPassword::responder); // the guard took its responder away again
 }

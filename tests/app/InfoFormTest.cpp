@@ -131,8 +131,6 @@ struct ServedVersionCheck {
     }
     ~ServedVersionCheck() {
         QSslConfiguration::setDefaultConfiguration(previousTls);
-        TInfoForm::setVersionDeadline(previousDeadline);
-        TInfoForm::setVersionServer(previousServer);
         thread.quit();
         thread.wait();
     }
@@ -143,8 +141,8 @@ struct ServedVersionCheck {
     LocalServer* server = new LocalServer;
     const quint16 port = server->serverPort();
     QThread thread;
-    const QUrl previousServer = TInfoForm::setVersionServer(url(false));
-    const int previousDeadline = TInfoForm::setVersionDeadline(1000);
+    platform::ScopedSeam<QUrl> pointedAt{TInfoForm::versionServer, url(false)};
+    platform::ScopedSeam<int> deadline{TInfoForm::versionDeadline, 1000};
     const QSslConfiguration previousTls = QSslConfiguration::defaultConfiguration();
 };
 
@@ -160,12 +158,7 @@ QByteArray httpReply(int status, const QByteArray& body) {
 
 class InfoFormTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previousOpener =
-            platform::setUrlOpener([this](const QString& url) { return opened << url, browserStarts; });
-        box.show();
-    }
-    void TearDown() override { platform::setUrlOpener(previousOpener); }
+    void SetUp() override { box.show(); }
 
     TInfoForm box;
     const QString version = platform::compiledFileVersion();
@@ -173,7 +166,8 @@ protected:
         "Version Check Result|There is a newer version 9.9.9\r\navailable, do you want to download ?";
     QStringList opened;
     bool browserStarts = true;
-    platform::UrlOpener previousOpener;
+    platform::ScopedSeam<platform::UrlOpener> opener{
+        platform::urlOpener, [this](const QString& url) { return opened << url, browserStarts; }};
     platform::ScopedMessageBoxResponder boxes{platform::IdYes};
 };
 
@@ -266,11 +260,12 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
     // and how many threads there are.
     bool closedAtBox = false;
     int threadsAtBox = 0;
-    const platform::MessageBoxResponder previous = platform::setMessageBoxResponder(
-        [&](const QString& caption, const QString& text, MessageBoxKind kind) {
+    const platform::MessageBoxResponder answer = platform::messageBoxResponder.get();
+    platform::ScopedSeam watch(
+        platform::messageBoxResponder, [&](const QString& caption, const QString& text, MessageBoxKind kind) {
             closedAtBox = QTest::qWaitFor([server] { return server->open == 0; }, 1000);
             threadsAtBox = threadCount();
-            return previous(caption, text, kind);
+            return answer(caption, text, kind);
         });
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -285,7 +280,7 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
                      server->firstTimes) =
                 std::tie(row.response, row.more, row.paceMs, row.fill, row.first, row.firstTimes);
         }
-        TInfoForm::setVersionServer(served.url(row.https));
+        TInfoForm::versionServer.exchange(served.url(row.https));
         const int threadsBefore = threadCount();
         box.ButCheckVersionClick();
         server->hangUp = true;
@@ -303,7 +298,6 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
         // A server with more to send is hung up on: by the deadline or at the cap.
         EXPECT_EQ(server->unsent > 0, row.more > 0);
     }
-    platform::setMessageBoxResponder(previous);
 }
 
 // Yes to a newer version opens the product's page on the same server; where no browser takes it, a
@@ -370,9 +364,10 @@ TEST_F(InfoFormTest, LinksOpenOrCopyWithCtrlAndShift) {
         SCOPED_TRACE(row.label);
         opened.clear();
         QGuiApplication::clipboard()->setText("before");
-        const platform::KeyStateProbe previous = platform::setKeyStateProbe([&row] { return row.keys; });
-        QTest::mouseClick(box.findChild<QLabel*>(row.label), Qt::LeftButton);
-        platform::setKeyStateProbe(previous);
+        {
+            platform::ScopedSeam keys(platform::keyStateProbe, [&row] { return row.keys; });
+            QTest::mouseClick(box.findChild<QLabel*>(row.label), Qt::LeftButton);
+        }
         EXPECT_EQ(QGuiApplication::clipboard()->text(), row.clipboard.isEmpty() ? "before" : row.clipboard);
         EXPECT_EQ(opened, row.opened.isEmpty() ? QStringList() : QStringList{row.opened});
     }

@@ -37,9 +37,7 @@ protected:
     void SetUp() override {
         for (const char* folder : {"Desktop", "Documents", "My Files"})
             ASSERT_TRUE(QDir(dir.path()).mkdir(folder));
-        previous = setKnownFolderProbe([this](TKnownFolder folder) { return folders.value(int(folder)); });
     }
-    void TearDown() override { setKnownFolderProbe(previous); }
 
     template <typename T> T* child(const char* name) { return dialog->findChild<T*>(name); }
     void open(const QString& file, const QString& typedName = {}) {
@@ -58,7 +56,8 @@ protected:
     const QString report = dir.filePath("My Files/Report.ini");
     // Desktop, documents, start menu (a folder that does not exist); quick launch has none.
     QStringList folders{dir.filePath("Desktop"), dir.filePath("Documents"), dir.filePath("Start Menu")};
-    KnownFolderProbe previous;
+    platform::ScopedSeam<KnownFolderProbe> probe{
+        knownFolderProbe, [this](TKnownFolder folder) { return folders.value(int(folder)); }};
     platform::ScopedMessageBoxResponder boxes{platform::IdOk};
     std::unique_ptr<TFrmShortcut> dialog;
 };

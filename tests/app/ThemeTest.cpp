@@ -330,7 +330,7 @@ TEST_F(BarsTest, LetterButtonsRunTheirActions) {
         QAction* action;
     };
     // Help and about are left out: they would open a browser and a dialog.
-    ScopedDialogResponder<TPasswordFrm> generator([](bool) { return std::nullopt; });
+    platform::ScopedSeam generator(TPasswordFrm::responder, [](bool) { return std::optional<QString>(); });
     for (const Row& row : {Row{form->EkGradiLabel1, form->ActGeneratePassword}}) {
         QSignalSpy triggered(row.action, &QAction::triggered);
         row.action->setEnabled(false);

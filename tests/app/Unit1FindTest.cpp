@@ -103,17 +103,19 @@ protected:
     int opened = 0;
     std::string offered;
     bool commentsEnabled = true;
-    ScopedDialogResponder<TFormSearch> dialog{[this](TFormSearch& shown) {
-        ++opened;
-        offered = shown.historyList().join(',').toStdString();
-        commentsEnabled = shown.isBoxEnabled(Box::ItemComments) || shown.isBoxEnabled(Box::SectionComments);
-        if (!findFirst)
-            return false;
-        shown.setFindText(text);
-        for (int b = 0; b <= int(Box::CaseSensitive); ++b)
-            shown.setTicked(Box(b), ticks[b] == '1');
-        return true;
-    }};
+    platform::ScopedSeam<TFormSearch::Responder> dialog{
+        TFormSearch::responder, [this](TFormSearch& shown) {
+            ++opened;
+            offered = shown.historyList().join(',').toStdString();
+            commentsEnabled =
+                shown.isBoxEnabled(Box::ItemComments) || shown.isBoxEnabled(Box::SectionComments);
+            if (!findFirst)
+                return false;
+            shown.setFindText(text);
+            for (int b = 0; b <= int(Box::CaseSensitive); ++b)
+                shown.setTicked(Box(b), ticks[b] == '1');
+            return true;
+        }};
 };
 
 TEST_P(FindTest, SelectsEachHitInBothLists) {

@@ -276,10 +276,12 @@ TEST_F(MainWindowTest, HelpOpensTheMakersPageInTheBrowser) {
     const QString page = kMakerWebPage + "/velquin.htm";
     for (const bool started : {true, false}) {
         QString opened;
-        auto previous = platform::setUrlOpener([&](const QString& url) { return opened = url, started; });
         boxes.records.clear();
-        form->ActHelp->trigger();
-        platform::setUrlOpener(previous);
+        {
+            platform::ScopedSeam opener(platform::urlOpener,
+                                        [&](const QString& url) { return opened = url, started; });
+            form->ActHelp->trigger();
+        }
         EXPECT_EQ(opened, page);
         EXPECT_EQ(boxTexts().join('\n'),
                   started ? "" : kProductName + "|Could not open the help page in a browser:\r\n" + page);
@@ -369,9 +371,9 @@ TEST_P(FailedOpenTest, ReportsAndLeavesAnEmptyUnnamedWindow) {
     if (c.cutShort && !QFile::link(kCutShortFile, name))
         GTEST_SKIP() << "no " << kCutShortFile.toStdString();
     ASSERT_TRUE(c.bytes.isEmpty() || writeFile(name, c.bytes));
-    std::optional<testsupport::ScopedMemoryLeft> memory;
+    std::optional<platform::ScopedSeam<platform::MemoryFigure>> memory;
     if (c.shortOfMemory)
-        memory.emplace([&] { return 2 * c.bytes.size(); });
+        memory.emplace(platform::memoryLeftFigure, [&] { return 2 * c.bytes.size(); });
     open(name, 4);
     EXPECT_EQ(boxTexts(), QStringList({QString("File Error|") + c.message + name}));
     EXPECT_TRUE(form->fileName.isEmpty());
@@ -951,9 +953,9 @@ TEST_F(EncryptedTest, FailedOpensReportAndClear) {
         ASSERT_TRUE(form->ButCreateShortcut->isEnabled());
         boxes.records.clear();
         ScopedPasswordResponder passwords(QString("not-the-one"));
-        std::optional<testsupport::ScopedMemoryLeft> memory;
+        std::optional<platform::ScopedSeam<platform::MemoryFigure>> memory;
         if (row.shortOfMemory)
-            memory.emplace([&] { return 2 * image.size(); });
+            memory.emplace(platform::memoryLeftFigure, [&] { return 2 * image.size(); });
         open(row.name, 4);
         EXPECT_EQ(boxTexts(), QStringList({row.message}));
         EXPECT_TRUE(form->fileName.isEmpty());
@@ -1047,12 +1049,13 @@ TEST_F(EncryptedTest, ASaveThatRunsOutOfMemorySaysSoAndChangesNothing) {
         if (row.saveAs)
             dialogs.answer(target, 0);
         ScopedPasswordResponder passwords(QString("password"));
-        const platform::SaveProbe probe = platform::setSaveProbe([](QIODevice& file) {
-            file.write(QByteArray(100000, 'x'));
-            throw std::bad_alloc();
-        });
-        (row.saveAs ? form->ActSaveAs : form->ActSave)->trigger();
-        platform::setSaveProbe(probe);
+        {
+            platform::ScopedSeam outOfMemory(platform::saveProbe, [](QIODevice& file) {
+                file.write(QByteArray(100000, 'x'));
+                throw std::bad_alloc();
+            });
+            (row.saveAs ? form->ActSaveAs : form->ActSave)->trigger();
+        }
         EXPECT_EQ(boxTexts(), QStringList{kProductName + "|Not enough memory to save the file\r\n" + target});
         EXPECT_EQ(readFile(name), old);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);

@@ -172,9 +172,8 @@ TEST(WidestTextTest, TextsWiderThanTheirSumsAreFoundExactly) {
     // Texts with a "W" are summed short by the gap between the two and half a pixel: the wider is
     // summed narrower than the narrower is laid out.
     const qint64 shortBy = 64 * (metrics.horizontalAdvance(wide) - metrics.horizontalAdvance(narrow)) + 32;
-    const TTextAdvances::SumBias previous =
-        TTextAdvances::setSumBias([&](QStringView text) { return text.contains(u'W') ? -shortBy : 0; });
-    const auto restore = qScopeGuard([&previous] { TTextAdvances::setSumBias(previous); });
+    platform::ScopedSeam bias(TWidestText::sumBias,
+                              [&](QStringView text) { return text.contains(u'W') ? -shortBy : 0; });
     QStringList rows;
     for (int i = 0; i < 2500; ++i)
         rows << (i == 100 ? narrow : i == 2400 ? wide : QString("k%1").arg(i % 10));

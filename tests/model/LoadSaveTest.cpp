@@ -249,7 +249,7 @@ TEST_F(Files, ALoadThatWouldNotFitInTheMemoryLeftIsRefused) {
         for (const auto& row : rows) {
             SCOPED_TRACE(testing::Message() << modeltest::codePageName(cp) << ", " << row.name);
             size_t looks = 0;
-            testsupport::ScopedMemoryLeft memory([&] {
+            platform::ScopedSeam memory(platform::memoryLeftFigure, [&] {
                 return qint64(row.timesTheText[std::min(looks++, row.timesTheText.size() - 1)] * 2 *
                               double(row.text.size()));
             });

@@ -167,12 +167,13 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         }
         platform::SettingsFile store("Org", "App");
         EXPECT_EQ(store.values().value("k").toString(), "1");
-        platform::setSaveProbe([&](QIODevice&) {
-            QFile file(name);
-            EXPECT_TRUE(!row.grows || (file.open(QIODevice::Append) && file.write("x") == 1));
-        });
-        const QString copy = store.keepCopy();
-        platform::setSaveProbe({});
+        const QString copy = [&] {
+            platform::ScopedSeam growing(platform::saveProbe, [&](QIODevice&) {
+                QFile file(name);
+                EXPECT_TRUE(!row.grows || (file.open(QIODevice::Append) && file.write("x") == 1));
+            });
+            return store.keepCopy();
+        }();
         EXPECT_EQ(copy, row.copy.isEmpty() ? QString() : name + row.copy);
         EXPECT_FALSE(pipe && pipe->freedAReader());
         if (!row.copy.isEmpty()) {

@@ -158,8 +158,7 @@ TEST(MemoryLeft, IsNoMoreThanTheControlGroupsLeave) {
                 ASSERT_TRUE(writeFile(folder + "/memory.stat", group.stat));
             }
         }
-        const QString previous = platform::setControlGroupRoot(root.path());
+        platform::ScopedSeam rooted(platform::controlGroupRoot, QFile::encodeName(root.path()));
         EXPECT_EQ(platform::memoryLeft(), row.left * kMb);
-        platform::setControlGroupRoot(previous);
     }
 }

@@ -1,6 +1,6 @@
-// Answers for the dialogs' static ask functions, for tests and benchmarks: while a responder
-// lives it answers instead of its dialog, which is never shown, and when it goes the previous
-// responder (usually the real dialog) answers again.
+// Answers for the file password dialog, for tests: while a responder lives it answers instead of
+// the dialog, which is never shown, and when it goes the previous responder (usually the real
+// dialog) answers again. Other dialogs are answered through platform::ScopedSeam alone.
 #pragma once
 
 #include "app/FrmPasswrd.h"
@@ -9,19 +9,6 @@
 #include <QString>
 #include <optional>
 #include <utility>
-
-// Installs `responder` on `Dialog` (any dialog with a Responder type and setResponder).
-template <typename Dialog> class ScopedDialogResponder {
-public:
-    explicit ScopedDialogResponder(typename Dialog::Responder responder)
-        : previous_(Dialog::setResponder(std::move(responder))) {}
-    ~ScopedDialogResponder() { Dialog::setResponder(std::move(previous_)); }
-    ScopedDialogResponder(const ScopedDialogResponder&) = delete;
-    ScopedDialogResponder& operator=(const ScopedDialogResponder&) = delete;
-
-private:
-    typename Dialog::Responder previous_;
-};
 
 // Answers the file password dialog with `answer` (nothing: Cancel) and records in `asked` each
 // mode it is asked in.
@@ -33,8 +20,9 @@ public:
     QList<TFormPassword::Mode> asked;
 
 private:
-    ScopedDialogResponder<TFormPassword> installed_{[this](TFormPassword::Mode mode) {
-        asked.append(mode);
-        return answer;
-    }};
+    platform::ScopedSeam<TFormPassword::Responder> installed_{TFormPassword::responder,
+                                                              [this](TFormPassword::Mode mode) {
+                                                                  asked.append(mode);
+                                                                  return answer;
+                                                              }};
 };

@@ -35,16 +35,11 @@ namespace testsupport {
 // restores the previous sink when it goes.
 class MessageCapture {
 public:
-    MessageCapture();
-    ~MessageCapture();
-    MessageCapture(const MessageCapture&) = delete;
-    MessageCapture& operator=(const MessageCapture&) = delete;
-
     QStringList messages;
 
 private:
-    struct Saved;
-    Saved* saved_;
+    platform::ScopedSeam<platform::MessageSink> installed_{platform::messageSink,
+                                                           [this](const QString& text) { messages << text; }};
 };
 
 // Writes `bytes` to `path` (creating or truncating it); returns false when that fails.
@@ -135,19 +130,6 @@ private:
     int atRead_;
     int reads_ = 0;
     std::function<void()> change_;
-};
-
-// While it lives, platform::memoryLeft() answers `figure`'s figures (std::function<qint64()>).
-class ScopedMemoryLeft {
-public:
-    explicit ScopedMemoryLeft(platform::MemoryFigure figure)
-        : previous_(platform::setMemoryLeftFigure(std::move(figure))) {}
-    ~ScopedMemoryLeft() { platform::setMemoryLeftFigure(std::move(previous_)); }
-    ScopedMemoryLeft(const ScopedMemoryLeft&) = delete;
-    ScopedMemoryLeft& operator=(const ScopedMemoryLeft&) = delete;
-
-private:
-    platform::MemoryFigure previous_;
 };
 
 // A named pipe at `path` (replacing what was there) that nothing writes to, removed with this

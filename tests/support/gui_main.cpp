@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
 #ifdef VELQUIN_TEST_MESSAGE_BOXES
     // A box that a test did not expect must fail that test at once rather than wait, unseen,
     // for an answer until the test times out.
-    platform::setMessageBoxResponder([](const QString& caption, const QString& text,
-                                        platform::MessageBoxKind) {
+    platform::messageBoxResponder.exchange([](const QString& caption, const QString& text,
+                                              platform::MessageBoxKind) {
         ADD_FAILURE() << "unexpected message box: " << caption.toStdString() << ": " << text.toStdString();
         return int(platform::IdCancel);
     });

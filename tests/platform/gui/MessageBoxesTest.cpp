@@ -125,11 +125,12 @@ TEST(MessageBoxResponder, NestedRespondersRestoreTheOuterOne) {
 
 TEST(MessageBoxResponder, ModelMessagesBecomeInformationBoxes) {
     ScopedMessageBoxResponder responder;
-    const MessageSink previous = setMessageSink({});
-    QApplication::setApplicationDisplayName("Velquin");
-    installModelMessageBoxes();
-    ShowMessage("UTF-32 is not supported");
-    setMessageSink(previous);
+    {
+        ScopedSeam sink(messageSink, {});
+        QApplication::setApplicationDisplayName("Velquin");
+        installModelMessageBoxes();
+        ShowMessage("UTF-32 is not supported");
+    }
 
     ASSERT_EQ(responder.records.size(), 1);
     EXPECT_EQ(responder.records[0].kind, MessageBoxKind::Info);
@@ -209,7 +210,7 @@ class RealMessageBox : public ::testing::TestWithParam<RealRow> {};
 TEST_P(RealMessageBox, ShowsIconButtonsAndOwnerAndAnswers) {
     const RealRow row = GetParam();
     // The test program answers unexpected boxes; this test wants the real one.
-    const MessageBoxResponder previous = setMessageBoxResponder({});
+    ScopedSeam realBoxes(messageBoxResponder, {});
     QWidget owner;
     setMessageBoxOwner(&owner);
     Seen seen;
@@ -223,7 +224,6 @@ TEST_P(RealMessageBox, ShowsIconButtonsAndOwnerAndAnswers) {
 
     const int result = callBox(row.kind, "Velquin", "<b>not bold</b>");
     setMessageBoxOwner(nullptr);
-    setMessageBoxResponder(previous);
 
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.title, "Velquin");
@@ -258,7 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A box is wide enough for its title in a window manager's title bar (room for the bold title
 // and five frame buttons a line high at least); one whose text is wider keeps Qt's width.
 TEST(RealMessageBoxWidth, FitsTheTitleAndKeepsTheTextsWidth) {
-    const MessageBoxResponder previous = setMessageBoxResponder({});
+    ScopedSeam realBoxes(messageBoxResponder, {});
     QFont bold = QApplication::font("QMdiSubWindowTitleBar");
     bold.setBold(true);
     const QFontMetrics title(bold);
@@ -277,5 +277,4 @@ TEST(RealMessageBoxWidth, FitsTheTitleAndKeepsTheTextsWidth) {
         EXPECT_GE(width, title.horizontalAdvance(caption) + 5 * title.height()) << caption.toStdString();
         EXPECT_EQ(width, std::max(plain.width(), titleBarWidth(caption))) << caption.toStdString();
     }
-    setMessageBoxResponder(previous);
 }

@@ -28,13 +28,17 @@ TEST(FileReadOnlyTest, CountsMissingFilesAsReadOnly) {
 }
 
 TEST(KeyStateTest, ProbeAnswersInsteadOfTheKeyboard) {
-    auto previous = platform::setKeyStateProbe([] { return Qt::KeyboardModifiers(Qt::ShiftModifier); });
-    EXPECT_TRUE(platform::isShiftDown());
-    EXPECT_FALSE(platform::isCtrlDown());
-    platform::setKeyStateProbe([] { return Qt::KeyboardModifiers(Qt::ControlModifier); });
-    EXPECT_FALSE(platform::isShiftDown());
-    EXPECT_TRUE(platform::isCtrlDown());
-    platform::setKeyStateProbe(previous);
+    {
+        platform::ScopedSeam shift(platform::keyStateProbe,
+                                   [] { return Qt::KeyboardModifiers(Qt::ShiftModifier); });
+        EXPECT_TRUE(platform::isShiftDown());
+        EXPECT_FALSE(platform::isCtrlDown());
+        platform::ScopedSeam ctrl(platform::keyStateProbe,
+                                  [] { return Qt::KeyboardModifiers(Qt::ControlModifier); });
+        EXPECT_FALSE(platform::isShiftDown());
+        EXPECT_TRUE(platform::isCtrlDown());
+    }
+    EXPECT_FALSE(platform::keyStateProbe); // the guards took their probes away again
 }
 
 TEST(TickCountTest, NeverRunsBackwards) {
@@ -47,13 +51,12 @@ TEST(TickCountTest, NeverRunsBackwards) {
 
 TEST(BrowserTest, OpenerGetsTheAddress) {
     QString opened;
-    auto previous = platform::setUrlOpener([&](const QString& url) {
+    platform::ScopedSeam opener(platform::urlOpener, [&](const QString& url) {
         opened = url;
         return true;
     });
     EXPECT_TRUE(platform::openUrlInBrowser("https://example.org/x.htm"));
     EXPECT_EQ(opened, "https://example.org/x.htm");
-    platform::setUrlOpener(previous);
 }
 
 TEST(TextFileDialogTest, FilterBecomesNameFilters) {
