@@ -391,14 +391,48 @@ QMimeData* TDialogMemo::createMimeDataFromSelection() const {
     return data;
 }
 
+void TDialogMemo::selectByWords() {
+    // A block's start that continues a line is the same place as the end of the block before.
+    const auto place = [this](int position) {
+        const QTextBlock block = document()->findBlock(position);
+        return position == block.position() && continuesLine(block) ? position - 1 : position;
+    };
+    const QTextCursor& word = *clickedWord_;
+    const QTextCursor before = textCursor();
+    QTextCursor cursor = before;
+    if (const int at = place(cursor.position()); at >= place(word.anchor()) && at <= place(word.position())) {
+        cursor = word;
+    } else {
+        // The text edit takes the start or end of the word under the mouse in its block: where
+        // that is where two blocks meet, the word runs on, or ends, in the line.
+        int position = cursor.position();
+        if (cursor.atBlockStart() && continuesLine(cursor.block())) {
+            const LineStep found = wordInLine(cursor.block(), position);
+            position = found.stretch.positionOf(found.from, true);
+        } else if (cursor.atBlockEnd() && continuesLine(cursor.block().next())) {
+            const LineStep found = wordInLine(cursor.block(), position - 1);
+            position = found.stretch.positionOf(found.to, false);
+        }
+        cursor.setPosition(at < place(word.anchor()) ? word.position() : word.anchor());
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+    }
+    if (cursor.anchor() != before.anchor() || cursor.position() != before.position())
+        setTextCursor(cursor);
+}
+
 void TDialogMemo::mousePressEvent(QMouseEvent* event) {
+    clickedWord_.reset();
     const QPointF at = event->position() - contentOffset();
     const bool tripleClick =
         event->button() == Qt::LeftButton && doubleClicked_.isValid() &&
         !doubleClicked_.hasExpired(QApplication::doubleClickInterval()) &&
         (at - doubleClickAt_).toPoint().manhattanLength() < QApplication::startDragDistance();
-    if (tripleClick)
+    if (tripleClick) {
         doubleClicked_.invalidate();
+        // The text edit selects the block of the caret, which the double click may have left in
+        // the block after the one under the mouse, at the end of a word running on into it.
+        setTextCursor(cursorForPosition(event->position().toPoint()));
+    }
     const QTextCursor before = textCursor();
     QPlainTextEdit::mousePressEvent(event);
     const QTextCursor after = textCursor();
@@ -417,10 +451,21 @@ void TDialogMemo::mousePressEvent(QMouseEvent* event) {
 
 void TDialogMemo::mouseDoubleClickEvent(QMouseEvent* event) {
     QPlainTextEdit::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton) {
-        doubleClicked_.start();
-        doubleClickAt_ = event->position() - contentOffset();
+    if (event->button() != Qt::LeftButton)
+        return;
+    doubleClicked_.start();
+    doubleClickAt_ = event->position() - contentOffset();
+    if (!(textInteractionFlags() & Qt::TextSelectableByMouse))
+        return;
+    QTextCursor cursor = cursorForPosition(event->position().toPoint());
+    if (inLongLine(cursor.block())) {
+        const LineStep word = wordInLine(cursor.block(), cursor.position());
+        // The anchor in the block of the word's first character, the caret in that of its last.
+        cursor.setPosition(word.stretch.positionOf(word.from, word.from < word.to));
+        cursor.setPosition(word.stretch.positionOf(word.to, false), QTextCursor::KeepAnchor);
+        setTextCursor(cursor);
     }
+    clickedWord_ = textCursor().hasSelection() ? std::optional(textCursor()) : std::nullopt;
 }
 
 void TDialogMemo::mouseMoveEvent(QMouseEvent* event) {
@@ -435,11 +480,14 @@ void TDialogMemo::mouseMoveEvent(QMouseEvent* event) {
     QPlainTextEdit::mouseMoveEvent(event);
     if (selectsLines_ && (event->buttons() & Qt::LeftButton))
         selectWholeLines();
+    else if (clickedWord_ && (event->buttons() & Qt::LeftButton))
+        selectByWords();
 }
 
 void TDialogMemo::mouseReleaseEvent(QMouseEvent* event) {
     dragFrom_.reset();
     selectsLines_ = false;
+    clickedWord_.reset();
     QPlainTextEdit::mouseReleaseEvent(event);
 }
 

@@ -39,9 +39,9 @@ protected:
 // joins those blocks again. The blocks meet between characters as the reader sees them (an
 // accent, a syllable's jamo, an emoji sequence and a flag stay whole), and the keys that type or
 // delete where they meet change the text as in an unbroken line; Shift+Left and Shift+Right,
-// with or without Ctrl, and a triple click select as in it. text() gives back every
-// character as set or typed, non-breaking spaces and line separators included, which
-// toPlainText() would turn into blanks and breaks.
+// with or without Ctrl, a double click (and the drag after it, by whole words) and a triple click
+// select as in it. text() gives back every character as set or typed, non-breaking spaces and
+// line separators included, which toPlainText() would turn into blanks and breaks.
 //
 // A paste or a drop inserts the data's text; data without text (as the clipboard gives while
 // no program owns it) inserts nothing. Copying and dragging give the text as text() reads it. A
@@ -104,6 +104,9 @@ private:
     // Widens the selection to whole lines, where the text edit selects a long line's blocks for a
     // triple click and the drag after it.
     void selectWholeLines();
+    // Where the mouse drags after a double click, extends the selection from the word it selected
+    // by whole words of the line, where the text edit goes by the words of a long line's blocks.
+    void selectByWords();
     // A key that deletes, cuts or copies a selection that holds no text, only places where a
     // long line runs on from one block into the next (the mouse can select one): drops
     // the selection, so that the key acts as with none, and returns true when that was all it
@@ -139,6 +142,8 @@ private:
     QPointF doubleClickAt_;
     // While the button of a triple click is down: the selection goes by lines.
     bool selectsLines_ = false;
+    // While the button of a double click is down: the word it selected, by which the selection goes.
+    std::optional<QTextCursor> clickedWord_;
     // The selection the memo's own drag carries while it runs, until a drop moves it.
     std::optional<QTextCursor> dragged_;
     std::function<Qt::DropAction(const QMimeData*, Qt::DropActions)> dragSeam_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
+#include <utility>
 
 namespace memojoins {
 
@@ -117,9 +118,13 @@ int LineStretch::positionOf(int offset, bool later) const {
     return block->position + offset - block->offset;
 }
 
-LineStep stepInLine(const QTextBlock& block, int at, QTextLayout::CursorMode mode, bool back) {
-    // A word may run on over several blocks: the stretch grows until the step ends well inside
-    // it, or at the line's start or end.
+namespace {
+
+// The stretch of the line of `block` around the document position `at`, with what `find` finds
+// there: two offsets in its text, from the text and the offset of `at`. The stretch grows until
+// they lie well inside it, or at the line's start or end, for a word may run on over several
+// blocks.
+template <typename Find> LineStep findInLine(const QTextBlock& block, int at, Find find) {
     QTextBlock first = block;
     QTextBlock last = block;
     for (int more = 1;; more *= 2) {
@@ -128,16 +133,14 @@ LineStep stepInLine(const QTextBlock& block, int at, QTextLayout::CursorMode mod
         const int size = int(stretch.text().size());
         const bool roomBefore = !continuesLine(first) || offset >= kWordContext;
         const bool roomAfter = !continuesLine(last.next()) || size - offset >= kWordContext;
-        int end = offset;
-        if (roomBefore && roomAfter) {
-            const QTextLayout layout(stretch.text());
-            end =
-                back ? layout.previousCursorPosition(offset, mode) : layout.nextCursorPosition(offset, mode);
-        }
-        const bool wantBefore = continuesLine(first) && std::min(offset, end) < kWordContext;
-        const bool wantAfter = continuesLine(last.next()) && size - std::max(offset, end) < kWordContext;
+        std::pair found(offset, offset);
+        if (roomBefore && roomAfter)
+            found = find(stretch.text(), offset);
+        const auto [low, high] = std::minmax({offset, found.first, found.second});
+        const bool wantBefore = continuesLine(first) && low < kWordContext;
+        const bool wantAfter = continuesLine(last.next()) && size - high < kWordContext;
         if (!wantBefore && !wantAfter)
-            return {std::move(stretch), offset, end};
+            return {std::move(stretch), found.first, found.second};
         for (int i = 0; i < more; ++i) {
             if (wantBefore && continuesLine(first))
                 first = first.previous();
@@ -145,6 +148,27 @@ LineStep stepInLine(const QTextBlock& block, int at, QTextLayout::CursorMode mod
                 last = last.next();
         }
     }
+}
+
+} // namespace
+
+LineStep stepInLine(const QTextBlock& block, int at, QTextLayout::CursorMode mode, bool back) {
+    return findInLine(block, at, [&](const QString& text, int offset) {
+        const QTextLayout layout(text);
+        return std::pair(offset, back ? layout.previousCursorPosition(offset, mode)
+                                      : layout.nextCursorPosition(offset, mode));
+    });
+}
+
+LineStep wordInLine(const QTextBlock& block, int at) {
+    return findInLine(block, at, [](const QString& text, int offset) {
+        // The text cursor finds a word's ends in a block of its own.
+        QTextDocument line(text);
+        QTextCursor cursor(&line);
+        cursor.setPosition(offset);
+        cursor.select(QTextCursor::WordUnderCursor);
+        return std::pair(cursor.anchor(), cursor.position());
+    });
 }
 
 bool removalNeedsCare(const QTextDocument* document, int start, int end) {

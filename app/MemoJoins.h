@@ -70,10 +70,10 @@ private:
     QString text_;
 };
 
-// A step of the caret in a line, as a text layout of the whole line takes it.
+// A step of the caret in a line, or a word of it, as found in the whole line.
 struct LineStep {
     LineStretch stretch; // the blocks of the line around the step
-    int from;            // where the step starts and ends, as offsets in stretch.text()
+    int from;            // where the step (or the word) starts and ends, as offsets in stretch.text()
     int to;
 };
 
@@ -82,6 +82,12 @@ struct LineStep {
 // far enough past both ends of the step for the text layout to see the same characters and words
 // there as in the whole line, or up to the line's start or end.
 LineStep stepInLine(const QTextBlock& block, int at, QTextLayout::CursorMode mode, bool back);
+
+// What a double click at the document position `at` in `block` selects in the whole line, as the
+// text edit selects a word of a block: from the word's start (`from`) to its end (`to`), which
+// are the same where there is none (at the line's start before a blank, or its end after one).
+// The line is read as far as for stepInLine.
+LineStep wordInLine(const QTextBlock& block, int at);
 
 // Whether the text document's own removal of [start, end) would change more than those
 // characters. From a block's start it gives the block that is left the format of the last one,

@@ -34,7 +34,7 @@ struct Key {
     Qt::KeyboardModifiers modifiers;
     const char16_t* text;
     Kind kind;
-    bool tripleClick = false; // where the caret stands, the mouse moving a little before it is let go
+    int clicks = 0; // where the caret stands; the mouse moves a little before a triple click is let go
 };
 
 constexpr Qt::KeyboardModifiers kNone, kShift = Qt::ShiftModifier, kCtrl = Qt::ControlModifier;
@@ -57,7 +57,8 @@ const Key kKeys[] = {
     {"ctrl+shift+right", Qt::Key_Right, kCtrl | kShift, u"", Exact}, {"up", Qt::Key_Up, kNone, u"", Layout},
     {"home", Qt::Key_Home, kNone, u"", Layout}, {"end", Qt::Key_End, kNone, u"", Layout},
     {"shift+home", Qt::Key_Home, kShift, u"", Layout}, {"shift+end", Qt::Key_End, kShift, u"", Layout},
-    {"down", Qt::Key_Down, kNone, u"", Layout}, {"triple click", Qt::Key_unknown, kNone, u"", Exact, true}};
+    {"down", Qt::Key_Down, kNone, u"", Layout}, {"double click", Qt::Key_unknown, kNone, u"", Exact, 2},
+    {"triple click", Qt::Key_unknown, kNone, u"", Exact, 3}};
 
 // The pieces texts are made of, with their weights: runs of letters, blanks, separators, accents,
 // surrogate pairs, emoji and Hangul sequences, line breaks. No flags: the text layout splits a
@@ -144,18 +145,27 @@ std::string shown(QString text) {
 }
 
 void press(TDialogMemo& memo, const Key& key) {
-    if (!key.tripleClick) {
+    if (key.clicks == 0) {
         QTest::sendKeyEvent(QTest::Click, &memo, key.key, QString::fromUtf16(key.text), key.modifiers);
         return;
     }
     memo.ensureCursorVisible();
     const QPoint at = memo.cursorRect().center();
-    QTest::mouseDClick(memo.viewport(), Qt::LeftButton, {}, at);
     const int scrolled = memo.verticalScrollBar()->value();
-    QTest::mousePress(memo.viewport(), Qt::LeftButton, {}, at);
-    if (memo.verticalScrollBar()->value() == scrolled) // the text under the mouse is the same
-        QTest::mouseMove(memo.viewport(), at + QPoint(1, 0));
+    QTest::mouseDClick(memo.viewport(), Qt::LeftButton, {}, at);
+    if (key.clicks == 3) {
+        QTest::mousePress(memo.viewport(), Qt::LeftButton, {}, at);
+        if (memo.verticalScrollBar()->value() == scrolled) // the text under the mouse is the same
+            QTest::mouseMove(memo.viewport(), at + QPoint(1, 0));
+    }
     QTest::mouseRelease(memo.viewport(), Qt::LeftButton, {}, at);
+}
+
+// Whether a click where the caret of `memo` stands hits the caret's place: the text edit finds the
+// end of the row there after some marks and emoji.
+bool aimed(TDialogMemo& memo) {
+    memo.ensureCursorVisible();
+    return memo.cursorForPosition(memo.cursorRect().center()).position() == memo.textCursor().position();
 }
 
 // Whether the caret of `memo` stands where two pieces of a line meet.
@@ -227,6 +237,8 @@ TEST(MemoPieces, KeysActAsOnTheWholeText) {
         for (int k = 0; k < kKeysPerSequence; ++k, ++keys) {
             const Key& key = kKeys[random() % std::size(kKeys)];
             pressed << key.name;
+            if (key.clicks > 0 && !(aimed(pieced) && aimed(whole)))
+                continue;
             const State before = stateOf(pieced);
             press(pieced, key);
             const QString cut = QGuiApplication::clipboard()->text();
@@ -305,6 +317,32 @@ void sendMouse(QWidget* viewport, QEvent::Type type, QPoint at) {
                       type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QApplication::sendEvent(viewport, &event);
+}
+
+// A double click, and the drag after it with the button down, select whole words of the line
+// where its pieces cut them: the text edit takes the start or the end of the piece of a word
+// nearer the mouse.
+TEST(MemoPieces, DoubleClickDragsByTheLinesWords) {
+    for (const auto& [name, clicked, draggedTo, anchor, caret] :
+         {std::tuple("from a word's later piece on to the end of a word cut in two", 10, 23, 4, 25),
+          {"back to the start of a word cut in two", 28, 9, 31, 4},
+          {"back onto the other piece of the word clicked", 10, 5, 4, 12}}) {
+        TDialogMemo memo(nullptr);
+        memo.resize(240, 120), memo.show();
+        memo.setBlockLength(8, 0);
+        memo.setText("one twothree four fivesix seven"); // pieces "one twot", "hree fou", "r fivesi"
+        select(memo, draggedTo, draggedTo, true);
+        const QPoint to = memo.cursorRect().center();
+        select(memo, clicked, clicked, true);
+        const QPoint at = memo.cursorRect().center();
+        for (const auto& [type, point] : {std::pair(QEvent::MouseButtonPress, at),
+                                          {QEvent::MouseButtonDblClick, at},
+                                          {QEvent::MouseMove, to},
+                                          {QEvent::MouseButtonRelease, to}})
+            sendMouse(memo.viewport(), type, point);
+        const State got = stateOf(memo);
+        EXPECT_EQ(std::pair(got.anchor, got.caret), std::pair(anchor, caret)) << name;
+    }
 }
 
 // A selection dragged with the mouse and dropped elsewhere in the memo, moved or copied, or taken
