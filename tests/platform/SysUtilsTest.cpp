@@ -4,10 +4,8 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 TEST(AnsiCodePage, EveryByteSurvivesDecodeAndEncode) {
@@ -89,11 +87,9 @@ TEST(AnsiCodePage, LoneSurrogatesBecomeSubstitutesWithoutSwallowingNeighbours) {
 TEST(MemoryLeft, UnderAnAddressSpaceLimitIsWhatIsNotMappedYet) {
     constexpr qint64 kMargin = qint64(64) << 20;
     const auto leftUnderALimit = [] {
-        char statm[64] = {};
-        const int fd = ::open("/proc/self/statm", O_RDONLY);
-        if (fd < 0 || ::read(fd, statm, sizeof statm - 1) <= 0)
+        const qint64 mapped = testsupport::statmBytes(0);
+        if (mapped == 0)
             return 2;
-        const qint64 mapped = std::strtoll(statm, nullptr, 10) * ::sysconf(_SC_PAGESIZE);
         rlimit limit{};
         ::getrlimit(RLIMIT_AS, &limit);
         limit.rlim_cur = rlim_t(mapped + kMargin);

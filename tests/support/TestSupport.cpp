@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <grp.h>
+#include <malloc.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -130,6 +132,26 @@ int exitStatusAs(unsigned user, const std::function<int()>& run) {
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+qint64 statmBytes(int field) {
+    QFile statm("/proc/self/statm");
+    const QByteArray text = statm.open(QIODevice::ReadOnly) ? statm.readAll() : QByteArray();
+    return text.split(' ').value(field).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
+
+MemoryGrowth::MemoryGrowth() {
+    ::malloc_trim(0);
+    QFile peak("/proc/self/clear_refs");
+    valid = peak.open(QIODevice::WriteOnly) && peak.write("5") == 1 && peak.flush();
+    start_ = statmBytes(1);
+}
+
+qint64 MemoryGrowth::peak() const {
+    QFile status("/proc/self/status");
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const qsizetype at = text.indexOf("VmHWM:");
+    return at < 0 ? 0 : std::strtoll(text.constData() + at + 6, nullptr, 10) * 1024 - start_;
 }
 
 bool setIds(const QString& path, const FileIds& ids) {

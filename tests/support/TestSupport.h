@@ -175,6 +175,23 @@ constexpr unsigned kNobody = 65534;
 // child could not become `user`, -1 when it did not end by itself. Only root may run as others.
 int exitStatusAs(unsigned user, const std::function<int()>& run);
 
+// Figure `field` of /proc/self/statm in bytes: 0 the address space this process has mapped, as an
+// address-space limit counts it, 1 what of it is in memory.
+qint64 statmBytes(int field);
+
+// How far this process's resident memory grows from the moment this is made, which first gives
+// the heap's free memory back to the system and resets the peak. `valid` is false when the
+// system does not let the peak be reset.
+class MemoryGrowth {
+public:
+    MemoryGrowth();
+    bool valid = false;
+    qint64 now() const { return statmBytes(1) - start_; }
+    qint64 peak() const; // the most since the start
+private:
+    qint64 start_ = 0;
+};
+
 // A file's owner, group and permission bits.
 using FileIds = std::tuple<unsigned, unsigned, unsigned>;
 // Gives `path` these (only root may give a file away); false when that fails.
