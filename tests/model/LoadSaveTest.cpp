@@ -227,6 +227,22 @@ TEST_F(Files, AFileWrittenWhileItIsReadIsNoDocument) {
     }
 }
 
+// The stamp is taken before the encoding's detection reads the file's start: a file changed as that
+// read comes is no document either.
+TEST_F(Files, AFileChangedAsItsEncodingIsDetectedIsNoDocument) {
+    const QString name = path("changing.ini");
+    for (int cp : {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE)}) {
+        SCOPED_TRACE(modeltest::codePageName(cp));
+        ASSERT_TRUE(writeFile(name, encode("k=old\r\n", cp, true)));
+        testsupport::ChangeAtFirstRead change(
+            name, [&] { writeFile(name, encode("k=new\r\nk2=2\r\n", cp, true)); });
+        if (!change.skipReason.isEmpty())
+            GTEST_SKIP() << change.skipReason.toStdString();
+        TEkMemIni doc;
+        EXPECT_EQ(doc.LoadFromFile(name), loadUnreadable);
+    }
+}
+
 // A document takes from about its text to many times it, by the length of its lines. A load is
 // judged by the memory really left as it runs: a file loads whenever that is above 1.5 times what
 // its load takes and 24 MB (the check's reserve of 16 MB and its least step), whatever the shape

@@ -2,10 +2,15 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <tuple>
 #include <vector>
 
 TEST(AnsiCodePage, EveryByteSurvivesDecodeAndEncode) {
@@ -80,6 +85,24 @@ TEST(AnsiCodePage, LoneSurrogatesBecomeSubstitutesWithoutSwallowingNeighbours) {
     ASSERT_EQ(bytes.size(), 4);
     EXPECT_EQ(uchar(bytes[1]), 0x81);
     EXPECT_EQ(bytes[2], 'a');
+}
+
+// A file's stamp holds which file it is, its size and its two times, as the system tells them.
+TEST(FileStamp, HoldsTheFilesIdentitySizeAndTimes) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("a.ini");
+    const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 5}};
+    ASSERT_TRUE(testsupport::writeFile(name, "abc"));
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0), 0);
+    QFile file(name);
+    struct stat st {};
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && ::fstat(file.handle(), &st) == 0);
+    const std::optional<platform::FileStamp> s = platform::fileStamp(file);
+    ASSERT_TRUE(s);
+    constexpr qint64 kNs = 1000000000;
+    EXPECT_EQ(std::tuple(s->device, s->inode, s->size, s->modifiedNs, s->changedNs),
+              std::tuple(quint64(st.st_dev), quint64(st.st_ino), 3, 1000000000 * kNs + 5,
+                         st.st_ctim.tv_sec * kNs + st.st_ctim.tv_nsec));
 }
 
 // In a child, so that the limit goes with it: under an address-space limit a little above what the

@@ -12,6 +12,7 @@
 #include <grp.h>
 #include <malloc.h>
 #include <sched.h>
+#include <sys/fanotify.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -118,6 +119,35 @@ IdlePipe::~IdlePipe() {
     stop_ = true;
     watch_.join();
     ::unlink(QFile::encodeName(path).constData());
+}
+
+ChangeAtFirstRead::ChangeAtFirstRead(const QString& path, std::function<void()> change) : path_(path) {
+    const QByteArray name = QFile::encodeName(path);
+    events_ = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY);
+    if (events_ < 0 || ::fanotify_mark(events_, FAN_MARK_ADD, FAN_ACCESS_PERM, AT_FDCWD, name) != 0) {
+        skipReason = "no permission events of fanotify: " + qt_error_string(errno);
+        return;
+    }
+    listen_ = std::thread([this, name, change = std::move(change)] {
+        fanotify_event_metadata event{};
+        if (::read(events_, &event, sizeof event) != sizeof event)
+            return;
+        change();
+        ::fanotify_mark(events_, FAN_MARK_REMOVE, FAN_ACCESS_PERM, AT_FDCWD,
+                        name); // the reads after it go on
+        const fanotify_response allow{event.fd, FAN_ALLOW};
+        [[maybe_unused]] const ssize_t answered = ::write(events_, &allow, sizeof allow);
+        ::close(event.fd);
+    });
+}
+
+ChangeAtFirstRead::~ChangeAtFirstRead() {
+    if (listen_.joinable()) {
+        readFile(path_); // the first read, should there have been none
+        listen_.join();
+    }
+    if (events_ >= 0)
+        ::close(events_);
 }
 
 int exitStatusAs(unsigned user, const std::function<int()>& run) {

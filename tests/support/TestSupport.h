@@ -137,6 +137,21 @@ private:
     std::function<void()> change_;
 };
 
+// While it lives, the first read of the file `path` by anyone waits until `change` has run on a
+// thread of this object's, so that read reads the changed file: a permission event of fanotify,
+// which takes root. `skipReason` says why not when there is none to be had.
+class ChangeAtFirstRead {
+public:
+    ChangeAtFirstRead(const QString& path, std::function<void()> change);
+    ~ChangeAtFirstRead();
+    QString skipReason;
+
+private:
+    QString path_;
+    int events_ = -1;
+    std::thread listen_;
+};
+
 // While it lives, platform::memoryLeft() answers `figure`'s figures (std::function<qint64()>).
 class ScopedMemoryLeft {
 public:
