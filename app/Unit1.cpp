@@ -105,6 +105,7 @@ void loadLabels(QWidget* bar) {
 TForm1::TForm1(const QStringList& arguments, QWidget* parent)
     : QWidget(parent), themeColours(kDefaultTheme), arguments_(arguments) {
     findSettings = std::make_unique<TSearchStruct>();
+    model.shownLineBytes = kShownLineBytes;
     createImageLists();
     createActions();
     createTopBar();
@@ -794,6 +795,13 @@ void TForm1::updateSectionRow(TEkIniSection* section, TListRow* row) {
     SectionRows->rowChanged(row);
 }
 
+qint64 TForm1::shownReserve() const {
+    qint64 lines = model.sections.count;
+    for (const TEkIniSection* section : model.sections)
+        lines += section->values.count;
+    return lines * kShownLineBytes;
+}
+
 void TForm1::fillValueList(TEkIniSection* section) {
     std::vector<TListRow> rows;
     if (!section) {
@@ -804,11 +812,12 @@ void TForm1::fillValueList(TEkIniSection* section) {
     // each filling its part of the rows (and, in the values-only view, first counting them); see
     // DEVELOPERS.md, "Threads".
     const TIniValVec& items = section->values;
+    const qint64 keep = shownReserve();
     const int parts = platform::partsFor(items.count, kItemsPerPart);
     auto from = [&](int part) { return int(qint64(items.count) * part / parts); };
     std::vector<int> firstRows(size_t(parts) + 1, 0);
     if (valuesOnly) {
-        platform::runParts(parts, [&](int part) {
+        platform::runParts(parts, keep, [&](int part) {
             int shown = 0;
             for (int i = from(part); i < from(part + 1); ++i)
                 shown += items[i]->type == itemValue;
@@ -821,7 +830,7 @@ void TForm1::fillValueList(TEkIniSection* section) {
     }
     rows.resize(size_t(firstRows.back()));
     // The rows keep their addresses in the list: each item is linked while it is at hand.
-    platform::runParts(parts, [&](int part) {
+    platform::runParts(parts, keep, [&](int part) {
         TListRow* row = rows.data() + firstRows[size_t(part)];
         for (int i = from(part); i < from(part + 1); ++i) {
             TEkIniVal* item = items[i];
@@ -876,9 +885,10 @@ void TForm1::sizeValueColumns() {
             widest.emplace_back(LvValues->font(), metrics.horizontalAdvance(ValueRows->headerText(k + 1)) +
                                                       kCaptionMargin - pad);
         // One pass over the rows for all columns: each item is read from memory once.
-        TWidestText::addRows(widest, ValueRows->count(), [this](int i, int k) -> const QString& {
-            return itemRowText(*ValueRows->row(i), k);
-        });
+        TWidestText::addRows(
+            widest, ValueRows->count(),
+            [this](int i, int k) -> const QString& { return itemRowText(*ValueRows->row(i), k); },
+            shownReserve());
         for (int k = 0; k < n; ++k)
             w[size_t(k)] = widest[size_t(k)].width() + pad;
         valueWidths_ = {selectedSection, valuesOnly, LvValues->font(), ValueRows->count(), w};

@@ -240,6 +240,14 @@ public:
     int selectedRow(QTreeView* list) const;
 
     // --- File commands ----------------------------------------------------------------------
+    // What a line takes of memory once the lists show it, which a load keeps free beside the
+    // document (TEkMemIni::shownLineBytes): its row and, while new rows replace them, another;
+    // the list view's item for the row (40 bytes, in an array that may be twice its size); the
+    // places of its texts while the columns' widths are measured.
+    static constexpr qint64 kShownLineBytes = 160;
+    // What the document's lines take so once shown, which the threads that fill and measure the
+    // lists leave to them (platform::runParts).
+    qint64 shownReserve() const;
     void ActNewFileExecute();
     void ActOpenFileExecute();
     void ActReloadExecute();
@@ -254,11 +262,17 @@ public:
     bool refuseSpecialFile(const QString& name);
     void openPlain(const QString& name, int selector);
     // The model's load status: the code page read, or loadFileMissing, loadUnreadable,
-    // loadCannotOpen, loadNotRegularFile, loadOutOfMemory.
+    // loadCannotOpen, loadNotRegularFile, loadOutOfMemory. Unless loadOutOfMemory, the document
+    // read (whole or in part) has replaced the window's and its sections are listed.
     int loadPlainFile(QString name, int selector);
     // After a load begun at `loadStart` (timeGetTime): the load time, the read-only state and the
     // encoding of `name`, then the section list filled and sized for the loaded document.
     void showLoadedDocument(const QString& name, std::uint32_t loadStart);
+    // The document is cleared and `loaded` takes its place, leaving `loaded` empty.
+    void adoptDocument(TEkMemIni& loaded);
+    // True for a load refused for want of memory (loadOutOfMemory); then that is reported, and the
+    // window keeps the document it had, as it was: a file is loaded beside it and adopted once read.
+    bool refuseOutOfMemory(int status, const QString& name);
     // True when the load failed; then the failure is reported and the document cleared.
     bool checkFileError(int status, const QString& name);
     // The window without a file, as at the start: no name, not read-only, its commands and

@@ -211,19 +211,18 @@ void TForm1::openFile(const QString& name, int selector) {
         const std::optional<QString> password = TFormPassword::askPassword(TFormPassword::Mode::Open, this);
         if (!password)
             return;
-        filePassword = *password;
-        loadEncryptedFile(name, filePassword);
+        loadEncryptedFile(name, *password);
         return;
     }
     openPlain(name, selector);
 }
 
 void TForm1::openPlain(const QString& name, int selector) {
-    clearDocument();
+    const int status = loadPlainFile(name, selector);
+    if (refuseOutOfMemory(status, name))
+        return;
     filePassword.clear();
     encrypted = false;
-    encodingSelector = selector;
-    const int status = loadPlainFile(name, selector);
     if (checkFileError(status, name)) {
         enableFileActions(false);
         return;
@@ -237,21 +236,31 @@ int TForm1::loadPlainFile(QString name, int selector) {
     if (name.isEmpty())
         name = fileName;
     const std::uint32_t start = platform::timeGetTime();
-    int status;
-    switch (selector) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
-        status = model.LoadFromFileAs(name, selectorToCodePage(selector));
-        break;
-    default:
-        status = model.LoadFromFile(name);
-        break;
-    }
+    TEkMemIni loaded;
+    loaded.shownLineBytes = kShownLineBytes;
+    const int status = selector >= 0 && selector <= 3
+                           ? loaded.LoadFromFileAs(name, selectorToCodePage(selector))
+                           : loaded.LoadFromFile(name);
+    if (status == loadOutOfMemory)
+        return status;
+    adoptDocument(loaded);
     showLoadedDocument(name, start);
     updateActions(false);
     return status;
+}
+
+void TForm1::adoptDocument(TEkMemIni& loaded) {
+    clearDocument();
+    model.sections.swap(loaded.sections);
+    model.codePage = loaded.codePage;
+    model.fileName = loaded.fileName;
+}
+
+bool TForm1::refuseOutOfMemory(int status, const QString& name) {
+    if (status != loadOutOfMemory)
+        return false;
+    platform::showError(kFileError, "Not enough memory to open the file\r\n" + name);
+    return true;
 }
 
 void TForm1::showLoadedDocument(const QString& name, std::uint32_t loadStart) {
@@ -274,8 +283,6 @@ bool TForm1::checkFileError(int status, const QString& name) {
         platform::showError(kFileError, "Cannot open File\r\n" + name);
     else if (status == loadNotRegularFile)
         platform::showError(kFileError, kNotRegularFile + name);
-    else if (status == loadOutOfMemory)
-        platform::showError(kFileError, "Not enough memory to open the file\r\n" + name);
     clearDocument();
     dropFileName();
     return true;
@@ -297,13 +304,14 @@ void TForm1::dropFileName() {
 void TForm1::ActReloadExecute() {
     if (refuseSpecialFile(fileName) || askSaveChanges())
         return;
-    clearDocument();
     if (encrypted) {
         loadEncryptedFile(fileName, filePassword);
         return;
     }
     const QString name = fileName;
     const int status = loadPlainFile(name, encodingSelector);
+    if (refuseOutOfMemory(status, name))
+        return;
     if (checkFileError(status, name))
         enableFileActions(false);
     else
@@ -434,14 +442,20 @@ void TForm1::encryptedLoadFailed() {
 }
 
 void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
-    clearDocument();
-    LbLoadTime->setCaption("0");
-    LbShowTime->setCaption("0");
     const std::uint32_t start = platform::timeGetTime();
-
     QFile file(name);
     QString reason;
     const platform::OpenOutcome opened = platform::openForReading(file, {}, &reason);
+    TEkMemIni loaded;
+    loaded.shownLineBytes = kShownLineBytes;
+    const int status =
+        opened == platform::OpenOutcome::Opened ? readEncryptedFile(loaded, file, password) : 0;
+    file.close();
+    if (refuseOutOfMemory(status, name))
+        return;
+    adoptDocument(loaded);
+    LbLoadTime->setCaption("0");
+    LbShowTime->setCaption("0");
     if (opened != platform::OpenOutcome::Opened) {
         if (opened == platform::OpenOutcome::NotRegularFile)
             platform::showError(kFileError, kNotRegularFile + name);
@@ -451,8 +465,6 @@ void TForm1::loadEncryptedFile(const QString& name, const QString& password) {
         encryptedLoadFailed();
         return;
     }
-    const int status = readEncryptedFile(model, file, password);
-    file.close();
     if (status == loadNotEncrypted || status == loadWrongPassword) {
         platform::showError(kFileError, status == loadNotEncrypted
                                             ? name + "\r\nIs not an Encrypted Velquin File"

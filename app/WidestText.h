@@ -38,10 +38,11 @@ public:
     // the columns in one font. Many rows are summed on several threads, in parts, from what the
     // first rows put in the tables; texts that need more are summed on this thread after. So
     // textAt is called on several threads at once, and must only read. An exception of textAt on
-    // any thread is thrown here once every thread has ended, the columns left part-way. See
+    // any thread is thrown here once every thread has ended, the columns left part-way. The
+    // threads leave `keep` bytes of address space to the caller (platform::runParts). See
     // DEVELOPERS.md, "Threads".
     template <typename TextAt>
-    static void addRows(std::vector<TWidestText>& columns, int rows, TextAt textAt);
+    static void addRows(std::vector<TWidestText>& columns, int rows, TextAt textAt, qint64 keep = 0);
 
     int width() const { return width_; }
     int measured() const { return measured_; }
@@ -104,7 +105,7 @@ private:
 };
 
 template <typename TextAt>
-void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt textAt) {
+void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt textAt, qint64 keep) {
     using Text = std::pair<int, int>; // a row and a column
     struct Part {
         std::vector<Widest> widest;
@@ -156,7 +157,7 @@ void TWidestText::addRows(std::vector<TWidestText>& columns, int rows, TextAt te
             }
         };
         const bool withBias = bool(sumBias);
-        platform::runParts(threads, [&](int t) {
+        platform::runParts(threads, keep, [&](int t) {
             if (withBias)
                 sumPart(t, std::true_type());
             else

@@ -148,6 +148,9 @@ public:
     bool writeBom = true;        // writers put a byte-order mark first
     QString fileName;            // the file last loaded or saved
     int codePage = codePageUtf8; // codePageUnknown while a load runs
+    // What the caller will take of memory for each line once it shows the document, which a
+    // load's memory check keeps free besides the document itself.
+    qint64 shownLineBytes = 0;
 
     TEkMemIni() = default;
     ~TEkMemIni();
@@ -193,11 +196,13 @@ public:
     // a file whose stamp (platform::fileStamp) differs after the last read from before the first:
     // a file written while it was read.
     // A load that would take more memory than the process may still take (platform::memoryLeft)
-    // is refused: the document's cost is told from the size of the text, its encoding and what
-    // the lines read so far cost, before the first read and again as the load grows. It and an
-    // allocation that fails while the text is read end the load with loadOutOfMemory, and the
-    // sections this load had appended are deleted at once, so that the memory is there again for
-    // what the caller shows next.
+    // is refused: before the first read when that is less than the text (a third of its bytes),
+    // then as the load runs, each look asking the system again, when what is left no longer
+    // covers the rest of the text, 16 MB for the program to go on, `shownLineBytes` for each line
+    // made so far, and the least it reads before the next look at the most a line can take. The
+    // less memory there is to spare, the more often it looks. It and an allocation that fails while
+    // the text is read end the load with loadOutOfMemory, and the sections this load had appended
+    // are deleted at once, so that the memory is there again for what the caller shows next.
 
     // Detects the encoding, then reads the file. Sets `fileName`.
     int LoadFromFile(const QString& fileName);

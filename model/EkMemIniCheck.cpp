@@ -206,8 +206,10 @@ bool TEkMemIni::findUnreadableLine(int& sectionIndex, int& itemIndex) const {
     const qint64 total = firstItem[size_t(n)];
     const int parts = platform::partsFor(total, kItemsPerPart);
     std::vector<LinePlace> partFound(static_cast<size_t>(parts));
+    // The threads leave the address space that the lines take once shown.
+    const qint64 keep = (total + n) * shownLineBytes;
     if (total > 0) {
-        platform::runParts(parts, [&](int part) {
+        platform::runParts(parts, keep, [&](int part) {
             const qint64 from = total * part / parts;
             const qint64 to = total * (part + 1) / parts;
             // The section holding item `from`: the last whose items begin at or before it.

@@ -341,53 +341,171 @@ qsizetype lastLineEnd(const char* bytes, qsizetype n, qsizetype from, int unitSi
     return 0;
 }
 
-// What a document takes of memory, for a load's check: for each line an item, its place in its
-// section's list with room to grow, and a row of the list that shows it; for each character kept,
-// two bytes. Texts that recur are shared and blanks are not kept, so most files take somewhat less.
-constexpr qint64 kLineBytes = qint64(sizeof(TEkIniVal)) + 2 * qint64(sizeof(void*)) + 32;
-constexpr qint64 kUnitBytes = 2;
-// A load with memory to spare looks at the memory left again after this many bytes of its file.
-constexpr qint64 kCheckEvery = qint64(32) << 20;
+// The most one line can take of memory: an item (a section takes no more), its place in its
+// section's list with room to grow, and that list's move as it grows. A line is at least one
+// code unit, its line break; its characters take two bytes each, far less than a line.
+constexpr qint64 kLineBytes = qint64(sizeof(TEkIniVal)) + 4 * qint64(sizeof(void*));
+// The least a byte of the file takes of memory: a character kept takes two bytes and at most three
+// of UTF-8, and most lines take far more than their characters; only blanks, which are not kept,
+// take less.
+constexpr double kLeastPerByte = 1.0 / 3;
+// The part of a line that is not read yet: the buffer that holds it may double, and once it has
+// ended, its text decoded and its text kept take two bytes a character each.
+constexpr double kHeldBytes = 2;
+constexpr double kHeldCharacterBytes = 4;
+// What the program needs besides the document to go on: the reader's buffers, and the caller's
+// own steps once the load is done, a message among them.
+constexpr qint64 kKeepBytes = qint64(16) << 20;
+// The stretches of the file between two looks at the memory left: the least, and the longest
+// when there is memory to spare.
+constexpr qint64 kLeastStretch = qint64(16) << 10;
+constexpr qint64 kLongestStretch = qint64(32) << 20;
 
-// Whether what a load has still to make of its text fits in the memory left. A document takes
-// several times its file (up to some ten times for short lines), and a system that promises
-// memory it does not have ends a load that takes more than there is by killing the program rather
-// than with the program's message. So the cost is told from what the lines read so far cost, and
-// checked before it is taken: at the start, after the first piece, and then after stretches of the
-// file that are shorter the less memory there is to spare. Each check asks the system once.
+// Whether what a load has still to make fits in the memory left. A document takes from about its
+// text to some ten times its file, by the length of its lines, which may change anywhere along
+// the file; and a system that promises memory it does not have ends a load that takes more than
+// there is by killing the program rather than with the program's message. So nothing is told
+// from the lines read so far about those still to come but what they must take at least (a third
+// of their bytes) and at most (a line a code unit). Each look asks the system what is really left,
+// which what the lines so far took has lowered, keeps aside what must still come (the rest at
+// least, the line not read to its end, what the caller will take for the lines so far), and lets
+// the load read on for as long as the rest of the memory covers at worst; the less there is to
+// spare, the sooner it looks again.
 class MemoryCheck {
 public:
-    // `total`: the bytes the load will read; a small text is not worth a look.
-    MemoryCheck(qint64 total, int unitSize)
-        : total_(total), unitSize_(unitSize), due_(total > kReadChunk ? 0 : total + 1) {}
+    // `total`: the bytes the load will read; `shownLineBytes`: what the caller will take for each
+    // line besides the document (TEkMemIni::shownLineBytes).
+    MemoryCheck(qint64 total, int unitSize, qint64 shownLineBytes)
+        : total_(total), unitSize_(unitSize), shownLineBytes_(shownLineBytes),
+          due_(total > kLeastStretch ? 0 : total + 1) {}
 
-    // False when the rest does not fit: `read` bytes were read so far, of which the first
-    // `parsed` made `lines` lines of `units` characters.
-    bool fits(qint64 read, qint64 parsed, qint64 lines, qint64 units) {
-        if (read < due_)
-            return true;
-        // Bytes of memory per byte of the file: before a byte is read, the file's size; before a
-        // line has ended, one long line (its bytes, their decoded copy and the text kept); then
-        // what the lines so far cost.
-        double rate = 1;
-        if (parsed > 0)
-            rate = double(lines * kLineBytes + units * kUnitBytes) / double(parsed);
-        else if (read > 0)
-            rate = 1 + 2.0 * kUnitBytes / unitSize_;
-        const double spare = double(platform::memoryLeft()) - rate * double(total_ - parsed);
-        if (spare < 0)
+    // The load may read up to here before it looks again.
+    qint64 due() const { return due_; }
+
+    // False when the rest does not fit: `read` bytes were read so far, which made `lines` lines,
+    // and of which the last `held` are a line not read to its end. Each call asks the system.
+    bool fits(qint64 read, qint64 lines, qint64 held) {
+        const qint64 rest = total_ - read;
+        const double mostPerByte = double(kLineBytes + shownLineBytes_) / unitSize_;
+        const double spare = double(platform::memoryLeft()) - double(rest) * kLeastPerByte -
+                             double(held) * (kHeldBytes + kHeldCharacterBytes / unitSize_) -
+                             double(lines) * double(shownLineBytes_) - double(kKeepBytes);
+        const qint64 least = std::min(rest, kLeastStretch);
+        if (spare < mostPerByte * double(least))
             return false;
-        // The first piece tells what the lines cost: the next check comes as soon as it is read.
-        due_ = read == 0
-                   ? kReadChunk
-                   : read + qint64(std::clamp(spare / rate / 4, double(kReadChunk), double(kCheckEvery)));
+        due_ = read + std::clamp(qint64(spare / mostPerByte), least, kLongestStretch);
         return true;
     }
 
 private:
     qint64 total_;
     int unitSize_;
+    qint64 shownLineBytes_;
     qint64 due_;
+};
+
+// Skips the reader's byte-order mark; without it the reader starts over at the start of the
+// stream, not where it stood.
+void skipMark(QIODevice& stream, const ReaderKind& kind) {
+    if (kind.mark.isEmpty())
+        return;
+    const QByteArray head = stream.read(kind.mark.size());
+    if (QByteArrayView(head) != kind.mark)
+        stream.seek(0);
+}
+
+// The steps of one load after its mark: every byte from the position to the size the stream had
+// when the load began is read, in pieces as the memory check allows, and the whole lines of each
+// piece decoded and parsed; the piece of a line not yet ended waits for the next.
+class StreamLoad {
+public:
+    StreamLoad(TEkMemIni& doc, QIODevice& stream, const ReaderKind& kind, qint64 size, MemoryCheck& memory)
+        : doc_(doc), stream_(stream), kind_(kind), memory_(memory), parser_(doc, size),
+          decoder_(kind.codePage), left_(std::max<qint64>(size - stream.pos(), 0)), total_(left_) {}
+
+    // Reads to the size: nothing, or what ends the load. A file that ends sooner was changed
+    // under the load, and its start is not the document.
+    std::optional<int> readWholeLines() {
+        while (true) {
+            const qint64 read = total_ - left_;
+            if (read >= memory_.due() && !memory_.fits(read, parser_.lines(), have_))
+                return loadOutOfMemory;
+            const qint64 want = std::min({left_, kReadChunk, memory_.due() - read});
+            qint64 got = 0;
+            if (want > 0) {
+                if (have_ + want > qsizetype(pending_.size()))
+                    pending_.resize(std::max<size_t>(pending_.size() * 2, size_t(have_ + want)));
+                got = stream_.read(pending_.data() + have_, want);
+                if (got < 0)
+                    return loadCannotOpen; // a failing device must not pass for a shorter file
+                if (got == 0)
+                    return loadUnreadable; // cut short while it was read
+                left_ -= got;
+            }
+            const qsizetype before = have_;
+            have_ += got;
+            if (left_ == 0)
+                return std::nullopt;
+            const qsizetype cut =
+                lastLineEnd(pending_.data(), have_, std::max<qsizetype>(before - kind_.unitSize, 0),
+                            kind_.unitSize, kind_.codePage);
+            if (cut == 0)
+                continue;
+            if (!parseLines(pending_.data(), cut))
+                return loadUnreadable; // a NUL followed by more lines, or a broken header
+            std::memmove(pending_.data(), pending_.data() + cut, size_t(have_ - cut));
+            have_ -= cut;
+        }
+    }
+
+    // The last piece ends the text: an odd byte of UTF-16 is dropped, and the trailing NULs,
+    // TABs and spaces are not part of the text. Any NUL that remains stops the parse before the
+    // end of the text, and what would follow it must not be dropped silently.
+    int parseLastPiece() {
+        have_ -= have_ % kind_.unitSize;
+        const qsizetype lines = lastLineEnd(pending_.data(), have_, 0, kind_.unitSize, kind_.codePage);
+        if (!parseLines(pending_.data(), lines))
+            return loadUnreadable;
+        auto [first, end] = decoder_.decode(pending_.data() + lines, have_ - lines);
+        while (end > first && (end[-1] == kNul || end[-1] == kTab || end[-1] == kSpace))
+            --end;
+        if (!parser_.parse(first, end))
+            return loadUnreadable;
+        doc_.codePage = kind_.codePage;
+        return kind_.codePage;
+    }
+
+private:
+    // Whole lines are decoded and parsed in pieces of about kDecodeStep bytes: the decoded text
+    // of a piece stays in the processor's cache, and the heap hands the same memory back for
+    // every piece instead of new pages.
+    bool parseLines(const char* bytes, qsizetype n) {
+        for (qsizetype at = 0; at < n;) {
+            qsizetype stop = n;
+            if (n - at > kDecodeStep) {
+                const qsizetype inside =
+                    lastLineEnd(bytes, at + kDecodeStep, at, kind_.unitSize, kind_.codePage);
+                if (inside > at)
+                    stop = inside;
+            }
+            const auto [first, end] = decoder_.decode(bytes + at, stop - at);
+            if (!parser_.parse(first, end))
+                return false;
+            at = stop;
+        }
+        return true;
+    }
+
+    TEkMemIni& doc_;
+    QIODevice& stream_;
+    const ReaderKind& kind_;
+    MemoryCheck& memory_;
+    LineParser parser_;
+    PieceDecoder decoder_;
+    qint64 left_;               // bytes still to read
+    qint64 total_;              // bytes to read in all
+    std::vector<char> pending_; // bytes read but not parsed yet: the start of an unfinished line
+    qsizetype have_ = 0;
 };
 
 // Reads the stream from its current position with one of the four readers. `opened` is the
@@ -400,93 +518,18 @@ int readStream(TEkMemIni& doc, QIODevice& stream, int codePage,
     const qint64 size = stream.size(); // the whole stream, wherever its position stands
     if (size < kind.minimumSize)
         return kind.codePage;
-    if (!kind.mark.isEmpty()) {
-        const QByteArray head = stream.read(kind.mark.size());
-        if (QByteArrayView(head) != kind.mark)
-            stream.seek(0);
-    }
-    // Every byte from here to the size the stream has now is read: a file that ends sooner was
-    // changed under the load, and its start is not the document.
-    qint64 left = std::max<qint64>(size - stream.pos(), 0);
-    const qint64 total = left;
-    MemoryCheck memory(total, kind.unitSize);
-    if (!memory.fits(0, 0, 0, 0))
+    skipMark(stream, kind);
+    MemoryCheck memory(std::max<qint64>(size - stream.pos(), 0), kind.unitSize, doc.shownLineBytes);
+    if (memory.due() == 0 && !memory.fits(0, 0, 0))
         return loadOutOfMemory;
-
-    LineParser parser(doc, size);
-    PieceDecoder decoder(kind.codePage);
-    qint64 parsed = 0; // bytes
-    qint64 units = 0;  // of the bytes parsed
-    // Whole lines are decoded and parsed in pieces of about kDecodeStep bytes: the decoded text
-    // of a piece stays in the processor's cache, and the heap hands the same memory back for
-    // every piece instead of new pages.
-    auto parseLines = [&](const char* bytes, qsizetype n) {
-        for (qsizetype at = 0; at < n;) {
-            qsizetype stop = n;
-            if (n - at > kDecodeStep) {
-                const qsizetype inside =
-                    lastLineEnd(bytes, at + kDecodeStep, at, kind.unitSize, kind.codePage);
-                if (inside > at)
-                    stop = inside;
-            }
-            const auto [first, end] = decoder.decode(bytes + at, stop - at);
-            if (!parser.parse(first, end))
-                return false;
-            parsed += stop - at;
-            units += end - first;
-            at = stop;
-        }
-        return true;
-    };
-    std::vector<char> pending; // bytes read but not parsed yet: the start of an unfinished line
-    qsizetype have = 0;
-    while (true) {
-        if (!memory.fits(total - left, parsed, parser.lines(), units))
-            return loadOutOfMemory;
-        const qint64 want = std::min(left, kReadChunk);
-        qint64 got = 0;
-        if (want > 0) {
-            if (have + want > qsizetype(pending.size()))
-                pending.resize(std::max<size_t>(pending.size() * 2, size_t(have + want)));
-            got = stream.read(pending.data() + have, want);
-            if (got < 0)
-                return loadCannotOpen; // a failing device must not pass for a shorter file
-            if (got == 0)
-                return loadUnreadable; // cut short while it was read
-            left -= got;
-        }
-        const qsizetype before = have;
-        have += got;
-        if (left == 0)
-            break;
-        const qsizetype cut =
-            lastLineEnd(pending.data(), have, std::max<qsizetype>(before - kind.unitSize, 0), kind.unitSize,
-                        kind.codePage);
-        if (cut == 0)
-            continue;
-        if (!parseLines(pending.data(), cut))
-            return loadUnreadable; // a NUL followed by more lines, or a broken header
-        std::memmove(pending.data(), pending.data() + cut, size_t(have - cut));
-        have -= cut;
-    }
+    StreamLoad load(doc, stream, kind, size, memory);
+    if (const std::optional<int> failed = load.readWholeLines())
+        return *failed;
     // A file written while it was read may hold lines of two versions: like one cut short, it is
     // not the document.
     if (opened && platform::fileStamp(stream) != opened)
         return loadUnreadable;
-    // The last piece ends the text: an odd byte of UTF-16 is dropped, and the trailing NULs,
-    // TABs and spaces are not part of the text. Any NUL that remains stops the parse before the
-    // end of the text, and what would follow it must not be dropped silently.
-    have -= have % kind.unitSize;
-    const qsizetype lines = lastLineEnd(pending.data(), have, 0, kind.unitSize, kind.codePage);
-    if (!parseLines(pending.data(), lines))
-        return loadUnreadable;
-    auto [first, end] = decoder.decode(pending.data() + lines, have - lines);
-    while (end > first && (end[-1] == kNul || end[-1] == kTab || end[-1] == kSpace))
-        --end;
-    if (!parser.parse(first, end))
-        return loadUnreadable;
-    doc.codePage = kind.codePage;
-    return kind.codePage;
+    return load.parseLastPiece();
 }
 
 } // namespace

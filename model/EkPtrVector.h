@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <type_traits>
+#include <utility>
 
 template <typename T> class TEkPtrVector {
 public:
@@ -93,6 +94,13 @@ public:
                 return i;
         }
         return -1;
+    }
+
+    // Exchanges the elements and arrays of the two vectors.
+    void swap(TEkPtrVector& other) noexcept {
+        std::swap(data, other.data);
+        std::swap(count, other.count);
+        std::swap(capacity, other.capacity);
     }
 
     // Deletes every element; the capacity stays.

@@ -344,20 +344,22 @@ qint64 controlGroupsLeft() {
 TestSeam<MemoryFigure> memoryLeftFigure;
 TestSeam<QByteArray> controlGroupRoot;
 
+qint64 addressSpaceLeft() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return kNoLimit;
+    // The limit counts every page mapped, which statm's first figure gives.
+    char statm[256];
+    const qint64 mapped =
+        std::strtoll(readProcFile("/proc/self/statm", statm), nullptr, 10) * qint64(::sysconf(_SC_PAGESIZE));
+    const auto cap = qint64(std::min<rlim_t>(limit.rlim_cur, rlim_t(kNoLimit)));
+    return std::max<qint64>(cap - mapped, 0);
+}
+
 qint64 memoryLeft() {
     if (memoryLeftFigure)
         return memoryLeftFigure();
-    qint64 left = kNoLimit;
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-        // The limit counts every page mapped, which statm's first figure gives.
-        char statm[256];
-        const qint64 mapped = std::strtoll(readProcFile("/proc/self/statm", statm), nullptr, 10) *
-                              qint64(::sysconf(_SC_PAGESIZE));
-        const auto cap = qint64(std::min<rlim_t>(limit.rlim_cur, rlim_t(left)));
-        left = std::max<qint64>(cap - mapped, 0);
-    }
-    left = std::min(left, controlGroupsLeft());
+    qint64 left = std::min(addressSpaceLeft(), controlGroupsLeft());
     char meminfo[8192];
     readProcFile("/proc/meminfo", meminfo);
     const qint64 available = meminfoKb(meminfo, "MemAvailable:");

@@ -110,6 +110,12 @@ std::optional<FileStamp> fileStamp(const QIODevice& device);
 // heap, so it may be asked when memory is short, and in a child just forked.
 qint64 memoryLeft();
 
+// The bytes of address space this process may still map: its address-space limit (RLIMIT_AS) less
+// what it has mapped, or the largest qint64 without a limit. What a thread takes is mostly of this
+// kind (a stack, a malloc arena), reserved rather than used. Read as memoryLeft() reads it, but
+// never answered by its test figure.
+qint64 addressSpaceLeft();
+
 // For tests: while set, memoryLeft() answers what the figure returns instead of the system's
 // figures.
 using MemoryFigure = std::function<qint64()>;

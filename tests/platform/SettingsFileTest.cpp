@@ -7,8 +7,6 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <malloc.h>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -213,14 +211,6 @@ TEST_F(SettingsFileTest, MakesTheMissingFoldersPrivateAndTheirFoldersOwnersBefor
     EXPECT_EQ(temporaryFolders(), 0);
 }
 
-// The process's memory in use ("VmRSS") or at its peak ("VmHWM"), in KB; 0 when not told.
-qint64 memoryKb(const QByteArray& key) {
-    QFile status("/proc/self/status");
-    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
-    const qsizetype at = text.indexOf(key + ':');
-    return at < 0 ? 0 : std::strtoll(text.constData() + at + key.size() + 1, nullptr, 10);
-}
-
 // A hostile file of each shape, as large as is read, is read in a few MB (a sound 1 MiB value
 // takes QSettings 4). The peak counts from the memory in use once what is free is given back.
 TEST_F(SettingsFileTest, AHostileFileOfTheLargestSizeReadTakesAFewMegabytes) {
@@ -248,14 +238,11 @@ TEST_F(SettingsFileTest, AHostileFileOfTheLargestSizeReadTakesAFewMegabytes) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_TRUE(testsupport::writeFile(name, row.text));
-        ::malloc_trim(0);
-        QFile peak("/proc/self/clear_refs");
-        if (!peak.open(QIODevice::WriteOnly) || peak.write("5") != 1 || !peak.flush())
+        const testsupport::MemoryGrowth growth;
+        if (!growth.valid)
             GTEST_SKIP() << "the system does not let the peak be reset";
-        const qint64 before = memoryKb("VmRSS");
-        ASSERT_GT(before, 0);
         platform::SettingsFile("Org", "App").values().allKeys();
-        EXPECT_LT(memoryKb("VmHWM") - before, 8 * 1024);
+        EXPECT_LT(growth.peak(), 8 << 20);
     }
 }
 

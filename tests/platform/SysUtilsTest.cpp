@@ -2,12 +2,15 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <sys/resource.h>
-#include <unistd.h>
+#include <sys/stat.h>
+#include <tuple>
 #include <vector>
 
 TEST(AnsiCodePage, EveryByteSurvivesDecodeAndEncode) {
@@ -84,16 +87,32 @@ TEST(AnsiCodePage, LoneSurrogatesBecomeSubstitutesWithoutSwallowingNeighbours) {
     EXPECT_EQ(bytes[2], 'a');
 }
 
+// A file's stamp holds which file it is, its size and its two times, as the system tells them.
+TEST(FileStamp, HoldsTheFilesIdentitySizeAndTimes) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("a.ini");
+    const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 5}};
+    ASSERT_TRUE(testsupport::writeFile(name, "abc"));
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0), 0);
+    QFile file(name);
+    struct stat st {};
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && ::fstat(file.handle(), &st) == 0);
+    const std::optional<platform::FileStamp> s = platform::fileStamp(file);
+    ASSERT_TRUE(s);
+    constexpr qint64 kNs = 1000000000;
+    EXPECT_EQ(std::tuple(s->device, s->inode, s->size, s->modifiedNs, s->changedNs),
+              std::tuple(quint64(st.st_dev), quint64(st.st_ino), 3, 1000000000 * kNs + 5,
+                         st.st_ctim.tv_sec * kNs + st.st_ctim.tv_nsec));
+}
+
 // In a child, so that the limit goes with it: under an address-space limit a little above what the
 // process maps, what is left is no more than the difference.
 TEST(MemoryLeft, UnderAnAddressSpaceLimitIsWhatIsNotMappedYet) {
     constexpr qint64 kMargin = qint64(64) << 20;
     const auto leftUnderALimit = [] {
-        char statm[64] = {};
-        const int fd = ::open("/proc/self/statm", O_RDONLY);
-        if (fd < 0 || ::read(fd, statm, sizeof statm - 1) <= 0)
+        const qint64 mapped = testsupport::statmBytes(0);
+        if (mapped == 0)
             return 2;
-        const qint64 mapped = std::strtoll(statm, nullptr, 10) * ::sysconf(_SC_PAGESIZE);
         rlimit limit{};
         ::getrlimit(RLIMIT_AS, &limit);
         limit.rlim_cur = rlim_t(mapped + kMargin);

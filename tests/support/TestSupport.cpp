@@ -7,9 +7,12 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <grp.h>
+#include <malloc.h>
 #include <sched.h>
+#include <sys/fanotify.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -105,6 +108,35 @@ IdlePipe::~IdlePipe() {
     ::unlink(QFile::encodeName(path).constData());
 }
 
+ChangeAtFirstRead::ChangeAtFirstRead(const QString& path, std::function<void()> change) : path_(path) {
+    const QByteArray name = QFile::encodeName(path);
+    events_ = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY);
+    if (events_ < 0 || ::fanotify_mark(events_, FAN_MARK_ADD, FAN_ACCESS_PERM, AT_FDCWD, name) != 0) {
+        skipReason = "no permission events of fanotify: " + qt_error_string(errno);
+        return;
+    }
+    listen_ = std::thread([this, name, change = std::move(change)] {
+        fanotify_event_metadata event{};
+        if (::read(events_, &event, sizeof event) != sizeof event)
+            return;
+        change();
+        ::fanotify_mark(events_, FAN_MARK_REMOVE, FAN_ACCESS_PERM, AT_FDCWD,
+                        name); // the reads after it go on
+        const fanotify_response allow{event.fd, FAN_ALLOW};
+        [[maybe_unused]] const ssize_t answered = ::write(events_, &allow, sizeof allow);
+        ::close(event.fd);
+    });
+}
+
+ChangeAtFirstRead::~ChangeAtFirstRead() {
+    if (listen_.joinable()) {
+        readFile(path_); // the first read, should there have been none
+        listen_.join();
+    }
+    if (events_ >= 0)
+        ::close(events_);
+}
+
 int exitStatusAs(unsigned user, const std::function<int()>& run) {
     const pid_t child = ::fork();
     if (child == 0) {
@@ -117,6 +149,26 @@ int exitStatusAs(unsigned user, const std::function<int()>& run) {
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+qint64 statmBytes(int field) {
+    QFile statm("/proc/self/statm");
+    const QByteArray text = statm.open(QIODevice::ReadOnly) ? statm.readAll() : QByteArray();
+    return text.split(' ').value(field).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
+
+MemoryGrowth::MemoryGrowth() {
+    ::malloc_trim(0);
+    QFile peak("/proc/self/clear_refs");
+    valid = peak.open(QIODevice::WriteOnly) && peak.write("5") == 1 && peak.flush();
+    start_ = statmBytes(1);
+}
+
+qint64 MemoryGrowth::peak() const {
+    QFile status("/proc/self/status");
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const qsizetype at = text.indexOf("VmHWM:");
+    return at < 0 ? 0 : std::strtoll(text.constData() + at + 6, nullptr, 10) * 1024 - start_;
 }
 
 bool setIds(const QString& path, const FileIds& ids) {

@@ -132,6 +132,21 @@ private:
     std::function<void()> change_;
 };
 
+// While it lives, the first read of the file `path` by anyone waits until `change` has run on a
+// thread of this object's, so that read reads the changed file: a permission event of fanotify,
+// which takes root. `skipReason` says why not when there is none to be had.
+class ChangeAtFirstRead {
+public:
+    ChangeAtFirstRead(const QString& path, std::function<void()> change);
+    ~ChangeAtFirstRead();
+    QString skipReason;
+
+private:
+    QString path_;
+    int events_ = -1;
+    std::thread listen_;
+};
+
 // A named pipe at `path` (replacing what was there) that nothing writes to, removed with this
 // object. So that code that waits to open it fails a test rather than hanging it, a reader still
 // waiting `patienceMs` after the construction is given a writer that closes at once, and
@@ -156,6 +171,23 @@ constexpr unsigned kNobody = 65534;
 // takes the groups kNobody and 4343, with kNobody first. Returns what `run` returned, 2 when the
 // child could not become `user`, -1 when it did not end by itself. Only root may run as others.
 int exitStatusAs(unsigned user, const std::function<int()>& run);
+
+// Figure `field` of /proc/self/statm in bytes: 0 the address space this process has mapped, as an
+// address-space limit counts it, 1 what of it is in memory.
+qint64 statmBytes(int field);
+
+// How far this process's resident memory grows from the moment this is made, which first gives
+// the heap's free memory back to the system and resets the peak. `valid` is false when the
+// system does not let the peak be reset.
+class MemoryGrowth {
+public:
+    MemoryGrowth();
+    bool valid = false;
+    qint64 now() const { return statmBytes(1) - start_; }
+    qint64 peak() const; // the most since the start
+private:
+    qint64 start_ = 0;
+};
 
 // A file's owner, group and permission bits.
 using FileIds = std::tuple<unsigned, unsigned, unsigned>;
