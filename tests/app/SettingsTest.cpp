@@ -200,58 +200,88 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
     }
 }
 
-TEST_F(SettingsTest, AFileWithLinesLeftOutIsReadInFullAndCopiedBeforeItIsWritten) {
-    const QString recentFile = file("recent.ini");
-    stored.setValue("FormSettings", record({0, 100, 600, 300, 100, 1}));
-    stored.setValue("MRUPath0", recentFile + "2");
+// A file with lines that QSettings cannot read or does not write back, or with values of
+// another's that the largest settings a run writes (ten recent files and ten search texts as long
+// as are kept, of characters that take four bytes each) would make too large or too long, is read
+// in full and copied before it is written without them: the start, or the close, says so once,
+// and the next start reads the file it wrote whole, silently. With no copy, it is not written.
+TEST_F(SettingsTest, AFileWithLinesOrValuesLeftOutIsReadInFullAndCopiedBeforeItIsWritten) {
+    // A control character, then a hex digit: four bytes each as QSettings writes them.
+    const auto text = [](char16_t last) {
+        return QString("\037a").repeated(kLongestSettingText / 2).chopped(1) + last;
+    };
+    QStringList recentFiles, history;
+    for (char16_t i = 0; i < 10; ++i) {
+        recentFiles << text(u'0' + i) + "|1";
+        history.prepend(text(u'A' + i));
+        stored.setValue("MRUPath" + QString::number(i), text(u'0' + i) + "1");
+    }
+    stored.setValue("FormSettings", record({0, 100, 600, 300}));
     stored.setValue("FindStr0", "needle");
     stored.sync();
     const QString name = stored.fileName();
-    const QByteArray sound = testsupport::readFile(name);
-    struct Row {
-        const char* name;
-        QByteArray text;
-        QString lines; // as the message lists them
-        QString copy;  // its name's ending; none: every name a copy could take is a folder
+    const QByteArray settings = testsupport::readFile(name);
+    const QByteArray largeValue = "[Other]\nnotes=" + QByteArray(690 * 1024, 'x') + "\n";
+    const QString kept = "The file as it was is kept as " + name + ".bak.";
+    const auto lines = [&](const QString& listed, const QString& then) {
+        return "These lines of " + name + " cannot be read or kept as they stand:\r\n" + listed + "\r\n" +
+               then;
     };
-    const Row rows[] = {
+    const QString atClose = "With the settings of this run, " + name +
+                            " would hold more than settings take (over 1 MiB or over 4096 lines): ";
+    const QString othersLeftOut =
+        atClose + "the values the editor does not write itself are left out.\r\n" + kept;
+    const QString notWritten = "No copy of the file could be made: it is not written while it holds them.";
+    const QString notKept = atClose + "no copy of the file could be made, so it is not written, and the "
+                                      "settings of this run are not kept.";
+    const QString many = "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...";
+    const struct Row {
+        const char* name;
+        QByteArray before, after; // the lines before and after the settings
+        QString told;             // the one message of the run, after its "Settings" line
+        bool copied = true;       // else every name a copy could take is a folder
+    } rows[] = {
         {"more lines than are shown, the first longer than is shown",
-         QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n" + sound,
-         "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...", ".bak"},
-        {"a stray header", "[Gen\n" + sound, "1: [Gen", ".bak2"},
-        {"a comment", "; my note\n" + sound, "1: ; my note", ".bak3"},
-        {"no copy possible", "MRUPath1\n" + sound, "1: MRUPath1", {}},
+         QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n",
+         {},
+         lines(many, kept)},
+        {"a stray header", "[Gen\n", {}, lines("1: [Gen", kept)},
+        {"a comment", "; my note\n", {}, lines("1: ; my note", kept)},
+        {"a large value of another's", {}, largeValue, othersLeftOut},
+        {"many values of another's", {}, "[Other]\n" + keys(4080), othersLeftOut},
+        {"no copy possible", "MRUPath1\n", {}, lines("1: MRUPath1", notWritten), false},
+        {"no copy possible at the close", {}, largeValue, notKept, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        ASSERT_TRUE(testsupport::writeFile(name, row.text));
-        for (int n = 1; n <= 9 && row.copy.isEmpty(); ++n)
+        const QByteArray before = row.before + settings + row.after;
+        ASSERT_TRUE(testsupport::writeFile(name, before));
+        QFile::remove(name + ".bak");
+        for (int n = 1; n <= 9 && !row.copied; ++n)
             QDir().mkpath(name + ".bak" + (n > 1 ? QString::number(n) : "")); // no copy can be made
         boxes.records.clear();
         auto form = start();
-        ASSERT_EQ(boxes.records.size(), 1);
-        EXPECT_TRUE(boxes.records[0].text.startsWith("Settings\r\nThese lines of " + name +
-                                                     " cannot be read or kept as they stand:\r\n" +
-                                                     row.lines + "\r\n"));
-        EXPECT_TRUE(boxes.records[0].text.endsWith(row.copy.isEmpty() ? "not written while it holds them."
-                                                                      : "kept as " + name + row.copy + "."));
+        EXPECT_EQ(boxes.records.size(), row.told.startsWith(atClose) ? 0 : 1);
         // Every other value is read.
         EXPECT_EQ(form->height(), 300);
-        EXPECT_EQ(recent(*form), QStringList{recentFile + "|2"});
+        EXPECT_EQ(recent(*form), recentFiles);
         EXPECT_EQ(form->findSettings->findHistory[0], "needle");
-        form->findSettings->pushFindString("new");
+        form->findSettings->pushFindString(text(u'x') + u'x');
+        EXPECT_EQ(form->findSettings->findHistory[0].size(), kLongestSettingText + 1); // kept for the run
+        for (char16_t i = 0; i < 10; ++i)
+            form->findSettings->pushFindString(text(u'A' + i));
         ASSERT_TRUE(form->close());
-        if (row.copy.isEmpty()) {
-            EXPECT_EQ(testsupport::readFile(name), row.text);
+        ASSERT_EQ(boxes.records.size(), 1);
+        EXPECT_EQ(boxes.records[0].text, "Settings\r\n" + row.told);
+        EXPECT_EQ(testsupport::readFile(row.copied ? name + ".bak" : name), before);
+        if (!row.copied)
             continue;
-        }
-        EXPECT_EQ(testsupport::readFile(name + row.copy), row.text);
-        // Written without the lines, the file is sound: the next start reads it all, silently.
         boxes.records.clear();
         auto next = start();
         EXPECT_TRUE(boxes.records.isEmpty());
-        EXPECT_EQ(recent(*next), QStringList{recentFile + "|2"});
-        EXPECT_EQ(next->findSettings->findHistory[0], "new");
+        EXPECT_EQ(next->height(), 300);
+        EXPECT_EQ(recent(*next), recentFiles);
+        EXPECT_EQ(next->findSettings->findList(), history);
         EXPECT_EQ(QSettings(kMakerName, kProductName).childGroups(), QStringList());
     }
 }
@@ -334,72 +364,6 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
                 QFile::remove(name);
         }
         EXPECT_EQ(boxes.records.value(0).text, "Settings\r\n" + told);
-    }
-}
-
-// The largest settings a run writes: ten recent files and ten search texts as long as are kept, of
-// characters that take four bytes each. With the values of another's they would make a file the
-// next start refuses: those give way, the file as it was is kept, and the close says so once.
-TEST_F(SettingsTest, TheLargestSettingsARunWritesAreReadAtTheNextStart) {
-    // A control character, then a hex digit: four bytes each as QSettings writes them.
-    const auto text = [](char16_t last) {
-        return QString("\037a").repeated(kLongestSettingText / 2).chopped(1) + last;
-    };
-    const QByteArray largeValue = "notes=" + QByteArray(690 * 1024, 'x') + "\n";
-    const QString name = stored.fileName();
-    const QString leftOut =
-        "the values the editor does not write itself are left out.\r\nThe file as it was is "
-        "kept as " +
-        name + ".bak.";
-    const struct Row {
-        const char* name;
-        QByteArray others;
-        QString told; // after the start of the message at the close
-    } rows[] = {{"a large value of another's", largeValue, leftOut},
-                {"many values of another's", keys(4080), leftOut},
-                {"no copy possible", largeValue,
-                 "no copy of the file could be made, so it is not written, and the settings of this run are "
-                 "not kept."}};
-    QStringList recentFiles, history;
-    for (char16_t i = 0; i < 10; ++i) {
-        recentFiles << text(u'0' + i) + "|1";
-        history.prepend(text(u'A' + i));
-    }
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        stored.clear();
-        stored.setValue("FormSettings", record({0, 100, 600, 300}));
-        for (int i = 0; i < 10; ++i)
-            stored.setValue("MRUPath" + QString::number(i), recentFiles[i].chopped(2) + "1");
-        stored.sync();
-        const QByteArray before = testsupport::readFile(name) + "[Other]\n" + row.others;
-        ASSERT_TRUE(testsupport::writeFile(name, before));
-        QFile::remove(name + ".bak");
-        for (int n = 1; n <= 9 && row.told != leftOut; ++n)
-            QDir().mkpath(name + ".bak" + (n > 1 ? QString::number(n) : "")); // no copy can be made
-        boxes.records.clear();
-        auto form = start();
-        EXPECT_TRUE(boxes.records.isEmpty());
-        EXPECT_EQ(recent(*form), recentFiles);
-        form->findSettings->pushFindString(text(u'x') + u'x');
-        EXPECT_EQ(form->findSettings->findHistory[0].size(), kLongestSettingText + 1); // kept for the run
-        for (char16_t i = 0; i < 10; ++i)
-            form->findSettings->pushFindString(text(u'A' + i));
-        ASSERT_TRUE(form->close());
-        EXPECT_EQ(boxes.records.value(0).text, "Settings\r\nWith the settings of this run, " + name +
-                                                   " would hold more than settings take (over 1 MiB or over "
-                                                   "4096 lines): " +
-                                                   row.told);
-        EXPECT_EQ(testsupport::readFile(row.told == leftOut ? name + ".bak" : name), before);
-        if (row.told != leftOut)
-            continue;
-        boxes.records.clear();
-        auto next = start();
-        EXPECT_TRUE(boxes.records.isEmpty());
-        EXPECT_EQ(next->height(), 300);
-        EXPECT_EQ(recent(*next), recentFiles);
-        EXPECT_EQ(next->findSettings->findList(), history);
-        EXPECT_FALSE(QSettings(kMakerName, kProductName).childGroups().contains("Other"));
     }
 }
 
