@@ -13,7 +13,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 using modeltest::dump;
@@ -258,16 +260,14 @@ TEST_F(Files, ALoadIsRefusedOnlyWhenItWouldNotFitInTheMemoryReallyLeft) {
         shortLines += QStringLiteral("k%1=1\r\n").arg(i, 6, 10, QChar('0'));
     for (int i = 0; i < 20000; ++i)
         longLines += QStringLiteral("k%1=").arg(i, 5, 10, QChar('0')) + QString(300, u'v') + "\r\n";
-    const struct {
-        const char* name;
-        QString text;
-    } shapes[] = {{"short then long", shortLines + longLines},
-                  {"long then short", longLines + shortLines},
-                  {"uniform: line breaks alone, the costliest lines", QString(1 << 20, u'\n')},
-                  {"small", shortLines.left(200000)}};
+    const std::pair<const char*, QString> shapes[] = {
+        {"short then long", shortLines + longLines},
+        {"long then short", longLines + shortLines},
+        {"uniform: line breaks alone, the costliest lines", QString(1 << 20, u'\n')},
+        {"small", shortLines.left(200000)}};
     for (int cp : {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE)}) {
-        for (const auto& shape : shapes) {
-            const QByteArray bytes = encode(shape.text, cp, true);
+        for (const auto& [shape, lines] : shapes) {
+            const QByteArray bytes = encode(lines, cp, true);
             qint64 cost = 0;
             {
                 const testsupport::MemoryGrowth growth;
@@ -278,25 +278,23 @@ TEST_F(Files, ALoadIsRefusedOnlyWhenItWouldNotFitInTheMemoryReallyLeft) {
                 cost = growth.peak();
             }
             const qint64 text = bytes.size() / 3; // the least a text takes: a third of its bytes
-            const struct {
-                const char* name;
-                qint64 left;
-                bool loads;
-            } budgets[] = {{"1.5 times what it takes and 24 MB", cost * 3 / 2 + 24 * kMb, true},
-                           {"below what it takes", cost * 9 / 10, false},
-                           {"a tenth short of its text's least and 16 MB", text * 9 / 10 + 16 * kMb, false}};
-            for (const auto& budget : budgets) {
-                SCOPED_TRACE(testing::Message() << modeltest::codePageName(cp) << ", " << shape.name << ", "
-                                                << budget.name << ": " << cost / kMb << " MB");
+            // The memory left at the start, and whether the file loads.
+            const std::tuple<const char*, qint64, bool> budgets[] = {
+                {"1.5 times what it takes and 24 MB", cost * 3 / 2 + 24 * kMb, true},
+                {"below what it takes", cost * 9 / 10, false},
+                {"a tenth short of its text's least and 16 MB", text * 9 / 10 + 16 * kMb, false}};
+            for (const auto& [budget, left, loads] : budgets) {
+                SCOPED_TRACE(testing::Message() << modeltest::codePageName(cp) << ", " << shape << ", "
+                                                << budget << ": " << cost / kMb << " MB");
                 const testsupport::MemoryGrowth growth;
                 int looks = 0;
                 platform::ScopedSeam memory(platform::memoryLeftFigure,
-                                            [&] { return ++looks, budget.left - growth.now(); });
+                                            [&] { return ++looks, left - growth.now(); });
                 TEkMemIni doc;
-                EXPECT_EQ(doc.loadFromBytes(bytes, cp), budget.loads ? cp : loadOutOfMemory);
-                EXPECT_EQ(doc.sections.count, budget.loads ? 1 : 0);
-                EXPECT_LE(growth.peak(), budget.left);
-                EXPECT_TRUE(looks == 1 || budget.left >= text + 16 * kMb) << "a byte was read";
+                EXPECT_EQ(doc.loadFromBytes(bytes, cp), loads ? cp : loadOutOfMemory);
+                EXPECT_EQ(doc.sections.count, loads ? 1 : 0);
+                EXPECT_LE(growth.peak(), left);
+                EXPECT_TRUE(looks == 1 || left >= text + 16 * kMb) << "a byte was read";
             }
         }
     }
