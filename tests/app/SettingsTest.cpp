@@ -225,34 +225,30 @@ TEST_F(SettingsTest, AFileWithLinesOrValuesLeftOutIsReadInFullAndCopiedBeforeItI
     // settings), as a start reads.
     const QByteArray largest = "[Other]\nnotes=" + QByteArray((1 << 20) - settings.size() - 15, 'x') + "\n";
     const QByteArray longest = "[Other]\n" + keys(4096 - int(settings.count('\n')) - 1);
-    const QString kept = "The file as it was is kept as " + name + ".bak.";
-    const auto lines = [&](const QString& listed, const QString& then) {
-        return "These lines of " + name + " cannot be read or kept as they stand:\r\n" + listed + "\r\n" +
-               then;
-    };
+    const QString listed = "These lines of " + name + " cannot be read or kept as they stand:\r\n";
+    const QString kept = "\r\nThe file as it was is kept as " + name + ".bak.";
     const QString atClose = "With the settings of this run, " + name +
                             " would hold more than settings take (over 1 MiB or over 4096 lines): ";
     const QString othersLeftOut =
-        atClose + "the values the editor does not write itself are left out.\r\n" + kept;
-    const QString notWritten = "No copy of the file could be made: it is not written while it holds them.";
+        atClose + "the values the editor does not write itself are left out." + kept;
+    const QString notWritten =
+        "\r\nNo copy of the file could be made: it is not written while it holds them.";
     const QString notKept = atClose + "no copy of the file could be made, so it is not written, and the "
                                       "settings of this run are not kept.";
-    const QString many = "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...";
+    const QByteArray many = QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n";
+    const QString manyListed = "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...";
     const struct Row {
         const char* name;
         QByteArray before, after; // the lines before and after the settings
         QString told;             // the one message of the run, after its "Settings" line
         bool copied = true;       // else every name a copy could take is a folder
     } rows[] = {
-        {"more lines than are shown, the first longer than is shown",
-         QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n",
-         {},
-         lines(many, kept)},
-        {"a stray header", "[Gen\n", {}, lines("1: [Gen", kept)},
-        {"a comment", "; my note\n", {}, lines("1: ; my note", kept)},
+        {"more lines than shown, the first longer than shown", many, {}, listed + manyListed + kept},
+        {"a stray header", "[Gen\n", {}, listed + "1: [Gen" + kept},
+        {"a comment", "; my note\n", {}, listed + "1: ; my note" + kept},
         {"a large value of another's", {}, largest, othersLeftOut},
         {"many values of another's", {}, longest, othersLeftOut},
-        {"no copy possible", "MRUPath1\n", {}, lines("1: MRUPath1", notWritten), false},
+        {"no copy possible", "MRUPath1\n", {}, listed + "1: MRUPath1" + notWritten, false},
         {"no copy possible at the close", {}, largest, notKept, false},
     };
     for (const Row& row : rows) {

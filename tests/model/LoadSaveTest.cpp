@@ -233,16 +233,13 @@ TEST_F(Files, AFileWrittenWhileItIsReadIsNoDocument) {
 // read comes is no document either.
 TEST_F(Files, AFileChangedAsItsEncodingIsDetectedIsNoDocument) {
     const QString name = path("changing.ini");
-    for (int cp : {int(codePageUtf8), int(codePageAnsi), int(codePageUtf16LE), int(codePageUtf16BE)}) {
-        SCOPED_TRACE(modeltest::codePageName(cp));
-        ASSERT_TRUE(writeFile(name, encode("k=old\r\n", cp, true)));
-        testsupport::ChangeAtFirstRead change(
-            name, [&] { writeFile(name, encode("k=new\r\nk2=2\r\n", cp, true)); });
-        if (!change.skipReason.isEmpty())
-            GTEST_SKIP() << change.skipReason.toStdString();
-        TEkMemIni doc;
-        EXPECT_EQ(doc.LoadFromFile(name), loadUnreadable);
-    }
+    ASSERT_TRUE(writeFile(name, encode("k=old\r\n", codePageUtf16LE, true)));
+    testsupport::ChangeAtFirstRead change(
+        name, [&] { writeFile(name, encode("k=new\r\nk2=2\r\n", codePageUtf16LE, true)); });
+    if (!change.skipReason.isEmpty())
+        GTEST_SKIP() << change.skipReason.toStdString();
+    TEkMemIni doc;
+    EXPECT_EQ(doc.LoadFromFile(name), loadUnreadable);
 }
 
 // A document takes from about its text to many times it, by the length of its lines. A load is
