@@ -338,10 +338,8 @@ TEST_F(InfoFormTest, LinksOpenOrCopyWithCtrlAndShift) {
         SCOPED_TRACE(row.label);
         opened.clear();
         QGuiApplication::clipboard()->setText("before");
-        {
-            platform::ScopedSeam keys(platform::keyStateProbe, [&row] { return row.keys; });
-            QTest::mouseClick(box.findChild<QLabel*>(row.label), Qt::LeftButton);
-        }
+        platform::ScopedSeam keys(platform::keyStateProbe, [&row] { return row.keys; });
+        QTest::mouseClick(box.findChild<QLabel*>(row.label), Qt::LeftButton);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), row.clipboard.isEmpty() ? "before" : row.clipboard);
         EXPECT_EQ(opened, row.opened.isEmpty() ? QStringList() : QStringList{row.opened});
     }

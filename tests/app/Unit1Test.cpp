@@ -280,12 +280,10 @@ TEST_F(MainWindowTest, HelpOpensTheMakersPageInTheBrowser) {
     const QString page = kMakerWebPage + "/velquin.htm";
     for (const bool started : {true, false}) {
         QString opened;
+        platform::ScopedSeam opener(platform::urlOpener,
+                                    [&](const QString& url) { return opened = url, started; });
         boxes.records.clear();
-        {
-            platform::ScopedSeam opener(platform::urlOpener,
-                                        [&](const QString& url) { return opened = url, started; });
-            form->ActHelp->trigger();
-        }
+        form->ActHelp->trigger();
         EXPECT_EQ(opened, page);
         EXPECT_EQ(boxTexts().join('\n'),
                   started ? "" : kProductName + "|Could not open the help page in a browser:\r\n" + page);
