@@ -1097,13 +1097,11 @@ TEST_F(EncryptedTest, ASaveThatRunsOutOfMemorySaysSoAndChangesNothing) {
         if (row.saveAs)
             dialogs.answer(target, 0);
         ScopedPasswordResponder passwords(QString("password"));
-        {
-            platform::ScopedSeam outOfMemory(platform::saveProbe, [](QIODevice& file) {
-                file.write(QByteArray(100000, 'x'));
-                throw std::bad_alloc();
-            });
-            (row.saveAs ? form->ActSaveAs : form->ActSave)->trigger();
-        }
+        platform::ScopedSeam outOfMemory(platform::saveProbe, [](QIODevice& file) {
+            file.write(QByteArray(100000, 'x'));
+            throw std::bad_alloc();
+        });
+        (row.saveAs ? form->ActSaveAs : form->ActSave)->trigger();
         EXPECT_EQ(boxTexts(), QStringList{kProductName + "|Not enough memory to save the file\r\n" + target});
         EXPECT_EQ(readFile(name), old);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);
