@@ -197,7 +197,6 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
         const qsizetype head = httpReply(200, QByteArray(total, ' ')).size() - total; // as many digits
         return httpReply(200, v + QByteArray(total - head - v.size(), ' '));
     };
-    constexpr qsizetype kCap = 64 * 1024;
     // 1,024 gzip members of 1 MiB of zeros: 1 MB that would inflate to 1 GiB. Not asked for, it
     // is taken as it comes: bytes past the cap.
     const QByteArray zeros = qCompress(QByteArray(1 << 20, 0), 9);
@@ -233,8 +232,8 @@ TEST_F(InfoFormTest, EveryReplyHasItsOwnBox) {
         {"https", httpReply(200, v), Info, latest, 0, 0, "x", {}, 1, true},
         {"redirect from https to http", httpReply(200, v), ErrorBox, failed, 0, 0, "x",
          "HTTP/1.1 302 X\r\nLocation: " + url(false).toEncoded() + "/software/moved\r\n\r\n", 1, true},
-        {"as long as the cap", sized(kCap), Info, latest},
-        {"one byte past the cap", sized(kCap + 1), ErrorBox, error.arg(version + QChar(0x2026))},
+        {"as long as the cap", sized(64 * 1024), Info, latest},
+        {"one byte past the cap", sized(64 * 1024 + 1), ErrorBox, error.arg(version + QChar(0x2026))},
         {"gzip bomb",
          header + "Content-Encoding: gzip\r\nContent-Length: " + QByteArray::number(bomb.size()) +
              "\r\n\r\n" + bomb,

@@ -334,11 +334,10 @@ TEST(MemoPieces, DoubleClickDragsByTheLinesWords) {
         const QPoint to = memo.cursorRect().center();
         select(memo, clicked, clicked, true);
         const QPoint at = memo.cursorRect().center();
-        for (const auto& [type, point] : {std::pair(QEvent::MouseButtonPress, at),
-                                          {QEvent::MouseButtonDblClick, at},
-                                          {QEvent::MouseMove, to},
-                                          {QEvent::MouseButtonRelease, to}})
-            sendMouse(memo.viewport(), type, point);
+        sendMouse(memo.viewport(), QEvent::MouseButtonPress, at);
+        sendMouse(memo.viewport(), QEvent::MouseButtonDblClick, at);
+        sendMouse(memo.viewport(), QEvent::MouseMove, to);
+        sendMouse(memo.viewport(), QEvent::MouseButtonRelease, to);
         const State got = stateOf(memo);
         EXPECT_EQ(std::pair(got.anchor, got.caret), std::pair(anchor, caret)) << name;
     }
