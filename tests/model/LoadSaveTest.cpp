@@ -282,7 +282,7 @@ TEST_F(Files, ALoadIsRefusedOnlyWhenItWouldNotFitInTheMemoryReallyLeft) {
                 const testsupport::MemoryGrowth growth;
                 int looks = 0;
                 platform::ScopedSeam memory(platform::memoryLeftFigure,
-                                            [&] { return ++looks, left - growth.now(); });
+                                            [&, left = left] { return ++looks, left - growth.now(); });
                 TEkMemIni doc;
                 EXPECT_EQ(doc.loadFromBytes(bytes, cp), loads ? cp : loadOutOfMemory);
                 EXPECT_EQ(doc.sections.count, loads ? 1 : 0);
