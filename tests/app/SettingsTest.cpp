@@ -200,58 +200,87 @@ TEST_F(SettingsTest, StoredPlacesAndSizesKeepTheWholeWindowOnTheScreen) {
     }
 }
 
-TEST_F(SettingsTest, AFileWithLinesLeftOutIsReadInFullAndCopiedBeforeItIsWritten) {
-    const QString recentFile = file("recent.ini");
-    stored.setValue("FormSettings", record({0, 100, 600, 300, 100, 1}));
-    stored.setValue("MRUPath0", recentFile + "2");
+// A file with lines that QSettings cannot read or does not write back, or with values of
+// another's that the largest settings a run writes (ten recent files and ten search texts as long
+// as are kept, of characters that take four bytes each) would make too large or too long, is read
+// in full and copied before it is written without them: the start, or the close, says so once,
+// and the next start reads the file it wrote whole, silently. With no copy, it is not written.
+TEST_F(SettingsTest, AFileWithLinesOrValuesLeftOutIsReadInFullAndCopiedBeforeItIsWritten) {
+    // A control character, then a hex digit: four bytes each as QSettings writes them.
+    const auto text = [](char16_t last) {
+        return QString("\037a").repeated(kLongestSettingText / 2).chopped(1) + last;
+    };
+    QStringList recentFiles, history;
+    for (char16_t i = 0; i < 10; ++i) {
+        recentFiles << text(u'0' + i) + "|1";
+        history.prepend(text(u'A' + i));
+        stored.setValue("MRUPath" + QString::number(i), text(u'0' + i) + "1");
+    }
+    stored.setValue("FormSettings", record({0, 100, 600, 300}));
     stored.setValue("FindStr0", "needle");
     stored.sync();
     const QString name = stored.fileName();
-    const QByteArray sound = testsupport::readFile(name);
-    struct Row {
+    const QByteArray settings = testsupport::readFile(name);
+    // With the values of another's, the file is as large (1 MiB), or as long (4,096 lines of
+    // settings), as a start reads.
+    const QByteArray largest = "[Other]\nnotes=" + QByteArray((1 << 20) - settings.size() - 15, 'x') + "\n";
+    const QByteArray longest = "[Other]\n" + keys(4096 - int(settings.count('\n')) - 1);
+    const QString listed = "These lines of " + name + " cannot be read or kept as they stand:\r\n";
+    const QString kept = "\r\nThe file as it was is kept as " + name + ".bak.";
+    const QString atClose = "With the settings of this run, " + name +
+                            " would hold more than settings take (over 1 MiB or over 4096 lines): ";
+    const QString othersLeftOut =
+        atClose + "the values the editor does not write itself are left out." + kept;
+    const QString notWritten =
+        "\r\nNo copy of the file could be made: it is not written while it holds them.";
+    const QString notKept = atClose + "no copy of the file could be made, so it is not written, and the "
+                                      "settings of this run are not kept.";
+    const QByteArray many = QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n";
+    const QString manyListed = "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...";
+    const struct Row {
         const char* name;
-        QByteArray text;
-        QString lines; // as the message lists them
-        QString copy;  // its name's ending; none: every name a copy could take is a folder
-    };
-    const Row rows[] = {
-        {"more lines than are shown, the first longer than is shown",
-         QByteArray(201, 'x') + QByteArray("\nx").repeated(5) + "\n" + sound,
-         "1: " + QString(200, 'x') + "\u2026\r\n2: x\r\n3: x\r\n4: x\r\n5: x\r\n...", ".bak"},
-        {"a stray header", "[Gen\n" + sound, "1: [Gen", ".bak2"},
-        {"a comment", "; my note\n" + sound, "1: ; my note", ".bak3"},
-        {"no copy possible", "MRUPath1\n" + sound, "1: MRUPath1", {}},
+        QByteArray before, after; // the lines before and after the settings
+        QString told;             // the one message of the run, after its "Settings" line
+        bool copied = true;       // else every name a copy could take is a folder
+    } rows[] = {
+        {"more lines than shown, the first longer than shown", many, {}, listed + manyListed + kept},
+        {"a stray header", "[Gen\n", {}, listed + "1: [Gen" + kept},
+        {"a comment", "; my note\n", {}, listed + "1: ; my note" + kept},
+        {"a large value of another's", {}, largest, othersLeftOut},
+        {"many values of another's", {}, longest, othersLeftOut},
+        {"no copy possible", "MRUPath1\n", {}, listed + "1: MRUPath1" + notWritten, false},
+        {"no copy possible at the close", {}, largest, notKept, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        ASSERT_TRUE(testsupport::writeFile(name, row.text));
-        for (int n = 1; n <= 9 && row.copy.isEmpty(); ++n)
+        const QByteArray before = row.before + settings + row.after;
+        ASSERT_TRUE(testsupport::writeFile(name, before));
+        QFile::remove(name + ".bak");
+        for (int n = 1; n <= 9 && !row.copied; ++n)
             QDir().mkpath(name + ".bak" + (n > 1 ? QString::number(n) : "")); // no copy can be made
         boxes.records.clear();
         auto form = start();
-        ASSERT_EQ(boxes.records.size(), 1);
-        EXPECT_TRUE(boxes.records[0].text.startsWith("Settings\r\nThese lines of " + name +
-                                                     " cannot be read or kept as they stand:\r\n" +
-                                                     row.lines + "\r\n"));
-        EXPECT_TRUE(boxes.records[0].text.endsWith(row.copy.isEmpty() ? "not written while it holds them."
-                                                                      : "kept as " + name + row.copy + "."));
+        EXPECT_EQ(boxes.records.size(), row.told.startsWith(atClose) ? 0 : 1);
         // Every other value is read.
         EXPECT_EQ(form->height(), 300);
-        EXPECT_EQ(recent(*form), QStringList{recentFile + "|2"});
+        EXPECT_EQ(recent(*form), recentFiles);
         EXPECT_EQ(form->findSettings->findHistory[0], "needle");
-        form->findSettings->pushFindString("new");
+        form->findSettings->pushFindString(text(u'x') + u'x');
+        EXPECT_EQ(form->findSettings->findHistory[0].size(), kLongestSettingText + 1); // kept for the run
+        for (char16_t i = 0; i < 10; ++i)
+            form->findSettings->pushFindString(text(u'A' + i));
         ASSERT_TRUE(form->close());
-        if (row.copy.isEmpty()) {
-            EXPECT_EQ(testsupport::readFile(name), row.text);
+        ASSERT_EQ(boxes.records.size(), 1);
+        EXPECT_EQ(boxes.records[0].text, "Settings\r\n" + row.told);
+        EXPECT_EQ(testsupport::readFile(row.copied ? name + ".bak" : name), before);
+        if (!row.copied)
             continue;
-        }
-        EXPECT_EQ(testsupport::readFile(name + row.copy), row.text);
-        // Written without the lines, the file is sound: the next start reads it all, silently.
         boxes.records.clear();
         auto next = start();
         EXPECT_TRUE(boxes.records.isEmpty());
-        EXPECT_EQ(recent(*next), QStringList{recentFile + "|2"});
-        EXPECT_EQ(next->findSettings->findHistory[0], "new");
+        EXPECT_EQ(next->height(), 300);
+        EXPECT_EQ(recent(*next), recentFiles);
+        EXPECT_EQ(next->findSettings->findList(), history);
         EXPECT_EQ(QSettings(kMakerName, kProductName).childGroups(), QStringList());
     }
 }
@@ -267,11 +296,10 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
     const QByteArray large = "[General]\nFindStr0=needle\n";
     const QString noSettings = "\r\nThe editor starts with its defaults and keeps no settings this run.";
     // clang-format off
-    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Folder, AtLargest, AtMostLines, Large, ManyLines, NoPrivateFolder };
+    enum Kind { Pipe, LinkToPipe, LinkToDevice, Socket, Folder, Large, ManyLines, NoPrivateFolder };
     const std::pair<const char*, Kind> rows[] = {
         {"a pipe", Pipe}, {"a link to a pipe", LinkToPipe}, {"a link to a device", LinkToDevice},
-        {"a socket", Socket}, {"a folder", Folder}, {"1 MiB: read", AtLargest},
-        {"4096 lines of settings: read", AtMostLines}, {"one byte more than 1 MiB", Large},
+        {"a socket", Socket}, {"a folder", Folder}, {"one byte more than 1 MiB", Large},
         {"one line of settings more than 4096", ManyLines}, {"no private folder for the copy", NoPrivateFolder}};
     // clang-format on
     const QByteArray oldTemp = qgetenv("TMPDIR");
@@ -288,23 +316,18 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
             ASSERT_TRUE(socket.listen(name));
         } else if (kind == Folder) {
             ASSERT_TRUE(QDir().mkdir(name));
-        } else if (kind == AtLargest || kind == Large) { // blank lines after the settings
-            ASSERT_TRUE(testsupport::writeFile(name, large.leftJustified((1 << 20) + (kind == Large), '\n')));
-        } else if (kind >= AtMostLines) {
-            ASSERT_TRUE(testsupport::writeFile(
-                name, kind == NoPrivateFolder ? large : large + keys(4094 + (kind == ManyLines))));
+        } else if (kind == Large) { // blank lines after the settings
+            ASSERT_TRUE(testsupport::writeFile(name, large.leftJustified((1 << 20) + 1, '\n')));
+        } else if (kind >= ManyLines) {
+            ASSERT_TRUE(testsupport::writeFile(name, kind == ManyLines ? large + keys(4095) : large));
         }
-        const QByteArray bytes = kind >= AtLargest ? testsupport::readFile(name) : QByteArray();
+        const QByteArray bytes = kind >= Large ? testsupport::readFile(name) : QByteArray();
         if (kind == NoPrivateFolder)
             qputenv("TMPDIR", QFile::encodeName(file("temp"))); // a file
         const auto before = node();
         boxes.records.clear();
         auto form = start();
-        const bool read = kind == AtLargest || kind == AtMostLines;
-        EXPECT_EQ(form->findSettings->findHistory[0], read ? "needle" : "");
-        EXPECT_EQ(boxes.records.size(), read ? 0 : 1);
-        if (read)
-            continue;
+        EXPECT_EQ(form->findSettings->findHistory[0], "");
         form->findSettings->pushFindString("new");
         ASSERT_TRUE(form->close());
         qputenv("TMPDIR", oldTemp);
@@ -334,72 +357,6 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
                 QFile::remove(name);
         }
         EXPECT_EQ(boxes.records.value(0).text, "Settings\r\n" + told);
-    }
-}
-
-// The largest settings a run writes: ten recent files and ten search texts as long as are kept, of
-// characters that take four bytes each. With the values of another's they would make a file the
-// next start refuses: those give way, the file as it was is kept, and the close says so once.
-TEST_F(SettingsTest, TheLargestSettingsARunWritesAreReadAtTheNextStart) {
-    // A control character, then a hex digit: four bytes each as QSettings writes them.
-    const auto text = [](char16_t last) {
-        return QString("\037a").repeated(kLongestSettingText / 2).chopped(1) + last;
-    };
-    const QByteArray largeValue = "notes=" + QByteArray(690 * 1024, 'x') + "\n";
-    const QString name = stored.fileName();
-    const QString leftOut =
-        "the values the editor does not write itself are left out.\r\nThe file as it was is "
-        "kept as " +
-        name + ".bak.";
-    const struct Row {
-        const char* name;
-        QByteArray others;
-        QString told; // after the start of the message at the close
-    } rows[] = {{"a large value of another's", largeValue, leftOut},
-                {"many values of another's", keys(4080), leftOut},
-                {"no copy possible", largeValue,
-                 "no copy of the file could be made, so it is not written, and the settings of this run are "
-                 "not kept."}};
-    QStringList recentFiles, history;
-    for (char16_t i = 0; i < 10; ++i) {
-        recentFiles << text(u'0' + i) + "|1";
-        history.prepend(text(u'A' + i));
-    }
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        stored.clear();
-        stored.setValue("FormSettings", record({0, 100, 600, 300}));
-        for (int i = 0; i < 10; ++i)
-            stored.setValue("MRUPath" + QString::number(i), recentFiles[i].chopped(2) + "1");
-        stored.sync();
-        const QByteArray before = testsupport::readFile(name) + "[Other]\n" + row.others;
-        ASSERT_TRUE(testsupport::writeFile(name, before));
-        QFile::remove(name + ".bak");
-        for (int n = 1; n <= 9 && row.told != leftOut; ++n)
-            QDir().mkpath(name + ".bak" + (n > 1 ? QString::number(n) : "")); // no copy can be made
-        boxes.records.clear();
-        auto form = start();
-        EXPECT_TRUE(boxes.records.isEmpty());
-        EXPECT_EQ(recent(*form), recentFiles);
-        form->findSettings->pushFindString(text(u'x') + u'x');
-        EXPECT_EQ(form->findSettings->findHistory[0].size(), kLongestSettingText + 1); // kept for the run
-        for (char16_t i = 0; i < 10; ++i)
-            form->findSettings->pushFindString(text(u'A' + i));
-        ASSERT_TRUE(form->close());
-        EXPECT_EQ(boxes.records.value(0).text, "Settings\r\nWith the settings of this run, " + name +
-                                                   " would hold more than settings take (over 1 MiB or over "
-                                                   "4096 lines): " +
-                                                   row.told);
-        EXPECT_EQ(testsupport::readFile(row.told == leftOut ? name + ".bak" : name), before);
-        if (row.told != leftOut)
-            continue;
-        boxes.records.clear();
-        auto next = start();
-        EXPECT_TRUE(boxes.records.isEmpty());
-        EXPECT_EQ(next->height(), 300);
-        EXPECT_EQ(recent(*next), recentFiles);
-        EXPECT_EQ(next->findSettings->findList(), history);
-        EXPECT_FALSE(QSettings(kMakerName, kProductName).childGroups().contains("Other"));
     }
 }
 

@@ -280,12 +280,10 @@ TEST_F(MainWindowTest, HelpOpensTheMakersPageInTheBrowser) {
     const QString page = kMakerWebPage + "/velquin.htm";
     for (const bool started : {true, false}) {
         QString opened;
+        platform::ScopedSeam opener(platform::urlOpener,
+                                    [&](const QString& url) { return opened = url, started; });
         boxes.records.clear();
-        {
-            platform::ScopedSeam opener(platform::urlOpener,
-                                        [&](const QString& url) { return opened = url, started; });
-            form->ActHelp->trigger();
-        }
+        form->ActHelp->trigger();
         EXPECT_EQ(opened, page);
         EXPECT_EQ(boxTexts().join('\n'),
                   started ? "" : kProductName + "|Could not open the help page in a browser:\r\n" + page);
@@ -853,9 +851,7 @@ TEST_F(MainWindowTest, PipesAndFilesTooBigAreRefusedAndTheDocumentStays) {
     const auto openRefused = [](const QString& name) {
         return "File Error|Not a regular file, but a pipe, a device or a socket:\r\n" + name;
     };
-    const auto tooBig = [](const QString& name) {
-        return "File Error|Not enough memory to open the file\r\n" + name;
-    };
+    const QString tooBig = "File Error|Not enough memory to open the file\r\n";
     const auto saveRefused = [](const QString& name) {
         return "Velquin|Cannot create file \"" + name + "\". " + platform::notRegularFileReason();
     };
@@ -894,9 +890,9 @@ TEST_F(MainWindowTest, PipesAndFilesTooBigAreRefusedAndTheDocumentStays) {
         {"save", good, [&] { form->ActSave->trigger(); }, saveRefused(good)},
         {"save as", pipe, saveAs(pipe), saveRefused(pipe)},
         {"save as encrypted", crypt, saveAs(crypt), saveRefused(crypt)},
-        {"open too big", big, openAfterNo(big), tooBig(big), false},
-        {"encrypted open too big", bigCrypt, openAfterNo(bigCrypt), tooBig(bigCrypt), false},
-        {"reload too big", good, [&] { boxes.answer({platform::IdNo}), reload(); }, tooBig(good), false},
+        {"open too big", big, openAfterNo(big), tooBig + big, false},
+        {"encrypted open too big", bigCrypt, openAfterNo(bigCrypt), tooBig + bigCrypt, false},
+        {"reload too big", good, [&] { boxes.answer({platform::IdNo}), reload(); }, tooBig + good, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.how);
@@ -905,23 +901,21 @@ TEST_F(MainWindowTest, PipesAndFilesTooBigAreRefusedAndTheDocumentStays) {
         open(writeSample("good.ini"), 0);
         editFirstValue("changed");
         std::optional<testsupport::IdlePipe> idle;
-        std::optional<platform::ScopedSeam<platform::MemoryFigure>> memory;
-        std::optional<ScopedPasswordResponder> passwords; // a pipe is refused before one is asked
-        if (row.isPipe) {
+        if (row.isPipe)
             idle.emplace(row.file);
-        } else {
+        else
             ASSERT_TRUE(writeFile(row.file, row.file == bigCrypt ? image : shortLines()));
-            memory.emplace(platform::memoryLeftFigure, [] { return qint64(1) << 20; });
-            passwords.emplace(QString("password"));
-        }
+        platform::ScopedSeam memory(platform::memoryLeftFigure,
+                                    [&] { return qint64(1) << (row.isPipe ? 40 : 20); });
+        ScopedPasswordResponder passwords(QString("password"));
         boxes.records.clear();
         row.run();
         EXPECT_EQ(boxTexts().value(boxTexts().size() - 1), row.message);
         if (idle) {
             EXPECT_FALSE(idle->freedAReader()) << "the window waited for the pipe's writer";
             EXPECT_EQ(platform::fileKind(row.file), platform::FileKind::Special);
+            EXPECT_TRUE(passwords.asked.isEmpty()); // a pipe is refused before one is asked
         }
-        EXPECT_TRUE(noPassword.asked.isEmpty());
         EXPECT_EQ(form->fileName, good);
         EXPECT_TRUE(form->modified);
         ASSERT_EQ(form->model.sections.count, 3);
@@ -1101,13 +1095,11 @@ TEST_F(EncryptedTest, ASaveThatRunsOutOfMemorySaysSoAndChangesNothing) {
         if (row.saveAs)
             dialogs.answer(target, 0);
         ScopedPasswordResponder passwords(QString("password"));
-        {
-            platform::ScopedSeam outOfMemory(platform::saveProbe, [](QIODevice& file) {
-                file.write(QByteArray(100000, 'x'));
-                throw std::bad_alloc();
-            });
-            (row.saveAs ? form->ActSaveAs : form->ActSave)->trigger();
-        }
+        platform::ScopedSeam outOfMemory(platform::saveProbe, [](QIODevice& file) {
+            file.write(QByteArray(100000, 'x'));
+            throw std::bad_alloc();
+        });
+        (row.saveAs ? form->ActSaveAs : form->ActSave)->trigger();
         EXPECT_EQ(boxTexts(), QStringList{kProductName + "|Not enough memory to save the file\r\n" + target});
         EXPECT_EQ(readFile(name), old);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);

@@ -137,7 +137,6 @@ TEST_F(SettingsFileTest, KeepsACopyAsPrivateAsTheFileThenWritesTheReadableLinesO
         {"every name taken", "novalue\n" + sound, 0600, QStringList(9, "other"), {}},
         {"a file that grows as it is copied", "novalue\n" + sound, 0600, {}, {}, true},
         {"a pipe is passed over unread", "novalue\n" + sound, 0600, {"pipe"}, ".bak2"},
-        {"a comment", "; my note\n" + sound, 0600, {}, ".bak"},
         {"a name QSettings alone finds twice", "%6B=0\n" + sound, 0600, {}, ".bak"},
         {"a copy that differs past the first piece",
          "novalue" + QByteArray(100000, 'x') + "\n" + sound,

@@ -20,9 +20,6 @@ public:
     QList<TFormPassword::Mode> asked;
 
 private:
-    platform::ScopedSeam<TFormPassword::Responder> installed_{TFormPassword::responder,
-                                                              [this](TFormPassword::Mode mode) {
-                                                                  asked.append(mode);
-                                                                  return answer;
-                                                              }};
+    platform::ScopedSeam<TFormPassword::Responder> installed_{
+        TFormPassword::responder, [this](TFormPassword::Mode mode) { return asked.append(mode), answer; }};
 };

@@ -152,9 +152,7 @@ int exitStatusAs(unsigned user, const std::function<int()>& run) {
 }
 
 qint64 statmBytes(int field) {
-    QFile statm("/proc/self/statm");
-    const QByteArray text = statm.open(QIODevice::ReadOnly) ? statm.readAll() : QByteArray();
-    return text.split(' ').value(field).toLongLong() * ::sysconf(_SC_PAGESIZE);
+    return readFile("/proc/self/statm").split(' ').value(field).toLongLong() * ::sysconf(_SC_PAGESIZE);
 }
 
 MemoryGrowth::MemoryGrowth() {
@@ -165,8 +163,7 @@ MemoryGrowth::MemoryGrowth() {
 }
 
 qint64 MemoryGrowth::peak() const {
-    QFile status("/proc/self/status");
-    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const QByteArray text = readFile("/proc/self/status");
     const qsizetype at = text.indexOf("VmHWM:");
     return at < 0 ? 0 : std::strtoll(text.constData() + at + 6, nullptr, 10) * 1024 - start_;
 }

@@ -125,12 +125,10 @@ TEST(MessageBoxResponder, NestedRespondersRestoreTheOuterOne) {
 
 TEST(MessageBoxResponder, ModelMessagesBecomeInformationBoxes) {
     ScopedMessageBoxResponder responder;
-    {
-        ScopedSeam sink(messageSink, {});
-        QApplication::setApplicationDisplayName("Velquin");
-        installModelMessageBoxes();
-        ShowMessage("UTF-32 is not supported");
-    }
+    ScopedSeam sink(messageSink, {});
+    QApplication::setApplicationDisplayName("Velquin");
+    installModelMessageBoxes();
+    ShowMessage("UTF-32 is not supported");
 
     ASSERT_EQ(responder.records.size(), 1);
     EXPECT_EQ(responder.records[0].kind, MessageBoxKind::Info);

@@ -28,15 +28,10 @@ TEST(FileReadOnlyTest, CountsMissingFilesAsReadOnly) {
 }
 
 TEST(KeyStateTest, ProbeAnswersInsteadOfTheKeyboard) {
-    {
-        platform::ScopedSeam shift(platform::keyStateProbe,
-                                   [] { return Qt::KeyboardModifiers(Qt::ShiftModifier); });
-        EXPECT_TRUE(platform::isShiftDown());
-        EXPECT_FALSE(platform::isCtrlDown());
-        platform::ScopedSeam ctrl(platform::keyStateProbe,
-                                  [] { return Qt::KeyboardModifiers(Qt::ControlModifier); });
-        EXPECT_FALSE(platform::isShiftDown());
-        EXPECT_TRUE(platform::isCtrlDown());
+    for (const Qt::KeyboardModifier key : {Qt::ShiftModifier, Qt::ControlModifier}) {
+        platform::ScopedSeam probe(platform::keyStateProbe, [key] { return Qt::KeyboardModifiers(key); });
+        EXPECT_EQ(platform::isShiftDown(), key == Qt::ShiftModifier);
+        EXPECT_EQ(platform::isCtrlDown(), key == Qt::ControlModifier);
     }
     EXPECT_FALSE(platform::keyStateProbe); // the guards took their probes away again
 }
