@@ -204,12 +204,18 @@ void reportLeftOut(platform::SettingsFile& store, const QStringList& values) {
     platform::showInfo(kProductName, text);
 }
 
+// What a settings file holds that its reader refuses.
+QString moreThanSettingsTake() {
+    return QStringLiteral("more than settings take (over %1 MiB, over %2 lines, or names of over %3 MiB)")
+        .arg(QString::number(platform::kLargestSettingsFile >> 20),
+             QString::number(platform::kMostSettingsLines),
+             QString::number(platform::kMostSettingsNameBytes >> 20));
+}
+
 // The start of the message of a write that would make a settings file its reader refuses.
 QString tooLargeWith(const platform::SettingsFile& store) {
-    return QStringLiteral("Settings\r\nWith the settings of this run, %1 would hold more than settings take "
-                          "(over %2 MiB or over %3 lines): ")
-        .arg(store.fileName(), QString::number(platform::kLargestSettingsFile >> 20),
-             QString::number(platform::kMostSettingsLines));
+    return "Settings\r\nWith the settings of this run, " + store.fileName() + " would hold " +
+           moreThanSettingsTake() + ": ";
 }
 
 // Tells, once, what became of a settings file that is not read as it stands, and of the editor's
@@ -228,10 +234,8 @@ void reportSettingsFile(platform::SettingsFile& store, const QStringList& values
                 .arg(store.fileName(), QDir::tempPath(), store.notHeldReason()));
     } else if (store.isTooLarge()) {
         const QString copy = store.keepCopy();
-        QString text = QStringLiteral("Settings\r\n%1 holds more than settings take (over %2 MiB or over %3 "
-                                      "lines): it is not read, and the editor starts with its defaults.")
-                           .arg(store.fileName(), QString::number(platform::kLargestSettingsFile >> 20),
-                                QString::number(platform::kMostSettingsLines));
+        QString text = "Settings\r\n" + store.fileName() + " holds " + moreThanSettingsTake() +
+                       ": it is not read, and the editor starts with its defaults.";
         text += copy.isEmpty() ? QStringLiteral("\r\nNo copy of the file could be made: it is not written.")
                                : "\r\nThe file as it was is kept as " + copy + ".";
         platform::showInfo(kProductName, text);

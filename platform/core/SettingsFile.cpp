@@ -330,6 +330,9 @@ SettingsText splitSettingsText(QByteArrayView text) {
                     (section.compare("%general", Qt::CaseInsensitive) == 0 ? section.mid(1) : section) + '/';
             continue;
         }
+        result.nameBytes += section.size() + (line.mark - line.start);
+        if (result.nameBytes > kMostSettingsNameBytes)
+            continue; // not read either
         // Of two settings of one name QSettings keeps the later, and writes back only that.
         lastKey = section + text.sliced(line.start, line.mark - line.start).trimmed().toByteArray();
         lastKey.replace('\\', '/');
@@ -392,7 +395,7 @@ void SettingsFile::read(const QString& copy) {
     }
     if (!tooLarge_) {
         text_ = splitSettingsText(bytes);
-        tooLarge_ = text_.settingsLines > kMostSettingsLines;
+        tooLarge_ = text_.tooLarge();
     }
     file_ = std::move(file);
     if (tooLarge_) {
@@ -463,7 +466,7 @@ SettingsFile::WriteOutcome SettingsFile::write(const QStringList& kept) {
         if (text.size() > kLargestSettingsFile)
             return false;
         const SettingsText split = splitSettingsText(text);
-        return split.settingsLines <= kMostSettingsLines && split.unreadableCount == 0;
+        return !split.tooLarge() && split.unreadableCount == 0;
     };
     WriteOutcome outcome = WriteOutcome::Written;
     if (bytes && !readWhole(*bytes)) {

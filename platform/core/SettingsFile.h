@@ -27,6 +27,16 @@ class QTemporaryDir;
 
 namespace platform {
 
+// The largest settings file that is read: the editor's own settings take a few KB.
+constexpr qint64 kLargestSettingsFile = 1 << 20;
+// The most lines of settings (section headers and values) that are read: the editor's own take a
+// few dozen. QSettings holds each it reads in a few hundred bytes, this many in about 1 MB.
+constexpr qsizetype kMostSettingsLines = 4096;
+// The most bytes the names of the settings read may take, each with its section's name before
+// it, as QSettings holds them: a long section name before many settings would take gigabytes of a
+// file of 1 MiB. The editor's own take a few hundred.
+constexpr qint64 kMostSettingsNameBytes = kLargestSettingsFile;
+
 // A line of a settings file that QSettings' INI reader cannot read, or reads but does not write
 // back (see SettingsText).
 struct LeftOutLine {
@@ -58,15 +68,14 @@ struct SettingsText {
     qsizetype settingsLines = 0;   // the readable lines, section headers and values, each joined
                                    // line once
     qsizetype keys = 0;            // the names of settings, each once; counted up to kMostSettingsLines lines
+    qint64 nameBytes = 0;          // the bytes of the settings' names, each with its section's name
+                                   // before it; counted as far as `settingsLines`
     qsizetype steps = 0; // the characters read, each as often as it was: a few times the text's size
+    // True when the text holds more settings than are read (kMostSettingsLines,
+    // kMostSettingsNameBytes); its size is the caller's to check.
+    bool tooLarge() const { return settingsLines > kMostSettingsLines || nameBytes > kMostSettingsNameBytes; }
 };
 SettingsText splitSettingsText(QByteArrayView text);
-
-// The largest settings file that is read: the editor's own settings take a few KB.
-constexpr qint64 kLargestSettingsFile = 1 << 20;
-// The most lines of settings (section headers and values) that are read: the editor's own take a
-// few dozen. QSettings holds each it reads in a few hundred bytes, this many in about 1 MB.
-constexpr qsizetype kMostSettingsLines = 4096;
 
 class SettingsFile {
 public:

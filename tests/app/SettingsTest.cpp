@@ -227,8 +227,9 @@ TEST_F(SettingsTest, AFileWithLinesOrValuesLeftOutIsReadInFullAndCopiedBeforeItI
     const QByteArray longest = "[Other]\n" + keys(4096 - int(settings.count('\n')) - 1);
     const QString listed = "These lines of " + name + " cannot be read or kept as they stand:\r\n";
     const QString kept = "\r\nThe file as it was is kept as " + name + ".bak.";
-    const QString atClose = "With the settings of this run, " + name +
-                            " would hold more than settings take (over 1 MiB or over 4096 lines): ";
+    const QString atClose =
+        "With the settings of this run, " + name +
+        " would hold more than settings take (over 1 MiB, over 4096 lines, or names of over 1 MiB): ";
     const QString othersLeftOut =
         atClose + "the values the editor does not write itself are left out." + kept;
     const QString notWritten =
@@ -339,7 +340,8 @@ TEST_F(SettingsTest, ASettingsFileThatIsNotASmallRegularFileIsToldOnceAndLeftOrC
             EXPECT_EQ(testsupport::readFile(name), bytes);
         } else if (kind >= Large) {
             told = name +
-                   " holds more than settings take (over 1 MiB or over 4096 lines): it is not read, and "
+                   " holds more than settings take (over 1 MiB, over 4096 lines, or names of over 1 MiB): it "
+                   "is not read, and "
                    "the editor starts with its defaults.\r\nThe file as it was is kept as " +
                    name + ".bak.";
             EXPECT_EQ(testsupport::readFile(name + ".bak"), bytes);

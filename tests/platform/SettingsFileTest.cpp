@@ -85,6 +85,11 @@ TEST(SettingsText, AnUnreadableLineCostsOnlyItselfAndALineNotWrittenBackIsTold) 
     };
     for (const auto& [line, text] : texts)
         EXPECT_EQ(platform::splitSettingsText("k=1\n" + line + "\r\n").leftOut.value(0).text, text);
+    // The names of the settings, each with its section's ("s.../k"), are read up to 1 MiB.
+    for (const int over : {0, 1}) {
+        const QByteArray section(platform::kMostSettingsNameBytes - 2 + over, 's');
+        EXPECT_EQ(platform::splitSettingsText("[" + section + "]\nk=1\n").tooLarge(), over == 1);
+    }
 }
 
 // Lines read again after an unreadable one (joined by backslashes or quotes) are read in one pass:
@@ -232,6 +237,8 @@ TEST_F(SettingsFileTest, AHostileFileOfTheLargestSizeReadTakesAFewMegabytes) {
         {"many unreadable lines", QByteArray("x\n").repeated(half)},
         {"one unreadable line", QByteArray(2 * half, 'x')},
         {"a quoted value over many lines", "k=\"" + QByteArray("x\n").repeated(half - 2) + "\""},
+        {"a long section's name before each of its keys",
+         "[" + QByteArray(half, 's') + "]\n" + numbered("k", "=1\n").left(2000)},
     };
     ASSERT_TRUE(QDir().mkpath(QFileInfo(name).path()));
     for (const Row& row : rows) {
